@@ -1,0 +1,245 @@
+#include "platform/Cp932.h"
+
+#include <cerrno>
+#include <iconv.h>
+#include <stdexcept>
+#include <QList>
+
+namespace cp932 {
+namespace {
+
+// One iconv handle per direction and thread; opening one costs far more than
+// a conversion of a record field.
+class Converter {
+public:
+    Converter(const char* to, const char* from) : cd_(iconv_open(to, from))
+    {
+        if (cd_ == reinterpret_cast<iconv_t>(-1))
+            throw std::runtime_error("iconv: code page 932 converter unavailable");
+    }
+    ~Converter() { iconv_close(cd_); }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+    iconv_t get() const { return cd_; }
+    void reset() const { iconv(cd_, nullptr, nullptr, nullptr, nullptr); }
+
+private:
+    iconv_t cd_;
+};
+
+const Converter& encoder()
+{
+    thread_local Converter c("CP932", "UTF-32LE");
+    return c;
+}
+const Converter& decoder()
+{
+    thread_local Converter c("UTF-32LE", "CP932");
+    return c;
+}
+
+char32_t fold(char32_t ch)
+{
+    switch (ch) {
+    case 0x301C: return 0xFF5E; // 〜 WAVE DASH -> FULLWIDTH TILDE
+    case 0x2212: return 0xFF0D; // − MINUS SIGN -> FULLWIDTH HYPHEN-MINUS
+    case 0x2014: return 0x2015; // — EM DASH -> HORIZONTAL BAR
+    case 0x2016: return 0x2225; // ‖ DOUBLE VERTICAL LINE -> PARALLEL TO
+    case 0x00A2: return 0xFFE0; // ¢
+    case 0x00A3: return 0xFFE1; // £
+    case 0x00AC: return 0xFFE2; // ¬
+    default: return ch;
+    }
+}
+
+// Encodes one code point; returns the number of bytes written to out (0 when
+// code page 932 has no form for it).
+int encodeOne(char32_t ch, char* out)
+{
+    if (ch < 0x80) {
+        out[0] = static_cast<char>(ch);
+        return 1;
+    }
+    ch = fold(ch);
+    if (ch >= 0xD800 && ch <= 0xDFFF)
+        return 0;
+    unsigned char in[4] = {static_cast<unsigned char>(ch), static_cast<unsigned char>(ch >> 8),
+                           static_cast<unsigned char>(ch >> 16), static_cast<unsigned char>(ch >> 24)};
+    char* inp = reinterpret_cast<char*>(in);
+    size_t inLeft = 4;
+    char* outp = out;
+    size_t outLeft = 4;
+    const Converter& c = encoder();
+    c.reset();
+    if (iconv(c.get(), &inp, &inLeft, &outp, &outLeft) == static_cast<size_t>(-1))
+        return 0;
+    return static_cast<int>(4 - outLeft);
+}
+
+bool isAscii(const QString& text)
+{
+    for (QChar c : text)
+        if (c.unicode() >= 0x80)
+            return false;
+    return true;
+}
+
+} // namespace
+
+bool IsLeadByte(unsigned char b)
+{
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+QByteArray Encode(const QString& text)
+{
+    if (isAscii(text))
+        return text.toLatin1();
+    QByteArray out;
+    out.reserve(text.size() * 2);
+    char buf[4];
+    for (char32_t ch : text.toUcs4()) {
+        int n = encodeOne(ch, buf);
+        if (n == 0)
+            out.append('?');
+        else
+            out.append(buf, n);
+    }
+    return out;
+}
+
+QString Decode(const char* bytes, int length)
+{
+    QString out;
+    out.reserve(length);
+    const Converter& c = decoder();
+    int i = 0;
+    while (i < length) {
+        unsigned char b = static_cast<unsigned char>(bytes[i]);
+        if (b < 0x80) {
+            out.append(QChar(b));
+            ++i;
+            continue;
+        }
+        int n = (IsLeadByte(b) && i + 1 < length) ? 2 : 1;
+        char* inp = const_cast<char*>(bytes + i);
+        size_t inLeft = static_cast<size_t>(n);
+        char32_t u = 0;
+        char* outp = reinterpret_cast<char*>(&u);
+        size_t outLeft = 4;
+        c.reset();
+        if (iconv(c.get(), &inp, &inLeft, &outp, &outLeft) == static_cast<size_t>(-1) || outLeft != 0) {
+            // A byte sequence code page 932 does not define: keep the place.
+            out.append(QChar(u'?'));
+        } else {
+            out.append(QString::fromUcs4(&u, 1));
+        }
+        i += n;
+    }
+    return out;
+}
+
+QString Decode(const QByteArray& bytes)
+{
+    return Decode(bytes.constData(), static_cast<int>(bytes.size()));
+}
+
+bool CanEncodeChar(char32_t ch)
+{
+    char buf[4];
+    return encodeOne(ch, buf) > 0;
+}
+
+bool CanEncode(const QString& text)
+{
+    if (isAscii(text))
+        return true;
+    for (char32_t ch : text.toUcs4())
+        if (!CanEncodeChar(ch))
+            return false;
+    return true;
+}
+
+int ByteLength(const QString& text)
+{
+    if (isAscii(text))
+        return static_cast<int>(text.size());
+    return static_cast<int>(Encode(text).size());
+}
+
+QByteArray CutBytes(const QByteArray& bytes, int maxBytes)
+{
+    if (maxBytes <= 0)
+        return {};
+    if (bytes.size() <= maxBytes)
+        return bytes;
+    int i = 0;
+    while (i < maxBytes) {
+        int n = IsLeadByte(static_cast<unsigned char>(bytes[i])) ? 2 : 1;
+        if (i + n > maxBytes)
+            break;
+        i += n;
+    }
+    return bytes.left(i);
+}
+
+QString CutToBytes(const QString& text, int maxBytes)
+{
+    if (maxBytes <= 0)
+        return {};
+    if (isAscii(text))
+        return text.left(maxBytes);
+    int used = 0;
+    qsizetype pos = 0;
+    char buf[4];
+    while (pos < text.size()) {
+        char32_t ch = text.at(pos).unicode();
+        qsizetype units = 1;
+        if (text.at(pos).isHighSurrogate() && pos + 1 < text.size() && text.at(pos + 1).isLowSurrogate()) {
+            ch = QChar::surrogateToUcs4(text.at(pos), text.at(pos + 1));
+            units = 2;
+        }
+        int n = encodeOne(ch, buf);
+        if (n == 0)
+            n = 1;
+        if (used + n > maxBytes)
+            break;
+        used += n;
+        pos += units;
+    }
+    return text.left(pos);
+}
+
+QString TrimLeft(const QString& text)
+{
+    qsizetype b = 0;
+    while (b < text.size() && text.at(b).unicode() <= 0x20)
+        ++b;
+    return text.mid(b);
+}
+
+QString TrimRight(const QString& text)
+{
+    qsizetype e = text.size();
+    while (e > 0 && text.at(e - 1).unicode() <= 0x20)
+        --e;
+    return text.left(e);
+}
+
+QString Trim(const QString& text)
+{
+    return TrimRight(TrimLeft(text));
+}
+
+QByteArray Trim(const QByteArray& bytes)
+{
+    qsizetype b = 0, e = bytes.size();
+    while (b < e && static_cast<unsigned char>(bytes[b]) <= 0x20)
+        ++b;
+    // A trail byte is never <= 0x20, so trimming bytes cannot split a character.
+    while (e > b && static_cast<unsigned char>(bytes[e - 1]) <= 0x20)
+        --e;
+    return bytes.mid(b, e - b);
+}
+
+} // namespace cp932

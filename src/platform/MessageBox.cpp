@@ -1,0 +1,114 @@
+#include "platform/MessageBox.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QWidget>
+
+namespace {
+
+TMessageBoxHandler& handler()
+{
+    static TMessageBoxHandler h;
+    return h;
+}
+
+QRect workArea(QWidget* w)
+{
+    QScreen* screen = w ? w->screen() : nullptr;
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
+int showReal(const TMessageBoxRequest& r)
+{
+    QMessageBox box(r.owner ? r.owner->window() : nullptr);
+    box.setWindowTitle(r.caption);
+    box.setText(r.text);
+    box.setTextFormat(Qt::PlainText);
+    switch (r.flags & 0xF0) {
+    case MB_ICONSTOP: box.setIcon(QMessageBox::Critical); break;
+    case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;
+    case MB_ICONWARNING: box.setIcon(QMessageBox::Warning); break;
+    case MB_ICONINFORMATION: box.setIcon(QMessageBox::Information); break;
+    default: box.setIcon(QMessageBox::NoIcon); break;
+    }
+    std::vector<std::pair<QMessageBox::StandardButton, int>> buttons;
+    switch (r.flags & 0x0F) {
+    case MB_OKCANCEL: buttons = {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}}; break;
+    case MB_YESNOCANCEL:
+        buttons = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}, {QMessageBox::Cancel, IDCANCEL}};
+        break;
+    case MB_YESNO: buttons = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}}; break;
+    default: buttons = {{QMessageBox::Ok, IDOK}}; break;
+    }
+    for (auto& b : buttons)
+        box.addButton(b.first);
+    size_t def = (r.flags & MB_DEFBUTTON3) ? 2 : (r.flags & MB_DEFBUTTON2) ? 1 : 0;
+    if (def < buttons.size())
+        box.setDefaultButton(buttons[def].first);
+    // Escape answers Cancel where there is one, else No for a Yes/No question.
+    if ((r.flags & 0x0F) == MB_YESNO)
+        box.setEscapeButton(QMessageBox::No);
+
+    box.adjustSize();
+    if (r.mode == 0)
+        CenterFormOnOwner(&box, r.owner);
+    else if (r.mode == 1)
+        box.move(r.x, r.y);
+
+    QPointer<QWidget> focus = QApplication::focusWidget();
+    box.exec();
+    if (focus)
+        focus->setFocus();
+    auto pressed = box.standardButton(box.clickedButton());
+    for (auto& b : buttons)
+        if (b.first == pressed)
+            return b.second;
+    return (r.flags & 0x0F) == MB_YESNO ? IDNO : ((r.flags & 0x0F) == MB_OK ? IDOK : IDCANCEL);
+}
+
+} // namespace
+
+TMessageBoxHandler SetMessageBoxHandler(TMessageBoxHandler h)
+{
+    TMessageBoxHandler old = std::move(handler());
+    handler() = std::move(h);
+    return old;
+}
+
+int ShowMessageBoxPos(QWidget* owner, const QString& text, const QString& caption, unsigned flags, int mode,
+                      int x, int y)
+{
+    TMessageBoxRequest r{owner, text, caption, flags, mode, x, y};
+    if (handler())
+        return handler()(r);
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    int answer = showReal(r);
+    QApplication::restoreOverrideCursor();
+    return answer;
+}
+
+int ShowMessage(QWidget* owner, const QString& text, unsigned flags)
+{
+    return ShowMessageBoxPos(owner, text, kProductTitle, flags, 0);
+}
+
+void CenterFormOnOwner(QWidget* form, QWidget* owner)
+{
+    if (!form)
+        return;
+    QRect area = workArea(owner ? owner : form);
+    QSize size = form->frameGeometry().size();
+    if (size.isEmpty())
+        size = form->sizeHint();
+    QRect ownerRect = owner ? owner->window()->frameGeometry() : area;
+    int x = ownerRect.x() + (ownerRect.width() - size.width()) / 2;
+    int y = ownerRect.y() + (ownerRect.height() - size.height()) / 2;
+    x = std::max(area.left(), std::min(x, area.right() + 1 - size.width()));
+    y = std::max(area.top(), std::min(y, area.bottom() + 1 - size.height()));
+    form->move(x, y);
+}

@@ -1,0 +1,46 @@
+#include "platform/Cp932.h"
+
+#include <gtest/gtest.h>
+
+TEST(Cp932, EncodesKanjiWithTrailByte5CAndRoundTrips)
+{
+    // 表 is 0x95 0x5C: the trail byte is the ASCII backslash.
+    QString s = QStringLiteral("表示ｶﾀｶﾅ\\~");
+    QByteArray b = cp932::Encode(s);
+    EXPECT_EQ(b, QByteArray("\x95\x5C\x8E\xA6\xB6\xC0\xB6\xC5\\~"));
+    EXPECT_EQ(cp932::Decode(b), s);
+}
+
+TEST(Cp932, FoldsForeignFormsAndReplacesUnmappable)
+{
+    EXPECT_EQ(cp932::Encode(QStringLiteral("〜−—")), QByteArray("\x81\x60\x81\x7C\x81\x5C"));
+    EXPECT_EQ(cp932::Encode(QStringLiteral("～髙①")), QByteArray("\x81\x60\xFB\xFC\x87\x40"));
+    // 𠮷 (outside the BMP) and ☃ have no code page 932 form.
+    EXPECT_EQ(cp932::Encode(QStringLiteral("a𠮷☃b")), QByteArray("a??b"));
+    EXPECT_FALSE(cp932::CanEncode(QStringLiteral("a☃")));
+    EXPECT_TRUE(cp932::CanEncode(QStringLiteral("山田①")));
+    EXPECT_EQ(cp932::ByteLength(QStringLiteral("山田ｱ1")), 6);
+}
+
+TEST(Cp932, CutsNeverSplitADoubleByteCharacter)
+{
+    QByteArray b = cp932::Encode(QStringLiteral("aあい"));
+    EXPECT_EQ(cp932::CutBytes(b, 4), cp932::Encode(QStringLiteral("aあ")));
+    EXPECT_EQ(cp932::CutBytes(b, 3), cp932::Encode(QStringLiteral("aあ")));
+    EXPECT_EQ(cp932::CutBytes(b, 2), QByteArray("a"));
+    EXPECT_EQ(cp932::CutBytes(b, 0), QByteArray());
+    EXPECT_EQ(cp932::CutToBytes(QStringLiteral("aあい"), 4), QStringLiteral("aあ"));
+    EXPECT_EQ(cp932::CutToBytes(QStringLiteral("ｱｲｳ"), 2), QStringLiteral("ｱｲ"));
+}
+
+TEST(Cp932, DecodesUndefinedBytesAsPlaceholders)
+{
+    EXPECT_EQ(cp932::Decode(QByteArray("a\x81")), QStringLiteral("a?"));
+    EXPECT_EQ(cp932::Decode(QByteArray("\xA0z")), QStringLiteral("?z"));
+}
+
+TEST(Cp932, TrimRemovesOnlyControlAndBlank)
+{
+    EXPECT_EQ(cp932::Trim(QStringLiteral(" \t　山田　\r\n")), QStringLiteral("　山田　"));
+    EXPECT_EQ(cp932::Trim(QByteArray("  ab \x81\x40 ")), QByteArray("ab \x81\x40"));
+}

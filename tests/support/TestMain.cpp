@@ -1,0 +1,20 @@
+// One main() for every test executable: widgets run offscreen with a pinned
+// locale, so font family names and message texts are the same on every machine.
+#include <QApplication>
+#include <QStyleFactory>
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    // gtest_discover_tests may run us without the test's environment.
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (!std::getenv("TZ"))
+        setenv("TZ", "Asia/Tokyo", 1);
+    setenv("LANG", "ja_JP.UTF-8", 0);
+    ::testing::InitGoogleTest(&argc, argv);
+    QApplication app(argc, argv);
+    QApplication::setStyle(QStyleFactory::create("Fusion"));
+    return RUN_ALL_TESTS();
+}
