@@ -6,6 +6,7 @@
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
 
+#include <QColor>
 #include <QList>
 #include <openssl/crypto.h>
 #include <openssl/evp.h>

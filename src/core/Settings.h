@@ -11,8 +11,9 @@
 // Administrator mode lives in memory only and is off at every start.
 
 #include <QByteArray>
-#include <QColor>
 #include <QString>
+
+class QColor;
 
 // Light yellow (stored as 0x00BBGGRR): marks the list a record came from
 // without hiding its text.

@@ -2,6 +2,8 @@
 
 #include "platform/Cp932.h"
 
+#include <QColor>
+#include <QDateTime>
 #include <QGuiApplication>
 #include <QHash>
 #include <QProcess>
@@ -295,14 +297,18 @@ QString HyphenatePhoneNumber(const QString& number)
     const QString trimmed = cp932::Trim(number);
     // Only what people write in a Japanese number: the library would also
     // read letters as keypad digits, which must not change stored text.
-    bool hasDigit = false;
+    // A national number starts with its trunk prefix 0; the library would
+    // put one in front of "312345678" and so add a digit nobody typed.
+    QChar firstDigit;
     for (QChar c : trimmed) {
-        if (c >= u'0' && c <= u'9')
-            hasDigit = true;
-        else if (c != u'-' && c != u'(' && c != u')' && c != u' ' && c != u'+')
+        if (c >= u'0' && c <= u'9') {
+            if (firstDigit.isNull())
+                firstDigit = c;
+        } else if (c != u'-' && c != u'(' && c != u')' && c != u' ' && c != u'+') {
             return trimmed;
+        }
     }
-    if (!hasDigit)
+    if (firstDigit.isNull() || (firstDigit != u'0' && !trimmed.startsWith(u'+')))
         return trimmed;
 
     const PhoneNumberUtil* util = PhoneNumberUtil::GetInstance();

@@ -5,11 +5,12 @@
 // telephone hyphenation, width conversion, and starting outside programs.
 
 #include <QByteArray>
-#include <QColor>
-#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+
+class QColor;
+class QDateTime;
 
 // Trunc(x + 0.5) for x >= 0, else Trunc(x - 0.5): halves round away from zero.
 // Every pixel conversion of the drawing objects goes through this.
@@ -79,7 +80,8 @@ QColor ColorFromStored(int value);
 int ColorToStored(const QColor& color);
 
 // Starts a program with its arguments in folder (empty: the current folder).
-// No shell is involved. Unless noWait, waits for it and returns its exit code;
+// No shell is involved. There is no show state to pass: the program's
+// windows appear as the desktop places them. Unless noWait, waits for it and returns its exit code;
 // with noWait returns 0 once it has started. -1 when it cannot be started or
 // when it crashed.
 int ExecuteProgram(const QString& program, const QStringList& arguments, const QString& folder, bool noWait);

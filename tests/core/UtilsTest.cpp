@@ -3,6 +3,8 @@
 #include "platform/Cp932.h"
 
 #include <QTemporaryDir>
+#include <QColor>
+#include <QDateTime>
 #include <gtest/gtest.h>
 
 TEST(RoundHalfUp, RoundsHalvesAwayFromZero)
@@ -133,6 +135,8 @@ TEST(HyphenatePhoneNumber, HyphenatesJapaneseNumbers)
     EXPECT_EQ(HyphenatePhoneNumber("09012345678"), "090-1234-5678");
     EXPECT_EQ(HyphenatePhoneNumber(" 0662345678 "), "06-6234-5678");
     EXPECT_EQ(HyphenatePhoneNumber("03-1234-5678"), "03-1234-5678");
+    EXPECT_EQ(HyphenatePhoneNumber("05012345678"), "050-1234-5678");
+    EXPECT_EQ(HyphenatePhoneNumber("+81312345678"), "03-1234-5678");
 }
 
 TEST(HyphenatePhoneNumber, GivesTheTrimmedInputWhenItIsNoNumber)
@@ -142,6 +146,8 @@ TEST(HyphenatePhoneNumber, GivesTheTrimmedInputWhenItIsNoNumber)
     EXPECT_EQ(HyphenatePhoneNumber(" 0120-ABC-DEF"), "0120-ABC-DEF");
     EXPECT_EQ(HyphenatePhoneNumber(QStringLiteral("０３１２３４５６７８")), QStringLiteral("０３１２３４５６７８"));
     EXPECT_EQ(HyphenatePhoneNumber("03123"), "03123");
+    EXPECT_EQ(HyphenatePhoneNumber("312345678"), "312345678"); // no digit is added
+    EXPECT_EQ(HyphenatePhoneNumber("0312345678901"), "0312345678901");
 }
 
 TEST(WidthConversion, FullWidthComposesVoicedKatakana)
