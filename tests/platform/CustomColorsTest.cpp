@@ -98,24 +98,6 @@ TEST(ChooseColor, WritesCustomColoursBackAlsoOnCancel)
     EXPECT_EQ(seen[5], QColor(0, 128, 0)) << "the next dialog starts with what the last one left";
 }
 
-TEST(ChooseColor, WithoutADataFolderKeepsTheColoursForTheSession)
-{
-    SetColorDialogHandler([](QWidget*, const QColor&, TCustomColors& custom, QColor&) {
-        custom[0] = custom[0] == QColor(Qt::black) ? QColor(Qt::red) : QColor(Qt::green);
-        return false;
-    });
-    ChooseColor(nullptr, Qt::white);
-    ChooseColor(nullptr, Qt::white);
-    TCustomColors seen;
-    SetColorDialogHandler([&](QWidget*, const QColor&, TCustomColors& custom, QColor&) {
-        seen = custom;
-        return false;
-    });
-    ChooseColor(nullptr, Qt::white);
-    SetColorDialogHandler({});
-    EXPECT_EQ(seen[0], QColor(Qt::green));
-}
-
 TEST(ChooseColor, TheRealDialogStartsWithTheStoredColoursAndReturnsTheChoice)
 {
     TColorFixture f;

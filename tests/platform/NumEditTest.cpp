@@ -4,7 +4,6 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
-#include <climits>
 #include <gtest/gtest.h>
 
 namespace {
@@ -87,14 +86,4 @@ TEST(NumEdit, TypedNumbersAreClampedAndTakenOnlyOnLeaving)
     f.leave();
     EXPECT_EQ(f.edit->value(), 300);
     EXPECT_EQ(f.edit->text(), QStringLiteral("300"));
-}
-
-TEST(NumEdit, ParsesOnlyTrimmedAsciiDigits)
-{
-    EXPECT_EQ(TNumEdit::ParseNonNegative(QStringLiteral(" 12 ")), 12);
-    EXPECT_EQ(TNumEdit::ParseNonNegative(QStringLiteral("0")), 0);
-    EXPECT_EQ(TNumEdit::ParseNonNegative(QStringLiteral("1 2")), -1);
-    EXPECT_EQ(TNumEdit::ParseNonNegative(QStringLiteral("１２")), -1);
-    EXPECT_EQ(TNumEdit::ParseNonNegative(QStringLiteral("+3")), -1);
-    EXPECT_EQ(TNumEdit::ParseNonNegative(QStringLiteral("123456789012")), INT_MAX);
 }

@@ -78,31 +78,6 @@ TEST(FileDialogs, ConvertTheSystemsFiltersSoStarDotStarMeansEveryFile)
     EXPECT_TRUE(QtNameFilters(QString()).isEmpty());
 }
 
-TEST(FileDialogs, PassTheRequestAndAnswerAbsolutePathsOrEmptyForCancel)
-{
-    std::vector<TFileDialogRequest> requests;
-    QString answer = QStringLiteral("/tmp/宛名.lay");
-    SetFileDialogHandler([&](const TFileDialogRequest& r) {
-        requests.push_back(r);
-        return answer;
-    });
-    QWidget owner;
-    EXPECT_EQ(GetOpenFileName(&owner, QStringLiteral("開く"), QStringLiteral("/data"), QStringLiteral("a|*.a")),
-              answer);
-    answer.clear();
-    EXPECT_EQ(GetSaveFileName(&owner, QStringLiteral("保存"), QStringLiteral("/data"), QStringLiteral("a|*.a"),
-                              QStringLiteral("宛名")),
-              QString());
-    SetFileDialogHandler({});
-    ASSERT_EQ(requests.size(), 2u);
-    EXPECT_FALSE(requests[0].save);
-    EXPECT_EQ(requests[0].owner, &owner);
-    EXPECT_EQ(requests[0].caption, QStringLiteral("開く"));
-    EXPECT_EQ(requests[0].folder, QStringLiteral("/data"));
-    EXPECT_TRUE(requests[1].save);
-    EXPECT_EQ(requests[1].fileName, QStringLiteral("宛名"));
-}
-
 TEST(FileDialogs, TheRealOpenDialogListsFilesWithoutExtensionUnderStarDotStar)
 {
     QTemporaryDir dir;
@@ -137,13 +112,4 @@ TEST(FileDialogs, AreShownBelowTheOwnersCornerAndKeptOnTheScreen)
     owner.move(area.right() - 50, area.bottom() - 50);
     PlaceCommonDialog(&dialog, &owner);
     EXPECT_TRUE(area.contains(dialog.frameGeometry())) << "dialog sticks out of the work area";
-}
-
-TEST(Clock, NowFollowsTheClockHandlerUntilItIsRemoved)
-{
-    const QDateTime fixed(QDate(2024, 2, 29), QTime(23, 59, 59));
-    SetClockHandler([&] { return fixed; });
-    EXPECT_EQ(Now(), fixed);
-    SetClockHandler({});
-    EXPECT_GE(Now().date().year(), 2024);
 }
