@@ -135,7 +135,7 @@ QString ToHiraganaReading(const QString& text)
 
 // ---- postal codes ----------------------------------------------------------
 
-TPostalDictionary::TPostalDictionary(QString path) : path_(std::move(path)) {}
+TPostalDictionary::TPostalDictionary(QString path) : TLazyDictionary(std::move(path), &TPostalDictionary::Read) {}
 
 TPostalDictionary& TPostalDictionary::Shared()
 {
@@ -150,24 +150,9 @@ void TPostalDictionary::SetSharedPath(const QString& path)
     SharedHolder<TPostalDictionary>() = std::make_unique<TPostalDictionary>(path);
 }
 
-void TPostalDictionary::Preload()
+TPostalData TPostalDictionary::Read(const QString& path)
 {
-    std::lock_guard lock(mutex_);
-    if (!future_.valid())
-        future_ = std::async(std::launch::async, &TPostalDictionary::Read, path_).share();
-}
-
-bool TPostalDictionary::Ready()
-{
-    Preload();
-    if (!data_)
-        data_ = &future_.get();
-    return data_->ok;
-}
-
-TPostalDictionary::Data TPostalDictionary::Read(const QString& path)
-{
-    Data d;
+    TPostalData d;
     QString text;
     if (!ReadDictionary(path, text))
         return d;
@@ -265,7 +250,7 @@ TAddressParts TPostalDictionary::Split(const QString& address)
 
 // ---- name readings ---------------------------------------------------------
 
-TNameDictionary::TNameDictionary(QString path) : path_(std::move(path)) {}
+TNameDictionary::TNameDictionary(QString path) : TLazyDictionary(std::move(path), &TNameDictionary::Read) {}
 
 TNameDictionary& TNameDictionary::Shared()
 {
@@ -280,24 +265,9 @@ void TNameDictionary::SetSharedPath(const QString& path)
     SharedHolder<TNameDictionary>() = std::make_unique<TNameDictionary>(path);
 }
 
-void TNameDictionary::Preload()
+TNameData TNameDictionary::Read(const QString& path)
 {
-    std::lock_guard lock(mutex_);
-    if (!future_.valid())
-        future_ = std::async(std::launch::async, &TNameDictionary::Read, path_).share();
-}
-
-bool TNameDictionary::Ready()
-{
-    Preload();
-    if (!data_)
-        data_ = &future_.get();
-    return data_->ok;
-}
-
-TNameDictionary::Data TNameDictionary::Read(const QString& path)
-{
-    Data d;
+    TNameData d;
     QString text;
     if (!ReadDictionary(path, text))
         return d;

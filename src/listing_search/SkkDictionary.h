@@ -27,23 +27,55 @@ struct TAddressParts {
     QString Rest;
 };
 
+// A dictionary file read once, in the background, on first use.
+template <typename Data>
+class TLazyDictionary {
+public:
+    // Starts reading in the background when not yet started.
+    void Preload()
+    {
+        std::lock_guard lock(mutex_);
+        if (!future_.valid())
+            future_ = std::async(std::launch::async, read_, path_).share();
+    }
+    // Waits for the file; false when it could not be read.
+    bool Ready()
+    {
+        Preload();
+        if (!data_)
+            data_ = &future_.get();
+        return data_->ok;
+    }
+    const QString& Path() const { return path_; }
+
+protected:
+    TLazyDictionary(QString path, Data (*read)(const QString&)) : path_(std::move(path)), read_(read) {}
+    const Data* data_ = nullptr;
+
+private:
+    QString path_;
+    Data (*read_)(const QString&);
+    std::mutex mutex_;
+    std::shared_future<Data> future_;
+};
+
 struct TPostalEntry {
     QString Code;    // seven digits
     QString Address; // prefecture, city and town joined
 };
 
-class TPostalDictionary {
+struct TPostalData {
+    bool ok = false;
+    std::vector<TPostalEntry> entries;   // in code order
+    std::vector<QString> municipalities; // sorted
+};
+
+class TPostalDictionary : public TLazyDictionary<TPostalData> {
 public:
     explicit TPostalDictionary(QString path = kZipcodeDictionaryPath);
     // The dictionary the windows share.
     static TPostalDictionary& Shared();
     static void SetSharedPath(const QString& path); // tests
-
-    // Starts reading in the background when not yet started.
-    void Preload();
-    // Waits for the file; false when it could not be read.
-    bool Ready();
-    const QString& Path() const { return path_; }
 
     // Entries of a postal code: seven digits exactly, or all codes that begin
     // with three or five digits. Hyphens and full-width digits are ignored.
@@ -56,18 +88,8 @@ public:
     TAddressParts Split(const QString& address);
 
 private:
-    struct Data {
-        bool ok = false;
-        std::vector<TPostalEntry> entries;   // in code order
-        std::vector<QString> municipalities; // sorted
-    };
-    static Data Read(const QString& path);
+    static TPostalData Read(const QString& path);
     QString CityOf(const QString& tdfkn, const QString& rest);
-
-    QString path_;
-    std::mutex mutex_;
-    std::shared_future<Data> future_;
-    const Data* data_ = nullptr;
 };
 
 struct TNameCandidate {
@@ -75,15 +97,21 @@ struct TNameCandidate {
     QString Reading; // hiragana, as in the dictionary
 };
 
-class TNameDictionary {
+struct TNameData {
+    struct Entry {
+        QString Reading;
+        QString Name;
+        unsigned char Kinds; // bit 0 family name, bit 1 given name
+    };
+    bool ok = false;
+    std::vector<Entry> entries; // sorted by reading
+};
+
+class TNameDictionary : public TLazyDictionary<TNameData> {
 public:
     explicit TNameDictionary(QString path = kJinmeiDictionaryPath);
     static TNameDictionary& Shared();
     static void SetSharedPath(const QString& path); // tests
-
-    void Preload();
-    bool Ready();
-    const QString& Path() const { return path_; }
 
     // Names read as the reading (katakana is taken as hiragana): first those
     // marked as family names (given names when givenNames), then those marked
@@ -93,21 +121,8 @@ public:
 
 private:
     enum Kind : unsigned char { kAny = 0, kFamily = 1, kGiven = 2 };
-    struct Entry {
-        QString Reading;
-        QString Name;
-        unsigned char Kinds;
-    };
-    struct Data {
-        bool ok = false;
-        std::vector<Entry> entries; // sorted by reading
-    };
-    static Data Read(const QString& path);
-
-    QString path_;
-    std::mutex mutex_;
-    std::shared_future<Data> future_;
-    const Data* data_ = nullptr;
+    using Entry = TNameData::Entry;
+    static TNameData Read(const QString& path);
 };
 
 // Katakana turned into hiragana, half-width kana into full-width, blanks removed.
