@@ -175,6 +175,8 @@ void TDicSearch::FillList()
     for (const Candidate& c : candidates_)
         items << new QTreeWidgetItem(c.columns);
     ui->lvResult->addTopLevelItems(items);
+    for (int c = 0; c < ui->lvResult->columnCount() - 1; ++c)
+        ui->lvResult->resizeColumnToContents(c);
     if (!items.isEmpty())
         ui->lvResult->setCurrentItem(items.front());
 }
