@@ -15,14 +15,10 @@ const TRefDevice& RefDevice()
 
 void SetRefDevice(const TRefDevice& device)
 {
-    TRefDevice d = device;
-    if (!d.hasPrinter || d.dpiX <= 0 || d.dpiY <= 0) {
-        // Without a printer the screen is the reference, whatever was passed.
-        const bool printer = d.hasPrinter && d.dpiX > 0 && d.dpiY > 0;
-        if (!printer)
-            d = TRefDevice{};
-    }
-    current() = d;
+    // Without a printer (or without a usable resolution) the screen is the
+    // reference, whatever else was passed.
+    const bool printer = device.hasPrinter && device.dpiX > 0 && device.dpiY > 0;
+    current() = printer ? device : TRefDevice{};
 }
 
 void ResetRefDevice()
