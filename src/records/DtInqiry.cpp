@@ -136,6 +136,9 @@ TDataInquiry::TDataInquiry(QWidget* parent)
     connect(ui->btnDelete, &QPushButton::clicked, this, [this] { DeleteRecord(); });
     connect(ui->btnClose, &QPushButton::clicked, this, &QWidget::close);
 
+    ui->lvExtLink->setColumnWidth(0, 40);
+    ApplyDialogConventions(this);
+
     LoadSettings();
     InitControls();
     ClearControls();
