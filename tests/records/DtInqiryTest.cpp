@@ -4,7 +4,6 @@
 #include "core/Category.h"
 #include "core/DBInfo.h"
 #include "core/Settings.h"
-#include "listing_search/ListingDetail.h"
 #include "platform/ByteLimitEdit.h"
 #include "records/DtInqiry.h"
 
@@ -17,6 +16,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <cmath>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -280,11 +280,7 @@ TEST_F(RecordWindow, NavigationFollowsTheSourceList)
 
 TEST_F(RecordWindow, ModesShowTheirCaptionsAndButtons)
 {
-    TListingDetail l;
-    l.Tel = QStringLiteral("0312345678");
-    l.TelKind = 2;
-    l.Name = QStringLiteral("(株)能登表示");
-    l.Category = QStringLiteral("0503");
+    const TListingDetail l = SampleCompanyListing();
     window->ShowRegist(l);
     EXPECT_EQ(window->windowTitle(), QStringLiteral("アドレス帳情報登録"));
     EXPECT_EQ(find<QLineEdit>("edtFax")->text(), l.Tel);
@@ -385,6 +381,42 @@ TEST_F(RecordWindow, WindowGoesAwayAndClearsItsReference)
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(DataInquiry.isNull());
     EXPECT_EQ(list.index, -1);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(RecordWindow, RegistersTypedInputAndRefusesDuplicates)
+{
+    TDMTelvora21 dm;
+    dm.OpenAdrsTable(QStringLiteral("Book1"));
+    find<QCheckBox>("chkContinualAdd")->setEnabled(true);
+    find<QLineEdit>("edtCustomCode")->setText(QStringLiteral("C-1"));
+    find<QLineEdit>("edtTel")->setText(QStringLiteral("03-1234-5678"));
+    find<QLineEdit>("nmedtNameKanji")->setText(QStringLiteral("𠮷田"));
+    find<QPushButton>("btnAdd")->click();
+    ASSERT_EQ(dm.AdrsTable().RecordCount(), 1);
+    dm.AdrsTable().Last();
+    TAdrsRecord stored;
+    ReadAdrsRecord(dm.AdrsTable(), stored);
+    EXPECT_EQ(AtHexToWide(stored.NameKanji.Bytes()), QStringLiteral("𠮷田"));
+    EXPECT_EQ(stored.Tel.Bytes(), QByteArray("0312345678"));
+    EXPECT_EQ(stored.AddDateTime, std::floor(stored.AddDateTime * 86400.0 + 0.5) / 86400.0);
+
+    // Same customer code again: refused with the focus on the code.
+    find<QLineEdit>("edtCustomCode")->setText(QStringLiteral("C-1"));
+    find<QPushButton>("btnAdd")->click();
+    EXPECT_EQ(messages.LastText(), QStringLiteral("入力した顧客コードは既に使われています  \r\n別のコードに変更してください  "));
+    EXPECT_EQ(dm.AdrsTable().RecordCount(), 1);
+
+    // Same telephone number: asked, and No writes nothing.
+    find<QLineEdit>("edtCustomCode")->setText(QStringLiteral("C-2"));
+    messages.Answer(IDNO);
+    find<QPushButton>("btnAdd")->click();
+    EXPECT_EQ(messages.LastText(), QStringLiteral("既に同一の電話番号のデータが登録されています  \r\n登録しますか？  "));
+    EXPECT_EQ(dm.AdrsTable().RecordCount(), 1);
+    EXPECT_EQ(find<QLineEdit>("edtCustomCode")->text(), QStringLiteral("C-2"));
 }
 
 } // namespace

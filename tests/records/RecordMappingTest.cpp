@@ -1,6 +1,5 @@
 #include "RecordSamples.h"
 
-#include "listing_search/ListingDetail.h"
 #include "records/RecordMapping.h"
 #include "records/RecordWriter.h"
 
@@ -74,21 +73,7 @@ TEST(RecordMapping, ChangeTestFollowsTheWriteNormalisation)
 
 TEST(RecordMapping, ListingsFillTheControlsByKind)
 {
-    TListingDetail l;
-    l.Tel = QStringLiteral("0312345678");
-    l.TelKind = 2;
-    l.PostalCode = QStringLiteral("1000001");
-    l.Name = QStringLiteral("(株)能登表示");
-    l.NameKana = QStringLiteral("ﾉﾄﾋｮｳｼﾞ");
-    l.Tdfkn = QStringLiteral("東京都");
-    l.City = QStringLiteral("千代田区");
-    l.Town = QStringLiteral("千代田");
-    l.Adrs2 = QStringLiteral("１－１");
-    l.AreaCode = QStringLiteral("13101001002");
-    l.PubDate = QStringLiteral("199804");
-    l.Latitude = 256;
-    l.Longitude = -384;
-    l.Category = QStringLiteral("0503");
+    TListingDetail l = SampleCompanyListing();
 
     TRecordInput in;
     ApplyListing(l, in);

@@ -6,6 +6,7 @@
 #include "core/AdrsRecord.h"
 #include "core/FieldCipher.h"
 #include "core/Utils.h"
+#include "listing_search/ListingDetail.h"
 #include "platform/Cp932.h"
 
 inline QByteArray SampleCipher(const char* plain)
@@ -79,4 +80,25 @@ inline TAdrsRecord FullSampleRecord()
     for (int i = 0; i < 10; ++i)
         r.ExtLink->append(QByteArray("https://example.jp/Link") + QByteArray::number(i));
     return r;
+}
+
+// A company listing of kind 2 (telephone and fax) in category 05-03.
+inline TListingDetail SampleCompanyListing()
+{
+    TListingDetail l;
+    l.Tel = QStringLiteral("0312345678");
+    l.TelKind = 2;
+    l.PostalCode = QStringLiteral("1000001");
+    l.Name = QStringLiteral("(株)能登表示");
+    l.NameKana = QStringLiteral("ﾉﾄﾋｮｳｼﾞ");
+    l.Tdfkn = QStringLiteral("東京都");
+    l.City = QStringLiteral("千代田区");
+    l.Town = QStringLiteral("千代田");
+    l.Adrs2 = QStringLiteral("１－１");
+    l.AreaCode = QStringLiteral("13101001002");
+    l.PubDate = QStringLiteral("199804");
+    l.Latitude = 256;
+    l.Longitude = -384;
+    l.Category = QStringLiteral("0503");
+    return l;
 }
