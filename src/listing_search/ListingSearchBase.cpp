@@ -304,6 +304,8 @@ void TListingSearchBase::FillList()
         items << new QTreeWidgetItem(QStringList{d.Name, d.Tel, d.Tdfkn + d.City + d.JoinedAddress(), d.Category});
     }
     lvResult_->addTopLevelItems(items);
+    for (int c = 0; c < lvResult_->columnCount() - 1; ++c)
+        lvResult_->resizeColumnToContents(c);
     UpdateResultColor();
 }
 

@@ -22,7 +22,7 @@ namespace {
 bool isEnterKey(const QKeyEvent* e)
 {
     return (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) &&
-           (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+           (e->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier)) == Qt::NoModifier;
 }
 
 // An unchecked radio button is passed over while another button of its

@@ -2,6 +2,8 @@
 
 #include "drawing/objects/StreamIO.h"
 
+#include "core/Utils.h"
+
 #include <QIODevice>
 
 #include <algorithm>
@@ -29,22 +31,24 @@ qint32 ClampToInt32(double v)
     return static_cast<qint32>(std::clamp(v, lo, hi));
 }
 
-// Rounds half away from zero.
-qint32 RoundHalfUp(double v)
+// The system's RoundHalfUp, saturated to the Int32 range.
+qint32 RoundToInt32(double v)
 {
-    return ClampToInt32(std::round(v));
+    if (std::isnan(v))
+        return 0;
+    return ClampToInt32(static_cast<double>(::RoundHalfUp(std::clamp(v, -4.0e18, 4.0e18))));
 }
 
 TRect ScaleRect(const TRect& r, double factor)
 {
-    return {RoundHalfUp(r.Left * factor), RoundHalfUp(r.Top * factor),
-            RoundHalfUp(r.Right * factor), RoundHalfUp(r.Bottom * factor)};
+    return {RoundToInt32(r.Left * factor), RoundToInt32(r.Top * factor),
+            RoundToInt32(r.Right * factor), RoundToInt32(r.Bottom * factor)};
 }
 
 TRect DivideRect(const TRect& r, double divisor)
 {
-    return {RoundHalfUp(r.Left / divisor), RoundHalfUp(r.Top / divisor),
-            RoundHalfUp(r.Right / divisor), RoundHalfUp(r.Bottom / divisor)};
+    return {RoundToInt32(r.Left / divisor), RoundToInt32(r.Top / divisor),
+            RoundToInt32(r.Right / divisor), RoundToInt32(r.Bottom / divisor)};
 }
 
 // The zone of one axis: near edge, centre, far edge (its last pixel +- 3),
