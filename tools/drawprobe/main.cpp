@@ -120,8 +120,6 @@ int main(int argc, char** argv)
     device.physicalOffsetX = physical.size() == 2 ? physical[0].toInt() : 0;
     device.physicalOffsetY = physical.size() == 2 ? physical[1].toInt() : 0;
     SetRefDevice(device);
-    SetDrawRectPrintDevice(
-        TPrintDeviceCaps{device.dpiX, device.dpiY, device.physicalOffsetX, device.physicalOffsetY});
 
     RegisterDrawRectClass(TDrawRectClass{"TProbeTextRect", {ikWord}, [](quint8) -> std::unique_ptr<TDrawRect> {
                                              return std::make_unique<TProbeTextRect>();
