@@ -13,12 +13,12 @@
 namespace
 {
 
-QString quoted(const QString &name)
+QString quoted(const QString& name)
 {
     return u'"' + name + u'"';
 }
 
-const char *sqlType(TSqlFieldType t)
+const char* sqlType(TSqlFieldType t)
 {
     switch (t) {
     case TSqlFieldType::AutoInc:
@@ -36,19 +36,19 @@ const char *sqlType(TSqlFieldType t)
     return "TEXT";
 }
 
-QString lockFileName(const QString &fileName)
+QString lockFileName(const QString& fileName)
 {
     QFileInfo fi(fileName);
     return fi.path() + u'/' + fi.completeBaseName() + QStringLiteral(".lck");
 }
 
 struct DbCloser {
-    void operator()(sqlite3 *db) const { sqlite3_close_v2(db); }
+    void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
 };
 
 } // namespace
 
-ESqlTableError::ESqlTableError(const QString &message) : std::runtime_error(message.toStdString()), message_(message) {}
+ESqlTableError::ESqlTableError(const QString& message) : std::runtime_error(message.toStdString()), message_(message) {}
 
 qint64 TSqlRow::Integer(int field) const
 {
@@ -63,9 +63,9 @@ bool TSqlRow::IsNull(int field) const
     return sqlite3_column_type(stmt_, field) == SQLITE_NULL;
 }
 
-const char *TSqlRow::Text(int field, int *length) const
+const char* TSqlRow::Text(int field, int* length) const
 {
-    const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(stmt_, field));
+    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, field));
     *length = p ? sqlite3_column_bytes(stmt_, field) : 0;
     return p ? p : "";
 }
@@ -77,10 +77,10 @@ TSqlTable::~TSqlTable()
     Close();
 }
 
-void TSqlTable::CreateTable(const QString &fileName, const TSqlTableDef &def)
+void TSqlTable::CreateTable(const QString& fileName, const TSqlTableDef& def)
 {
     QDir().mkpath(QFileInfo(fileName).path());
-    sqlite3 *raw = nullptr;
+    sqlite3* raw = nullptr;
     int rc = sqlite3_open_v2(fileName.toUtf8().constData(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     std::unique_ptr<sqlite3, DbCloser> db(raw);
     if (rc != SQLITE_OK)
@@ -93,15 +93,15 @@ void TSqlTable::CreateTable(const QString &fileName, const TSqlTableDef &def)
         sql += quoted(def.Fields[i].Name) + u' ' + QLatin1String(sqlType(def.Fields[i].Type));
     }
     sql += QStringLiteral(");");
-    for (const auto &ix : def.Indexes) {
+    for (const auto& ix : def.Indexes) {
         QStringList cols;
-        for (const auto &f : ix.Fields)
+        for (const auto& f : ix.Fields)
             cols << quoted(f);
         sql += QStringLiteral("CREATE INDEX IF NOT EXISTS ") + quoted(ix.Name) + QStringLiteral(" ON ") +
                quoted(def.TableName) + u'(' + cols.join(u',') + QStringLiteral(");");
     }
     sql += QStringLiteral("COMMIT;");
-    char *err = nullptr;
+    char* err = nullptr;
     if (sqlite3_exec(db.get(), sql.toUtf8().constData(), nullptr, nullptr, &err) != SQLITE_OK) {
         QString msg = QString::fromUtf8(err ? err : "");
         sqlite3_free(err);
@@ -109,7 +109,7 @@ void TSqlTable::CreateTable(const QString &fileName, const TSqlTableDef &def)
     }
 }
 
-void TSqlTable::Open(const QString &fileName, bool exclusive)
+void TSqlTable::Open(const QString& fileName, bool exclusive)
 {
     Close();
     if (!QFileInfo::exists(fileName))
@@ -124,7 +124,7 @@ void TSqlTable::Open(const QString &fileName, bool exclusive)
     }
     lockFd_ = fd;
 
-    sqlite3 *raw = nullptr;
+    sqlite3* raw = nullptr;
     // One connection per table object, used by one thread: no mutex.
     int rc = sqlite3_open_v2(fileName.toUtf8().constData(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     db_ = raw;
@@ -141,7 +141,7 @@ void TSqlTable::Open(const QString &fileName, bool exclusive)
     try {
         // The file must really hold the table with every field: a damaged or
         // foreign file is refused here instead of failing on the first read.
-        sqlite3_stmt *st = prepare(QStringLiteral("SELECT ") + selectList() + QStringLiteral(" FROM ") +
+        sqlite3_stmt* st = prepare(QStringLiteral("SELECT ") + selectList() + QStringLiteral(" FROM ") +
                                    quoted(def_.TableName) + QStringLiteral(" LIMIT 0"));
         sqlite3_finalize(st);
     } catch (...) {
@@ -156,7 +156,7 @@ void TSqlTable::Open(const QString &fileName, bool exclusive)
 
 void TSqlTable::Close()
 {
-    for (auto &c : stmts_)
+    for (auto& c : stmts_)
         sqlite3_finalize(c.stmt);
     stmts_.clear();
     sqlite3_finalize(insertStmt_);
@@ -178,21 +178,21 @@ void TSqlTable::Close()
     eof_ = bof_ = true;
 }
 
-void TSqlTable::fail(const QString &what) const
+void TSqlTable::fail(const QString& what) const
 {
     QString detail = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QString();
     throw ESqlTableError(QStringLiteral("%1 (%2): %3").arg(what, QFileInfo(fileName_).fileName(), detail));
 }
 
-void TSqlTable::exec(const char *sql)
+void TSqlTable::exec(const char* sql)
 {
     if (sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
         fail(QString::fromLatin1(sql));
 }
 
-sqlite3_stmt *TSqlTable::prepare(const QString &sql) const
+sqlite3_stmt* TSqlTable::prepare(const QString& sql) const
 {
-    sqlite3_stmt *st = nullptr;
+    sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v3(db_, sql.toUtf8().constData(), -1, SQLITE_PREPARE_PERSISTENT, &st, nullptr) != SQLITE_OK)
         fail(QStringLiteral("SQL"));
     return st;
@@ -200,15 +200,15 @@ sqlite3_stmt *TSqlTable::prepare(const QString &sql) const
 
 // Statements are prepared once per call site, variant (key count or field)
 // and index; the SQL text is built only then.
-template <class F> sqlite3_stmt *TSqlTable::cached(int site, int variant, F &&sql)
+template <class F> sqlite3_stmt* TSqlTable::cached(int site, int variant, F&& sql)
 {
-    for (auto &c : stmts_)
+    for (auto& c : stmts_)
         if (c.site == site && c.variant == variant && c.index == indexName_) {
             sqlite3_reset(c.stmt);
             sqlite3_clear_bindings(c.stmt);
             return c.stmt;
         }
-    sqlite3_stmt *st = prepare(sql());
+    sqlite3_stmt* st = prepare(sql());
     stmts_.push_back({site, variant, indexName_, st});
     return st;
 }
@@ -216,7 +216,7 @@ template <class F> sqlite3_stmt *TSqlTable::cached(int site, int variant, F &&sq
 QString TSqlTable::selectList() const
 {
     QStringList cols;
-    for (const auto &f : def_.Fields)
+    for (const auto& f : def_.Fields)
         cols << quoted(f.Name);
     return cols.join(u',');
 }
@@ -224,13 +224,13 @@ QString TSqlTable::selectList() const
 QString TSqlTable::orderBy(bool desc) const
 {
     QStringList cols;
-    for (const auto &f : indexFields_)
+    for (const auto& f : indexFields_)
         cols << quoted(f) + (desc ? QStringLiteral(" DESC") : QString());
     cols << (desc ? QStringLiteral("RecNo DESC") : QStringLiteral("RecNo"));
     return QStringLiteral(" ORDER BY ") + cols.join(u',');
 }
 
-int TSqlTable::FieldIndex(const QString &name) const
+int TSqlTable::FieldIndex(const QString& name) const
 {
     for (size_t i = 0; i < def_.Fields.size(); ++i)
         if (def_.Fields[i].Name.compare(name, Qt::CaseInsensitive) == 0)
@@ -238,7 +238,7 @@ int TSqlTable::FieldIndex(const QString &name) const
     return -1;
 }
 
-int TSqlTable::checkedIndex(const QString &name) const
+int TSqlTable::checkedIndex(const QString& name) const
 {
     int i = FieldIndex(name);
     if (i < 0)
@@ -246,21 +246,21 @@ int TSqlTable::checkedIndex(const QString &name) const
     return i;
 }
 
-void TSqlTable::requireBrowse(const char *op) const
+void TSqlTable::requireBrowse(const char* op) const
 {
     if (state_ == TState::Inactive)
         throw ESqlTableError(QStringLiteral("%1: テーブルが開いていません").arg(QLatin1String(op)));
 }
 
-void TSqlTable::SetIndexName(const QString &name)
+void TSqlTable::SetIndexName(const QString& name)
 {
     requireBrowse("SetIndexName");
     if (name.isEmpty() || name.compare(QLatin1String("RecNo"), Qt::CaseInsensitive) == 0) {
         indexName_.clear();
         indexFields_.clear();
     } else {
-        const TSqlIndexDef *found = nullptr;
-        for (const auto &ix : def_.Indexes)
+        const TSqlIndexDef* found = nullptr;
+        for (const auto& ix : def_.Indexes)
             if (ix.Name.compare(name, Qt::CaseInsensitive) == 0)
                 found = &ix;
         if (!found)
@@ -269,21 +269,21 @@ void TSqlTable::SetIndexName(const QString &name)
         indexFields_ = found->Fields;
     }
     indexFieldNos_.clear();
-    for (const auto &f : indexFields_)
+    for (const auto& f : indexFields_)
         indexFieldNos_.push_back(checkedIndex(f));
 }
 
-void TSqlTable::loadRow(sqlite3_stmt *st)
+void TSqlTable::loadRow(sqlite3_stmt* st)
 {
     for (size_t i = 0; i < def_.Fields.size(); ++i) {
-        TValue &v = buf_[i];
+        TValue& v = buf_[i];
         int type = sqlite3_column_type(st, int(i));
         v.null = type == SQLITE_NULL;
         v.cp932Length = -1;
         switch (def_.Fields[i].Type) {
         case TSqlFieldType::Text:
         case TSqlFieldType::Memo: {
-            const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(st, int(i)));
+            const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(st, int(i)));
             v.text = p ? QByteArray(p, sqlite3_column_bytes(st, int(i))) : QByteArray();
             break;
         }
@@ -298,7 +298,7 @@ void TSqlTable::loadRow(sqlite3_stmt *st)
     cur_ = buf_[0].i;
 }
 
-bool TSqlTable::stepOne(sqlite3_stmt *st)
+bool TSqlTable::stepOne(sqlite3_stmt* st)
 {
     int rc = sqlite3_step(st);
     if (rc == SQLITE_ROW) {
@@ -314,14 +314,14 @@ bool TSqlTable::stepOne(sqlite3_stmt *st)
 
 void TSqlTable::blankBuffer()
 {
-    for (TValue &v : buf_) {
+    for (TValue& v : buf_) {
         v = TValue{};
     }
     for (size_t i = 0; i < def_.Fields.size(); ++i)
         buf_[i].null = def_.Fields[i].Type == TSqlFieldType::Memo || def_.Fields[i].Type == TSqlFieldType::AutoInc;
 }
 
-void TSqlTable::bindValue(sqlite3_stmt *st, int pos, int field, const TValue &v, bool copy) const
+void TSqlTable::bindValue(sqlite3_stmt* st, int pos, int field, const TValue& v, bool copy) const
 {
     if (v.null) {
         sqlite3_bind_null(st, pos);
@@ -344,7 +344,7 @@ void TSqlTable::bindValue(sqlite3_stmt *st, int pos, int field, const TValue &v,
     }
 }
 
-void TSqlTable::bindCurrentKey(sqlite3_stmt *st) const
+void TSqlTable::bindCurrentKey(sqlite3_stmt* st) const
 {
     int pos = 1;
     for (int f : indexFieldNos_)
@@ -352,11 +352,11 @@ void TSqlTable::bindCurrentKey(sqlite3_stmt *st) const
     sqlite3_bind_int64(st, pos, cur_);
 }
 
-void TSqlTable::bindKeyValues(sqlite3_stmt *st, const QVariantList &values) const
+void TSqlTable::bindKeyValues(sqlite3_stmt* st, const QVariantList& values) const
 {
     for (int k = 0; k < values.size(); ++k) {
         int f = indexFieldNos_.empty() ? 0 : indexFieldNos_[k];
-        const QVariant &v = values[k];
+        const QVariant& v = values[k];
         switch (def_.Fields[f].Type) {
         case TSqlFieldType::Text:
         case TSqlFieldType::Memo: {
@@ -379,7 +379,7 @@ void TSqlTable::First()
     if (state_ == TState::Edit || state_ == TState::Insert)
         Post();
     requireBrowse("First");
-    sqlite3_stmt *st = cached(1, 0, [&] {
+    sqlite3_stmt* st = cached(1, 0, [&] {
         return QStringLiteral("SELECT ") + selectList() + QStringLiteral(" FROM ") + quoted(def_.TableName) +
                orderBy(false) + QStringLiteral(" LIMIT 1");
     });
@@ -397,7 +397,7 @@ void TSqlTable::Last()
     if (state_ == TState::Edit || state_ == TState::Insert)
         Post();
     requireBrowse("Last");
-    sqlite3_stmt *st = cached(2, 0, [&] {
+    sqlite3_stmt* st = cached(2, 0, [&] {
         return QStringLiteral("SELECT ") + selectList() + QStringLiteral(" FROM ") + quoted(def_.TableName) +
                orderBy(true) + QStringLiteral(" LIMIT 1");
     });
@@ -410,6 +410,45 @@ void TSqlTable::Last()
     bof_ = !found;
 }
 
+bool TSqlTable::stepAlong(bool forward)
+{
+    const QString from = QStringLiteral("SELECT ") + selectList() + QStringLiteral(" FROM ") + quoted(def_.TableName);
+    if (indexFieldNos_.size() == 1) {
+        // The rest of the rows with the same key (by RecNo), else the nearest
+        // other key: two index seeks, where one row-value comparison would
+        // scan the whole run of equal keys (thousands of blank Fax numbers).
+        const int f = indexFieldNos_[0];
+        const QString col = quoted(indexFields_[0]);
+        sqlite3_stmt* same = cached(forward ? 11 : 12, 0, [&] {
+            return from + QStringLiteral(" WHERE ") + col + QStringLiteral("=? AND RecNo") +
+                   (forward ? QStringLiteral(">? ORDER BY RecNo") : QStringLiteral("<? ORDER BY RecNo DESC")) +
+                   QStringLiteral(" LIMIT 1");
+        });
+        bindValue(same, 1, f, buf_[f], true);
+        sqlite3_bind_int64(same, 2, cur_);
+        if (stepOne(same))
+            return true;
+        sqlite3_stmt* other = cached(forward ? 13 : 14, 0, [&] {
+            return from + QStringLiteral(" WHERE ") + col + (forward ? QStringLiteral(">?") : QStringLiteral("<?")) +
+                   orderBy(!forward) + QStringLiteral(" LIMIT 1");
+        });
+        bindValue(other, 1, f, buf_[f], true);
+        return stepOne(other);
+    }
+    sqlite3_stmt* st = cached(forward ? 3 : 4, 0, [&] {
+        QStringList cols;
+        for (const auto& name : indexFields_)
+            cols << quoted(name);
+        cols << QStringLiteral("RecNo");
+        return from + QStringLiteral(" WHERE (") + cols.join(u',') +
+               (forward ? QStringLiteral(")>(") : QStringLiteral(")<(")) +
+               QStringList(cols.size(), QStringLiteral("?")).join(u',') + u')' + orderBy(!forward) +
+               QStringLiteral(" LIMIT 1");
+    });
+    bindCurrentKey(st);
+    return stepOne(st);
+}
+
 void TSqlTable::Next()
 {
     if (state_ == TState::Edit || state_ == TState::Insert)
@@ -419,21 +458,8 @@ void TSqlTable::Next()
         eof_ = true;
         return;
     }
-    auto cols = [this] {
-        QStringList c;
-        for (const auto &f : indexFields_)
-            c << quoted(f);
-        return c << QStringLiteral("RecNo");
-    };
-    auto marks = [this] { return QStringList(indexFields_.size() + 1, QStringLiteral("?")).join(u','); };
-    sqlite3_stmt *st = cached(3, 0, [&] {
-        return QStringLiteral("SELECT ") + selectList() + QStringLiteral(" FROM ") + quoted(def_.TableName) +
-               QStringLiteral(" WHERE (") + cols().join(u',') + QStringLiteral(")>(") + marks() + u')' +
-               orderBy(false) + QStringLiteral(" LIMIT 1");
-    });
-    bindCurrentKey(st);
     bof_ = false;
-    eof_ = !stepOne(st);
+    eof_ = !stepAlong(true);
 }
 
 void TSqlTable::Prior()
@@ -445,21 +471,8 @@ void TSqlTable::Prior()
         bof_ = true;
         return;
     }
-    auto cols = [this] {
-        QStringList c;
-        for (const auto &f : indexFields_)
-            c << quoted(f);
-        return c << QStringLiteral("RecNo");
-    };
-    auto marks = [this] { return QStringList(indexFields_.size() + 1, QStringLiteral("?")).join(u','); };
-    sqlite3_stmt *st = cached(4, 0, [&] {
-        return QStringLiteral("SELECT ") + selectList() + QStringLiteral(" FROM ") + quoted(def_.TableName) +
-               QStringLiteral(" WHERE (") + cols().join(u',') + QStringLiteral(")<(") + marks() + u')' + orderBy(true) +
-               QStringLiteral(" LIMIT 1");
-    });
-    bindCurrentKey(st);
     eof_ = false;
-    bof_ = !stepOne(st);
+    bof_ = !stepAlong(false);
 }
 
 bool TSqlTable::IsEmpty()
@@ -470,7 +483,7 @@ bool TSqlTable::IsEmpty()
 int TSqlTable::RecordCount()
 {
     requireBrowse("RecordCount");
-    sqlite3_stmt *st = cached(5, 0, [&] { return QStringLiteral("SELECT count(*) FROM ") + quoted(def_.TableName); });
+    sqlite3_stmt* st = cached(5, 0, [&] { return QStringLiteral("SELECT count(*) FROM ") + quoted(def_.TableName); });
     int n = 0;
     if (sqlite3_step(st) == SQLITE_ROW)
         n = sqlite3_column_int(st, 0);
@@ -485,16 +498,20 @@ int TSqlTable::Position()
     requireBrowse("Position");
     if (cur_ == 0)
         return 0;
-    auto cols = [this] {
-        QStringList c;
-        for (const auto &f : indexFields_)
-            c << quoted(f);
-        return c << QStringLiteral("RecNo");
-    };
-    auto marks = [this] { return QStringList(indexFields_.size() + 1, QStringLiteral("?")).join(u','); };
-    sqlite3_stmt *st = cached(6, 0, [&] {
-        return QStringLiteral("SELECT count(*) FROM ") + quoted(def_.TableName) + QStringLiteral(" WHERE (") +
-               cols().join(u',') + QStringLiteral(")<(") + marks() + u')';
+    sqlite3_stmt* st = cached(6, 0, [&] {
+        const QString table = quoted(def_.TableName);
+        if (indexFields_.isEmpty())
+            return QStringLiteral("SELECT count(*) FROM ") + table + QStringLiteral(" WHERE RecNo<?");
+        QStringList cols;
+        for (const auto& name : indexFields_)
+            cols << quoted(name);
+        if (cols.size() == 1) // counted along the index in two seeks
+            return QStringLiteral("SELECT (SELECT count(*) FROM ") + table + QStringLiteral(" WHERE ") + cols[0] +
+                   QStringLiteral("<?1)+(SELECT count(*) FROM ") + table + QStringLiteral(" WHERE ") + cols[0] +
+                   QStringLiteral("=?1 AND RecNo<?2)");
+        cols << QStringLiteral("RecNo");
+        return QStringLiteral("SELECT count(*) FROM ") + table + QStringLiteral(" WHERE (") + cols.join(u',') +
+               QStringLiteral(")<(") + QStringList(cols.size(), QStringLiteral("?")).join(u',') + u')';
     });
     bindCurrentKey(st);
     int n = 0;
@@ -504,14 +521,14 @@ int TSqlTable::Position()
     return n + 1;
 }
 
-bool TSqlTable::FindKey(const QVariantList &values)
+bool TSqlTable::FindKey(const QVariantList& values)
 {
     if (state_ == TState::Edit || state_ == TState::Insert)
         Post();
     requireBrowse("FindKey");
     if (values.isEmpty() || values.size() > qMax<qsizetype>(1, indexFields_.size()))
         throw ESqlTableError(QStringLiteral("FindKey: キーの数が合いません"));
-    sqlite3_stmt *st = cached(7, int(values.size()), [&] {
+    sqlite3_stmt* st = cached(7, int(values.size()), [&] {
         const QStringList fields = indexFields_.isEmpty() ? QStringList{QStringLiteral("RecNo")} : indexFields_;
         QStringList conds;
         for (int k = 0; k < values.size(); ++k)
@@ -527,14 +544,14 @@ bool TSqlTable::FindKey(const QVariantList &values)
     return true;
 }
 
-void TSqlTable::FindNearest(const QVariantList &values)
+void TSqlTable::FindNearest(const QVariantList& values)
 {
     if (state_ == TState::Edit || state_ == TState::Insert)
         Post();
     requireBrowse("FindNearest");
     if (values.isEmpty() || values.size() > qMax<qsizetype>(1, indexFields_.size()))
         throw ESqlTableError(QStringLiteral("FindNearest: キーの数が合いません"));
-    sqlite3_stmt *st = cached(8, int(values.size()), [&] {
+    sqlite3_stmt* st = cached(8, int(values.size()), [&] {
         const QStringList fields = indexFields_.isEmpty() ? QStringList{QStringLiteral("RecNo")} : indexFields_;
         QStringList cols, marks;
         for (int k = 0; k < values.size(); ++k) {
@@ -572,7 +589,7 @@ bool TSqlTable::GotoKey()
         values << key_[0].i;
     } else {
         for (int f : indexFieldNos_) {
-            const TValue &v = key_[f];
+            const TValue& v = key_[f];
             switch (def_.Fields[f].Type) {
             case TSqlFieldType::Text:
             case TSqlFieldType::Memo:
@@ -590,13 +607,13 @@ bool TSqlTable::GotoKey()
     return FindKey(values);
 }
 
-bool TSqlTable::Locate(const QString &field, const QVariant &value)
+bool TSqlTable::Locate(const QString& field, const QVariant& value)
 {
     if (state_ == TState::Edit || state_ == TState::Insert)
         Post();
     requireBrowse("Locate");
     int f = checkedIndex(field);
-    sqlite3_stmt *st = cached(9, f, [&] {
+    sqlite3_stmt* st = cached(9, f, [&] {
         return QStringLiteral("SELECT ") + selectList() + QStringLiteral(" FROM ") + quoted(def_.TableName) +
                QStringLiteral(" WHERE ") + quoted(def_.Fields[f].Name) + QStringLiteral("=?") + orderBy(false) +
                QStringLiteral(" LIMIT 1");
@@ -640,9 +657,9 @@ void TSqlTable::Edit()
     state_ = TState::Edit;
 }
 
-QString TSqlTable::CheckValue(int field, const QByteArray &utf8, int cp932Length) const
+QString TSqlTable::CheckValue(int field, const QByteArray& utf8, int cp932Length) const
 {
-    const TSqlFieldDef &d = def_.Fields[field];
+    const TSqlFieldDef& d = def_.Fields[field];
     if (d.Type != TSqlFieldType::Text && d.Type != TSqlFieldType::Memo)
         return {};
     if (d.DigitsOnly) {
@@ -670,7 +687,7 @@ void TSqlTable::Post()
             throw ESqlTableError(err); // the table is untouched; the caller cancels or corrects
     }
     const int n = int(def_.Fields.size());
-    sqlite3_stmt *st = nullptr;
+    sqlite3_stmt* st = nullptr;
     if (state_ == TState::Insert) {
         if (!insertStmt_) {
             QStringList marks(n, QStringLiteral("?"));
@@ -739,7 +756,7 @@ void TSqlTable::Delete()
     requireBrowse("Delete");
     if (cur_ == 0)
         throw ESqlTableError(QStringLiteral("削除するデータがありません"));
-    sqlite3_stmt *st = cached(10, 0, [&] {
+    sqlite3_stmt* st = cached(10, 0, [&] {
         return QStringLiteral("DELETE FROM ") + quoted(def_.TableName) + QStringLiteral(" WHERE RecNo=?");
     });
     sqlite3_bind_int64(st, 1, cur_);
@@ -804,7 +821,7 @@ void TSqlTable::Rollback()
     refreshCurrent();
 }
 
-TSqlTable::TValue &TSqlTable::writable(int field)
+TSqlTable::TValue& TSqlTable::writable(int field)
 {
     if (field < 0 || field >= int(def_.Fields.size()))
         throw ESqlTableError(QStringLiteral("項目番号 %1 がありません").arg(field));
@@ -817,14 +834,14 @@ TSqlTable::TValue &TSqlTable::writable(int field)
     return buf_[field];
 }
 
-void TSqlTable::SetString(int field, const QString &value)
+void TSqlTable::SetString(int field, const QString& value)
 {
     SetUtf8(field, value.toUtf8());
 }
 
-void TSqlTable::SetUtf8(int field, const QByteArray &utf8, int cp932Length)
+void TSqlTable::SetUtf8(int field, const QByteArray& utf8, int cp932Length)
 {
-    TValue &v = writable(field);
+    TValue& v = writable(field);
     switch (def_.Fields[field].Type) {
     case TSqlFieldType::Text:
     case TSqlFieldType::Memo:
@@ -845,7 +862,7 @@ void TSqlTable::SetUtf8(int field, const QByteArray &utf8, int cp932Length)
 
 void TSqlTable::SetInteger(int field, qint64 value)
 {
-    TValue &v = writable(field);
+    TValue& v = writable(field);
     switch (def_.Fields[field].Type) {
     case TSqlFieldType::Text:
     case TSqlFieldType::Memo:
@@ -864,7 +881,7 @@ void TSqlTable::SetInteger(int field, qint64 value)
 
 void TSqlTable::SetFloat(int field, double value)
 {
-    TValue &v = writable(field);
+    TValue& v = writable(field);
     if (def_.Fields[field].Type == TSqlFieldType::Float)
         v.d = value;
     else if (def_.Fields[field].Type == TSqlFieldType::Text || def_.Fields[field].Type == TSqlFieldType::Memo)
@@ -881,14 +898,14 @@ void TSqlTable::SetBoolean(int field, bool value)
 
 void TSqlTable::SetNull(int field)
 {
-    TValue &v = writable(field);
+    TValue& v = writable(field);
     v = TValue{};
     v.null = def_.Fields[field].Type == TSqlFieldType::Memo || def_.Fields[field].Type == TSqlFieldType::AutoInc;
 }
 
 QString TSqlTable::AsString(int field) const
 {
-    const TValue &v = buf_.at(field);
+    const TValue& v = buf_.at(field);
     switch (def_.Fields[field].Type) {
     case TSqlFieldType::Text:
     case TSqlFieldType::Memo:
@@ -907,7 +924,7 @@ QByteArray TSqlTable::AsUtf8(int field) const
 
 qint64 TSqlTable::AsInteger(int field) const
 {
-    const TValue &v = buf_.at(field);
+    const TValue& v = buf_.at(field);
     switch (def_.Fields[field].Type) {
     case TSqlFieldType::Text:
     case TSqlFieldType::Memo:
@@ -921,7 +938,7 @@ qint64 TSqlTable::AsInteger(int field) const
 
 double TSqlTable::AsFloat(int field) const
 {
-    const TValue &v = buf_.at(field);
+    const TValue& v = buf_.at(field);
     return def_.Fields[field].Type == TSqlFieldType::Float ? v.d : double(AsInteger(field));
 }
 
@@ -935,12 +952,12 @@ bool TSqlTable::IsNull(int field) const
     return buf_.at(field).null;
 }
 
-void TSqlTable::scanImpl(void (*fn)(void *, const TSqlRow &), void *ctx)
+void TSqlTable::scanImpl(void (*fn)(void*, const TSqlRow&), void* ctx)
 {
     requireBrowse("Scan");
-    sqlite3_stmt *st = prepare(QStringLiteral("SELECT ") + selectList() + QStringLiteral(" FROM ") +
+    sqlite3_stmt* st = prepare(QStringLiteral("SELECT ") + selectList() + QStringLiteral(" FROM ") +
                                quoted(def_.TableName) + QStringLiteral(" ORDER BY RecNo"));
-    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> guard(st, sqlite3_finalize);
+    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> guard(st, sqlite3_finalize);
     TSqlRow row(st);
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW)

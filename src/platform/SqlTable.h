@@ -187,6 +187,7 @@ private:
     void blankBuffer();
     void loadRow(sqlite3_stmt* st);
     bool stepOne(sqlite3_stmt* st); // positions on the row, false when none
+    bool stepAlong(bool forward);   // the next or prior row along the current index
     void bindValue(sqlite3_stmt* st, int pos, int field, const TValue& v, bool copy) const;
     void bindCurrentKey(sqlite3_stmt* st) const;
     void bindKeyValues(sqlite3_stmt* st, const QVariantList& values) const;
