@@ -106,25 +106,6 @@ TEST(RowIntervals, RangesOverSeveralColumnsOfOneRowCountOnce)
     EXPECT_FALSE(rows.Contains(4));
 }
 
-TEST(GroupNames, AreTrimmedCutToTheirByteLimitAndKeptInGroupDat)
-{
-    TTempDataFolder folder;
-    SetGroupNames({"  東京の顧客  ", "", "あいうえおかきくけこさしすせそたち"});
-    EXPECT_EQ(GetGroupName(1), QStringLiteral("東京の顧客"));
-    EXPECT_EQ(GetGroupName(2), QString());
-    EXPECT_EQ(GetGroupName(3), QStringLiteral("あいうえおかきくけこさしすせそ")); // 30 bytes
-    EXPECT_EQ(GetGroupName(10), QString());
-    EXPECT_EQ(GetGroupName(0), QString());
-    EXPECT_EQ(GetGroupName(11), QString());
-    ASSERT_TRUE(SaveGroupNames());
-
-    SetGroupNames({});
-    EXPECT_EQ(GetGroupName(1), QString());
-    LoadGroupNames();
-    EXPECT_EQ(GetGroupName(1), QStringLiteral("東京の顧客"));
-    EXPECT_EQ(GetGroupNames().size(), kGroupCount);
-}
-
 TEST(GroupEditDialog, EnterMovesOnAndOkReturnsTheTrimmedNames)
 {
     TGroupEdit dialog;
@@ -142,8 +123,11 @@ TEST(GroupEditDialog, EnterMovesOnAndOkReturnsTheTrimmedNames)
     last->setFocus();
     QTest::keyClick(last, Qt::Key_Return);
     EXPECT_EQ(dialog.focusWidget(), dialog.findChild<QWidget*>("btnOk"));
+    second->setText("あいうえおかきくけこさしすせそたち");
     const QStringList names = dialog.GetNames();
+    EXPECT_EQ(names.size(), 10);
     EXPECT_EQ(names.value(0), QStringLiteral("営業"));
+    EXPECT_EQ(names.value(1), QStringLiteral("あいうえおかきくけこさしすせそ")); // 30 bytes
     EXPECT_EQ(names.value(9), QStringLiteral("経理"));
     QTest::keyClick(&dialog, Qt::Key_Escape);
     EXPECT_EQ(dialog.result(), 2);
