@@ -1,0 +1,173 @@
+#include "core/Settings.h"
+
+#include "core/FieldCipher.h"
+#include "core/Folders.h"
+#include "core/Utils.h"
+#include "platform/Cp932.h"
+#include "platform/IniFile.h"
+
+#include <QColor>
+#include <QList>
+#include <openssl/crypto.h>
+#include <openssl/evp.h>
+#include <openssl/rand.h>
+
+namespace {
+
+const QString kAddress = QStringLiteral("ADDRESS");
+const QString kView = QStringLiteral("VIEW");
+const QString kCooperate = QStringLiteral("COOPERATE");
+const QString kMyNumber = QStringLiteral("MYNUMBER");
+const QString kAdminPasswordKey = QStringLiteral("AdminPassword");
+
+QString defaultMyNumberLabel() { return QStringLiteral("共通マイナンバー"); }
+
+int readRange(const TIniFile& ini, const QString& section, const QString& key, int lo, int hi, int def)
+{
+    const int v = ini.ReadInteger(section, key, def);
+    return v >= lo && v <= hi ? v : def;
+}
+
+// Administrator password hashes: "PBKDF2-SHA256$<iterations>$<salt>$<hash>",
+// salt and hash in hexadecimal. The iterations are stored so that they can be
+// raised later without invalidating existing passwords.
+constexpr char kHashScheme[] = "PBKDF2-SHA256";
+constexpr int kIterations = 100000;
+constexpr int kSaltBytes = 16;
+constexpr int kHashBytes = 32;
+
+QByteArray derive(const QString& password, const QByteArray& salt, int iterations)
+{
+    const QByteArray pw = password.toUtf8();
+    QByteArray out(kHashBytes, '\0');
+    if (PKCS5_PBKDF2_HMAC(pw.constData(), int(pw.size()), reinterpret_cast<const unsigned char*>(salt.constData()),
+                          int(salt.size()), iterations, EVP_sha256(), kHashBytes,
+                          reinterpret_cast<unsigned char*>(out.data()))
+        != 1)
+        return {};
+    return out;
+}
+
+QByteArray hashPassword(const QString& password)
+{
+    QByteArray salt(kSaltBytes, '\0');
+    if (RAND_bytes(reinterpret_cast<unsigned char*>(salt.data()), kSaltBytes) != 1)
+        return {};
+    const QByteArray hash = derive(password, salt, kIterations);
+    if (hash.isEmpty())
+        return {};
+    return QByteArray(kHashScheme) + '$' + QByteArray::number(kIterations) + '$' + salt.toHex() + '$' + hash.toHex();
+}
+
+bool verifyPassword(const QString& password, const QByteArray& stored)
+{
+    const QList<QByteArray> parts = stored.split('$');
+    if (parts.size() != 4 || parts[0] != kHashScheme)
+        return false;
+    bool ok = false;
+    const int iterations = parts[1].toInt(&ok);
+    const QByteArray salt = QByteArray::fromHex(parts[2]);
+    const QByteArray expected = QByteArray::fromHex(parts[3]);
+    if (!ok || iterations < 1 || salt.isEmpty() || expected.size() != kHashBytes)
+        return false;
+    const QByteArray actual = derive(password, salt, iterations);
+    return actual.size() == kHashBytes && CRYPTO_memcmp(actual.constData(), expected.constData(), kHashBytes) == 0;
+}
+
+} // namespace
+
+QColor TSettings::BGQColor() const { return ColorFromStored(BGColor); }
+
+TSettings& Settings()
+{
+    static TSettings settings;
+    return settings;
+}
+
+QString SettingsFileName() { return DataFolder() + QStringLiteral("Telvora21.ini"); }
+
+void LoadSettings()
+{
+    const TIniFile ini(SettingsFileName());
+    TSettings s;
+    s.SameNum = ini.ReadBool(kAddress, QStringLiteral("SameNum"), true);
+    s.ChangeData = ini.ReadBool(kAddress, QStringLiteral("ChangeData"), true);
+    s.FormClose = ini.ReadBool(kAddress, QStringLiteral("FormClose"), true);
+    s.Confirmation = ini.ReadBool(kAddress, QStringLiteral("Confirmation"), true);
+    s.OutOfTarget = ini.ReadBool(kAddress, QStringLiteral("OutOfTarget"), true);
+    s.BGPaint = ini.ReadBool(kView, QStringLiteral("BGPaint"), true);
+    s.BGColor = readRange(ini, kView, QStringLiteral("BGColor"), 0, 0xFFFFFF, kDefaultBGColor);
+    s.Map = readRange(ini, kCooperate, QStringLiteral("Map"), 0, 10, kDefaultMap);
+    s.MapSearchKind = readRange(ini, kCooperate, QStringLiteral("MapSearchKind"), 0, 1, 0);
+    s.Root = readRange(ini, kCooperate, QStringLiteral("Root"), 0, 1, 0);
+    s.MyNumberLabel = ini.ReadString(kMyNumber, QStringLiteral("MyNumberLabel"));
+    if (s.MyNumberLabel.isEmpty())
+        s.MyNumberLabel = defaultMyNumberLabel();
+    s.MyNumber = cp932::Encode(ini.ReadString(kMyNumber, QStringLiteral("MyNumber")));
+    s.AdminPassword = cp932::Encode(ini.ReadString(kMyNumber, kAdminPasswordKey));
+    s.AdminMode = false;
+    Settings() = std::move(s);
+}
+
+bool SaveSettings()
+{
+    const TSettings& s = Settings();
+    TIniFile ini(SettingsFileName());
+    ini.WriteBool(kAddress, QStringLiteral("SameNum"), s.SameNum);
+    ini.WriteBool(kAddress, QStringLiteral("ChangeData"), s.ChangeData);
+    ini.WriteBool(kAddress, QStringLiteral("FormClose"), s.FormClose);
+    ini.WriteBool(kAddress, QStringLiteral("Confirmation"), s.Confirmation);
+    ini.WriteBool(kAddress, QStringLiteral("OutOfTarget"), s.OutOfTarget);
+    ini.WriteBool(kView, QStringLiteral("BGPaint"), s.BGPaint);
+    ini.WriteInteger(kView, QStringLiteral("BGColor"), s.BGColor);
+    ini.WriteInteger(kCooperate, QStringLiteral("Map"), s.Map);
+    ini.WriteInteger(kCooperate, QStringLiteral("MapSearchKind"), s.MapSearchKind);
+    ini.WriteInteger(kCooperate, QStringLiteral("Root"), s.Root);
+    ini.WriteString(kMyNumber, QStringLiteral("MyNumberLabel"), s.MyNumberLabel);
+    ini.WriteString(kMyNumber, QStringLiteral("MyNumber"), QString::fromLatin1(s.MyNumber));
+    ini.WriteString(kMyNumber, kAdminPasswordKey, QString::fromLatin1(s.AdminPassword));
+    return ini.UpdateFile();
+}
+
+QString CommonMyNumber()
+{
+    QByteArray plain;
+    if (!DecryptAESString(Settings().MyNumber, kFieldKey, plain))
+        return {};
+    return cp932::Decode(plain);
+}
+
+bool SetCommonMyNumber(const QString& number)
+{
+    bool ok = false;
+    const QByteArray stored = EncryptAESString(cp932::Encode(number), kFieldKey, &ok);
+    if (!ok)
+        return false;
+    Settings().MyNumber = stored;
+    return true;
+}
+
+bool HasAdminPassword() { return !Settings().AdminPassword.isEmpty(); }
+
+bool SetAdminPassword(const QString& password)
+{
+    QByteArray stored;
+    if (!password.isEmpty()) {
+        stored = hashPassword(password);
+        if (stored.isEmpty())
+            return false;
+    }
+    TIniFile ini(SettingsFileName());
+    ini.WriteString(kMyNumber, kAdminPasswordKey, QString::fromLatin1(stored));
+    if (!ini.UpdateFile())
+        return false;
+    Settings().AdminPassword = stored;
+    return true;
+}
+
+bool CheckAdminPassword(const QString& password)
+{
+    return HasAdminPassword() && verifyPassword(password, Settings().AdminPassword);
+}
+
+bool IsProtectedFieldMasked() { return HasAdminPassword() && !Settings().AdminMode; }

@@ -1,0 +1,183 @@
+#include "core/Settings.h"
+
+#include "core/FieldCipher.h"
+#include "core/Utils.h"
+#include "platform/Cp932.h"
+#include "platform/IniFile.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QColor>
+#include <QDateTime>
+#include <gtest/gtest.h>
+
+namespace {
+void writeIni(const QByteArray& data)
+{
+    QFile f(SettingsFileName());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(data);
+}
+QByteArray readIni()
+{
+    QFile f(SettingsFileName());
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+} // namespace
+
+TEST(Settings, DefaultsWithoutAFile)
+{
+    TTempDataFolder data;
+    LoadSettings();
+    const TSettings& s = Settings();
+    EXPECT_TRUE(s.SameNum && s.ChangeData && s.FormClose && s.Confirmation && s.OutOfTarget && s.BGPaint);
+    EXPECT_EQ(s.Map, 8);
+    EXPECT_EQ(s.MapSearchKind, 0);
+    EXPECT_EQ(s.Root, 0);
+    EXPECT_EQ(s.MyNumberLabel, QStringLiteral("共通マイナンバー"));
+    EXPECT_EQ(CommonMyNumber(), "");
+    EXPECT_FALSE(HasAdminPassword());
+    EXPECT_FALSE(IsProtectedFieldMasked());
+    // The default list colour is light, so black text stays readable.
+    EXPECT_GT(s.BGQColor().lightness(), 200);
+    EXPECT_TRUE(SettingsFileName().startsWith(data.path()));
+    EXPECT_TRUE(SettingsFileName().endsWith("/Telvora21.ini"));
+}
+
+TEST(Settings, ReadsStoredValuesAndRejectsOutOfRange)
+{
+    TTempDataFolder data;
+    writeIni("[address]\r\nsamenum=0\r\nChangeData=0\r\nFormClose=1\r\nConfirmation=0\r\nOutOfTarget=0\r\n"
+             "[VIEW]\r\nBGPaint=0\r\nBGColor=255\r\n"
+             "[COOPERATE]\r\nMap=10\r\nMapSearchKind=1\r\nRoot=1\r\n"
+             "[MYNUMBER]\r\nMyNumberLabel="
+             + cp932::Encode(QStringLiteral("会社のマイナンバー")) + "\r\n");
+    LoadSettings();
+    TSettings s = Settings();
+    EXPECT_FALSE(s.SameNum);
+    EXPECT_FALSE(s.ChangeData);
+    EXPECT_TRUE(s.FormClose);
+    EXPECT_FALSE(s.Confirmation);
+    EXPECT_FALSE(s.OutOfTarget);
+    EXPECT_FALSE(s.BGPaint);
+    EXPECT_EQ(s.BGQColor(), QColor(255, 0, 0));
+    EXPECT_EQ(s.Map, 10);
+    EXPECT_EQ(s.MapSearchKind, 1);
+    EXPECT_EQ(s.Root, 1);
+    EXPECT_EQ(s.MyNumberLabel, QStringLiteral("会社のマイナンバー"));
+
+    writeIni("[COOPERATE]\r\nMap=11\r\nMapSearchKind=2\r\nRoot=-1\r\n[VIEW]\r\nBGColor=x\r\n[MYNUMBER]\r\nMyNumberLabel=\r\n");
+    LoadSettings();
+    s = Settings();
+    EXPECT_EQ(s.Map, 8);
+    EXPECT_EQ(s.MapSearchKind, 0);
+    EXPECT_EQ(s.Root, 0);
+    EXPECT_EQ(s.BGColor, kDefaultBGColor);
+    EXPECT_EQ(s.MyNumberLabel, QStringLiteral("共通マイナンバー"));
+}
+
+TEST(Settings, SaveKeepsOtherSectionsAndReloadsTheSame)
+{
+    TTempDataFolder data;
+    writeIni("[OPERATION]\r\nViewSplash=1\r\n");
+    LoadSettings();
+    Settings().SameNum = false;
+    Settings().Map = 3;
+    Settings().BGColor = ColorToStored(QColor(0x10, 0x20, 0x30));
+    Settings().MyNumberLabel = QStringLiteral("本社");
+    ASSERT_TRUE(SetCommonMyNumber("123456789018"));
+    ASSERT_TRUE(SaveSettings());
+
+    const QByteArray file = readIni();
+    EXPECT_TRUE(file.startsWith("[OPERATION]\r\nViewSplash=1\r\n"));
+    // The common number is stored enciphered only.
+    EXPECT_FALSE(file.contains("123456789018"));
+    EXPECT_TRUE(file.contains("MyNumber=" + EncryptAESString("123456789018", kFieldKey)));
+
+    Settings() = TSettings();
+    LoadSettings();
+    EXPECT_FALSE(Settings().SameNum);
+    EXPECT_EQ(Settings().Map, 3);
+    EXPECT_EQ(Settings().BGQColor(), QColor(0x10, 0x20, 0x30));
+    EXPECT_EQ(Settings().MyNumberLabel, QStringLiteral("本社"));
+    EXPECT_EQ(CommonMyNumber(), "123456789018");
+}
+
+TEST(Settings, UnreadableCommonMyNumberShowsEmpty)
+{
+    TTempDataFolder data;
+    writeIni("[MYNUMBER]\r\nMyNumber=0C1234\r\n");
+    LoadSettings();
+    EXPECT_EQ(CommonMyNumber(), "");
+    EXPECT_FALSE(SetCommonMyNumber(QString(300, u'1')));
+    EXPECT_EQ(Settings().MyNumber, "0C1234"); // the refused value changed nothing
+}
+
+TEST(AdminPassword, StoredAsASaltedHashAndChecked)
+{
+    TTempDataFolder data;
+    LoadSettings();
+    EXPECT_FALSE(CheckAdminPassword(""));
+    ASSERT_TRUE(SetAdminPassword(QStringLiteral("秘密pass1")));
+    EXPECT_TRUE(HasAdminPassword());
+    EXPECT_TRUE(CheckAdminPassword(QStringLiteral("秘密pass1")));
+    EXPECT_FALSE(CheckAdminPassword(QStringLiteral("秘密pass")));
+    EXPECT_FALSE(CheckAdminPassword(""));
+
+    const QByteArray file = readIni();
+    EXPECT_FALSE(file.contains("pass1"));
+    EXPECT_FALSE(file.contains(cp932::Encode(QStringLiteral("秘密"))));
+
+    // The same password set again gets a new salt.
+    const QByteArray first = Settings().AdminPassword;
+    ASSERT_TRUE(SetAdminPassword(QStringLiteral("秘密pass1")));
+    EXPECT_NE(Settings().AdminPassword, first);
+
+    // Survives a restart; administrator mode does not.
+    Settings().AdminMode = true;
+    LoadSettings();
+    EXPECT_TRUE(CheckAdminPassword(QStringLiteral("秘密pass1")));
+    EXPECT_FALSE(Settings().AdminMode);
+
+    ASSERT_TRUE(SetAdminPassword(QString()));
+    LoadSettings();
+    EXPECT_FALSE(HasAdminPassword());
+}
+
+TEST(AdminPassword, DamagedStoredHashLocksRatherThanOpens)
+{
+    TTempDataFolder data;
+    writeIni("[MYNUMBER]\r\nAdminPassword=plaintext\r\n");
+    LoadSettings();
+    EXPECT_TRUE(HasAdminPassword());
+    EXPECT_FALSE(CheckAdminPassword("plaintext"));
+    EXPECT_TRUE(IsProtectedFieldMasked());
+}
+
+TEST(AdminPassword, MaskingFollowsPasswordAndMode)
+{
+    TTempDataFolder data;
+    LoadSettings();
+    Settings().AdminMode = false;
+    EXPECT_FALSE(IsProtectedFieldMasked()); // no password: plain
+    ASSERT_TRUE(SetAdminPassword("pw"));
+    EXPECT_TRUE(IsProtectedFieldMasked());
+    Settings().AdminMode = true;
+    EXPECT_FALSE(IsProtectedFieldMasked());
+}
+
+TEST(AdminPassword, UnwritableFileChangesNothing)
+{
+    TTempDataFolder data;
+    LoadSettings();
+    ASSERT_TRUE(SetAdminPassword("pw"));
+    const QByteArray before = Settings().AdminPassword;
+    // A folder where the file should be makes the write fail.
+    QFile::remove(SettingsFileName());
+    ASSERT_TRUE(QDir().mkdir(SettingsFileName()));
+    EXPECT_FALSE(SetAdminPassword("other"));
+    EXPECT_EQ(Settings().AdminPassword, before);
+    EXPECT_TRUE(CheckAdminPassword("pw"));
+}
