@@ -1,5 +1,7 @@
 #include "core/Folders.h"
 
+#include "platform/CustomColors.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QStandardPaths>
@@ -68,6 +70,8 @@ void SetDataFolder(const QString& path)
 {
     state().data = withSlash(path);
     state().dataPath = state().data + QStringLiteral("Data/");
+    // The colour dialogs keep their custom colours in the data folder.
+    SetCustomColorsFolderProvider([] { return DataFolder(); });
 }
 
 void SetDataPath(const QString& path) { state().dataPath = withSlash(path); }

@@ -1,0 +1,73 @@
+#include "core/TntNMDEdit.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <QApplication>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Kana as an input method commits it (QTest only types ASCII).
+void Commit(QWidget* w, const QString& text)
+{
+    QInputMethodEvent e;
+    e.setCommitString(text);
+    QApplication::sendEvent(w, &e);
+}
+
+} // namespace
+
+TEST(TntNMDEdit, TypedKanaAsksForFamilyThenGivenNames)
+{
+    TTntNMDEdit edit;
+    QSignalSpy spy(&edit, &TTntNMDEdit::NameConvertNeed);
+    Commit(&edit, QStringLiteral("やまだ"));
+    ASSERT_FALSE(spy.isEmpty());
+    QList<QVariant> last = spy.takeLast();
+    EXPECT_TRUE(last[0].toBool());
+    EXPECT_EQ(last[1].toString(), u"やまだ");
+    EXPECT_EQ(last[2].toInt(), 0);
+
+    edit.setText(QStringLiteral("山田　"));
+    Commit(&edit, QStringLiteral("たろう"));
+    last = spy.takeLast();
+    EXPECT_EQ(last[1].toString(), u"たろう");
+    EXPECT_EQ(last[2].toInt(), 1);
+
+    QTest::keyClicks(&edit, QStringLiteral("x"));
+    EXPECT_FALSE(spy.takeLast()[0].toBool());
+}
+
+TEST(TntNMDEdit, InsertNameReplacesTheTypedReadingAndFeedsTheReadingEdit)
+{
+    TTntNMDEdit edit;
+    QLineEdit kana;
+    kana.setText(QStringLiteral("やまだ "));
+    edit.SetKanaEdit(&kana);
+    edit.setText(QStringLiteral("山田　"));
+    edit.setCursorPosition(3);
+    Commit(&edit, QStringLiteral("たろう"));
+    edit.InsertName(QStringLiteral("太郎"), QStringLiteral("たろう"));
+    EXPECT_EQ(edit.text(), u"山田　太郎");
+    EXPECT_EQ(edit.cursorPosition(), 5);
+    EXPECT_EQ(kana.text(), u"やまだ たろう");
+
+    // Without a pending reading the name replaces the selection.
+    edit.setText(QStringLiteral("abc"));
+    edit.setSelection(1, 1);
+    edit.SetKanaEdit(nullptr);
+    edit.InsertName(QStringLiteral("X"), QStringLiteral("x"));
+    EXPECT_EQ(edit.text(), u"aXc");
+    EXPECT_EQ(edit.cursorPosition(), 3);
+}
+
+TEST(TntNMDEdit, KeyHookCanConsumeKeys)
+{
+    TTntNMDEdit edit;
+    edit.OnConvertKeyDown = [](int key) { return key == Qt::Key_Down; };
+    QTest::keyClick(&edit, Qt::Key_Down);
+    QTest::keyClicks(&edit, QStringLiteral("a"));
+    EXPECT_EQ(edit.text(), u"a");
+}

@@ -1,0 +1,175 @@
+#include "platform/ByteLimitEdit.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QInputMethodEvent>
+#include <QSignalSpy>
+#include <QTest>
+#include <QVBoxLayout>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kEmoji = QStringLiteral("\U0001F600");  // no code page 932 form
+const QString kHangul = QStringLiteral("\uD55C");     // no code page 932 form
+
+// Types text as the user does: ASCII through keys, everything else as
+// input-method commits, one character each.
+void type(QWidget* w, const QString& text)
+{
+    for (char32_t ch : text.toUcs4()) {
+        const QString one = QString::fromUcs4(&ch, 1);
+        if (ch < 0x80) {
+            QTest::keyClicks(w, one);
+        } else {
+            QInputMethodEvent commit;
+            commit.setCommitString(one);
+            QApplication::sendEvent(w, &commit);
+        }
+    }
+}
+
+// A window with the edit under test and a second control to leave it for.
+template <typename Edit>
+struct TEditForm {
+    QWidget window;
+    Edit* edit = new Edit(&window);
+    QLineEdit* other = new QLineEdit(&window);
+
+    explicit TEditForm(int maxBytes)
+    {
+        auto* layout = new QVBoxLayout(&window);
+        layout->addWidget(edit);
+        layout->addWidget(other);
+        edit->SetMaxBytes(maxBytes);
+        window.show();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+        edit->setFocus();
+    }
+    void leave() { other->setFocus(Qt::TabFocusReason); }
+};
+
+} // namespace
+
+TEST(ByteLimitRules, CountCodePage932BytesAndRefuseGrowthPastTheLimit)
+{
+    const int limit = 5;
+    EXPECT_TRUE(TByteLimitEdit::Allows("", QStringLiteral("あいa"), limit, false));
+    EXPECT_FALSE(TByteLimitEdit::Allows(QStringLiteral("あいa"), QStringLiteral("あいaあ"), limit, false));
+    EXPECT_FALSE(TByteLimitEdit::Allows(QStringLiteral("あい"), QStringLiteral("あいう"), limit, false));
+    EXPECT_TRUE(TByteLimitEdit::Allows(QStringLiteral("あい"), QStringLiteral("あい1"), limit, false));
+    // Text the program put in over the limit may shrink, not grow.
+    EXPECT_TRUE(TByteLimitEdit::Allows(QStringLiteral("あいうえ"), QStringLiteral("あいう"), limit, false));
+    EXPECT_TRUE(TByteLimitEdit::Allows(QStringLiteral("あいうえ"), QStringLiteral("かいうえ"), limit, false));
+    EXPECT_FALSE(TByteLimitEdit::Allows(QStringLiteral("あいうえ"), QStringLiteral("あいうえ1"), limit, false));
+    EXPECT_TRUE(TByteLimitEdit::Allows("", QString(40, u'x'), 0, false)) << "0 means no limit";
+}
+
+TEST(ByteLimitRules, RefuseOnlyNewCharactersCodePage932CannotHold)
+{
+    EXPECT_FALSE(TByteLimitEdit::Allows(QStringLiteral("ab"), QStringLiteral("a") + kEmoji + "b", 0, false));
+    EXPECT_FALSE(TByteLimitEdit::Allows("", kHangul, 0, false));
+    // 〜 − — and the IBM extensions have code page 932 forms.
+    EXPECT_TRUE(TByteLimitEdit::Allows("", QStringLiteral("〜−—髙①"), 0, false));
+    // Characters already there may stay or go.
+    const QString held = QStringLiteral("x") + kEmoji + QStringLiteral("y");
+    EXPECT_TRUE(TByteLimitEdit::Allows(held, held + "z", 0, false));
+    EXPECT_TRUE(TByteLimitEdit::Allows(held, "xy", 0, false));
+    // A pair inserted next to an identical pair is still seen whole.
+    EXPECT_FALSE(TByteLimitEdit::Allows(kEmoji, kEmoji + kEmoji, 0, false));
+}
+
+TEST(ByteLimitRules, WideEditsTakeAnyCharacterAndCountUtf16Units)
+{
+    EXPECT_TRUE(TByteLimitEdit::Allows("", kHangul + kEmoji, 3, true));
+    EXPECT_FALSE(TByteLimitEdit::Allows("", kHangul + kEmoji + "a", 3, true));
+    EXPECT_EQ(TByteLimitEdit::Length(QStringLiteral("あ") + kEmoji, true), 3);
+    // A cut never leaves half a surrogate pair.
+    EXPECT_EQ(TByteLimitEdit::Cut("a" + kEmoji, 2, true), QStringLiteral("a"));
+}
+
+TEST(ByteLimitRules, CutsWithoutSplittingADoubleByteCharacter)
+{
+    EXPECT_EQ(TByteLimitEdit::Cut(QStringLiteral("aあいう"), 4, false), QStringLiteral("aあ"));
+    EXPECT_EQ(TByteLimitEdit::Cut(QStringLiteral("aあいう"), 5, false), QStringLiteral("aあい"));
+    EXPECT_EQ(TByteLimitEdit::Cut(QStringLiteral("aあいう"), 0, false), QStringLiteral("aあいう"));
+}
+
+TEST(ByteLimitEdit, TypingStopsAtTheLimitWithARefusal)
+{
+    TEditForm<TByteLimitEdit> f(5);
+    QSignalSpy refused(f.edit, &TByteLimitEdit::InputRefused);
+    type(f.edit, QStringLiteral("あいう"));
+    EXPECT_EQ(f.edit->text(), QStringLiteral("あい"));
+    EXPECT_EQ(refused.count(), 1);
+    type(f.edit, QStringLiteral("1") + kHangul + "2");
+    EXPECT_EQ(f.edit->text(), QStringLiteral("あい1"));
+    EXPECT_EQ(refused.count(), 3);
+}
+
+TEST(ByteLimitEdit, PasteThatWouldPassTheLimitIsRefusedWhole)
+{
+    TEditForm<TByteLimitEdit> f(6);
+    f.edit->setText(QStringLiteral("あ"));
+    QApplication::clipboard()->setText(QStringLiteral("いうえ"));
+    QTest::keySequence(f.edit, QKeySequence::Paste);
+    EXPECT_EQ(f.edit->text(), QStringLiteral("あ"));
+    QApplication::clipboard()->setText(QStringLiteral("いう"));
+    QTest::keySequence(f.edit, QKeySequence::Paste);
+    EXPECT_EQ(f.edit->text(), QStringLiteral("あいう"));
+}
+
+TEST(ByteLimitEdit, ProgramTextOverTheLimitIsCutWhenTheEditIsLeft)
+{
+    TEditForm<TByteLimitEdit> f(5);
+    QSignalSpy finished(f.edit, &QLineEdit::editingFinished);
+    QSignalSpy refused(f.edit, &TByteLimitEdit::InputRefused);
+    f.edit->setText(QStringLiteral("東京都港区") + kHangul);
+    EXPECT_EQ(f.edit->text(), QStringLiteral("東京都港区") + kHangul) << "the program's text is taken as it is";
+    EXPECT_EQ(refused.count(), 0);
+    f.edit->end(false);
+    type(f.edit, QStringLiteral("x"));
+    EXPECT_EQ(f.edit->text(), QStringLiteral("東京都港区") + kHangul);
+    f.edit->setText(QStringLiteral("東京都港区"));
+    EXPECT_FALSE(f.edit->isModified());
+    f.leave();
+    EXPECT_EQ(f.edit->text(), QStringLiteral("東京"));
+    EXPECT_TRUE(f.edit->isModified());
+    EXPECT_EQ(finished.count(), 1);
+}
+
+TEST(ByteLimitEdit, UndoingBackOverTheLimitDoesNotOpenTheLimit)
+{
+    TEditForm<TByteLimitEdit> f(4);
+    QSignalSpy refused(f.edit, &TByteLimitEdit::InputRefused);
+    f.edit->setText(QStringLiteral("abcdef"));
+    f.edit->end(false);
+    QTest::keyClick(f.edit, Qt::Key_Backspace);
+    QTest::keyClick(f.edit, Qt::Key_Home);
+    QTest::keyClick(f.edit, Qt::Key_Delete);
+    EXPECT_EQ(f.edit->text(), QStringLiteral("bcde"));
+    QTest::keySequence(f.edit, QKeySequence::Undo);
+    EXPECT_EQ(f.edit->text(), QStringLiteral("abcde"));
+    QTest::keySequence(f.edit, QKeySequence::Undo);
+    EXPECT_EQ(f.edit->text(), QStringLiteral("abcdef"));
+    QTest::keySequence(f.edit, QKeySequence::Redo);
+    EXPECT_EQ(refused.count(), 0) << "undo and redo are not new input";
+    f.edit->end(false);
+    type(f.edit, QStringLiteral("g") + kHangul);
+    EXPECT_EQ(f.edit->text(), QStringLiteral("abcde"));
+    EXPECT_EQ(refused.count(), 2);
+}
+
+TEST(ByteLimitComboBox, LimitsTypingAndCutsOnLeaving)
+{
+    TEditForm<TByteLimitComboBox> f(4);
+    f.edit->addItem(QStringLiteral("株式会社"));
+    f.edit->setCurrentIndex(-1);
+    f.edit->setEditText({});
+    type(f.edit, QStringLiteral("abcあ"));
+    EXPECT_EQ(f.edit->currentText(), QStringLiteral("abc"));
+    f.edit->setCurrentIndex(0);
+    EXPECT_EQ(f.edit->currentText(), QStringLiteral("株式会社"));
+    f.leave();
+    EXPECT_EQ(f.edit->currentText(), QStringLiteral("株式"));
+}

@@ -1,0 +1,122 @@
+#include "platform/CustomColors.h"
+
+#include "core/Folders.h"
+#include "platform/Cp932.h"
+#include "platform/IniFile.h"
+#include "support/TestSupport.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFile>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Custom colours kept in the test's own data folder; the real dialog comes
+// back afterwards.
+struct TColorFixture {
+    TTempDataFolder folder;
+    QString file = folder.path() + "CstmClr.ini";
+    TColorFixture() { SetCustomColorsFolderProvider([] { return DataFolder(); }); }
+    ~TColorFixture()
+    {
+        SetCustomColorsFolderProvider({});
+        SetColorDialogHandler({});
+    }
+};
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+} // namespace
+
+TEST(CustomColors, TextIsTheWindowsColourValueBlueFirst)
+{
+    EXPECT_EQ(CustomColorText(QColor(0, 0, 255)), QStringLiteral("FF0000"));
+    EXPECT_EQ(CustomColorText(QColor(255, 0, 0)), QStringLiteral("0000FF"));
+    EXPECT_EQ(CustomColorText(QColor(0x12, 0x34, 0x56)), QStringLiteral("563412"));
+    EXPECT_EQ(CustomColorText(QColor(Qt::black)), QStringLiteral("000000"));
+    EXPECT_EQ(CustomColorFromText(QStringLiteral("563412")), QColor(0x12, 0x34, 0x56));
+    EXPECT_EQ(CustomColorFromText(QStringLiteral("ff0000")), QColor(0, 0, 255));
+    EXPECT_EQ(CustomColorFromText(QStringLiteral("$FF")), QColor(255, 0, 0));
+    EXPECT_EQ(CustomColorFromText(QStringLiteral("02FFFFFF")), QColor(255, 255, 255));
+    for (const char* bad : {"", "xyz", "-1", "123456789"})
+        EXPECT_EQ(CustomColorFromText(QString::fromLatin1(bad)), QColor(Qt::black)) << bad;
+}
+
+TEST(CustomColors, LoadDefaultsToBlackAndSaveWritesAllSixteenKeysKeepingTheRest)
+{
+    TColorFixture f;
+    {
+        QFile out(f.file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write("[OTHER]\r\nName=" + cp932::Encode(QStringLiteral("色")) + "\r\n[COMMON]\r\n3=FF0000\r\n15=garbage\r\n");
+    }
+    TCustomColors colors = LoadCustomColors(f.file);
+    EXPECT_EQ(colors[3], QColor(0, 0, 255));
+    EXPECT_EQ(colors[0], QColor(Qt::black));
+    EXPECT_EQ(colors[15], QColor(Qt::black));
+
+    colors[0] = QColor(255, 0, 0);
+    ASSERT_TRUE(SaveCustomColors(f.file, colors));
+    TIniFile ini(f.file);
+    EXPECT_EQ(ini.ReadSection("COMMON").size(), 16);
+    EXPECT_EQ(ini.ReadString("COMMON", "0"), QStringLiteral("0000FF"));
+    EXPECT_EQ(ini.ReadString("COMMON", "3"), QStringLiteral("FF0000"));
+    EXPECT_EQ(ini.ReadString("COMMON", "15"), QStringLiteral("000000"));
+    EXPECT_TRUE(readAll(f.file).startsWith("[OTHER]\r\nName=" + cp932::Encode(QStringLiteral("色")) + "\r\n"));
+}
+
+TEST(ChooseColor, WritesCustomColoursBackAlsoOnCancel)
+{
+    TColorFixture f;
+    TCustomColors seen;
+    SetColorDialogHandler([&](QWidget*, const QColor&, TCustomColors& custom, QColor& chosen) {
+        seen = custom;
+        custom[5] = QColor(0, 128, 0);
+        chosen = QColor(1, 2, 3);
+        return false;
+    });
+    bool ok = true;
+    EXPECT_EQ(ChooseColor(nullptr, QColor(9, 9, 9), &ok), QColor(9, 9, 9));
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(seen[5], QColor(Qt::black));
+    EXPECT_EQ(TIniFile(f.file).ReadString("COMMON", "5"), QStringLiteral("008000"));
+
+    SetColorDialogHandler([&](QWidget*, const QColor& initial, TCustomColors& custom, QColor& chosen) {
+        seen = custom;
+        chosen = initial.lighter();
+        return true;
+    });
+    EXPECT_EQ(ChooseColor(nullptr, QColor(40, 40, 40), &ok), QColor(40, 40, 40).lighter());
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(seen[5], QColor(0, 128, 0)) << "the next dialog starts with what the last one left";
+}
+
+TEST(ChooseColor, TheRealDialogStartsWithTheStoredColoursAndReturnsTheChoice)
+{
+    TColorFixture f;
+    {
+        TIniFile ini(f.file);
+        ini.WriteString("COMMON", "2", "00FF00");
+    }
+    QColor shownCustom;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        shownCustom = QColorDialog::customColor(2);
+        QColorDialog::setCustomColor(7, QColor(0x11, 0x22, 0x33));
+        dialog->setCurrentColor(QColor(10, 20, 30));
+        dialog->accept();
+    });
+    bool ok = false;
+    EXPECT_EQ(ChooseColor(nullptr, Qt::white, &ok), QColor(10, 20, 30));
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(shownCustom, QColor(0, 255, 0));
+    EXPECT_EQ(TIniFile(f.file).ReadString("COMMON", "7"), QStringLiteral("332211"));
+}

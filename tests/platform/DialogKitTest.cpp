@@ -1,0 +1,279 @@
+#include "platform/DialogKit.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QImage>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTabBar>
+#include <QTest>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A dialog laid out in tab order: edit1, box, radioA, radioB, edit2 (text
+// "東京都"), memo, ok (default button).
+struct TEnterForm {
+    TModalDialog dialog;
+    QLineEdit* edit1 = new QLineEdit(&dialog);
+    QCheckBox* box = new QCheckBox(QStringLiteral("印刷する"), &dialog);
+    QRadioButton* radioA = new QRadioButton(QStringLiteral("A"), &dialog);
+    QRadioButton* radioB = new QRadioButton(QStringLiteral("B"), &dialog);
+    QLineEdit* edit2 = new QLineEdit(QStringLiteral("東京都"), &dialog);
+    QPlainTextEdit* memo = new QPlainTextEdit(&dialog);
+    QPushButton* ok = new QPushButton(QStringLiteral("OK"), &dialog);
+    TEnterKeyFilter* filter = nullptr;
+
+    TEnterForm()
+    {
+        auto* layout = new QVBoxLayout(&dialog);
+        for (QWidget* w : std::initializer_list<QWidget*>{edit1, box, radioA, radioB, edit2, memo, ok})
+            layout->addWidget(w);
+        ok->setDefault(true);
+        QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+        radioB->setChecked(true);
+        filter = TEnterKeyFilter::Install(&dialog);
+        dialog.show();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    }
+    void focus(QWidget* w)
+    {
+        w->setFocus();
+        ASSERT_EQ(QApplication::focusWidget(), w);
+    }
+    void enter() { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); }
+};
+
+QColor captionColor(QAbstractButton* b) { return b->palette().color(QPalette::Active, QPalette::WindowText); }
+
+int bluePixels(QWidget* w)
+{
+    const QImage image = w->grab().toImage();
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            n += c.blue() > 150 && c.red() < 100 && c.green() < 100;
+        }
+    return n;
+}
+
+void wheel(QTabBar* bar, int delta)
+{
+    const QPointF at(5, 5);
+    QWheelEvent event(at, bar->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(bar, &event);
+}
+
+} // namespace
+
+TEST(EnterKey, MovesThroughInputControlsInTabOrderWithoutClosingTheDialog)
+{
+    TEnterForm f;
+    f.focus(f.edit1);
+    f.enter();
+    EXPECT_EQ(QApplication::focusWidget(), f.box);
+    // The radio group is entered at its chosen button.
+    f.enter();
+    EXPECT_EQ(QApplication::focusWidget(), f.radioB);
+    f.enter();
+    EXPECT_EQ(QApplication::focusWidget(), f.edit2);
+    EXPECT_TRUE(f.dialog.isVisible()) << "Enter in an input control must not press the default button";
+    EXPECT_FALSE(f.box->isChecked());
+}
+
+TEST(EnterKey, PutsTheCaretAtTheEndOfTheNextEditWithNothingSelected)
+{
+    TEnterForm f;
+    f.focus(f.radioB);
+    f.enter();
+    ASSERT_EQ(QApplication::focusWidget(), f.edit2);
+    EXPECT_EQ(f.edit2->cursorPosition(), 3);
+    EXPECT_FALSE(f.edit2->hasSelectedText());
+}
+
+TEST(EnterKey, PassesOverDisabledAndHiddenControls)
+{
+    TEnterForm f;
+    f.box->setEnabled(false);
+    f.radioA->hide();
+    f.radioB->hide();
+    f.focus(f.edit1);
+    f.enter();
+    EXPECT_EQ(QApplication::focusWidget(), f.edit2);
+}
+
+TEST(EnterKey, ButtonsMemosAndKeptControlsReceiveEnter)
+{
+    TEnterForm f;
+    f.focus(f.memo);
+    f.enter();
+    EXPECT_EQ(QApplication::focusWidget(), f.memo);
+    EXPECT_EQ(f.memo->toPlainText(), QStringLiteral("\n"));
+
+    f.focus(f.ok);
+    f.enter();
+    EXPECT_FALSE(f.dialog.isVisible());
+    EXPECT_EQ(f.dialog.result(), mrOk);
+
+    // A kept edit behaves as in any Qt dialog: it reports Enter, and the
+    // default button follows.
+    TEnterForm g;
+    g.filter->Keep(g.edit1);
+    QSignalSpy returned(g.edit1, &QLineEdit::returnPressed);
+    g.focus(g.edit1);
+    g.enter();
+    EXPECT_EQ(returned.count(), 1);
+    EXPECT_EQ(g.dialog.result(), mrOk);
+}
+
+TEST(EnterKey, GoesToTheNamedControlOrTheFirstAvailableAfterIt)
+{
+    TEnterForm f;
+    f.filter->SetNext(f.edit1, f.edit2);
+    f.focus(f.edit1);
+    f.enter();
+    EXPECT_EQ(QApplication::focusWidget(), f.edit2);
+
+    f.filter->SetNext(f.edit1, f.box);
+    f.box->setEnabled(false);
+    f.focus(f.edit1);
+    f.enter();
+    EXPECT_EQ(QApplication::focusWidget(), f.radioB);
+}
+
+TEST(EnterKey, LeavesOtherWindowsAlone)
+{
+    TEnterForm f;
+    QWidget other;
+    auto* edit = new QLineEdit(&other);
+    new QLineEdit(&other);
+    other.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    edit->setFocus();
+    QSignalSpy returned(edit, &QLineEdit::returnPressed);
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_EQ(returned.count(), 1);
+    EXPECT_EQ(QApplication::focusWidget(), edit);
+}
+
+TEST(BlueCaptions, FollowTheCheckedStateOfBoxesAndRadioGroups)
+{
+    QWidget form;
+    auto* layout = new QVBoxLayout(&form);
+    auto* box = new QCheckBox(QStringLiteral("枠を付ける"));
+    auto* radioA = new QRadioButton(QStringLiteral("縦書き"));
+    auto* radioB = new QRadioButton(QStringLiteral("横書き"));
+    layout->addWidget(box);
+    layout->addWidget(radioA);
+    layout->addWidget(radioB);
+    radioA->setChecked(true);
+    ApplyBlueCaptions(&form);
+    const QColor text = form.palette().color(QPalette::Active, QPalette::WindowText);
+
+    EXPECT_EQ(captionColor(radioA), CheckedCaptionColor());
+    EXPECT_EQ(captionColor(radioB), text);
+    EXPECT_EQ(captionColor(box), text);
+
+    radioB->setChecked(true);
+    EXPECT_EQ(captionColor(radioA), text);
+    EXPECT_EQ(captionColor(radioB), CheckedCaptionColor());
+
+    box->setTristate(true);
+    box->setCheckState(Qt::PartiallyChecked);
+    EXPECT_EQ(captionColor(box), text);
+    box->setCheckState(Qt::Checked);
+    EXPECT_EQ(captionColor(box), QColor(0, 0, 255));
+}
+
+TEST(BlueCaptions, AreDrawnBlueAndClickingTheIndicatorTogglesThem)
+{
+    QWidget form;
+    auto* layout = new QVBoxLayout(&form);
+    auto* box = new QCheckBox(QStringLiteral("差出人を印刷する"));
+    layout->addWidget(box);
+    form.resize(300, 60);
+    ApplyBlueCaptions(&form);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    EXPECT_EQ(bluePixels(box), 0);
+
+    // A stretched box is clicked on its indicator, not its centre.
+    QStyleOptionButton option;
+    option.initFrom(box);
+    const QRect indicator = box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box);
+    QTest::mouseClick(box, Qt::LeftButton, {}, indicator.center());
+    ASSERT_TRUE(box->isChecked());
+    EXPECT_GT(bluePixels(box), 20);
+}
+
+TEST(TabWheel, SwitchesTabsAndWrapsAroundBothEnds)
+{
+    QTabBar bar;
+    for (const char* name : {"文字", "枠", "背景", "配置"})
+        bar.addTab(QString::fromUtf8(name));
+    bar.setTabEnabled(2, false);
+    InstallTabWheel(&bar);
+    InstallTabWheel(&bar); // installing twice must not double the steps
+
+    bar.setCurrentIndex(3);
+    wheel(&bar, -120);
+    EXPECT_EQ(bar.currentIndex(), 0);
+    wheel(&bar, 120);
+    EXPECT_EQ(bar.currentIndex(), 3);
+    wheel(&bar, 120); // the disabled page is passed over
+    EXPECT_EQ(bar.currentIndex(), 1);
+    // Small touchpad steps add up to one notch.
+    wheel(&bar, 60);
+    EXPECT_EQ(bar.currentIndex(), 1);
+    wheel(&bar, 60);
+    EXPECT_EQ(bar.currentIndex(), 0);
+}
+
+TEST(Hourglass, NestedHourglassesRestoreTheCursorInTurn)
+{
+    ASSERT_EQ(QApplication::overrideCursor(), nullptr);
+    {
+        THourglass outer;
+        ASSERT_NE(QApplication::overrideCursor(), nullptr);
+        EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        {
+            THourglass inner;
+        }
+        ASSERT_NE(QApplication::overrideCursor(), nullptr);
+        EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    }
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST(ModalDialog, OkAnswersOneAndCancelEscapeOrCloseAnswerTwo)
+{
+    TModalDialog dialog;
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    QSignalSpy rejected(&dialog, &QDialog::rejected);
+
+    QTimer::singleShot(0, [buttons] { buttons->button(QDialogButtonBox::Ok)->click(); });
+    EXPECT_EQ(dialog.ShowModal(), mrOk);
+
+    QTimer::singleShot(0, [buttons] { buttons->button(QDialogButtonBox::Cancel)->click(); });
+    EXPECT_EQ(dialog.ShowModal(), mrCancel);
+
+    QTimer::singleShot(0, [&dialog] { QTest::keyClick(&dialog, Qt::Key_Escape); });
+    EXPECT_EQ(dialog.ShowModal(), mrCancel);
+
+    QTimer::singleShot(0, [&dialog] { dialog.close(); });
+    EXPECT_EQ(dialog.ShowModal(), mrCancel);
+    EXPECT_EQ(rejected.count(), 3);
+}

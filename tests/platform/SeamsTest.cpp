@@ -1,0 +1,115 @@
+#include "platform/Seams.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFileDialog>
+#include <QTimer>
+#include <QDir>
+#include <QFile>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct TLaunch {
+    QString program;
+    QStringList args;
+};
+
+// Records launches instead of starting programs.
+struct TLaunchRecorder {
+    std::vector<TLaunch> launches;
+    TLaunchRecorder()
+    {
+        SetLaunchHandler([this](const QString& program, const QStringList& args) {
+            launches.push_back({program, args});
+            return true;
+        });
+    }
+    ~TLaunchRecorder() { SetLaunchHandler({}); }
+};
+
+} // namespace
+
+TEST(OpenUrl, HandsTheAddressOverAsOneArgumentNeverThroughAShell)
+{
+    TLaunchRecorder r;
+    const QString url = QStringLiteral("https://example.com/search?q=東京 駅;rm -rf ~&x='1'");
+    EXPECT_TRUE(OpenUrl(url));
+    ASSERT_EQ(r.launches.size(), 1u);
+    EXPECT_EQ(r.launches[0].program, QStringLiteral("xdg-open"));
+    EXPECT_EQ(r.launches[0].args, QStringList{url});
+
+    EXPECT_FALSE(OpenUrl(QString()));
+    EXPECT_FALSE(OpenUrl(QStringLiteral("  ")));
+    EXPECT_FALSE(OpenUrl(QStringLiteral("--help")));
+    EXPECT_EQ(r.launches.size(), 1u);
+}
+
+TEST(OpenDocument, HandsOverAnAbsolutePathAndRefusesMissingFiles)
+{
+    TLaunchRecorder r;
+    QTemporaryDir dir;
+    const QString name = dir.filePath("-見積書.pdf");
+    QFile(name).open(QIODevice::WriteOnly);
+    const QString saved = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    const bool opened = OpenDocument(QStringLiteral("-見積書.pdf"));
+    QDir::setCurrent(saved);
+    EXPECT_TRUE(opened);
+    ASSERT_EQ(r.launches.size(), 1u);
+    EXPECT_EQ(r.launches[0].args, QStringList{QFileInfo(name).absoluteFilePath()});
+
+    EXPECT_FALSE(OpenDocument(dir.filePath("なし.pdf")));
+    EXPECT_FALSE(OpenDocument(QString()));
+    EXPECT_EQ(r.launches.size(), 1u);
+}
+
+TEST(FileDialogs, ConvertTheSystemsFiltersSoStarDotStarMeansEveryFile)
+{
+    EXPECT_EQ(QtNameFilters(QStringLiteral("すべてのファイル (*.*)|*.*")),
+              QStringList{QStringLiteral("すべてのファイル (*.*) (*)")});
+    EXPECT_EQ(QtNameFilters(QStringLiteral("画像|*.bmp;*.jpg|すべて|*.*")),
+              (QStringList{QStringLiteral("画像 (*.bmp *.jpg)"), QStringLiteral("すべて (*)")}));
+    EXPECT_EQ(QtNameFilters(QStringLiteral("画像 (*.bmp *.jpg);;すべて (*)")),
+              (QStringList{QStringLiteral("画像 (*.bmp *.jpg)"), QStringLiteral("すべて (*)")}));
+    EXPECT_TRUE(QtNameFilters(QString()).isEmpty());
+}
+
+TEST(FileDialogs, TheRealOpenDialogListsFilesWithoutExtensionUnderStarDotStar)
+{
+    QTemporaryDir dir;
+    QFile(dir.filePath("README")).open(QIODevice::WriteOnly);
+    QStringList shownFilters;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        shownFilters = dialog->nameFilters();
+        dialog->selectFile(QStringLiteral("README"));
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    const QString chosen =
+        GetOpenFileName(nullptr, QStringLiteral("開く"), dir.path(), QStringLiteral("すべてのファイル (*.*)|*.*"));
+    EXPECT_EQ(chosen, QFileInfo(dir.filePath("README")).absoluteFilePath());
+    ASSERT_EQ(shownFilters.size(), 1);
+    EXPECT_TRUE(shownFilters[0].endsWith(QStringLiteral("(*)")));
+}
+
+TEST(FileDialogs, AreShownBelowTheOwnersCornerAndKeptOnTheScreen)
+{
+    QWidget owner;
+    owner.setGeometry(100, 120, 400, 300);
+    owner.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
+    QDialog dialog(&owner);
+    dialog.resize(200, 100);
+    PlaceCommonDialog(&dialog, &owner);
+    EXPECT_EQ(dialog.pos(), owner.frameGeometry().topLeft() + QPoint(15, 15));
+
+    const QRect area = owner.screen()->availableGeometry();
+    owner.move(area.right() - 50, area.bottom() - 50);
+    PlaceCommonDialog(&dialog, &owner);
+    EXPECT_TRUE(area.contains(dialog.frameGeometry())) << "dialog sticks out of the work area";
+}
