@@ -1,0 +1,128 @@
+#include "core/AdrsBook.h"
+
+#include "core/DBInfo.h"
+#include "core/Folders.h"
+#include "platform/Cp932.h"
+#include "platform/IniFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <algorithm>
+
+QString AdrsName;
+std::vector<TAdrsFolderInfo> AdrsBookList;
+
+namespace {
+
+const QString kSection = QStringLiteral("ADRSMNG");
+constexpr int kMaxListed = 10000; // more than any real data folder holds
+constexpr int kMaxNameBytes = 40;
+
+} // namespace
+
+QString AdrsMngFileName() { return DataPath() + QStringLiteral("AdrsMng.ini"); }
+
+int IndexOfAdrsBook(const QString& name)
+{
+    for (size_t i = 0; i < AdrsBookList.size(); ++i)
+        if (AdrsBookList[i].Name == name)
+            return int(i);
+    return -1;
+}
+
+void BuildAdrsBookList()
+{
+    AdrsBookList.clear();
+    auto hasTable = [](const QString& folder) { return QFileInfo::exists(AdrsTableFileName(folder)); };
+    auto listed = [](const QString& folder) {
+        return std::any_of(AdrsBookList.begin(), AdrsBookList.end(),
+                           [&](const TAdrsFolderInfo& b) { return b.Folder == folder; });
+    };
+
+    // A settings file this size is no list of books: read none of it.
+    const bool sane = QFileInfo(AdrsMngFileName()).size() <= 1024 * 1024;
+    TIniFile ini(sane ? AdrsMngFileName() : QString());
+    const int count = qBound(0, ini.ReadInteger(kSection, QStringLiteral("Count"), 0), kMaxListed);
+    for (int i = 1; i <= count; ++i) {
+        const QString n = QString::number(i);
+        TAdrsFolderInfo info;
+        info.Name = cp932::Trim(ini.ReadString(kSection, QStringLiteral("Name") + n));
+        info.Folder = cp932::Trim(ini.ReadString(kSection, QStringLiteral("Folder") + n, info.Name));
+        info.State = ini.ReadInteger(kSection, QStringLiteral("State") + n, 0) == 1 ? 1 : 0;
+        if (info.Name.isEmpty())
+            break; // the list is read as far as it is sound
+        if (info.Folder.contains(u'/') || info.Folder.contains(u'\\') || info.Folder.startsWith(u'.'))
+            continue; // a book lies directly under Adrs/, nowhere else
+        if (hasTable(info.Folder) && !listed(info.Folder) && IndexOfAdrsBook(info.Name) < 0)
+            AdrsBookList.push_back(info);
+    }
+
+    QDir adrs(DataPath() + QStringLiteral("Adrs"));
+    QStringList found = adrs.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QString& folder : found)
+        if (hasTable(folder) && !listed(folder) && IndexOfAdrsBook(folder) < 0)
+            AdrsBookList.push_back({folder, folder, 0});
+}
+
+bool SaveAdrsBookList()
+{
+    TIniFile ini(AdrsMngFileName());
+    ini.EraseSection(kSection);
+    ini.WriteInteger(kSection, QStringLiteral("Count"), int(AdrsBookList.size()));
+    for (size_t i = 0; i < AdrsBookList.size(); ++i) {
+        const QString n = QString::number(i + 1);
+        ini.WriteString(kSection, QStringLiteral("Name") + n, AdrsBookList[i].Name);
+        ini.WriteString(kSection, QStringLiteral("Folder") + n, AdrsBookList[i].Folder);
+        ini.WriteInteger(kSection, QStringLiteral("State") + n, AdrsBookList[i].State);
+    }
+    return ini.UpdateFile();
+}
+
+QString CheckAdrsBookName(const QString& name)
+{
+    const QString n = cp932::Trim(name);
+    if (n.isEmpty())
+        return QStringLiteral("アドレス帳名を入力してください  ");
+    if (n != name || n == QLatin1String(".") || n == QLatin1String("..") ||
+        n.contains(QRegularExpression(QStringLiteral("[\\\\/:*?\"<>|\\x00-\\x1F]"))))
+        return QStringLiteral("アドレス帳名に使用できない文字が含まれています  ");
+    if (!cp932::CanEncode(n))
+        return QStringLiteral("アドレス帳名に使用できない文字が含まれています  ");
+    if (cp932::ByteLength(n) > kMaxNameBytes)
+        return QStringLiteral("アドレス帳名が長すぎます  ");
+    if (IndexOfAdrsBook(n) >= 0 || QFileInfo::exists(AdrsBookFolderPath(n)))
+        return QStringLiteral("同じ名前のアドレス帳が既に存在します  ");
+    return {};
+}
+
+bool CreateAdrsBook(const QString& name, QString* error)
+{
+    QString msg = CheckAdrsBookName(name);
+    if (msg.isEmpty()) {
+        const QString folder = AdrsBookFolderPath(name);
+        try {
+            if (!QDir().mkpath(folder))
+                throw ESqlTableError(folder);
+            TSqlTable::CreateTable(AdrsTableFileName(name), AdrsTableDef());
+            AdrsBookList.push_back({name, name, 0});
+            if (SaveAdrsBookList())
+                return true;
+            AdrsBookList.pop_back();
+        } catch (const ESqlTableError&) {
+        }
+        QDir(folder).removeRecursively(); // no half-made book is left behind
+        msg = QStringLiteral("アドレス帳を作成できませんでした  ");
+    }
+    if (error)
+        *error = msg;
+    return false;
+}
+
+bool EnsureDefaultAdrsBook()
+{
+    BuildAdrsBookList();
+    if (!AdrsBookList.empty())
+        return true;
+    return CreateAdrsBook(kDefaultAdrsName);
+}

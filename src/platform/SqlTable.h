@@ -1,0 +1,217 @@
+#pragma once
+// One table in one SQLite file, with the dataset operations the callers were
+// written against: an index to walk, key lookups and nearest-key seeks, a
+// current row with first/prior/next/last, and an edit buffer that is appended
+// or edited, then posted or cancelled.
+//
+// Text columns hold UTF-8; their widths count code page 932 bytes and are
+// enforced here, at the one place where rows are written. Nothing is ever
+// cut: a value longer than its column (or a digits-only column holding
+// anything but digits) makes Post throw and leaves the table as it was.
+// Every failure of the engine is thrown as ESqlTableError; a Post either
+// wrote its row or threw.
+//
+// RecNo is "INTEGER PRIMARY KEY AUTOINCREMENT": a deleted row's number is
+// never given out again. Non-memo columns are NOT NULL (blank = '' or 0), so
+// every row can be reached along every index.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+enum class TSqlFieldType { AutoInc, Integer, Float, Boolean, Text, Memo };
+
+struct TSqlFieldDef {
+    QString Name;
+    TSqlFieldType Type = TSqlFieldType::Text;
+    int Size = 0;            // Text: width in code page 932 bytes; Memo: 0 = no limit
+    bool DigitsOnly = false; // Text: only '0'-'9' may be stored
+};
+
+struct TSqlIndexDef {
+    QString Name;
+    QStringList Fields;
+};
+
+struct TSqlTableDef {
+    QString TableName;
+    std::vector<TSqlFieldDef> Fields; // the first field is the AutoInc RecNo
+    std::vector<TSqlIndexDef> Indexes;
+};
+
+class ESqlTableError : public std::runtime_error {
+public:
+    explicit ESqlTableError(const QString& message);
+    const QString& Message() const { return message_; }
+
+private:
+    QString message_;
+};
+
+// The columns of one row while a table is scanned; valid only inside the
+// callback of TSqlTable::Scan.
+class TSqlRow {
+public:
+    explicit TSqlRow(sqlite3_stmt* stmt) : stmt_(stmt) {}
+    qint64 Integer(int field) const;
+    double Float(int field) const;
+    // UTF-8 bytes of a text column; empty for a blank or NULL value.
+    const char* Text(int field, int* length) const;
+    bool IsNull(int field) const;
+
+private:
+    sqlite3_stmt* stmt_;
+};
+
+class TSqlTable {
+public:
+    enum class TState { Inactive, Browse, Edit, Insert, SetKey };
+
+    explicit TSqlTable(TSqlTableDef def);
+    ~TSqlTable();
+    TSqlTable(const TSqlTable&) = delete;
+    TSqlTable& operator=(const TSqlTable&) = delete;
+
+    // Creates the file with its table and indexes; an existing file is
+    // left alone when it already holds the table.
+    static void CreateTable(const QString& fileName, const TSqlTableDef& def);
+
+    // Opens an existing file. Every open holds a lock on "<base>.lck" beside
+    // the file: shared normally, exclusive with exclusive = true, so an
+    // exclusive open fails while any other open (in this or another process)
+    // holds the table, and the other way round.
+    void Open(const QString& fileName, bool exclusive = false);
+    void Close();
+    bool Active() const { return db_ != nullptr; }
+    const QString& FileName() const { return fileName_; }
+    const TSqlTableDef& Def() const { return def_; }
+    TState State() const { return state_; }
+
+    // Index: "" (or "RecNo") for the primary index, else an index name.
+    void SetIndexName(const QString& name);
+    const QString& IndexName() const { return indexName_; }
+
+    // Navigation along the current index.
+    void First();
+    void Last();
+    void Next();
+    void Prior();
+    bool Eof() const { return eof_; }
+    bool Bof() const { return bof_; }
+    bool IsEmpty();
+    // The table's row count; no filter ever hides rows from it.
+    int RecordCount();
+    // 1-based place of the current row along the current index; 0 when none.
+    int Position();
+    // RecNo of the current row, 0 when there is none.
+    qint64 CurrentRecNo() const { return cur_; }
+
+    // Lookups on the current index; values fill its fields from the first.
+    bool FindKey(const QVariantList& values);
+    void FindNearest(const QVariantList& values);
+    void SetKey();  // the field setters then fill the key buffer
+    bool GotoKey();
+    bool Locate(const QString& field, const QVariant& value);
+
+    // Editing. Append starts a blank row (RecNo left to the table unless set).
+    void Append();
+    void Edit();
+    void Post();
+    void Cancel();
+    void Delete();
+    void ClearFields();
+    void FlushBuffers();
+
+    // Bulk writes: everything between StartTransaction and Commit is one
+    // transaction; Rollback drops it.
+    void StartTransaction();
+    void Commit();
+    void Rollback();
+    bool InTransaction() const { return inTransaction_; }
+
+    // Fields of the current row or the edit buffer.
+    int FieldIndex(const QString& name) const; // -1 when unknown
+    int FieldCount() const { return int(def_.Fields.size()); }
+    QString AsString(int field) const;
+    QByteArray AsUtf8(int field) const;
+    qint64 AsInteger(int field) const;
+    double AsFloat(int field) const;
+    bool AsBoolean(int field) const;
+    bool IsNull(int field) const;
+    QString AsString(const QString& name) const { return AsString(checkedIndex(name)); }
+    qint64 AsInteger(const QString& name) const { return AsInteger(checkedIndex(name)); }
+    double AsFloat(const QString& name) const { return AsFloat(checkedIndex(name)); }
+    bool AsBoolean(const QString& name) const { return AsBoolean(checkedIndex(name)); }
+
+    void SetString(int field, const QString& value);
+    void SetUtf8(int field, const QByteArray& utf8);
+    void SetInteger(int field, qint64 value);
+    void SetFloat(int field, double value);
+    void SetBoolean(int field, bool value);
+    void SetNull(int field); // memo: absent; others: blank
+    void SetString(const QString& name, const QString& value) { SetString(checkedIndex(name), value); }
+    void SetInteger(const QString& name, qint64 value) { SetInteger(checkedIndex(name), value); }
+    void SetFloat(const QString& name, double value) { SetFloat(checkedIndex(name), value); }
+    void SetBoolean(const QString& name, bool value) { SetBoolean(checkedIndex(name), value); }
+
+    // Reads every row in RecNo order without moving the current row.
+    template <class F>
+    void Scan(F&& onRow)
+    {
+        scanImpl([](void* ctx, const TSqlRow& row) { (*static_cast<F*>(ctx))(row); }, &onRow);
+    }
+
+    // The write check on its own: empty when the value fits the field, else
+    // the message Post would throw.
+    QString CheckValue(int field, const QByteArray& utf8) const;
+
+private:
+    struct TValue {
+        bool null = false;
+        qint64 i = 0;
+        double d = 0;
+        QByteArray text; // UTF-8
+    };
+    int checkedIndex(const QString& name) const;
+    TValue& writable(int field);
+    void blankBuffer();
+    void loadRow(sqlite3_stmt* st);
+    bool stepOne(sqlite3_stmt* st); // positions on the row, false when none
+    void bindValue(sqlite3_stmt* st, int pos, int field, const TValue& v) const;
+    void bindCurrentKey(sqlite3_stmt* st) const;
+    void bindKeyValues(sqlite3_stmt* st, const QVariantList& values) const;
+    sqlite3_stmt* prepare(const QString& sql) const;
+    sqlite3_stmt* cached(const QString& sql);
+    [[noreturn]] void fail(const QString& what) const;
+    void exec(const char* sql);
+    void requireBrowse(const char* op) const;
+    void refreshCurrent();
+    void scanImpl(void (*fn)(void*, const TSqlRow&), void* ctx);
+    QString orderBy(bool desc) const;
+    QString selectList() const;
+
+    TSqlTableDef def_;
+    QString fileName_;
+    sqlite3* db_ = nullptr;
+    int lockFd_ = -1;
+    std::vector<std::pair<QString, sqlite3_stmt*>> stmts_; // prepared once per SQL text
+    sqlite3_stmt* insertStmt_ = nullptr;
+    sqlite3_stmt* updateStmt_ = nullptr;
+    QString indexName_;
+    QStringList indexFields_; // empty for the primary index
+    std::vector<int> indexFieldNos_;
+    TState state_ = TState::Inactive;
+    std::vector<TValue> buf_;
+    std::vector<TValue> key_;
+    qint64 cur_ = 0;
+    bool eof_ = true;
+    bool bof_ = true;
+    bool inTransaction_ = false;
+};

@@ -1,0 +1,291 @@
+#include "core/AdrsRecord.h"
+#include "core/DBInfo.h"
+#include "platform/Cp932.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+namespace {
+
+QByteArray sj(const QString& s) { return cp932::Encode(s); }
+
+// "@" and four upper-case hex digits per UTF-16 unit, as names outside code page 932 are held.
+QByteArray wideForm(const QString& s)
+{
+    QByteArray out;
+    for (QChar c : s)
+        out += '@' + QByteArray::number(c.unicode(), 16).toUpper().rightJustified(4, '0');
+    return out;
+}
+
+// A text of exactly N bytes built from a double-byte character with a 0x5C trail byte.
+template <int N>
+QByteArray full(char tag)
+{
+    QByteArray b = QByteArray(1, tag) + sj(QStringLiteral("表")).repeated(N);
+    return b.left(N % 2 ? N : N - 1) + (N % 2 ? QByteArray() : QByteArray(1, tag));
+}
+
+// A record whose every field holds a distinct value, the texts at their full width.
+TAdrsRecord sampleRecord()
+{
+    TAdrsRecord r;
+    r.Group = 7;
+    r.CustomCode.Assign(full<20>('C'));
+    r.Tel.Assign("09012345678");
+    r.TelDiv = 3;
+    r.Fax.Assign("0312345678");
+    r.PubDate.Assign("202405");
+    r.Portable1.Assign("08011112222");
+    r.Portable2.Assign("07033334444");
+    r.Pos.Assign("1000001");
+    r.Tdfkn.Assign(sj(QStringLiteral("神奈川県")));
+    r.Adrs1.Assign(full<32>('1'));
+    r.Adrs2.Assign(full<100>('2'));
+    r.Adrs3.Assign(full<116>('3'));
+    r.AdrsKana.Assign(sj(QStringLiteral("ﾄｳｷｮｳﾄ ﾁﾖﾀﾞｸ")));
+    r.JisCode.Assign("13101");
+    r.KajoCode.Assign("000123");
+    r.Latitude = 128'000'123;
+    r.Longitude = -502'000'456;
+    r.PrivCorp = true;
+    r.MyNumber.Assign(QByteArray("0C").append(QByteArray(32, 'A')));
+    r.CorpKanji.Assign(full<112>('K'));
+    r.CorpKana.Assign(full<80>('k'));
+    r.Dptmnt.Assign(full<100>('D'));
+    r.Post.Assign(full<50>('P'));
+    r.EmployeeNo.Assign("E-0000000000001");
+    r.NameKanji.Assign(wideForm(QStringLiteral("𠮷野家髙橋﨑ソン")).left(75)); // outside code page 932: the wide form
+    r.NameKana.Assign(full<25>('n'));
+    r.Honor.Assign(sj(QStringLiteral("様")));
+    r.IgnoreName = true;
+    r.URL.Assign(QByteArray("https://example.jp/").append(QByteArray(109, 'u')));
+    r.EMail1.Assign(QByteArray(64, 'm'));
+    r.EMail2.Assign(QByteArray("x@example.jp"));
+    for (int i = 0; i < 5; ++i) {
+        r.Joint[i].Assign(full<55>(char('a' + i)));
+        r.JointHonor[i].Assign(sj(QStringLiteral("殿")) + QByteArray::number(i));
+        r.JointMyNumber[i].Assign(QByteArray(34, char('0' + i)));
+        r.JointPrintN[i] = i % 2 == 0;
+    }
+    r.JointOwner = 4;
+    r.JointPrint = true;
+    r.PrintTarget = 2;
+    r.Sender = 12;
+    for (int i = 0; i < 8; ++i)
+        r.Keyword[i].Assign(full<100>(char('p' + i)));
+    for (int i = 0; i < 10; ++i)
+        r.ProtectMemo[i].Assign(QByteArray(130, char('A' + i)));
+    r.ProtectNote.Assign(full<1000>('N'));
+    r.SymbolMark.Assign(sj(QStringLiteral("★")));
+    r.SymbolColor = 0x7FDF3F;
+    r.AddDateTime = 45123.123456789;
+    r.UpdDateTime = 45124.987654321;
+    r.CodeMain = 17;
+    r.CodeSub = 4;
+    r.CodeGenre = 99;
+    r.Note = std::make_unique<TStringList>(TStringList{sj(QStringLiteral("一行目")), QByteArray(), "third"});
+    r.ExtLink = std::make_unique<TStringList>(TStringList{"/home/u/a.pdf", "https://example.jp/"});
+    return r;
+}
+
+class AdrsRecordTable : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        file = AdrsTableFileName(QStringLiteral("Test"));
+        TSqlTable::CreateTable(file, AdrsTableDef());
+        table.Open(file);
+    }
+    TAdrsRecord roundTrip(const TAdrsRecord& in)
+    {
+        table.Append();
+        WriteAdrsRecord(in, table);
+        table.Post();
+        const qint64 recNo = table.CurrentRecNo();
+        table.Close(); // read back from disk, not from the edit buffer
+        table.Open(file);
+        EXPECT_TRUE(table.Locate(QStringLiteral("RecNo"), recNo));
+        TAdrsRecord out;
+        ReadAdrsRecord(table, out);
+        return out;
+    }
+
+    TTempDataFolder folder;
+    QString file;
+    TSqlTable table{AdrsTableDef()};
+};
+
+TEST_F(AdrsRecordTable, EveryFieldRoundTripsByteForByte)
+{
+    TAdrsRecord in = sampleRecord();
+    TAdrsRecord out = roundTrip(in);
+    EXPECT_GT(out.RecNo, 0);
+    in.RecNo = out.RecNo;
+    EXPECT_TRUE(in == out);
+    EXPECT_EQ(out.ProtectNote.Length(), 1000) << "a text at its exact width";
+    EXPECT_EQ(out.NameKanji.Bytes(), wideForm(QStringLiteral("𠮷野家髙橋﨑ソン")).left(75));
+    ASSERT_TRUE(out.Note);
+    EXPECT_EQ(out.Note->size(), 3);
+    EXPECT_EQ(out.Note->at(1), QByteArray());
+}
+
+TEST_F(AdrsRecordTable, EmptyAndAbsentMemoListsStayApart)
+{
+    TAdrsRecord in;
+    in.Note = std::make_unique<TStringList>();
+    TAdrsRecord out = roundTrip(in);
+    ASSERT_TRUE(out.Note);
+    EXPECT_TRUE(out.Note->isEmpty());
+    EXPECT_FALSE(out.ExtLink);
+}
+
+TEST_F(AdrsRecordTable, EveryColumnHoldsItsOwnField)
+{
+    // Values named after their field: a column written from (or read into) the
+    // wrong field shows here even when reading and writing are swapped alike.
+    TAdrsRecord in;
+    in.CustomCode.Assign("CustomCode");
+    in.Tdfkn.Assign("Tdfkn");
+    in.Adrs1.Assign("Adrs1");
+    in.Adrs2.Assign("Adrs2");
+    in.Adrs3.Assign("Adrs3");
+    in.AdrsKana.Assign("AdrsKana");
+    in.CorpKanji.Assign("CorpKanji");
+    in.CorpKana.Assign("CorpKana");
+    in.Dptmnt.Assign("Dptmnt");
+    in.Post.Assign("Post");
+    in.NameKanji.Assign("NameKanji");
+    in.NameKana.Assign("NameKana");
+    in.EMail1.Assign("EMail1");
+    in.EMail2.Assign("EMail2");
+    in.Tel.Assign("1");
+    in.Fax.Assign("2");
+    in.Portable1.Assign("3");
+    in.Portable2.Assign("4");
+    for (int i = 0; i < 5; ++i) {
+        in.Joint[i].Assign("Joint" + QByteArray::number(i + 1));
+        in.JointHonor[i].Assign("JH" + QByteArray::number(i + 1));
+        in.JointMyNumber[i].Assign("JointMyNumber" + QByteArray::number(i + 1));
+    }
+    for (int i = 0; i < 8; ++i)
+        in.Keyword[i].Assign("Keyword" + QByteArray::number(i + 1));
+    for (int i = 0; i < 10; ++i)
+        in.ProtectMemo[i].Assign("ProtectMemo" + QByteArray::number(i + 1));
+    in.Latitude = 1;
+    in.Longitude = 2;
+    in.CodeMain = 3;
+    in.CodeSub = 4;
+    in.CodeGenre = 5;
+    in.Sender = 6;
+    in.PrintTarget = 7;
+    in.JointOwner = 8;
+    in.Group = 9;
+    in.TelDiv = 10;
+    roundTrip(in);
+    table.Close();
+
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.toUtf8().constData(), &db), SQLITE_OK);
+    sqlite3_stmt* st = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT * FROM Adrs", -1, &st, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
+    const QMap<QString, QString> expected{
+        {"Tel", "1"}, {"Fax", "2"}, {"Portable1", "3"}, {"Portable2", "4"}, {"JointHonor1", "JH1"},
+        {"JointHonor2", "JH2"}, {"JointHonor3", "JH3"}, {"JointHonor4", "JH4"}, {"JointHonor5", "JH5"},
+        {"Latitude", "1"}, {"Longitude", "2"}, {"CodeMain", "3"}, {"CodeSub", "4"}, {"CodeGenre", "5"},
+        {"Sender", "6"}, {"PrintTarget", "7"}, {"JointOwner", "8"}, {"Group", "9"}, {"TelDiv", "10"}};
+    int checked = 0;
+    for (int c = 0; c < sqlite3_column_count(st); ++c) {
+        const QString name = QString::fromUtf8(sqlite3_column_name(st, c));
+        const QString value = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, c)));
+        if (expected.contains(name)) {
+            EXPECT_EQ(value, expected[name]) << name.toStdString();
+            ++checked;
+        } else if (!value.isEmpty() && value.front().isLetter()) {
+            EXPECT_EQ(value, name) << "column " << name.toStdString();
+            ++checked;
+        }
+    }
+    EXPECT_GE(checked, 60);
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+}
+
+TEST_F(AdrsRecordTable, PhoneNumbersAreStoredAsDigitsAndOverlongOnesRefused)
+{
+    TAdrsRecord in;
+    in.Tel.Assign("03-1234-5678");
+    in.Portable1.Assign("090 1234 5678");
+    in.Fax.Assign(sj(QStringLiteral("℡0312345678"))); // a double-byte character is no digit
+    TAdrsRecord out = roundTrip(in);
+    EXPECT_EQ(out.Tel.Bytes(), "0312345678");
+    EXPECT_EQ(out.Portable1.Bytes(), "09012345678");
+    EXPECT_EQ(out.Fax.Bytes(), "0312345678");
+
+    const int before = table.RecordCount();
+    TAdrsRecord tooLong;
+    tooLong.Fax.Assign("0120123456789"); // 13 digits fit the record, not the table's 11
+    table.Append();
+    WriteAdrsRecord(tooLong, table);
+    try {
+        table.Post();
+        FAIL() << "a fax number of 13 digits was stored";
+    } catch (const ESqlTableError& e) {
+        EXPECT_TRUE(e.Message().contains(QStringLiteral("Fax")));
+    }
+    table.Cancel();
+    EXPECT_EQ(table.RecordCount(), before);
+}
+
+TEST(AdrsRecord, TextsAreCutToTheirWidthWithoutSplittingACharacter)
+{
+    TAdrsRecord r;
+    r.Honor.SetText(QStringLiteral("あいうえおか")); // 12 bytes into 10
+    EXPECT_EQ(r.Honor.Text(), QStringLiteral("あいうえお"));
+    r.Honor.SetText(QStringLiteral("aあいうえお")); // 11 bytes: the last character would straddle
+    EXPECT_EQ(r.Honor.Length(), 9);
+    EXPECT_EQ(r.Honor.Text(), QStringLiteral("aあいう\u3048").left(5));
+    r.Tdfkn.Assign(sj(QStringLiteral("表表表表")));
+    EXPECT_EQ(r.Tdfkn.Bytes(), sj(QStringLiteral("表表表表"))) << "0x5C trail bytes are no break";
+    r.Pos.Assign(QByteArray("12345678"));
+    EXPECT_EQ(r.Pos.Bytes(), "1234567");
+}
+
+TEST(AdrsRecord, CopyOwnsItsListsAndClearFreesThem)
+{
+    TAdrsRecord src = sampleRecord();
+    TAdrsRecord kept(src);
+    src.Note->append("added later");
+    (*src.ExtLink)[0] = "changed";
+    EXPECT_EQ(kept.Note->size(), 3);
+    EXPECT_EQ(kept.ExtLink->at(0), "/home/u/a.pdf");
+    EXPECT_NE(kept.Note.get(), src.Note.get());
+
+    TAdrsRecord assigned;
+    assigned = kept;
+    EXPECT_TRUE(assigned == kept);
+    EXPECT_NE(assigned.ExtLink.get(), kept.ExtLink.get());
+
+    ClearAdrsRecord(kept);
+    EXPECT_FALSE(kept.Note);
+    EXPECT_FALSE(kept.ExtLink);
+    EXPECT_TRUE(kept == TAdrsRecord());
+
+    InitNewAdrsRecord(kept, true);
+    EXPECT_TRUE(kept.PrivCorp);
+    EXPECT_TRUE(kept.JointPrint);
+    EXPECT_EQ(kept.SymbolColor, 0x7FDF3F);
+}
+
+TEST(AdrsRecord, MemoTextSplitsOnEveryLineBreak)
+{
+    EXPECT_EQ(SplitMemoLines("a\r\nb\nc\rd"), (TStringList{"a", "b", "c", "d"}));
+    EXPECT_EQ(SplitMemoLines("\r\n"), (TStringList{""}));
+    EXPECT_TRUE(SplitMemoLines("").isEmpty());
+    const TStringList lines{"x", "", "y"};
+    EXPECT_EQ(SplitMemoLines(JoinMemoLines(lines)), lines);
+}
+
+} // namespace

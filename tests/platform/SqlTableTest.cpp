@@ -1,0 +1,262 @@
+#include "platform/SqlTable.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+namespace {
+
+TSqlTableDef phoneDef()
+{
+    TSqlTableDef d;
+    d.TableName = QStringLiteral("Phone");
+    d.Fields = {{QStringLiteral("RecNo"), TSqlFieldType::AutoInc},
+                {QStringLiteral("Tel"), TSqlFieldType::Text, 11, true},
+                {QStringLiteral("Name"), TSqlFieldType::Text, 10},
+                {QStringLiteral("Count"), TSqlFieldType::Integer},
+                {QStringLiteral("Memo"), TSqlFieldType::Memo}};
+    d.Indexes = {{QStringLiteral("Tel"), {QStringLiteral("Tel")}}};
+    return d;
+}
+
+class SqlTable : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        file = dir.path() + QStringLiteral("/Phone.DB");
+        TSqlTable::CreateTable(file, phoneDef());
+        table.Open(file);
+    }
+    void add(const char* tel, const QString& name)
+    {
+        table.Append();
+        table.SetString(QStringLiteral("Tel"), QString::fromLatin1(tel));
+        table.SetString(QStringLiteral("Name"), name);
+        table.Post();
+    }
+    QStringList walk()
+    {
+        QStringList names;
+        for (table.First(); !table.Eof(); table.Next())
+            names << table.AsString(QStringLiteral("Name"));
+        return names;
+    }
+
+    QTemporaryDir dir;
+    QString file;
+    TSqlTable table{phoneDef()};
+};
+
+TEST_F(SqlTable, SchemaHoldsQuotedFieldsAndIndexes)
+{
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.toUtf8().constData(), &db), SQLITE_OK);
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, "SELECT type, name, sql FROM sqlite_master ORDER BY name", -1, &st, nullptr);
+    QStringList seen;
+    while (sqlite3_step(st) == SQLITE_ROW)
+        seen << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))) + u':' +
+                    QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 1)));
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    EXPECT_TRUE(seen.contains(QStringLiteral("table:Phone")));
+    EXPECT_TRUE(seen.contains(QStringLiteral("index:Tel")));
+}
+
+TEST_F(SqlTable, RecNoIsNeverReusedAfterDelete)
+{
+    add("1", QStringLiteral("a"));
+    add("2", QStringLiteral("b"));
+    table.Last();
+    EXPECT_EQ(table.CurrentRecNo(), 2);
+    table.Delete();
+    add("3", QStringLiteral("c"));
+    EXPECT_EQ(table.CurrentRecNo(), 3);
+    // Also across a reopen.
+    table.Last();
+    table.Delete();
+    table.Close();
+    table.Open(file);
+    add("4", QStringLiteral("d"));
+    EXPECT_EQ(table.CurrentRecNo(), 4);
+    EXPECT_EQ(table.RecordCount(), 2);
+}
+
+TEST_F(SqlTable, WalksAlongIndexWithTiesInRecNoOrder)
+{
+    add("0300", QStringLiteral("x1"));
+    add("0100", QStringLiteral("y"));
+    add("0300", QStringLiteral("x2"));
+    add("0200", QStringLiteral("z"));
+    EXPECT_EQ(walk(), (QStringList{"x1", "y", "x2", "z"}));
+    table.SetIndexName(QStringLiteral("Tel"));
+    EXPECT_EQ(walk(), (QStringList{"y", "z", "x1", "x2"}));
+    EXPECT_TRUE(table.Eof());
+
+    table.Last();
+    EXPECT_EQ(table.AsString(QStringLiteral("Name")), QStringLiteral("x2"));
+    EXPECT_EQ(table.Position(), 4);
+    table.Prior();
+    table.Prior();
+    EXPECT_EQ(table.AsString(QStringLiteral("Name")), QStringLiteral("z"));
+    EXPECT_EQ(table.Position(), 2);
+    table.Prior();
+    table.Prior();
+    EXPECT_TRUE(table.Bof());
+    EXPECT_EQ(table.AsString(QStringLiteral("Name")), QStringLiteral("y"));
+}
+
+TEST_F(SqlTable, KeyLookupsAndNearestSeek)
+{
+    add("0300", QStringLiteral("x"));
+    add("0100", QStringLiteral("y"));
+    add("0500", QStringLiteral("z"));
+    table.SetIndexName(QStringLiteral("Tel"));
+    EXPECT_TRUE(table.FindKey({QStringLiteral("0300")}));
+    EXPECT_EQ(table.AsString(QStringLiteral("Name")), QStringLiteral("x"));
+    EXPECT_FALSE(table.FindKey({QStringLiteral("0400")}));
+    EXPECT_EQ(table.AsString(QStringLiteral("Name")), QStringLiteral("x")) << "a failed lookup stays put";
+
+    table.SetKey();
+    table.SetString(QStringLiteral("Tel"), QStringLiteral("0500"));
+    EXPECT_TRUE(table.GotoKey());
+    EXPECT_EQ(table.AsString(QStringLiteral("Name")), QStringLiteral("z"));
+
+    table.FindNearest({QStringLiteral("02")});
+    EXPECT_EQ(table.AsString(QStringLiteral("Name")), QStringLiteral("x"));
+    table.FindNearest({QStringLiteral("9")});
+    EXPECT_EQ(table.AsString(QStringLiteral("Name")), QStringLiteral("z"));
+
+    EXPECT_TRUE(table.Locate(QStringLiteral("RecNo"), 2));
+    EXPECT_EQ(table.AsString(QStringLiteral("Name")), QStringLiteral("y"));
+    EXPECT_FALSE(table.Locate(QStringLiteral("RecNo"), 99));
+}
+
+TEST_F(SqlTable, WidthsCountCodePage932BytesAndNothingIsCut)
+{
+    table.Append();
+    table.SetString(QStringLiteral("Name"), QStringLiteral("表示表示表")); // 10 bytes, 0x5C trail bytes
+    table.Post();
+    EXPECT_EQ(table.AsString(QStringLiteral("Name")), QStringLiteral("表示表示表"));
+
+    table.Append();
+    table.SetString(QStringLiteral("Name"), QStringLiteral("表示表示表a")); // 11 bytes
+    try {
+        table.Post();
+        FAIL() << "an over-long value was accepted";
+    } catch (const ESqlTableError& e) {
+        EXPECT_TRUE(e.Message().contains(QStringLiteral("Name")));
+    }
+    table.Cancel();
+    EXPECT_EQ(table.RecordCount(), 1);
+
+    table.Append();
+    table.SetString(QStringLiteral("Tel"), QStringLiteral("03-1234"));
+    EXPECT_THROW(table.Post(), ESqlTableError) << "digits-only field";
+    table.SetString(QStringLiteral("Tel"), QStringLiteral("012345678901"));
+    EXPECT_THROW(table.Post(), ESqlTableError);
+    table.SetString(QStringLiteral("Tel"), QStringLiteral("01234567890"));
+    table.Post();
+    EXPECT_EQ(table.RecordCount(), 2);
+}
+
+TEST_F(SqlTable, FailedEditLeavesStoredRowAndCancelRestoresBuffer)
+{
+    add("111", QStringLiteral("old"));
+    table.Edit();
+    table.SetString(QStringLiteral("Name"), QStringLiteral("much too long"));
+    EXPECT_THROW(table.Post(), ESqlTableError);
+    EXPECT_EQ(table.State(), TSqlTable::TState::Edit);
+    table.Cancel();
+    EXPECT_EQ(table.AsString(QStringLiteral("Name")), QStringLiteral("old"));
+
+    TSqlTable other(phoneDef());
+    other.Open(file);
+    EXPECT_EQ(other.AsString(QStringLiteral("Name")), QStringLiteral("old"));
+}
+
+TEST_F(SqlTable, MemoKeepsAbsentApartFromEmpty)
+{
+    add("1", QStringLiteral("a"));
+    table.Append();
+    table.SetString(QStringLiteral("Memo"), QString());
+    table.Post();
+    table.First();
+    EXPECT_TRUE(table.IsNull(table.FieldIndex(QStringLiteral("Memo"))));
+    table.Next();
+    EXPECT_FALSE(table.IsNull(table.FieldIndex(QStringLiteral("Memo"))));
+}
+
+TEST_F(SqlTable, DeleteMovesToNextRowElseToPrior)
+{
+    add("1", QStringLiteral("a"));
+    add("2", QStringLiteral("b"));
+    add("3", QStringLiteral("c"));
+    table.Locate(QStringLiteral("RecNo"), 2);
+    table.Delete();
+    EXPECT_EQ(table.AsString(QStringLiteral("Name")), QStringLiteral("c"));
+    table.Delete();
+    EXPECT_EQ(table.AsString(QStringLiteral("Name")), QStringLiteral("a"));
+    table.Delete();
+    EXPECT_TRUE(table.IsEmpty());
+    EXPECT_EQ(table.CurrentRecNo(), 0);
+}
+
+TEST_F(SqlTable, RollbackDropsTheWholeTransaction)
+{
+    add("1", QStringLiteral("a"));
+    table.StartTransaction();
+    add("2", QStringLiteral("b"));
+    add("3", QStringLiteral("c"));
+    table.Rollback();
+    EXPECT_EQ(table.RecordCount(), 1);
+    table.StartTransaction();
+    add("4", QStringLiteral("d"));
+    table.Commit();
+    EXPECT_EQ(walk(), (QStringList{"a", "d"}));
+}
+
+TEST_F(SqlTable, ExclusiveOpenFailsWhileAnotherOpenHoldsTheTable)
+{
+    TSqlTable second(phoneDef());
+    EXPECT_THROW(second.Open(file, true), ESqlTableError);
+    table.Close();
+    second.Open(file, true);
+    EXPECT_THROW(table.Open(file), ESqlTableError) << "a shared open waits for the exclusive one to end";
+    second.Close();
+    table.Open(file);
+}
+
+TEST_F(SqlTable, ExclusiveOpenFailsWhileAnotherProcessHoldsTheTable)
+{
+    table.Close();
+    QProcess holder;
+    // Another process holds the table's lock (as a second instance would).
+    // -F: flock becomes the command, so killing it releases the lock.
+    holder.start(QStringLiteral("flock"),
+                 {QStringLiteral("-F"), QStringLiteral("-s"), dir.path() + QStringLiteral("/Phone.lck"),
+                  QStringLiteral("sh"), QStringLiteral("-c"), QStringLiteral("echo held; exec sleep 30")});
+    ASSERT_TRUE(holder.waitForReadyRead(5000));
+    TSqlTable sub(phoneDef());
+    EXPECT_THROW(sub.Open(file, true), ESqlTableError);
+    holder.kill();
+    holder.waitForFinished();
+    sub.Open(file, true);
+    EXPECT_TRUE(sub.Active());
+}
+
+TEST(SqlTableOpen, RefusesMissingAndForeignFiles)
+{
+    QTemporaryDir dir;
+    TSqlTable t(phoneDef());
+    EXPECT_THROW(t.Open(dir.path() + QStringLiteral("/none.DB")), ESqlTableError);
+    QFile junk(dir.path() + QStringLiteral("/junk.DB"));
+    junk.open(QIODevice::WriteOnly);
+    junk.write(QByteArray(4096, 'x'));
+    junk.close();
+    EXPECT_THROW(t.Open(junk.fileName()), ESqlTableError);
+    EXPECT_FALSE(t.Active());
+}
+
+} // namespace
