@@ -4,6 +4,8 @@
 #include "platform/Cp932.h"
 #include "platform/SqlTable.h"
 
+#include <vector>
+
 namespace {
 
 bool isAscii(const char* p, int n)
@@ -14,12 +16,74 @@ bool isAscii(const char* p, int n)
     return true;
 }
 
+// Code page 932 -> UTF-8 by table: the converter's own answer for every
+// single- and double-byte code, taken once. A code that does not decode to
+// exactly one UTF-16 unit sends the whole text through the converter.
+struct TUtf8Table {
+    std::array<char16_t, 256> single{};
+    std::vector<char16_t> pair; // (lead << 8 | trail) - 0x8100; 0 = not by table
+    TUtf8Table() : pair(size_t(0xFD00 - 0x8100), 0)
+    {
+        for (int b = 0; b < 256; ++b) {
+            if (cp932::IsLeadByte(uchar(b)))
+                continue;
+            const char c = char(b);
+            const QString u = cp932::Decode(&c, 1);
+            single[b] = u.size() == 1 ? u[0].unicode() : 0;
+        }
+        for (int lead = 0x81; lead <= 0xFC; ++lead) {
+            if (!cp932::IsLeadByte(uchar(lead)))
+                continue;
+            for (int trail = 0x40; trail <= 0xFC; ++trail) {
+                const char c[2] = {char(lead), char(trail)};
+                const QString u = cp932::Decode(c, 2);
+                if (u.size() == 1 && !u[0].isSurrogate() && u[0] != QChar::ReplacementCharacter)
+                    pair[size_t((lead << 8 | trail) - 0x8100)] = u[0].unicode();
+            }
+        }
+    }
+};
+
+char* putUtf8(char* out, char16_t u)
+{
+    if (u < 0x80) {
+        *out++ = char(u);
+    } else if (u < 0x800) {
+        *out++ = char(0xC0 | (u >> 6));
+        *out++ = char(0x80 | (u & 0x3F));
+    } else {
+        *out++ = char(0xE0 | (u >> 12));
+        *out++ = char(0x80 | ((u >> 6) & 0x3F));
+        *out++ = char(0x80 | (u & 0x3F));
+    }
+    return out;
+}
+
 // Code page 932 bytes as the table's UTF-8 (ASCII passes unchanged).
 QByteArray toUtf8(const char* p, int n)
 {
     if (isAscii(p, n))
         return QByteArray(p, n);
-    return cp932::Decode(p, n).toUtf8();
+    static const TUtf8Table table;
+    // A single byte becomes at most three UTF-8 bytes, two bytes at most three.
+    QByteArray out(qsizetype(n) * 3, Qt::Uninitialized);
+    char* o = out.data();
+    for (int i = 0; i < n; ++i) {
+        const auto b = uchar(p[i]);
+        char16_t u = 0;
+        if (cp932::IsLeadByte(b)) {
+            if (i + 1 < n && uchar(p[i + 1]) >= 0x40 && uchar(p[i + 1]) <= 0xFC)
+                u = table.pair[size_t((b << 8 | uchar(p[i + 1])) - 0x8100)];
+            ++i;
+        } else {
+            u = table.single[b];
+        }
+        if (u == 0)
+            return cp932::Decode(p, n).toUtf8();
+        o = putUtf8(o, u);
+    }
+    out.truncate(o - out.constData());
+    return out;
 }
 
 QByteArray fromUtf8(const QByteArray& utf8)
@@ -32,7 +96,7 @@ QByteArray fromUtf8(const QByteArray& utf8)
 template <int N>
 void put(TSqlTable& t, int field, const TShortStr<N>& s)
 {
-    t.SetUtf8(field, toUtf8(s.Data(), s.Length()));
+    t.SetUtf8(field, toUtf8(s.Data(), s.Length()), s.Length());
 }
 
 template <int N>
@@ -66,7 +130,7 @@ void putMemo(TSqlTable& t, int field, const TStringList* list)
         return;
     }
     QByteArray text = JoinMemoLines(*list);
-    t.SetUtf8(field, toUtf8(text.constData(), int(text.size())));
+    t.SetUtf8(field, toUtf8(text.constData(), int(text.size())), int(text.size()));
 }
 
 std::unique_ptr<TStringList> getMemo(const TSqlTable& t, int field)

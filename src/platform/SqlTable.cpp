@@ -10,19 +10,28 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
-QString quoted(const QString& name) { return u'"' + name + u'"'; }
+QString quoted(const QString& name)
+{
+    return u'"' + name + u'"';
+}
 
 const char* sqlType(TSqlFieldType t)
 {
     switch (t) {
-    case TSqlFieldType::AutoInc: return "INTEGER PRIMARY KEY AUTOINCREMENT";
+    case TSqlFieldType::AutoInc:
+        return "INTEGER PRIMARY KEY AUTOINCREMENT";
     case TSqlFieldType::Integer:
-    case TSqlFieldType::Boolean: return "INTEGER NOT NULL DEFAULT 0";
-    case TSqlFieldType::Float: return "REAL NOT NULL DEFAULT 0";
-    case TSqlFieldType::Text: return "TEXT NOT NULL DEFAULT ''";
-    case TSqlFieldType::Memo: return "TEXT";
+    case TSqlFieldType::Boolean:
+        return "INTEGER NOT NULL DEFAULT 0";
+    case TSqlFieldType::Float:
+        return "REAL NOT NULL DEFAULT 0";
+    case TSqlFieldType::Text:
+        return "TEXT NOT NULL DEFAULT ''";
+    case TSqlFieldType::Memo:
+        return "TEXT";
     }
     return "TEXT";
 }
@@ -39,14 +48,20 @@ struct DbCloser {
 
 } // namespace
 
-ESqlTableError::ESqlTableError(const QString& message)
-    : std::runtime_error(message.toStdString()), message_(message)
-{
-}
+ESqlTableError::ESqlTableError(const QString& message) : std::runtime_error(message.toStdString()), message_(message) {}
 
-qint64 TSqlRow::Integer(int field) const { return sqlite3_column_int64(stmt_, field); }
-double TSqlRow::Float(int field) const { return sqlite3_column_double(stmt_, field); }
-bool TSqlRow::IsNull(int field) const { return sqlite3_column_type(stmt_, field) == SQLITE_NULL; }
+qint64 TSqlRow::Integer(int field) const
+{
+    return sqlite3_column_int64(stmt_, field);
+}
+double TSqlRow::Float(int field) const
+{
+    return sqlite3_column_double(stmt_, field);
+}
+bool TSqlRow::IsNull(int field) const
+{
+    return sqlite3_column_type(stmt_, field) == SQLITE_NULL;
+}
 
 const char* TSqlRow::Text(int field, int* length) const
 {
@@ -57,14 +72,16 @@ const char* TSqlRow::Text(int field, int* length) const
 
 TSqlTable::TSqlTable(TSqlTableDef def) : def_(std::move(def)) {}
 
-TSqlTable::~TSqlTable() { Close(); }
+TSqlTable::~TSqlTable()
+{
+    Close();
+}
 
 void TSqlTable::CreateTable(const QString& fileName, const TSqlTableDef& def)
 {
     QDir().mkpath(QFileInfo(fileName).path());
     sqlite3* raw = nullptr;
-    int rc = sqlite3_open_v2(fileName.toUtf8().constData(), &raw,
-                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    int rc = sqlite3_open_v2(fileName.toUtf8().constData(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     std::unique_ptr<sqlite3, DbCloser> db(raw);
     if (rc != SQLITE_OK)
         throw ESqlTableError(QStringLiteral("%1 を作成できません: %2")
@@ -108,7 +125,8 @@ void TSqlTable::Open(const QString& fileName, bool exclusive)
     lockFd_ = fd;
 
     sqlite3* raw = nullptr;
-    int rc = sqlite3_open_v2(fileName.toUtf8().constData(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+    // One connection per table object, used by one thread: no mutex.
+    int rc = sqlite3_open_v2(fileName.toUtf8().constData(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     db_ = raw;
     fileName_ = fileName;
     if (rc != SQLITE_OK) {
@@ -117,6 +135,8 @@ void TSqlTable::Open(const QString& fileName, bool exclusive)
         throw ESqlTableError(QStringLiteral("%1 を開けません: %2").arg(fileName, msg));
     }
     sqlite3_busy_timeout(db_, 3000);
+    // A bulk append of a whole book stays in memory until its commit.
+    sqlite3_exec(db_, "PRAGMA cache_size=-32768", nullptr, nullptr, nullptr);
     sqlite3_extended_result_codes(db_, 1);
     try {
         // The file must really hold the table with every field: a damaged or
@@ -136,8 +156,8 @@ void TSqlTable::Open(const QString& fileName, bool exclusive)
 
 void TSqlTable::Close()
 {
-    for (auto& [sql, st] : stmts_)
-        sqlite3_finalize(st);
+    for (auto& c : stmts_)
+        sqlite3_finalize(c.stmt);
     stmts_.clear();
     sqlite3_finalize(insertStmt_);
     sqlite3_finalize(updateStmt_);
@@ -178,16 +198,18 @@ sqlite3_stmt* TSqlTable::prepare(const QString& sql) const
     return st;
 }
 
-sqlite3_stmt* TSqlTable::cached(const QString& sql)
+// Statements are prepared once per call site, variant (key count or field)
+// and index; the SQL text is built only then.
+template <class F> sqlite3_stmt* TSqlTable::cached(int site, int variant, F&& sql)
 {
-    for (auto& [text, st] : stmts_)
-        if (text == sql) {
-            sqlite3_reset(st);
-            sqlite3_clear_bindings(st);
-            return st;
+    for (auto& c : stmts_)
+        if (c.site == site && c.variant == variant && c.index == indexName_) {
+            sqlite3_reset(c.stmt);
+            sqlite3_clear_bindings(c.stmt);
+            return c.stmt;
         }
-    sqlite3_stmt* st = prepare(sql);
-    stmts_.emplace_back(sql, st);
+    sqlite3_stmt* st = prepare(sql());
+    stmts_.push_back({site, variant, indexName_, st});
     return st;
 }
 
@@ -257,6 +279,7 @@ void TSqlTable::loadRow(sqlite3_stmt* st)
         TValue& v = buf_[i];
         int type = sqlite3_column_type(st, int(i));
         v.null = type == SQLITE_NULL;
+        v.cp932Length = -1;
         switch (def_.Fields[i].Type) {
         case TSqlFieldType::Text:
         case TSqlFieldType::Memo: {
@@ -264,8 +287,12 @@ void TSqlTable::loadRow(sqlite3_stmt* st)
             v.text = p ? QByteArray(p, sqlite3_column_bytes(st, int(i))) : QByteArray();
             break;
         }
-        case TSqlFieldType::Float: v.d = sqlite3_column_double(st, int(i)); break;
-        default: v.i = sqlite3_column_int64(st, int(i)); break;
+        case TSqlFieldType::Float:
+            v.d = sqlite3_column_double(st, int(i));
+            break;
+        default:
+            v.i = sqlite3_column_int64(st, int(i));
+            break;
         }
     }
     cur_ = buf_[0].i;
@@ -294,7 +321,7 @@ void TSqlTable::blankBuffer()
         buf_[i].null = def_.Fields[i].Type == TSqlFieldType::Memo || def_.Fields[i].Type == TSqlFieldType::AutoInc;
 }
 
-void TSqlTable::bindValue(sqlite3_stmt* st, int pos, int field, const TValue& v) const
+void TSqlTable::bindValue(sqlite3_stmt* st, int pos, int field, const TValue& v, bool copy) const
 {
     if (v.null) {
         sqlite3_bind_null(st, pos);
@@ -303,10 +330,17 @@ void TSqlTable::bindValue(sqlite3_stmt* st, int pos, int field, const TValue& v)
     switch (def_.Fields[field].Type) {
     case TSqlFieldType::Text:
     case TSqlFieldType::Memo:
-        sqlite3_bind_text(st, pos, v.text.constData(), int(v.text.size()), SQLITE_TRANSIENT);
+        // Posting binds without a copy: the buffer outlives the step and the
+        // bindings are cleared right after it. Keys are copied, since reading
+        // the found row replaces the buffer they come from.
+        sqlite3_bind_text(st, pos, v.text.constData(), int(v.text.size()), copy ? SQLITE_TRANSIENT : SQLITE_STATIC);
         break;
-    case TSqlFieldType::Float: sqlite3_bind_double(st, pos, v.d); break;
-    default: sqlite3_bind_int64(st, pos, v.i); break;
+    case TSqlFieldType::Float:
+        sqlite3_bind_double(st, pos, v.d);
+        break;
+    default:
+        sqlite3_bind_int64(st, pos, v.i);
+        break;
     }
 }
 
@@ -314,7 +348,7 @@ void TSqlTable::bindCurrentKey(sqlite3_stmt* st) const
 {
     int pos = 1;
     for (int f : indexFieldNos_)
-        bindValue(st, pos++, f, buf_[f]);
+        bindValue(st, pos++, f, buf_[f], true);
     sqlite3_bind_int64(st, pos, cur_);
 }
 
@@ -330,8 +364,12 @@ void TSqlTable::bindKeyValues(sqlite3_stmt* st, const QVariantList& values) cons
             sqlite3_bind_text(st, k + 1, u.constData(), int(u.size()), SQLITE_TRANSIENT);
             break;
         }
-        case TSqlFieldType::Float: sqlite3_bind_double(st, k + 1, v.toDouble()); break;
-        default: sqlite3_bind_int64(st, k + 1, v.toLongLong()); break;
+        case TSqlFieldType::Float:
+            sqlite3_bind_double(st, k + 1, v.toDouble());
+            break;
+        default:
+            sqlite3_bind_int64(st, k + 1, v.toLongLong());
+            break;
         }
     }
 }
@@ -341,8 +379,10 @@ void TSqlTable::First()
     if (state_ == TState::Edit || state_ == TState::Insert)
         Post();
     requireBrowse("First");
-    sqlite3_stmt* st = cached(QStringLiteral("SELECT ") + selectList() + QStringLiteral(" FROM ") +
-                              quoted(def_.TableName) + orderBy(false) + QStringLiteral(" LIMIT 1"));
+    sqlite3_stmt* st = cached(1, 0, [&] {
+        return QStringLiteral("SELECT ") + selectList() + QStringLiteral(" FROM ") + quoted(def_.TableName) +
+               orderBy(false) + QStringLiteral(" LIMIT 1");
+    });
     bool found = stepOne(st);
     if (!found) {
         blankBuffer();
@@ -357,8 +397,10 @@ void TSqlTable::Last()
     if (state_ == TState::Edit || state_ == TState::Insert)
         Post();
     requireBrowse("Last");
-    sqlite3_stmt* st = cached(QStringLiteral("SELECT ") + selectList() + QStringLiteral(" FROM ") +
-                              quoted(def_.TableName) + orderBy(true) + QStringLiteral(" LIMIT 1"));
+    sqlite3_stmt* st = cached(2, 0, [&] {
+        return QStringLiteral("SELECT ") + selectList() + QStringLiteral(" FROM ") + quoted(def_.TableName) +
+               orderBy(true) + QStringLiteral(" LIMIT 1");
+    });
     bool found = stepOne(st);
     if (!found) {
         blankBuffer();
@@ -366,6 +408,45 @@ void TSqlTable::Last()
     }
     eof_ = true;
     bof_ = !found;
+}
+
+bool TSqlTable::stepAlong(bool forward)
+{
+    const QString from = QStringLiteral("SELECT ") + selectList() + QStringLiteral(" FROM ") + quoted(def_.TableName);
+    if (indexFieldNos_.size() == 1) {
+        // The rest of the rows with the same key (by RecNo), else the nearest
+        // other key: two index seeks, where one row-value comparison would
+        // scan the whole run of equal keys (thousands of blank Fax numbers).
+        const int f = indexFieldNos_[0];
+        const QString col = quoted(indexFields_[0]);
+        sqlite3_stmt* same = cached(forward ? 11 : 12, 0, [&] {
+            return from + QStringLiteral(" WHERE ") + col + QStringLiteral("=? AND RecNo") +
+                   (forward ? QStringLiteral(">? ORDER BY RecNo") : QStringLiteral("<? ORDER BY RecNo DESC")) +
+                   QStringLiteral(" LIMIT 1");
+        });
+        bindValue(same, 1, f, buf_[f], true);
+        sqlite3_bind_int64(same, 2, cur_);
+        if (stepOne(same))
+            return true;
+        sqlite3_stmt* other = cached(forward ? 13 : 14, 0, [&] {
+            return from + QStringLiteral(" WHERE ") + col + (forward ? QStringLiteral(">?") : QStringLiteral("<?")) +
+                   orderBy(!forward) + QStringLiteral(" LIMIT 1");
+        });
+        bindValue(other, 1, f, buf_[f], true);
+        return stepOne(other);
+    }
+    sqlite3_stmt* st = cached(forward ? 3 : 4, 0, [&] {
+        QStringList cols;
+        for (const auto& name : indexFields_)
+            cols << quoted(name);
+        cols << QStringLiteral("RecNo");
+        return from + QStringLiteral(" WHERE (") + cols.join(u',') +
+               (forward ? QStringLiteral(")>(") : QStringLiteral(")<(")) +
+               QStringList(cols.size(), QStringLiteral("?")).join(u',') + u')' + orderBy(!forward) +
+               QStringLiteral(" LIMIT 1");
+    });
+    bindCurrentKey(st);
+    return stepOne(st);
 }
 
 void TSqlTable::Next()
@@ -377,18 +458,8 @@ void TSqlTable::Next()
         eof_ = true;
         return;
     }
-    QStringList cols;
-    for (const auto& f : indexFields_)
-        cols << quoted(f);
-    cols << QStringLiteral("RecNo");
-    QStringList marks(cols.size(), QStringLiteral("?"));
-    sqlite3_stmt* st = cached(QStringLiteral("SELECT ") + selectList() + QStringLiteral(" FROM ") +
-                              quoted(def_.TableName) + QStringLiteral(" WHERE (") + cols.join(u',') +
-                              QStringLiteral(")>(") + marks.join(u',') + u')' + orderBy(false) +
-                              QStringLiteral(" LIMIT 1"));
-    bindCurrentKey(st);
     bof_ = false;
-    eof_ = !stepOne(st);
+    eof_ = !stepAlong(true);
 }
 
 void TSqlTable::Prior()
@@ -400,26 +471,19 @@ void TSqlTable::Prior()
         bof_ = true;
         return;
     }
-    QStringList cols;
-    for (const auto& f : indexFields_)
-        cols << quoted(f);
-    cols << QStringLiteral("RecNo");
-    QStringList marks(cols.size(), QStringLiteral("?"));
-    sqlite3_stmt* st = cached(QStringLiteral("SELECT ") + selectList() + QStringLiteral(" FROM ") +
-                              quoted(def_.TableName) + QStringLiteral(" WHERE (") + cols.join(u',') +
-                              QStringLiteral(")<(") + marks.join(u',') + u')' + orderBy(true) +
-                              QStringLiteral(" LIMIT 1"));
-    bindCurrentKey(st);
     eof_ = false;
-    bof_ = !stepOne(st);
+    bof_ = !stepAlong(false);
 }
 
-bool TSqlTable::IsEmpty() { return RecordCount() == 0; }
+bool TSqlTable::IsEmpty()
+{
+    return RecordCount() == 0;
+}
 
 int TSqlTable::RecordCount()
 {
     requireBrowse("RecordCount");
-    sqlite3_stmt* st = cached(QStringLiteral("SELECT count(*) FROM ") + quoted(def_.TableName));
+    sqlite3_stmt* st = cached(5, 0, [&] { return QStringLiteral("SELECT count(*) FROM ") + quoted(def_.TableName); });
     int n = 0;
     if (sqlite3_step(st) == SQLITE_ROW)
         n = sqlite3_column_int(st, 0);
@@ -434,14 +498,21 @@ int TSqlTable::Position()
     requireBrowse("Position");
     if (cur_ == 0)
         return 0;
-    QStringList cols;
-    for (const auto& f : indexFields_)
-        cols << quoted(f);
-    cols << QStringLiteral("RecNo");
-    QStringList marks(cols.size(), QStringLiteral("?"));
-    sqlite3_stmt* st = cached(QStringLiteral("SELECT count(*) FROM ") + quoted(def_.TableName) +
-                              QStringLiteral(" WHERE (") + cols.join(u',') + QStringLiteral(")<(") +
-                              marks.join(u',') + u')');
+    sqlite3_stmt* st = cached(6, 0, [&] {
+        const QString table = quoted(def_.TableName);
+        if (indexFields_.isEmpty())
+            return QStringLiteral("SELECT count(*) FROM ") + table + QStringLiteral(" WHERE RecNo<?");
+        QStringList cols;
+        for (const auto& name : indexFields_)
+            cols << quoted(name);
+        if (cols.size() == 1) // counted along the index in two seeks
+            return QStringLiteral("SELECT (SELECT count(*) FROM ") + table + QStringLiteral(" WHERE ") + cols[0] +
+                   QStringLiteral("<?1)+(SELECT count(*) FROM ") + table + QStringLiteral(" WHERE ") + cols[0] +
+                   QStringLiteral("=?1 AND RecNo<?2)");
+        cols << QStringLiteral("RecNo");
+        return QStringLiteral("SELECT count(*) FROM ") + table + QStringLiteral(" WHERE (") + cols.join(u',') +
+               QStringLiteral(")<(") + QStringList(cols.size(), QStringLiteral("?")).join(u',') + u')';
+    });
     bindCurrentKey(st);
     int n = 0;
     if (sqlite3_step(st) == SQLITE_ROW)
@@ -455,15 +526,17 @@ bool TSqlTable::FindKey(const QVariantList& values)
     if (state_ == TState::Edit || state_ == TState::Insert)
         Post();
     requireBrowse("FindKey");
-    const QStringList fields = indexFields_.isEmpty() ? QStringList{QStringLiteral("RecNo")} : indexFields_;
-    if (values.isEmpty() || values.size() > fields.size())
+    if (values.isEmpty() || values.size() > qMax<qsizetype>(1, indexFields_.size()))
         throw ESqlTableError(QStringLiteral("FindKey: キーの数が合いません"));
-    QStringList conds;
-    for (int k = 0; k < values.size(); ++k)
-        conds << quoted(fields[k]) + QStringLiteral("=?");
-    sqlite3_stmt* st = cached(QStringLiteral("SELECT ") + selectList() + QStringLiteral(" FROM ") +
-                              quoted(def_.TableName) + QStringLiteral(" WHERE ") +
-                              conds.join(QStringLiteral(" AND ")) + orderBy(false) + QStringLiteral(" LIMIT 1"));
+    sqlite3_stmt* st = cached(7, int(values.size()), [&] {
+        const QStringList fields = indexFields_.isEmpty() ? QStringList{QStringLiteral("RecNo")} : indexFields_;
+        QStringList conds;
+        for (int k = 0; k < values.size(); ++k)
+            conds << quoted(fields[k]) + QStringLiteral("=?");
+        return QStringLiteral("SELECT ") + selectList() + QStringLiteral(" FROM ") + quoted(def_.TableName) +
+               QStringLiteral(" WHERE ") + conds.join(QStringLiteral(" AND ")) + orderBy(false) +
+               QStringLiteral(" LIMIT 1");
+    });
     bindKeyValues(st, values);
     if (!stepOne(st))
         return false; // the current row stays where it was
@@ -476,18 +549,19 @@ void TSqlTable::FindNearest(const QVariantList& values)
     if (state_ == TState::Edit || state_ == TState::Insert)
         Post();
     requireBrowse("FindNearest");
-    const QStringList fields = indexFields_.isEmpty() ? QStringList{QStringLiteral("RecNo")} : indexFields_;
-    if (values.isEmpty() || values.size() > fields.size())
+    if (values.isEmpty() || values.size() > qMax<qsizetype>(1, indexFields_.size()))
         throw ESqlTableError(QStringLiteral("FindNearest: キーの数が合いません"));
-    QStringList cols, marks;
-    for (int k = 0; k < values.size(); ++k) {
-        cols << quoted(fields[k]);
-        marks << QStringLiteral("?");
-    }
-    sqlite3_stmt* st = cached(QStringLiteral("SELECT ") + selectList() + QStringLiteral(" FROM ") +
-                              quoted(def_.TableName) + QStringLiteral(" WHERE (") + cols.join(u',') +
-                              QStringLiteral(")>=(") + marks.join(u',') + u')' + orderBy(false) +
-                              QStringLiteral(" LIMIT 1"));
+    sqlite3_stmt* st = cached(8, int(values.size()), [&] {
+        const QStringList fields = indexFields_.isEmpty() ? QStringList{QStringLiteral("RecNo")} : indexFields_;
+        QStringList cols, marks;
+        for (int k = 0; k < values.size(); ++k) {
+            cols << quoted(fields[k]);
+            marks << QStringLiteral("?");
+        }
+        return QStringLiteral("SELECT ") + selectList() + QStringLiteral(" FROM ") + quoted(def_.TableName) +
+               QStringLiteral(" WHERE (") + cols.join(u',') + QStringLiteral(")>=(") + marks.join(u',') + u')' +
+               orderBy(false) + QStringLiteral(" LIMIT 1");
+    });
     bindKeyValues(st, values);
     if (stepOne(st)) {
         eof_ = bof_ = false;
@@ -518,9 +592,15 @@ bool TSqlTable::GotoKey()
             const TValue& v = key_[f];
             switch (def_.Fields[f].Type) {
             case TSqlFieldType::Text:
-            case TSqlFieldType::Memo: values << QString::fromUtf8(v.text); break;
-            case TSqlFieldType::Float: values << v.d; break;
-            default: values << v.i; break;
+            case TSqlFieldType::Memo:
+                values << QString::fromUtf8(v.text);
+                break;
+            case TSqlFieldType::Float:
+                values << v.d;
+                break;
+            default:
+                values << v.i;
+                break;
             }
         }
     }
@@ -533,9 +613,11 @@ bool TSqlTable::Locate(const QString& field, const QVariant& value)
         Post();
     requireBrowse("Locate");
     int f = checkedIndex(field);
-    sqlite3_stmt* st = cached(QStringLiteral("SELECT ") + selectList() + QStringLiteral(" FROM ") +
-                              quoted(def_.TableName) + QStringLiteral(" WHERE ") + quoted(def_.Fields[f].Name) +
-                              QStringLiteral("=?") + orderBy(false) + QStringLiteral(" LIMIT 1"));
+    sqlite3_stmt* st = cached(9, f, [&] {
+        return QStringLiteral("SELECT ") + selectList() + QStringLiteral(" FROM ") + quoted(def_.TableName) +
+               QStringLiteral(" WHERE ") + quoted(def_.Fields[f].Name) + QStringLiteral("=?") + orderBy(false) +
+               QStringLiteral(" LIMIT 1");
+    });
     switch (def_.Fields[f].Type) {
     case TSqlFieldType::Text:
     case TSqlFieldType::Memo: {
@@ -543,8 +625,12 @@ bool TSqlTable::Locate(const QString& field, const QVariant& value)
         sqlite3_bind_text(st, 1, u.constData(), int(u.size()), SQLITE_TRANSIENT);
         break;
     }
-    case TSqlFieldType::Float: sqlite3_bind_double(st, 1, value.toDouble()); break;
-    default: sqlite3_bind_int64(st, 1, value.toLongLong()); break;
+    case TSqlFieldType::Float:
+        sqlite3_bind_double(st, 1, value.toDouble());
+        break;
+    default:
+        sqlite3_bind_int64(st, 1, value.toLongLong());
+        break;
     }
     if (!stepOne(st))
         return false;
@@ -571,7 +657,7 @@ void TSqlTable::Edit()
     state_ = TState::Edit;
 }
 
-QString TSqlTable::CheckValue(int field, const QByteArray& utf8) const
+QString TSqlTable::CheckValue(int field, const QByteArray& utf8, int cp932Length) const
 {
     const TSqlFieldDef& d = def_.Fields[field];
     if (d.Type != TSqlFieldType::Text && d.Type != TSqlFieldType::Memo)
@@ -583,7 +669,7 @@ QString TSqlTable::CheckValue(int field, const QByteArray& utf8) const
     }
     if (d.Size <= 0 || utf8.size() <= d.Size)
         return {}; // code page 932 never takes more bytes than UTF-8
-    int bytes = cp932::ByteLength(QString::fromUtf8(utf8));
+    const int bytes = cp932Length >= 0 ? cp932Length : cp932::ByteLength(QString::fromUtf8(utf8));
     if (bytes > d.Size)
         return QStringLiteral("%1 が長すぎます（%2 バイト、最大 %3 バイト）").arg(d.Name).arg(bytes).arg(d.Size);
     return {};
@@ -596,7 +682,7 @@ void TSqlTable::Post()
     for (size_t i = 0; i < def_.Fields.size(); ++i) {
         if (buf_[i].null)
             continue;
-        QString err = CheckValue(int(i), buf_[i].text);
+        QString err = CheckValue(int(i), buf_[i].text, buf_[i].cp932Length);
         if (!err.isEmpty())
             throw ESqlTableError(err); // the table is untouched; the caller cancels or corrects
     }
@@ -610,7 +696,7 @@ void TSqlTable::Post()
         }
         st = insertStmt_;
         for (int i = 0; i < n; ++i)
-            bindValue(st, i + 1, i, buf_[i]);
+            bindValue(st, i + 1, i, buf_[i], false);
     } else {
         if (!updateStmt_) {
             QStringList sets;
@@ -621,7 +707,7 @@ void TSqlTable::Post()
         }
         st = updateStmt_;
         for (int i = 1; i < n; ++i)
-            bindValue(st, i, i, buf_[i]);
+            bindValue(st, i, i, buf_[i], false);
         sqlite3_bind_int64(st, n, cur_);
     }
     int rc = sqlite3_step(st);
@@ -670,7 +756,9 @@ void TSqlTable::Delete()
     requireBrowse("Delete");
     if (cur_ == 0)
         throw ESqlTableError(QStringLiteral("削除するデータがありません"));
-    sqlite3_stmt* st = cached(QStringLiteral("DELETE FROM ") + quoted(def_.TableName) + QStringLiteral(" WHERE RecNo=?"));
+    sqlite3_stmt* st = cached(10, 0, [&] {
+        return QStringLiteral("DELETE FROM ") + quoted(def_.TableName) + QStringLiteral(" WHERE RecNo=?");
+    });
     sqlite3_bind_int64(st, 1, cur_);
     int rc = sqlite3_step(st);
     sqlite3_reset(st);
@@ -746,15 +834,19 @@ TSqlTable::TValue& TSqlTable::writable(int field)
     return buf_[field];
 }
 
-void TSqlTable::SetString(int field, const QString& value) { SetUtf8(field, value.toUtf8()); }
+void TSqlTable::SetString(int field, const QString& value)
+{
+    SetUtf8(field, value.toUtf8());
+}
 
-void TSqlTable::SetUtf8(int field, const QByteArray& utf8)
+void TSqlTable::SetUtf8(int field, const QByteArray& utf8, int cp932Length)
 {
     TValue& v = writable(field);
     switch (def_.Fields[field].Type) {
     case TSqlFieldType::Text:
     case TSqlFieldType::Memo:
         v.text = utf8;
+        v.cp932Length = cp932Length;
         v.null = false;
         break;
     case TSqlFieldType::Float:
@@ -773,9 +865,16 @@ void TSqlTable::SetInteger(int field, qint64 value)
     TValue& v = writable(field);
     switch (def_.Fields[field].Type) {
     case TSqlFieldType::Text:
-    case TSqlFieldType::Memo: v.text = QByteArray::number(value); break;
-    case TSqlFieldType::Float: v.d = double(value); break;
-    default: v.i = value; break;
+    case TSqlFieldType::Memo:
+        v.text = QByteArray::number(value);
+        v.cp932Length = -1;
+        break;
+    case TSqlFieldType::Float:
+        v.d = double(value);
+        break;
+    default:
+        v.i = value;
+        break;
     }
     v.null = false;
 }
@@ -786,13 +885,16 @@ void TSqlTable::SetFloat(int field, double value)
     if (def_.Fields[field].Type == TSqlFieldType::Float)
         v.d = value;
     else if (def_.Fields[field].Type == TSqlFieldType::Text || def_.Fields[field].Type == TSqlFieldType::Memo)
-        v.text = QByteArray::number(value, 'g', 17);
+        v.text = QByteArray::number(value, 'g', 17), v.cp932Length = -1;
     else
         v.i = qint64(value);
     v.null = false;
 }
 
-void TSqlTable::SetBoolean(int field, bool value) { SetInteger(field, value ? 1 : 0); }
+void TSqlTable::SetBoolean(int field, bool value)
+{
+    SetInteger(field, value ? 1 : 0);
+}
 
 void TSqlTable::SetNull(int field)
 {
@@ -806,22 +908,31 @@ QString TSqlTable::AsString(int field) const
     const TValue& v = buf_.at(field);
     switch (def_.Fields[field].Type) {
     case TSqlFieldType::Text:
-    case TSqlFieldType::Memo: return QString::fromUtf8(v.text);
-    case TSqlFieldType::Float: return v.null ? QString() : QString::number(v.d, 'g', 17);
-    default: return v.null ? QString() : QString::number(v.i);
+    case TSqlFieldType::Memo:
+        return QString::fromUtf8(v.text);
+    case TSqlFieldType::Float:
+        return v.null ? QString() : QString::number(v.d, 'g', 17);
+    default:
+        return v.null ? QString() : QString::number(v.i);
     }
 }
 
-QByteArray TSqlTable::AsUtf8(int field) const { return buf_.at(field).text; }
+QByteArray TSqlTable::AsUtf8(int field) const
+{
+    return buf_.at(field).text;
+}
 
 qint64 TSqlTable::AsInteger(int field) const
 {
     const TValue& v = buf_.at(field);
     switch (def_.Fields[field].Type) {
     case TSqlFieldType::Text:
-    case TSqlFieldType::Memo: return v.text.trimmed().toLongLong();
-    case TSqlFieldType::Float: return qint64(v.d);
-    default: return v.i;
+    case TSqlFieldType::Memo:
+        return v.text.trimmed().toLongLong();
+    case TSqlFieldType::Float:
+        return qint64(v.d);
+    default:
+        return v.i;
     }
 }
 
@@ -831,9 +942,15 @@ double TSqlTable::AsFloat(int field) const
     return def_.Fields[field].Type == TSqlFieldType::Float ? v.d : double(AsInteger(field));
 }
 
-bool TSqlTable::AsBoolean(int field) const { return AsInteger(field) != 0; }
+bool TSqlTable::AsBoolean(int field) const
+{
+    return AsInteger(field) != 0;
+}
 
-bool TSqlTable::IsNull(int field) const { return buf_.at(field).null; }
+bool TSqlTable::IsNull(int field) const
+{
+    return buf_.at(field).null;
+}
 
 void TSqlTable::scanImpl(void (*fn)(void*, const TSqlRow&), void* ctx)
 {

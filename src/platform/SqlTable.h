@@ -151,7 +151,9 @@ public:
     bool AsBoolean(const QString& name) const { return AsBoolean(checkedIndex(name)); }
 
     void SetString(int field, const QString& value);
-    void SetUtf8(int field, const QByteArray& utf8);
+    // cp932Length: the value's length in code page 932 bytes when the caller
+    // knows it (saves converting it again for the width check), else -1.
+    void SetUtf8(int field, const QByteArray& utf8, int cp932Length = -1);
     void SetInteger(int field, qint64 value);
     void SetFloat(int field, double value);
     void SetBoolean(int field, bool value);
@@ -170,7 +172,7 @@ public:
 
     // The write check on its own: empty when the value fits the field, else
     // the message Post would throw.
-    QString CheckValue(int field, const QByteArray& utf8) const;
+    QString CheckValue(int field, const QByteArray& utf8, int cp932Length = -1) const;
 
 private:
     struct TValue {
@@ -178,17 +180,20 @@ private:
         qint64 i = 0;
         double d = 0;
         QByteArray text; // UTF-8
+        int cp932Length = -1; // known length in code page 932 bytes, else -1
     };
     int checkedIndex(const QString& name) const;
     TValue& writable(int field);
     void blankBuffer();
     void loadRow(sqlite3_stmt* st);
     bool stepOne(sqlite3_stmt* st); // positions on the row, false when none
-    void bindValue(sqlite3_stmt* st, int pos, int field, const TValue& v) const;
+    bool stepAlong(bool forward);   // the next or prior row along the current index
+    void bindValue(sqlite3_stmt* st, int pos, int field, const TValue& v, bool copy) const;
     void bindCurrentKey(sqlite3_stmt* st) const;
     void bindKeyValues(sqlite3_stmt* st, const QVariantList& values) const;
     sqlite3_stmt* prepare(const QString& sql) const;
-    sqlite3_stmt* cached(const QString& sql);
+    template <class F>
+    sqlite3_stmt* cached(int site, int variant, F&& sql);
     [[noreturn]] void fail(const QString& what) const;
     void exec(const char* sql);
     void requireBrowse(const char* op) const;
@@ -201,7 +206,13 @@ private:
     QString fileName_;
     sqlite3* db_ = nullptr;
     int lockFd_ = -1;
-    std::vector<std::pair<QString, sqlite3_stmt*>> stmts_; // prepared once per SQL text
+    struct TCachedStmt {
+        int site;
+        int variant;
+        QString index;
+        sqlite3_stmt* stmt;
+    };
+    std::vector<TCachedStmt> stmts_;
     sqlite3_stmt* insertStmt_ = nullptr;
     sqlite3_stmt* updateStmt_ = nullptr;
     QString indexName_;

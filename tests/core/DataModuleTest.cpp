@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace {
@@ -141,6 +142,26 @@ TEST(DataModule, SubBookLockedElsewhereShowsTheMessageAndFails)
         << "nobody else opens a book held exclusively";
     dm.CloseSubAdrsTable();
     other.Open(AdrsTableFileName(QStringLiteral("別")));
+}
+
+TEST(DataModule, SubBookHeldByAnotherProcessShowsTheMessageAndFails)
+{
+    TTempDataFolder folder;
+    BuildAdrsBookList();
+    TMessageRecorder messages;
+    ASSERT_TRUE(CreateAdrsBook(QStringLiteral("共有")));
+    QProcess holder; // another instance with the book open
+    holder.start(QStringLiteral("flock"), {QStringLiteral("-F"), QStringLiteral("-s"),
+                                           AdrsBookFolderPath(QStringLiteral("共有")) + QStringLiteral("Adrs.lck"),
+                                           QStringLiteral("sh"), QStringLiteral("-c"),
+                                           QStringLiteral("echo held; exec sleep 30")});
+    ASSERT_TRUE(holder.waitForReadyRead(5000));
+    TDMTelvora21 dm;
+    EXPECT_FALSE(dm.OpenSubAdrsTable(QStringLiteral("共有")));
+    EXPECT_EQ(messages.LastText(), kSubAdrsOpenError);
+    holder.kill();
+    holder.waitForFinished();
+    EXPECT_TRUE(dm.OpenSubAdrsTable(QStringLiteral("共有")));
 }
 
 TEST(DataModule, HistoryListsLieInTheHistoryFolder)

@@ -1,4 +1,5 @@
 #include "DrawRectTestItem.h"
+#include "platform/RefDevice.h"
 
 #include <climits>
 
@@ -6,9 +7,10 @@ namespace {
 
 class DrawRectPrint : public ::testing::Test {
 protected:
-    void SetUp() override { saved_ = DrawRectPrintDevice(); }
-    void TearDown() override { SetDrawRectPrintDevice(saved_); }
-    TPrintDeviceCaps saved_;
+    void SetUp() override { saved_ = RefDevice(); }
+    void TearDown() override { SetRefDevice(saved_); }
+    static void SetPrinter(int dpiX, int dpiY, int offX, int offY) { SetRefDevice({true, dpiX, dpiY, offX, offY}); }
+    TRefDevice saved_;
 };
 
 } // namespace
@@ -77,7 +79,7 @@ TEST(DrawRect, AssignTakesRectangleAtOwnZoomAndVisibleOnly)
 
 TEST_F(DrawRectPrint, MapsLayoutPixelsAndPageOffsetToPrinterPixels)
 {
-    SetDrawRectPrintDevice({600, 600, 100, 100});
+    SetPrinter(600, 600, 100, 100);
     TTestItem item;
     item.SetRect({10, 20, 110, 70});
     item.PreparePrint({100, 50}, true);
@@ -87,7 +89,7 @@ TEST_F(DrawRectPrint, MapsLayoutPixelsAndPageOffsetToPrinterPixels)
 
     // Each axis takes its own resolution; width and height round on their
     // own, so the right side is not the rounded right coordinate.
-    SetDrawRectPrintDevice({300, 600, 0, 0});
+    SetPrinter(300, 600, 0, 0);
     item.SetRect({1, 1, 4, 2});
     item.PreparePrint({0, 0}, false);
     EXPECT_EQ(item.GetPrintRect(), TRect(3, 6, 12, 12));
@@ -95,7 +97,7 @@ TEST_F(DrawRectPrint, MapsLayoutPixelsAndPageOffsetToPrinterPixels)
 
 TEST_F(DrawRectPrint, ExtremeRectanglesSaturate)
 {
-    SetDrawRectPrintDevice({1200, 1200, 0, 0});
+    SetPrinter(1200, 1200, 0, 0);
     TTestItem item;
     item.SetRect({INT_MIN, 0, INT_MAX, 10});
     item.PreparePrint({INT_MAX, INT_MIN}, false);

@@ -3,6 +3,7 @@
 #include "platform/Cp932.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -66,4 +67,22 @@ TEST(IniFile, FailedWriteLeavesOldFile)
     ini.WriteString("A", "k", "v");
     EXPECT_FALSE(ini.UpdateFile());
     EXPECT_TRUE(ini.Modified());
+}
+
+TEST(IniFile, WrittenFileReadsBackThroughIconvAsCp932)
+{
+    QTemporaryDir dir;
+    QString path = dir.filePath("Telvora21.ini");
+    {
+        TIniFile ini(path);
+        ini.WriteString("ADRS COPY", "Folder", QStringLiteral("ソフト表示～"));
+    }
+    QProcess iconv;
+    iconv.start("iconv", {"-f", "CP932", "-t", "UTF-8", path});
+    if (!iconv.waitForFinished(10000) || iconv.exitStatus() != QProcess::NormalExit)
+        GTEST_SKIP() << "iconv is not available";
+    ASSERT_EQ(iconv.exitCode(), 0);
+    QString text = QString::fromUtf8(iconv.readAllStandardOutput());
+    EXPECT_TRUE(text.startsWith(QStringLiteral("[ADRS COPY]\r\n"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Folder=ソフト表示～\r\n"))) << text.toStdString();
 }

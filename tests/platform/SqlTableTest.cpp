@@ -93,6 +93,10 @@ TEST_F(SqlTable, WalksAlongIndexWithTiesInRecNoOrder)
     table.SetIndexName(QStringLiteral("Tel"));
     EXPECT_EQ(walk(), (QStringList{"y", "z", "x1", "x2"}));
     EXPECT_TRUE(table.Eof());
+    QStringList back;
+    for (table.Last(); !table.Bof(); table.Prior())
+        back << table.AsString(QStringLiteral("Name"));
+    EXPECT_EQ(back, (QStringList{"x2", "x1", "z", "y"}));
 
     table.Last();
     EXPECT_EQ(table.AsString(QStringLiteral("Name")), QStringLiteral("x2"));

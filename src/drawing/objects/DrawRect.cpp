@@ -3,6 +3,7 @@
 #include "drawing/objects/StreamIO.h"
 
 #include "core/Utils.h"
+#include "platform/RefDevice.h"
 
 #include <QIODevice>
 
@@ -18,7 +19,6 @@ qint32 DrawRectPaperLength = kPostcardPaperLength;
 
 namespace {
 
-TPrintDeviceCaps gPrintDevice;
 
 // Rectangles come from files: a coordinate far out of range must saturate,
 // never overflow.
@@ -110,15 +110,7 @@ void CheckDrawRectFileVersion()
                                    " is not supported");
 }
 
-void SetDrawRectPrintDevice(const TPrintDeviceCaps& Caps)
-{
-    gPrintDevice = Caps;
-}
 
-const TPrintDeviceCaps& DrawRectPrintDevice()
-{
-    return gPrintDevice;
-}
 
 TDrawRect::TDrawRect() = default;
 TDrawRect::~TDrawRect() = default;
@@ -175,9 +167,10 @@ void TDrawRect::SetClipLine(qint32 Value)
 
 void TDrawRect::PreparePrint(const QPoint& Offset, bool Physical)
 {
-    const TPrintDeviceCaps& dev = DrawRectPrintDevice();
-    const double dpiX = dev.DpiX;
-    const double dpiY = dev.DpiY;
+    // The printer that text is laid out for is the one pages are placed on.
+    const TRefDevice& dev = RefDevice();
+    const double dpiX = dev.dpiX;
+    const double dpiY = dev.dpiY;
     // Whole-pixel steps are taken in floating point and only the result is
     // brought into range, so a far-out rectangle saturates as a whole.
     const double ox = std::round(Offset.x() / 254.0 * dpiX);
@@ -187,8 +180,8 @@ void TDrawRect::PreparePrint(const QPoint& Offset, bool Physical)
     const double width = std::round((double(Rect.Right) - Rect.Left) * dpiX / 96);
     const double height = std::round((double(Rect.Bottom) - Rect.Top) * dpiY / 96);
     if (!Physical) {
-        left -= dev.PhysicalOffsetX;
-        top -= dev.PhysicalOffsetY;
+        left -= dev.physicalOffsetX;
+        top -= dev.physicalOffsetY;
     }
     PrintRect = {ClampToInt32(left), ClampToInt32(top), ClampToInt32(left + width), ClampToInt32(top + height)};
 }

@@ -75,17 +75,6 @@ enum : quint8 { csNone = 0, csLeft = 1, csAbove = 2, csRight = 3, csBelow = 4 };
 // Hit zones of GetHitZoneX / GetHitZoneY.
 enum : quint8 { hzLeft = 0, hzRight = 1, hzTop = 2, hzBottom = 3, hzCentre = 4, hzNone = 5 };
 
-// What PreparePrint needs of the current printer.
-struct TPrintDeviceCaps {
-    qint32 DpiX = 600;
-    qint32 DpiY = 600;
-    qint32 PhysicalOffsetX = 0; // printer pixels from the paper's edge to the printable area
-    qint32 PhysicalOffsetY = 0;
-};
-// The printer object sets these whenever the current printer changes.
-void SetDrawRectPrintDevice(const TPrintDeviceCaps& Caps);
-const TPrintDeviceCaps& DrawRectPrintDevice();
-
 class TDrawRect {
 public:
     TDrawRect();

@@ -1,0 +1,277 @@
+#include "drawing/objects/MetaRect.h"
+
+#include "core/FontUtils.h"
+#include "core/Utils.h"
+#include "drawing/objects/StreamIO.h"
+#include "platform/Canvas.h"
+#include "platform/Cp932.h"
+#include "platform/RefDevice.h"
+
+#include <QIODevice>
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+namespace {
+
+qint32 ToDevice(qint64 layoutPixels, int dpi)
+{
+    return static_cast<qint32>(RoundHalfUp(static_cast<long double>(layoutPixels) * dpi / 96));
+}
+
+qint32 ScaledHeight(qint32 base, qint32 paperLength)
+{
+    return static_cast<qint32>(std::trunc(static_cast<double>(static_cast<qint64>(base) * paperLength) / 1480.0));
+}
+
+} // namespace
+
+TMetaRect::TMetaRect() = default;
+TMetaRect::~TMetaRect() = default;
+
+void TMetaRect::Assign(const TDrawRect& Source)
+{
+    TDrawRect::Assign(Source);
+    if (const auto* m = dynamic_cast<const TMetaRect*>(&Source); m && m != this) {
+        Font.Assign(m->Font);
+        StoredFaceName = m->StoredFaceName;
+        BaseFontHeight = m->BaseFontHeight;
+        FontHeight = m->FontHeight;
+        Direction = m->Direction;
+        UpsideDown = m->UpsideDown;
+    }
+    Valid = false;
+}
+
+void TMetaRect::SetRect(const TRect& R)
+{
+    TDrawRect::SetRect(R);
+    Valid = false;
+}
+
+void TMetaRect::SetDisplayRect(const TRect& R)
+{
+    const TRect before = Rect;
+    TDrawRect::SetDisplayRect(R);
+    // Moving keeps the recording; only a new size needs a new one.
+    if (Rect.Width() != before.Width() || Rect.Height() != before.Height())
+        Valid = false;
+}
+
+void TMetaRect::SetClipSide(quint8 Value)
+{
+    TDrawRect::SetClipSide(Value);
+    Valid = false;
+}
+
+void TMetaRect::SetClipLine(qint32 Value)
+{
+    TDrawRect::SetClipLine(Value);
+    if (ClipSide != csNone)
+        Valid = false;
+}
+
+void TMetaRect::SetFont(const TFont& Value)
+{
+    Font.Assign(Value);
+    Valid = false;
+}
+
+void TMetaRect::SetVertical(quint8 Value)
+{
+    if (Direction != Value) {
+        Direction = Value;
+        Valid = false;
+    }
+}
+
+void TMetaRect::ScaleFontHeight(qint32 PaperLength)
+{
+    FontHeight = ScaledHeight(BaseFontHeight, PaperLength);
+    Valid = false;
+}
+
+void TMetaRect::ClearContent()
+{
+    Metafile.Clear();
+    Valid = false;
+}
+
+void TMetaRect::ResetFontHeight()
+{
+    FontHeight = ScaledHeight(BaseFontHeight, DrawRectPaperLength);
+    Valid = false;
+}
+
+void TMetaRect::SetSizeIndex(qint32 Value)
+{
+    if (SizeIndex != Value) {
+        SizeIndex = Value;
+        Valid = false;
+    }
+}
+
+void TMetaRect::SetUpsideDown(quint8 Value)
+{
+    if (UpsideDown != Value) {
+        UpsideDown = Value;
+        Valid = false;
+    }
+}
+
+void TMetaRect::Refresh(bool Force)
+{
+    const TRefDevice& ref = RefDevice();
+    const bool otherDevice = Metafile.DpiX() != ref.dpiX || Metafile.DpiY() != ref.dpiY;
+    if (Force || !Valid || otherDevice)
+        RebuildMetafile();
+}
+
+void TMetaRect::RebuildMetafile()
+{
+    Metafile.Clear();
+    Valid = false;
+    if (Rect.Width() <= 0 || Rect.Height() <= 0)
+        return;
+    const TRefDevice& ref = RefDevice();
+    const int dpiX = ref.dpiX;
+    const int dpiY = ref.dpiY;
+    const QPoint size(ToDevice(Rect.Width(), dpiX), ToDevice(Rect.Height(), dpiY));
+    const qint32 side = std::max(size.x(), size.y());
+    Metafile.SetResolution(dpiX, dpiY);
+    Metafile.SetWidth(side);
+    Metafile.SetHeight(side);
+
+    // The part of the square that stays visible, by clip side.
+    int cl = 0, ct = 0, cr = side, cb = side;
+    switch (ClipSide) {
+    case csLeft: cr = ToDevice(qint64(ClipLine) - Rect.Left, dpiX); break;
+    case csAbove: cb = ToDevice(qint64(ClipLine) - Rect.Top, dpiY); break;
+    case csRight: cl = ToDevice(qint64(ClipLine) - Rect.Left, dpiX); break;
+    case csBelow: ct = ToDevice(qint64(ClipLine) - Rect.Top, dpiY); break;
+    default: break;
+    }
+    try {
+        // The canvas ends the clip when it goes, also when rendering throws.
+        TCanvas canvas(Metafile);
+        if (ClipSide != csNone) {
+            const TRegion region = TRegion::Rect(cl, ct, cr, cb);
+            canvas.SelectClipRgn(&region);
+        }
+        RenderContent(canvas, size);
+    } catch (...) {
+        Metafile.Clear();
+        throw;
+    }
+    Valid = true;
+}
+
+void TMetaRect::SetCanvasFont(TCanvas& Canvas) const
+{
+    Canvas.SetFont(Font);
+    const TRefDevice& ref = RefDevice();
+    Canvas.Font().SetHeight(ref.hasPrinter ? static_cast<qint32>(std::trunc(double(FontHeight) * ref.dpiY / 96))
+                                           : FontHeight);
+}
+
+void TMetaRect::Draw(TCanvas* Canvas, qint32 X, qint32 Y)
+{
+    if (!Canvas)
+        return;
+    Refresh(false);
+    const TFont saved = Canvas->Font();
+    const qint32 side = std::max(DisplayRect.Width(), DisplayRect.Height());
+    Canvas->StretchDraw(QRect(DisplayRect.Left + X, DisplayRect.Top + Y, side, side), Metafile);
+    Canvas->Font() = saved;
+}
+
+void TMetaRect::Print(TCanvas* Canvas, qint32 X, qint32 Y)
+{
+    if (!Canvas || Metafile.Width() <= 0)
+        return;
+    const QPoint at(PrintRect.Left + X, PrintRect.Top + Y);
+    if (Canvas->DpiX() == Metafile.DpiX() && Canvas->DpiY() == Metafile.DpiY()) {
+        Canvas->Draw(at.x(), at.y(), Metafile);
+        return;
+    }
+    // A recording made for another device keeps its physical size on this one.
+    const int w = static_cast<int>(RoundHalfUp(static_cast<long double>(Metafile.Width()) * Canvas->DpiX() / Metafile.DpiX()));
+    const int h = static_cast<int>(RoundHalfUp(static_cast<long double>(Metafile.Height()) * Canvas->DpiY() / Metafile.DpiY()));
+    Canvas->StretchDraw(QRect(at.x(), at.y(), w, h), Metafile);
+}
+
+void TMetaRect::LoadFromStream(QIODevice& Stream)
+{
+    TDrawRect::LoadFromStream(Stream);
+    const qint32 charset = ReadStreamInt32(Stream);
+    QByteArray name;
+    ReadStreamStr(Stream, name);
+    const qint32 size = ReadStreamInt32(Stream);
+    const qint32 style = ReadStreamInt32(Stream);
+    const qint32 color = ReadStreamInt32(Stream);
+    const qint32 sizeIndex = DrawRectFileVersion >= 600 ? ReadStreamInt32(Stream) : 0;
+    const quint8 direction = ReadStreamByte(Stream);
+    const quint8 upsideDown = DrawRectFileVersion >= 200 ? ReadStreamByte(Stream) : 0;
+    SetFontAttr(&Font, static_cast<std::uint8_t>(charset), cp932::Decode(name), size, style);
+    Font.SetColor(static_cast<TColor>(color));
+    StoredFaceName = name;
+    SizeIndex = sizeIndex;
+    Direction = direction;
+    UpsideDown = upsideDown;
+    Valid = false;
+}
+
+void TMetaRect::SaveToStream(QIODevice& Stream) const
+{
+    TDrawRect::SaveToStream(Stream);
+    WriteStreamInt32(Stream, Font.Charset());
+    if (!StoredFaceName.isNull() && cp932::Decode(StoredFaceName) == Font.Name())
+        WriteStreamStr(StoredFaceName, Stream);
+    else
+        WriteStreamStr(Font.Name(), Stream);
+    WriteStreamInt32(Stream, Font.Size());
+    WriteStreamInt32(Stream, FontStyleToBits(Font));
+    WriteStreamInt32(Stream, static_cast<qint32>(Font.Color()));
+    WriteStreamInt32(Stream, SizeIndex);
+    WriteStreamByte(Stream, Direction);
+    WriteStreamByte(Stream, UpsideDown);
+}
+
+bool ScaleCanvasFont(TCanvas& Canvas, qint32 Available, qint32 Needed, bool AllowGrow)
+{
+    // Nothing to fit: an empty text, or a measure of nothing.
+    if (Needed <= 0)
+        return true;
+    const double ratio = double(Available) / Needed;
+    if (ratio < 0 || (!AllowGrow && ratio >= 1))
+        return true;
+    const double h = std::trunc(Canvas.Font().Height() * ratio);
+    if (h >= 0)
+        return false;
+    // A height beyond any device keeps the canvas usable.
+    Canvas.Font().SetHeight(static_cast<int>(std::max(h, -1.0e6)));
+    return true;
+}
+
+void SplitTextAtWidth(TCanvas& Canvas, QString& Text, qint32 MaxWidth, QString& Rest)
+{
+    if (Text.isEmpty()) {
+        Rest.clear();
+        return;
+    }
+    int fit = 0;
+    Canvas.GetTextExtentExPointW(Text, MaxWidth, &fit);
+    Rest = Text.mid(fit);
+    Text.truncate(fit);
+}
+
+qint32 GetTextWidthW(TCanvas& Canvas, const QString& Text)
+{
+    return Canvas.TextWidth(Text);
+}
+
+bool ExtTextOutWEx(TCanvas& Canvas, qint32 X, qint32 Y, unsigned Options, const QRect* Rect, const QString& Text,
+                   const int* Dx)
+{
+    return Canvas.ExtTextOutW(X, Y, Options, Rect, Text, Dx);
+}

@@ -1,0 +1,128 @@
+#pragma once
+// TDataInquiry: the record window. Shows one address record (inquiry) or a
+// business listing / empty input (registration), steps through the list it
+// was opened from, and registers, changes and deletes records. One modeless
+// top-level instance, reached through DataInquiry while it exists.
+
+#include "records/InquiryLinks.h"
+#include "records/RecordInput.h"
+
+#include <QPointer>
+#include <QWidget>
+#include <memory>
+
+namespace Ui {
+class TDataInquiry;
+}
+class QLineEdit;
+class QLabel;
+class QComboBox;
+class QToolButton;
+
+class TDataInquiry : public QWidget {
+    Q_OBJECT
+
+public:
+    // Which lists the shown data comes from.
+    enum : int { smNone = -1, smNameSearch = 0, smAddressList = 1, smCategorySearch = 2 };
+    // The six My Number edits of CheckMyNumbers: 0 the person's, 1-5 the joint names'.
+    static constexpr unsigned kAllMyNumbers = 0x3F;
+
+    explicit TDataInquiry(QWidget* parent = nullptr);
+    ~TDataInquiry() override;
+
+    // Operations other windows call.
+    void SetSourceMode(int mode);
+    int SourceMode() const { return sourceMode_; }
+    void SetDataShown(int shown);
+    int DataShown() const { return dataShown_; }
+    void ShowInquiry(const TAdrsRecord& record);
+    void ShowRegist(const TListingDetail& listing);
+    // kind 0: another record is about to be shown, 1: the window closes.
+    // 0 saved, 1 nothing to save or discarded, 9 cancelled or invalid.
+    int ConfirmSaveChanges(int kind, bool refresh);
+    void StartNumberSearch();
+    void SetSkipSaveConfirm(bool skip) { skipSaveConfirm_ = skip; }
+    int GetCurrentRecNo() const;
+
+    // The record mapping.
+    void ShowRecord(TAdrsRecord& record);
+    void ShowListing(const TListingDetail& listing);
+    void TakeSnapshot(bool take);
+    void HoldRecord(const TAdrsRecord& record);
+    bool IsModified();
+    void CheckMyNumbers(unsigned which);
+    void ClearControls();
+    void UpdateNavigation();
+
+    // The controls as plain values, and back.
+    TRecordInput ReadControls() const;
+    void WriteControls(const TRecordInput& input);
+
+    bool HasHeldRecord() const { return heldRecord_ != nullptr; }
+    bool HasSnapshot() const { return snapshot_ != nullptr; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    void InitControls();
+    void LoadSettings();
+    void SaveWindowSettings();
+    void FillGroupList();
+    void FillCategoryMain();
+    void FillCategorySub(int major, int selectCode);
+    void FillHistoryLists();
+    void FillSenderList();
+    bool SelectSender(int recNo);
+    void ApplyPrivCorp();
+    void JointChanged(int n);
+    void JointLeft(int n);
+    void ChooseJointOwner(int code);
+    void SetJointPrint(int n, bool pressed);
+    void UpdateJointPrintGlyph(int n);
+    void SetPrintTarget(int target);
+    void SetExtLinks(const QStringList& links);
+    void SetSymbolColor(int color);
+    void RepaintSourceLists();
+    void FocusGroupIfShown();
+    void MoveRecord(TMoveKind kind);
+    void NewInput();
+    void AddRecord();
+    void UpdateRecord();
+    void DeleteRecord();
+    bool DeleteRow(int recNo);
+    bool ValidateInput(bool isNew);
+    int WriteRecord(bool isUpdate, int* newRecNo);
+    void SaveInputHistories();
+    TSourceLink* SourceLink(const TInquiryLinks& links) const;
+
+    QLineEdit* JointEdit(int n) const;            // 1-5
+    QComboBox* JointHonor(int n) const;           // 1-5
+    QToolButton* JointPrintButton(int n) const;   // 0 the person, 1-5
+    QLineEdit* MyNumberEdit(int i) const;         // 0 the person, 1-5
+    QLabel* MyNumberImage(int i) const;
+    QLabel* MyNumberDigits(int i) const;
+    QLineEdit* ProtectMemoEdit(int i) const;      // 0-9
+
+    std::unique_ptr<Ui::TDataInquiry> ui;
+    int sourceMode_ = smNone;
+    int dataShown_ = -1;
+    std::unique_ptr<TAdrsRecord> heldRecord_;
+    std::unique_ptr<TAdrsRecord> snapshot_;
+    int groupNo_ = 0;
+    int majorCode_ = 0;
+    int keptSubEntry_ = 0; // a stored minor category the list does not hold
+    int jointOwner_ = 0;
+    int sender_ = 0;
+    int latitude_ = 0;
+    int longitude_ = 0;
+    int symbolColor_ = kDefaultSymbolColor;
+    bool skipSaveConfirm_ = false;
+    bool shownOnce_ = false;
+};
+
+// The record window while it exists; cleared when it goes.
+extern QPointer<TDataInquiry> DataInquiry;

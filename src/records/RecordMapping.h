@@ -1,0 +1,51 @@
+#pragma once
+// Between address records, business listings and the record window's input
+// (TRecordInput), with no window involved: what the window shows for a
+// record or a listing, the record its input makes, and whether that input
+// differs from a record.
+
+#include "records/RecordInput.h"
+
+struct TListingDetail;
+
+// Byte limits of the window's edits where they are narrower than the field
+// (what a listing may put in must also fit what can be typed).
+namespace input_limit {
+inline constexpr int Tdfkn = 8;
+inline constexpr int Adrs1 = 32;
+inline constexpr int Adrs2 = 100;
+inline constexpr int AdrsKana = 80;
+inline constexpr int CorpKanji = 112;
+inline constexpr int CorpKana = 80;
+inline constexpr int NameKanjiChars = 15;
+inline constexpr int NameKana = 25;
+} // namespace input_limit
+
+// What the controls show for a stored record: deciphered numbers and memos,
+// decoded wide names, display forms of the postal code, first publication
+// and the two time stamps.
+TRecordInput InputFromRecord(const TAdrsRecord& record);
+
+// Puts a listing into input that was emptied before (its group and the
+// person/company state are replaced only where the listing decides them).
+void ApplyListing(const TListingDetail& listing, TRecordInput& input);
+
+// How the input becomes a record.
+enum class TRecordForm {
+    // As the window keeps it to compare later: texts cut to their fields,
+    // not trimmed.
+    Snapshot,
+    // As it is written to the table: texts trimmed and cut to their fields.
+    Write,
+};
+
+// The record the input makes. Numbers, postal code and first publication
+// keep their single-byte digits; My Numbers and protected memos are
+// enciphered; the name and joint names take the wide-text form. RecNo,
+// AddDateTime, UpdDateTime and CodeGenre are left 0.
+void RecordFromInput(const TRecordInput& input, TRecordForm form, TAdrsRecord& record);
+
+// True when writing the input would change the record's stored values (the
+// fields the system compares; RecNo, the time stamps and CodeGenre are not).
+// JisCode and KajoCode are compared as typed, so a trailing blank counts.
+bool IsRecordChanged(const TRecordInput& input, const TAdrsRecord& record);

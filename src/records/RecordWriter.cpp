@@ -1,0 +1,141 @@
+#include "records/RecordWriter.h"
+
+#include "core/DBInfo.h"
+#include "core/Utils.h"
+#include "platform/Cp932.h"
+#include "platform/SqlTable.h"
+
+namespace {
+
+// The table keeps telephone-type numbers as at most this many digits.
+constexpr int kNumberDigits = 11;
+
+const QString kCustomCodeChars = QStringLiteral(
+    "顧客コードは、以下の半角文字で入力してください  \r\n"
+    "　　英数字  \r\n"
+    "　　スペース  \r\n"
+    "　　ハイフン（ - ）  \r\n"
+    "　　スラッシュ（ / ）  ");
+
+bool IsCustomCodeChar(QChar c)
+{
+    const char16_t u = c.unicode();
+    return u == ' ' || u == '-' || u == '/' || (u >= '0' && u <= '9') || (u >= 'A' && u <= 'Z') ||
+           (u >= 'a' && u <= 'z');
+}
+
+// Only single-byte digits and hyphens, once outer blanks are trimmed.
+bool IsNumberText(const QString& text)
+{
+    const QByteArray bytes = cp932::Encode(cp932::Trim(text));
+    return ExtractNumChars(bytes, kExtractDigits | kExtractHyphen) == bytes;
+}
+
+QByteArray Digits(const QString& text)
+{
+    return ExtractNumChars(cp932::Encode(text), kExtractDigits);
+}
+
+struct TNumberCheck {
+    const QString TRecordInput::*Field;
+    const char* Control;
+    const char* Name;
+    const char* Message;
+};
+
+const TNumberCheck kNumbers[] = {
+    {&TRecordInput::Tel, "edtTel", "電話番号", "電話番号は半角数字かハイフンのみが有効です  "},
+    {&TRecordInput::Fax, "edtFax", "FAX番号", "FAX番号は半角数字かハイフンのみが有効です  "},
+    {&TRecordInput::Portable1, "edtPortable1", "携帯番号", "携帯番号は半角数字かハイフンのみが有効です  "},
+    {&TRecordInput::Portable2, "edtPortable2", "携帯番号", "携帯番号は半角数字かハイフンのみが有効です  "},
+};
+
+const char* const kIndexNames[] = {"Tel", "Fax", "Portable1", "Portable2"};
+
+} // namespace
+
+std::optional<TInputError> CheckInputFormat(const TRecordInput& in)
+{
+    const QString code = cp932::Trim(in.CustomCode);
+    for (QChar c : code) {
+        if (!IsCustomCodeChar(c))
+            return TInputError{kCustomCodeChars, QStringLiteral("edtCustomCode"), true};
+    }
+    for (const TNumberCheck& n : kNumbers) {
+        const QString& text = in.*n.Field;
+        const QString control = QLatin1String(n.Control);
+        if (!IsNumberText(text))
+            return TInputError{QString::fromUtf8(n.Message), control, true};
+        // The table holds no more digits than this; cutting would store another number.
+        if (Digits(text).size() > kNumberDigits)
+            return TInputError{QStringLiteral("%1は%2桁以内で入力してください  ")
+                                   .arg(QString::fromUtf8(n.Name))
+                                   .arg(kNumberDigits),
+                               control, true};
+    }
+    const QString pos = cp932::Trim(in.Pos);
+    if (!pos.isEmpty()) {
+        if (!IsNumberText(pos))
+            return TInputError{QStringLiteral("正しい郵便番号を入力してください  "), QStringLiteral("edtPos"), false};
+        const qsizetype digits = Digits(pos).size();
+        if (digits != 3 && digits != 5 && digits != 7)
+            return TInputError{QStringLiteral("正しい桁数の郵便番号を入力してください  "), QStringLiteral("edtPos"),
+                               false};
+    }
+    return std::nullopt;
+}
+
+bool CustomCodeInUse(TSqlTable& table, const QString& code)
+{
+    table.SetIndexName(QStringLiteral("CustomCode"));
+    const bool found = table.FindKey({code});
+    table.SetIndexName(QString());
+    return found;
+}
+
+int FindDuplicateNumber(TSqlTable& table, const TRecordInput& in)
+{
+    int hit = -1;
+    for (int i = 0; i < 4 && hit < 0; ++i) {
+        const QByteArray digits = Digits(in.*kNumbers[i].Field);
+        if (digits.isEmpty())
+            continue;
+        table.SetIndexName(QLatin1String(kIndexNames[i]));
+        if (table.FindKey({QString::fromLatin1(digits)}))
+            hit = i;
+    }
+    table.SetIndexName(QString());
+    return hit;
+}
+
+QString DuplicateNumberLabel(int which)
+{
+    static const char* const labels[] = {"電話番号", "FAX番号", "携帯番号１", "携帯番号２"};
+    return which >= 0 && which < 4 ? QString::fromUtf8(labels[which]) : QString();
+}
+
+TWriteResult WriteAdrsRow(TSqlTable& table, const TAdrsRecord& record, int heldRecNo, int* newRecNo)
+{
+    try {
+        table.SetIndexName(QString());
+        if (heldRecNo < 0) {
+            table.Append();
+        } else {
+            if (!table.FindKey({heldRecNo}))
+                return wrRefused;
+            table.Edit();
+        }
+        WriteAdrsRecord(record, table);
+        table.Post();
+        table.FlushBuffers();
+        if (newRecNo && heldRecNo < 0) {
+            table.Last();
+            *newRecNo = int(table.CurrentRecNo());
+        }
+        return wrWritten;
+    } catch (const ESqlTableError&) {
+        if (table.State() == TSqlTable::TState::Edit || table.State() == TSqlTable::TState::Insert)
+            table.Cancel();
+        return wrFailed;
+    }
+}

@@ -1,0 +1,38 @@
+#pragma once
+// The checks and table work behind registering and changing a record, with
+// no window involved: the input's format checks, the lookups that need the
+// table, and writing a record as a new row or over an existing one.
+
+#include "records/RecordInput.h"
+
+#include <QString>
+#include <optional>
+
+class TSqlTable;
+
+// The first failed check: its message and the control to focus.
+struct TInputError {
+    QString Message;
+    QString Control;        // objectName
+    bool SelectAll = false; // else the caret goes to the end
+};
+
+// Customer code characters, telephone-type numbers, postal code; in that order.
+std::optional<TInputError> CheckInputFormat(const TRecordInput& input);
+
+// Whether the customer code is held by a row of the table.
+bool CustomCodeInUse(TSqlTable& table, const QString& code);
+
+// The first of Tel, Fax, Portable1, Portable2 (0-3) whose digits a row of the
+// table already holds; -1 when none. Empty numbers are skipped.
+int FindDuplicateNumber(TSqlTable& table, const TRecordInput& input);
+// "電話番号", "FAX番号", "携帯番号１", "携帯番号２".
+QString DuplicateNumberLabel(int which);
+
+enum TWriteResult : int { wrWritten = 0, wrRefused = 1, wrFailed = 9 };
+
+// Writes the record as a new row (heldRecNo < 0) or over the row heldRecNo.
+// A failed post is cancelled and reported as wrFailed, leaving the table as
+// it was; wrRefused when the row to update is gone. newRecNo receives the
+// RecNo of a new row.
+TWriteResult WriteAdrsRow(TSqlTable& table, const TAdrsRecord& record, int heldRecNo, int* newRecNo);

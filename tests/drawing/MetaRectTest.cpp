@@ -1,0 +1,376 @@
+#include "../platform/CanvasTestSupport.h"
+#include "drawing/objects/MetaRect.h"
+#include "drawing/objects/StreamIO.h"
+#include "platform/Canvas.h"
+#include "platform/Cp932.h"
+#include "platform/RefDevice.h"
+
+#include <QBuffer>
+#include <QPainter>
+#include <gtest/gtest.h>
+#include <stdexcept>
+
+namespace {
+
+// One horizontal line of text fitted into the item, as the text items fit
+// theirs; can be told to fail while rendering.
+class TLineRect : public TMetaRect {
+public:
+    TLineRect()
+    {
+        TFont f;
+        f.SetName(QStringLiteral("ＭＳ 明朝"));
+        f.SetCharset(SHIFTJIS_CHARSET);
+        SetFont(f);
+        BaseFontHeight = -40;
+        ResetFontHeight();
+    }
+    quint8 GetKind() const override { return ikWord; }
+    void RenderContent(TCanvas& Canvas, const QPoint& Size) override
+    {
+        ++renders;
+        LastSize = Size;
+        if (fail)
+            throw std::runtime_error("render failed");
+        SetCanvasFont(Canvas);
+        RenderHeight = Canvas.Font().Height();
+        if (!ScaleCanvasFont(Canvas, Size.x(), Canvas.TextWidth(text), false) ||
+            !ScaleCanvasFont(Canvas, Size.y(), Canvas.TextHeight(QStringLiteral("一")), false))
+            return;
+        Canvas.SetBkMode(TRANSPARENT);
+        Canvas.TextOut(0, 0, text);
+    }
+    QString text = QStringLiteral("一一一一一一一一一一");
+    int renders = 0;
+    bool fail = false;
+    QPoint LastSize;
+    int RenderHeight = 0;
+};
+
+const TRefDevice kPrinter600{true, 600, 600, 0, 0};
+
+QImage DrawOnScreen(TMetaRect& item, int w = 400, int h = 300)
+{
+    QImage img = WhiteImage(w, h);
+    QPainter p(&img);
+    TCanvas c(p);
+    item.Draw(&c, 0, 0);
+    return img;
+}
+
+QImage PrintOnPage(TMetaRect& item, int dpi, int w, int h)
+{
+    QImage img = WhiteImage(w, h);
+    QPainter p(&img);
+    TCanvas c(p, dpi, dpi);
+    item.Print(&c, 0, 0);
+    return img;
+}
+
+} // namespace
+
+TEST(MetaRectCache, SettersClearOnlyWhatTheyAffect)
+{
+    TLineRect item;
+    item.SetRect(TRect(10, 10, 110, 60));
+    item.Refresh(false);
+    ASSERT_TRUE(item.IsValid());
+
+    item.SetDisplayRect(TRect(20, 30, 120, 80)); // moved, same size
+    EXPECT_TRUE(item.IsValid());
+    item.SetDisplayRect(TRect(20, 30, 130, 80)); // resized
+    EXPECT_FALSE(item.IsValid());
+
+    item.Refresh(false);
+    item.SetClipLine(50); // no clip side: nothing to redo
+    EXPECT_TRUE(item.IsValid());
+    item.SetClipSide(csAbove);
+    EXPECT_FALSE(item.IsValid());
+    item.Refresh(false);
+    item.SetClipLine(40);
+    EXPECT_FALSE(item.IsValid());
+
+    item.Refresh(false);
+    item.SetUpsideDown(0); // unchanged
+    item.SetVertical(0);
+    item.SetSizeIndex(0);
+    EXPECT_TRUE(item.IsValid());
+    item.SetVertical(1);
+    EXPECT_FALSE(item.IsValid());
+
+    const int before = item.renders;
+    item.Refresh(false);
+    item.Refresh(false);
+    EXPECT_EQ(item.renders, before + 1);
+    item.Refresh(true);
+    EXPECT_EQ(item.renders, before + 2);
+}
+
+TEST(MetaRectCache, FontHeightFollowsThePaper)
+{
+    TLineRect item;
+    item.ScaleFontHeight(2100);
+    EXPECT_EQ(item.GetFontHeight(), -56); // Trunc(-56.75)
+    const qint32 saved = DrawRectPaperLength;
+    DrawRectPaperLength = 1000;
+    item.ResetFontHeight();
+    EXPECT_EQ(item.GetFontHeight(), -27);
+    DrawRectPaperLength = saved;
+}
+
+TEST(MetaRectCache, EmptyRectLeavesNothingAndTriesAgain)
+{
+    TLineRect item;
+    item.Refresh(true);
+    EXPECT_FALSE(item.IsValid());
+    EXPECT_EQ(item.renders, 0);
+    EXPECT_TRUE(item.GetMetafile().Empty());
+}
+
+TEST(MetaRectCache, FailedRenderLeavesTheCacheInvalidAndEmpty)
+{
+    TLineRect item;
+    item.SetRect(TRect(0, 0, 100, 50));
+    item.fail = true;
+    EXPECT_THROW(item.Refresh(true), std::runtime_error);
+    EXPECT_FALSE(item.IsValid());
+    EXPECT_TRUE(item.GetMetafile().Empty());
+    item.fail = false;
+    item.Refresh(false);
+    EXPECT_TRUE(item.IsValid());
+}
+
+TEST(MetaRectCache, NewReferenceResolutionRebuildsTheRecording)
+{
+    TLineRect item;
+    item.SetRect(TRect(0, 0, 100, 50));
+    {
+        TRefDeviceScope screen(TRefDevice{});
+        item.Refresh(false);
+        EXPECT_EQ(item.GetMetafile().DpiX(), 96);
+        EXPECT_EQ(item.GetMetafile().Width(), 100);
+        EXPECT_EQ(item.RenderHeight, -40);
+    }
+    TRefDeviceScope printer(kPrinter600);
+    DrawOnScreen(item);
+    EXPECT_EQ(item.GetMetafile().DpiX(), 600);
+    EXPECT_EQ(item.RenderHeight, -250); // Trunc(-40 * 600 / 96)
+}
+
+TEST(MetaRectRender, RecordsASquareAtPrinterResolution)
+{
+    TRefDeviceScope printer(kPrinter600);
+    TLineRect item;
+    item.SetRect(TRect(0, 0, 100, 50));
+    item.Refresh(true);
+    EXPECT_EQ(item.LastSize, QPoint(625, 313)); // 312.5 rounds up
+    EXPECT_EQ(item.GetMetafile().Width(), 625);
+    EXPECT_EQ(item.GetMetafile().Height(), 625);
+}
+
+TEST(MetaRectRender, ScreenAndPaperPlaceTheTextAtTheirRectangles)
+{
+    TRefDeviceScope printer(kPrinter600);
+    TLineRect item;
+    item.SetRect(TRect(96, 48, 196, 98));
+    item.SetZoom(1.5);
+
+    const QImage screen = DrawOnScreen(item);
+    const QRect display = item.GetDisplayRect().ToQRect(); // (144, 72) 150 x 75
+    const QRect onScreen = InkBox(screen);
+    ASSERT_FALSE(onScreen.isNull());
+    EXPECT_TRUE(display.adjusted(-1, -1, 1, 1).contains(onScreen));
+    EXPECT_GT(onScreen.width(), display.width() * 8 / 10);
+
+    item.PreparePrint(QPoint(0, 0), true);
+    const QRect paper = item.GetPrintRect().ToQRect();
+    EXPECT_EQ(paper, QRect(600, 300, 625, 313)); // the Rect at 600 / 96
+    const QImage page = PrintOnPage(item, 600, 1400, 800);
+    const QRect onPaper = InkBox(page);
+    ASSERT_FALSE(onPaper.isNull());
+    EXPECT_TRUE(paper.adjusted(-2, -2, 2, 2).contains(onPaper));
+    EXPECT_GT(onPaper.width(), paper.width() * 8 / 10);
+}
+
+TEST(MetaRectRender, ClipSideShowsOnlyItsPartOnScreenAndPaper)
+{
+    TRefDeviceScope printer(kPrinter600);
+    TLineRect item;
+    item.SetRect(TRect(0, 0, 200, 50));
+    item.SetClipSide(csLeft);
+    item.SetClipLine(90); // through the middle of the fifth character
+    const QImage screen = DrawOnScreen(item);
+    const QRect ink = InkBox(screen);
+    EXPECT_NEAR(ink.right(), 89, 1);
+    EXPECT_LT(ink.left(), 20);
+
+    item.PreparePrint(QPoint(0, 0), true);
+    const QImage page = PrintOnPage(item, 600, 1400, 400);
+    EXPECT_NEAR(InkBox(page).right(), 562, 2); // 90 * 600 / 96 = 562.5
+}
+
+TEST(MetaRectRender, RecordingPrintedOnAnotherDeviceKeepsItsSize)
+{
+    TLineRect item;
+    item.SetRect(TRect(0, 0, 100, 50));
+    {
+        TRefDeviceScope screen(TRefDevice{});
+        item.Refresh(true); // recorded at 96 dpi
+    }
+    item.PreparePrint(QPoint(0, 0), true);
+    const QImage page = PrintOnPage(item, 300, 800, 400);
+    const QRect ink = InkBox(page);
+    EXPECT_GT(ink.width(), 250); // 100 layout pixels at 300 dpi: 312
+    EXPECT_LE(ink.right(), 313);
+}
+
+TEST(MetaRectStream, RecordRoundTripsAndKeepsTheFaceBytes)
+{
+    const qint32 savedVersion = DrawRectFileVersion;
+    DrawRectFileVersion = DrawRectCurrentVersion;
+    TLineRect item;
+    item.SetRect(TRect(1, 2, 301, 102));
+    TFont f;
+    f.SetName(QStringLiteral("@ＭＳ 明朝"));
+    f.SetCharset(SHIFTJIS_CHARSET);
+    f.SetSize(14);
+    f.SetStyle(fsBold | fsUnderline);
+    f.SetColor(0x00123456);
+    item.SetFont(f);
+    item.SetSizeIndex(7);
+    item.SetVertical(1);
+    item.SetUpsideDown(1);
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    item.SaveToStream(out);
+    const QByteArray bytes = out.data();
+    const QByteArray face = cp932::Encode(QStringLiteral("@ＭＳ 明朝"));
+    ASSERT_EQ(bytes.size(), 17 + 4 + 4 + face.size() + 4 + 4 + 4 + 4 + 1 + 1);
+
+    TLineRect back;
+    QBuffer in;
+    in.setData(bytes);
+    in.open(QIODevice::ReadOnly);
+    back.LoadFromStream(in);
+    EXPECT_EQ(back.GetFont().Name(), QStringLiteral("@ＭＳ 明朝"));
+    EXPECT_EQ(back.GetFont().Size(), 14);
+    EXPECT_EQ(back.GetFont().Style(), fsBold | fsUnderline);
+    EXPECT_EQ(back.GetFont().Color(), 0x00123456u);
+    EXPECT_EQ(back.GetSizeIndex(), 7);
+    EXPECT_EQ(back.GetDirection(), 1);
+    EXPECT_EQ(back.GetUpsideDown(), 1);
+    EXPECT_FALSE(back.IsValid());
+
+    // A face whose bytes code page 932 would spell differently is written
+    // back as read (0xED40 is an NEC-selected code of 纊).
+    QByteArray odd = bytes;
+    const QByteArray nec("\xED\x40", 2);
+    QBuffer again;
+    {
+        QBuffer b;
+        b.open(QIODevice::WriteOnly);
+        WriteStreamStr(nec, b);
+        const int at = 17 + 4;
+        odd.replace(at, 4 + face.size(), b.data());
+    }
+    in.close();
+    in.setData(odd);
+    in.open(QIODevice::ReadOnly);
+    back.LoadFromStream(in);
+    again.open(QIODevice::WriteOnly);
+    back.SaveToStream(again);
+    EXPECT_EQ(again.data(), odd);
+    DrawRectFileVersion = savedVersion;
+}
+
+TEST(MetaRectStream, OldRecordsLackSizeIndexAndUpsideDown)
+{
+    const qint32 savedVersion = DrawRectFileVersion;
+    QBuffer b;
+    b.open(QIODevice::WriteOnly);
+    WriteStreamRect(b, TRect(0, 0, 10, 10)); // no Visible byte below 201
+    WriteStreamInt32(b, 128);
+    WriteStreamStr(QStringLiteral("ＭＳ ゴシック"), b);
+    WriteStreamInt32(b, 12);
+    WriteStreamInt32(b, 0);
+    WriteStreamInt32(b, 0);
+    WriteStreamByte(b, 1);
+    b.close();
+    TLineRect item;
+    item.SetSizeIndex(5);
+    item.SetUpsideDown(1);
+    DrawRectFileVersion = 199;
+    b.open(QIODevice::ReadOnly);
+    item.LoadFromStream(b);
+    EXPECT_TRUE(b.atEnd());
+    EXPECT_EQ(item.GetSizeIndex(), 0);
+    EXPECT_EQ(item.GetUpsideDown(), 0);
+    EXPECT_EQ(item.GetDirection(), 1);
+    EXPECT_EQ(item.GetFont().Name(), QStringLiteral("ＭＳ ゴシック"));
+    DrawRectFileVersion = savedVersion;
+}
+
+TEST(MetaRectStream, AssignCopiesFontAndLayoutButNotSizeIndex)
+{
+    TLineRect a;
+    a.SetRect(TRect(0, 0, 50, 50));
+    a.SetVertical(1);
+    a.SetUpsideDown(1);
+    a.SetSizeIndex(9);
+    a.ScaleFontHeight(2960);
+    TLineRect b;
+    b.Assign(a);
+    EXPECT_EQ(b.GetDirection(), 1);
+    EXPECT_EQ(b.GetUpsideDown(), 1);
+    EXPECT_EQ(b.GetFontHeight(), -80);
+    EXPECT_EQ(b.GetSizeIndex(), 0);
+    EXPECT_EQ(b.GetFont(), a.GetFont());
+    EXPECT_FALSE(b.IsValid());
+}
+
+TEST(TextFitting, ScaleCanvasFontShrinksGrowsOrRefuses)
+{
+    QImage img(10, 10, QImage::Format_RGB32);
+    QPainter p(&img);
+    TCanvas c(p);
+    c.Font().SetHeight(-100);
+    EXPECT_TRUE(ScaleCanvasFont(c, 50, 0, true)); // nothing needed
+    EXPECT_TRUE(ScaleCanvasFont(c, 50, -3, false));
+    EXPECT_EQ(c.Font().Height(), -100);
+    EXPECT_TRUE(ScaleCanvasFont(c, 300, 200, false)); // fits, no growth wanted
+    EXPECT_EQ(c.Font().Height(), -100);
+    EXPECT_TRUE(ScaleCanvasFont(c, -10, 200, false)); // negative ratio
+    EXPECT_EQ(c.Font().Height(), -100);
+    EXPECT_TRUE(ScaleCanvasFont(c, 150, 200, false));
+    EXPECT_EQ(c.Font().Height(), -75);
+    EXPECT_TRUE(ScaleCanvasFont(c, 200, 100, true));
+    EXPECT_EQ(c.Font().Height(), -150);
+    EXPECT_FALSE(ScaleCanvasFont(c, 1, 1000, false)); // would vanish
+    EXPECT_EQ(c.Font().Height(), -150);
+}
+
+TEST(TextFitting, SplitTextAtWidthKeepsWholeCharacters)
+{
+    QImage img(10, 10, QImage::Format_RGB32);
+    QPainter p(&img);
+    TCanvas c(p);
+    c.Font().SetName(QStringLiteral("ＭＳ 明朝"));
+    c.Font().SetHeight(-20);
+    QString text = QStringLiteral("東京都千代田区");
+    QString rest;
+    SplitTextAtWidth(c, text, 65, rest);
+    EXPECT_EQ(text, QStringLiteral("東京都"));
+    EXPECT_EQ(rest, QStringLiteral("千代田区"));
+    EXPECT_EQ(GetTextWidthW(c, text), 60);
+
+    QString pair = QStringLiteral("一") + QString::fromUcs4(U"\U00020BB7") + QStringLiteral("野");
+    SplitTextAtWidth(c, pair, 30, rest);
+    EXPECT_EQ(pair, QStringLiteral("一"));
+    EXPECT_EQ(rest.size(), 3);
+    EXPECT_TRUE(rest.at(0).isHighSurrogate());
+
+    QString empty;
+    rest = QStringLiteral("x");
+    SplitTextAtWidth(c, empty, 100, rest);
+    EXPECT_TRUE(rest.isEmpty());
+}

@@ -1,0 +1,88 @@
+#include "platform/Canvas.h"
+#include "platform/Font.h"
+
+#include <gtest/gtest.h>
+
+TEST(Font, SizeAndHeightFollowTheResolution)
+{
+    TFont f;
+    f.SetPixelsPerInch(96);
+    f.SetSize(12);
+    EXPECT_EQ(f.Height(), -16);
+    f.SetPixelsPerInch(600);
+    f.SetSize(12);
+    EXPECT_EQ(f.Height(), -100);
+    EXPECT_EQ(f.Size(), 12);
+    f.SetHeight(-41); // 4.92 points rounds to 5
+    EXPECT_EQ(f.Size(), 5);
+}
+
+TEST(Font, AssignAcrossResolutionsKeepsThePointSize)
+{
+    TFont screen;
+    screen.SetName(QStringLiteral("@ＭＳ 明朝"));
+    screen.SetSize(10);
+    screen.SetColor(0x0000FF);
+    screen.SetEscapement(2700);
+    TFont printer;
+    printer.SetPixelsPerInch(600);
+    printer.Assign(screen);
+    EXPECT_EQ(printer.Size(), 10);
+    EXPECT_EQ(printer.Height(), -83);
+    EXPECT_EQ(printer.PixelsPerInch(), 600);
+    EXPECT_EQ(printer.Name(), QStringLiteral("@ＭＳ 明朝"));
+    EXPECT_EQ(printer.Escapement(), 2700);
+    EXPECT_EQ(printer.Color(), 0x0000FFu);
+}
+
+TEST(Font, WindowsJapaneseFacesDrawWithTheIpaFonts)
+{
+    auto is = [](const QString& stored, std::initializer_list<const char*> names) {
+        const QString family = ResolveFontFamily(stored);
+        for (const char* n : names)
+            if (family == QString::fromUtf8(n))
+                return true;
+        ADD_FAILURE() << stored.toStdString() << " -> " << family.toStdString();
+        return false;
+    };
+    is(QStringLiteral("ＭＳ 明朝"), {"IPAMincho", "IPA明朝"});
+    is(QStringLiteral("@ＭＳ 明朝"), {"IPAMincho", "IPA明朝"});
+    is(QStringLiteral("ＭＳ Ｐ明朝"), {"IPAPMincho", "IPA P明朝"});
+    is(QStringLiteral("ＭＳ ゴシック"), {"IPAGothic", "IPAゴシック"});
+    is(QStringLiteral("@ＭＳ Ｐゴシック"), {"IPAPGothic", "IPA Pゴシック"});
+    is(QStringLiteral("HG正楷書体-PRO"), {"IPAexGothic", "IPAexゴシック"});
+    is(QStringLiteral("ＨＧ明朝Ｅ"), {"IPAexMincho", "IPAex明朝"});
+    is(QStringLiteral("IPAMincho"), {"IPAMincho", "IPA明朝"});
+}
+
+TEST(Font, JapaneseCellHeightIsTheCharacterHeight)
+{
+    TFont f;
+    f.SetName(QStringLiteral("ＭＳ 明朝"));
+    f.SetCharset(SHIFTJIS_CHARSET);
+    f.SetHeight(-40);
+    TFontFace face = RealizeFont(f);
+    EXPECT_EQ(face.Height(), 40);
+    EXPECT_EQ(face.internalLeading, 0);
+    EXPECT_EQ(face.aveCharWidth, 20);
+    f.SetHeight(40); // a cell height names the same font
+    EXPECT_EQ(RealizeFont(f).Height(), 40);
+    f.SetWidth(10);
+    EXPECT_DOUBLE_EQ(RealizeFont(f).stretch, 0.5);
+}
+
+TEST(Font, MulDivRoundsHalfAwayFromZero)
+{
+    EXPECT_EQ(MulDiv(5, 1, 2), 3);
+    EXPECT_EQ(MulDiv(-5, 1, 2), -3);
+    EXPECT_EQ(MulDiv(7, 3, 0), -1);
+}
+
+TEST(Font, ColoursConvertFromTheStoredForm)
+{
+    const QColor c = ToQColor(0x00336699);
+    EXPECT_EQ(c.red(), 0x99);
+    EXPECT_EQ(c.green(), 0x66);
+    EXPECT_EQ(c.blue(), 0x33);
+    EXPECT_EQ(FromQColor(c), 0x00336699u);
+}

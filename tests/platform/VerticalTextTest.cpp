@@ -1,0 +1,136 @@
+#include "CanvasTestSupport.h"
+#include "core/FontUtils.h"
+#include "platform/Canvas.h"
+#include "platform/VerticalText.h"
+
+#include <QPainter>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Draws text in vertical IPAMincho (through its Windows name) at the top
+// right of a tall image.
+QImage DrawVertical(const QString& text, int height, int* advance = nullptr)
+{
+    QImage img = WhiteImage(200, 800);
+    QPainter p(&img);
+    TCanvas c(p);
+    c.Font().SetName(QStringLiteral("ＭＳ 明朝"));
+    c.Font().SetCharset(SHIFTJIS_CHARSET);
+    c.Font().SetHeight(height);
+    SetFontVertical(c.Font());
+    c.SetBkMode(TRANSPARENT);
+    c.TextOut(150, 10, text);
+    if (advance)
+        *advance = c.TextWidth(text);
+    return img;
+}
+
+} // namespace
+
+TEST(VerticalText, UprightCharactersAreDoubleByteOrWide)
+{
+    EXPECT_TRUE(vtext::IsUpright(U'東'));
+    EXPECT_TRUE(vtext::IsUpright(U'ー'));
+    EXPECT_TRUE(vtext::IsUpright(U'①'));     // two bytes in code page 932
+    EXPECT_TRUE(vtext::IsUpright(U'Ａ'));     // full width
+    EXPECT_TRUE(vtext::IsUpright(U'\U00020BB7')); // wide, beyond the BMP
+    EXPECT_FALSE(vtext::IsUpright(U'A'));
+    EXPECT_FALSE(vtext::IsUpright(U'ｱ'));     // half-width katakana: one byte
+    EXPECT_FALSE(vtext::IsUpright(U'é'));
+}
+
+TEST(VerticalText, AddressRunsDownAsAColumnLeftOfThePoint)
+{
+    int length = 0;
+    const QImage img = DrawVertical(QStringLiteral("東京都千代田区一ー二"), -40, &length);
+    EXPECT_EQ(length, 400);
+    const QRect ink = InkBox(img);
+    EXPECT_GT(ink.height(), 350);
+    EXPECT_LE(ink.width(), 42);
+    EXPECT_LE(ink.right(), 151);
+    EXPECT_GE(ink.left(), 108);
+    EXPECT_GE(ink.top(), 10);
+    EXPECT_LE(ink.bottom(), 411);
+}
+
+TEST(VerticalText, LongVowelMarkTakesItsVerticalForm)
+{
+    // ー is the eighth character: its cell is rows 290-330.
+    const QImage img = DrawVertical(QStringLiteral("東京都千代田区ー"), -40);
+    const QRect bar = InkBox(img, 160, QRect(100, 292, 100, 36));
+    ASSERT_FALSE(bar.isNull());
+    EXPECT_GT(bar.height(), bar.width() * 2);
+    // Horizontal writing draws it wider than tall.
+    QImage h = WhiteImage(200, 100);
+    {
+        QPainter p(&h);
+        TCanvas c(p);
+        c.Font().SetName(QStringLiteral("ＭＳ 明朝"));
+        c.Font().SetHeight(-40);
+        c.TextOut(10, 10, QStringLiteral("ー"));
+    }
+    const QRect flat = InkBox(h);
+    EXPECT_GT(flat.width(), flat.height() * 2);
+}
+
+TEST(VerticalText, SingleByteCharactersLieOnTheirSide)
+{
+    int length = 0;
+    const QImage img = DrawVertical(QStringLiteral("ABC"), -40, &length);
+    const QRect ink = InkBox(img);
+    EXPECT_GT(ink.height(), ink.width() * 3 / 2);
+    EXPECT_EQ(length, 60); // half-width advances, not full cells // proportional advances, not full cells
+    // Their tops point right: the cap height sits at the right of the cell.
+    EXPECT_GT(ink.right(), 150 - 10);
+}
+
+TEST(VerticalText, TurnedVerticalTextRunsUpwards)
+{
+    QImage img = WhiteImage(300, 500);
+    {
+        QPainter p(&img);
+        TCanvas c(p);
+        c.Font().SetName(QStringLiteral("ＭＳ 明朝"));
+        c.Font().SetCharset(SHIFTJIS_CHARSET);
+        c.Font().SetHeight(-40);
+        SetFontVertical(c.Font());
+        RotateFont180(c.Font());
+        c.SetBkMode(TRANSPARENT);
+        c.TextOut(100, 450, QStringLiteral("東京都"));
+    }
+    const QRect ink = InkBox(img);
+    EXPECT_GE(ink.left(), 99);
+    EXPECT_LE(ink.right(), 141);
+    EXPECT_LE(ink.bottom(), 451);
+    EXPECT_GT(ink.height(), 100);
+}
+
+TEST(VerticalText, IpaFontsCarryVerticalForms)
+{
+    const QRawFont raw = RealizeFont([] {
+                             TFont f;
+                             f.SetName(QStringLiteral("@ＭＳ 明朝"));
+                             f.SetHeight(-40);
+                             return f;
+                         }())
+                             .raw;
+    ASSERT_TRUE(vtext::HasVerticalForms(raw));
+    const QList<quint32> plain = raw.glyphIndexesForString(QStringLiteral("ー「"));
+    EXPECT_NE(vtext::VerticalGlyph(raw, U'ー'), plain[0]);
+    EXPECT_NE(vtext::VerticalGlyph(raw, U'「'), plain[1]);
+    const QList<quint32> kanji = raw.glyphIndexesForString(QStringLiteral("東"));
+    EXPECT_EQ(vtext::VerticalGlyph(raw, U'東'), kanji[0]);
+}
+
+TEST(VerticalText, FallbackForFacesWithoutVerticalForms)
+{
+    EXPECT_TRUE(vtext::VerticalFallback(U'ー').rotate);
+    EXPECT_EQ(vtext::VerticalFallback(U'「').replacement, U'﹁');
+    EXPECT_GT(vtext::VerticalFallback(U'。').shift.x(), 0);
+    EXPECT_LT(vtext::VerticalFallback(U'っ').shift.y(), 0);
+    const vtext::TVerticalFallback kanji = vtext::VerticalFallback(U'東');
+    EXPECT_FALSE(kanji.rotate);
+    EXPECT_EQ(kanji.replacement, 0u);
+    EXPECT_TRUE(kanji.shift.isNull());
+}

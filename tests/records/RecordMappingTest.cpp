@@ -1,0 +1,139 @@
+#include "RecordSamples.h"
+
+#include "records/RecordMapping.h"
+#include "records/RecordWriter.h"
+
+#include <gtest/gtest.h>
+
+TEST(RecordDisplayForms, ShowStoredValuesAsTheWindowDoes)
+{
+    EXPECT_EQ(recordform::PostalCodeText(QStringLiteral("1234567")), QStringLiteral("123-4567"));
+    EXPECT_EQ(recordform::PostalCodeText(QStringLiteral("12345")), QStringLiteral("123-45"));
+    EXPECT_EQ(recordform::PostalCodeText(QStringLiteral("123456")), QStringLiteral("123456"));
+    EXPECT_EQ(recordform::PubDateText(QStringLiteral("199804")), QStringLiteral(" 1998年04月"));
+    EXPECT_EQ(recordform::PubDateText(QString()), QString());
+    EXPECT_EQ(recordform::DateTimeText(35930.5), QStringLiteral(" 1998/05/15 12:00:00"));
+    EXPECT_EQ(recordform::DateTimeText(0), QString());
+    const QDateTime t(QDate(2024, 2, 29), QTime(23, 59, 58));
+    EXPECT_EQ(recordform::DateTimeText(recordform::DateTimeValue(t)), QStringLiteral(" 2024/02/29 23:59:58"));
+}
+
+TEST(RecordMapping, FullRecordShownAndTakenBackIsUnchanged)
+{
+    const TAdrsRecord record = FullSampleRecord();
+    const TRecordInput input = InputFromRecord(record);
+    EXPECT_EQ(input.Pos, QStringLiteral("123-4567"));
+    EXPECT_EQ(input.PubDate, QStringLiteral(" 1998年04月"));
+    EXPECT_EQ(input.NameKanji, QStringLiteral("𠮷田 太郎"));
+    EXPECT_EQ(input.MyNumber, QStringLiteral("1234567890123"));
+    EXPECT_EQ(input.Adrs2, QStringLiteral("表町１－２－３"));
+    EXPECT_EQ(input.Note, QStringLiteral("一行目\r\n二行目"));
+    EXPECT_EQ(input.CodeSubEntry, 503);
+    EXPECT_EQ(input.ExtLink.size(), 10);
+    EXPECT_FALSE(IsRecordChanged(input, record));
+
+    // The snapshot of that input compares equal to it too.
+    TAdrsRecord snapshot;
+    RecordFromInput(input, TRecordForm::Snapshot, snapshot);
+    EXPECT_FALSE(IsRecordChanged(input, snapshot));
+    EXPECT_EQ(snapshot.Pos.Bytes(), QByteArray("1234567"));
+    EXPECT_EQ(snapshot.PubDate.Bytes(), QByteArray("199804"));
+}
+
+TEST(RecordMapping, ChangeTestFollowsTheWriteNormalisation)
+{
+    const TAdrsRecord record = FullSampleRecord();
+    const TRecordInput shown = InputFromRecord(record);
+    auto changed = [&](auto edit) {
+        TRecordInput in = shown;
+        edit(in);
+        return IsRecordChanged(in, record);
+    };
+    // What the write would store the same is no change.
+    EXPECT_FALSE(changed([](TRecordInput& in) { in.Tel = QStringLiteral("0312345678"); }));
+    EXPECT_FALSE(changed([](TRecordInput& in) { in.Adrs1 += QStringLiteral("  "); }));
+    EXPECT_FALSE(changed([](TRecordInput& in) { in.ExtLink[3] = in.ExtLink[3].toUpper(); }));
+    EXPECT_FALSE(changed([](TRecordInput& in) { in.Note += QStringLiteral("\r\n"); }));
+    // Minor codes do not count while no major is chosen.
+    TAdrsRecord noMajor = FullSampleRecord();
+    noMajor.CodeMain = 0;
+    noMajor.CodeSub = 7;
+    TRecordInput noMajorInput = InputFromRecord(noMajor);
+    noMajorInput.CodeSubEntry = 0;
+    EXPECT_FALSE(IsRecordChanged(noMajorInput, noMajor));
+
+    // A trailing blank after the municipality code is a change; so are real edits.
+    EXPECT_TRUE(changed([](TRecordInput& in) { in.JisCode += QLatin1Char(' '); }));
+    EXPECT_TRUE(changed([](TRecordInput& in) { in.NameKanji = QStringLiteral("𠮷田 次郎"); }));
+    EXPECT_TRUE(changed([](TRecordInput& in) { in.MyNumber.chop(1); }));
+    EXPECT_TRUE(changed([](TRecordInput& in) { in.ExtLink.removeLast(); }));
+    EXPECT_TRUE(changed([](TRecordInput& in) { in.Note = QStringLiteral("一行目"); }));
+    EXPECT_TRUE(changed([](TRecordInput& in) { in.CodeSubEntry = 504; }));
+}
+
+TEST(RecordMapping, ListingsFillTheControlsByKind)
+{
+    TListingDetail l = SampleCompanyListing();
+
+    TRecordInput in;
+    ApplyListing(l, in);
+    EXPECT_EQ(in.Tel, l.Tel);
+    EXPECT_EQ(in.Fax, l.Tel);
+    EXPECT_FALSE(in.MainNumber);
+    EXPECT_EQ(in.Pos, QStringLiteral("100-0001"));
+    EXPECT_EQ(in.PubDate, QStringLiteral(" 1998年04月"));
+    EXPECT_EQ(in.Adrs2, QStringLiteral("千代田１－１"));
+    EXPECT_EQ(in.JisCode, QStringLiteral("13101"));
+    EXPECT_EQ(in.KajoCode, QStringLiteral("001002"));
+    EXPECT_EQ(in.Latitude, 1000);
+    EXPECT_EQ(in.Longitude, -1500);
+    EXPECT_FALSE(in.Priv);
+    EXPECT_EQ(in.CorpKanji, QStringLiteral("株式会社能登表示"));
+    EXPECT_EQ(in.CodeMain, 5);
+    EXPECT_EQ(in.CodeSubEntry, 503);
+
+    TRecordInput fax;
+    l.TelKind = 1;
+    ApplyListing(l, fax);
+    EXPECT_TRUE(fax.Tel.isEmpty());
+    EXPECT_EQ(fax.Fax, l.Tel);
+
+    TRecordInput person;
+    l.TelKind = 3;
+    l.ListingKind = 99;
+    l.Name = QStringLiteral("山田太郎");
+    ApplyListing(l, person);
+    EXPECT_TRUE(person.Priv);
+    EXPECT_TRUE(person.MainNumber);
+    EXPECT_EQ(person.NameKanji, QStringLiteral("山田太郎"));
+    EXPECT_TRUE(person.CorpKanji.isEmpty());
+    EXPECT_EQ(person.CodeMain, 0);
+}
+
+TEST(RecordValidation, RefusesBadCodesNumbersAndPostalCodes)
+{
+    auto error = [](auto edit) {
+        TRecordInput in;
+        edit(in);
+        const std::optional<TInputError> e = CheckInputFormat(in);
+        return e ? e->Control : QString();
+    };
+    EXPECT_EQ(error([](TRecordInput& in) { in.CustomCode = QStringLiteral("Ab 1-2/3"); }), QString());
+    EXPECT_EQ(error([](TRecordInput& in) { in.CustomCode = QStringLiteral("ＡＢ"); }), QStringLiteral("edtCustomCode"));
+    EXPECT_EQ(error([](TRecordInput& in) { in.Tel = QStringLiteral(" 03-1234-5678 "); }), QString());
+    EXPECT_EQ(error([](TRecordInput& in) { in.Tel = QStringLiteral("03 1234 5678"); }), QStringLiteral("edtTel"));
+    EXPECT_EQ(error([](TRecordInput& in) { in.Fax = QStringLiteral("０３"); }), QStringLiteral("edtFax"));
+    EXPECT_EQ(error([](TRecordInput& in) { in.Portable2 = QStringLiteral("090-1234-56789"); }),
+              QStringLiteral("edtPortable2"));
+    EXPECT_EQ(error([](TRecordInput& in) { in.Pos = QStringLiteral("123-4567"); }), QString());
+    EXPECT_EQ(error([](TRecordInput& in) { in.Pos = QStringLiteral("1234-567"); }), QString());
+    EXPECT_EQ(error([](TRecordInput& in) { in.Pos = QStringLiteral("1234"); }), QStringLiteral("edtPos"));
+    EXPECT_EQ(error([](TRecordInput& in) { in.Pos = QStringLiteral("１２３"); }), QStringLiteral("edtPos"));
+
+    TRecordInput tooLong;
+    tooLong.Tel = QStringLiteral("012-3456-78901");
+    EXPECT_EQ(CheckInputFormat(tooLong)->Message, QStringLiteral("電話番号は11桁以内で入力してください  "));
+    TRecordInput digitsCount;
+    digitsCount.Pos = QStringLiteral("1234");
+    EXPECT_EQ(CheckInputFormat(digitsCount)->Message, QStringLiteral("正しい桁数の郵便番号を入力してください  "));
+}
