@@ -12,6 +12,7 @@
 #include "core/Settings.h"
 #include "core/Utils.h"
 #include "platform/Cp932.h"
+#include "platform/DialogKit.h"
 #include "platform/IniFile.h"
 #include "platform/MessageBox.h"
 
@@ -142,7 +143,7 @@ bool TAddressList::OpenAdrsBook(const QString& name)
         return false;
     }
     const QString previous = DMTelvora21->AdrsTable().Active() ? AdrsName : QString();
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    std::optional<THourglass> hourglass(std::in_place);
     QString error;
     try {
         DMTelvora21->OpenAdrsTable(AdrsBookList[size_t(at)].Folder);
@@ -167,7 +168,7 @@ bool TAddressList::OpenAdrsBook(const QString& name)
         } else {
             RefreshList(false, true, true);
         }
-        QApplication::restoreOverrideCursor();
+        hourglass.reset();
         updateTitle();
         updateStatus();
         ShowMessage(this,
@@ -192,7 +193,7 @@ bool TAddressList::OpenAdrsBook(const QString& name)
     ui->lvAddress->selectionModel()->clearSelection();
     SetCurrentIndex(-1);
     ui->lvAddress->scrollToTop();
-    QApplication::restoreOverrideCursor();
+    hourglass.reset();
     updateTitle();
     updateStatus();
     emit adrsBookChanged();
@@ -411,7 +412,7 @@ void TAddressList::relist(const std::function<void()>& change, bool keepIndexWhe
 
 void TAddressList::RefreshList(bool reloadColumns, bool rebuild, bool keepTop)
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const THourglass hourglass;
     if (reloadColumns)
         applyColumns();
     relist(
@@ -426,7 +427,6 @@ void TAddressList::RefreshList(bool reloadColumns, bool rebuild, bool keepTop)
             }
         },
         true, keepTop);
-    QApplication::restoreOverrideCursor();
 }
 
 void TAddressList::NotifyRecordsUpdated(const QList<int>& recNos)
@@ -520,16 +520,14 @@ void TAddressList::SetGroupChoice(int choice)
     cbxGroup->setCurrentIndex(choice);
     if (choice == model_.GroupChoice())
         return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const THourglass hourglass;
     relist([this, choice] { model_.SetGroupChoice(choice); model_.Relist(); }, false, false);
-    QApplication::restoreOverrideCursor();
 }
 
 void TAddressList::SetRowCondition(TAdrsListModel::TRowCondition condition)
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const THourglass hourglass;
     relist([&] { model_.SetCondition(std::move(condition)); model_.Relist(); }, false, false);
-    QApplication::restoreOverrideCursor();
 }
 
 void TAddressList::SetFilterStatusText(const QString& text) { pnlFilter->setText(text); }
@@ -541,8 +539,7 @@ void TAddressList::actEditGroupExecute()
     for (int g = 1; g <= kGroupCount; ++g)
         names << GroupName(g);
     dialog.SetNames(names);
-    CenterFormOnOwner(&dialog, this);
-    if (dialog.exec() != 1)
+    if (dialog.ShowModal() != mrOk)
         return;
     const QStringList edited = dialog.GetNames();
     for (int g = 1; g <= kGroupCount; ++g)
@@ -588,13 +585,12 @@ void TAddressList::applyColumns()
 
 void TAddressList::SetSortColumn(int columnNo, bool descending)
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const THourglass hourglass;
     relist([&] { model_.SetSort(columnNo, descending); }, false, false);
     const auto& shown = model_.Columns();
     const auto at = std::find(shown.begin(), shown.end(), model_.SortColumn());
     ui->lvAddress->header()->setSortIndicator(at == shown.end() ? -1 : int(at - shown.begin()),
                                               model_.SortDescending() ? Qt::DescendingOrder : Qt::AscendingOrder);
-    QApplication::restoreOverrideCursor();
 }
 
 void TAddressList::onHeaderClicked(int section)

@@ -1,7 +1,10 @@
 #pragma once
-// The dialog that edits the names of the ten groups of the address books.
+// "グループ名の設定": the dialog that edits the names of the ten groups of the
+// address books. The caller fills it with SetNames, shows it modally and on
+// OK (modal result 1) takes the names back with GetNames.
 
-#include <QDialog>
+#include "platform/DialogKit.h"
+
 #include <QStringList>
 #include <memory>
 
@@ -9,9 +12,7 @@ namespace Ui {
 class TGroupEdit;
 }
 
-// "グループ名の設定": one edit per group name. The caller fills it with
-// SetNames, shows it modally and on OK takes the names back with GetNames.
-class TGroupEdit : public QDialog {
+class TGroupEdit : public TModalDialog {
     Q_OBJECT
 public:
     explicit TGroupEdit(QWidget* owner = nullptr);
@@ -19,12 +20,6 @@ public:
 
     void SetNames(const QStringList& names);
     QStringList GetNames() const; // trimmed, cut to the byte limit of a name
-
-    // Modal result 1 on OK, 2 on cancel, Escape or closing.
-    void reject() override;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     std::unique_ptr<Ui::TGroupEdit> ui;

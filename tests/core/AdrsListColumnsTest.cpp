@@ -111,6 +111,7 @@ TEST(GroupEditDialog, EnterMovesOnAndOkReturnsTheTrimmedNames)
     TGroupEdit dialog;
     dialog.SetNames({"営業", "総務"});
     dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
     auto* first = dialog.findChild<QLineEdit*>("edtGroup1");
     auto* second = dialog.findChild<QLineEdit*>("edtGroup2");
     auto* last = dialog.findChild<QLineEdit*>("edtGroup10");
