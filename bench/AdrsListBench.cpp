@@ -1,0 +1,144 @@
+// The address-book main window on a generated book of 100,000 records:
+// opening and showing it, re-listing after a change of group, and counting
+// and testing a fragmented selection.
+#include "BookGen.h"
+
+#include "core/AdrsBook.h"
+#include "core/AdrsList.h"
+#include "core/Folders.h"
+#include "core/Settings.h"
+
+#include <QApplication>
+#include <QItemSelectionModel>
+#include <QTemporaryDir>
+#include <QTreeView>
+#include <benchmark/benchmark.h>
+#include <memory>
+
+namespace {
+
+const QString kBook = QStringLiteral("bench");
+constexpr int kRecords = 100000;
+
+// A data folder holding the generated book, made once per run.
+void prepareBook()
+{
+    static QTemporaryDir dir;
+    static bool made = false;
+    if (made)
+        return;
+    SetDataFolder(dir.path());
+    CreateDataFolders();
+    LoadSettings();
+    BuildAdrsBookList();
+    CreateAdrsBook(kBook);
+    TBookGen().MakeBook(AdrsTableFileName(kBook), kRecords);
+    made = true;
+}
+
+struct TOpenList {
+    TOpenList()
+    {
+        prepareBook();
+        list = std::make_unique<TAddressList>();
+        list->OpenAdrsBook(kBook);
+        list->show();
+        QApplication::processEvents();
+    }
+    TDMTelvora21 dm;
+    std::unique_ptr<TAddressList> list;
+};
+
+void BM_OpenAndShowBook(benchmark::State& state)
+{
+    prepareBook();
+    TDMTelvora21 dm;
+    for (auto _ : state) {
+        TAddressList list;
+        list.OpenAdrsBook(kBook);
+        list.show();
+        QApplication::processEvents(); // first paint
+        benchmark::DoNotOptimize(list.GetRecordCount());
+    }
+}
+BENCHMARK(BM_OpenAndShowBook)->Unit(benchmark::kMillisecond);
+
+void BM_RelistAfterGroupChange(benchmark::State& state)
+{
+    TOpenList open;
+    TAdrsRecord r;
+    open.list->ReadRecordAt(5000, r); // a current record and a selection to carry over
+    int choice = 0;
+    for (auto _ : state) {
+        choice = choice == 0 ? 2 : 0; // one group, then every group again
+        open.list->SetGroupChoice(choice);
+        benchmark::DoNotOptimize(open.list->GetRecordCount());
+    }
+    state.counters["rows"] = open.list->GetRecordCount();
+}
+BENCHMARK(BM_RelistAfterGroupChange)->Unit(benchmark::kMillisecond);
+
+void BM_RelistSortedByName(benchmark::State& state)
+{
+    TOpenList open;
+    open.list->SetSortColumn(alcNameKanji, false);
+    int choice = 0;
+    for (auto _ : state) {
+        choice = choice == 0 ? 2 : 0;
+        open.list->SetGroupChoice(choice);
+        benchmark::DoNotOptimize(open.list->GetRecordCount());
+    }
+}
+BENCHMARK(BM_RelistSortedByName)->Unit(benchmark::kMillisecond);
+
+void BM_SortByName(benchmark::State& state)
+{
+    TOpenList open;
+    bool descending = false;
+    for (auto _ : state) {
+        descending = !descending;
+        open.list->SetSortColumn(alcNameKanji, descending);
+        benchmark::DoNotOptimize(open.list->GetRecNo(0));
+    }
+}
+BENCHMARK(BM_SortByName)->Unit(benchmark::kMillisecond);
+
+// 10,000 separate ranges: every other row of the first 20,000. Each round
+// changes the selection first, so the count is built anew every time.
+void BM_SelCountFragmented(benchmark::State& state)
+{
+    TOpenList open;
+    QTreeView* view = open.list->ListView();
+    QItemSelection sel;
+    const int lastColumn = view->model()->columnCount() - 1;
+    for (int i = 0; i < 20000; i += 2)
+        sel.append(QItemSelectionRange(view->model()->index(i, 0), view->model()->index(i, lastColumn)));
+    view->selectionModel()->select(sel, QItemSelectionModel::ClearAndSelect);
+    const QModelIndex far = view->model()->index(kRecords - 1, 0);
+    for (auto _ : state) {
+        state.PauseTiming();
+        view->selectionModel()->select(far, QItemSelectionModel::Toggle | QItemSelectionModel::Rows);
+        state.ResumeTiming();
+        int hits = open.list->GetSelCount();
+        for (int i = 0; i < 1000; ++i)
+            hits += open.list->IsSelected(i * 37) ? 1 : 0;
+        hits += open.list->GetSelectedIndex() + open.list->GetLastSelectedIndex();
+        benchmark::DoNotOptimize(hits);
+    }
+    state.counters["selected"] = open.list->GetSelCount();
+    state.counters["ranges"] = double(view->selectionModel()->selection().size());
+}
+BENCHMARK(BM_SelCountFragmented)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

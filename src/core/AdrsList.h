@@ -1,0 +1,156 @@
+#pragma once
+// TAddressList, the address-book main window: the records of the open book in
+// a list (group choice, sorting, multiple selection, status bar), and the row,
+// navigation, refresh and sender services that the record window, the
+// designers and the list tools call through the global AddressList.
+
+#include "core/AdrsListColumns.h"
+#include "core/AdrsListModel.h"
+#include "core/AdrsListSelection.h"
+
+#include <QList>
+#include <QMainWindow>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QTreeView;
+struct TAdrsRecord;
+
+namespace Ui {
+class TAddressList;
+}
+
+class TAddressList : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TAddressList(QWidget* parent = nullptr);
+    ~TAddressList() override;
+
+    // Address books. OpenAdrsBook shows a message and returns false when
+    // the book cannot be opened; the list then stays on the book it showed.
+    bool OpenAdrsBook(const QString& name);
+    bool CreateAdrsBookAndOpen(const QString& name);
+    // Opens the last used book, else the default book (made when missing).
+    bool OpenStartBook();
+
+    // Rows.
+    int GetRecordCount() const;
+    int GetSelCount() const;
+    bool IsSelected(int index) const;
+    int GetRecNo(int index) const;
+    int GetSelectedIndex() const;
+    int GetLastSelectedIndex() const;
+    int IndexOfRecNo(int recNo) const;
+    void SelectItem(int index, bool exclusive, bool makeVisible);
+
+    // Current row and navigation. Reading a row makes it current and
+    // selects it alone.
+    int GetCurrentIndex() const;
+    void SetCurrentIndex(int index);
+    bool IsFirstRecord() const;
+    bool IsLastRecord() const;
+    bool ReadRecord(int recNo, TAdrsRecord& record);
+    bool ReadRecordAt(int index, TAdrsRecord& record);
+    bool ReadFirstRecord(TAdrsRecord& record);
+    bool ReadPriorRecord(TAdrsRecord& record);
+    bool ReadNextRecord(TAdrsRecord& record);
+    bool ReadLastRecord(TAdrsRecord& record);
+
+    // Refresh and notification.
+    void RefreshList(bool reloadColumns, bool rebuild, bool keepTop);
+    void NotifyRecordsUpdated(const QList<int>& recNos);
+    void NotifyRecordsDeleted(const QList<int>& recNos);
+    // Paints the list in [VIEW] BGColor while the record window shows one of
+    // its records (the window answers through SetRecordWindowLink).
+    void UpdateListColor();
+    void SetRecordWindowLink(std::function<bool()> showsListRecord);
+
+    // Senders, from Sender.DB in RecNo order.
+    int GetSenderCount() const { return int(senders_.size()); }
+    QString GetSenderTitle(int index) const;
+    int GetSenderRecNo(int index) const;
+    void LoadSenderList();
+
+    // Group choice and filter.
+    int GetGroupChoice() const;
+    void SetGroupChoice(int choice);
+    bool RowPassesFilter(int cacheRow) const { return model_.RowPassesFilter(cacheRow); }
+    // The filter's conditions, applied after the group rule; re-lists.
+    void SetRowCondition(TAdrsListModel::TRowCondition condition);
+    void SetFilterStatusText(const QString& text);
+
+    // State kept here for the list tools.
+    QString SearchWord;
+    int DupItem1 = 0;
+    int DupItem2 = 0;
+    const TListColumnSettings& GetColumnSettings() const { return columns_; }
+    // Takes new column settings, saves them and rebuilds the columns,
+    // keeping the current record.
+    void SetColumnSettings(const TListColumnSettings& columns);
+
+    // Sort order: a column number (-1 the book's order); keeps the current
+    // record and the selection.
+    void SetSortColumn(int columnNo, bool descending);
+
+    const TAdrsListModel& Model() const { return model_; }
+    QTreeView* ListView() const;
+
+    // Edits the ten group names; the record window runs it from its
+    // group-name button.
+    QAction* actEditGroup = nullptr;
+    void actEditGroupExecute();
+
+signals:
+    void recordsUpdated(const QList<int>& recNos);
+    void recordsDeleted(const QList<int>& recNos);
+    // The user asked to see the record of a row (double click, Enter, menu).
+    void openRecordRequested(int index);
+    // The selection changed; the list was re-listed.
+    void listSelectionChanged();
+    void listRebuilt();
+    void groupNamesChanged();
+    void adrsBookChanged();
+    // The window was closed (the program ends with it).
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void relist(const std::function<void()>& change, bool keepIndexWhenGone, bool keepTop);
+    void applyColumns();
+    void fillGroupCombo();
+    void updateStatus();
+    void updateTitle();
+    const TRowIntervals& selection() const;
+    void selectIndexes(std::vector<int> indexes);
+    void loadWindowSettings();
+    void saveWindowSettings();
+    void saveListSettings();
+    void onHeaderClicked(int section);
+    void onOpenAdrsBook();
+    void onNewAdrsBook();
+    void requestOpen(int index);
+
+    std::unique_ptr<Ui::TAddressList> ui;
+    TAdrsListModel model_;
+    TListColumnSettings columns_;
+    QComboBox* cbxGroup = nullptr;
+    QLabel* pnlBook = nullptr;
+    QLabel* pnlCount = nullptr;
+    QLabel* pnlSelect = nullptr;
+    QLabel* pnlFilter = nullptr;
+    mutable std::optional<TRowIntervals> selection_;
+    std::vector<std::pair<int, QString>> senders_;
+    std::function<bool()> recordWindowLink_;
+    bool applyingColumns_ = false;
+};
+
+// The one main window while the program runs; nullptr before and after.
+extern TAddressList* AddressList;

@@ -1,0 +1,117 @@
+#include "core/AdrsListColumns.h"
+
+#include "platform/IniFile.h"
+
+#include <QStringList>
+#include <bitset>
+
+namespace {
+const QString kSection = QStringLiteral("LIST COLUMN");
+}
+
+// clang-format off
+const std::array<TAdrsListColumnDef, kAdrsListColumnCount> AdrsListColumnDefs = {{
+    {"No.", true, 60, true},
+    {"グループ", false, 90, true},
+    {"顧客コード", false, 100, false},
+    {"電話番号", false, 110, true},
+    {"代表電話", false, 64, true},
+    {"FAX番号", false, 110, false},
+    {"初期掲載年月", false, 90, false},
+    {"携帯番号1", false, 110, false},
+    {"携帯番号2", false, 110, false},
+    {"〒", false, 70, false},
+    {"住所", false, 300, true},
+    {"住所カナ", false, 200, false},
+    {"個人会社区分", false, 90, false},
+    {"マイナンバー", false, 110, true},
+    {"会社名", false, 200, true},
+    {"会社名カナ", false, 160, false},
+    {"部署", false, 120, false},
+    {"役職", false, 100, false},
+    {"従業員番号", false, 100, false},
+    {"名前", false, 120, true},
+    {"名前カナ", false, 120, false},
+    {"URL", false, 160, false},
+    {"E-Mail1", false, 160, false},
+    {"E-Mail2", false, 160, false},
+    {"連名1", false, 100, false},
+    {"連名2", false, 100, false},
+    {"連名3", false, 100, false},
+    {"連名4", false, 100, false},
+    {"連名5", false, 100, false},
+    {"連名マイナンバー1", false, 120, false},
+    {"連名マイナンバー2", false, 120, false},
+    {"連名マイナンバー3", false, 120, false},
+    {"連名マイナンバー4", false, 120, false},
+    {"連名マイナンバー5", false, 120, false},
+    {"キーワード1", false, 120, false},
+    {"キーワード2", false, 120, false},
+    {"キーワード3", false, 120, false},
+    {"キーワード4", false, 120, false},
+    {"キーワード5", false, 120, false},
+    {"キーワード6", false, 120, false},
+    {"キーワード7", false, 120, false},
+    {"キーワード8", false, 120, false},
+    {"備考", false, 200, false},
+    {"シンボル", false, 60, false},
+    {"登録日時", false, 140, false},
+    {"登録日付", false, 90, false},
+    {"登録時刻", false, 70, false},
+    {"更新日時", false, 140, false},
+    {"更新日付", false, 90, false},
+    {"更新時刻", false, 70, false},
+    {"大分類名", false, 140, false},
+    {"小分類名", false, 140, false},
+}};
+// clang-format on
+
+QString AdrsListColumnCaption(int column, const QString* keywordNames)
+{
+    if (column < 0 || column >= kAdrsListColumnCount)
+        return {};
+    if (keywordNames && column >= kAdrsListKeywordColumn && column < kAdrsListKeywordColumn + 8)
+        return keywordNames[column - kAdrsListKeywordColumn];
+    return QString::fromUtf8(AdrsListColumnDefs[column].caption);
+}
+
+TListColumnSettings DefaultListColumns()
+{
+    TListColumnSettings columns;
+    for (int i = 0; i < kAdrsListColumnCount; ++i)
+        columns[i] = {i, i, AdrsListColumnDefs[i].width, AdrsListColumnDefs[i].defaultShown};
+    return columns;
+}
+
+TListColumnSettings LoadListColumns(const TIniFile& ini)
+{
+    TListColumnSettings columns;
+    std::bitset<kAdrsListColumnCount> seen;
+    bool anyShown = false;
+    for (int i = 0; i < kAdrsListColumnCount; ++i) {
+        const QStringList parts =
+            ini.ReadString(kSection, QStringLiteral("Column%1").arg(i + 1)).split(u',');
+        if (parts.size() != 4)
+            return DefaultListColumns();
+        bool ok[4];
+        const int no = parts[0].trimmed().toInt(&ok[0]);
+        const int pos = parts[1].trimmed().toInt(&ok[1]);
+        const int width = parts[2].trimmed().toInt(&ok[2]);
+        const int shown = parts[3].trimmed().toInt(&ok[3]);
+        if (!(ok[0] && ok[1] && ok[2] && ok[3]) || no < 0 || no >= kAdrsListColumnCount || no != pos || seen[no])
+            return DefaultListColumns();
+        seen[no] = true;
+        anyShown = anyShown || shown != 0;
+        columns[i] = {no, pos, width > 0 ? width : AdrsListColumnDefs[no].width, shown != 0};
+    }
+    return anyShown ? columns : DefaultListColumns();
+}
+
+void SaveListColumns(TIniFile& ini, const TListColumnSettings& columns)
+{
+    for (int i = 0; i < kAdrsListColumnCount; ++i) {
+        const TListColumnSetting& c = columns[i];
+        ini.WriteString(kSection, QStringLiteral("Column%1").arg(i + 1),
+                        QStringLiteral("%1,%2,%3,%4").arg(c.ColumnNo).arg(c.Position).arg(c.Width).arg(c.Shown ? 1 : 0));
+    }
+}

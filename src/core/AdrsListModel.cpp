@@ -1,0 +1,371 @@
+#include "core/AdrsListModel.h"
+
+#include "core/AdrsListColumns.h"
+#include "core/Category.h"
+#include "core/DBInfo.h"
+#include "core/FieldCipher.h"
+#include "core/Groups.h"
+#include "core/ItemNames.h"
+#include "core/Settings.h"
+#include "core/Utils.h"
+#include "platform/Cp932.h"
+
+#include <QColor>
+#include <QDateTime>
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+#include <string>
+#include <string_view>
+
+namespace {
+
+QString utf8(std::string_view v) { return QString::fromUtf8(v.data(), qsizetype(v.size())); }
+
+bool isAscii(std::string_view v)
+{
+    return std::all_of(v.begin(), v.end(), [](char c) { return (unsigned char)c < 0x80; });
+}
+
+// Names and joint names are stored in the wide-text form when they hold
+// characters outside code page 932; anything else is plain text.
+QString wideText(std::string_view v)
+{
+    if (!v.empty() && v.front() == '@' && isAscii(v))
+        return AtHexToWide(QByteArray(v.data(), qsizetype(v.size())));
+    return utf8(v);
+}
+
+QString myNumberText(std::string_view stored)
+{
+    if (stored.empty())
+        return {};
+    if (IsProtectedFieldMasked())
+        return QStringLiteral("*************");
+    QByteArray plain;
+    if (!DecryptAESString(QByteArray(stored.data(), qsizetype(stored.size())), QByteArray(kFieldKey), plain))
+        return {};
+    return cp932::Decode(plain);
+}
+
+// Stored date-times count days from 1899-12-30, the fraction being the time of day.
+QDateTime fromStoredDateTime(double value)
+{
+    static const QDateTime epoch(QDate(1899, 12, 30), QTime(0, 0));
+    return epoch.addMSecs(std::llround(value * 86400000.0));
+}
+
+QString dateTimeText(double value, const char* format)
+{
+    if (value == 0)
+        return {};
+    return fromStoredDateTime(value).toString(QString::fromLatin1(format));
+}
+
+QString addressText(const TAdrsListCache& c, int row)
+{
+    return cp932::Trim(c.Text(row, afTdfkn)) + cp932::Trim(c.Text(row, afAdrs1)) + cp932::Trim(c.Text(row, afAdrs2)) +
+           cp932::Trim(c.Text(row, afAdrs3));
+}
+
+int textField(int columnNo)
+{
+    switch (columnNo) {
+    case alcCustomCode: return afCustomCode;
+    case alcTel: return afTel;
+    case alcFax: return afFax;
+    case alcPubDate: return afPubDate;
+    case alcPortable1: return afPortable1;
+    case alcPortable2: return afPortable2;
+    case alcPos: return afPos;
+    case alcAdrsKana: return afAdrsKana;
+    case alcMyNumber: return afMyNumber;
+    case alcCorpKanji: return afCorpKanji;
+    case alcCorpKana: return afCorpKana;
+    case alcDptmnt: return afDptmnt;
+    case alcPost: return afPost;
+    case alcEmployeeNo: return afEmployeeNo;
+    case alcNameKanji: return afNameKanji;
+    case alcNameKana: return afNameKana;
+    case alcURL: return afURL;
+    case alcEMail1: return afEMail1;
+    case alcEMail2: return afEMail2;
+    case alcNote: return afNote;
+    case alcSymbol: return afSymbolMark;
+    default: break;
+    }
+    if (columnNo >= alcJoint1 && columnNo < alcJoint1 + 5)
+        return afJoint1 + (columnNo - alcJoint1);
+    if (columnNo >= alcJointMyNumber1 && columnNo < alcJointMyNumber1 + 5)
+        return afJointMyNumber1 + (columnNo - alcJointMyNumber1);
+    if (columnNo >= alcKeyword1 && columnNo < alcKeyword1 + 8)
+        return afKeyword1 + (columnNo - alcKeyword1);
+    return -1;
+}
+
+bool isWideColumn(int columnNo)
+{
+    return columnNo == alcNameKanji || columnNo == alcNameKana || (columnNo >= alcJoint1 && columnNo < alcJoint1 + 5);
+}
+
+bool isMyNumberColumn(int columnNo)
+{
+    return columnNo == alcMyNumber || (columnNo >= alcJointMyNumber1 && columnNo < alcJointMyNumber1 + 5);
+}
+
+bool isPhoneColumn(int columnNo)
+{
+    return columnNo == alcTel || columnNo == alcFax || columnNo == alcPortable1 || columnNo == alcPortable2;
+}
+
+} // namespace
+
+QString AdrsListCellText(const TAdrsListCache& c, int row, int columnNo)
+{
+    switch (columnNo) {
+    case alcNo: return QString::number(c.RecNo(row));
+    case alcGroup: return GroupName(int(c.Integer(row, afGroup)));
+    case alcTelDiv: return c.Integer(row, afTelDiv) == 3 ? QStringLiteral("代表") : QString();
+    case alcPrivCorp: return c.Integer(row, afPrivCorp) ? QStringLiteral("個人") : QStringLiteral("会社");
+    case alcAddress: return addressText(c, row);
+    case alcAddDateTime: return dateTimeText(c.Float(row, afAddDateTime), "yyyy/MM/dd hh:mm:ss");
+    case alcAddDate: return dateTimeText(c.Float(row, afAddDateTime), "yyyy/MM/dd");
+    case alcAddTime: return dateTimeText(c.Float(row, afAddDateTime), "hh:mm:ss");
+    case alcUpdDateTime: return dateTimeText(c.Float(row, afUpdDateTime), "yyyy/MM/dd hh:mm:ss");
+    case alcUpdDate: return dateTimeText(c.Float(row, afUpdDateTime), "yyyy/MM/dd");
+    case alcUpdTime: return dateTimeText(c.Float(row, afUpdDateTime), "hh:mm:ss");
+    case alcCodeMain: return GetCtgryMainName(int(c.Integer(row, afCodeMain)));
+    case alcCodeSub: {
+        const int sub = int(c.Integer(row, afCodeSub));
+        return sub ? GetCtgrySubName(int(c.Integer(row, afCodeMain)) * 100 + sub) : QString();
+    }
+    case alcPubDate: {
+        const QString v = cp932::Trim(c.Text(row, afPubDate));
+        return v.size() == 6 ? v.left(4) + u'/' + v.mid(4) : v;
+    }
+    case alcPos: {
+        const QString v = cp932::Trim(c.Text(row, afPos));
+        return v.size() == 7 ? v.left(3) + u'-' + v.mid(3) : v;
+    }
+    case alcNote: {
+        QString v = c.Text(row, afNote).left(512);
+        v.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+        v.replace(u'\n', u' ');
+        return v.trimmed();
+    }
+    default: break;
+    }
+    const int field = textField(columnNo);
+    if (field < 0)
+        return {};
+    const std::string_view v = c.Utf8(row, field);
+    if (isPhoneColumn(columnNo))
+        return HyphenatePhoneNumber(utf8(v));
+    if (isWideColumn(columnNo))
+        return wideText(v);
+    if (isMyNumberColumn(columnNo))
+        return myNumberText(v);
+    return utf8(v);
+}
+
+TAdrsListModel::TAdrsListModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void TAdrsListModel::SetColumns(std::vector<int> columns)
+{
+    beginResetModel();
+    columns_ = std::move(columns);
+    endResetModel();
+}
+
+bool TAdrsListModel::PassesGroup(int groupChoice, std::int64_t group)
+{
+    if (groupChoice <= 0)
+        return true;
+    return group == groupChoice - 1;
+}
+
+bool TAdrsListModel::RowPassesFilter(int cacheRow) const
+{
+    if (!PassesGroup(groupChoice_, cache_.Integer(cacheRow, afGroup)))
+        return false;
+    return !condition_ || condition_(cache_, cacheRow);
+}
+
+void TAdrsListModel::SetSort(int columnNo, bool descending)
+{
+    if (columnNo < -1 || columnNo >= kAdrsListColumnCount)
+        columnNo = -1;
+    beginResetModel();
+    sortColumn_ = columnNo;
+    sortDescending_ = descending;
+    sortOrder();
+    relistRows();
+    endResetModel();
+}
+
+void TAdrsListModel::Rebuild()
+{
+    beginResetModel();
+    sortOrder();
+    relistRows();
+    endResetModel();
+}
+
+void TAdrsListModel::Relist()
+{
+    beginResetModel();
+    relistRows();
+    endResetModel();
+}
+
+void TAdrsListModel::sortOrder()
+{
+    const int n = cache_.Count();
+    order_.resize(size_t(n));
+    std::iota(order_.begin(), order_.end(), 0); // the cache holds the book in RecNo order
+    const int col = sortColumn_;
+    if (col < 0 || n < 2) {
+        if (sortDescending_ && col == alcNo)
+            std::reverse(order_.begin(), order_.end());
+        return;
+    }
+    const bool desc = sortDescending_;
+    auto sortBy = [&](const auto& keys) {
+        std::stable_sort(order_.begin(), order_.end(), [&](int a, int b) {
+            return desc ? keys[size_t(b)] < keys[size_t(a)] : keys[size_t(a)] < keys[size_t(b)];
+        });
+    };
+    auto intKeys = [&](auto key) {
+        std::vector<std::int64_t> keys(static_cast<size_t>(n));
+        for (int r = 0; r < n; ++r)
+            keys[size_t(r)] = key(r);
+        sortBy(keys);
+    };
+    auto floatKeys = [&](auto key) {
+        std::vector<double> keys(static_cast<size_t>(n));
+        for (int r = 0; r < n; ++r)
+            keys[size_t(r)] = key(r);
+        sortBy(keys);
+    };
+    switch (col) {
+    case alcNo: intKeys([&](int r) { return cache_.RecNo(r); }); return;
+    case alcGroup: intKeys([&](int r) { return cache_.Integer(r, afGroup); }); return;
+    case alcTelDiv: intKeys([&](int r) { return cache_.Integer(r, afTelDiv) == 3 ? 0 : 1; }); return;
+    case alcPrivCorp: intKeys([&](int r) { return cache_.Integer(r, afPrivCorp) ? 0 : 1; }); return;
+    case alcCodeMain: intKeys([&](int r) { return cache_.Integer(r, afCodeMain); }); return;
+    case alcCodeSub:
+        intKeys([&](int r) { return cache_.Integer(r, afCodeMain) * 100 + cache_.Integer(r, afCodeSub); });
+        return;
+    case alcAddDateTime: floatKeys([&](int r) { return cache_.Float(r, afAddDateTime); }); return;
+    case alcUpdDateTime: floatKeys([&](int r) { return cache_.Float(r, afUpdDateTime); }); return;
+    case alcAddDate: floatKeys([&](int r) { return std::floor(cache_.Float(r, afAddDateTime)); }); return;
+    case alcUpdDate: floatKeys([&](int r) { return std::floor(cache_.Float(r, afUpdDateTime)); }); return;
+    case alcAddTime:
+        floatKeys([&](int r) { double v = cache_.Float(r, afAddDateTime); return v - std::floor(v); });
+        return;
+    case alcUpdTime:
+        floatKeys([&](int r) { double v = cache_.Float(r, afUpdDateTime); return v - std::floor(v); });
+        return;
+    default: break;
+    }
+    const int field = textField(col);
+    if (col == alcAddress || isWideColumn(col) || isMyNumberColumn(col)) {
+        // Keys that are not the stored bytes are built once; UTF-8 byte
+        // order is code point order.
+        if (isMyNumberColumn(col) && IsProtectedFieldMasked())
+            return; // masked values give away nothing, not even their order
+        std::vector<std::string> keys(static_cast<size_t>(n));
+        for (int r = 0; r < n; ++r)
+            keys[size_t(r)] = AdrsListCellText(cache_, r, col).toStdString();
+        sortBy(keys);
+    } else if (field >= 0) {
+        std::vector<std::string_view> keys(static_cast<size_t>(n));
+        for (int r = 0; r < n; ++r)
+            keys[size_t(r)] = cache_.Utf8(r, field);
+        sortBy(keys);
+    }
+}
+
+void TAdrsListModel::relistRows()
+{
+    rows_.clear();
+    rows_.reserve(order_.size());
+    shownAt_.assign(size_t(cache_.Count()), -1);
+    for (int cacheRow : order_) {
+        if (!RowPassesFilter(cacheRow))
+            continue;
+        shownAt_[size_t(cacheRow)] = int(rows_.size());
+        rows_.push_back(cacheRow);
+    }
+}
+
+int TAdrsListModel::RecNo(int index) const
+{
+    if (index < 0 || index >= RowCount())
+        return -1;
+    return int(cache_.RecNo(rows_[size_t(index)]));
+}
+
+int TAdrsListModel::IndexOfRecNo(std::int64_t recNo) const
+{
+    const int cacheRow = cache_.IndexOfRecNo(recNo);
+    return cacheRow < 0 || size_t(cacheRow) >= shownAt_.size() ? -1 : shownAt_[size_t(cacheRow)];
+}
+
+QString TAdrsListModel::CellText(int index, int columnNo) const
+{
+    if (index < 0 || index >= RowCount())
+        return {};
+    return AdrsListCellText(cache_, rows_[size_t(index)], columnNo);
+}
+
+int TAdrsListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : RowCount(); }
+
+int TAdrsListModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(columns_.size());
+}
+
+QVariant TAdrsListModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= RowCount() || index.column() >= int(columns_.size()))
+        return {};
+    const int col = columns_[size_t(index.column())];
+    switch (role) {
+    case Qt::DisplayRole: return CellText(index.row(), col);
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(Qt::AlignVCenter |
+                                   (AdrsListColumnDefs[size_t(col)].alignRight ? Qt::AlignRight : Qt::AlignLeft));
+    case Qt::ForegroundRole:
+        if (col == alcSymbol) {
+            // Stored as a Windows colour value: 0x00BBGGRR.
+            const auto v = std::uint32_t(cache_.Integer(rows_[size_t(index.row())], afSymbolColor));
+            return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
+        }
+        return {};
+    default: return {};
+    }
+}
+
+QVariant TAdrsListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= int(columns_.size()))
+        return {};
+    const int col = columns_[size_t(section)];
+    if (role == Qt::DisplayRole)
+        return AdrsListColumnCaption(col, KeywordNames.data());
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(Qt::AlignVCenter |
+                                   (AdrsListColumnDefs[size_t(col)].alignRight ? Qt::AlignRight : Qt::AlignLeft));
+    return {};
+}
+
+void TAdrsListModel::sort(int column, Qt::SortOrder order)
+{
+    if (column < 0 || column >= int(columns_.size()))
+        return;
+    const int col = columns_[size_t(column)];
+    if (col == sortColumn_ && (order == Qt::DescendingOrder) == sortDescending_)
+        return;
+    SetSort(col, order == Qt::DescendingOrder);
+}

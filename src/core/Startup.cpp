@@ -1,0 +1,72 @@
+#include "core/Startup.h"
+
+#include "core/AdrsList.h"
+#include "core/Category.h"
+#include "core/DBInfo.h"
+#include "core/Folders.h"
+#include "core/Groups.h"
+#include "core/ItemNames.h"
+#include "core/Settings.h"
+#include "core/SingleInstance.h"
+#include "platform/MessageBox.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QStyleFactory>
+#include <QTimer>
+#include <QTranslator>
+
+bool StartupLoadTranslations(QApplication& app)
+{
+    auto* translator = new QTranslator(&app);
+    if (!translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    QApplication::installTranslator(translator);
+    return true;
+}
+
+int StartupRun(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setApplicationName(QStringLiteral("Telvora21"));
+    QApplication::setApplicationDisplayName(kProductTitle);
+    StartupLoadTranslations(app);
+
+    if (!InitFolders(QApplication::arguments())) {
+        ShowMessage(nullptr,
+                    QStringLiteral("データフォルダが作成できませんでした  \r\n%1  ").arg(DataFolder()),
+                    MB_OK | MB_ICONERROR);
+        return 1;
+    }
+
+    TSingleInstance instance(SingleInstanceKeyForDataFolder(DataFolder()));
+    if (!instance.Acquire())
+        return 0; // the running instance has been brought forward
+
+    LoadSettings();
+    LoadItemNames();
+    LoadGroupNames();
+    LoadCategories();
+    TDMTelvora21 dataModule;
+
+    TAddressList window;
+    QObject::connect(&instance, &TSingleInstance::activationRequested, &window, [&window] {
+        if (window.isMinimized())
+            window.showNormal();
+        window.show();
+        window.raise();
+        window.activateWindow();
+    });
+    window.show();
+    // The book opens once the window is on the screen, so a message about a
+    // book that cannot be opened has a window to stand over.
+    QTimer::singleShot(0, &window, [&window] { window.OpenStartBook(); });
+    // The record window and the copy window stand beside the list; closing
+    // the list ends the program.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QObject::connect(&window, &TAddressList::closed, &app, &QApplication::quit, Qt::QueuedConnection);
+    return app.exec();
+}

@@ -1,0 +1,406 @@
+#include "core/AdrsList.h"
+#include "core/AdrsBook.h"
+#include "core/AdrsRecord.h"
+#include "core/DBInfo.h"
+#include "core/FieldCipher.h"
+#include "core/Groups.h"
+#include "core/Settings.h"
+#include "core/Utils.h"
+#include "platform/Cp932.h"
+
+#include "support/TestSupport.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kBook = QStringLiteral("テスト");
+
+// A book of twelve records: record i (RecNo i + 1) is in group i % 3, has the
+// telephone number 03123456nn and the name "名前nn".
+class AdrsListTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        LoadSettings();
+        dm = std::make_unique<TDMTelvora21>();
+        BuildAdrsBookList();
+        ASSERT_TRUE(CreateAdrsBook(kBook));
+        for (int i = 0; i < 12; ++i)
+            AppendRecord([i](TAdrsRecord& r) {
+                r.Group = i % 3;
+                r.Tel.SetText(QStringLiteral("03123456%1").arg(i, 2, 10, QLatin1Char('0')));
+                r.NameKanji.SetText(QStringLiteral("名前%1").arg(i, 2, 10, QLatin1Char('0')));
+            });
+        list = std::make_unique<TAddressList>();
+        ASSERT_TRUE(list->OpenAdrsBook(kBook));
+    }
+
+    void TearDown() override
+    {
+        list.reset();
+        dm.reset();
+    }
+
+    // Appends a row to the book through a table of its own, as another
+    // window of the program would.
+    template <class F>
+    static int AppendRecord(F fill)
+    {
+        TSqlTable table(AdrsTableDef());
+        table.Open(AdrsTableFileName(kBook));
+        TAdrsRecord r;
+        InitNewAdrsRecord(r, true);
+        fill(r);
+        table.Append();
+        WriteAdrsRecord(r, table);
+        table.Post();
+        table.Last();
+        return int(table.CurrentRecNo());
+    }
+
+    static void DeleteRecord(int recNo)
+    {
+        TSqlTable table(AdrsTableDef());
+        table.Open(AdrsTableFileName(kBook));
+        ASSERT_TRUE(table.Locate(QStringLiteral("RecNo"), recNo));
+        table.Delete();
+    }
+
+    std::vector<int> ShownRecNos() const
+    {
+        std::vector<int> out;
+        for (int i = 0; i < list->GetRecordCount(); ++i)
+            out.push_back(list->GetRecNo(i));
+        return out;
+    }
+
+    TTempDataFolder folder;
+    TMessageRecorder messages;
+    std::unique_ptr<TDMTelvora21> dm;
+    std::unique_ptr<TAddressList> list;
+};
+
+TEST_F(AdrsListTest, GroupChoiceAllNoneAndOneGroup)
+{
+    EXPECT_EQ(list->GetRecordCount(), 12);
+    list->SetGroupChoice(1); // rows without a group
+    EXPECT_EQ(ShownRecNos(), (std::vector<int>{1, 4, 7, 10}));
+    list->SetGroupChoice(3); // group 2
+    EXPECT_EQ(ShownRecNos(), (std::vector<int>{3, 6, 9, 12}));
+    list->SetGroupChoice(11); // group 10: nobody
+    EXPECT_EQ(list->GetRecordCount(), 0);
+    list->SetGroupChoice(12); // no such choice: ignored
+    EXPECT_EQ(list->GetGroupChoice(), 11);
+    list->SetGroupChoice(0);
+    EXPECT_EQ(list->GetRecordCount(), 12);
+    EXPECT_EQ(list->findChild<QComboBox*>("cbxGroup")->currentIndex(), 0);
+
+    EXPECT_TRUE(TAdrsListModel::PassesGroup(0, 7));
+    EXPECT_TRUE(TAdrsListModel::PassesGroup(1, 0));
+    EXPECT_FALSE(TAdrsListModel::PassesGroup(1, 1));
+    EXPECT_TRUE(TAdrsListModel::PassesGroup(2, 1));
+    EXPECT_FALSE(TAdrsListModel::PassesGroup(2, 0));
+}
+
+TEST_F(AdrsListTest, RowsAndRecordNumbersMapBothWays)
+{
+    list->SetGroupChoice(2); // group 1: RecNos 2, 5, 8, 11
+    for (int i = 0; i < list->GetRecordCount(); ++i)
+        EXPECT_EQ(list->IndexOfRecNo(list->GetRecNo(i)), i);
+    for (int r : {2, 5, 8, 11})
+        EXPECT_EQ(list->GetRecNo(list->IndexOfRecNo(r)), r);
+    EXPECT_EQ(list->IndexOfRecNo(1), -1);  // in the book, not shown
+    EXPECT_EQ(list->IndexOfRecNo(99), -1); // not in the book
+    EXPECT_EQ(list->GetRecNo(-1), -1);
+    EXPECT_EQ(list->GetRecNo(4), -1);
+}
+
+TEST_F(AdrsListTest, ReadingFirstPriorNextLastStopsAtBothEnds)
+{
+    TAdrsRecord r;
+    EXPECT_EQ(list->GetCurrentIndex(), -1);
+    EXPECT_FALSE(list->IsFirstRecord());
+    EXPECT_FALSE(list->IsLastRecord());
+    EXPECT_FALSE(list->ReadPriorRecord(r));
+
+    ASSERT_TRUE(list->ReadFirstRecord(r));
+    EXPECT_EQ(r.RecNo, 1);
+    EXPECT_EQ(r.Tel.Text(), QStringLiteral("03-1234-5600")); // hyphenated on reading
+    EXPECT_TRUE(list->IsFirstRecord());
+    EXPECT_FALSE(list->ReadPriorRecord(r));
+    EXPECT_EQ(list->GetCurrentIndex(), 0);
+
+    ASSERT_TRUE(list->ReadNextRecord(r));
+    EXPECT_EQ(r.RecNo, 2);
+    EXPECT_EQ(list->GetCurrentIndex(), 1);
+    EXPECT_EQ(list->GetSelCount(), 1); // reading selects the row alone
+    EXPECT_TRUE(list->IsSelected(1));
+
+    ASSERT_TRUE(list->ReadLastRecord(r));
+    EXPECT_EQ(r.RecNo, 12);
+    EXPECT_TRUE(list->IsLastRecord());
+    EXPECT_FALSE(list->ReadNextRecord(r));
+    EXPECT_EQ(list->GetCurrentIndex(), 11);
+    ASSERT_TRUE(list->ReadPriorRecord(r));
+    EXPECT_EQ(r.RecNo, 11);
+
+    EXPECT_FALSE(list->ReadRecordAt(12, r));
+    EXPECT_FALSE(list->ReadRecordAt(-1, r));
+    EXPECT_TRUE(list->ReadRecord(7, r));
+    EXPECT_EQ(r.NameKanji.Text(), QStringLiteral("名前06"));
+    EXPECT_FALSE(list->ReadRecord(99, r));
+
+    // From no current row, "next" starts at the first.
+    list->SetCurrentIndex(-1);
+    ASSERT_TRUE(list->ReadNextRecord(r));
+    EXPECT_EQ(r.RecNo, 1);
+}
+
+TEST_F(AdrsListTest, EmptyListIsAtBothEndsAndReadsNothing)
+{
+    list->SetGroupChoice(11);
+    TAdrsRecord r;
+    EXPECT_TRUE(list->IsFirstRecord());
+    EXPECT_TRUE(list->IsLastRecord());
+    EXPECT_FALSE(list->ReadFirstRecord(r));
+    EXPECT_FALSE(list->ReadLastRecord(r));
+    EXPECT_FALSE(list->ReadNextRecord(r));
+    EXPECT_EQ(list->GetSelectedIndex(), -1);
+    EXPECT_EQ(list->GetLastSelectedIndex(), -1);
+    EXPECT_FALSE(list->IsSelected(0));
+}
+
+TEST_F(AdrsListTest, SetCurrentIndexIgnoresIndexesOutsideTheRows)
+{
+    list->SetCurrentIndex(4);
+    EXPECT_EQ(list->GetCurrentIndex(), 4);
+    list->SetCurrentIndex(12);
+    list->SetCurrentIndex(-2);
+    EXPECT_EQ(list->GetCurrentIndex(), 4);
+    list->SetCurrentIndex(-1);
+    EXPECT_EQ(list->GetCurrentIndex(), -1);
+}
+
+TEST_F(AdrsListTest, RefreshKeepsTheCurrentRecordAndItsIndexWhenItWentAway)
+{
+    list->SetGroupChoice(1); // RecNos 1, 4, 7, 10
+    TAdrsRecord r;
+    ASSERT_TRUE(list->ReadRecordAt(2, r));
+    EXPECT_EQ(r.RecNo, 7);
+
+    // A new record of the group shown lands before the current one in the
+    // telephone order: the current record stays current at its new row.
+    const int added = AppendRecord([](TAdrsRecord& n) { n.Tel.SetText("0100000000"); });
+    list->SetSortColumn(alcTel, false);
+    list->RefreshList(false, true, true);
+    EXPECT_EQ(list->GetRecordCount(), 5);
+    EXPECT_EQ(list->GetRecNo(0), added);
+    EXPECT_EQ(list->GetRecNo(list->GetCurrentIndex()), 7);
+    EXPECT_TRUE(list->IsSelected(list->IndexOfRecNo(7)));
+
+    // The current record deleted: the index stays where it was.
+    const int index = list->GetCurrentIndex();
+    DeleteRecord(7);
+    list->RefreshList(false, true, false);
+    EXPECT_EQ(list->GetRecordCount(), 4);
+    EXPECT_EQ(list->GetCurrentIndex(), index);
+    EXPECT_EQ(list->IndexOfRecNo(7), -1);
+
+    // The last row deleted while current: the index falls back to the new last row.
+    ASSERT_TRUE(list->ReadLastRecord(r));
+    DeleteRecord(r.RecNo);
+    list->RefreshList(false, true, false);
+    EXPECT_EQ(list->GetCurrentIndex(), list->GetRecordCount() - 1);
+}
+
+TEST_F(AdrsListTest, NotificationsReachAListener)
+{
+    QSignalSpy updated(list.get(), &TAddressList::recordsUpdated);
+    QSignalSpy deleted(list.get(), &TAddressList::recordsDeleted);
+    list->NotifyRecordsUpdated({3, 5});
+    list->NotifyRecordsDeleted({8});
+    list->NotifyRecordsDeleted({}); // nothing to tell
+    ASSERT_EQ(updated.count(), 1);
+    EXPECT_EQ(updated.at(0).at(0).value<QList<int>>(), (QList<int>{3, 5}));
+    ASSERT_EQ(deleted.count(), 1);
+    EXPECT_EQ(deleted.at(0).at(0).value<QList<int>>(), (QList<int>{8}));
+}
+
+TEST_F(AdrsListTest, FragmentedSelectionIsCountedAndSurvivesASort)
+{
+    for (int i : {1, 3, 4, 9})
+        list->SelectItem(i, false, false);
+    EXPECT_EQ(list->GetSelCount(), 4);
+    EXPECT_EQ(list->GetSelectedIndex(), 1);
+    EXPECT_EQ(list->GetLastSelectedIndex(), 9);
+    EXPECT_TRUE(list->IsSelected(3));
+    EXPECT_FALSE(list->IsSelected(2));
+    EXPECT_FALSE(list->IsSelected(12));
+
+    // Selected by record, not by row: a reversed order keeps the same records.
+    list->SetSortColumn(alcNo, true);
+    EXPECT_EQ(list->GetSelCount(), 4);
+    for (int recNo : {2, 4, 5, 10})
+        EXPECT_TRUE(list->IsSelected(list->IndexOfRecNo(recNo))) << recNo;
+
+    list->SelectItem(0, true, true);
+    EXPECT_EQ(list->GetSelCount(), 1);
+}
+
+TEST_F(AdrsListTest, HeaderClickSortsAndASecondClickReverses)
+{
+    auto* view = list->ListView();
+    const int telSection = 2; // No., グループ, 電話番号 ...
+    ASSERT_EQ(list->Model().headerData(telSection, Qt::Horizontal, Qt::DisplayRole).toString(),
+              QStringLiteral("電話番号"));
+    emit view->header()->sectionClicked(telSection);
+    EXPECT_EQ(list->GetRecNo(0), 1);
+    emit view->header()->sectionClicked(telSection);
+    EXPECT_EQ(list->GetRecNo(0), 12);
+    EXPECT_EQ(list->Model().SortColumn(), int(alcTel));
+    EXPECT_TRUE(list->Model().SortDescending());
+}
+
+TEST_F(AdrsListTest, CellsShowTheStoredValuesAsTheUserReadsThem)
+{
+    const QByteArray myNumber = EncryptAESString("123456789018", QByteArray(kFieldKey));
+    const int recNo = AppendRecord([&](TAdrsRecord& r) {
+        r.Group = 2;
+        r.Tel.SetText("0471234567");
+        r.TelDiv = 3;
+        r.Pos.SetText("1000001");
+        r.Tdfkn.SetText("東京都");
+        r.Adrs1.SetText("千代田区");
+        r.Adrs2.SetText("千代田1-1");
+        r.Adrs3.SetText(" ");
+        r.PrivCorp = false;
+        r.MyNumber.Assign(myNumber);
+        r.NameKanji.Assign(WideToAtHex(QStringLiteral("髙橋𠮷")));
+        r.PubDate.SetText("201504");
+    });
+    SetGroupName(2, QStringLiteral("取引先"));
+    list->RefreshList(false, true, false);
+    const int i = list->IndexOfRecNo(recNo);
+    const TAdrsListModel& m = list->Model();
+    EXPECT_EQ(m.CellText(i, alcNo), QString::number(recNo));
+    EXPECT_EQ(m.CellText(i, alcGroup), QStringLiteral("取引先"));
+    EXPECT_EQ(m.CellText(i, alcTel), QStringLiteral("04-7123-4567"));
+    EXPECT_EQ(m.CellText(i, alcTelDiv), QStringLiteral("代表"));
+    EXPECT_EQ(m.CellText(i, alcPos), QStringLiteral("100-0001"));
+    EXPECT_EQ(m.CellText(i, alcAddress), QStringLiteral("東京都千代田区千代田1-1"));
+    EXPECT_EQ(m.CellText(i, alcPrivCorp), QStringLiteral("会社"));
+    EXPECT_EQ(m.CellText(i, alcNameKanji), QStringLiteral("髙橋𠮷"));
+    EXPECT_EQ(m.CellText(i, alcPubDate), QStringLiteral("2015/04"));
+    EXPECT_EQ(m.CellText(i, alcMyNumber), QStringLiteral("123456789018"));
+
+    // Behind an administrator password the number is masked, and the
+    // column keeps the book's order instead of sorting by the hidden values.
+    ASSERT_TRUE(SetAdminPassword(QStringLiteral("secret")));
+    EXPECT_FALSE(m.CellText(i, alcMyNumber).contains(u'1'));
+    list->SetSortColumn(alcMyNumber, true);
+    EXPECT_EQ(list->GetRecNo(0), 1);
+    ASSERT_TRUE(SetAdminPassword(QString()));
+}
+
+TEST_F(AdrsListTest, SenderListIsInRecordOrderWithTitlesTrimmed)
+{
+    dm->OpenSenderTable();
+    TSqlTable& t = dm->SenderTable();
+    for (const char* title : {" 本社 ", "支店"}) {
+        t.Append();
+        t.SetString(QStringLiteral("Title"), QString::fromUtf8(title));
+        t.Post();
+    }
+    dm->CloseSenderTable();
+    list->LoadSenderList();
+    ASSERT_EQ(list->GetSenderCount(), 2);
+    EXPECT_EQ(list->GetSenderTitle(0), QStringLiteral("本社"));
+    EXPECT_EQ(list->GetSenderTitle(1), QStringLiteral("支店"));
+    EXPECT_LT(list->GetSenderRecNo(0), list->GetSenderRecNo(1));
+    EXPECT_EQ(list->GetSenderRecNo(2), -1);
+    EXPECT_EQ(list->GetSenderTitle(-1), QString());
+    EXPECT_EQ(dm->SenderTableRefs(), 0);
+}
+
+TEST_F(AdrsListTest, ABookThatCannotBeOpenedLeavesTheListOnTheBookItShowed)
+{
+    ASSERT_TRUE(CreateAdrsBook(QStringLiteral("使用中")));
+    TSqlTable holder(AdrsTableDef());
+    holder.Open(AdrsTableFileName(QStringLiteral("使用中")), true); // held exclusively elsewhere
+    EXPECT_FALSE(list->OpenAdrsBook(QStringLiteral("使用中")));
+    ASSERT_EQ(messages.Messages().size(), 1u);
+    EXPECT_TRUE(messages.LastText().startsWith(QStringLiteral("アドレス帳ファイルがオープンできませんでした")));
+    EXPECT_EQ(AdrsName, kBook);
+    EXPECT_EQ(list->GetRecordCount(), 12);
+    TAdrsRecord r;
+    EXPECT_TRUE(list->ReadFirstRecord(r));
+
+    holder.Close();
+    EXPECT_TRUE(list->OpenAdrsBook(QStringLiteral("使用中")));
+    EXPECT_EQ(list->GetRecordCount(), 0);
+    EXPECT_FALSE(list->OpenAdrsBook(QStringLiteral("ありません")));
+}
+
+TEST_F(AdrsListTest, NewBookIsCreatedOpenedAndRememberedForTheNextStart)
+{
+    EXPECT_TRUE(list->CreateAdrsBookAndOpen(QStringLiteral("新しい本")));
+    EXPECT_EQ(AdrsName, QStringLiteral("新しい本"));
+    EXPECT_EQ(list->GetRecordCount(), 0);
+    EXPECT_FALSE(list->CreateAdrsBookAndOpen(QStringLiteral("新しい本"))); // exists already
+    EXPECT_EQ(messages.Messages().size(), 1u);
+
+    TAddressList next;
+    ASSERT_TRUE(next.OpenStartBook());
+    EXPECT_EQ(AdrsName, QStringLiteral("新しい本"));
+}
+
+TEST_F(AdrsListTest, EnterAndDoubleClickAskForTheRecordWindow)
+{
+    QSignalSpy open(list.get(), &TAddressList::openRecordRequested);
+    list->SetCurrentIndex(3);
+    QTest::keyClick(list->ListView(), Qt::Key_Return);
+    ASSERT_EQ(open.count(), 1);
+    EXPECT_EQ(open.at(0).at(0).toInt(), 3);
+}
+
+TEST_F(AdrsListTest, GroupNameActionSavesTheNamesAndRelabelsTheChoice)
+{
+    QSignalSpy changed(list.get(), &TAddressList::groupNamesChanged);
+    QTimer::singleShot(0, [] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        dialog->findChild<QLineEdit*>("edtGroup1")->setText(QStringLiteral("得意先"));
+        dialog->findChild<QPushButton*>("btnOk")->click();
+    });
+    list->actEditGroup->trigger();
+    EXPECT_EQ(GroupName(1), QStringLiteral("得意先"));
+    EXPECT_EQ(changed.count(), 1);
+    EXPECT_TRUE(list->findChild<QComboBox*>("cbxGroup")->itemText(2).endsWith(QStringLiteral("得意先")));
+    LoadGroupNames();
+    EXPECT_EQ(GroupName(1), QStringLiteral("得意先"));
+}
+
+} // namespace
+
+// Start-up with no book at all makes and opens the default book.
+TEST(AdrsListStart, FirstStartOpensTheDefaultBook)
+{
+    TTempDataFolder folder;
+    TMessageRecorder messages;
+    LoadSettings();
+    TDMTelvora21 dm;
+    TAddressList list;
+    ASSERT_TRUE(list.OpenStartBook());
+    EXPECT_EQ(AdrsName, kDefaultAdrsName);
+    EXPECT_TRUE(messages.Messages().empty());
+}
