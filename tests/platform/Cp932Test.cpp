@@ -37,6 +37,19 @@ TEST(Cp932, DecodesUndefinedBytesAsPlaceholders)
 {
     EXPECT_EQ(cp932::Decode(QByteArray("a\x81")), QStringLiteral("a?"));
     EXPECT_EQ(cp932::Decode(QByteArray("\xA0z")), QStringLiteral("?z"));
+    // A well-formed but unassigned pair is one character.
+    EXPECT_EQ(cp932::Decode(QByteArray("\x82\x41z")), QStringLiteral("?z"));
+}
+
+TEST(Cp932, LoneLeadByteNeverSwallowsTheCharacterAfterIt)
+{
+    // A text cut in the middle of a character elsewhere: the line break,
+    // blank or letter after the orphaned lead byte is data and stays.
+    EXPECT_EQ(cp932::Decode(QByteArray("\x82\r\nb")), QStringLiteral("?\r\nb"));
+    EXPECT_EQ(cp932::Decode(QByteArray("\x82 x")), QStringLiteral("? x"));
+    EXPECT_EQ(cp932::Decode(QByteArray("\x81\x7F")), QStringLiteral("?\x7F"));
+    EXPECT_EQ(cp932::Decode(QByteArray("\x82\xFD")), QStringLiteral("??"));
+    EXPECT_EQ(cp932::Decode(QByteArray("\x82\xA0\x82")), QStringLiteral("あ?"));
 }
 
 TEST(Cp932, TrimRemovesOnlyControlAndBlank)
