@@ -84,7 +84,9 @@ QString CheckAdrsBookName(const QString& name)
     const QString n = cp932::Trim(name);
     if (n.isEmpty())
         return QStringLiteral("アドレス帳名を入力してください  ");
-    if (n != name || n == QLatin1String(".") || n == QLatin1String("..") ||
+    // A leading '.' makes a hidden folder, which the next start neither
+    // takes from AdrsMng.ini nor finds on disk: the book would vanish.
+    if (n != name || n.startsWith(u'.') ||
         n.contains(QRegularExpression(QStringLiteral("[\\\\/:*?\"<>|\\x00-\\x1F]"))))
         return QStringLiteral("アドレス帳名に使用できない文字が含まれています  ");
     if (!cp932::CanEncode(n))

@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QScreen>
 #include <cmath>
+#include <limits>
 #include <phonenumbers/phonenumberutil.h>
 
 // ---------------------------------------------------------------------------
@@ -16,7 +17,16 @@
 
 int64_t RoundHalfUp(long double x)
 {
-    return static_cast<int64_t>(x >= 0 ? std::trunc(x + 0.5L) : std::trunc(x - 0.5L));
+    // Converting a value outside the integer range is undefined (x86 gives
+    // the most negative integer even for huge positive values): saturate.
+    if (std::isnan(x))
+        return 0;
+    const long double r = x >= 0 ? std::trunc(x + 0.5L) : std::trunc(x - 0.5L);
+    if (r >= 9223372036854775808.0L)
+        return std::numeric_limits<int64_t>::max();
+    if (r < -9223372036854775808.0L)
+        return std::numeric_limits<int64_t>::min();
+    return static_cast<int64_t>(r);
 }
 
 namespace {

@@ -91,6 +91,13 @@ bool IsLeadByte(unsigned char b)
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
+namespace {
+bool isTrailByte(unsigned char b)
+{
+    return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
+}
+} // namespace
+
 QByteArray Encode(const QString& text)
 {
     if (isAscii(text))
@@ -121,7 +128,10 @@ QString Decode(const char* bytes, int length)
             ++i;
             continue;
         }
-        int n = (IsLeadByte(b) && i + 1 < length) ? 2 : 1;
+        // A lead byte without a possible trail byte after it (a text cut in
+        // the middle of a character) stands alone: the byte after it is a
+        // character of its own, often a line break.
+        int n = (IsLeadByte(b) && i + 1 < length && isTrailByte(static_cast<unsigned char>(bytes[i + 1]))) ? 2 : 1;
         char* inp = const_cast<char*>(bytes + i);
         size_t inLeft = static_cast<size_t>(n);
         char32_t u = 0;

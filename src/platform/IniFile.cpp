@@ -157,14 +157,22 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
         sections_.push_back(std::move(ns));
         s = &sections_.back();
     }
-    QByteArray raw = cp932::Encode(key) + "=" + cp932::Encode(value);
+    // A value is one line: a line break in it would end the line and start
+    // keys or sections of its own (an empty AdminPassword=, say) when the
+    // file is next read. Each break is written as a blank.
+    QString line = value;
+    line.replace(QLatin1String("\r\n"), QLatin1String(" ")).replace(u'\r', u' ').replace(u'\n', u' ');
+    QByteArray raw = cp932::Encode(key) + "=" + cp932::Encode(line);
+    // Held as reading the file gives it, so it reads the same before and
+    // after the file is reread.
+    const QString stored = unquote(cp932::Trim(line));
     if (Line* l = findKey(*s, key)) {
         if (l->raw == raw)
             return;
         l->raw = raw;
-        l->value = value;
+        l->value = stored;
     } else {
-        Line nl{raw, key, value};
+        Line nl{raw, key, stored};
         // New keys go after the section's last key, before trailing blank lines.
         auto it = s->lines.end();
         while (it != s->lines.begin() && (it - 1)->key.isEmpty() && cp932::Trim((it - 1)->raw).isEmpty())

@@ -2,7 +2,8 @@
 // Settings files with the semantics the system's INI files have always had:
 // code page 932 text, section and key names compared without regard to case,
 // every line the program does not change kept byte for byte, Booleans as
-// 1/0, values trimmed of blanks and of one pair of enclosing quotes.
+// 1/0, values trimmed of blanks and of one pair of enclosing quotes. A value
+// is one line: line breaks in a written value are stored as blanks.
 //
 // Changes are held in memory and written by UpdateFile(), which replaces the
 // file atomically (a temporary file beside it, flushed, then renamed), so a

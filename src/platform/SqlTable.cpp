@@ -715,6 +715,10 @@ void TSqlTable::Post()
     sqlite3_clear_bindings(st);
     if (rc != SQLITE_DONE)
         fail(QStringLiteral("保存"));
+    // The row may have been deleted by another open of the book since it was
+    // read: an update that changed nothing wrote nothing.
+    if (state_ == TState::Edit && sqlite3_changes(db_) == 0)
+        throw ESqlTableError(QStringLiteral("保存 (%1): データが他で削除されています").arg(QFileInfo(fileName_).fileName()));
     if (state_ == TState::Insert) {
         cur_ = sqlite3_last_insert_rowid(db_);
         buf_[0].i = cur_;

@@ -79,6 +79,21 @@ TEST(DataBooks, BadNamesAndDuplicatesAreRefusedWithAMessage)
     EXPECT_EQ(AdrsBookList.size(), 1u);
 }
 
+TEST(DataBooks, EveryBookThatCanBeMadeIsFoundAgainAtTheNextStart)
+{
+    TTempDataFolder folder;
+    BuildAdrsBookList(); // the list of the folder before
+    const QStringList names = {QStringLiteral(".顧客"), QStringLiteral("顧客.2024"), QStringLiteral("-x"),
+                               QStringLiteral("a b"), QStringLiteral("O'Brien商事")};
+    QStringList made;
+    for (const QString& n : names)
+        if (CreateAdrsBook(n))
+            made << n;
+    EXPECT_FALSE(made.contains(QStringLiteral(".顧客"))) << "a hidden folder is not listed at the next start";
+    BuildAdrsBookList();
+    EXPECT_EQ(bookNames(), made);
+}
+
 TEST(DataBooks, DamagedAdrsMngIsReadAsFarAsItIsSound)
 {
     TTempDataFolder folder;

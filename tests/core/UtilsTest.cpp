@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QDateTime>
 #include <gtest/gtest.h>
+#include <limits>
 
 TEST(RoundHalfUp, RoundsHalvesAwayFromZero)
 {
@@ -15,6 +16,16 @@ TEST(RoundHalfUp, RoundsHalvesAwayFromZero)
     EXPECT_EQ(RoundHalfUp(-2.49L), -2);
     EXPECT_EQ(RoundHalfUp(0.0L), 0);
     EXPECT_EQ(RoundHalfUp(1e12L + 0.5L), 1000000000001LL);
+}
+
+TEST(RoundHalfUp, ValuesBeyondTheIntegerRangeSaturateInsteadOfWrapping)
+{
+    // A coordinate from a runaway zoom or a division by zero must not turn
+    // into a huge value of the other sign.
+    EXPECT_EQ(RoundHalfUp(1e30L), std::numeric_limits<int64_t>::max());
+    EXPECT_EQ(RoundHalfUp(-1e30L), std::numeric_limits<int64_t>::min());
+    EXPECT_EQ(RoundHalfUp(std::numeric_limits<long double>::infinity()), std::numeric_limits<int64_t>::max());
+    EXPECT_EQ(RoundHalfUp(std::numeric_limits<long double>::quiet_NaN()), 0);
 }
 
 TEST(ScaleForDpi, ConvertsBetween96DpiUnitsAndScreenPixels)

@@ -1,6 +1,9 @@
 #include "platform/Cp932.h"
 
 #include <gtest/gtest.h>
+#include <atomic>
+#include <thread>
+#include <vector>
 
 TEST(Cp932, EncodesKanjiWithTrailByte5CAndRoundTrips)
 {
@@ -37,10 +40,44 @@ TEST(Cp932, DecodesUndefinedBytesAsPlaceholders)
 {
     EXPECT_EQ(cp932::Decode(QByteArray("a\x81")), QStringLiteral("a?"));
     EXPECT_EQ(cp932::Decode(QByteArray("\xA0z")), QStringLiteral("?z"));
+    // A well-formed but unassigned pair is one character.
+    EXPECT_EQ(cp932::Decode(QByteArray("\x82\x41z")), QStringLiteral("?z"));
+}
+
+TEST(Cp932, LoneLeadByteNeverSwallowsTheCharacterAfterIt)
+{
+    // A text cut in the middle of a character elsewhere: the line break,
+    // blank or letter after the orphaned lead byte is data and stays.
+    EXPECT_EQ(cp932::Decode(QByteArray("\x82\r\nb")), QStringLiteral("?\r\nb"));
+    EXPECT_EQ(cp932::Decode(QByteArray("\x82 x")), QStringLiteral("? x"));
+    EXPECT_EQ(cp932::Decode(QByteArray("\x81\x7F")), QStringLiteral("?\x7F"));
+    EXPECT_EQ(cp932::Decode(QByteArray("\x82\xFD")), QStringLiteral("??"));
+    EXPECT_EQ(cp932::Decode(QByteArray("\x82\xA0\x82")), QStringLiteral("あ?"));
 }
 
 TEST(Cp932, TrimRemovesOnlyControlAndBlank)
 {
     EXPECT_EQ(cp932::Trim(QStringLiteral(" \t　山田　\r\n")), QStringLiteral("　山田　"));
     EXPECT_EQ(cp932::Trim(QByteArray("  ab \x81\x40 ")), QByteArray("ab \x81\x40"));
+}
+
+TEST(Cp932, ConvertsOnSeveralThreadsAtOnce)
+{
+    // The listing searches convert on worker threads while the window thread
+    // converts too: no conversion may see another's state.
+    const QString text = QStringLiteral("株式会社表示ｶﾀｶﾅ～髙①ABC");
+    const QByteArray bytes = cp932::Encode(text);
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&] {
+            for (int i = 0; i < 2000; ++i) {
+                if (cp932::Encode(text) != bytes || cp932::Decode(bytes) != text
+                    || cp932::CutToBytes(text, 9) != QStringLiteral("株式会社"))
+                    ++wrong;
+            }
+        });
+    for (auto& th : threads)
+        th.join();
+    EXPECT_EQ(wrong.load(), 0);
 }

@@ -86,3 +86,34 @@ TEST(IniFile, WrittenFileReadsBackThroughIconvAsCp932)
     EXPECT_TRUE(text.startsWith(QStringLiteral("[ADRS COPY]\r\n"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("Folder=ソフト表示～\r\n"))) << text.toStdString();
 }
+
+TEST(IniFile, ALineBreakInAValueCannotAddKeysOrSections)
+{
+    QTemporaryDir dir;
+    QString path = dir.filePath("Telvora21.ini");
+    {
+        TIniFile ini(path);
+        ini.WriteString("MYNUMBER", "MyNumberLabel", QStringLiteral("番号\r\nAdminPassword=\n[ADDRESS]\rSameNum=0"));
+        ini.WriteString("MYNUMBER", "AdminPassword", "hash");
+        ASSERT_TRUE(ini.UpdateFile());
+    }
+    TIniFile again(path);
+    EXPECT_EQ(again.ReadString("MYNUMBER", "AdminPassword"), "hash");
+    EXPECT_EQ(again.ReadSections(), QStringList{"MYNUMBER"});
+    EXPECT_EQ(again.ReadSection("MYNUMBER"), (QStringList{"MyNumberLabel", "AdminPassword"}));
+    EXPECT_EQ(again.ReadString("MYNUMBER", "MyNumberLabel"), QStringLiteral("番号 AdminPassword= [ADDRESS] SameNum=0"));
+}
+
+TEST(IniFile, AWrittenValueReadsTheSameBeforeAndAfterTheFileIsReread)
+{
+    QTemporaryDir dir;
+    QString path = dir.filePath("a.ini");
+    TIniFile ini(path);
+    ini.WriteString("A", "padded", "  x  ");
+    ini.WriteString("A", "quoted", "\"q\"");
+    ini.WriteString("A", "break", "a\nb");
+    ASSERT_TRUE(ini.UpdateFile());
+    TIniFile reread(path);
+    for (const char* key : {"padded", "quoted", "break"})
+        EXPECT_EQ(ini.ReadString("A", key), reread.ReadString("A", key)) << key;
+}

@@ -180,6 +180,20 @@ TEST_F(SqlTable, FailedEditLeavesStoredRowAndCancelRestoresBuffer)
     EXPECT_EQ(other.AsString(QStringLiteral("Name")), QStringLiteral("old"));
 }
 
+TEST_F(SqlTable, EditOfARowDeletedElsewhereIsNoSuccess)
+{
+    add("111", QStringLiteral("old"));
+    TSqlTable other(phoneDef());
+    other.Open(file); // a second window or program on the same book
+    table.Edit();
+    table.SetString(QStringLiteral("Name"), QStringLiteral("new"));
+    other.Delete();
+    EXPECT_THROW(table.Post(), ESqlTableError) << "nothing was written: the edit must not count as saved";
+    EXPECT_EQ(table.State(), TSqlTable::TState::Edit);
+    table.Cancel();
+    EXPECT_EQ(table.RecordCount(), 0);
+}
+
 TEST_F(SqlTable, MemoKeepsAbsentApartFromEmpty)
 {
     add("1", QStringLiteral("a"));
