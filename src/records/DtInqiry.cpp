@@ -135,6 +135,10 @@ TDataInquiry::TDataInquiry(QWidget* parent)
     connect(ui->btnUpdate, &QPushButton::clicked, this, [this] { UpdateRecord(); });
     connect(ui->btnDelete, &QPushButton::clicked, this, [this] { DeleteRecord(); });
     connect(ui->btnClose, &QPushButton::clicked, this, &QWidget::close);
+    connect(ui->bbtnTelSch, &QPushButton::clicked, this, [this] { DicSearchClick(0); });
+    connect(ui->bbtnPosSch, &QPushButton::clicked, this, [this] { DicSearchClick(1); });
+    connect(ui->bbtnAdrsSearch, &QPushButton::clicked, this, [this] { DicSearchClick(2); });
+    ConnectNameEdits();
 
     ui->lvExtLink->setColumnWidth(0, 40);
     ApplyDialogConventions(this);

@@ -2,6 +2,7 @@
 
 #include "core/DBInfo.h"
 #include "platform/ByteLimitEdit.h"
+#include "records/NameEdit.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -233,15 +234,14 @@ TEST_F(RecordWindow, FailedDeleteKeepsTheWindowAndTellsNoOne)
     EXPECT_FALSE(DataInquiry.isNull());
 }
 
-TEST_F(RecordWindow, EditsOfCodePage932FieldsRefuseOtherCharacters)
+TEST_F(RecordWindow, EditsKeepTheLimitsOfTheirFields)
 {
     auto* adrs = find<TByteLimitEdit>("edtAdrs1");
-    auto* name = find<TByteLimitEdit>("nmedtNameKanji");
     auto* memo = find<TByteLimitEdit>("edtProtectMemo1");
-    EXPECT_FALSE(adrs->Wide());
+    auto* name = find<TNameEdit>("nmedtNameKanji");
+    auto* kana = find<TNameEdit>("nmedtNameKana");
+    auto* joint = find<TNameEdit>("nmedtJoint5");
     EXPECT_EQ(adrs->MaxBytes(), 32);
-    EXPECT_TRUE(name->Wide());
-    EXPECT_EQ(name->MaxBytes(), 15);
     EXPECT_EQ(memo->MaxBytes(), 60);
     // Typed characters, as the keyboard or an input method delivers them.
     auto type = [](QWidget* edit, const QString& text) {
@@ -252,8 +252,18 @@ TEST_F(RecordWindow, EditsOfCodePage932FieldsRefuseOtherCharacters)
     };
     type(adrs, QStringLiteral("北é"));
     EXPECT_EQ(adrs->text(), QStringLiteral("北"));
+    // Names are Unicode up to 15 (joint names 11) UTF-16 units, as the wide form stores them.
     type(name, QStringLiteral("é"));
     EXPECT_EQ(name->text(), QStringLiteral("é"));
+    type(name, QStringLiteral("あいうえおかきくけこさしすせそた"));
+    EXPECT_EQ(name->text().size(), 15);
+    type(joint, QStringLiteral("あいうえおかきくけこさし"));
+    EXPECT_EQ(joint->text().size(), 11);
+    // The reading is kept in code page 932: 25 bytes, nothing it cannot hold.
+    type(kana, QStringLiteral("ﾔﾏﾀﾞé"));
+    EXPECT_EQ(kana->text(), QStringLiteral("ﾔﾏﾀﾞ"));
+    type(kana, QStringLiteral("ﾀﾛｳﾀﾛｳﾀﾛｳﾀﾛｳﾀﾛｳﾀﾛｳﾀﾛｳ"));
+    EXPECT_EQ(kana->text().size(), 25);
 }
 
 TEST_F(RecordWindow, WindowGoesAwayAndClearsItsReference)

@@ -17,6 +17,7 @@
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <cmath>
+#include <optional>
 #include <sqlite3.h>
 
 namespace {
@@ -60,13 +61,13 @@ private:
     sqlite3* db_ = nullptr;
 };
 
-// Deciphers one stored value with the openssl command line; empty when the
+// Deciphers cipher blocks with the openssl command line; nothing when the
 // tool is missing.
-QByteArray OpensslDecipher(const QByteArray& blocksHex)
+std::optional<QByteArray> OpensslDecipher(const QByteArray& blocksHex)
 {
     const QString openssl = QStandardPaths::findExecutable(QStringLiteral("openssl"));
     if (openssl.isEmpty())
-        return {};
+        return std::nullopt;
     QProcess p;
     p.start(openssl, {QStringLiteral("enc"), QStringLiteral("-d"), QStringLiteral("-aes-128-ecb"),
                       QStringLiteral("-nopad"), QStringLiteral("-K"),
@@ -140,9 +141,8 @@ TEST_F(RecordWrite, NewRecordIsStoredInTheFormsOfTheTable)
     ASSERT_EQ(myNumber.size(), 34);
     EXPECT_EQ(myNumber, myNumber.toUpper());
     EXPECT_TRUE(myNumber.startsWith(QStringLiteral("0C")));
-    const QByteArray plain = OpensslDecipher(myNumber.mid(2).toLatin1());
-    if (!plain.isEmpty())
-        EXPECT_EQ(plain, QByteArray("123456789018\0\0\0\0", 16));
+    if (const std::optional<QByteArray> plain = OpensslDecipher(myNumber.mid(2).toLatin1()))
+        EXPECT_EQ(*plain, QByteArray("123456789018\0\0\0\0", 16));
     // Whole seconds when added; the update time keeps its fraction.
     const double added = row[5].toDouble() * 86400.0;
     EXPECT_GT(added, 0.0);
