@@ -15,6 +15,7 @@
 #include <QTreeWidget>
 #include <cmath>
 #include <functional>
+#include <string>
 
 namespace {
 
@@ -26,6 +27,10 @@ TEST_F(RecordWindow, FullRecordShownAndHeldReportsNoChange)
     EXPECT_EQ(find<QLineEdit>("edtPos")->text(), QStringLiteral("123-4567"));
     EXPECT_EQ(find<QLineEdit>("edtPubDate")->text(), QStringLiteral(" 1998年04月"));
     EXPECT_EQ(find<QLineEdit>("edtAddDateTime")->text(), QStringLiteral(" 1998/05/15 12:00:00"));
+    EXPECT_EQ(find<QLineEdit>("edtUpdDateTime")->text(), QStringLiteral(" 2023/03/15 06:00:00"));
+    EXPECT_EQ(find<QLineEdit>("edtMyNumber")->text(), QStringLiteral("1234567890123"));
+    EXPECT_EQ(find<QLineEdit>("edtAdrs2")->text(), QStringLiteral("表町１－２－３"));
+    EXPECT_EQ(find<QPlainTextEdit>("mmoNote")->toPlainText(), QStringLiteral("一行目\n二行目"));
     EXPECT_EQ(find<QLineEdit>("nmedtNameKanji")->text(), QStringLiteral("𠮷田 太郎"));
     EXPECT_EQ(find<QComboBox>("cbxSender")->currentText(), QStringLiteral("本社"));
     EXPECT_EQ(find<QComboBox>("cbxCatSub")->currentData().toInt(), 503);
@@ -106,7 +111,38 @@ TEST_F(RecordWindow, EveryComparedControlCountsAsAChange)
         {"lvExtLink", [this] { delete find<QTreeWidget>("lvExtLink")->topLevelItem(9); }},
         {"cbxSymbolMark", combo("cbxSymbolMark", 1)},
     };
-    for (const auto& [name, edit] : edits) {
+    // Every numbered control, one by one.
+    std::vector<std::pair<std::string, Edit>> numbered;
+    auto add = [&](std::string name, Edit edit) { numbered.emplace_back(std::move(name), std::move(edit)); };
+    for (int n = 1; n <= 5; ++n) {
+        const std::string s = std::to_string(n);
+        add("nmedtJoint" + s, [this, s] { find<QLineEdit>(("nmedtJoint" + s).c_str())->setText(QStringLiteral("別名")); });
+        add("cbxJointHonor" + s, [this, s] { find<QComboBox>(("cbxJointHonor" + s).c_str())->setEditText(QStringLiteral("殿")); });
+        add("edtJointMyNumber" + s, [this, s] {
+            QLineEdit* e = find<QLineEdit>(("edtJointMyNumber" + s).c_str());
+            e->setText(e->text() + QLatin1Char('1'));
+        });
+        if (n != 2) // joint name 2 heads the names and is always printed
+            add("sbtnJointPrint" + s, [this, s] { find<QAbstractButton>(("sbtnJointPrint" + s).c_str())->click(); });
+    }
+    for (int n = 1; n <= 5; ++n) {
+        const std::string name = "edtKeyword" + std::to_string(n);
+        add(name, [this, name] { find<QLineEdit>(name.c_str())->setText(QStringLiteral("別")); });
+    }
+    for (int n = 6; n <= 8; ++n) {
+        const std::string name = "cbxKeyword" + std::to_string(n);
+        add(name, [this, name] { find<QComboBox>(name.c_str())->setEditText(QStringLiteral("別")); });
+    }
+    for (int n = 1; n <= 10; ++n) {
+        const std::string name = "edtProtectMemo" + std::to_string(n);
+        add(name, [this, name] { find<QLineEdit>(name.c_str())->setText(QStringLiteral("別")); });
+    }
+    add("edtPubDate", [this] { find<QLineEdit>("edtPubDate")->setText(QStringLiteral(" 1998年05月")); });
+    add("lblKajoCode", [this] { find<QLabel>("lblKajoCode")->setText(QStringLiteral("001003")); });
+    for (const auto& [name, edit] : edits)
+        numbered.emplace_back(name, edit);
+
+    for (const auto& [name, edit] : numbered) {
         showRow(0);
         ASSERT_FALSE(window->IsModified()) << name;
         edit();
@@ -117,6 +153,8 @@ TEST_F(RecordWindow, EveryComparedControlCountsAsAChange)
     QTreeWidgetItem* link = find<QTreeWidget>("lvExtLink")->topLevelItem(0);
     link->setText(1, link->text(1).toUpper());
     find<QLineEdit>("edtAdrs1")->setText(QStringLiteral("千代田区 "));
+    find<QLineEdit>("edtAddDateTime")->setText(QStringLiteral(" 2001/01/01 00:00:00"));
+    find<QLineEdit>("edtUpdDateTime")->clear();
     EXPECT_FALSE(window->IsModified());
 }
 
@@ -187,6 +225,11 @@ TEST_F(RecordWindow, ModesShowTheirCaptionsAndButtons)
     messages.Answer(IDNO);
     find<QPushButton>("bbtnNew")->click();
     EXPECT_EQ(window->DataShown(), 0);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("アドレス帳情報登録"));
+    EXPECT_FALSE(find<QPushButton>("btnUpdate")->isEnabled());
+    EXPECT_FALSE(find<QPushButton>("btnDelete")->isEnabled());
+    EXPECT_TRUE(find<QPushButton>("btnAdd")->isEnabled());
+    EXPECT_EQ(find<QLabel>("lblNowRec")->text(), QStringLiteral("---"));
     EXPECT_TRUE(find<QCheckBox>("chkContinualAdd")->isEnabled());
     EXPECT_TRUE(find<QLineEdit>("edtTel")->text().isEmpty());
     EXPECT_FALSE(window->IsModified());
@@ -275,6 +318,101 @@ TEST_F(RecordWindow, WindowGoesAwayAndClearsItsReference)
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(DataInquiry.isNull());
     EXPECT_EQ(list.index, -1);
+}
+
+// A search window's results as the record window steps through them.
+class TFakeResults : public TResultLink {
+public:
+    std::vector<TListingDetail> rows;
+    int index = -1;
+
+    bool IsFirst() override { return rows.empty() || index <= 0; }
+    bool IsLast() override { return rows.empty() || index >= int(rows.size()) - 1; }
+    int Count() override { return int(rows.size()); }
+    int CurrentIndex() override { return index; }
+    void SetCurrentIndex(int i) override { index = i; }
+    void UpdateColor() override {}
+    bool Move(TMoveKind kind, TListingDetail& listing) override
+    {
+        const int to = kind == mkFirst ? 0 : kind == mkPrior ? index - 1 : kind == mkNext ? index + 1 : Count() - 1;
+        if (to < 0 || to >= Count())
+            return false;
+        index = to;
+        listing = rows[size_t(to)];
+        return true;
+    }
+};
+
+TEST_F(RecordWindow, ListingsOfACategorySearchAreShownForRegistration)
+{
+    TFakeResults results;
+    results.rows.push_back(SampleCompanyListing());
+    TListingDetail person = SampleCompanyListing();
+    person.ListingKind = 99;
+    person.TelKind = 0;
+    person.Name = QStringLiteral("山田太郎");
+    person.NameKana = QStringLiteral("ﾔﾏﾀﾞﾀﾛｳ");
+    results.rows.push_back(person);
+    TListingDetail fax = SampleCompanyListing();
+    fax.TelKind = 1;
+    results.rows.push_back(fax);
+    SetInquiryLinksProvider([&] {
+        TInquiryLinks links;
+        links.AddressList = &list;
+        links.CategorySearch = &results;
+        return links;
+    });
+    auto enabled = [this](const char* name) { return find<QPushButton>(name)->isEnabled(); };
+    auto text = [this](const char* name) { return find<QLineEdit>(name)->text(); };
+
+    window->SetSourceMode(TDataInquiry::smCategorySearch);
+    results.index = 0;
+    window->ShowRegist(results.rows[0]);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("アドレス帳情報登録"));
+    EXPECT_EQ(text("edtTel"), QStringLiteral("0312345678")); // kind 2: telephone and fax
+    EXPECT_EQ(text("edtFax"), QStringLiteral("0312345678"));
+    EXPECT_EQ(text("edtPos"), QStringLiteral("100-0001"));
+    EXPECT_EQ(text("edtPubDate"), QStringLiteral(" 1998年04月"));
+    EXPECT_EQ(text("nmedtCorpKanji"), QStringLiteral("株式会社能登表示"));
+    EXPECT_EQ(find<QComboBox>("cbxCatMain")->currentIndex(), 5);
+    EXPECT_EQ(find<QComboBox>("cbxCatSub")->currentData().toInt(), 503);
+    EXPECT_FALSE(enabled("sbtnFirst"));
+    EXPECT_FALSE(enabled("sbtnPrior"));
+    EXPECT_TRUE(enabled("sbtnNext"));
+    EXPECT_EQ(find<QLabel>("lblTotalRec")->text(), QStringLiteral("3"));
+    EXPECT_TRUE(enabled("btnAdd"));
+    EXPECT_FALSE(enabled("btnUpdate"));
+    EXPECT_FALSE(enabled("btnDelete"));
+    EXPECT_FALSE(find<QCheckBox>("chkContinualAdd")->isEnabled());
+
+    // Untouched listings are no change: stepping on asks nothing.
+    find<QPushButton>("sbtnNext")->click();
+    EXPECT_TRUE(messages.Messages().empty());
+    EXPECT_TRUE(find<QToolButton>("sbtnPriv")->isChecked());
+    EXPECT_EQ(text("nmedtNameKanji"), QStringLiteral("山田太郎"));
+    EXPECT_EQ(text("nmedtNameKana"), QStringLiteral("ﾔﾏﾀﾞﾀﾛｳ"));
+    EXPECT_TRUE(text("nmedtCorpKanji").isEmpty());
+    EXPECT_EQ(find<QComboBox>("cbxCatMain")->currentIndex(), 0);
+    EXPECT_EQ(find<QLabel>("lblNowRec")->text(), QStringLiteral("2"));
+
+    find<QPushButton>("sbtnLast")->click();
+    EXPECT_TRUE(text("edtTel").isEmpty()); // kind 1: fax only
+    EXPECT_EQ(text("edtFax"), QStringLiteral("0312345678"));
+    EXPECT_FALSE(enabled("sbtnNext"));
+    EXPECT_FALSE(enabled("sbtnLast"));
+    EXPECT_TRUE(enabled("sbtnFirst"));
+
+    // A changed listing is offered for registration before moving on; Cancel stays.
+    find<QLineEdit>("edtAdrs3")->setText(QStringLiteral("３階"));
+    messages.Answer(IDCANCEL);
+    find<QPushButton>("sbtnFirst")->click();
+    EXPECT_TRUE(messages.LastText().startsWith(QStringLiteral("入力途中のデータがあります  \r\n")));
+    EXPECT_EQ(results.index, 2);
+    EXPECT_EQ(text("edtAdrs3"), QStringLiteral("３階"));
+    messages.Answer(IDNO);
+    find<QPushButton>("sbtnFirst")->click();
+    EXPECT_EQ(results.index, 0);
+    EXPECT_FALSE(enabled("sbtnPrior"));
 }
 
 } // namespace
