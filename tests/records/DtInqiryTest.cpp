@@ -1,6 +1,5 @@
 #include "RecordWindowFixture.h"
 
-#include "core/DBInfo.h"
 #include "platform/ByteLimitEdit.h"
 #include "records/NameEdit.h"
 
@@ -13,7 +12,6 @@
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
-#include <cmath>
 #include <functional>
 #include <string>
 
@@ -413,42 +411,6 @@ TEST_F(RecordWindow, ListingsOfACategorySearchAreShownForRegistration)
     find<QPushButton>("sbtnFirst")->click();
     EXPECT_EQ(results.index, 0);
     EXPECT_FALSE(enabled("sbtnPrior"));
-}
-
-} // namespace
-
-namespace {
-
-TEST_F(RecordWindow, RegistersTypedInputAndRefusesDuplicates)
-{
-    TDMTelvora21 dm;
-    dm.OpenAdrsTable(QStringLiteral("Book1"));
-    find<QCheckBox>("chkContinualAdd")->setEnabled(true);
-    find<QLineEdit>("edtCustomCode")->setText(QStringLiteral("C-1"));
-    find<QLineEdit>("edtTel")->setText(QStringLiteral("03-1234-5678"));
-    find<QLineEdit>("nmedtNameKanji")->setText(QStringLiteral("𠮷田"));
-    find<QPushButton>("btnAdd")->click();
-    ASSERT_EQ(dm.AdrsTable().RecordCount(), 1);
-    dm.AdrsTable().Last();
-    TAdrsRecord stored;
-    ReadAdrsRecord(dm.AdrsTable(), stored);
-    EXPECT_EQ(AtHexToWide(stored.NameKanji.Bytes()), QStringLiteral("𠮷田"));
-    EXPECT_EQ(stored.Tel.Bytes(), QByteArray("0312345678"));
-    EXPECT_EQ(stored.AddDateTime, std::floor(stored.AddDateTime * 86400.0 + 0.5) / 86400.0);
-
-    // Same customer code again: refused with the focus on the code.
-    find<QLineEdit>("edtCustomCode")->setText(QStringLiteral("C-1"));
-    find<QPushButton>("btnAdd")->click();
-    EXPECT_EQ(messages.LastText(), QStringLiteral("入力した顧客コードは既に使われています  \r\n別のコードに変更してください  "));
-    EXPECT_EQ(dm.AdrsTable().RecordCount(), 1);
-
-    // Same telephone number: asked, and No writes nothing.
-    find<QLineEdit>("edtCustomCode")->setText(QStringLiteral("C-2"));
-    messages.Answer(IDNO);
-    find<QPushButton>("btnAdd")->click();
-    EXPECT_EQ(messages.LastText(), QStringLiteral("既に同一の電話番号のデータが登録されています  \r\n登録しますか？  "));
-    EXPECT_EQ(dm.AdrsTable().RecordCount(), 1);
-    EXPECT_EQ(find<QLineEdit>("edtCustomCode")->text(), QStringLiteral("C-2"));
 }
 
 } // namespace

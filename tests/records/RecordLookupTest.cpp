@@ -31,19 +31,8 @@ void TypeKeys(QWidget* edit, const QString& text)
     }
 }
 
-class RecordLookup : public RecordWindow {
+class RecordLookup : public RecordWindowOnBook {
 protected:
-    void SetUp() override
-    {
-        RecordWindow::SetUp();
-        dm = std::make_unique<TDMTelvora21>();
-        dm->OpenAdrsTable(QStringLiteral("Book1"));
-    }
-    void TearDown() override
-    {
-        RecordWindow::TearDown();
-        dm.reset();
-    }
     // Appends a row straight to the book; its RecNo.
     int addRow(const char* tel, const char* fax, const char* portable2, const QString& corp)
     {
@@ -60,8 +49,6 @@ protected:
         return recNo;
     }
     QString text(const char* name) { return find<QLineEdit>(name)->text(); }
-
-    std::unique_ptr<TDMTelvora21> dm;
 };
 
 TEST_F(RecordLookup, OpenBookAnswersForEachRowHoldingTheNumberOnce)

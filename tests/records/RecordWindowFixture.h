@@ -6,6 +6,7 @@
 #include "support/TestSupport.h"
 
 #include "core/Category.h"
+#include "core/DBInfo.h"
 #include "core/Settings.h"
 #include "records/DtInqiry.h"
 
@@ -14,6 +15,7 @@
 #include <QToolButton>
 #include <QWidget>
 #include <gtest/gtest.h>
+#include <memory>
 #include <vector>
 
 // The address list as the record window sees it: rows of records.
@@ -126,4 +128,22 @@ protected:
     TFakeAddressList list;
     TInquiryLinksProvider previous;
     TDataInquiry* window = nullptr;
+};
+
+// The same window with a real book open ("Book1" of the data folder).
+class RecordWindowOnBook : public RecordWindow {
+protected:
+    void SetUp() override
+    {
+        RecordWindow::SetUp();
+        dm = std::make_unique<TDMTelvora21>();
+        dm->OpenAdrsTable(QStringLiteral("Book1"));
+    }
+    void TearDown() override
+    {
+        RecordWindow::TearDown();
+        dm.reset();
+    }
+
+    std::unique_ptr<TDMTelvora21> dm;
 };

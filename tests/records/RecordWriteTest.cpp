@@ -78,13 +78,11 @@ std::optional<QByteArray> OpensslDecipher(const QByteArray& blocksHex)
     return p.readAllStandardOutput();
 }
 
-class RecordWrite : public RecordWindow {
+class RecordWrite : public RecordWindowOnBook {
 protected:
     void SetUp() override
     {
-        RecordWindow::SetUp();
-        dm = std::make_unique<TDMTelvora21>();
-        dm->OpenAdrsTable(QStringLiteral("Book1"));
+        RecordWindowOnBook::SetUp();
         raw = std::make_unique<TRawBook>(dm->AdrsTable().FileName());
         // Typed input goes on with the next record after each registration.
         find<QCheckBox>("chkContinualAdd")->setEnabled(true);
@@ -93,8 +91,7 @@ protected:
     void TearDown() override
     {
         raw.reset();
-        RecordWindow::TearDown();
-        dm.reset();
+        RecordWindowOnBook::TearDown();
     }
     void type(const char* control, const QString& text) { find<QLineEdit>(control)->setText(text); }
     void add() { find<QPushButton>("btnAdd")->click(); }
@@ -115,7 +112,6 @@ protected:
         return r;
     }
 
-    std::unique_ptr<TDMTelvora21> dm;
     std::unique_ptr<TRawBook> raw;
 };
 
