@@ -135,6 +135,10 @@ TDataInquiry::TDataInquiry(QWidget* parent)
     connect(ui->btnUpdate, &QPushButton::clicked, this, [this] { UpdateRecord(); });
     connect(ui->btnDelete, &QPushButton::clicked, this, [this] { DeleteRecord(); });
     connect(ui->btnClose, &QPushButton::clicked, this, &QWidget::close);
+    connect(ui->bbtnTelSch, &QPushButton::clicked, this, [this] { DicSearchClick(0); });
+    connect(ui->bbtnPosSch, &QPushButton::clicked, this, [this] { DicSearchClick(1); });
+    connect(ui->bbtnAdrsSearch, &QPushButton::clicked, this, [this] { DicSearchClick(2); });
+    ConnectNameEdits();
 
     ui->lvExtLink->setColumnWidth(0, 40);
     ApplyDialogConventions(this);
@@ -829,8 +833,7 @@ int TDataInquiry::ConfirmSaveChanges(int kind, bool refresh)
             list->RefreshList(false, true, true);
             list->SelectItem(list->IndexOfRecNo(recNo), true, true);
         }
-        if (update)
-            list->NotifyRecordsUpdated({heldRecord_->RecNo});
+        list->NotifyRecordsUpdated({update ? heldRecord_->RecNo : newRecNo});
     }
     return 0;
 }
@@ -897,6 +900,7 @@ void TDataInquiry::AddRecord()
     if (links.AddressList) {
         links.AddressList->RefreshList(false, true, true);
         links.AddressList->SelectItem(links.AddressList->IndexOfRecNo(newRecNo), true, true);
+        links.AddressList->NotifyRecordsUpdated({newRecNo});
     }
     if (!heldRecord_ && ui->chkContinualAdd->isChecked()) {
         skipSaveConfirm_ = true;
@@ -1130,8 +1134,14 @@ int TDataInquiry::WriteRecord(bool isUpdate, int* newRecNo)
     const TWriteResult result = WriteAdrsRow(table, record, heldRecNo, newRecNo);
     if (result == wrRefused)
         ShowMessage(this, QStringLiteral("変更データを参照できませんでした  "), MB_OK | MB_ICONSTOP);
-    if (result == wrWritten)
-        SaveInputHistories();
+    if (result == wrWritten) {
+        // The record is stored; a history that cannot be kept costs nothing
+        // more than its pick list and is not worth a message.
+        try {
+            SaveInputHistories();
+        } catch (const std::exception&) {
+        }
+    }
     return result;
 }
 

@@ -18,6 +18,8 @@ class QLineEdit;
 class QLabel;
 class QComboBox;
 class QToolButton;
+class TTntNMDEdit;
+class TTntNameDic;
 
 class TDataInquiry : public QWidget {
     Q_OBJECT
@@ -59,6 +61,10 @@ public:
     TRecordInput ReadControls() const;
     void WriteControls(const TRecordInput& input);
 
+    // The dictionary lookup behind the telephone (0), postal-code (1) and
+    // address (2) search buttons.
+    void LookupDictionary(int kind, const QString& key);
+
     bool HasHeldRecord() const { return heldRecord_ != nullptr; }
     bool HasSnapshot() const { return snapshot_ != nullptr; }
 
@@ -66,6 +72,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void InitControls();
@@ -98,6 +105,11 @@ private:
     int WriteRecord(bool isUpdate, int* newRecNo);
     void SaveInputHistories();
     TSourceLink* SourceLink(const TInquiryLinks& links) const;
+    void DicSearchClick(int tag);
+    void ConnectNameEdits();
+    void NameConvertNeed(int tag, bool need, const QString& reading, int kind);
+    void ApplyNameReading(const QString& name, const QString& reading);
+    TTntNMDEdit* NameEdit(int tag) const;         // 0 name, 1 its reading, 2-6 joint names
 
     QLineEdit* JointEdit(int n) const;            // 1-5
     QComboBox* JointHonor(int n) const;           // 1-5
@@ -122,6 +134,7 @@ private:
     int symbolColor_ = kDefaultSymbolColor;
     bool skipSaveConfirm_ = false;
     bool shownOnce_ = false;
+    QPointer<TTntNameDic> nameDic_; // the name-reading popup, made on first use
 };
 
 // The record window while it exists; cleared when it goes.

@@ -1,8 +1,11 @@
 #include "records/InquiryLinks.h"
 
+#include "listing_search/CtgrySch.h"
 #include "listing_search/ListingDetail.h"
 #include "listing_search/NmAdSch.h"
 #include "records/DtInqiry.h"
+
+#include <memory>
 
 namespace {
 
@@ -39,16 +42,32 @@ private:
     int mode_;
 };
 
+// Kept while the same window lives: callers may hold links across calls.
+TResultLink* SearchLink(std::unique_ptr<TSearchResultLink>& link, TListingSearchBase* search, int mode)
+{
+    if (!search)
+        return nullptr;
+    if (!link || !link->Serves(search))
+        link = std::make_unique<TSearchResultLink>(search, mode);
+    return link.get();
+}
+
+TAddressListResolver& AddressListResolver()
+{
+    static TAddressListResolver resolver;
+    return resolver;
+}
+
 TInquiryLinks RunningWindows()
 {
     static std::unique_ptr<TSearchResultLink> nameSearch;
+    static std::unique_ptr<TSearchResultLink> categorySearch;
     TInquiryLinks links;
-    if (TNameAdrsSearch* search = TNameAdrsSearch::Instance()) {
-        // Kept while the same window lives: callers may hold links across calls.
-        if (!nameSearch || !nameSearch->Serves(search))
-            nameSearch = std::make_unique<TSearchResultLink>(search, TDataInquiry::smNameSearch);
-        links.NameSearch = nameSearch.get();
-    }
+    links.NameSearch = SearchLink(nameSearch, TNameAdrsSearch::Instance(), TDataInquiry::smNameSearch);
+    links.CategorySearch =
+        SearchLink(categorySearch, TCategorySearch::Instance(), TDataInquiry::smCategorySearch);
+    if (AddressListResolver())
+        links.AddressList = AddressListResolver()();
     return links;
 }
 
@@ -69,5 +88,12 @@ TInquiryLinksProvider SetInquiryLinksProvider(TInquiryLinksProvider provider)
 {
     TInquiryLinksProvider old = std::move(Provider());
     Provider() = std::move(provider);
+    return old;
+}
+
+TAddressListResolver SetAddressListResolver(TAddressListResolver resolver)
+{
+    TAddressListResolver old = std::move(AddressListResolver());
+    AddressListResolver() = std::move(resolver);
     return old;
 }

@@ -63,3 +63,11 @@ using TInquiryLinksProvider = std::function<TInquiryLinks()>;
 // resolver (tests); an empty one restores the default. Returns the old one.
 TInquiryLinks CurrentInquiryLinks();
 TInquiryLinksProvider SetInquiryLinksProvider(TInquiryLinksProvider provider);
+
+// The address-book main window as the running program's links reach it. The
+// main window installs a resolver that returns its link while it exists
+// (nullptr once it is gone); until one is installed the record window works
+// without an address list: nothing is re-listed and no one is told of
+// written records. Returns the old resolver.
+using TAddressListResolver = std::function<TAddressListLink*()>;
+TAddressListResolver SetAddressListResolver(TAddressListResolver resolver);

@@ -2,6 +2,7 @@
 
 #include "core/FieldCipher.h"
 #include "core/Utils.h"
+#include "listing_search/DicSch.h"
 #include "listing_search/ListingDetail.h"
 #include "platform/Cp932.h"
 
@@ -156,6 +157,55 @@ void ApplyListing(const TListingDetail& l, TRecordInput& in)
         const int minor = l.CategorySub();
         in.CodeSubEntry = minor > 0 ? in.CodeMain * 100 + minor : 0;
     }
+}
+
+namespace {
+
+// Whether the typed text, trimmed and not empty, already begins with what a
+// lookup found (the user typed the block number after it).
+bool StartsWithText(const QString& typed, const QString& found)
+{
+    const QString t = cp932::Trim(typed);
+    return !t.isEmpty() && t.startsWith(found);
+}
+
+} // namespace
+
+void ApplyDictionaryResult(const TDicAdrsRecord& found, int resultKind, TRecordInput& in)
+{
+    const TDicAdrsRecord f = found.FittedToRecord();
+    if (resultKind != TDicSearch::kResultPostal && resultKind != TDicSearch::kResultAddress) {
+        if (f.TelKind != 1)
+            in.Tel = cp932::Trim(f.Tel);
+        if (f.TelKind == 1 || f.TelKind == 2)
+            in.Fax = cp932::Trim(f.Tel);
+    }
+    in.MainNumber = f.TelKind == 3;
+    in.PubDate = recordform::PubDateText(f.PubDate.left(6));
+    in.Pos = recordform::PostalCodeText(f.PostalCode);
+    if (!StartsWithText(in.Tdfkn + in.Adrs1 + in.Adrs2 + in.Adrs3, f.Tdfkn + f.City + f.Town + f.Rest)) {
+        in.Tdfkn = f.Tdfkn;
+        in.Adrs1 = f.City;
+        in.Adrs2 = f.Town;
+        in.Adrs3 = f.Rest;
+    }
+    if (!StartsWithText(in.AdrsKana, f.AdrsKana))
+        in.AdrsKana = cp932::CutToBytes(f.AdrsKana, input_limit::AdrsKana);
+    in.JisCode = f.JisCode;
+    in.KajoCode = f.KajoCode;
+    in.Latitude = f.Latitude;
+    in.Longitude = f.Longitude;
+    if (f.Person == 0) {
+        in.Priv = false;
+        in.CorpKanji = cp932::CutToBytes(f.Name, input_limit::CorpKanji);
+        in.CorpKana = cp932::CutToBytes(f.NameKana, input_limit::CorpKana);
+    } else if (resultKind == TDicSearch::kResultPersonTel) {
+        in.Priv = true;
+        in.NameKanji = f.Name.left(input_limit::NameKanjiChars);
+        in.NameKana = cp932::CutToBytes(f.NameKana, input_limit::NameKana);
+    }
+    in.CodeMain = f.CtgryMain;
+    in.CodeSubEntry = f.CtgryMain > 0 && f.CtgrySub > 0 ? f.CtgryMain * 100 + f.CtgrySub : 0;
 }
 
 void RecordFromInput(const TRecordInput& in, TRecordForm form, TAdrsRecord& r)

@@ -7,6 +7,7 @@
 #include "records/RecordInput.h"
 
 struct TListingDetail;
+struct TDicAdrsRecord;
 
 // Byte limits of the window's edits where they are narrower than the field
 // (what a listing may put in must also fit what can be typed).
@@ -29,6 +30,12 @@ TRecordInput InputFromRecord(const TAdrsRecord& record);
 // Puts a listing into input that was emptied before (its group and the
 // person/company state are replaced only where the listing decides them).
 void ApplyListing(const TListingDetail& listing, TRecordInput& input);
+
+// Puts the result of a dictionary lookup into the input. resultKind is the
+// lookup dialog's: 1 and 2 (postal code, address) leave the numbers alone, 9
+// (a telephone listing of a person) fills the person's name. An address the
+// input already begins with stays as typed.
+void ApplyDictionaryResult(const TDicAdrsRecord& found, int resultKind, TRecordInput& input);
 
 // How the input becomes a record.
 enum class TRecordForm {

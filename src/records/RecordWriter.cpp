@@ -2,8 +2,11 @@
 
 #include "core/DBInfo.h"
 #include "core/Utils.h"
+#include "listing_search/DicSch.h"
 #include "platform/Cp932.h"
 #include "platform/SqlTable.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -138,4 +141,32 @@ TWriteResult WriteAdrsRow(TSqlTable& table, const TAdrsRecord& record, int heldR
             table.Cancel();
         return wrFailed;
     }
+}
+
+std::vector<TBookTelMatch> FindBookTelMatches(TSqlTable& table, const QString& tel)
+{
+    std::vector<TBookTelMatch> out;
+    const QString digits = QString::fromLatin1(Digits(tel));
+    if (digits.isEmpty() || !table.Active())
+        return out;
+    for (const char* index : kIndexNames) {
+        const QString name = QLatin1String(index);
+        const int field = table.FieldIndex(name);
+        table.SetIndexName(name);
+        for (bool found = table.FindKey({digits}); found && !table.Eof() && table.AsString(field) == digits;
+             table.Next()) {
+            const int recNo = int(table.CurrentRecNo());
+            if (std::any_of(out.begin(), out.end(), [&](const TBookTelMatch& m) { return m.RecNo == recNo; }))
+                continue;
+            TAdrsRecord r;
+            ReadAdrsRecord(table, r);
+            TBookTelMatch m;
+            m.RecNo = recNo;
+            m.Name = r.PrivCorp ? AtHexToWide(r.NameKanji.Bytes()) : r.CorpKanji.Text();
+            m.Address = r.Tdfkn.Text() + r.Adrs1.Text() + r.Adrs2.Text() + r.Adrs3.Text();
+            out.push_back(std::move(m));
+        }
+    }
+    table.SetIndexName(QString());
+    return out;
 }

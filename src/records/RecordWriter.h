@@ -7,8 +7,10 @@
 
 #include <QString>
 #include <optional>
+#include <vector>
 
 class TSqlTable;
+struct TBookTelMatch;
 
 // The first failed check: its message and the control to focus.
 struct TInputError {
@@ -36,3 +38,7 @@ enum TWriteResult : int { wrWritten = 0, wrRefused = 1, wrFailed = 9 };
 // it was; wrRefused when the row to update is gone. newRecNo receives the
 // RecNo of a new row.
 TWriteResult WriteAdrsRow(TSqlTable& table, const TAdrsRecord& record, int heldRecNo, int* newRecNo);
+
+// The rows whose Tel, Fax, Portable1 or Portable2 holds the digits of tel,
+// each row once, for the telephone lookup of the dictionary dialog.
+std::vector<TBookTelMatch> FindBookTelMatches(TSqlTable& table, const QString& tel);

@@ -1,11 +1,7 @@
-#include "RecordSamples.h"
-#include "support/TestSupport.h"
+#include "RecordWindowFixture.h"
 
-#include "core/Category.h"
-#include "core/DBInfo.h"
-#include "core/Settings.h"
 #include "platform/ByteLimitEdit.h"
-#include "records/DtInqiry.h"
+#include "records/NameEdit.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -16,122 +12,10 @@
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
-#include <cmath>
 #include <functional>
-#include <gtest/gtest.h>
+#include <string>
 
 namespace {
-
-// The address list as the record window sees it: rows of records.
-class TFakeAddressList : public TAddressListLink {
-public:
-    std::vector<TAdrsRecord> rows;
-    int index = -1;
-    QList<int> updated, deleted;
-
-    bool IsFirst() override { return rows.empty() || index <= 0; }
-    bool IsLast() override { return rows.empty() || index >= int(rows.size()) - 1; }
-    int Count() override { return int(rows.size()); }
-    int CurrentIndex() override { return index; }
-    void SetCurrentIndex(int i) override
-    {
-        if (i >= -1 && i < Count())
-            index = i;
-    }
-    void UpdateColor() override {}
-    bool Move(TMoveKind kind, TAdrsRecord& record) override
-    {
-        int to = kind == mkFirst ? 0 : kind == mkPrior ? index - 1 : kind == mkNext ? index + 1 : Count() - 1;
-        return ReadRecordAt(to, record);
-    }
-    bool ReadRecord(int recNo, TAdrsRecord& record) override
-    {
-        for (const TAdrsRecord& r : rows) {
-            if (r.RecNo == recNo) {
-                record = r;
-                return true;
-            }
-        }
-        return false;
-    }
-    bool ReadRecordAt(int i, TAdrsRecord& record) override
-    {
-        if (i < 0 || i >= Count())
-            return false;
-        index = i;
-        record = rows[size_t(i)];
-        return true;
-    }
-    void RefreshList(bool, bool, bool) override {}
-    int IndexOfRecNo(int recNo) override
-    {
-        for (int i = 0; i < Count(); ++i) {
-            if (rows[size_t(i)].RecNo == recNo)
-                return i;
-        }
-        return -1;
-    }
-    void SelectItem(int, bool, bool) override {}
-    void NotifyRecordsUpdated(const QList<int>& recNos) override { updated += recNos; }
-    void NotifyRecordsDeleted(const QList<int>& recNos) override { deleted += recNos; }
-    int SenderCount() override { return 2; }
-    QString SenderTitle(int i) override { return i == 0 ? QStringLiteral("本社") : QStringLiteral("支店"); }
-    int SenderRecNo(int i) override { return i == 0 ? 7 : 9; }
-    void EditGroupNames() override {}
-};
-
-class RecordWindow : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        Settings() = TSettings();
-        CtgryMainList.clear();
-        CtgrySubLists.assign(7, {});
-        for (int code = 1; code <= 6; ++code)
-            CtgryMainList.push_back({code, QStringLiteral("大分類%1").arg(code)});
-        for (int minor = 1; minor <= 4; ++minor)
-            CtgrySubLists[5].push_back({500 + minor, QStringLiteral("小分類%1").arg(minor)});
-        for (int i = 0; i < 3; ++i) {
-            TAdrsRecord r = FullSampleRecord();
-            r.RecNo = 100 + i;
-            list.rows.push_back(std::move(r));
-        }
-        previous = SetInquiryLinksProvider([this] {
-            TInquiryLinks links;
-            links.AddressList = &list;
-            return links;
-        });
-        window = new TDataInquiry;
-    }
-    void TearDown() override
-    {
-        if (DataInquiry)
-            delete DataInquiry.data();
-        SetInquiryLinksProvider(previous);
-        CtgryMainList.clear();
-        CtgrySubLists.clear();
-    }
-    template <class T>
-    T* find(const char* name)
-    {
-        T* w = window->findChild<T*>(QLatin1String(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
-    void showRow(int i)
-    {
-        window->SetSourceMode(TDataInquiry::smAddressList);
-        TAdrsRecord r;
-        ASSERT_TRUE(list.ReadRecordAt(i, r));
-        window->ShowInquiry(r);
-    }
-
-    TTempDataFolder folder;
-    TMessageRecorder messages;
-    TFakeAddressList list;
-    TInquiryLinksProvider previous;
-    TDataInquiry* window = nullptr;
-};
 
 TEST_F(RecordWindow, FullRecordShownAndHeldReportsNoChange)
 {
@@ -141,6 +25,10 @@ TEST_F(RecordWindow, FullRecordShownAndHeldReportsNoChange)
     EXPECT_EQ(find<QLineEdit>("edtPos")->text(), QStringLiteral("123-4567"));
     EXPECT_EQ(find<QLineEdit>("edtPubDate")->text(), QStringLiteral(" 1998年04月"));
     EXPECT_EQ(find<QLineEdit>("edtAddDateTime")->text(), QStringLiteral(" 1998/05/15 12:00:00"));
+    EXPECT_EQ(find<QLineEdit>("edtUpdDateTime")->text(), QStringLiteral(" 2023/03/15 06:00:00"));
+    EXPECT_EQ(find<QLineEdit>("edtMyNumber")->text(), QStringLiteral("1234567890123"));
+    EXPECT_EQ(find<QLineEdit>("edtAdrs2")->text(), QStringLiteral("表町１－２－３"));
+    EXPECT_EQ(find<QPlainTextEdit>("mmoNote")->toPlainText(), QStringLiteral("一行目\n二行目"));
     EXPECT_EQ(find<QLineEdit>("nmedtNameKanji")->text(), QStringLiteral("𠮷田 太郎"));
     EXPECT_EQ(find<QComboBox>("cbxSender")->currentText(), QStringLiteral("本社"));
     EXPECT_EQ(find<QComboBox>("cbxCatSub")->currentData().toInt(), 503);
@@ -221,7 +109,38 @@ TEST_F(RecordWindow, EveryComparedControlCountsAsAChange)
         {"lvExtLink", [this] { delete find<QTreeWidget>("lvExtLink")->topLevelItem(9); }},
         {"cbxSymbolMark", combo("cbxSymbolMark", 1)},
     };
-    for (const auto& [name, edit] : edits) {
+    // Every numbered control, one by one.
+    std::vector<std::pair<std::string, Edit>> numbered;
+    auto add = [&](std::string name, Edit edit) { numbered.emplace_back(std::move(name), std::move(edit)); };
+    for (int n = 1; n <= 5; ++n) {
+        const std::string s = std::to_string(n);
+        add("nmedtJoint" + s, [this, s] { find<QLineEdit>(("nmedtJoint" + s).c_str())->setText(QStringLiteral("別名")); });
+        add("cbxJointHonor" + s, [this, s] { find<QComboBox>(("cbxJointHonor" + s).c_str())->setEditText(QStringLiteral("殿")); });
+        add("edtJointMyNumber" + s, [this, s] {
+            QLineEdit* e = find<QLineEdit>(("edtJointMyNumber" + s).c_str());
+            e->setText(e->text() + QLatin1Char('1'));
+        });
+        if (n != 2) // joint name 2 heads the names and is always printed
+            add("sbtnJointPrint" + s, [this, s] { find<QAbstractButton>(("sbtnJointPrint" + s).c_str())->click(); });
+    }
+    for (int n = 1; n <= 5; ++n) {
+        const std::string name = "edtKeyword" + std::to_string(n);
+        add(name, [this, name] { find<QLineEdit>(name.c_str())->setText(QStringLiteral("別")); });
+    }
+    for (int n = 6; n <= 8; ++n) {
+        const std::string name = "cbxKeyword" + std::to_string(n);
+        add(name, [this, name] { find<QComboBox>(name.c_str())->setEditText(QStringLiteral("別")); });
+    }
+    for (int n = 1; n <= 10; ++n) {
+        const std::string name = "edtProtectMemo" + std::to_string(n);
+        add(name, [this, name] { find<QLineEdit>(name.c_str())->setText(QStringLiteral("別")); });
+    }
+    add("edtPubDate", [this] { find<QLineEdit>("edtPubDate")->setText(QStringLiteral(" 1998年05月")); });
+    add("lblKajoCode", [this] { find<QLabel>("lblKajoCode")->setText(QStringLiteral("001003")); });
+    for (const auto& [name, edit] : edits)
+        numbered.emplace_back(name, edit);
+
+    for (const auto& [name, edit] : numbered) {
         showRow(0);
         ASSERT_FALSE(window->IsModified()) << name;
         edit();
@@ -232,6 +151,8 @@ TEST_F(RecordWindow, EveryComparedControlCountsAsAChange)
     QTreeWidgetItem* link = find<QTreeWidget>("lvExtLink")->topLevelItem(0);
     link->setText(1, link->text(1).toUpper());
     find<QLineEdit>("edtAdrs1")->setText(QStringLiteral("千代田区 "));
+    find<QLineEdit>("edtAddDateTime")->setText(QStringLiteral(" 2001/01/01 00:00:00"));
+    find<QLineEdit>("edtUpdDateTime")->clear();
     EXPECT_FALSE(window->IsModified());
 }
 
@@ -302,6 +223,11 @@ TEST_F(RecordWindow, ModesShowTheirCaptionsAndButtons)
     messages.Answer(IDNO);
     find<QPushButton>("bbtnNew")->click();
     EXPECT_EQ(window->DataShown(), 0);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("アドレス帳情報登録"));
+    EXPECT_FALSE(find<QPushButton>("btnUpdate")->isEnabled());
+    EXPECT_FALSE(find<QPushButton>("btnDelete")->isEnabled());
+    EXPECT_TRUE(find<QPushButton>("btnAdd")->isEnabled());
+    EXPECT_EQ(find<QLabel>("lblNowRec")->text(), QStringLiteral("---"));
     EXPECT_TRUE(find<QCheckBox>("chkContinualAdd")->isEnabled());
     EXPECT_TRUE(find<QLineEdit>("edtTel")->text().isEmpty());
     EXPECT_FALSE(window->IsModified());
@@ -349,15 +275,14 @@ TEST_F(RecordWindow, FailedDeleteKeepsTheWindowAndTellsNoOne)
     EXPECT_FALSE(DataInquiry.isNull());
 }
 
-TEST_F(RecordWindow, EditsOfCodePage932FieldsRefuseOtherCharacters)
+TEST_F(RecordWindow, EditsKeepTheLimitsOfTheirFields)
 {
     auto* adrs = find<TByteLimitEdit>("edtAdrs1");
-    auto* name = find<TByteLimitEdit>("nmedtNameKanji");
     auto* memo = find<TByteLimitEdit>("edtProtectMemo1");
-    EXPECT_FALSE(adrs->Wide());
+    auto* name = find<TNameEdit>("nmedtNameKanji");
+    auto* kana = find<TNameEdit>("nmedtNameKana");
+    auto* joint = find<TNameEdit>("nmedtJoint5");
     EXPECT_EQ(adrs->MaxBytes(), 32);
-    EXPECT_TRUE(name->Wide());
-    EXPECT_EQ(name->MaxBytes(), 15);
     EXPECT_EQ(memo->MaxBytes(), 60);
     // Typed characters, as the keyboard or an input method delivers them.
     auto type = [](QWidget* edit, const QString& text) {
@@ -368,8 +293,18 @@ TEST_F(RecordWindow, EditsOfCodePage932FieldsRefuseOtherCharacters)
     };
     type(adrs, QStringLiteral("北é"));
     EXPECT_EQ(adrs->text(), QStringLiteral("北"));
+    // Names are Unicode up to 15 (joint names 11) UTF-16 units, as the wide form stores them.
     type(name, QStringLiteral("é"));
     EXPECT_EQ(name->text(), QStringLiteral("é"));
+    type(name, QStringLiteral("あいうえおかきくけこさしすせそた"));
+    EXPECT_EQ(name->text().size(), 15);
+    type(joint, QStringLiteral("あいうえおかきくけこさし"));
+    EXPECT_EQ(joint->text().size(), 11);
+    // The reading is kept in code page 932: 25 bytes, nothing it cannot hold.
+    type(kana, QStringLiteral("ﾔﾏﾀﾞé"));
+    EXPECT_EQ(kana->text(), QStringLiteral("ﾔﾏﾀﾞ"));
+    type(kana, QStringLiteral("ﾀﾛｳﾀﾛｳﾀﾛｳﾀﾛｳﾀﾛｳﾀﾛｳﾀﾛｳ"));
+    EXPECT_EQ(kana->text().size(), 25);
 }
 
 TEST_F(RecordWindow, WindowGoesAwayAndClearsItsReference)
@@ -383,40 +318,99 @@ TEST_F(RecordWindow, WindowGoesAwayAndClearsItsReference)
     EXPECT_EQ(list.index, -1);
 }
 
-} // namespace
+// A search window's results as the record window steps through them.
+class TFakeResults : public TResultLink {
+public:
+    std::vector<TListingDetail> rows;
+    int index = -1;
 
-namespace {
+    bool IsFirst() override { return rows.empty() || index <= 0; }
+    bool IsLast() override { return rows.empty() || index >= int(rows.size()) - 1; }
+    int Count() override { return int(rows.size()); }
+    int CurrentIndex() override { return index; }
+    void SetCurrentIndex(int i) override { index = i; }
+    void UpdateColor() override {}
+    bool Move(TMoveKind kind, TListingDetail& listing) override
+    {
+        const int to = kind == mkFirst ? 0 : kind == mkPrior ? index - 1 : kind == mkNext ? index + 1 : Count() - 1;
+        if (to < 0 || to >= Count())
+            return false;
+        index = to;
+        listing = rows[size_t(to)];
+        return true;
+    }
+};
 
-TEST_F(RecordWindow, RegistersTypedInputAndRefusesDuplicates)
+TEST_F(RecordWindow, ListingsOfACategorySearchAreShownForRegistration)
 {
-    TDMTelvora21 dm;
-    dm.OpenAdrsTable(QStringLiteral("Book1"));
-    find<QCheckBox>("chkContinualAdd")->setEnabled(true);
-    find<QLineEdit>("edtCustomCode")->setText(QStringLiteral("C-1"));
-    find<QLineEdit>("edtTel")->setText(QStringLiteral("03-1234-5678"));
-    find<QLineEdit>("nmedtNameKanji")->setText(QStringLiteral("𠮷田"));
-    find<QPushButton>("btnAdd")->click();
-    ASSERT_EQ(dm.AdrsTable().RecordCount(), 1);
-    dm.AdrsTable().Last();
-    TAdrsRecord stored;
-    ReadAdrsRecord(dm.AdrsTable(), stored);
-    EXPECT_EQ(AtHexToWide(stored.NameKanji.Bytes()), QStringLiteral("𠮷田"));
-    EXPECT_EQ(stored.Tel.Bytes(), QByteArray("0312345678"));
-    EXPECT_EQ(stored.AddDateTime, std::floor(stored.AddDateTime * 86400.0 + 0.5) / 86400.0);
+    TFakeResults results;
+    results.rows.push_back(SampleCompanyListing());
+    TListingDetail person = SampleCompanyListing();
+    person.ListingKind = 99;
+    person.TelKind = 0;
+    person.Name = QStringLiteral("山田太郎");
+    person.NameKana = QStringLiteral("ﾔﾏﾀﾞﾀﾛｳ");
+    results.rows.push_back(person);
+    TListingDetail fax = SampleCompanyListing();
+    fax.TelKind = 1;
+    results.rows.push_back(fax);
+    SetInquiryLinksProvider([&] {
+        TInquiryLinks links;
+        links.AddressList = &list;
+        links.CategorySearch = &results;
+        return links;
+    });
+    auto enabled = [this](const char* name) { return find<QPushButton>(name)->isEnabled(); };
+    auto text = [this](const char* name) { return find<QLineEdit>(name)->text(); };
 
-    // Same customer code again: refused with the focus on the code.
-    find<QLineEdit>("edtCustomCode")->setText(QStringLiteral("C-1"));
-    find<QPushButton>("btnAdd")->click();
-    EXPECT_EQ(messages.LastText(), QStringLiteral("入力した顧客コードは既に使われています  \r\n別のコードに変更してください  "));
-    EXPECT_EQ(dm.AdrsTable().RecordCount(), 1);
+    window->SetSourceMode(TDataInquiry::smCategorySearch);
+    results.index = 0;
+    window->ShowRegist(results.rows[0]);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("アドレス帳情報登録"));
+    EXPECT_EQ(text("edtTel"), QStringLiteral("0312345678")); // kind 2: telephone and fax
+    EXPECT_EQ(text("edtFax"), QStringLiteral("0312345678"));
+    EXPECT_EQ(text("edtPos"), QStringLiteral("100-0001"));
+    EXPECT_EQ(text("edtPubDate"), QStringLiteral(" 1998年04月"));
+    EXPECT_EQ(text("nmedtCorpKanji"), QStringLiteral("株式会社能登表示"));
+    EXPECT_EQ(find<QComboBox>("cbxCatMain")->currentIndex(), 5);
+    EXPECT_EQ(find<QComboBox>("cbxCatSub")->currentData().toInt(), 503);
+    EXPECT_FALSE(enabled("sbtnFirst"));
+    EXPECT_FALSE(enabled("sbtnPrior"));
+    EXPECT_TRUE(enabled("sbtnNext"));
+    EXPECT_EQ(find<QLabel>("lblTotalRec")->text(), QStringLiteral("3"));
+    EXPECT_TRUE(enabled("btnAdd"));
+    EXPECT_FALSE(enabled("btnUpdate"));
+    EXPECT_FALSE(enabled("btnDelete"));
+    EXPECT_FALSE(find<QCheckBox>("chkContinualAdd")->isEnabled());
 
-    // Same telephone number: asked, and No writes nothing.
-    find<QLineEdit>("edtCustomCode")->setText(QStringLiteral("C-2"));
+    // Untouched listings are no change: stepping on asks nothing.
+    find<QPushButton>("sbtnNext")->click();
+    EXPECT_TRUE(messages.Messages().empty());
+    EXPECT_TRUE(find<QToolButton>("sbtnPriv")->isChecked());
+    EXPECT_EQ(text("nmedtNameKanji"), QStringLiteral("山田太郎"));
+    EXPECT_EQ(text("nmedtNameKana"), QStringLiteral("ﾔﾏﾀﾞﾀﾛｳ"));
+    EXPECT_TRUE(text("nmedtCorpKanji").isEmpty());
+    EXPECT_EQ(find<QComboBox>("cbxCatMain")->currentIndex(), 0);
+    EXPECT_EQ(find<QLabel>("lblNowRec")->text(), QStringLiteral("2"));
+
+    find<QPushButton>("sbtnLast")->click();
+    EXPECT_TRUE(text("edtTel").isEmpty()); // kind 1: fax only
+    EXPECT_EQ(text("edtFax"), QStringLiteral("0312345678"));
+    EXPECT_FALSE(enabled("sbtnNext"));
+    EXPECT_FALSE(enabled("sbtnLast"));
+    EXPECT_TRUE(enabled("sbtnFirst"));
+
+    // A changed listing is offered for registration before moving on; Cancel stays.
+    find<QLineEdit>("edtAdrs3")->setText(QStringLiteral("３階"));
+    messages.Answer(IDCANCEL);
+    find<QPushButton>("sbtnFirst")->click();
+    EXPECT_TRUE(messages.LastText().startsWith(QStringLiteral("入力途中のデータがあります  \r\n")));
+    EXPECT_EQ(results.index, 2);
+    EXPECT_EQ(text("edtAdrs3"), QStringLiteral("３階"));
     messages.Answer(IDNO);
-    find<QPushButton>("btnAdd")->click();
-    EXPECT_EQ(messages.LastText(), QStringLiteral("既に同一の電話番号のデータが登録されています  \r\n登録しますか？  "));
-    EXPECT_EQ(dm.AdrsTable().RecordCount(), 1);
-    EXPECT_EQ(find<QLineEdit>("edtCustomCode")->text(), QStringLiteral("C-2"));
+    find<QPushButton>("sbtnFirst")->click();
+    EXPECT_EQ(results.index, 0);
+    EXPECT_FALSE(enabled("sbtnPrior"));
 }
 
 } // namespace

@@ -1,0 +1,193 @@
+// The record window's lookups: the dictionary dialog behind the search
+// buttons and the name-reading popup of the name edits.
+
+#include "records/DtInqiry.h"
+
+#include "ui_DtInqiry.h"
+
+#include "core/DBInfo.h"
+#include "core/Folders.h"
+#include "core/Settings.h"
+#include "core/TntNMDEdit.h"
+#include "listing_search/DicSch.h"
+#include "listing_search/TntNameDic.h"
+#include "platform/DialogKit.h"
+#include "platform/MessageBox.h"
+#include "platform/SqlTable.h"
+#include "records/RecordMapping.h"
+#include "records/RecordWriter.h"
+
+namespace {
+
+constexpr int kAdrsBookHelpContext = 35;
+
+// The address book's side of the telephone lookup: the open book's rows
+// holding the number.
+std::vector<TBookTelMatch> OpenBookTelMatches(const QString& tel)
+{
+    if (!DMTelvora21)
+        return {};
+    try {
+        return FindBookTelMatches(DMTelvora21->AdrsTable(), tel);
+    } catch (const ESqlTableError&) {
+        return {};
+    }
+}
+
+// A row of the open book by its RecNo.
+bool ReadBookRow(int recNo, TAdrsRecord& record)
+{
+    if (!DMTelvora21 || !DMTelvora21->AdrsTable().Active())
+        return false;
+    TSqlTable& table = DMTelvora21->AdrsTable();
+    try {
+        table.SetIndexName(QString());
+        if (!table.FindKey({recNo}))
+            return false;
+        ReadAdrsRecord(table, record);
+        return true;
+    } catch (const ESqlTableError&) {
+        return false;
+    }
+}
+
+} // namespace
+
+void TDataInquiry::DicSearchClick(int tag)
+{
+    QLineEdit* source = ui->edtTel;
+    QString key;
+    if (tag == 0) {
+        for (QLineEdit* edit : {ui->edtTel, ui->edtFax, ui->edtPortable1, ui->edtPortable2}) {
+            if (!edit->text().isEmpty()) {
+                source = edit;
+                break;
+            }
+        }
+        key = source->text();
+    } else if (tag == 1) {
+        source = ui->edtPos;
+        key = source->text();
+    } else {
+        source = ui->edtTdfkn;
+        key = ui->edtTdfkn->text() + ui->edtAdrs1->text() + ui->edtAdrs2->text() + ui->edtAdrs3->text();
+    }
+    LookupDictionary(tag, key);
+    source->setCursorPosition(int(source->text().size()));
+    source->setFocus();
+}
+
+void TDataInquiry::LookupDictionary(int kind, const QString& key)
+{
+    TDicSearch::SetBookTelLookup(OpenBookTelMatches);
+    TDicSearch dialog(this);
+    CenterFormOnOwner(&dialog, this);
+    dialog.SetOwnerWnd(this);
+    dialog.SetAdrsBookHelpContext(kAdrsBookHelpContext);
+    dialog.SetSearchKinds(15, 1);
+    const int started = dialog.StartSearch(kind, key);
+    if (started == 0) {
+        if (dialog.exec() != 1)
+            return;
+    } else if (started != 1) {
+        return;
+    }
+
+    if (dialog.GetResultKind() == TDicSearch::kResultBook) {
+        // A record of the book holds the number: show it from the address list.
+        const int recNo = dialog.GetSelectedRecNo();
+        TAddressListLink* list = CurrentInquiryLinks().AddressList;
+        TAdrsRecord record;
+        const bool read = (list && list->IndexOfRecNo(recNo) >= 0 && list->ReadRecord(recNo, record)) ||
+                          ReadBookRow(recNo, record);
+        if (read) {
+            SetSourceMode(smAddressList);
+            ShowInquiry(record);
+        }
+        return;
+    }
+
+    TRecordInput input = ReadControls();
+    ApplyDictionaryResult(dialog.GetAdrsRecord(), dialog.GetResultKind(), input);
+    WriteControls(input);
+    if (Settings().OutOfTarget)
+        TakeSnapshot(true);
+}
+
+// ---------------------------------------------------------------- name readings
+
+TTntNMDEdit* TDataInquiry::NameEdit(int tag) const
+{
+    TTntNMDEdit* edits[] = {ui->nmedtNameKanji, ui->nmedtNameKana, ui->nmedtJoint1, ui->nmedtJoint2,
+                            ui->nmedtJoint3,    ui->nmedtJoint4,   ui->nmedtJoint5};
+    return tag >= 0 && tag < 7 ? edits[tag] : nullptr;
+}
+
+void TDataInquiry::ConnectNameEdits()
+{
+    for (int tag = 0; tag < 7; ++tag) {
+        TTntNMDEdit* edit = NameEdit(tag);
+        connect(edit, &TTntNMDEdit::NameConvertNeed, this,
+                [this, tag](bool need, const QString& reading, int kind) { NameConvertNeed(tag, need, reading, kind); });
+        // Keys go to the popup first while it is up.
+        edit->OnConvertKeyDown = [this](int key) { return nameDic_ && nameDic_->isVisible() && nameDic_->ProcessKey(key); };
+    }
+}
+
+void TDataInquiry::NameConvertNeed(int tag, bool need, const QString& reading, int kind)
+{
+    if (!need) {
+        if (nameDic_)
+            nameDic_->hide();
+        return;
+    }
+    THourglass hourglass;
+    if (!nameDic_) {
+        nameDic_ = new TTntNameDic(this);
+        nameDic_->setObjectName(QStringLiteral("NameDic"));
+        nameDic_->SetFolders(AppPath(), AppPath() + QStringLiteral("Dic/"));
+        nameDic_->SetHighlightColor(Qt::blue);
+        nameDic_->Initialize();
+        connect(nameDic_, &TTntNameDic::nameChosen, this, &TDataInquiry::ApplyNameReading);
+    }
+    // Joint names are given names; the kind the user fixed in the popup wins.
+    int mode = tag <= 1 ? kind : 1;
+    if (nameDic_->FixedMode() >= 0)
+        mode = nameDic_->FixedMode();
+    if (tag == 0) {
+        // The reading of a picked given name goes to the reading edit; that
+        // of a family name only while the reading edit is still empty.
+        const bool associate = mode == 1 || ui->nmedtNameKana->text().isEmpty();
+        ui->nmedtNameKanji->SetKanaEdit(associate ? ui->nmedtNameKana : nullptr);
+    }
+    const int count = nameDic_->CountNames(reading, mode);
+    if (count <= 0) {
+        nameDic_->hide();
+        return;
+    }
+    nameDic_->SetGivenNameMode(mode);
+    nameDic_->SetTag(tag);
+    nameDic_->FillCandidates(count);
+    nameDic_->ShowUnder(NameEdit(tag));
+}
+
+void TDataInquiry::ApplyNameReading(const QString& name, const QString& reading)
+{
+    if (!nameDic_)
+        return;
+    TTntNMDEdit* edit = NameEdit(nameDic_->Tag());
+    nameDic_->hide();
+    if (!edit)
+        return;
+    edit->InsertName(name, reading);
+    edit->setFocus();
+}
+
+void TDataInquiry::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    if (nameDic_ && nameDic_->isVisible()) {
+        if (TTntNMDEdit* edit = NameEdit(nameDic_->Tag()))
+            nameDic_->ShowUnder(edit);
+    }
+}

@@ -1,0 +1,173 @@
+// The record window's lookups: the dictionary dialog behind its search
+// buttons (listings, the postal-code dictionary and the open book) and the
+// name-reading popup of its name edits.
+
+#include "RecordWindowFixture.h"
+
+#include "core/DBInfo.h"
+#include "listing_search/DicSch.h"
+#include "listing_search/SkkDictionary.h"
+#include "listing_search/TntNameDic.h"
+#include "records/NameEdit.h"
+#include "records/RecordMapping.h"
+#include "records/RecordWriter.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+namespace {
+
+void TypeKeys(QWidget* edit, const QString& text)
+{
+    for (QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(edit, &press);
+    }
+}
+
+class RecordLookup : public RecordWindowOnBook {
+protected:
+    // Appends a row straight to the book; its RecNo.
+    int addRow(const char* tel, const char* fax, const char* portable2, const QString& corp)
+    {
+        TAdrsRecord r;
+        InitNewAdrsRecord(r, corp.isEmpty());
+        r.Tel.SetText(QLatin1String(tel));
+        r.Fax.SetText(QLatin1String(fax));
+        r.Portable2.SetText(QLatin1String(portable2));
+        r.CorpKanji.SetText(corp);
+        r.Tdfkn.SetText(QStringLiteral("東京都"));
+        r.Adrs1.SetText(QStringLiteral("港区"));
+        int recNo = -1;
+        EXPECT_EQ(WriteAdrsRow(dm->AdrsTable(), r, -1, &recNo), wrWritten);
+        return recNo;
+    }
+    QString text(const char* name) { return find<QLineEdit>(name)->text(); }
+};
+
+TEST_F(RecordLookup, OpenBookAnswersForEachRowHoldingTheNumberOnce)
+{
+    const int both = addRow("0399990001", "0399990001", "", QStringLiteral("両方商事"));
+    const int mobile = addRow("", "", "0399990001", QString());
+    addRow("0399990002", "", "", QStringLiteral("別番号"));
+    const std::vector<TBookTelMatch> found = FindBookTelMatches(dm->AdrsTable(), QStringLiteral("03-9999-0001"));
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0].RecNo, both);
+    EXPECT_EQ(found[0].Name, QStringLiteral("両方商事"));
+    EXPECT_EQ(found[0].Address, QStringLiteral("東京都港区"));
+    EXPECT_EQ(found[1].RecNo, mobile);
+    EXPECT_TRUE(FindBookTelMatches(dm->AdrsTable(), QStringLiteral("---")).empty());
+}
+
+TEST_F(RecordLookup, TelephoneSearchOfANumberInTheBookShowsThatRecord)
+{
+    const int recNo = addRow("0399990001", "", "", QStringLiteral("登録済商事"));
+    // The telephone edit is empty: the fax number is looked up.
+    find<QLineEdit>("edtFax")->setText(QStringLiteral("03-9999-0001"));
+    find<QPushButton>("bbtnTelSch")->click();
+    EXPECT_EQ(window->GetCurrentRecNo(), recNo);
+    EXPECT_EQ(window->SourceMode(), int(TDataInquiry::smAddressList));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("アドレス帳情報照会"));
+    EXPECT_EQ(text("nmedtCorpKanji"), QStringLiteral("登録済商事"));
+    EXPECT_TRUE(find<QPushButton>("btnUpdate")->isEnabled());
+}
+
+TEST_F(RecordLookup, TelephoneListingOfAPersonFillsNumberAddressAndName)
+{
+    find<QLineEdit>("edtTel")->setText(QStringLiteral("03-4162-2288"));
+    find<QToolButton>("sbtnCorp")->click();
+    find<QPushButton>("bbtnTelSch")->click();
+    EXPECT_TRUE(find<QToolButton>("sbtnPriv")->isChecked());
+    EXPECT_EQ(text("nmedtNameKanji"), QStringLiteral("伊藤　恵"));
+    EXPECT_EQ(text("edtAdrs3"), QStringLiteral("５－１１－１３サンライズ会館６F"));
+    EXPECT_EQ(text("edtJisCode").size(), 5);
+    // Taken as a fresh registration: untouched, it is no change.
+    EXPECT_FALSE(window->IsModified());
+}
+
+TEST_F(RecordLookup, PostalCodeFillsTheAddressUnlessItIsTypedAlready)
+{
+    if (!QFile::exists(kZipcodeDictionaryPath))
+        GTEST_SKIP() << "skkdic-extra is not installed";
+    find<QLineEdit>("edtTel")->setText(QStringLiteral("03-1111-2222"));
+    find<QLineEdit>("edtPos")->setText(QStringLiteral("1000001"));
+    find<QPushButton>("bbtnPosSch")->click();
+    EXPECT_EQ(text("edtTdfkn"), QStringLiteral("東京都"));
+    EXPECT_EQ(text("edtAdrs1"), QStringLiteral("千代田区"));
+    EXPECT_EQ(text("edtAdrs2"), QStringLiteral("千代田"));
+    EXPECT_EQ(text("edtPos"), QStringLiteral("100-0001"));
+    EXPECT_EQ(text("edtTel"), QStringLiteral("03-1111-2222"));
+
+    find<QLineEdit>("edtAdrs2")->setText(QStringLiteral("千代田１－１"));
+    find<QPushButton>("bbtnPosSch")->click();
+    EXPECT_EQ(text("edtAdrs2"), QStringLiteral("千代田１－１"));
+}
+
+TEST(RecordLookupResult, CompanyResultSwitchesToCompanyAndKeepsNumbersOfAddressPages)
+{
+    TDicAdrsRecord found;
+    found.Tel = QStringLiteral(" 0312345678 ");
+    found.TelKind = 1;
+    found.Name = QStringLiteral("能登表示株式会社");
+    found.Person = 0;
+    found.CtgryMain = 5;
+    found.CtgrySub = 3;
+    found.PubDate = QStringLiteral("200001");
+    TRecordInput in;
+    in.Tel = QStringLiteral("099");
+    ApplyDictionaryResult(found, TDicSearch::kResultTel, in);
+    EXPECT_EQ(in.Tel, QStringLiteral("099")); // a fax listing leaves the telephone
+    EXPECT_EQ(in.Fax, QStringLiteral("0312345678"));
+    EXPECT_FALSE(in.Priv);
+    EXPECT_EQ(in.CorpKanji, QStringLiteral("能登表示株式会社"));
+    EXPECT_EQ(in.CodeSubEntry, 503);
+    EXPECT_EQ(in.PubDate, QStringLiteral(" 2000年01月"));
+
+    TRecordInput page;
+    ApplyDictionaryResult(found, TDicSearch::kResultPostal, page);
+    EXPECT_TRUE(page.Fax.isEmpty());
+    found.Person = 1;
+    TRecordInput person;
+    ApplyDictionaryResult(found, TDicSearch::kResultPostal, person);
+    EXPECT_TRUE(person.NameKanji.isEmpty()); // only a telephone listing names the person
+}
+
+TEST_F(RecordLookup, TypedReadingOffersNamesAndTheChosenOneFillsNameAndReading)
+{
+    if (!QFile::exists(kJinmeiDictionaryPath))
+        GTEST_SKIP() << "skkdic-extra is not installed";
+    window->show();
+    auto* name = find<TNameEdit>("nmedtNameKanji");
+    name->setFocus();
+    TypeKeys(name, QStringLiteral("やまだ"));
+    auto* popup = window->findChild<TTntNameDic*>(QStringLiteral("NameDic"));
+    ASSERT_NE(popup, nullptr);
+    ASSERT_TRUE(popup->isVisible());
+    EXPECT_TRUE(popup->findChild<QRadioButton*>(QStringLiteral("rbFamily"))->isChecked());
+    EXPECT_EQ(popup->Tag(), 0);
+    EXPECT_EQ(popup->pos(), name->mapToGlobal(QPoint(0, name->height())));
+    // Keys of the edit steer the popup; Enter chooses.
+    QTest::keyClick(name, Qt::Key_Down);
+    QTest::keyClick(name, Qt::Key_Up);
+    QTest::keyClick(name, Qt::Key_Return);
+    QTRY_COMPARE(name->text(), QStringLiteral("山田"));
+    EXPECT_EQ(text("nmedtNameKana"), QStringLiteral("やまだ"));
+    EXPECT_FALSE(popup->isVisible());
+
+    // Joint names look up given names.
+    auto* joint = find<TNameEdit>("nmedtJoint2");
+    TypeKeys(joint, QStringLiteral("たろう"));
+    ASSERT_TRUE(popup->isVisible());
+    EXPECT_EQ(popup->Tag(), 3);
+    EXPECT_TRUE(popup->findChild<QRadioButton*>(QStringLiteral("rbGiven"))->isChecked());
+    QTest::keyClick(joint, Qt::Key_Escape);
+    EXPECT_FALSE(popup->isVisible());
+}
+
+} // namespace

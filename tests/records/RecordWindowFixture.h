@@ -1,0 +1,149 @@
+#pragma once
+// The record window on a fake address list of three full sample rows, with
+// the message box recorded and a throw-away data folder.
+
+#include "RecordSamples.h"
+#include "support/TestSupport.h"
+
+#include "core/Category.h"
+#include "core/DBInfo.h"
+#include "core/Settings.h"
+#include "records/DtInqiry.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QToolButton>
+#include <QWidget>
+#include <gtest/gtest.h>
+#include <memory>
+#include <vector>
+
+// The address list as the record window sees it: rows of records.
+class TFakeAddressList : public TAddressListLink {
+public:
+    std::vector<TAdrsRecord> rows;
+    int index = -1;
+    QList<int> updated, deleted;
+    int refreshed = 0;
+
+    bool IsFirst() override { return rows.empty() || index <= 0; }
+    bool IsLast() override { return rows.empty() || index >= int(rows.size()) - 1; }
+    int Count() override { return int(rows.size()); }
+    int CurrentIndex() override { return index; }
+    void SetCurrentIndex(int i) override
+    {
+        if (i >= -1 && i < Count())
+            index = i;
+    }
+    void UpdateColor() override {}
+    bool Move(TMoveKind kind, TAdrsRecord& record) override
+    {
+        int to = kind == mkFirst ? 0 : kind == mkPrior ? index - 1 : kind == mkNext ? index + 1 : Count() - 1;
+        return ReadRecordAt(to, record);
+    }
+    bool ReadRecord(int recNo, TAdrsRecord& record) override
+    {
+        for (const TAdrsRecord& r : rows) {
+            if (r.RecNo == recNo) {
+                record = r;
+                return true;
+            }
+        }
+        return false;
+    }
+    bool ReadRecordAt(int i, TAdrsRecord& record) override
+    {
+        if (i < 0 || i >= Count())
+            return false;
+        index = i;
+        record = rows[size_t(i)];
+        return true;
+    }
+    void RefreshList(bool, bool, bool) override { ++refreshed; }
+    int IndexOfRecNo(int recNo) override
+    {
+        for (int i = 0; i < Count(); ++i) {
+            if (rows[size_t(i)].RecNo == recNo)
+                return i;
+        }
+        return -1;
+    }
+    void SelectItem(int, bool, bool) override {}
+    void NotifyRecordsUpdated(const QList<int>& recNos) override { updated += recNos; }
+    void NotifyRecordsDeleted(const QList<int>& recNos) override { deleted += recNos; }
+    int SenderCount() override { return 2; }
+    QString SenderTitle(int i) override { return i == 0 ? QStringLiteral("本社") : QStringLiteral("支店"); }
+    int SenderRecNo(int i) override { return i == 0 ? 7 : 9; }
+    void EditGroupNames() override {}
+};
+
+class RecordWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Settings() = TSettings();
+        CtgryMainList.clear();
+        CtgrySubLists.assign(7, {});
+        for (int code = 1; code <= 6; ++code)
+            CtgryMainList.push_back({code, QStringLiteral("大分類%1").arg(code)});
+        for (int minor = 1; minor <= 4; ++minor)
+            CtgrySubLists[5].push_back({500 + minor, QStringLiteral("小分類%1").arg(minor)});
+        for (int i = 0; i < 3; ++i) {
+            TAdrsRecord r = FullSampleRecord();
+            r.RecNo = 100 + i;
+            list.rows.push_back(std::move(r));
+        }
+        previous = SetInquiryLinksProvider([this] {
+            TInquiryLinks links;
+            links.AddressList = &list;
+            return links;
+        });
+        window = new TDataInquiry;
+    }
+    void TearDown() override
+    {
+        if (DataInquiry)
+            delete DataInquiry.data();
+        SetInquiryLinksProvider(previous);
+        CtgryMainList.clear();
+        CtgrySubLists.clear();
+    }
+    template <class T>
+    T* find(const char* name)
+    {
+        T* w = window->findChild<T*>(QLatin1String(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    void showRow(int i)
+    {
+        window->SetSourceMode(TDataInquiry::smAddressList);
+        TAdrsRecord r;
+        ASSERT_TRUE(list.ReadRecordAt(i, r));
+        window->ShowInquiry(r);
+    }
+
+    TTempDataFolder folder;
+    TMessageRecorder messages;
+    TFakeAddressList list;
+    TInquiryLinksProvider previous;
+    TDataInquiry* window = nullptr;
+};
+
+// The same window with a real book open ("Book1" of the data folder).
+class RecordWindowOnBook : public RecordWindow {
+protected:
+    void SetUp() override
+    {
+        RecordWindow::SetUp();
+        dm = std::make_unique<TDMTelvora21>();
+        dm->OpenAdrsTable(QStringLiteral("Book1"));
+    }
+    void TearDown() override
+    {
+        RecordWindow::TearDown();
+        dm.reset();
+    }
+
+    std::unique_ptr<TDMTelvora21> dm;
+};

@@ -1,0 +1,310 @@
+// Registering and changing records through the record window, against a
+// real book: what lands in the table, what is refused and with which
+// message, and what a failing write leaves behind.
+
+#include "RecordWindowFixture.h"
+
+#include "core/DBInfo.h"
+#include "core/FieldCipher.h"
+#include "core/Folders.h"
+#include "core/HistoryData.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <cmath>
+#include <optional>
+#include <sqlite3.h>
+
+namespace {
+
+// The book's file through a connection of its own, as another program
+// would see it.
+class TRawBook {
+public:
+    explicit TRawBook(const QString& fileName)
+    {
+        sqlite3_open_v2(fileName.toUtf8().constData(), &db_, SQLITE_OPEN_READWRITE, nullptr);
+        sqlite3_busy_timeout(db_, 3000);
+    }
+    ~TRawBook() { sqlite3_close(db_); }
+    TRawBook(const TRawBook&) = delete;
+    TRawBook& operator=(const TRawBook&) = delete;
+
+    void Exec(const QString& sql)
+    {
+        char* error = nullptr;
+        sqlite3_exec(db_, sql.toUtf8().constData(), nullptr, nullptr, &error);
+        ASSERT_EQ(error, nullptr) << error;
+    }
+    // The columns of the one row the query returns, as text.
+    QStringList Row(const QString& sql)
+    {
+        QStringList out;
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(db_, sql.toUtf8().constData(), -1, &st, nullptr);
+        if (st && sqlite3_step(st) == SQLITE_ROW) {
+            for (int i = 0; i < sqlite3_column_count(st); ++i)
+                out.append(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, i))));
+        }
+        sqlite3_finalize(st);
+        return out;
+    }
+    int Count() { return Row(QStringLiteral("SELECT count(*) FROM ") + Table()).value(0).toInt(); }
+    static QString Table() { return QLatin1Char('"') + AdrsTableDef().TableName + QLatin1Char('"'); }
+
+private:
+    sqlite3* db_ = nullptr;
+};
+
+// Deciphers cipher blocks with the openssl command line; nothing when the
+// tool is missing.
+std::optional<QByteArray> OpensslDecipher(const QByteArray& blocksHex)
+{
+    const QString openssl = QStandardPaths::findExecutable(QStringLiteral("openssl"));
+    if (openssl.isEmpty())
+        return std::nullopt;
+    QProcess p;
+    p.start(openssl, {QStringLiteral("enc"), QStringLiteral("-d"), QStringLiteral("-aes-128-ecb"),
+                      QStringLiteral("-nopad"), QStringLiteral("-K"),
+                      QString::fromLatin1(QByteArray(kFieldKey).toHex())});
+    p.write(QByteArray::fromHex(blocksHex));
+    p.closeWriteChannel();
+    p.waitForFinished();
+    return p.readAllStandardOutput();
+}
+
+class RecordWrite : public RecordWindowOnBook {
+protected:
+    void SetUp() override
+    {
+        RecordWindowOnBook::SetUp();
+        raw = std::make_unique<TRawBook>(dm->AdrsTable().FileName());
+        // Typed input goes on with the next record after each registration.
+        find<QCheckBox>("chkContinualAdd")->setEnabled(true);
+        find<QCheckBox>("chkContinualAdd")->setChecked(true);
+    }
+    void TearDown() override
+    {
+        raw.reset();
+        RecordWindowOnBook::TearDown();
+    }
+    void type(const char* control, const QString& text) { find<QLineEdit>(control)->setText(text); }
+    void add() { find<QPushButton>("btnAdd")->click(); }
+    // Registers typed input with this telephone and fax number.
+    void addNumbers(const QString& tel, const QString& fax)
+    {
+        type("edtTel", tel);
+        type("edtFax", fax);
+        add();
+    }
+    TAdrsRecord stored(int recNo)
+    {
+        TAdrsRecord r;
+        TSqlTable& t = dm->AdrsTable();
+        t.SetIndexName(QString());
+        EXPECT_TRUE(t.FindKey({recNo}));
+        ReadAdrsRecord(t, r);
+        return r;
+    }
+
+    std::unique_ptr<TRawBook> raw;
+};
+
+TEST_F(RecordWrite, NewRecordIsStoredInTheFormsOfTheTable)
+{
+    type("edtTel", QStringLiteral("03-1234-5678"));
+    type("edtPos", QStringLiteral("123-4567"));
+    type("edtCustomCode", QStringLiteral("AB-1/2 x"));
+    type("edtMyNumber", QStringLiteral("123456789018"));
+    type("nmedtNameKanji", QStringLiteral("𠮷野 太郎"));
+    add();
+    EXPECT_TRUE(messages.Messages().empty()) << messages.LastText().toStdString();
+    ASSERT_EQ(raw->Count(), 1);
+    const QStringList row = raw->Row(QStringLiteral("SELECT Tel, Pos, CustomCode, NameKanji, MyNumber, AddDateTime, "
+                                                    "UpdDateTime FROM ") +
+                                     TRawBook::Table());
+    ASSERT_EQ(row.size(), 7);
+    EXPECT_EQ(row[0], QStringLiteral("0312345678"));
+    EXPECT_EQ(row[1], QStringLiteral("1234567"));
+    EXPECT_EQ(row[2], QStringLiteral("AB-1/2 x"));
+    EXPECT_EQ(row[3], QStringLiteral("@D842@DFB7@91CE@0020@592A@90CE"));
+    const QString myNumber = row[4];
+    ASSERT_EQ(myNumber.size(), 34);
+    EXPECT_EQ(myNumber, myNumber.toUpper());
+    EXPECT_TRUE(myNumber.startsWith(QStringLiteral("0C")));
+    if (const std::optional<QByteArray> plain = OpensslDecipher(myNumber.mid(2).toLatin1()))
+        EXPECT_EQ(*plain, QByteArray("123456789018\0\0\0\0", 16));
+    // Whole seconds when added; the update time keeps its fraction.
+    const double added = row[5].toDouble() * 86400.0;
+    EXPECT_GT(added, 0.0);
+    EXPECT_NEAR(added, std::round(added), 1e-3);
+    EXPECT_GE(row[6].toDouble(), row[5].toDouble());
+    // The address list is re-listed and told of the new row; the window is ready for the next.
+    EXPECT_EQ(list.updated, QList<int>{1});
+    EXPECT_EQ(list.refreshed, 1);
+    EXPECT_TRUE(find<QLineEdit>("edtTel")->text().isEmpty());
+}
+
+TEST_F(RecordWrite, EachRefusedInputShowsItsMessageAndStoresNothing)
+{
+    type("edtCustomCode", QStringLiteral("TAKEN"));
+    add();
+    ASSERT_EQ(raw->Count(), 1);
+    struct TCase {
+        const char* control;
+        const char* text;
+        const char* message;
+    };
+    const TCase cases[] = {
+        {"edtCustomCode", "ＡＢ",
+         "顧客コードは、以下の半角文字で入力してください  \r\n　　英数字  \r\n　　スペース  \r\n"
+         "　　ハイフン（ - ）  \r\n　　スラッシュ（ / ）  "},
+        {"edtCustomCode", "A_1",
+         "顧客コードは、以下の半角文字で入力してください  \r\n　　英数字  \r\n　　スペース  \r\n"
+         "　　ハイフン（ - ）  \r\n　　スラッシュ（ / ）  "},
+        {"edtCustomCode", "TAKEN", "入力した顧客コードは既に使われています  \r\n別のコードに変更してください  "},
+        {"edtTel", "03 1234 5678", "電話番号は半角数字かハイフンのみが有効です  "},
+        {"edtFax", "０３-1234", "FAX番号は半角数字かハイフンのみが有効です  "},
+        {"edtPortable1", "090-1234-567a", "携帯番号は半角数字かハイフンのみが有効です  "},
+        {"edtPortable2", "(090)1234", "携帯番号は半角数字かハイフンのみが有効です  "},
+        {"edtPos", "１２３", "正しい郵便番号を入力してください  "},
+        {"edtPos", "1234", "正しい桁数の郵便番号を入力してください  "},
+        // More digits than the table holds: refused, never cut to another number.
+        {"edtTel", "012-3456-78901", "電話番号は11桁以内で入力してください  "},
+        {"edtPortable2", "090123456789", "携帯番号は11桁以内で入力してください  "},
+    };
+    auto* pages = find<QTabWidget>("pgctlData");
+    for (const TCase& c : cases) {
+        window->SetSkipSaveConfirm(true);
+        find<QPushButton>("bbtnNew")->click();
+        messages.Clear();
+        type(c.control, QString::fromUtf8(c.text));
+        pages->setCurrentIndex(2);
+        add();
+        ASSERT_EQ(messages.Messages().size(), 1u) << c.control << " " << c.text;
+        EXPECT_EQ(messages.LastText(), QString::fromUtf8(c.message)) << c.control << " " << c.text;
+        EXPECT_EQ(messages.Messages()[0].flags, unsigned(MB_OK | MB_ICONINFORMATION));
+        EXPECT_EQ(raw->Count(), 1) << c.control;
+        EXPECT_EQ(pages->currentIndex(), 0);
+        EXPECT_EQ(find<QLineEdit>(c.control)->text(), QString::fromUtf8(c.text));
+    }
+}
+
+TEST_F(RecordWrite, SameNumberAsksOnceAndNoStoresNothing)
+{
+    addNumbers(QStringLiteral("03-1111-1111"), QString());
+    addNumbers(QString(), QStringLiteral("03-2222-2222"));
+    ASSERT_EQ(raw->Count(), 2);
+
+    // Telephone as one row's, fax as another's: one question, for the telephone.
+    messages.Clear();
+    messages.Answer(IDNO);
+    addNumbers(QStringLiteral("0311111111"), QStringLiteral("03-2222-2222"));
+    ASSERT_EQ(messages.Messages().size(), 1u);
+    EXPECT_EQ(messages.LastText(), QStringLiteral("既に同一の電話番号のデータが登録されています  \r\n登録しますか？  "));
+    EXPECT_EQ(messages.Messages()[0].flags, unsigned(MB_YESNO | MB_ICONQUESTION));
+    EXPECT_EQ(raw->Count(), 2);
+    EXPECT_EQ(find<QLineEdit>("edtTel")->text(), QStringLiteral("0311111111"));
+
+    messages.Clear();
+    messages.Answer(IDYES);
+    add();
+    EXPECT_EQ(messages.Messages().size(), 1u);
+    EXPECT_EQ(raw->Count(), 3);
+
+    // The fax number alone: its own label.
+    messages.Clear();
+    messages.Answer(IDNO);
+    addNumbers(QString(), QStringLiteral("0322222222"));
+    EXPECT_EQ(messages.LastText(), QStringLiteral("既に同一のFAX番号のデータが登録されています  \r\n登録しますか？  "));
+    EXPECT_EQ(raw->Count(), 3);
+
+    // With the question switched off nothing is asked.
+    Settings().SameNum = false;
+    messages.Clear();
+    addNumbers(QStringLiteral("0311111111"), QString());
+    EXPECT_TRUE(messages.Messages().empty());
+    EXPECT_EQ(raw->Count(), 4);
+}
+
+TEST_F(RecordWrite, FailedWriteKeepsTheInputAndLeavesTheTableAsItWas)
+{
+    type("edtAdrs1", QStringLiteral("千代田区"));
+    add();
+    ASSERT_EQ(raw->Count(), 1);
+    const QStringList before = raw->Row(QStringLiteral("SELECT * FROM ") + TRawBook::Table());
+
+    // The disk refuses every write from now on.
+    raw->Exec(QStringLiteral("CREATE TRIGGER refuseInsert BEFORE INSERT ON %1 BEGIN SELECT RAISE(ABORT, 'disk full'); END;"
+                             "CREATE TRIGGER refuseUpdate BEFORE UPDATE ON %1 BEGIN SELECT RAISE(ABORT, 'disk full'); END;")
+                  .arg(TRawBook::Table()));
+
+    messages.Clear();
+    type("edtAdrs1", QStringLiteral("港区"));
+    add();
+    EXPECT_EQ(messages.LastText(), QStringLiteral("add error"));
+    EXPECT_EQ(raw->Count(), 1);
+    EXPECT_EQ(find<QLineEdit>("edtAdrs1")->text(), QStringLiteral("港区"));
+    EXPECT_EQ(list.updated, QList<int>{1});
+
+    // A held record changed and saved through the button and through the prompt.
+    window->ShowInquiry(stored(1));
+    type("edtAdrs1", QStringLiteral("中央区"));
+    messages.Clear();
+    find<QPushButton>("btnUpdate")->click();
+    EXPECT_EQ(messages.LastText(), QStringLiteral("update error"));
+    messages.Answer(IDYES);
+    EXPECT_EQ(window->ConfirmSaveChanges(0, true), 9);
+    EXPECT_EQ(messages.LastText(), QStringLiteral("update error"));
+    EXPECT_EQ(find<QLineEdit>("edtAdrs1")->text(), QStringLiteral("中央区"));
+    EXPECT_TRUE(window->IsModified());
+    EXPECT_EQ(raw->Row(QStringLiteral("SELECT * FROM ") + TRawBook::Table()), before);
+    EXPECT_EQ(list.updated, QList<int>{1});
+
+    // Once the disk takes writes again the same input is stored.
+    raw->Exec(QStringLiteral("DROP TRIGGER refuseInsert; DROP TRIGGER refuseUpdate;"));
+    messages.Clear();
+    find<QPushButton>("btnUpdate")->click();
+    EXPECT_TRUE(messages.Messages().empty()) << messages.LastText().toStdString();
+    EXPECT_EQ(stored(1).Adrs1.Text(), QStringLiteral("中央区"));
+    EXPECT_EQ(list.updated, (QList<int>{1, 1}));
+}
+
+TEST_F(RecordWrite, LimitCountsTheRowsOfTheTable)
+{
+    // 99,999 rows in the book, whatever the list shows.
+    raw->Exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 99999) "
+                             "INSERT INTO %1 (CustomCode) SELECT '' FROM n;")
+                  .arg(TRawBook::Table()));
+    ASSERT_EQ(raw->Count(), 99999);
+    type("edtAdrs1", QStringLiteral("最後の一件"));
+    add();
+    EXPECT_TRUE(messages.Messages().empty());
+    EXPECT_EQ(raw->Count(), 100000);
+
+    type("edtAdrs1", QStringLiteral("一件多い"));
+    add();
+    EXPECT_EQ(messages.LastText(), QStringLiteral("最大登録件数10万件に達しました  \r\nこれ以上登録できません  "));
+    EXPECT_EQ(raw->Count(), 100000);
+    EXPECT_EQ(find<QLineEdit>("edtAdrs1")->text(), QStringLiteral("一件多い"));
+}
+
+TEST_F(RecordWrite, HistoryThatCannotBeSavedDoesNotSpoilTheWrite)
+{
+    // A folder where the department history file should be: it cannot be written.
+    QDir().mkpath(DataPath() + QStringLiteral("History/Dptmnt.mtd"));
+    find<QToolButton>("sbtnCorp")->click();
+    find<QComboBox>("cbxDptmnt")->setEditText(QStringLiteral("営業部"));
+    find<QComboBox>("cbxPost")->setEditText(QStringLiteral("部長"));
+    add();
+    EXPECT_TRUE(messages.Messages().empty()) << messages.LastText().toStdString();
+    EXPECT_EQ(raw->Count(), 1);
+    EXPECT_EQ(dm->PostHistory().IndexOf(QStringLiteral("部長")), 0);
+}
+
+} // namespace
