@@ -310,6 +310,37 @@ TEST(MetaRectStream, OldRecordsLackSizeIndexAndUpsideDown)
     DrawRectFileVersion = savedVersion;
 }
 
+TEST(MetaRectStream, RecordCutShortLeavesTheItemAndItsRecordingAsTheyWere)
+{
+    const qint32 savedVersion = DrawRectFileVersion;
+    DrawRectFileVersion = DrawRectCurrentVersion;
+    TLineRect source;
+    source.SetRect(TRect(0, 0, 300, 300));
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    source.SaveToStream(out);
+    const QByteArray whole = out.data();
+
+    TLineRect item;
+    item.SetRect(TRect(10, 10, 110, 60));
+    item.SetVisible(false);
+    item.Refresh(false);
+    ASSERT_TRUE(item.IsValid());
+    // Cut inside the base record, inside the face name, and before the last byte.
+    for (qsizetype cut : {qsizetype(10), qsizetype(17 + 4 + 3), whole.size() - 1}) {
+        SCOPED_TRACE(cut);
+        QBuffer in;
+        in.setData(whole.left(cut));
+        in.open(QIODevice::ReadOnly);
+        EXPECT_THROW(item.LoadFromStream(in), EDrawRectStreamError);
+        EXPECT_EQ(item.GetRect(), TRect(10, 10, 110, 60));
+        EXPECT_EQ(item.GetDisplayRect(), TRect(10, 10, 110, 60));
+        EXPECT_FALSE(item.IsVisible());
+        EXPECT_TRUE(item.IsValid()); // the recording still matches the item
+    }
+    DrawRectFileVersion = savedVersion;
+}
+
 TEST(MetaRectStream, AssignCopiesFontAndLayoutButNotSizeIndex)
 {
     TLineRect a;
