@@ -341,6 +341,37 @@ TEST(MetaRectStream, RecordCutShortLeavesTheItemAndItsRecordingAsTheyWere)
     DrawRectFileVersion = savedVersion;
 }
 
+TEST(MetaRectStream, FarOutRectangleFromARecordDrawsPrintsAndResizesSafely)
+{
+    const qint32 savedVersion = DrawRectFileVersion;
+    DrawRectFileVersion = DrawRectCurrentVersion;
+    QBuffer b;
+    b.open(QIODevice::WriteOnly);
+    TLineRect source;
+    source.SaveToStream(b);
+    QByteArray bytes = b.data();
+    // A damaged record: the rectangle spans the whole Int32 range.
+    QBuffer r;
+    r.open(QIODevice::WriteOnly);
+    WriteStreamRect(r, TRect(INT32_MIN, -10, INT32_MAX, INT32_MAX));
+    bytes.replace(0, 16, r.data());
+    QBuffer in;
+    in.setData(bytes);
+    in.open(QIODevice::ReadOnly);
+    TLineRect item;
+    item.LoadFromStream(in);
+    DrawRectFileVersion = savedVersion;
+
+    TRefDeviceScope printer(kPrinter600);
+    DrawOnScreen(item, 50, 50);
+    item.PreparePrint(QPoint(0, 0), true);
+    PrintOnPage(item, 600, 50, 50);
+    item.SetDisplayRect(TRect(0, 0, 100, 50));
+    EXPECT_FALSE(item.IsValid());
+    item.SetDisplayRect(TRect(INT32_MIN, 0, INT32_MAX, 50));
+    DrawOnScreen(item, 50, 50);
+}
+
 TEST(MetaRectStream, AssignCopiesFontAndLayoutButNotSizeIndex)
 {
     TLineRect a;
