@@ -187,8 +187,7 @@ void TListingSearchBase::StartSearch()
     TSearchCondition cond;
     if (!BuildCondition(cond))
         return;
-    condition_ = cond;
-    RunWorker(kModePage, 0, condition_, TSearchCursor{});
+    RunWorker(kModePage, 0, cond, TSearchCursor{});
 }
 
 void TListingSearchBase::StartCount()
@@ -249,8 +248,11 @@ void TListingSearchBase::RunWorker(int mode, int pageNo, TSearchCondition cond, 
                                           : source.SearchPage(cond, next, page, callback);
         QMetaObject::invokeMethod(
             this,
-            [this, page = std::move(page), rc, next, hits, mode, pageNo, start = cursor]() mutable {
+            [this, page = std::move(page), rc, next, hits, mode, pageNo, cond, start = cursor]() mutable {
+                // The paging state changes only with the page it belongs to:
+                // a stopped or failed search leaves the shown page's.
                 if (mode == kModePage && (rc == kListingPageFull || rc == kListingNoMoreData)) {
+                    condition_ = cond;
                     pageNo_ = pageNo;
                     pageStarts_.resize(pageNo);
                     pageStarts_.push_back(start);

@@ -7,6 +7,7 @@
 #include <hb-ot.h>
 #include <hb.h>
 #include <memory>
+#include <vector>
 
 namespace vtext {
 
@@ -79,9 +80,11 @@ HbFace& hbFaceFor(const QRawFont& font)
     f->font = font;
     f->face = hb_face_create_for_tables(referenceTable, &f->font, nullptr);
     f->hbFont = hb_font_create(f->face);
-    hb_tag_t tags[64];
-    unsigned count = 64;
-    hb_ot_layout_table_get_feature_tags(f->face, HB_OT_TAG_GSUB, 0, &count, tags);
+    // All records: faces list a feature once per script and language, so
+    // vert may come after well over a hundred of them (IPAex).
+    unsigned count = hb_ot_layout_table_get_feature_tags(f->face, HB_OT_TAG_GSUB, 0, nullptr, nullptr);
+    std::vector<hb_tag_t> tags(count);
+    hb_ot_layout_table_get_feature_tags(f->face, HB_OT_TAG_GSUB, 0, &count, tags.data());
     for (unsigned i = 0; i < count; ++i)
         if (tags[i] == HB_TAG('v', 'e', 'r', 't') || tags[i] == HB_TAG('v', 'r', 't', '2'))
             f->hasVert = true;

@@ -122,6 +122,21 @@ TEST_F(DrawRectStream, FailedWritesAreReported)
     EXPECT_THROW(WriteStreamStr("A", closed), EDrawRectStreamError);
     TTestItem item;
     EXPECT_THROW(item.SaveToStream(closed), EDrawRectStreamError);
+
+    // A string too long to be read back is refused when written, before
+    // anything of it reaches the stream.
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    EXPECT_THROW(WriteStreamStr(QByteArray(kMaxStreamStrBytes + 1, 'a'), out), EDrawRectStreamError);
+    EXPECT_THROW(WriteStreamWStr(QString(kMaxStreamWStrUnits + 1, u'a'), out), EDrawRectStreamError);
+    EXPECT_EQ(out.size(), 0);
+    const QByteArray longest(kMaxStreamStrBytes, 'a');
+    WriteStreamStr(longest, out);
+    out.close();
+    out.open(QIODevice::ReadOnly);
+    QByteArray back;
+    ReadStreamStr(out, back);
+    EXPECT_EQ(back, longest);
 }
 
 TEST_F(DrawRectStream, OldBaseRecordLoadsVisibleAndSavesInNewestForm)

@@ -310,6 +310,68 @@ TEST(MetaRectStream, OldRecordsLackSizeIndexAndUpsideDown)
     DrawRectFileVersion = savedVersion;
 }
 
+TEST(MetaRectStream, RecordCutShortLeavesTheItemAndItsRecordingAsTheyWere)
+{
+    const qint32 savedVersion = DrawRectFileVersion;
+    DrawRectFileVersion = DrawRectCurrentVersion;
+    TLineRect source;
+    source.SetRect(TRect(0, 0, 300, 300));
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    source.SaveToStream(out);
+    const QByteArray whole = out.data();
+
+    TLineRect item;
+    item.SetRect(TRect(10, 10, 110, 60));
+    item.SetVisible(false);
+    item.Refresh(false);
+    ASSERT_TRUE(item.IsValid());
+    // Cut inside the base record, inside the face name, and before the last byte.
+    for (qsizetype cut : {qsizetype(10), qsizetype(17 + 4 + 3), whole.size() - 1}) {
+        SCOPED_TRACE(cut);
+        QBuffer in;
+        in.setData(whole.left(cut));
+        in.open(QIODevice::ReadOnly);
+        EXPECT_THROW(item.LoadFromStream(in), EDrawRectStreamError);
+        EXPECT_EQ(item.GetRect(), TRect(10, 10, 110, 60));
+        EXPECT_EQ(item.GetDisplayRect(), TRect(10, 10, 110, 60));
+        EXPECT_FALSE(item.IsVisible());
+        EXPECT_TRUE(item.IsValid()); // the recording still matches the item
+    }
+    DrawRectFileVersion = savedVersion;
+}
+
+TEST(MetaRectStream, FarOutRectangleFromARecordDrawsPrintsAndResizesSafely)
+{
+    const qint32 savedVersion = DrawRectFileVersion;
+    DrawRectFileVersion = DrawRectCurrentVersion;
+    QBuffer b;
+    b.open(QIODevice::WriteOnly);
+    TLineRect source;
+    source.SaveToStream(b);
+    QByteArray bytes = b.data();
+    // A damaged record: the rectangle spans the whole Int32 range.
+    QBuffer r;
+    r.open(QIODevice::WriteOnly);
+    WriteStreamRect(r, TRect(INT32_MIN, -10, INT32_MAX, INT32_MAX));
+    bytes.replace(0, 16, r.data());
+    QBuffer in;
+    in.setData(bytes);
+    in.open(QIODevice::ReadOnly);
+    TLineRect item;
+    item.LoadFromStream(in);
+    DrawRectFileVersion = savedVersion;
+
+    TRefDeviceScope printer(kPrinter600);
+    DrawOnScreen(item, 50, 50);
+    item.PreparePrint(QPoint(0, 0), true);
+    PrintOnPage(item, 600, 50, 50);
+    item.SetDisplayRect(TRect(0, 0, 100, 50));
+    EXPECT_FALSE(item.IsValid());
+    item.SetDisplayRect(TRect(INT32_MIN, 0, INT32_MAX, 50));
+    DrawOnScreen(item, 50, 50);
+}
+
 TEST(MetaRectStream, AssignCopiesFontAndLayoutButNotSizeIndex)
 {
     TLineRect a;

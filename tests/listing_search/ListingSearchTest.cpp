@@ -8,7 +8,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeWidget>
+#include <QApplication>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace {
 
@@ -287,4 +289,82 @@ TEST(SearchWindows, ExportListHasNineteenItemsInTableOrder)
     EXPECT_EQ(ExportItemCaption(18), u"小分類コード");
     EXPECT_TRUE(ExportItemFlag(3));
     EXPECT_FALSE(ExportItemFlag(14));
+}
+
+namespace {
+
+// Full pages for any key; the first search for "hold" runs until the
+// callback stops it. Remembers the key of every page asked for.
+class RecordingSource : public TListingSource {
+public:
+    int SearchPage(const TSearchCondition& cond, TSearchCursor& cursor, std::vector<TListingDetail>& page,
+                   const TSearchCallback& callback) override
+    {
+        page.clear();
+        keys.push_back(cond.Key);
+        if (cond.Key == u"hold" && !held) {
+            held = true;
+            while (callback(0) != 0)
+                std::this_thread::yield();
+            return kListingStopped;
+        }
+        for (int i = 0; i < kListingPageSize; ++i) {
+            TListingDetail d;
+            d.Name = cond.Key + QString::number(cursor.Next + i);
+            page.push_back(d);
+        }
+        cursor.Next += kListingPageSize;
+        return kListingPageFull;
+    }
+    int Count(const TSearchCondition&, int& count, const TSearchCallback&) override { count = 0; return 1; }
+    int TelLookup(const QString&, std::vector<TListingDetail>& found) override { found.clear(); return 1; }
+    QString SourceName() const override { return QStringLiteral("recording"); }
+    std::vector<QString> keys;
+    bool held = false;
+};
+
+} // namespace
+
+TEST(SearchWindows, StoppedNewSearchLeavesTheShownPagesConditionForPaging)
+{
+    auto source = std::make_shared<RecordingSource>();
+    SourceScope scope(source);
+    TNameAdrsSearch w;
+    SearchFor(w, QStringLiteral("first"));
+    ASSERT_EQ(w.GetResultCount(), kListingPageSize);
+
+    w.findChild<QLineEdit*>(QStringLiteral("edtKey"))->setText(QStringLiteral("hold"));
+    w.StartSearch();
+    ASSERT_TRUE(w.IsSearching());
+    w.StopSearch();
+    w.WaitForSearch();
+    TListingDetail d;
+    ASSERT_TRUE(w.FirstResult(d));
+    EXPECT_EQ(d.Name, u"first0"); // the stopped search replaced nothing
+
+    // The next page continues the listings that are shown.
+    w.ShowNextPage();
+    w.WaitForSearch();
+    ASSERT_TRUE(w.FirstResult(d));
+    EXPECT_EQ(d.Name, u"first20");
+    EXPECT_EQ(source->keys.back(), u"first");
+}
+
+TEST(SearchWindows, ClosingTheWindowMidSearchStopsTheWorkerAndFreesTheOtherWindow)
+{
+    SourceScope scope(std::make_shared<RecordingSource>());
+    TCategorySearch other;
+    auto* otherSearch = other.findChild<QPushButton*>(QStringLiteral("btnSearch"));
+    {
+        auto* w = new TNameAdrsSearch;
+        w->findChild<QLineEdit*>(QStringLiteral("edtKey"))->setText(QStringLiteral("hold"));
+        w->StartSearch();
+        ASSERT_TRUE(w->IsSearching());
+        EXPECT_FALSE(otherSearch->isEnabled());
+        delete w; // the worker is still running
+    }
+    QCoreApplication::processEvents(); // a late result must find nobody
+    EXPECT_TRUE(otherSearch->isEnabled());
+    EXPECT_FALSE(ListingSearchStop.load());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }

@@ -108,19 +108,22 @@ TEST(VerticalText, TurnedVerticalTextRunsUpwards)
 
 TEST(VerticalText, IpaFontsCarryVerticalForms)
 {
-    const QRawFont raw = RealizeFont([] {
-                             TFont f;
-                             f.SetName(QStringLiteral("@ＭＳ 明朝"));
-                             f.SetHeight(-40);
-                             return f;
-                         }())
-                             .raw;
-    ASSERT_TRUE(vtext::HasVerticalForms(raw));
-    const QList<quint32> plain = raw.glyphIndexesForString(QStringLiteral("ー「"));
-    EXPECT_NE(vtext::VerticalGlyph(raw, U'ー'), plain[0]);
-    EXPECT_NE(vtext::VerticalGlyph(raw, U'「'), plain[1]);
-    const QList<quint32> kanji = raw.glyphIndexesForString(QStringLiteral("東"));
-    EXPECT_EQ(vtext::VerticalGlyph(raw, U'東'), kanji[0]);
+    // The IPAex faces (drawn for every face name without a stand-in of its
+    // own) list their vertical forms after more than a hundred other
+    // feature records.
+    for (const char* face : {"@ＭＳ 明朝", "@ＭＳ Ｐゴシック", "@HG明朝E", "@ゴシック体"}) {
+        SCOPED_TRACE(face);
+        TFont f;
+        f.SetName(QString::fromUtf8(face));
+        f.SetHeight(-40);
+        const QRawFont raw = RealizeFont(f).raw;
+        ASSERT_TRUE(vtext::HasVerticalForms(raw));
+        const QList<quint32> plain = raw.glyphIndexesForString(QStringLiteral("ー「"));
+        EXPECT_NE(vtext::VerticalGlyph(raw, U'ー'), plain[0]);
+        EXPECT_NE(vtext::VerticalGlyph(raw, U'「'), plain[1]);
+        const QList<quint32> kanji = raw.glyphIndexesForString(QStringLiteral("東"));
+        EXPECT_EQ(vtext::VerticalGlyph(raw, U'東'), kanji[0]);
+    }
 }
 
 TEST(VerticalText, FallbackForFacesWithoutVerticalForms)

@@ -27,10 +27,18 @@ struct TRect {
     constexpr TRect(qint32 l, qint32 t, qint32 r, qint32 b) : Left(l), Top(t), Right(r), Bottom(b) {}
     static TRect FromQRect(const QRect& r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
 
-    constexpr qint32 Width() const { return Right - Left; }
-    constexpr qint32 Height() const { return Bottom - Top; }
+    // Rectangles come from files: a span beyond the Int32 range saturates.
+    constexpr qint32 Width() const { return Span(Left, Right); }
+    constexpr qint32 Height() const { return Span(Top, Bottom); }
     QRect ToQRect() const { return QRect(Left, Top, Width(), Height()); }
     friend constexpr bool operator==(const TRect&, const TRect&) = default;
+
+private:
+    static constexpr qint32 Span(qint32 from, qint32 to)
+    {
+        const qint64 d = qint64(to) - from;
+        return d > INT32_MAX ? INT32_MAX : d < INT32_MIN ? INT32_MIN : qint32(d);
+    }
 };
 
 // Four Int32, Left, Top, Right, Bottom, little-endian.

@@ -202,16 +202,30 @@ void TMetaRect::Print(TCanvas* Canvas, qint32 X, qint32 Y)
 
 void TMetaRect::LoadFromStream(QIODevice& Stream)
 {
-    TDrawRect::LoadFromStream(Stream);
-    const qint32 charset = ReadStreamInt32(Stream);
+    // A record cut short leaves the item, base part included, as it was, so
+    // its recording still matches it.
+    const TRect rect = Rect;
+    const TRect displayRect = DisplayRect;
+    const bool visible = Visible;
+    qint32 charset, size, style, color, sizeIndex;
     QByteArray name;
-    ReadStreamStr(Stream, name);
-    const qint32 size = ReadStreamInt32(Stream);
-    const qint32 style = ReadStreamInt32(Stream);
-    const qint32 color = ReadStreamInt32(Stream);
-    const qint32 sizeIndex = DrawRectFileVersion >= 600 ? ReadStreamInt32(Stream) : 0;
-    const quint8 direction = ReadStreamByte(Stream);
-    const quint8 upsideDown = DrawRectFileVersion >= 200 ? ReadStreamByte(Stream) : 0;
+    quint8 direction, upsideDown;
+    try {
+        TDrawRect::LoadFromStream(Stream);
+        charset = ReadStreamInt32(Stream);
+        ReadStreamStr(Stream, name);
+        size = ReadStreamInt32(Stream);
+        style = ReadStreamInt32(Stream);
+        color = ReadStreamInt32(Stream);
+        sizeIndex = DrawRectFileVersion >= 600 ? ReadStreamInt32(Stream) : 0;
+        direction = ReadStreamByte(Stream);
+        upsideDown = DrawRectFileVersion >= 200 ? ReadStreamByte(Stream) : 0;
+    } catch (...) {
+        Rect = rect;
+        DisplayRect = displayRect;
+        Visible = visible;
+        throw;
+    }
     SetFontAttr(&Font, static_cast<std::uint8_t>(charset), cp932::Decode(name), size, style);
     Font.SetColor(static_cast<TColor>(color));
     StoredFaceName = name;

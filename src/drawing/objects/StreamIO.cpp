@@ -8,7 +8,6 @@
 #include <QtEndian>
 
 #include <cstring>
-#include <limits>
 
 namespace {
 
@@ -52,9 +51,11 @@ qint32 ReadCount(QIODevice& Stream, qint32 limit)
     return n;
 }
 
-void WriteCount(QIODevice& Stream, qsizetype n)
+// A string longer than a reader accepts would make the whole container
+// unreadable: refuse it here, where the failure can still be reported.
+void WriteCount(QIODevice& Stream, qsizetype n, qint32 limit)
 {
-    if (n > std::numeric_limits<qint32>::max())
+    if (n > limit)
         Fail("item record: string too long to store");
     WriteStreamInt32(Stream, static_cast<qint32>(n));
 }
@@ -168,7 +169,7 @@ void ReadStreamStr(QIODevice& Stream, QString& S)
 
 void WriteStreamStr(const QByteArray& S, QIODevice& Stream)
 {
-    WriteCount(Stream, S.size());
+    WriteCount(Stream, S.size(), kMaxStreamStrBytes);
     if (S.isEmpty())
         return;
     QByteArray inverted(S.size(), Qt::Uninitialized);
@@ -200,7 +201,7 @@ void ReadStreamWStr(QIODevice& Stream, QString& S)
 
 void WriteStreamWStr(const QString& S, QIODevice& Stream)
 {
-    WriteCount(Stream, S.size());
+    WriteCount(Stream, S.size(), kMaxStreamWStrUnits);
     if (S.isEmpty())
         return;
     QByteArray raw(S.size() * 2, Qt::Uninitialized);

@@ -19,8 +19,9 @@ public:
 };
 
 // Upper bounds for one stream string (bytes for narrow strings, UTF-16 units
-// for wide ones). Item texts are far smaller; the bound only keeps a damaged
-// count from asking for gigabytes on a device whose size is unknown.
+// for wide ones). Item texts are far smaller; the bound keeps a damaged count
+// from asking for gigabytes on a device whose size is unknown, and writing
+// refuses a longer string rather than store a record nobody can read back.
 inline constexpr qint32 kMaxStreamStrBytes = 16 * 1024 * 1024;
 inline constexpr qint32 kMaxStreamWStrUnits = kMaxStreamStrBytes / 2;
 
