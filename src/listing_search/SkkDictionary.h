@@ -32,19 +32,15 @@ template <typename Data>
 class TLazyDictionary {
 public:
     // Starts reading in the background when not yet started.
-    void Preload()
-    {
-        std::lock_guard lock(mutex_);
-        if (!future_.valid())
-            future_ = std::async(std::launch::async, read_, path_).share();
-    }
-    // Waits for the file; false when it could not be read.
+    void Preload() { started(); }
+    // Waits for the file; false when it could not be read. Safe from any
+    // thread: the shared state outlives every caller.
     bool Ready()
     {
-        Preload();
-        if (!data_)
-            data_ = &future_.get();
-        return data_->ok;
+        const Data& data = started().get();
+        std::lock_guard lock(mutex_);
+        data_ = &data;
+        return data.ok;
     }
     const QString& Path() const { return path_; }
 
@@ -55,6 +51,14 @@ protected:
 private:
     QString path_;
     Data (*read_)(const QString&);
+    std::shared_future<Data> started()
+    {
+        std::lock_guard lock(mutex_);
+        if (!future_.valid())
+            future_ = std::async(std::launch::async, read_, path_).share();
+        return future_;
+    }
+
     std::mutex mutex_;
     std::shared_future<Data> future_;
 };
