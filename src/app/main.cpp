@@ -1,3 +1,4 @@
 #include "core/Startup.h"
+#include "records/AppWiring.h"
 
-int main(int argc, char** argv) { return StartupRun(argc, argv); }
+int main(int argc, char** argv) { return StartupRun(argc, argv, WireMainWindow); }

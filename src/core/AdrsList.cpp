@@ -105,6 +105,9 @@ TAddressList::TAddressList(QWidget* parent) : QMainWindow(parent), ui(std::make_
         const int current = GetCurrentIndex();
         requestOpen(current >= 0 ? current : GetSelectedIndex());
     });
+    connect(ui->actNewRecord, &QAction::triggered, this, &TAddressList::newRecordRequested);
+    connect(ui->actNameAdrsSearch, &QAction::triggered, this, &TAddressList::nameAdrsSearchRequested);
+    connect(ui->actCategorySearch, &QAction::triggered, this, &TAddressList::categorySearchRequested);
     connect(ui->actRefresh, &QAction::triggered, this, [this] { RefreshList(false, true, true); });
     connect(ui->actEditGroup, &QAction::triggered, this, &TAddressList::actEditGroupExecute);
     connect(ui->actOpenAdrsBook, &QAction::triggered, this, &TAddressList::onOpenAdrsBook);
@@ -118,6 +121,7 @@ TAddressList::TAddressList(QWidget* parent) : QMainWindow(parent), ui(std::make_
                        ini.ReadBool(kSortSection, QStringLiteral("Descending"), false));
     }
     applyColumns();
+    LoadSenderList();
     loadWindowSettings();
     updateTitle();
     updateStatus();
@@ -142,6 +146,8 @@ bool TAddressList::OpenAdrsBook(const QString& name)
         ShowMessage(this, lines({QStringLiteral("アドレス帳「%1」が見つかりません").arg(name)}), MB_OK | MB_ICONINFORMATION);
         return false;
     }
+    if (DMTelvora21->AdrsTable().Active() && bookChangeGuard_ && !bookChangeGuard_())
+        return false;
     const QString previous = DMTelvora21->AdrsTable().Active() ? AdrsName : QString();
     std::optional<THourglass> hourglass(std::in_place);
     QString error;
@@ -202,6 +208,8 @@ bool TAddressList::OpenAdrsBook(const QString& name)
 
 bool TAddressList::CreateAdrsBookAndOpen(const QString& name)
 {
+    if (DMTelvora21 && DMTelvora21->AdrsTable().Active() && bookChangeGuard_ && !bookChangeGuard_())
+        return false;
     const QString clean = cp932::Trim(name);
     QString error = CheckAdrsBookName(clean);
     if (error.isEmpty() && !CreateAdrsBook(clean, &error) && error.isEmpty())

@@ -37,6 +37,9 @@ public:
     bool CreateAdrsBookAndOpen(const QString& name);
     // Opens the last used book, else the default book (made when missing).
     bool OpenStartBook();
+    // Asked before another book is opened; false keeps the open book (the
+    // windows that hold data of the open book could not let it go).
+    void SetBookChangeGuard(std::function<bool()> guard) { bookChangeGuard_ = std::move(guard); }
 
     // Rows.
     int GetRecordCount() const;
@@ -110,6 +113,11 @@ signals:
     void recordsDeleted(const QList<int>& recNos);
     // The user asked to see the record of a row (double click, Enter, menu).
     void openRecordRequested(int index);
+    // The user asked for empty input of a new record.
+    void newRecordRequested();
+    // The user asked for the name/address search or the category search.
+    void nameAdrsSearchRequested();
+    void categorySearchRequested();
     // The selection changed; the list was re-listed.
     void listSelectionChanged();
     void listRebuilt();
@@ -149,6 +157,7 @@ private:
     mutable std::optional<TRowIntervals> selection_;
     std::vector<std::pair<int, QString>> senders_;
     std::function<bool()> recordWindowLink_;
+    std::function<bool()> bookChangeGuard_;
     bool applyingColumns_ = false;
 };
 

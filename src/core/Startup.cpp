@@ -8,6 +8,7 @@
 #include "core/ItemNames.h"
 #include "core/Settings.h"
 #include "core/SingleInstance.h"
+#include "platform/Font.h"
 #include "platform/MessageBox.h"
 
 #include <QApplication>
@@ -27,13 +28,15 @@ bool StartupLoadTranslations(QApplication& app)
     return true;
 }
 
-int StartupRun(int argc, char** argv)
+int StartupRun(int argc, char** argv, const TMainWindowWiring& wire)
 {
     QApplication app(argc, argv);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setApplicationName(QStringLiteral("Telvora21"));
     QApplication::setApplicationDisplayName(kProductTitle);
     StartupLoadTranslations(app);
+    // Stored layouts and records name Windows faces; draw them with ours.
+    InstallFontSubstitutes();
 
     if (!InitFolders(QApplication::arguments())) {
         ShowMessage(nullptr,
@@ -53,6 +56,8 @@ int StartupRun(int argc, char** argv)
     TDMTelvora21 dataModule;
 
     TAddressList window;
+    if (wire)
+        wire(window);
     QObject::connect(&instance, &TSingleInstance::activationRequested, &window, [&window] {
         if (window.isMinimized())
             window.showNormal();
@@ -68,5 +73,8 @@ int StartupRun(int argc, char** argv)
     // the list ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
     QObject::connect(&window, &TAddressList::closed, &app, &QApplication::quit, Qt::QueuedConnection);
-    return app.exec();
+    const int rc = app.exec();
+    // Windows closed on the way out are deleted while the book is still open.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return rc;
 }

@@ -3,11 +3,19 @@
 // folders, one instance per data folder, the settings and the data module,
 // then the address-book main window on the last used book.
 
+#include <functional>
+
 class QApplication;
+class TAddressList;
 
 // Loads Qt's own Japanese texts (standard buttons, dialogs) from the Qt
 // translations folder; false when they are not installed.
 bool StartupLoadTranslations(QApplication& app);
 
+// Connects the main window to the windows it opens (the record window, the
+// searches), which live in libraries above this one; called once the window
+// exists and before it is shown.
+using TMainWindowWiring = std::function<void(TAddressList&)>;
+
 // Runs the program; returns the exit code.
-int StartupRun(int argc, char** argv);
+int StartupRun(int argc, char** argv, const TMainWindowWiring& wire = {});

@@ -1,0 +1,32 @@
+#pragma once
+// How the running windows reach each other: the address-book main window
+// opens the record window on a row, on empty input, and opens the two
+// searches; a search opens the record window on a listing; the record window
+// steps through and reports to the main window through its link.
+
+class TAddressList;
+class TDataInquiry;
+class TListingSearchBase;
+class TNameAdrsSearch;
+class TCategorySearch;
+
+// Makes the main window the record window's address list and connects its
+// requests (open a row, new record, the searches) to the functions below.
+void WireMainWindow(TAddressList& window);
+
+// The record window on the record of the main window's row, in inquiry from
+// the address list. Unsaved input in the record window is offered for saving
+// first; false when the user cancelled or the row could not be read.
+bool OpenRecordFromList(int index);
+
+// The record window on a search result, for registration. sourceMode is the
+// record window's (name search or category search).
+bool OpenListingFromSearch(TListingSearchBase& search, int sourceMode, int index);
+
+// The record window on empty input for a new record.
+TDataInquiry* OpenNewRecord();
+
+// The single instance of each search window, made on first use, brought
+// forward afterwards; it goes when it is closed.
+TNameAdrsSearch* ShowNameAdrsSearch();
+TCategorySearch* ShowCategorySearch();

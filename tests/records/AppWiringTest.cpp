@@ -1,0 +1,320 @@
+// The running windows together: the main window on a real book, the record
+// window it opens, the searches it opens, as the program wires them.
+
+#include "core/AdrsBook.h"
+#include "core/AdrsList.h"
+#include "core/AdrsRecord.h"
+#include "core/DBInfo.h"
+#include "core/Settings.h"
+#include "core/Utils.h"
+#include "listing_search/CtgrySch.h"
+#include "listing_search/NmAdSch.h"
+#include "platform/SqlTable.h"
+#include "records/AppWiring.h"
+#include "records/DtInqiry.h"
+#include "support/TestSupport.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTreeView>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kBook = QStringLiteral("得意先");
+const QString kOtherBook = QStringLiteral("仕入先");
+
+int AppendPerson(const QString& book, const QString& name)
+{
+    TSqlTable table(AdrsTableDef());
+    table.Open(AdrsTableFileName(book));
+    TAdrsRecord r;
+    InitNewAdrsRecord(r, true);
+    r.NameKanji.SetText(name);
+    table.Append();
+    WriteAdrsRecord(r, table);
+    table.Post();
+    table.Last();
+    return int(table.CurrentRecNo());
+}
+
+// Deletes what a closed window left for later, as the event loop would.
+void Settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+class AppWiring : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        LoadSettings();
+        dm = std::make_unique<TDMTelvora21>();
+        BuildAdrsBookList();
+        ASSERT_TRUE(CreateAdrsBook(kBook));
+        ASSERT_TRUE(CreateAdrsBook(kOtherBook));
+        for (const char* name : {"青木 一郎", "井上 二郎", "上田 三郎"})
+            recNos.push_back(AppendPerson(kBook, QString::fromUtf8(name)));
+        main = std::make_unique<TAddressList>();
+        WireMainWindow(*main);
+        ASSERT_TRUE(main->OpenAdrsBook(kBook));
+        main->show();
+    }
+    void TearDown() override
+    {
+        if (DataInquiry) {
+            DataInquiry->SetSkipSaveConfirm(true);
+            delete DataInquiry.data();
+        }
+        delete TNameAdrsSearch::Instance();
+        delete TCategorySearch::Instance();
+        main.reset();
+        SetAddressListResolver({});
+        dm.reset();
+    }
+
+    void trigger(const char* action) { main->findChild<QAction*>(QLatin1String(action))->trigger(); }
+    template <class T>
+    T* inRecordWindow(const char* name)
+    {
+        T* w = DataInquiry ? DataInquiry->findChild<T*>(QLatin1String(name)) : nullptr;
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    QString shownName() { return inRecordWindow<QLineEdit>("nmedtNameKanji")->text(); }
+    QString position()
+    {
+        return inRecordWindow<QLabel>("lblNowRec")->text() + QLatin1Char('/') +
+               inRecordWindow<QLabel>("lblTotalRec")->text();
+    }
+    // Enter on a row, as the user opens it.
+    void openRow(int index)
+    {
+        QTreeView* view = main->ListView();
+        main->SetCurrentIndex(index);
+        QTest::keyClick(view, Qt::Key_Return);
+    }
+    // The stored name of a row, as the table holds it (Unicode names are
+    // kept in "@" hexadecimal form).
+    QString storedName(int recNo)
+    {
+        TAdrsRecord r;
+        EXPECT_TRUE(main->ReadRecord(recNo, r));
+        return AtHexToWide(r.NameKanji.Bytes());
+    }
+    QColor listBase() const { return main->ListView()->palette().color(QPalette::Base); }
+
+    TTempDataFolder folder;
+    TMessageRecorder messages;
+    std::unique_ptr<TDMTelvora21> dm;
+    std::unique_ptr<TAddressList> main;
+    std::vector<int> recNos;
+};
+
+TEST_F(AppWiring, OpeningARowShowsItsRecordAndPaintsTheListWhileShown)
+{
+    Settings().BGPaint = true;
+    const QColor plain = listBase();
+    openRow(1);
+    ASSERT_TRUE(DataInquiry);
+    EXPECT_TRUE(DataInquiry->isVisible());
+    EXPECT_EQ(DataInquiry->windowTitle(), u"アドレス帳情報照会");
+    EXPECT_EQ(DataInquiry->SourceMode(), TDataInquiry::smAddressList);
+    EXPECT_EQ(DataInquiry->GetCurrentRecNo(), recNos[1]);
+    EXPECT_EQ(shownName(), u"井上 二郎");
+    EXPECT_EQ(position(), u"2/3");
+    EXPECT_TRUE(main->IsSelected(1));
+    EXPECT_EQ(listBase(), Settings().BGQColor());
+
+    // Another row goes into the same window.
+    TDataInquiry* first = DataInquiry;
+    openRow(2);
+    EXPECT_EQ(DataInquiry.data(), first);
+    EXPECT_EQ(shownName(), u"上田 三郎");
+
+    // Empty input is no record of the list: the list loses its colour.
+    trigger("actNewRecord");
+    EXPECT_EQ(DataInquiry->windowTitle(), u"アドレス帳情報登録");
+    EXPECT_EQ(DataInquiry->GetCurrentRecNo(), -1);
+    EXPECT_EQ(main->GetCurrentIndex(), -1);
+    EXPECT_EQ(listBase(), plain);
+
+    openRow(0);
+    EXPECT_EQ(listBase(), Settings().BGQColor());
+    DataInquiry->close();
+    EXPECT_EQ(listBase(), plain);
+    EXPECT_EQ(main->GetCurrentIndex(), -1);
+    EXPECT_TRUE(messages.Messages().empty()) << messages.LastText().toStdString();
+}
+
+TEST_F(AppWiring, EditedRecordIsOfferedForSavingBeforeAnotherRowIsShown)
+{
+    openRow(0);
+    inRecordWindow<QLineEdit>("nmedtNameKanji")->setText(QStringLiteral("青木 一郎太"));
+
+    messages.Answer(IDCANCEL);
+    openRow(2);
+    ASSERT_EQ(messages.Messages().size(), 1u);
+    EXPECT_TRUE(messages.LastText().startsWith(u"照会中のデータが変更されています"));
+    EXPECT_EQ(DataInquiry->GetCurrentRecNo(), recNos[0]);
+    EXPECT_EQ(shownName(), u"青木 一郎太");
+
+    // Yes saves the first record, then shows the one asked for.
+    messages.Answer(IDYES);
+    openRow(2);
+    EXPECT_EQ(DataInquiry->GetCurrentRecNo(), recNos[2]);
+    EXPECT_EQ(shownName(), u"上田 三郎");
+    EXPECT_EQ(storedName(recNos[0]), u"青木 一郎太");
+    EXPECT_EQ(main->GetCurrentIndex(), main->IndexOfRecNo(recNos[2]));
+
+    // Opening the row already shown keeps what is being typed.
+    messages.Clear();
+    inRecordWindow<QLineEdit>("nmedtNameKanji")->setText(QStringLiteral("上田 三郎丸"));
+    openRow(main->IndexOfRecNo(recNos[2]));
+    EXPECT_TRUE(messages.Messages().empty());
+    EXPECT_EQ(shownName(), u"上田 三郎丸");
+}
+
+TEST_F(AppWiring, MovingInTheRecordWindowMovesTheListsCurrentRow)
+{
+    openRow(0);
+    auto* next = inRecordWindow<QPushButton>("sbtnNext");
+    auto* prior = inRecordWindow<QPushButton>("sbtnPrior");
+    EXPECT_FALSE(prior->isEnabled());
+    next->click();
+    EXPECT_EQ(main->GetCurrentIndex(), 1);
+    EXPECT_TRUE(main->IsSelected(1));
+    EXPECT_FALSE(main->IsSelected(0));
+    EXPECT_EQ(DataInquiry->GetCurrentRecNo(), recNos[1]);
+    EXPECT_EQ(position(), u"2/3");
+
+    inRecordWindow<QPushButton>("sbtnLast")->click();
+    EXPECT_EQ(main->GetCurrentIndex(), 2);
+    EXPECT_EQ(shownName(), u"上田 三郎");
+    EXPECT_FALSE(next->isEnabled());
+
+    prior->click();
+    EXPECT_EQ(main->GetCurrentIndex(), 1);
+    inRecordWindow<QPushButton>("sbtnFirst")->click();
+    EXPECT_EQ(main->GetCurrentIndex(), 0);
+    EXPECT_EQ(shownName(), u"青木 一郎");
+}
+
+TEST_F(AppWiring, RecordRegisteredInTheRecordWindowAppearsInTheList)
+{
+    QSignalSpy updated(main.get(), &TAddressList::recordsUpdated);
+    trigger("actNewRecord");
+    ASSERT_TRUE(DataInquiry);
+    EXPECT_TRUE(DataInquiry->isVisible());
+    EXPECT_EQ(DataInquiry->windowTitle(), u"アドレス帳情報登録");
+    inRecordWindow<QLineEdit>("nmedtNameKanji")->setText(QStringLiteral("江藤 四郎"));
+    inRecordWindow<QPushButton>("btnAdd")->click();
+    EXPECT_TRUE(messages.Messages().empty()) << messages.LastText().toStdString();
+
+    ASSERT_EQ(main->GetRecordCount(), 4);
+    ASSERT_EQ(updated.count(), 1);
+    const int recNo = updated.at(0).at(0).value<QList<int>>().value(0);
+    const int row = main->IndexOfRecNo(recNo);
+    ASSERT_GE(row, 0);
+    EXPECT_TRUE(main->IsSelected(row));
+    EXPECT_EQ(storedName(recNo), u"江藤 四郎");
+
+    // Typed input registered with no search open: the window is done.
+    Settle();
+    EXPECT_FALSE(DataInquiry);
+
+    // The new row opens like any other.
+    openRow(row);
+    EXPECT_EQ(shownName(), u"江藤 四郎");
+}
+
+TEST_F(AppWiring, ListingOpenedFromASearchIsShownForRegistration)
+{
+    trigger("actNameAdrsSearch");
+    TNameAdrsSearch* search = TNameAdrsSearch::Instance();
+    ASSERT_NE(search, nullptr);
+    EXPECT_TRUE(search->isVisible());
+    trigger("actNameAdrsSearch"); // one window only
+    EXPECT_EQ(TNameAdrsSearch::Instance(), search);
+
+    search->findChild<QLineEdit*>(QStringLiteral("edtKey"))->setText(QStringLiteral("店"));
+    search->StartSearch();
+    search->WaitForSearch();
+    ASSERT_GE(search->GetResultCount(), 3);
+    auto* results = search->findChild<QTreeWidget*>(QStringLiteral("lvResult"));
+    emit results->itemActivated(results->topLevelItem(1), 0);
+
+    ASSERT_TRUE(DataInquiry);
+    EXPECT_TRUE(DataInquiry->isVisible());
+    EXPECT_EQ(DataInquiry->windowTitle(), u"アドレス帳情報登録");
+    EXPECT_EQ(DataInquiry->SourceMode(), TDataInquiry::smNameSearch);
+    EXPECT_EQ(DataInquiry->GetCurrentRecNo(), -1);
+    EXPECT_FALSE(inRecordWindow<QPushButton>("btnUpdate")->isEnabled());
+    TListingDetail listing;
+    ASSERT_TRUE(search->GetResult(1, listing));
+    EXPECT_EQ(inRecordWindow<QLineEdit>("edtTel")->text().remove(QLatin1Char('-')),
+              QString(listing.Tel).remove(QLatin1Char('-')));
+    EXPECT_EQ(position(), QStringLiteral("2/%1").arg(search->GetResultCount()));
+
+    // The record window steps through the results; registering keeps it open
+    // on the listing, now unchanged.
+    inRecordWindow<QPushButton>("sbtnNext")->click();
+    EXPECT_EQ(search->GetResultIndex(), 2);
+    inRecordWindow<QPushButton>("btnAdd")->click();
+    EXPECT_EQ(main->GetRecordCount(), 4);
+    ASSERT_TRUE(DataInquiry);
+    EXPECT_FALSE(DataInquiry->IsModified());
+
+    // A row of the list after a listing: back to inquiry from the list.
+    openRow(0);
+    EXPECT_EQ(DataInquiry->SourceMode(), TDataInquiry::smAddressList);
+    EXPECT_EQ(DataInquiry->windowTitle(), u"アドレス帳情報照会");
+
+    // Closing the search leaves the record window without its navigation.
+    trigger("actCategorySearch");
+    TCategorySearch* category = TCategorySearch::Instance();
+    ASSERT_NE(category, nullptr);
+    category->findChild<QComboBox*>(QStringLiteral("cbxCtgryMain"))->setCurrentIndex(1);
+    category->findChild<QComboBox*>(QStringLiteral("cbxTdfkn"))->setCurrentIndex(1);
+    category->StartSearch();
+    category->WaitForSearch();
+    ASSERT_GT(category->GetResultCount(), 0);
+    auto* found = category->findChild<QTreeWidget*>(QStringLiteral("lvResult"));
+    emit found->itemActivated(found->topLevelItem(0), 0);
+    EXPECT_EQ(DataInquiry->SourceMode(), TDataInquiry::smCategorySearch);
+    EXPECT_EQ(DataInquiry->windowTitle(), u"アドレス帳情報登録");
+    category->close();
+    Settle();
+    EXPECT_EQ(TCategorySearch::Instance(), nullptr);
+    EXPECT_FALSE(inRecordWindow<QPushButton>("sbtnNext")->isEnabled());
+    EXPECT_EQ(position(), u"---/---");
+}
+
+TEST_F(AppWiring, AnotherBookOpensOnlyOnceTheRecordWindowLetItGo)
+{
+    openRow(0);
+    inRecordWindow<QLineEdit>("nmedtNameKanji")->setText(QStringLiteral("青木 一郎兵衛"));
+
+    // Cancel: the record window keeps its input, the book stays open.
+    messages.Answer(IDCANCEL);
+    EXPECT_FALSE(main->OpenAdrsBook(kOtherBook));
+    EXPECT_EQ(AdrsName, kBook);
+    ASSERT_TRUE(DataInquiry);
+    EXPECT_TRUE(DataInquiry->isVisible());
+
+    // Yes: the record is saved into its own book before the other opens.
+    messages.Answer(IDYES);
+    EXPECT_TRUE(main->OpenAdrsBook(kOtherBook));
+    EXPECT_EQ(AdrsName, kOtherBook);
+    EXPECT_EQ(main->GetRecordCount(), 0);
+    Settle();
+    EXPECT_FALSE(DataInquiry);
+    ASSERT_TRUE(main->OpenAdrsBook(kBook));
+    EXPECT_EQ(storedName(recNos[0]), u"青木 一郎兵衛");
+}
+
+} // namespace
