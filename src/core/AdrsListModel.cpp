@@ -1,6 +1,7 @@
 #include "core/AdrsListModel.h"
 
 #include "core/AdrsListColumns.h"
+#include "core/AdrsRecord.h"
 #include "core/Category.h"
 #include "core/DBInfo.h"
 #include "core/FieldCipher.h"
@@ -48,18 +49,11 @@ QString myNumberText(std::string_view stored)
     return cp932::Decode(plain);
 }
 
-// Stored date-times count days from 1899-12-30, the fraction being the time of day.
-QDateTime fromStoredDateTime(double value)
-{
-    static const QDateTime epoch(QDate(1899, 12, 30), QTime(0, 0));
-    return epoch.addMSecs(std::llround(value * 86400000.0));
-}
-
 QString dateTimeText(double value, const char* format)
 {
     if (value == 0)
         return {};
-    return fromStoredDateTime(value).toString(QString::fromLatin1(format));
+    return StoredToDateTime(value).toString(QString::fromLatin1(format));
 }
 
 QString addressText(const TAdrsListCache& c, int row)

@@ -1,5 +1,7 @@
 #include "core/AdrsRecord.h"
 
+#include <cmath>
+
 #include "core/DBInfo.h"
 #include "platform/Cp932.h"
 #include "platform/SqlTable.h"
@@ -376,4 +378,29 @@ void WriteAdrsRecord(const TAdrsRecord& r, TSqlTable& t)
     t.SetInteger(afCodeGenre, r.CodeGenre);
     t.SetFloat(afAddDateTime, r.AddDateTime);
     t.SetFloat(afUpdDateTime, r.UpdDateTime);
+}
+
+QDateTime StoredToDateTime(double value)
+{
+    if (value == 0.0 || !std::isfinite(value))
+        return {};
+    // Whole milliseconds first, so 0.5 days is noon and not 11:59:59.999.
+    // The time of day counts forward from midnight even before 1899-12-30
+    // (-1.25 is 1899-12-29 06:00), as the stored form has always meant.
+    const long long ms = std::llround(value * 86400000.0);
+    const long long msPerDay = 86400000LL;
+    long long days = ms / msPerDay;
+    long long rest = ms % msPerDay;
+    if (rest < 0)
+        rest = -rest;
+    return QDateTime(QDate(1899, 12, 30).addDays(days), QTime::fromMSecsSinceStartOfDay(int(rest)));
+}
+
+double DateTimeToStored(const QDateTime& value)
+{
+    if (!value.isValid())
+        return 0.0;
+    const double days = double(QDate(1899, 12, 30).daysTo(value.date()));
+    const double fraction = double(value.time().msecsSinceStartOfDay()) / 86400000.0;
+    return days < 0 ? days - fraction : days + fraction;
 }

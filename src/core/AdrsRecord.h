@@ -6,6 +6,7 @@
 // copy gets lists of its own.
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <algorithm>
@@ -145,6 +146,11 @@ bool operator==(const TAdrsRecord& a, const TAdrsRecord& b);
 
 // Frees the lists and zero-fills the record.
 void ClearAdrsRecord(TAdrsRecord& record);
+
+// AddDateTime and UpdDateTime are stored as days since 1899-12-30 (local
+// time), the fraction being the time of day. 0 means "not set".
+QDateTime StoredToDateTime(double value);
+double DateTimeToStored(const QDateTime& value);
 
 // The state of a new record before anything is typed: all blank except
 // PrivCorp as given, JointPrint on and the default symbol colour.

@@ -33,7 +33,6 @@ int StartupRun(int argc, char** argv, const TMainWindowWiring& wire)
     QApplication app(argc, argv);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setApplicationName(QStringLiteral("Telvora21"));
-    QApplication::setApplicationDisplayName(kProductTitle);
     StartupLoadTranslations(app);
     // Stored layouts and records name Windows faces; draw them with ours.
     InstallFontSubstitutes();

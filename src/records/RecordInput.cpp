@@ -1,5 +1,7 @@
 #include "records/RecordInput.h"
 
+#include "core/AdrsRecord.h"
+
 #include <QDate>
 #include <QTime>
 #include <cmath>
@@ -22,27 +24,13 @@ QString PostalCodeText(const QString& stored)
 
 QString DateTimeText(double value)
 {
-    if (value == 0.0 || !std::isfinite(value))
-        return {};
-    // Whole milliseconds first, so 0.5 days is noon and not 11:59:59.999.
-    const long long ms = std::llround(value * 86400000.0);
-    const long long msPerDay = 86400000LL;
-    long long days = ms / msPerDay;
-    long long rest = ms % msPerDay;
-    if (rest < 0) {
-        // The time of day is always counted forward from midnight.
-        rest = -rest;
-    }
-    const QDate date = QDate(1899, 12, 30).addDays(days);
-    const QTime time = QTime::fromMSecsSinceStartOfDay(int(rest));
-    return date.toString(QStringLiteral(" yyyy/MM/dd ")) + time.toString(QStringLiteral("HH:mm:ss"));
+    const QDateTime dt = StoredToDateTime(value);
+    return dt.isValid() ? dt.toString(QStringLiteral(" yyyy/MM/dd HH:mm:ss")) : QString();
 }
 
 double DateTimeValue(const QDateTime& value)
 {
-    const QDate epoch(1899, 12, 30);
-    const double days = double(epoch.daysTo(value.date()));
-    return days + double(value.time().msecsSinceStartOfDay()) / 86400000.0;
+    return DateTimeToStored(value);
 }
 
 } // namespace recordform
