@@ -99,7 +99,9 @@ def main(path, category_file):
             town, townk, postal = towns[ti]
             town_code = f"{ti + 1:03d}0000"
             major, minors = CATEGORIES[n % len(CATEGORIES)]
-            minor, word, wordk = minors[(n // len(CATEGORIES)) % len(minors)]
+            # Shifted per area: every sixth listing is a person, which would
+            # otherwise always take the place of the same minor.
+            minor, word, wordk = minors[(n // len(CATEGORIES) + ai) % len(minors)]
             local = 10 - len(area)
             while True:
                 tel = area + str(rng.randrange(10 ** (local - 1) * 2, 10 ** local))
