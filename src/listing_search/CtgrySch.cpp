@@ -1,5 +1,6 @@
 #include "listing_search/CtgrySch.h"
 
+#include "core/Category.h"
 #include "platform/MessageBox.h"
 #include "ui_CtgrySch.h"
 
@@ -12,13 +13,15 @@ TCategorySearch::TCategorySearch(QWidget* parent) : TListingSearchBase(parent), 
 {
     ui->setupUi(this);
     ui->cbxCtgryMain->addItem(kNoChoice, 0);
+    // The categories are the program's own, as in the record window, so a
+    // listing found here opens there under the category it was found by.
+    EnsureCategoriesLoaded();
+    for (const TCtgryItem& c : CtgryMainList)
+        ui->cbxCtgryMain->addItem(c.Name, c.Code);
+    ui->cbxCtgryMain->setMaxVisibleItems(ui->cbxCtgryMain->count());
     ui->cbxTdfkn->addItem(kNoChoice);
-    if (TSampleListingSource* sample = SampleListingSource()) {
-        for (const TCategoryName& c : sample->Categories())
-            if (c.Code.size() == 2)
-                ui->cbxCtgryMain->addItem(c.Name, c.Code.toInt());
+    if (TSampleListingSource* sample = SampleListingSource())
         ui->cbxTdfkn->addItems(sample->Prefectures());
-    }
     connect(ui->cbxCtgryMain, &QComboBox::currentIndexChanged, this, &TCategorySearch::FillSubCategories);
     connect(ui->cbxTdfkn, &QComboBox::currentIndexChanged, this, &TCategorySearch::FillCities);
     FillSubCategories();
@@ -40,10 +43,9 @@ void TCategorySearch::FillSubCategories()
     ui->cbxCtgrySub->clear();
     ui->cbxCtgrySub->addItem(kNoChoice, 0);
     const int major = ui->cbxCtgryMain->currentData().toInt();
-    if (TSampleListingSource* sample = SampleListingSource(); sample && major > 0)
-        for (const TCategoryName& c : sample->Categories())
-            if (c.Code.size() == 4 && c.Code.left(2).toInt() == major)
-                ui->cbxCtgrySub->addItem(c.Name, c.Code.mid(2).toInt());
+    if (major > 0 && major < int(CtgrySubLists.size()))
+        for (const TCtgryItem& c : CtgrySubLists[size_t(major)])
+            ui->cbxCtgrySub->addItem(c.Name, c.Code % 100);
     ui->cbxCtgrySub->setEnabled(major > 0 && ui->cbxCtgryMain->isEnabled());
 }
 

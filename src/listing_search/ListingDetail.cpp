@@ -1,5 +1,6 @@
 #include "listing_search/ListingDetail.h"
 
+#include "core/Category.h"
 #include "platform/Cp932.h"
 
 #include <QtEndian>
@@ -74,6 +75,24 @@ int32_t TListingDetail::ToMilliseconds(int32_t value256)
 {
     const double ms = double(value256) * 1000.0 / 256.0;
     return int32_t(ms >= 0 ? std::trunc(ms + 0.5) : std::trunc(ms - 0.5));
+}
+
+QString TListingDetail::CategoryName() const
+{
+    if (Category.isEmpty())
+        return {};
+    EnsureCategoriesLoaded();
+    const int major = CategoryMain();
+    const int minor = CategorySub();
+    const QString name = minor > 0 ? GetCtgrySubName(major * 100 + minor) : GetCtgryMainName(major);
+    return name.isEmpty() ? Category : name;
+}
+
+bool EnsureCategoriesLoaded()
+{
+    if (CtgryMainList.empty())
+        LoadCategories();
+    return !CtgryMainList.empty();
 }
 
 QString FitToField(const QString& text, int maxBytes)

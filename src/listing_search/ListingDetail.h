@@ -48,6 +48,10 @@ struct TListingDetail {
     QString KajoCode() const { return AreaCode.mid(5, 6); }
     int CategoryMain() const { return Category.left(2).toInt(); }
     int CategorySub() const { return Category.mid(2, 2).toInt(); }
+    // The category as the program's category lists name it: the minor's
+    // name, the major's when the minor is 0, the code itself when the lists
+    // do not know it; empty for a listing without a category.
+    QString CategoryName() const;
     // Position in milliseconds of arc, rounded half away from zero.
     int32_t LatitudeMs() const { return ToMilliseconds(Latitude); }
     int32_t LongitudeMs() const { return ToMilliseconds(Longitude); }
@@ -55,6 +59,11 @@ struct TListingDetail {
 
     bool operator==(const TListingDetail&) const = default;
 };
+
+// The program's category lists, read from the category file when nobody has
+// read them yet (the windows of this library may be opened before the
+// program's start-up has, as in tests); false when there are none.
+bool EnsureCategoriesLoaded();
 
 // Widths in code page 932 bytes of the address-book fields that listing and
 // lookup values go into. Values from the listings may be wider (a joined

@@ -302,9 +302,8 @@ void TListingSearchBase::FillList()
         return;
     lvResult_->clear();
     QList<QTreeWidgetItem*> items;
-    for (const TListingDetail& d : results_) {
-        items << new QTreeWidgetItem(QStringList{d.Name, d.Tel, d.Tdfkn + d.City + d.JoinedAddress(), d.Category});
-    }
+    for (const TListingDetail& d : results_)
+        items << new QTreeWidgetItem(QStringList{d.Name, d.Tel, d.Tdfkn + d.City + d.JoinedAddress(), d.CategoryName()});
     lvResult_->addTopLevelItems(items);
     for (int c = 0; c < lvResult_->columnCount() - 1; ++c)
         lvResult_->resizeColumnToContents(c);

@@ -1,6 +1,7 @@
 #include "listing_search/ListingSource.h"
 
 #include "core/Folders.h"
+#include "core/Utils.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -78,11 +79,11 @@ bool TSampleListingSource::Load()
         const QList<QByteArray> lines = file.readAll().split('\n');
         for (const QByteArray& raw : lines) {
             const QStringList f = QString::fromUtf8(raw).remove(u'\r').split(u'\t');
-            if (f.size() == 3 && f[0] == u"C") {
-                categories_.push_back({f[1], f[2]});
-            } else if (f.size() == 22 && f[0] == u"L") {
+            if (f.size() == 22 && f[0] == u"L") {
                 TListingDetail d;
-                d.Tel = f[1];
+                // A listing directory hands numbers out hyphenated, as the
+                // address book shows them; the file holds the digits.
+                d.Tel = HyphenatePhoneNumber(f[1]);
                 d.TelKind = f[2].toInt();
                 d.PostalCode = f[3];
                 d.Name = f[4];
@@ -167,12 +168,6 @@ int TSampleListingSource::TelLookup(const QString& tel, std::vector<TListingDeta
         if (DigitsOf(d.Tel) == digits)
             found.push_back(d);
     return kListingNoMoreData;
-}
-
-const std::vector<TCategoryName>& TSampleListingSource::Categories()
-{
-    Load();
-    return categories_;
 }
 
 QStringList TSampleListingSource::Prefectures()

@@ -54,15 +54,11 @@ public:
     virtual int SearchPage(const TSearchCondition& cond, TSearchCursor& cursor,
                            std::vector<TListingDetail>& page, const TSearchCallback& callback) = 0;
     virtual int Count(const TSearchCondition& cond, int& count, const TSearchCallback& callback) = 0;
-    // The listings whose number is the given one (digits compared).
+    // The listings whose number is the given one: digits compared, so a
+    // number typed with or without hyphens finds the hyphenated listing.
     virtual int TelLookup(const QString& tel, std::vector<TListingDetail>& found) = 0;
     // Name shown in error messages.
     virtual QString SourceName() const = 0;
-};
-
-struct TCategoryName {
-    QString Code; // "04" major, "0402" major and minor
-    QString Name;
 };
 
 class TSampleListingSource : public TListingSource {
@@ -77,7 +73,6 @@ public:
 
     // Reads the file on first use; safe from any thread. False when missing.
     bool Load();
-    const std::vector<TCategoryName>& Categories();
     QStringList Prefectures(); // in the order of the file
     QStringList Cities(const QString& tdfkn);
     int ListingCount();
@@ -89,7 +84,6 @@ private:
     std::vector<TListingDetail> listings_;
     std::vector<QString> searchText_; // normalised name + reading per listing
     std::vector<QString> addressText_;
-    std::vector<TCategoryName> categories_;
 };
 
 // The source the windows use: the sample listings beside the program unless

@@ -278,7 +278,7 @@ TEST_F(AppWiring, ListingOpenedFromASearchIsShownForRegistration)
     trigger("actCategorySearch");
     TCategorySearch* category = TCategorySearch::Instance();
     ASSERT_NE(category, nullptr);
-    category->findChild<QComboBox*>(QStringLiteral("cbxCtgryMain"))->setCurrentIndex(1);
+    category->findChild<QComboBox*>(QStringLiteral("cbxCtgryMain"))->setCurrentIndex(11);
     category->findChild<QComboBox*>(QStringLiteral("cbxTdfkn"))->setCurrentIndex(1);
     category->StartSearch();
     category->WaitForSearch();

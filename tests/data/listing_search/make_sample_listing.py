@@ -3,6 +3,12 @@
 in for the listing data disc. Every name and number in it is invented; the
 towns and postal codes are real so that the lookups agree with them.
 
+Telephone numbers are written as digits only; the program's sample source
+hyphenates them as it packs each listing (with the same formatting the
+address book uses), so they reach the windows as a listing directory hands
+them out: "03-5152-3197". Category codes are those of the program's category
+file and are checked against it.
+
 Run from the repository root: python3 tests/data/listing_search/make_sample_listing.py
 """
 import random
@@ -41,15 +47,19 @@ AREAS = [
      [("京町", "ｷｮｳﾏﾁ", "8020002")]),
 ]
 
-# major code, name, minors: (code, name, company-name word, its reading)
+# First subscriber digits the numbering plan leaves unused in an area: a number
+# there would not be a valid one and would stay without hyphens.
+UNUSED_LEADS = {"011": "49"}
+
+# Industry categories as the program's category file (Dic/dbctgry.dat) has
+# them: major code, minors: (minor code, company-name word, its reading).
+# Every code is checked against that file when the listings are written.
 CATEGORIES = [
-    ("01", "飲食店", [("01", "和食", "食堂", "ｼｮｸﾄﾞｳ"), ("02", "中華料理", "飯店", "ﾊﾝﾃﾝ"),
-                     ("03", "喫茶店", "珈琲店", "ｺｰﾋｰﾃﾝ")]),
-    ("02", "小売", [("01", "書店", "書店", "ｼｮﾃﾝ"), ("02", "生花店", "生花店", "ｾｲｶﾃﾝ"),
-                   ("03", "酒店", "酒店", "ｻｹﾃﾝ")]),
-    ("03", "医療", [("01", "内科", "内科クリニック", "ﾅｲｶｸﾘﾆｯｸ"), ("02", "歯科", "歯科医院", "ｼｶｲｲﾝ")]),
-    ("04", "建設・設備", [("01", "工務店", "工務店", "ｺｳﾑﾃﾝ"), ("02", "水道工事", "設備工業", "ｾﾂﾋﾞｺｳｷﾞｮｳ")]),
-    ("05", "生活サービス", [("01", "美容室", "美容室", "ﾋﾞﾖｳｼﾂ"), ("02", "クリーニング", "クリーニング店", "ｸﾘｰﾆﾝｸﾞﾃﾝ")]),
+    ("11", [("01", "食堂", "ｼｮｸﾄﾞｳ"), ("02", "飯店", "ﾊﾝﾃﾝ"), ("04", "珈琲店", "ｺｰﾋｰﾃﾝ")]),
+    ("08", [("05", "書店", "ｼｮﾃﾝ"), ("03", "電器店", "ﾃﾞﾝｷﾃﾝ"), ("02", "酒店", "ｻｹﾃﾝ")]),
+    ("13", [("02", "内科クリニック", "ﾅｲｶｸﾘﾆｯｸ"), ("03", "歯科医院", "ｼｶｲｲﾝ")]),
+    ("02", [("01", "工務店", "ｺｳﾑﾃﾝ"), ("03", "設備工業", "ｾﾂﾋﾞｺｳｷﾞｮｳ")]),
+    ("15", [("03", "美容室", "ﾋﾞﾖｳｼﾂ"), ("01", "クリーニング店", "ｸﾘｰﾆﾝｸﾞﾃﾝ")]),
 ]
 
 PREFIXES = [("山田", "ﾔﾏﾀﾞ"), ("青葉", "ｱｵﾊﾞ"), ("日の出", "ﾋﾉﾃﾞ"), ("富士", "ﾌｼﾞ"), ("桜", "ｻｸﾗ"),
@@ -64,7 +74,23 @@ BUILDINGS = [("青葉ビル", "ｱｵﾊﾞﾋﾞﾙ"), ("第二富士ビル", "
 FW = str.maketrans("0123456789-", "０１２３４５６７８９－")
 
 
-def main(path):
+def read_category_codes(path):
+    """The "MMSS" codes of the minors in the category file (code page 932 INI)."""
+    codes = set()
+    section = ""
+    with open(path, encoding="cp932") as f:
+        for line in f:
+            line = line.strip()
+            if line.startswith("[") and line.endswith("]"):
+                section = line[1:-1].upper()
+            elif "=" in line and section.startswith("SUB") and section[3:].isdigit():
+                key = line.split("=", 1)[0].strip()
+                if key.isdigit():
+                    codes.add(f"{int(section[3:]):02d}{int(key):02d}")
+    return codes
+
+
+def main(path, category_file):
     rows = []
     used = set()
     for ai, (pref, prefk, city, cityk, jis, area, lat, lon, towns) in enumerate(AREAS):
@@ -72,12 +98,14 @@ def main(path):
             ti = n % len(towns)
             town, townk, postal = towns[ti]
             town_code = f"{ti + 1:03d}0000"
-            major, _, minors = CATEGORIES[n % len(CATEGORIES)]
-            minor, _, word, wordk = minors[(n // len(CATEGORIES)) % len(minors)]
+            major, minors = CATEGORIES[n % len(CATEGORIES)]
+            # Shifted per area: every sixth listing is a person, which would
+            # otherwise always take the place of the same minor.
+            minor, word, wordk = minors[(n // len(CATEGORIES) + ai) % len(minors)]
             local = 10 - len(area)
             while True:
                 tel = area + str(rng.randrange(10 ** (local - 1) * 2, 10 ** local))
-                if tel not in used:
+                if tel not in used and tel[len(area)] not in UNUSED_LEADS.get(area, ""):
                     used.add(tel)
                     break
             chome, ban, go = rng.randint(1, 5), rng.randint(1, 20), rng.randint(1, 30)
@@ -108,23 +136,25 @@ def main(path):
                  "東京都", "千代田区", "丸の内一丁目大手町側北口地下通路沿い", "１－２－３４５６７８９０１２３４５６７",
                  "丸の内センタービルディング北館本棟低層階事務所区画エントランスホール奥第三会議室",
                  "ﾄｳｷｮｳﾄ", "ﾁﾖﾀﾞｸ", "ﾏﾙﾉｳﾁ", "1-2-3", "ﾏﾙﾉｳﾁｾﾝﾀｰﾋﾞﾙ", "13101002000", 1, "201104",
-                 round(35.681 * 3600 * 256), round(139.767 * 3600 * 256), "0501"])
+                 round(35.681 * 3600 * 256), round(139.767 * 3600 * 256), "0704"])
+    known = read_category_codes(category_file)
+    unknown = sorted({r[-1] for r in rows if r[-1] and r[-1] not in known})
+    if unknown:
+        sys.exit(f"category codes missing from {category_file}: {', '.join(unknown)}")
     with open(path, "w", encoding="utf-8", newline="\n") as f:
         f.write("# サンプルデータ: 架空の掲載情報です（実在の事業所・個人とは関係ありません）。\n")
         f.write("# Sample data: every listing below is made up. Generated by\n")
         f.write("# tests/data/listing_search/make_sample_listing.py; one tab-separated line per record.\n")
-        f.write("# C<TAB>code<TAB>category name (code: two digits major, four digits major and minor)\n")
         f.write("# L<TAB>tel kind postal name reading prefecture city town address2 address3 "
                 "prefecture-reading city-reading town-reading reading4 reading5 area-code "
                 "listing-kind first-publication latitude longitude category\n")
-        for major, mname, minors in CATEGORIES:
-            f.write(f"C\t{major}\t{mname}\n")
-            for minor, nname, _, _ in minors:
-                f.write(f"C\t{major}{minor}\t{nname}\n")
+        f.write("# Telephone numbers are digits only: the program hyphenates them as it reads them.\n")
+        f.write("# Category: two digits major, two digits minor, the codes of Dic/dbctgry.dat.\n")
         for r in rows:
             f.write("L\t" + "\t".join(str(v) for v in r) + "\n")
     print(f"{len(rows)} listings written to {path}")
 
 
 if __name__ == "__main__":
-    main(sys.argv[1] if len(sys.argv) > 1 else "data/Dic/SampleListing.txt")
+    main(sys.argv[1] if len(sys.argv) > 1 else "data/Dic/SampleListing.txt",
+         sys.argv[2] if len(sys.argv) > 2 else "data/Dic/dbctgry.dat")
