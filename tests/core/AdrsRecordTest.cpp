@@ -1,10 +1,12 @@
 #include "core/AdrsRecord.h"
 #include "core/DBInfo.h"
 #include "platform/Cp932.h"
+#include "support/RecordSamples.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <tuple>
 
 namespace {
 
@@ -27,66 +29,39 @@ QByteArray full(char tag)
     return b.left(N % 2 ? N : N - 1) + (N % 2 ? QByteArray() : QByteArray(1, tag));
 }
 
-// A record whose every field holds a distinct value, the texts at their full width.
+// The sample record with its texts at their full width.
 TAdrsRecord sampleRecord()
 {
-    TAdrsRecord r;
-    r.Group = 7;
+    TAdrsRecord r = FullSampleRecord();
     r.CustomCode.Assign(full<20>('C'));
-    r.Tel.Assign("09012345678");
-    r.TelDiv = 3;
+    r.Tel.Assign("09012345678"); // numbers are stored as digits
     r.Fax.Assign("0312345678");
-    r.PubDate.Assign("202405");
     r.Portable1.Assign("08011112222");
     r.Portable2.Assign("07033334444");
-    r.Pos.Assign("1000001");
-    r.Tdfkn.Assign(sj(QStringLiteral("神奈川県")));
     r.Adrs1.Assign(full<32>('1'));
     r.Adrs2.Assign(full<100>('2'));
     r.Adrs3.Assign(full<116>('3'));
-    r.AdrsKana.Assign(sj(QStringLiteral("ﾄｳｷｮｳﾄ ﾁﾖﾀﾞｸ")));
-    r.JisCode.Assign("13101");
-    r.KajoCode.Assign("000123");
-    r.Latitude = 128'000'123;
     r.Longitude = -502'000'456;
     r.PrivCorp = true;
-    r.MyNumber.Assign(QByteArray("0C").append(QByteArray(32, 'A')));
     r.CorpKanji.Assign(full<112>('K'));
     r.CorpKana.Assign(full<80>('k'));
     r.Dptmnt.Assign(full<100>('D'));
     r.Post.Assign(full<50>('P'));
-    r.EmployeeNo.Assign("E-0000000000001");
     r.NameKanji.Assign(wideForm(QStringLiteral("𠮷野家髙橋﨑ソン")).left(75)); // outside code page 932: the wide form
     r.NameKana.Assign(full<25>('n'));
-    r.Honor.Assign(sj(QStringLiteral("様")));
-    r.IgnoreName = true;
     r.URL.Assign(QByteArray("https://example.jp/").append(QByteArray(109, 'u')));
     r.EMail1.Assign(QByteArray(64, 'm'));
-    r.EMail2.Assign(QByteArray("x@example.jp"));
     for (int i = 0; i < 5; ++i) {
         r.Joint[i].Assign(full<55>(char('a' + i)));
-        r.JointHonor[i].Assign(sj(QStringLiteral("殿")) + QByteArray::number(i));
         r.JointMyNumber[i].Assign(QByteArray(34, char('0' + i)));
-        r.JointPrintN[i] = i % 2 == 0;
     }
-    r.JointOwner = 4;
-    r.JointPrint = true;
-    r.PrintTarget = 2;
-    r.Sender = 12;
     for (int i = 0; i < 8; ++i)
         r.Keyword[i].Assign(full<100>(char('p' + i)));
     for (int i = 0; i < 10; ++i)
         r.ProtectMemo[i].Assign(QByteArray(130, char('A' + i)));
     r.ProtectNote.Assign(full<1000>('N'));
-    r.SymbolMark.Assign(sj(QStringLiteral("★")));
-    r.SymbolColor = 0x7FDF3F;
     r.AddDateTime = 45123.123456789;
-    r.UpdDateTime = 45124.987654321;
-    r.CodeMain = 17;
-    r.CodeSub = 4;
-    r.CodeGenre = 99;
     r.Note = std::make_unique<TStringList>(TStringList{sj(QStringLiteral("一行目")), QByteArray(), "third"});
-    r.ExtLink = std::make_unique<TStringList>(TStringList{"/home/u/a.pdf", "https://example.jp/"});
     return r;
 }
 
@@ -146,20 +121,10 @@ TEST_F(AdrsRecordTable, EveryColumnHoldsItsOwnField)
     // Values named after their field: a column written from (or read into) the
     // wrong field shows here even when reading and writing are swapped alike.
     TAdrsRecord in;
-    in.CustomCode.Assign("CustomCode");
-    in.Tdfkn.Assign("Tdfkn");
-    in.Adrs1.Assign("Adrs1");
-    in.Adrs2.Assign("Adrs2");
-    in.Adrs3.Assign("Adrs3");
-    in.AdrsKana.Assign("AdrsKana");
-    in.CorpKanji.Assign("CorpKanji");
-    in.CorpKana.Assign("CorpKana");
-    in.Dptmnt.Assign("Dptmnt");
-    in.Post.Assign("Post");
-    in.NameKanji.Assign("NameKanji");
-    in.NameKana.Assign("NameKana");
-    in.EMail1.Assign("EMail1");
-    in.EMail2.Assign("EMail2");
+#define NAMED(field) in.field.Assign(#field)
+    NAMED(CustomCode), NAMED(Tdfkn), NAMED(Adrs1), NAMED(Adrs2), NAMED(Adrs3), NAMED(AdrsKana), NAMED(CorpKanji);
+    NAMED(CorpKana), NAMED(Dptmnt), NAMED(Post), NAMED(NameKanji), NAMED(NameKana), NAMED(EMail1), NAMED(EMail2);
+#undef NAMED
     in.Tel.Assign("1");
     in.Fax.Assign("2");
     in.Portable1.Assign("3");
@@ -173,16 +138,8 @@ TEST_F(AdrsRecordTable, EveryColumnHoldsItsOwnField)
         in.Keyword[i].Assign("Keyword" + QByteArray::number(i + 1));
     for (int i = 0; i < 10; ++i)
         in.ProtectMemo[i].Assign("ProtectMemo" + QByteArray::number(i + 1));
-    in.Latitude = 1;
-    in.Longitude = 2;
-    in.CodeMain = 3;
-    in.CodeSub = 4;
-    in.CodeGenre = 5;
-    in.Sender = 6;
-    in.PrintTarget = 7;
-    in.JointOwner = 8;
-    in.Group = 9;
-    in.TelDiv = 10;
+    std::tie(in.Latitude, in.Longitude, in.CodeMain, in.CodeSub, in.CodeGenre) = std::tuple(1, 2, 3, 4, 5);
+    std::tie(in.Sender, in.PrintTarget, in.JointOwner, in.Group, in.TelDiv) = std::tuple(6, 7, 8, 9, 10);
     roundTrip(in);
     table.Close();
 
@@ -231,9 +188,9 @@ TEST_F(AdrsRecordTable, PhoneNumbersAreStoredAsDigitsAndOverlongOnesRefused)
     WriteAdrsRecord(tooLong, table);
     try {
         table.Post();
-        FAIL() << "a fax number of 13 digits was stored";
+        ADD_FAILURE() << "a fax number of 13 digits was stored";
     } catch (const ESqlTableError& e) {
-        EXPECT_TRUE(e.Message().contains(QStringLiteral("Fax")));
+        EXPECT_TRUE(e.Message().contains(QStringLiteral("Fax"))) << "the message names the field";
     }
     table.Cancel();
     EXPECT_EQ(table.RecordCount(), before);
@@ -260,7 +217,7 @@ TEST(AdrsRecord, CopyOwnsItsListsAndClearFreesThem)
     src.Note->append("added later");
     (*src.ExtLink)[0] = "changed";
     EXPECT_EQ(kept.Note->size(), 3);
-    EXPECT_EQ(kept.ExtLink->at(0), "/home/u/a.pdf");
+    EXPECT_EQ(kept.ExtLink->at(0), "https://example.jp/Link0");
     EXPECT_NE(kept.Note.get(), src.Note.get());
 
     TAdrsRecord assigned;

@@ -14,17 +14,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace {
 
-void writeFile(const QString& name, const QByteArray& data)
-{
-    QFile f(name);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(data);
-}
+// A fresh data folder, its book list read as the program does at start.
+class BookFolder : public ::testing::Test {
+protected:
+    void SetUp() override { BuildAdrsBookList(); }
+    TTempDataFolder folder;
+};
 
 QStringList bookNames()
 {
@@ -34,10 +33,8 @@ QStringList bookNames()
     return names;
 }
 
-TEST(DataBooks, FirstStartMakesTheDefaultBookOnce)
+TEST_F(BookFolder, FirstStartMakesTheDefaultBookOnce)
 {
-    TTempDataFolder folder;
-    BuildAdrsBookList(); // the list of the folder before
     ASSERT_TRUE(EnsureDefaultAdrsBook());
     EXPECT_EQ(bookNames(), QStringList{QStringLiteral("アドレス")});
     EXPECT_TRUE(QFileInfo::exists(DataPath() + QStringLiteral("Adrs/アドレス/Adrs.DB")));
@@ -46,10 +43,8 @@ TEST(DataBooks, FirstStartMakesTheDefaultBookOnce)
     EXPECT_EQ(bookNames(), (QStringList{QStringLiteral("アドレス"), QStringLiteral("取引先")}));
 }
 
-TEST(DataBooks, OrderComesFromAdrsMngAndUnlistedBooksFollow)
+TEST_F(BookFolder, OrderComesFromAdrsMngAndUnlistedBooksFollow)
 {
-    TTempDataFolder folder;
-    BuildAdrsBookList(); // the list of the folder before
     for (const char* n : {"b", "a", "c"})
         ASSERT_TRUE(CreateAdrsBook(QString::fromLatin1(n)));
     AdrsBookList = {AdrsBookList[2], AdrsBookList[0]}; // c, b; a is found on disk only
@@ -64,10 +59,8 @@ TEST(DataBooks, OrderComesFromAdrsMngAndUnlistedBooksFollow)
     EXPECT_EQ(bookNames(), (QStringList{"b", "a"})) << "a listed book without its table is gone";
 }
 
-TEST(DataBooks, BadNamesAndDuplicatesAreRefusedWithAMessage)
+TEST_F(BookFolder, BadNamesAndDuplicatesAreRefusedWithAMessage)
 {
-    TTempDataFolder folder;
-    BuildAdrsBookList(); // the list of the folder before
     ASSERT_TRUE(CreateAdrsBook(QStringLiteral("顧客")));
     for (const QString& bad : {QString(), QStringLiteral(" "), QStringLiteral("a/b"), QStringLiteral(".."),
                                QStringLiteral("顧客"), QStringLiteral(" 顧客"), QString(41, u'x'),
@@ -79,10 +72,8 @@ TEST(DataBooks, BadNamesAndDuplicatesAreRefusedWithAMessage)
     EXPECT_EQ(AdrsBookList.size(), 1u);
 }
 
-TEST(DataBooks, EveryBookThatCanBeMadeIsFoundAgainAtTheNextStart)
+TEST_F(BookFolder, EveryBookThatCanBeMadeIsFoundAgainAtTheNextStart)
 {
-    TTempDataFolder folder;
-    BuildAdrsBookList(); // the list of the folder before
     const QStringList names = {QStringLiteral(".顧客"), QStringLiteral("顧客.2024"), QStringLiteral("-x"),
                                QStringLiteral("a b"), QStringLiteral("O'Brien商事")};
     QStringList made;
@@ -94,22 +85,18 @@ TEST(DataBooks, EveryBookThatCanBeMadeIsFoundAgainAtTheNextStart)
     EXPECT_EQ(bookNames(), made);
 }
 
-TEST(DataBooks, DamagedAdrsMngIsReadAsFarAsItIsSound)
+TEST_F(BookFolder, DamagedAdrsMngIsReadAsFarAsItIsSound)
 {
-    TTempDataFolder folder;
-    BuildAdrsBookList(); // the list of the folder before
     ASSERT_TRUE(CreateAdrsBook(QStringLiteral("x")));
     ASSERT_TRUE(CreateAdrsBook(QStringLiteral("y")));
-    writeFile(AdrsMngFileName(), "[ADRSMNG]\r\nCount=2147483647\r\nName1=y\r\nName2=../../etc\r\nFolder2=../..\r\n"
-                                 "\xFF\xFE\x00garbage\r\nName4=x\r\n");
+    ASSERT_TRUE(WriteFile(AdrsMngFileName(), "[ADRSMNG]\r\nCount=2147483647\r\nName1=y\r\nName2=../../etc\r\nFolder2=../..\r\n"
+                                 "\xFF\xFE\x00garbage\r\nName4=x\r\n"));
     BuildAdrsBookList();
     EXPECT_EQ(bookNames(), (QStringList{"y", "x"}));
 }
 
-TEST(DataModule, SenderTableIsCreatedAndReferenceCounted)
+TEST_F(BookFolder, SenderTableIsCreatedAndReferenceCounted)
 {
-    TTempDataFolder folder;
-    BuildAdrsBookList(); // the list of the folder before
     TDMTelvora21 dm;
     EXPECT_EQ(DMTelvora21, &dm);
     dm.OpenSenderTable();
@@ -132,10 +119,8 @@ TEST(DataModule, SenderTableIsCreatedAndReferenceCounted)
     dm.CloseSenderTable();
 }
 
-TEST(DataModule, SubBookLockedElsewhereShowsTheMessageAndFails)
+TEST_F(BookFolder, SubBookLockedElsewhereShowsTheMessageAndFails)
 {
-    TTempDataFolder folder;
-    BuildAdrsBookList(); // the list of the folder before
     TMessageRecorder messages;
     ASSERT_TRUE(CreateAdrsBook(QStringLiteral("本")));
     ASSERT_TRUE(CreateAdrsBook(QStringLiteral("別")));
@@ -159,30 +144,8 @@ TEST(DataModule, SubBookLockedElsewhereShowsTheMessageAndFails)
     other.Open(AdrsTableFileName(QStringLiteral("別")));
 }
 
-TEST(DataModule, SubBookHeldByAnotherProcessShowsTheMessageAndFails)
+TEST_F(BookFolder, HistoryListsLieInTheHistoryFolder)
 {
-    TTempDataFolder folder;
-    BuildAdrsBookList();
-    TMessageRecorder messages;
-    ASSERT_TRUE(CreateAdrsBook(QStringLiteral("共有")));
-    QProcess holder; // another instance with the book open
-    holder.start(QStringLiteral("flock"), {QStringLiteral("-F"), QStringLiteral("-s"),
-                                           AdrsBookFolderPath(QStringLiteral("共有")) + QStringLiteral("Adrs.lck"),
-                                           QStringLiteral("sh"), QStringLiteral("-c"),
-                                           QStringLiteral("echo held; exec sleep 30")});
-    ASSERT_TRUE(holder.waitForReadyRead(5000));
-    TDMTelvora21 dm;
-    EXPECT_FALSE(dm.OpenSubAdrsTable(QStringLiteral("共有")));
-    EXPECT_EQ(messages.LastText(), kSubAdrsOpenError);
-    holder.kill();
-    holder.waitForFinished();
-    EXPECT_TRUE(dm.OpenSubAdrsTable(QStringLiteral("共有")));
-}
-
-TEST(DataModule, HistoryListsLieInTheHistoryFolder)
-{
-    TTempDataFolder folder;
-    BuildAdrsBookList(); // the list of the folder before
     {
         TDMTelvora21 dm;
         dm.DptmntHistory().Insert(0, QStringLiteral("営業部"), QDateTime::currentDateTime());
@@ -198,10 +161,8 @@ TEST(DataModule, HistoryListsLieInTheHistoryFolder)
     EXPECT_EQ(dm.PostHistory().GetCount(), 0);
 }
 
-TEST(DataModule, ListCacheHoldsEveryStoredValueAndFindsRecNos)
+TEST_F(BookFolder, ListCacheHoldsEveryStoredValueAndFindsRecNos)
 {
-    TTempDataFolder folder;
-    BuildAdrsBookList(); // the list of the folder before
     ASSERT_TRUE(CreateAdrsBook(QStringLiteral("c")));
     TDMTelvora21 dm;
     dm.OpenAdrsTable(QStringLiteral("c"));
@@ -259,14 +220,14 @@ TEST(DataLists, DamagedCategoryFileStopsAtTheFirstGap)
 {
     TTempDataFolder folder;
     const QString file = folder.path() + QStringLiteral("c.dat");
-    writeFile(file, cp932::Encode(QStringLiteral(
-                        "[CATEGORY]\r\nVersion=1\r\n[MAIN]\r\n1=農業\r\n2=建設\r\n4=飛び\r\n[SUB2]\r\n3=土木\r\n")));
+    ASSERT_TRUE(WriteFile(file, cp932::Encode(QStringLiteral(
+                        "[CATEGORY]\r\nVersion=1\r\n[MAIN]\r\n1=農業\r\n2=建設\r\n4=飛び\r\n[SUB2]\r\n3=土木\r\n"))));
     ASSERT_TRUE(LoadCategories(file));
     EXPECT_EQ(CtgryMainList.size(), 2u);
     EXPECT_EQ(GetCtgrySubName(203), QStringLiteral("土木"));
     EXPECT_TRUE(GetCtgryMainName(4).isEmpty());
 
-    writeFile(file, QByteArray(5000, '\xFF'));
+    ASSERT_TRUE(WriteFile(file, QByteArray(5000, '\xFF')));
     EXPECT_FALSE(LoadCategories(file));
     EXPECT_TRUE(CtgryMainList.empty());
     EXPECT_FALSE(LoadCategories(file + QStringLiteral(".missing")));
@@ -275,9 +236,9 @@ TEST(DataLists, DamagedCategoryFileStopsAtTheFirstGap)
 TEST(DataLists, ItemNamesFollowTheirDefaultsAndChecks)
 {
     TTempDataFolder folder;
-    writeFile(AdrsListIniFileName(), cp932::Encode(QStringLiteral(
+    ASSERT_TRUE(WriteFile(AdrsListIniFileName(), cp932::Encode(QStringLiteral(
                                          "[KEYWORD]\r\nName1=業種\r\nMode1=1\r\nMode2=3\r\nName5=\r\n"
-                                         "[PROTECT MEMO]\r\nName10=口座\r\nMode10=8\r\n")));
+                                         "[PROTECT MEMO]\r\nName10=口座\r\nMode10=8\r\n"))));
     LoadItemNames();
     EXPECT_EQ(KeywordNames[0], QStringLiteral("業種"));
     EXPECT_EQ(KeywordModes[0], 1);
@@ -318,15 +279,10 @@ TEST(DataLists, GroupNamesSurviveARestartAndDamage)
     EXPECT_EQ(GroupName(3), QStringLiteral("得意先"));
     EXPECT_EQ(GroupName(4), QString(15, QChar(u'あ')));
 
-    QFile f(GroupDatFileName());
-    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-    const QByteArray data = f.readAll();
-    f.resize(8 + 1 + cp932::Encode(GroupName(1)).size() + 2); // inside the second name
-    f.close();
+    ASSERT_TRUE(QFile::resize(GroupDatFileName(), 8 + 1 + cp932::Encode(GroupName(1)).size() + 2)); // inside the second name
     LoadGroupNames();
     EXPECT_EQ(GroupName(1), QStringLiteral("グループ１"));
     EXPECT_EQ(GroupName(3), QStringLiteral("グループ３")) << "names after the damage take their defaults";
-    Q_UNUSED(data);
 }
 
 } // namespace

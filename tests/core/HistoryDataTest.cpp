@@ -1,5 +1,6 @@
 #include "core/HistoryData.h"
 #include "platform/Cp932.h"
+#include "support/TestSupport.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -80,36 +81,25 @@ TEST_F(HistoryData, DamagedFilesAreReadAsFarAsTheyAreSound)
             h.Insert(0, QString::fromLatin1(s), t0);
         ASSERT_TRUE(h.Save());
     }
-    QFile f(file());
-    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-    QByteArray data = f.readAll();
-
-    // Cut inside the third item: the first two remain.
-    f.resize(data.size() - 1);
-    f.close();
-    EXPECT_EQ(THistoryData(file(), 20).GetCount(), 2);
-
-    // A count of four billion items in the header allocates nothing extra.
-    QByteArray huge = data;
+    const QByteArray data = ReadFile(file());
+    QByteArray huge = data, badLen = data;
     huge[8] = huge[9] = huge[10] = huge[11] = char(0xFF);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(huge);
-    f.close();
-    EXPECT_EQ(THistoryData(file(), 20).GetCount(), 3);
-
-    // An item length beyond the file ends the reading.
-    QByteArray badLen = data;
-    badLen[12 + 8] = char(0xFF);
-    badLen[12 + 9] = char(0xFF);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(badLen);
-    f.close();
-    EXPECT_EQ(THistoryData(file(), 20).GetCount(), 0);
-
+    badLen[12 + 8] = badLen[12 + 9] = char(0xFF);
+    const struct {
+        const char* damage;
+        QByteArray bytes;
+        int count;
+    } cases[] = {
+        {"cut inside the third item", data.left(data.size() - 1), 2},
+        {"a header count of four billion allocates nothing extra", huge, 3},
+        {"an item length beyond the file ends the reading", badLen, 0},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(WriteFile(file(), c.bytes));
+        EXPECT_EQ(THistoryData(file(), 20).GetCount(), c.count) << c.damage;
+    }
     // Not a history file at all.
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write("garbage that is long enough");
-    f.close();
+    ASSERT_TRUE(WriteFile(file(), "garbage that is long enough"));
     THistoryData junk(file(), 20);
     EXPECT_EQ(junk.GetCount(), 0);
     junk.Insert(0, QStringLiteral("new"), t0);

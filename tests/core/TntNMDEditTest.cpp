@@ -1,29 +1,15 @@
 #include "core/TntNMDEdit.h"
+#include "support/TestSupport.h"
 
 #include <QSignalSpy>
 #include <QTest>
-#include <QApplication>
-#include <QInputMethodEvent>
-#include <QKeyEvent>
 #include <gtest/gtest.h>
-
-namespace {
-
-// Kana as an input method commits it (QTest only types ASCII).
-void Commit(QWidget* w, const QString& text)
-{
-    QInputMethodEvent e;
-    e.setCommitString(text);
-    QApplication::sendEvent(w, &e);
-}
-
-} // namespace
 
 TEST(TntNMDEdit, TypedKanaAsksForFamilyThenGivenNames)
 {
     TTntNMDEdit edit;
     QSignalSpy spy(&edit, &TTntNMDEdit::NameConvertNeed);
-    Commit(&edit, QStringLiteral("やまだ"));
+    CommitText(&edit, QStringLiteral("やまだ"));
     ASSERT_FALSE(spy.isEmpty());
     QList<QVariant> last = spy.takeLast();
     EXPECT_TRUE(last[0].toBool());
@@ -31,7 +17,7 @@ TEST(TntNMDEdit, TypedKanaAsksForFamilyThenGivenNames)
     EXPECT_EQ(last[2].toInt(), 0);
 
     edit.setText(QStringLiteral("山田　"));
-    Commit(&edit, QStringLiteral("たろう"));
+    CommitText(&edit, QStringLiteral("たろう"));
     last = spy.takeLast();
     EXPECT_EQ(last[1].toString(), u"たろう");
     EXPECT_EQ(last[2].toInt(), 1);
@@ -48,7 +34,7 @@ TEST(TntNMDEdit, InsertNameReplacesTheTypedReadingAndFeedsTheReadingEdit)
     edit.SetKanaEdit(&kana);
     edit.setText(QStringLiteral("山田　"));
     edit.setCursorPosition(3);
-    Commit(&edit, QStringLiteral("たろう"));
+    CommitText(&edit, QStringLiteral("たろう"));
     edit.InsertName(QStringLiteral("太郎"), QStringLiteral("たろう"));
     EXPECT_EQ(edit.text(), u"山田　太郎");
     EXPECT_EQ(edit.cursorPosition(), 5);

@@ -43,16 +43,16 @@ protected:
 
 TEST_F(DrawRectStream, StringsMatchGoldenBytesAndReadBack)
 {
-    QBuffer out;
-    out.open(QIODevice::WriteOnly);
-    WriteStreamStr("", out);
-    WriteStreamStr("A", out);
-    WriteStreamStr(QStringLiteral("あ"), out);
-    WriteStreamWStr(QString(), out);
-    WriteStreamWStr(QStringLiteral("あ"), out);
-    WriteStreamWStr(QStringLiteral("A表"), out);
+    const QByteArray written = Written([](QIODevice& out) {
+        WriteStreamStr("", out);
+        WriteStreamStr("A", out);
+        WriteStreamStr(QStringLiteral("あ"), out);
+        WriteStreamWStr(QString(), out);
+        WriteStreamWStr(QStringLiteral("あ"), out);
+        WriteStreamWStr(QStringLiteral("A表"), out);
+    });
     const QByteArray golden = LoadHexFixture("stream-strings.hex");
-    ASSERT_EQ(out.data().toHex(' '), golden.toHex(' '));
+    ASSERT_EQ(written.toHex(' '), golden.toHex(' '));
 
     QBuffer in;
     in.setData(golden);
@@ -142,22 +142,14 @@ TEST_F(DrawRectStream, FailedWritesAreReported)
 TEST_F(DrawRectStream, OldBaseRecordLoadsVisibleAndSavesInNewestForm)
 {
     DrawRectFileVersion = 200;
-    QBuffer in;
-    in.setData(LoadHexFixture("base-record-v200.hex"));
-    in.open(QIODevice::ReadOnly);
     TTestItem item;
     item.SetVisible(false);
     item.SetZoom(2.0);
-    item.LoadFromStream(in);
-    EXPECT_EQ(in.pos(), 16);
+    EXPECT_EQ(LoadRecord(item, LoadHexFixture("base-record-v200.hex")), 16);
     EXPECT_TRUE(item.IsVisible());
     EXPECT_EQ(item.GetRect(), TRect(10, 20, 110, 70));
     EXPECT_EQ(item.GetDisplayRect(), TRect(20, 40, 220, 140));
-
-    QBuffer out;
-    out.open(QIODevice::WriteOnly);
-    item.SaveToStream(out);
-    EXPECT_EQ(out.data().toHex(' '), LoadHexFixture("base-record-v600.hex").toHex(' '));
+    EXPECT_EQ(SavedRecord(item).toHex(' '), LoadHexFixture("base-record-v600.hex").toHex(' '));
 }
 
 TEST_F(DrawRectStream, CurrentBaseRecordKeepsVisibleAndExtremeCoordinates)
@@ -165,22 +157,14 @@ TEST_F(DrawRectStream, CurrentBaseRecordKeepsVisibleAndExtremeCoordinates)
     for (qint32 version : {201, 600}) {
         DrawRectFileVersion = version;
         const QByteArray golden = LoadHexFixture("base-record-hidden.hex");
-        QBuffer in;
-        in.setData(golden);
-        in.open(QIODevice::ReadOnly);
         TTestItem item;
         item.SetZoom(1.5);
-        item.LoadFromStream(in);
-        EXPECT_EQ(in.pos(), 17);
+        EXPECT_EQ(LoadRecord(item, golden), 17);
         EXPECT_FALSE(item.IsVisible());
         EXPECT_EQ(item.GetRect(), TRect(-5, INT32_MIN, INT32_MAX, -1));
         // Out-of-range display coordinates saturate instead of overflowing.
         EXPECT_EQ(item.GetDisplayRect(), TRect(-8, INT32_MIN, INT32_MAX, -2));
-
-        QBuffer out;
-        out.open(QIODevice::WriteOnly);
-        item.SaveToStream(out);
-        EXPECT_EQ(out.data(), golden);
+        EXPECT_EQ(SavedRecord(item), golden);
     }
 }
 
@@ -199,13 +183,10 @@ TEST_F(DrawRectStream, UnreadableRecordsLeaveTheItemAsItWas)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.version);
         DrawRectFileVersion = c.version;
-        QBuffer in;
-        in.setData(c.data);
-        in.open(QIODevice::ReadOnly);
         TTestItem item;
         item.SetRect({1, 2, 3, 4});
         item.SetVisible(false);
-        EXPECT_THROW(item.LoadFromStream(in), EDrawRectStreamError);
+        EXPECT_THROW(LoadRecord(item, c.data), EDrawRectStreamError);
         EXPECT_EQ(item.GetRect(), TRect(1, 2, 3, 4));
         EXPECT_FALSE(item.IsVisible());
     }

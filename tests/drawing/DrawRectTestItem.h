@@ -1,9 +1,10 @@
 #pragma once
-// A minimal concrete item for the tests of the drawing-object base, and the
-// golden byte fixtures under tests/data/drawing.
+// A minimal concrete item for the tests of the drawing objects, stream
+// helpers, and the golden byte fixtures under tests/data/drawing.
 
 #include "drawing/objects/DrawRect.h"
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
@@ -43,4 +44,41 @@ inline QByteArray LoadHexFixture(const char* name)
     for (const QByteArray& line : f.readAll().split('\n'))
         hex += line.left(line.indexOf('#') < 0 ? line.size() : line.indexOf('#'));
     return QByteArray::fromHex(hex.simplified().replace(' ', ""));
+}
+
+// The layout version of the file being read, for the life of the object.
+class TFileVersionScope {
+public:
+    explicit TFileVersionScope(qint32 version) { DrawRectFileVersion = version; }
+    ~TFileVersionScope() { DrawRectFileVersion = saved_; }
+    TFileVersionScope(const TFileVersionScope&) = delete;
+    TFileVersionScope& operator=(const TFileVersionScope&) = delete;
+
+private:
+    qint32 saved_ = DrawRectFileVersion;
+};
+
+// The bytes `write` puts on a stream.
+template <class Write>
+QByteArray Written(Write write)
+{
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    write(out);
+    return out.data();
+}
+
+inline QByteArray SavedRecord(const TDrawRect& item)
+{
+    return Written([&](QIODevice& out) { item.SaveToStream(out); });
+}
+
+// Loads a record into the item (throwing as loading does); the bytes it took.
+inline qint64 LoadRecord(TDrawRect& item, const QByteArray& bytes)
+{
+    QBuffer in;
+    in.setData(bytes);
+    in.open(QIODevice::ReadOnly);
+    item.LoadFromStream(in);
+    return in.pos();
 }

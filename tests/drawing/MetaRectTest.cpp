@@ -1,14 +1,12 @@
-#include "../platform/CanvasTestSupport.h"
+#include "DrawRectTestItem.h"
 #include "drawing/objects/MetaRect.h"
 #include "drawing/objects/StreamIO.h"
-#include "platform/Canvas.h"
 #include "platform/Cp932.h"
 #include "platform/RefDevice.h"
+#include "support/CanvasTestSupport.h"
 
-#include <QBuffer>
-#include <QPainter>
-#include <gtest/gtest.h>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -51,20 +49,12 @@ const TRefDevice kPrinter600{true, 600, 600, 0, 0};
 
 QImage DrawOnScreen(TMetaRect& item, int w = 400, int h = 300)
 {
-    QImage img = WhiteImage(w, h);
-    QPainter p(&img);
-    TCanvas c(p);
-    item.Draw(&c, 0, 0);
-    return img;
+    return Painted(w, h, [&](TCanvas& c) { item.Draw(&c, 0, 0); });
 }
 
 QImage PrintOnPage(TMetaRect& item, int dpi, int w, int h)
 {
-    QImage img = WhiteImage(w, h);
-    QPainter p(&img);
-    TCanvas c(p, dpi, dpi);
-    item.Print(&c, 0, 0);
-    return img;
+    return Painted(w, h, [&](TCanvas& c) { item.Print(&c, 0, 0); }, dpi);
 }
 
 } // namespace
@@ -111,25 +101,20 @@ TEST(MetaRectCache, FontHeightFollowsThePaper)
     TLineRect item;
     item.ScaleFontHeight(2100);
     EXPECT_EQ(item.GetFontHeight(), -56); // Trunc(-56.75)
-    const qint32 saved = DrawRectPaperLength;
-    DrawRectPaperLength = 1000;
+    const qint32 saved = std::exchange(DrawRectPaperLength, 1000);
     item.ResetFontHeight();
     EXPECT_EQ(item.GetFontHeight(), -27);
     DrawRectPaperLength = saved;
 }
 
-TEST(MetaRectCache, EmptyRectLeavesNothingAndTriesAgain)
+TEST(MetaRectCache, EmptyRectOrFailedRenderLeavesTheCacheInvalidAndEmpty)
 {
     TLineRect item;
     item.Refresh(true);
     EXPECT_FALSE(item.IsValid());
     EXPECT_EQ(item.renders, 0);
     EXPECT_TRUE(item.GetMetafile().Empty());
-}
 
-TEST(MetaRectCache, FailedRenderLeavesTheCacheInvalidAndEmpty)
-{
-    TLineRect item;
     item.SetRect(TRect(0, 0, 100, 50));
     item.fail = true;
     EXPECT_THROW(item.Refresh(true), std::runtime_error);
@@ -226,8 +211,7 @@ TEST(MetaRectRender, RecordingPrintedOnAnotherDeviceKeepsItsSize)
 
 TEST(MetaRectStream, RecordRoundTripsAndKeepsTheFaceBytes)
 {
-    const qint32 savedVersion = DrawRectFileVersion;
-    DrawRectFileVersion = DrawRectCurrentVersion;
+    TFileVersionScope version(DrawRectCurrentVersion);
     TLineRect item;
     item.SetRect(TRect(1, 2, 301, 102));
     TFont f;
@@ -240,18 +224,12 @@ TEST(MetaRectStream, RecordRoundTripsAndKeepsTheFaceBytes)
     item.SetSizeIndex(7);
     item.SetVertical(1);
     item.SetUpsideDown(1);
-    QBuffer out;
-    out.open(QIODevice::WriteOnly);
-    item.SaveToStream(out);
-    const QByteArray bytes = out.data();
+    const QByteArray bytes = SavedRecord(item);
     const QByteArray face = cp932::Encode(QStringLiteral("@ＭＳ 明朝"));
     ASSERT_EQ(bytes.size(), 17 + 4 + 4 + face.size() + 4 + 4 + 4 + 4 + 1 + 1);
 
     TLineRect back;
-    QBuffer in;
-    in.setData(bytes);
-    in.open(QIODevice::ReadOnly);
-    back.LoadFromStream(in);
+    LoadRecord(back, bytes);
     EXPECT_EQ(back.GetFont().Name(), QStringLiteral("@ＭＳ 明朝"));
     EXPECT_EQ(back.GetFont().Size(), 14);
     EXPECT_EQ(back.GetFont().Style(), fsBold | fsUnderline);
@@ -264,62 +242,39 @@ TEST(MetaRectStream, RecordRoundTripsAndKeepsTheFaceBytes)
     // A face whose bytes code page 932 would spell differently is written
     // back as read (0xED40 is an NEC-selected code of 纊).
     QByteArray odd = bytes;
-    const QByteArray nec("\xED\x40", 2);
-    QBuffer again;
-    {
-        QBuffer b;
-        b.open(QIODevice::WriteOnly);
-        WriteStreamStr(nec, b);
-        const int at = 17 + 4;
-        odd.replace(at, 4 + face.size(), b.data());
-    }
-    in.close();
-    in.setData(odd);
-    in.open(QIODevice::ReadOnly);
-    back.LoadFromStream(in);
-    again.open(QIODevice::WriteOnly);
-    back.SaveToStream(again);
-    EXPECT_EQ(again.data(), odd);
-    DrawRectFileVersion = savedVersion;
+    odd.replace(17 + 4, 4 + face.size(), Written([](QIODevice& out) { WriteStreamStr(QByteArray("\xED\x40", 2), out); }));
+    LoadRecord(back, odd);
+    EXPECT_EQ(SavedRecord(back), odd);
 }
 
 TEST(MetaRectStream, OldRecordsLackSizeIndexAndUpsideDown)
 {
-    const qint32 savedVersion = DrawRectFileVersion;
-    QBuffer b;
-    b.open(QIODevice::WriteOnly);
-    WriteStreamRect(b, TRect(0, 0, 10, 10)); // no Visible byte below 201
-    WriteStreamInt32(b, 128);
-    WriteStreamStr(QStringLiteral("ＭＳ ゴシック"), b);
-    WriteStreamInt32(b, 12);
-    WriteStreamInt32(b, 0);
-    WriteStreamInt32(b, 0);
-    WriteStreamByte(b, 1);
-    b.close();
+    const QByteArray old = Written([](QIODevice& b) {
+        WriteStreamRect(b, TRect(0, 0, 10, 10)); // no Visible byte below 201
+        WriteStreamInt32(b, 128);
+        WriteStreamStr(QStringLiteral("ＭＳ ゴシック"), b);
+        WriteStreamInt32(b, 12);
+        WriteStreamInt32(b, 0);
+        WriteStreamInt32(b, 0);
+        WriteStreamByte(b, 1);
+    });
     TLineRect item;
     item.SetSizeIndex(5);
     item.SetUpsideDown(1);
-    DrawRectFileVersion = 199;
-    b.open(QIODevice::ReadOnly);
-    item.LoadFromStream(b);
-    EXPECT_TRUE(b.atEnd());
+    TFileVersionScope version(199);
+    EXPECT_EQ(LoadRecord(item, old), old.size());
     EXPECT_EQ(item.GetSizeIndex(), 0);
     EXPECT_EQ(item.GetUpsideDown(), 0);
     EXPECT_EQ(item.GetDirection(), 1);
     EXPECT_EQ(item.GetFont().Name(), QStringLiteral("ＭＳ ゴシック"));
-    DrawRectFileVersion = savedVersion;
 }
 
 TEST(MetaRectStream, RecordCutShortLeavesTheItemAndItsRecordingAsTheyWere)
 {
-    const qint32 savedVersion = DrawRectFileVersion;
-    DrawRectFileVersion = DrawRectCurrentVersion;
+    TFileVersionScope version(DrawRectCurrentVersion);
     TLineRect source;
     source.SetRect(TRect(0, 0, 300, 300));
-    QBuffer out;
-    out.open(QIODevice::WriteOnly);
-    source.SaveToStream(out);
-    const QByteArray whole = out.data();
+    const QByteArray whole = SavedRecord(source);
 
     TLineRect item;
     item.SetRect(TRect(10, 10, 110, 60));
@@ -329,39 +284,24 @@ TEST(MetaRectStream, RecordCutShortLeavesTheItemAndItsRecordingAsTheyWere)
     // Cut inside the base record, inside the face name, and before the last byte.
     for (qsizetype cut : {qsizetype(10), qsizetype(17 + 4 + 3), whole.size() - 1}) {
         SCOPED_TRACE(cut);
-        QBuffer in;
-        in.setData(whole.left(cut));
-        in.open(QIODevice::ReadOnly);
-        EXPECT_THROW(item.LoadFromStream(in), EDrawRectStreamError);
+        EXPECT_THROW(LoadRecord(item, whole.left(cut)), EDrawRectStreamError);
         EXPECT_EQ(item.GetRect(), TRect(10, 10, 110, 60));
         EXPECT_EQ(item.GetDisplayRect(), TRect(10, 10, 110, 60));
         EXPECT_FALSE(item.IsVisible());
         EXPECT_TRUE(item.IsValid()); // the recording still matches the item
     }
-    DrawRectFileVersion = savedVersion;
 }
 
 TEST(MetaRectStream, FarOutRectangleFromARecordDrawsPrintsAndResizesSafely)
 {
-    const qint32 savedVersion = DrawRectFileVersion;
-    DrawRectFileVersion = DrawRectCurrentVersion;
-    QBuffer b;
-    b.open(QIODevice::WriteOnly);
-    TLineRect source;
-    source.SaveToStream(b);
-    QByteArray bytes = b.data();
-    // A damaged record: the rectangle spans the whole Int32 range.
-    QBuffer r;
-    r.open(QIODevice::WriteOnly);
-    WriteStreamRect(r, TRect(INT32_MIN, -10, INT32_MAX, INT32_MAX));
-    bytes.replace(0, 16, r.data());
-    QBuffer in;
-    in.setData(bytes);
-    in.open(QIODevice::ReadOnly);
     TLineRect item;
-    item.LoadFromStream(in);
-    DrawRectFileVersion = savedVersion;
-
+    {
+        TFileVersionScope version(DrawRectCurrentVersion);
+        // A damaged record: the rectangle spans the whole Int32 range.
+        QByteArray bytes = SavedRecord(TLineRect());
+        bytes.replace(0, 16, Written([](QIODevice& out) { WriteStreamRect(out, TRect(INT32_MIN, -10, INT32_MAX, INT32_MAX)); }));
+        LoadRecord(item, bytes);
+    }
     TRefDeviceScope printer(kPrinter600);
     DrawOnScreen(item, 50, 50);
     item.PreparePrint(QPoint(0, 0), true);
@@ -392,9 +332,8 @@ TEST(MetaRectStream, AssignCopiesFontAndLayoutButNotSizeIndex)
 
 TEST(TextFitting, ScaleCanvasFontShrinksGrowsOrRefuses)
 {
-    QImage img(10, 10, QImage::Format_RGB32);
-    QPainter p(&img);
-    TCanvas c(p);
+    TScratchCanvas s;
+    TCanvas& c = s.c;
     c.Font().SetHeight(-100);
     EXPECT_TRUE(ScaleCanvasFont(c, 50, 0, true)); // nothing needed
     EXPECT_TRUE(ScaleCanvasFont(c, 50, -3, false));
@@ -413,11 +352,9 @@ TEST(TextFitting, ScaleCanvasFontShrinksGrowsOrRefuses)
 
 TEST(TextFitting, SplitTextAtWidthKeepsWholeCharacters)
 {
-    QImage img(10, 10, QImage::Format_RGB32);
-    QPainter p(&img);
-    TCanvas c(p);
-    c.Font().SetName(QStringLiteral("ＭＳ 明朝"));
-    c.Font().SetHeight(-20);
+    TScratchCanvas s;
+    TCanvas& c = s.c;
+    UseMincho(c, -20);
     QString text = QStringLiteral("東京都千代田区");
     QString rest;
     SplitTextAtWidth(c, text, 65, rest);

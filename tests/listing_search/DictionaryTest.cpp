@@ -60,9 +60,8 @@ TEST(PostalDictionary, DesignatedCitiesKeepTheWardWithTheCity)
     };
     for (const Case& c : cases) {
         const TAddressParts p = dic.Split(QString::fromUtf16(c.address));
-        EXPECT_EQ(p.Tdfkn, QString::fromUtf16(c.tdfkn)) << QString::fromUtf16(c.address).toStdString();
-        EXPECT_EQ(p.City, QString::fromUtf16(c.city)) << QString::fromUtf16(c.address).toStdString();
-        EXPECT_EQ(p.Town, QString::fromUtf16(c.town)) << QString::fromUtf16(c.address).toStdString();
+        EXPECT_EQ(p.Tdfkn + u'|' + p.City + u'|' + p.Town,
+                  QString::fromUtf16(c.tdfkn) + u'|' + QString::fromUtf16(c.city) + u'|' + QString::fromUtf16(c.town));
     }
     const auto hits = dic.FindByCode(QStringLiteral("0600000"));
     ASSERT_EQ(hits.size(), 1u);
@@ -128,8 +127,8 @@ TEST(DicSearch, TelephoneFindsListingsAndRecordsOfTheOpenBook)
                                     : std::vector<TBookTelMatch>{};
     });
     EXPECT_EQ(dlg.StartSearch(TDicSearch::kTel, QStringLiteral("0341622288")), 0);
-    dlg.findChild<QTreeWidget*>(QStringLiteral("lvResult"))->setCurrentItem(
-        dlg.findChild<QTreeWidget*>(QStringLiteral("lvResult"))->topLevelItem(1));
+    auto* list = dlg.findChild<QTreeWidget*>(QStringLiteral("lvResult"));
+    list->setCurrentItem(list->topLevelItem(1));
     dlg.accept();
     EXPECT_EQ(dlg.result(), 1);
     EXPECT_EQ(dlg.GetResultKind(), TDicSearch::kResultBook);

@@ -20,24 +20,37 @@ TSampleListingSource& Sample()
     return source;
 }
 
-// A source of three listings named A, B and C.
-class ThreeListings : public TListingSource {
+// Pages of listings named after the key and their number, full pages or a
+// last page of three; the first search for "hold" runs until the callback
+// stops it. Remembers the key of every page asked for.
+class TFakeSource : public TListingSource {
 public:
-    int SearchPage(const TSearchCondition&, TSearchCursor& cursor, std::vector<TListingDetail>& page,
-                   const TSearchCallback&) override
+    explicit TFakeSource(int pageSize = kListingPageSize) : pageSize(pageSize) {}
+    int SearchPage(const TSearchCondition& cond, TSearchCursor& cursor, std::vector<TListingDetail>& page,
+                   const TSearchCallback& callback) override
     {
         page.clear();
-        for (QString n : {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")}) {
+        keys.push_back(cond.Key);
+        if (cond.Key == u"hold" && !held) {
+            held = true;
+            while (callback(0) != 0)
+                std::this_thread::yield();
+            return kListingStopped;
+        }
+        for (int i = 0; i < pageSize; ++i) {
             TListingDetail d;
-            d.Name = n;
+            d.Name = cond.Key + QString::number(cursor.Next + i);
             page.push_back(d);
         }
-        cursor.Next = 3;
-        return kListingNoMoreData;
+        cursor.Next += pageSize;
+        return pageSize == kListingPageSize ? kListingPageFull : kListingNoMoreData;
     }
-    int Count(const TSearchCondition&, int& count, const TSearchCallback&) override { count = 3; return 1; }
+    int Count(const TSearchCondition&, int& count, const TSearchCallback&) override { count = pageSize; return 1; }
     int TelLookup(const QString&, std::vector<TListingDetail>& found) override { found.clear(); return 1; }
-    QString SourceName() const override { return QStringLiteral("three"); }
+    QString SourceName() const override { return QStringLiteral("fake"); }
+    const int pageSize;
+    std::vector<QString> keys;
+    bool held = false;
 };
 
 class SourceScope {
@@ -139,7 +152,7 @@ TEST(SampleListings, MissingFileReportsTheLibraryAsNotLoadable)
 
 TEST(ResultNavigation, MovesAcrossThreeListingsAndStopsAtBothEnds)
 {
-    SourceScope scope(std::make_shared<ThreeListings>());
+    SourceScope scope(std::make_shared<TFakeSource>(3));
     TNameAdrsSearch w;
     EXPECT_TRUE(w.IsFirstResult());
     EXPECT_TRUE(w.IsLastResult());
@@ -150,36 +163,29 @@ TEST(ResultNavigation, MovesAcrossThreeListingsAndStopsAtBothEnds)
     SearchFor(w, QStringLiteral("x"));
     ASSERT_EQ(w.GetResultCount(), 3);
     EXPECT_EQ(w.GetResultIndex(), -1);
-    EXPECT_TRUE(w.IsFirstResult());
-    EXPECT_FALSE(w.IsLastResult());
-    EXPECT_FALSE(w.PriorResult(d));
-
-    ASSERT_TRUE(w.FirstResult(d));
-    EXPECT_EQ(d.Name, u"A");
-    EXPECT_TRUE(w.IsFirstResult());
-    EXPECT_FALSE(w.PriorResult(d));
-    EXPECT_EQ(w.GetResultIndex(), 0);
-
-    ASSERT_TRUE(w.NextResult(d));
-    EXPECT_EQ(d.Name, u"B");
-    EXPECT_FALSE(w.IsFirstResult());
-    EXPECT_FALSE(w.IsLastResult());
     auto* list = w.findChild<QTreeWidget*>(QStringLiteral("lvResult"));
-    EXPECT_EQ(list->indexOfTopLevelItem(list->currentItem()), 1);
-
-    ASSERT_TRUE(w.NextResult(d));
-    EXPECT_EQ(d.Name, u"C");
-    EXPECT_TRUE(w.IsLastResult());
-    d.Name.clear();
-    EXPECT_FALSE(w.NextResult(d));
-    EXPECT_TRUE(d.Name.isEmpty()); // a failed move leaves the listing alone
-    EXPECT_EQ(w.GetResultIndex(), 2);
-
-    ASSERT_TRUE(w.PriorResult(d));
-    EXPECT_EQ(d.Name, u"B");
-    ASSERT_TRUE(w.LastResult(d));
-    EXPECT_EQ(d.Name, u"C");
-
+    using B = TListingSearchBase;
+    const struct {
+        bool (B::*move)(TListingDetail&);
+        bool moved;
+        int index;
+        bool first, last;
+    } steps[] = {
+        {&B::PriorResult, false, -1, true, false}, {&B::FirstResult, true, 0, true, false},
+        {&B::PriorResult, false, 0, true, false},  {&B::NextResult, true, 1, false, false},
+        {&B::NextResult, true, 2, false, true},    {&B::NextResult, false, 2, false, true},
+        {&B::PriorResult, true, 1, false, false},  {&B::LastResult, true, 2, false, true},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(&s - steps);
+        d.Name.clear();
+        EXPECT_EQ((w.*s.move)(d), s.moved);
+        EXPECT_EQ(d.Name, s.moved ? QStringLiteral("x%1").arg(s.index) : QString()); // a failed move leaves the listing alone
+        EXPECT_EQ(w.GetResultIndex(), s.index);
+        EXPECT_EQ(list->indexOfTopLevelItem(list->currentItem()), s.index);
+        EXPECT_EQ(w.IsFirstResult(), s.first);
+        EXPECT_EQ(w.IsLastResult(), s.last);
+    }
     w.SetResultIndex(3);  // out of range: ignored
     w.SetResultIndex(-2);
     EXPECT_EQ(w.GetResultIndex(), 2);
@@ -190,7 +196,7 @@ TEST(ResultNavigation, MovesAcrossThreeListingsAndStopsAtBothEnds)
 
 TEST(ResultNavigation, ActivatingARowOpensThatListing)
 {
-    SourceScope scope(std::make_shared<ThreeListings>());
+    SourceScope scope(std::make_shared<TFakeSource>(3));
     TNameAdrsSearch w;
     SearchFor(w, QStringLiteral("x"));
     int opened = -1;
@@ -281,49 +287,11 @@ TEST(SearchWindows, ExportListHasNineteenItemsInTableOrder)
     ASSERT_EQ(items.size(), 19u);
     for (int i = 0; i < 19; ++i)
         EXPECT_EQ(items[i], (TFieldItem{i, i, true}));
-    EXPECT_EQ(ExportItemCaption(0), u"電話番号");
-    EXPECT_EQ(ExportItemCaption(18), u"小分類コード");
-    EXPECT_TRUE(ExportItemFlag(3));
-    EXPECT_FALSE(ExportItemFlag(14));
 }
-
-namespace {
-
-// Full pages for any key; the first search for "hold" runs until the
-// callback stops it. Remembers the key of every page asked for.
-class RecordingSource : public TListingSource {
-public:
-    int SearchPage(const TSearchCondition& cond, TSearchCursor& cursor, std::vector<TListingDetail>& page,
-                   const TSearchCallback& callback) override
-    {
-        page.clear();
-        keys.push_back(cond.Key);
-        if (cond.Key == u"hold" && !held) {
-            held = true;
-            while (callback(0) != 0)
-                std::this_thread::yield();
-            return kListingStopped;
-        }
-        for (int i = 0; i < kListingPageSize; ++i) {
-            TListingDetail d;
-            d.Name = cond.Key + QString::number(cursor.Next + i);
-            page.push_back(d);
-        }
-        cursor.Next += kListingPageSize;
-        return kListingPageFull;
-    }
-    int Count(const TSearchCondition&, int& count, const TSearchCallback&) override { count = 0; return 1; }
-    int TelLookup(const QString&, std::vector<TListingDetail>& found) override { found.clear(); return 1; }
-    QString SourceName() const override { return QStringLiteral("recording"); }
-    std::vector<QString> keys;
-    bool held = false;
-};
-
-} // namespace
 
 TEST(SearchWindows, StoppedNewSearchLeavesTheShownPagesConditionForPaging)
 {
-    auto source = std::make_shared<RecordingSource>();
+    auto source = std::make_shared<TFakeSource>();
     SourceScope scope(source);
     TNameAdrsSearch w;
     SearchFor(w, QStringLiteral("first"));
@@ -348,7 +316,7 @@ TEST(SearchWindows, StoppedNewSearchLeavesTheShownPagesConditionForPaging)
 
 TEST(SearchWindows, ClosingTheWindowMidSearchStopsTheWorkerAndFreesTheOtherWindow)
 {
-    SourceScope scope(std::make_shared<RecordingSource>());
+    SourceScope scope(std::make_shared<TFakeSource>());
     TCategorySearch other;
     auto* otherSearch = other.findChild<QPushButton*>(QStringLiteral("btnSearch"));
     {

@@ -1,8 +1,8 @@
 #include "platform/ByteLimitEdit.h"
+#include "support/TestSupport.h"
 
 #include <QApplication>
 #include <QClipboard>
-#include <QInputMethodEvent>
 #include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
@@ -19,13 +19,10 @@ void type(QWidget* w, const QString& text)
 {
     for (char32_t ch : text.toUcs4()) {
         const QString one = QString::fromUcs4(&ch, 1);
-        if (ch < 0x80) {
+        if (ch < 0x80)
             QTest::keyClicks(w, one);
-        } else {
-            QInputMethodEvent commit;
-            commit.setCommitString(one);
-            QApplication::sendEvent(w, &commit);
-        }
+        else
+            CommitText(w, one);
     }
 }
 
@@ -51,48 +48,48 @@ struct TEditForm {
 
 } // namespace
 
-TEST(ByteLimitRules, CountCodePage932BytesAndRefuseGrowthPastTheLimit)
+TEST(ByteLimitRules, RefuseGrowthPastTheLimitAndNewCharactersTheFieldCannotHold)
 {
-    const int limit = 5;
-    EXPECT_TRUE(TByteLimitEdit::Allows("", QStringLiteral("あいa"), limit, false));
-    EXPECT_FALSE(TByteLimitEdit::Allows(QStringLiteral("あいa"), QStringLiteral("あいaあ"), limit, false));
-    EXPECT_FALSE(TByteLimitEdit::Allows(QStringLiteral("あい"), QStringLiteral("あいう"), limit, false));
-    EXPECT_TRUE(TByteLimitEdit::Allows(QStringLiteral("あい"), QStringLiteral("あい1"), limit, false));
-    // Text the program put in over the limit may shrink, not grow.
-    EXPECT_TRUE(TByteLimitEdit::Allows(QStringLiteral("あいうえ"), QStringLiteral("あいう"), limit, false));
-    EXPECT_TRUE(TByteLimitEdit::Allows(QStringLiteral("あいうえ"), QStringLiteral("かいうえ"), limit, false));
-    EXPECT_FALSE(TByteLimitEdit::Allows(QStringLiteral("あいうえ"), QStringLiteral("あいうえ1"), limit, false));
-    EXPECT_TRUE(TByteLimitEdit::Allows("", QString(40, u'x'), 0, false)) << "0 means no limit";
-}
-
-TEST(ByteLimitRules, RefuseOnlyNewCharactersCodePage932CannotHold)
-{
-    EXPECT_FALSE(TByteLimitEdit::Allows(QStringLiteral("ab"), QStringLiteral("a") + kEmoji + "b", 0, false));
-    EXPECT_FALSE(TByteLimitEdit::Allows("", kHangul, 0, false));
-    // 〜 − — and the IBM extensions have code page 932 forms.
-    EXPECT_TRUE(TByteLimitEdit::Allows("", QStringLiteral("〜−—髙①"), 0, false));
-    // Characters already there may stay or go.
     const QString held = QStringLiteral("x") + kEmoji + QStringLiteral("y");
-    EXPECT_TRUE(TByteLimitEdit::Allows(held, held + "z", 0, false));
-    EXPECT_TRUE(TByteLimitEdit::Allows(held, "xy", 0, false));
-    // A pair inserted next to an identical pair is still seen whole.
-    EXPECT_FALSE(TByteLimitEdit::Allows(kEmoji, kEmoji + kEmoji, 0, false));
-}
-
-TEST(ByteLimitRules, WideEditsTakeAnyCharacterAndCountUtf16Units)
-{
-    EXPECT_TRUE(TByteLimitEdit::Allows("", kHangul + kEmoji, 3, true));
-    EXPECT_FALSE(TByteLimitEdit::Allows("", kHangul + kEmoji + "a", 3, true));
+    struct Case {
+        QString before, after;
+        int limit;
+        bool wide, allowed;
+    } cases[] = {
+        {"", QStringLiteral("あいa"), 5, false, true}, // code page 932 bytes
+        {QStringLiteral("あいa"), QStringLiteral("あいaあ"), 5, false, false},
+        {QStringLiteral("あい"), QStringLiteral("あいう"), 5, false, false},
+        {QStringLiteral("あい"), QStringLiteral("あい1"), 5, false, true},
+        // Text the program put in over the limit may shrink, not grow.
+        {QStringLiteral("あいうえ"), QStringLiteral("あいう"), 5, false, true},
+        {QStringLiteral("あいうえ"), QStringLiteral("かいうえ"), 5, false, true},
+        {QStringLiteral("あいうえ"), QStringLiteral("あいうえ1"), 5, false, false},
+        {"", QString(40, u'x'), 0, false, true}, // 0 means no limit
+        // New characters without a code page 932 form are refused; those
+        // already there may stay or go. 〜 − — and the IBM extensions have one.
+        {QStringLiteral("ab"), QStringLiteral("a") + kEmoji + "b", 0, false, false},
+        {"", kHangul, 0, false, false},
+        {"", QStringLiteral("〜−—髙①"), 0, false, true},
+        {held, held + "z", 0, false, true},
+        {held, "xy", 0, false, true},
+        {kEmoji, kEmoji + kEmoji, 0, false, false}, // a pair next to an identical pair is seen whole
+        // Wide edits take any character and count UTF-16 units.
+        {"", kHangul + kEmoji, 3, true, true},
+        {"", kHangul + kEmoji + "a", 3, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE((c.before + QStringLiteral(" -> ") + c.after).toStdString());
+        EXPECT_EQ(TByteLimitEdit::Allows(c.before, c.after, c.limit, c.wide), c.allowed);
+    }
     EXPECT_EQ(TByteLimitEdit::Length(QStringLiteral("あ") + kEmoji, true), 3);
-    // A cut never leaves half a surrogate pair.
-    EXPECT_EQ(TByteLimitEdit::Cut("a" + kEmoji, 2, true), QStringLiteral("a"));
 }
 
-TEST(ByteLimitRules, CutsWithoutSplittingADoubleByteCharacter)
+TEST(ByteLimitRules, CutsWithoutSplittingACharacter)
 {
     EXPECT_EQ(TByteLimitEdit::Cut(QStringLiteral("aあいう"), 4, false), QStringLiteral("aあ"));
     EXPECT_EQ(TByteLimitEdit::Cut(QStringLiteral("aあいう"), 5, false), QStringLiteral("aあい"));
     EXPECT_EQ(TByteLimitEdit::Cut(QStringLiteral("aあいう"), 0, false), QStringLiteral("aあいう"));
+    EXPECT_EQ(TByteLimitEdit::Cut("a" + kEmoji, 2, true), QStringLiteral("a")); // no half surrogate pair
 }
 
 TEST(ByteLimitEdit, TypingStopsAtTheLimitWithARefusal)

@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QColorDialog>
-#include <QFile>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -25,13 +24,6 @@ struct TColorFixture {
         SetColorDialogHandler({});
     }
 };
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
 
 } // namespace
 
@@ -52,11 +44,8 @@ TEST(CustomColors, TextIsTheWindowsColourValueBlueFirst)
 TEST(CustomColors, LoadDefaultsToBlackAndSaveWritesAllSixteenKeysKeepingTheRest)
 {
     TColorFixture f;
-    {
-        QFile out(f.file);
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write("[OTHER]\r\nName=" + cp932::Encode(QStringLiteral("色")) + "\r\n[COMMON]\r\n3=FF0000\r\n15=garbage\r\n");
-    }
+    const QByteArray other = "[OTHER]\r\nName=" + cp932::Encode(QStringLiteral("色")) + "\r\n";
+    ASSERT_TRUE(WriteFile(f.file, other + "[COMMON]\r\n3=FF0000\r\n15=garbage\r\n"));
     TCustomColors colors = LoadCustomColors(f.file);
     EXPECT_EQ(colors[3], QColor(0, 0, 255));
     EXPECT_EQ(colors[0], QColor(Qt::black));
@@ -69,7 +58,7 @@ TEST(CustomColors, LoadDefaultsToBlackAndSaveWritesAllSixteenKeysKeepingTheRest)
     EXPECT_EQ(ini.ReadString("COMMON", "0"), QStringLiteral("0000FF"));
     EXPECT_EQ(ini.ReadString("COMMON", "3"), QStringLiteral("FF0000"));
     EXPECT_EQ(ini.ReadString("COMMON", "15"), QStringLiteral("000000"));
-    EXPECT_TRUE(readAll(f.file).startsWith("[OTHER]\r\nName=" + cp932::Encode(QStringLiteral("色")) + "\r\n"));
+    EXPECT_TRUE(ReadFile(f.file).startsWith(other));
 }
 
 TEST(ChooseColor, WritesCustomColoursBackAlsoOnCancel)
@@ -101,10 +90,7 @@ TEST(ChooseColor, WritesCustomColoursBackAlsoOnCancel)
 TEST(ChooseColor, TheRealDialogStartsWithTheStoredColoursAndReturnsTheChoice)
 {
     TColorFixture f;
-    {
-        TIniFile ini(f.file);
-        ini.WriteString("COMMON", "2", "00FF00");
-    }
+    ASSERT_TRUE(WriteFile(f.file, "[COMMON]\r\n2=00FF00\r\n"));
     QColor shownCustom;
     QTimer::singleShot(0, [&] {
         auto* dialog = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());

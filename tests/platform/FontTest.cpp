@@ -71,18 +71,11 @@ TEST(Font, JapaneseCellHeightIsTheCharacterHeight)
     EXPECT_DOUBLE_EQ(RealizeFont(f).stretch, 0.5);
 }
 
-TEST(Font, MulDivRoundsHalfAwayFromZero)
+TEST(Font, MulDivRoundsHalfAwayFromZeroAndColoursKeepBlueHigh)
 {
     EXPECT_EQ(MulDiv(5, 1, 2), 3);
     EXPECT_EQ(MulDiv(-5, 1, 2), -3);
     EXPECT_EQ(MulDiv(7, 3, 0), -1);
-}
-
-TEST(Font, ColoursConvertFromTheStoredForm)
-{
-    const QColor c = ToQColor(0x00336699);
-    EXPECT_EQ(c.red(), 0x99);
-    EXPECT_EQ(c.green(), 0x66);
-    EXPECT_EQ(c.blue(), 0x33);
-    EXPECT_EQ(FromQColor(c), 0x00336699u);
+    EXPECT_EQ(ToQColor(0x00336699), QColor(0x99, 0x66, 0x33));
+    EXPECT_EQ(FromQColor(QColor(0x99, 0x66, 0x33)), 0x00336699u);
 }

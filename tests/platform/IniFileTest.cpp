@@ -1,33 +1,19 @@
 #include "platform/IniFile.h"
 
 #include "platform/Cp932.h"
+#include "support/TestSupport.h"
 
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-namespace {
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
-void writeAll(const QString& path, const QByteArray& data)
-{
-    QFile f(path);
-    f.open(QIODevice::WriteOnly);
-    f.write(data);
-}
-} // namespace
 
 TEST(IniFile, KeepsUntouchedLinesByteForByteAndWritesCp932)
 {
     QTemporaryDir dir;
     QString path = dir.filePath("Telvora21.ini");
     QByteArray original = "; comment\r\n[OPERATION]\r\nViewSplash = 1 \r\n\r\n[X]\r\nName=\x95\x5C\r\n";
-    writeAll(path, original);
+    WriteFile(path, original);
     {
         TIniFile ini(path);
         EXPECT_EQ(ini.ReadString("operation", "VIEWSPLASH"), "1");
@@ -36,7 +22,7 @@ TEST(IniFile, KeepsUntouchedLinesByteForByteAndWritesCp932)
         ini.WriteBool("ADRS COPY", "SameNum", true);
         ASSERT_TRUE(ini.UpdateFile());
     }
-    QByteArray after = readAll(path);
+    QByteArray after = ReadFile(path);
     EXPECT_TRUE(after.startsWith(original));
     EXPECT_TRUE(after.contains("[ADRS COPY]\r\nFolder=" + cp932::Encode(QStringLiteral("顧客")) + "\r\nSameNum=1\r\n"));
     TIniFile again(path);
@@ -48,7 +34,7 @@ TEST(IniFile, ChangesAKeyInPlaceAndDeletes)
 {
     QTemporaryDir dir;
     QString path = dir.filePath("a.ini");
-    writeAll(path, "[A]\na=1\nb=\"quoted\"\n[B]\nc=3\n");
+    WriteFile(path, "[A]\na=1\nb=\"quoted\"\n[B]\nc=3\n");
     TIniFile ini(path);
     EXPECT_EQ(ini.ReadString("A", "b"), "quoted");
     EXPECT_EQ(ini.ReadInteger("A", "missing", 7), 7);
@@ -57,7 +43,7 @@ TEST(IniFile, ChangesAKeyInPlaceAndDeletes)
     ini.DeleteKey("A", "b");
     ini.EraseSection("b");
     ASSERT_TRUE(ini.UpdateFile());
-    EXPECT_EQ(readAll(path), QByteArray("[A]\nA=2\n"));
+    EXPECT_EQ(ReadFile(path), QByteArray("[A]\nA=2\n"));
 }
 
 TEST(IniFile, FailedWriteLeavesOldFile)

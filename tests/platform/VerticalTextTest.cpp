@@ -1,9 +1,7 @@
-#include "CanvasTestSupport.h"
 #include "core/FontUtils.h"
-#include "platform/Canvas.h"
 #include "platform/VerticalText.h"
+#include "support/CanvasTestSupport.h"
 
-#include <QPainter>
 #include <gtest/gtest.h>
 
 namespace {
@@ -12,18 +10,13 @@ namespace {
 // right of a tall image.
 QImage DrawVertical(const QString& text, int height, int* advance = nullptr)
 {
-    QImage img = WhiteImage(200, 800);
-    QPainter p(&img);
-    TCanvas c(p);
-    c.Font().SetName(QStringLiteral("ＭＳ 明朝"));
-    c.Font().SetCharset(SHIFTJIS_CHARSET);
-    c.Font().SetHeight(height);
-    SetFontVertical(c.Font());
-    c.SetBkMode(TRANSPARENT);
-    c.TextOut(150, 10, text);
-    if (advance)
-        *advance = c.TextWidth(text);
-    return img;
+    return Painted(200, 800, [&](TCanvas& c) {
+        UseMincho(c, height);
+        SetFontVertical(c.Font());
+        c.TextOut(150, 10, text);
+        if (advance)
+            *advance = c.TextWidth(text);
+    });
 }
 
 } // namespace
@@ -40,7 +33,7 @@ TEST(VerticalText, UprightCharactersAreDoubleByteOrWide)
     EXPECT_FALSE(vtext::IsUpright(U'é'));
 }
 
-TEST(VerticalText, AddressRunsDownAsAColumnLeftOfThePoint)
+TEST(VerticalText, KanjiRunDownAsAColumnLeftOfThePointAndLatinLiesOnItsSide)
 {
     int length = 0;
     const QImage img = DrawVertical(QStringLiteral("東京都千代田区一ー二"), -40, &length);
@@ -52,6 +45,13 @@ TEST(VerticalText, AddressRunsDownAsAColumnLeftOfThePoint)
     EXPECT_GE(ink.left(), 108);
     EXPECT_GE(ink.top(), 10);
     EXPECT_LE(ink.bottom(), 411);
+
+    // Single-byte characters lie on their side with half-width advances,
+    // their tops pointing right.
+    const QRect latin = InkBox(DrawVertical(QStringLiteral("ABC"), -40, &length));
+    EXPECT_GT(latin.height(), latin.width() * 3 / 2);
+    EXPECT_EQ(length, 60);
+    EXPECT_GT(latin.right(), 150 - 10);
 }
 
 TEST(VerticalText, LongVowelMarkTakesItsVerticalForm)
@@ -62,44 +62,21 @@ TEST(VerticalText, LongVowelMarkTakesItsVerticalForm)
     ASSERT_FALSE(bar.isNull());
     EXPECT_GT(bar.height(), bar.width() * 2);
     // Horizontal writing draws it wider than tall.
-    QImage h = WhiteImage(200, 100);
-    {
-        QPainter p(&h);
-        TCanvas c(p);
-        c.Font().SetName(QStringLiteral("ＭＳ 明朝"));
-        c.Font().SetHeight(-40);
+    const QRect flat = InkBox(Painted(200, 100, [](TCanvas& c) {
+        UseMincho(c, -40);
         c.TextOut(10, 10, QStringLiteral("ー"));
-    }
-    const QRect flat = InkBox(h);
+    }));
     EXPECT_GT(flat.width(), flat.height() * 2);
-}
-
-TEST(VerticalText, SingleByteCharactersLieOnTheirSide)
-{
-    int length = 0;
-    const QImage img = DrawVertical(QStringLiteral("ABC"), -40, &length);
-    const QRect ink = InkBox(img);
-    EXPECT_GT(ink.height(), ink.width() * 3 / 2);
-    EXPECT_EQ(length, 60); // half-width advances, not full cells // proportional advances, not full cells
-    // Their tops point right: the cap height sits at the right of the cell.
-    EXPECT_GT(ink.right(), 150 - 10);
 }
 
 TEST(VerticalText, TurnedVerticalTextRunsUpwards)
 {
-    QImage img = WhiteImage(300, 500);
-    {
-        QPainter p(&img);
-        TCanvas c(p);
-        c.Font().SetName(QStringLiteral("ＭＳ 明朝"));
-        c.Font().SetCharset(SHIFTJIS_CHARSET);
-        c.Font().SetHeight(-40);
+    const QRect ink = InkBox(Painted(300, 500, [](TCanvas& c) {
+        UseMincho(c, -40);
         SetFontVertical(c.Font());
         RotateFont180(c.Font());
-        c.SetBkMode(TRANSPARENT);
         c.TextOut(100, 450, QStringLiteral("東京都"));
-    }
-    const QRect ink = InkBox(img);
+    }));
     EXPECT_GE(ink.left(), 99);
     EXPECT_LE(ink.right(), 141);
     EXPECT_LE(ink.bottom(), 451);

@@ -3,6 +3,7 @@
 // name-reading popup of its name edits.
 
 #include "RecordWindowFixture.h"
+#include "support/TestSupport.h"
 
 #include "core/DBInfo.h"
 #include "listing_search/DicSch.h"
@@ -14,22 +15,14 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QSignalSpy>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 
 namespace {
-
-void TypeKeys(QWidget* edit, const QString& text)
-{
-    for (QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(edit, &press);
-    }
-}
 
 class RecordLookup : public RecordWindowOnBook {
 protected:
@@ -145,24 +138,33 @@ TEST_F(RecordLookup, TypedReadingOffersNamesAndTheChosenOneFillsNameAndReading)
     window->show();
     auto* name = find<TNameEdit>("nmedtNameKanji");
     name->setFocus();
-    TypeKeys(name, QStringLiteral("やまだ"));
+    TypeChars(name, QStringLiteral("やまだ"));
     auto* popup = window->findChild<TTntNameDic*>(QStringLiteral("NameDic"));
     ASSERT_NE(popup, nullptr);
     ASSERT_TRUE(popup->isVisible());
     EXPECT_TRUE(popup->findChild<QRadioButton*>(QStringLiteral("rbFamily"))->isChecked());
     EXPECT_EQ(popup->Tag(), 0);
     EXPECT_EQ(popup->pos(), name->mapToGlobal(QPoint(0, name->height())));
-    // Keys of the edit steer the popup; Enter chooses.
+    EXPECT_TRUE(popup->testAttribute(Qt::WA_ShowWithoutActivating));
+    auto* list = popup->findChild<QListWidget*>(QStringLiteral("lstNames"));
+    ASSERT_GT(list->count(), 1);
+    EXPECT_TRUE(list->item(0)->text().startsWith(u"山田"));
+    // Keys of the edit steer the popup, not the edit; Enter chooses, after the key is handled.
     QTest::keyClick(name, Qt::Key_Down);
+    EXPECT_EQ(list->currentRow(), 1);
     QTest::keyClick(name, Qt::Key_Up);
+    QSignalSpy chosen(popup, &TTntNameDic::nameChosen);
     QTest::keyClick(name, Qt::Key_Return);
+    EXPECT_EQ(chosen.count(), 0);
     QTRY_COMPARE(name->text(), QStringLiteral("山田"));
     EXPECT_EQ(text("nmedtNameKana"), QStringLiteral("やまだ"));
+    EXPECT_EQ(popup->GetChosenName(), QStringLiteral("山田"));
     EXPECT_FALSE(popup->isVisible());
+    EXPECT_FALSE(popup->ProcessKey(Qt::Key_Down)); // closed: keys go to the edit
 
     // Joint names look up given names.
     auto* joint = find<TNameEdit>("nmedtJoint2");
-    TypeKeys(joint, QStringLiteral("たろう"));
+    TypeChars(joint, QStringLiteral("たろう"));
     ASSERT_TRUE(popup->isVisible());
     EXPECT_EQ(popup->Tag(), 3);
     EXPECT_TRUE(popup->findChild<QRadioButton*>(QStringLiteral("rbGiven"))->isChecked());

@@ -18,54 +18,56 @@
 #include <memory>
 #include <vector>
 
-// The address list as the record window sees it: rows of records.
-class TFakeAddressList : public TAddressListLink {
+// Rows the record window steps through, as a source list offers them.
+template <class Link, class Row>
+class TFakeRows : public Link {
 public:
-    std::vector<TAdrsRecord> rows;
+    std::vector<Row> rows;
     int index = -1;
-    QList<int> updated, deleted;
-    int refreshed = 0;
 
     bool IsFirst() override { return rows.empty() || index <= 0; }
-    bool IsLast() override { return rows.empty() || index >= int(rows.size()) - 1; }
+    bool IsLast() override { return rows.empty() || index >= Count() - 1; }
     int Count() override { return int(rows.size()); }
     int CurrentIndex() override { return index; }
-    void SetCurrentIndex(int i) override
-    {
-        if (i >= -1 && i < Count())
-            index = i;
-    }
+    void SetCurrentIndex(int i) override { index = i >= -1 && i < Count() ? i : index; }
     void UpdateColor() override {}
-    bool Move(TMoveKind kind, TAdrsRecord& record) override
+    bool Move(TMoveKind kind, Row& row) override
     {
-        int to = kind == mkFirst ? 0 : kind == mkPrior ? index - 1 : kind == mkNext ? index + 1 : Count() - 1;
-        return ReadRecordAt(to, record);
+        return ReadAt(kind == mkFirst ? 0 : kind == mkPrior ? index - 1 : kind == mkNext ? index + 1 : Count() - 1, row);
     }
-    bool ReadRecord(int recNo, TAdrsRecord& record) override
-    {
-        for (const TAdrsRecord& r : rows) {
-            if (r.RecNo == recNo) {
-                record = r;
-                return true;
-            }
-        }
-        return false;
-    }
-    bool ReadRecordAt(int i, TAdrsRecord& record) override
+    bool ReadAt(int i, Row& row)
     {
         if (i < 0 || i >= Count())
             return false;
         index = i;
-        record = rows[size_t(i)];
+        row = rows[size_t(i)];
         return true;
     }
+};
+
+// A search window's results.
+using TFakeResults = TFakeRows<TResultLink, TListingDetail>;
+
+// The address list: rows of records, and what it was told.
+class TFakeAddressList : public TFakeRows<TAddressListLink, TAdrsRecord> {
+public:
+    QList<int> updated, deleted;
+    int refreshed = 0;
+
+    bool ReadRecord(int recNo, TAdrsRecord& record) override
+    {
+        const int i = IndexOfRecNo(recNo);
+        if (i >= 0)
+            record = rows[size_t(i)];
+        return i >= 0;
+    }
+    bool ReadRecordAt(int i, TAdrsRecord& record) override { return ReadAt(i, record); }
     void RefreshList(bool, bool, bool) override { ++refreshed; }
     int IndexOfRecNo(int recNo) override
     {
-        for (int i = 0; i < Count(); ++i) {
+        for (int i = 0; i < Count(); ++i)
             if (rows[size_t(i)].RecNo == recNo)
                 return i;
-        }
         return -1;
     }
     void SelectItem(int, bool, bool) override {}
@@ -109,10 +111,10 @@ protected:
         CtgrySubLists.clear();
     }
     template <class T>
-    T* find(const char* name)
+    T* find(const QString& name)
     {
-        T* w = window->findChild<T*>(QLatin1String(name));
-        EXPECT_NE(w, nullptr) << name;
+        T* w = window->findChild<T*>(name);
+        EXPECT_NE(w, nullptr) << name.toStdString();
         return w;
     }
     void showRow(int i)

@@ -12,9 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QTabWidget>
 #include <cmath>
 #include <optional>
@@ -60,23 +58,6 @@ public:
 private:
     sqlite3* db_ = nullptr;
 };
-
-// Deciphers cipher blocks with the openssl command line; nothing when the
-// tool is missing.
-std::optional<QByteArray> OpensslDecipher(const QByteArray& blocksHex)
-{
-    const QString openssl = QStandardPaths::findExecutable(QStringLiteral("openssl"));
-    if (openssl.isEmpty())
-        return std::nullopt;
-    QProcess p;
-    p.start(openssl, {QStringLiteral("enc"), QStringLiteral("-d"), QStringLiteral("-aes-128-ecb"),
-                      QStringLiteral("-nopad"), QStringLiteral("-K"),
-                      QString::fromLatin1(QByteArray(kFieldKey).toHex())});
-    p.write(QByteArray::fromHex(blocksHex));
-    p.closeWriteChannel();
-    p.waitForFinished();
-    return p.readAllStandardOutput();
-}
 
 class RecordWrite : public RecordWindowOnBook {
 protected:
@@ -137,7 +118,7 @@ TEST_F(RecordWrite, NewRecordIsStoredInTheFormsOfTheTable)
     ASSERT_EQ(myNumber.size(), 34);
     EXPECT_EQ(myNumber, myNumber.toUpper());
     EXPECT_TRUE(myNumber.startsWith(QStringLiteral("0C")));
-    if (const std::optional<QByteArray> plain = OpensslDecipher(myNumber.mid(2).toLatin1()))
+    if (const std::optional<QByteArray> plain = OpensslAes(true, QByteArray::fromHex(myNumber.mid(2).toLatin1()), kFieldKey))
         EXPECT_EQ(*plain, QByteArray("123456789018\0\0\0\0", 16));
     // Whole seconds when added; the update time keeps its fraction.
     const double added = row[5].toDouble() * 86400.0;
@@ -160,13 +141,11 @@ TEST_F(RecordWrite, EachRefusedInputShowsItsMessageAndStoresNothing)
         const char* text;
         const char* message;
     };
+    const char* codeChars = "顧客コードは、以下の半角文字で入力してください  \r\n　　英数字  \r\n　　スペース  \r\n"
+                            "　　ハイフン（ - ）  \r\n　　スラッシュ（ / ）  ";
     const TCase cases[] = {
-        {"edtCustomCode", "ＡＢ",
-         "顧客コードは、以下の半角文字で入力してください  \r\n　　英数字  \r\n　　スペース  \r\n"
-         "　　ハイフン（ - ）  \r\n　　スラッシュ（ / ）  "},
-        {"edtCustomCode", "A_1",
-         "顧客コードは、以下の半角文字で入力してください  \r\n　　英数字  \r\n　　スペース  \r\n"
-         "　　ハイフン（ - ）  \r\n　　スラッシュ（ / ）  "},
+        {"edtCustomCode", "ＡＢ", codeChars},
+        {"edtCustomCode", "A_1", codeChars},
         {"edtCustomCode", "TAKEN", "入力した顧客コードは既に使われています  \r\n別のコードに変更してください  "},
         {"edtTel", "03 1234 5678", "電話番号は半角数字かハイフンのみが有効です  "},
         {"edtFax", "０３-1234", "FAX番号は半角数字かハイフンのみが有効です  "},

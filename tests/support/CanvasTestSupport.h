@@ -1,8 +1,11 @@
 #pragma once
 // Rendering checks look at ink boxes with tolerances, never at exact pixels.
 
+#include "platform/Canvas.h"
+
 #include <QColor>
 #include <QImage>
+#include <QPainter>
 #include <QRect>
 
 // A white image of the given size.
@@ -11,6 +14,36 @@ inline QImage WhiteImage(int w, int h)
     QImage img(w, h, QImage::Format_RGB32);
     img.fill(Qt::white);
     return img;
+}
+
+// A white image painted by `draw` through a canvas of the given resolution.
+template <class Draw>
+QImage Painted(int w, int h, Draw draw, int dpi = 96)
+{
+    QImage img = WhiteImage(w, h);
+    {
+        QPainter p(&img);
+        TCanvas c(p, dpi, dpi);
+        draw(c);
+    }
+    return img;
+}
+
+// A canvas for measuring only.
+struct TScratchCanvas {
+    QImage img{10, 10, QImage::Format_RGB32};
+    QPainter painter{&img};
+    TCanvas c{painter};
+};
+
+// The Japanese Mincho face at a character height, black on a transparent background.
+inline void UseMincho(TCanvas& c, int height)
+{
+    c.Font().SetName(QStringLiteral("ＭＳ 明朝"));
+    c.Font().SetCharset(SHIFTJIS_CHARSET);
+    c.Font().SetHeight(height);
+    c.Font().SetColor(0);
+    c.SetBkMode(TRANSPARENT);
 }
 
 // The bounding box of the pixels darker than the threshold (0-255 grey);
