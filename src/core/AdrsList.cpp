@@ -102,8 +102,8 @@ TAddressList::TAddressList(QWidget* parent) : QMainWindow(parent), ui(std::make_
     connect(&model_, &QAbstractItemModel::modelReset, this, [this] { selection_.reset(); });
 
     connect(ui->actInquiry, &QAction::triggered, this, [this] {
-        const int current = GetCurrentIndex();
-        requestOpen(current >= 0 ? current : GetSelectedIndex());
+        const int focused = focusedIndex();
+        requestOpen(focused >= 0 ? focused : GetSelectedIndex());
     });
     connect(ui->actNewRecord, &QAction::triggered, this, &TAddressList::newRecordRequested);
     connect(ui->actNameAdrsSearch, &QAction::triggered, this, &TAddressList::nameAdrsSearchRequested);
@@ -170,6 +170,7 @@ bool TAddressList::OpenAdrsBook(const QString& name)
         if (!back) {
             model_.Cache().Clear();
             model_.Rebuild();
+            current_ = -1;
             AdrsName.clear();
         } else {
             RefreshList(false, true, true);
@@ -318,16 +319,19 @@ void TAddressList::selectIndexes(std::vector<int> indexes)
 
 // ---------------------------------------------------------------- current row
 
-int TAddressList::GetCurrentIndex() const
+int TAddressList::GetCurrentIndex() const { return current_ < GetRecordCount() ? current_ : -1; }
+
+int TAddressList::focusedIndex() const
 {
-    const QModelIndex current = ui->lvAddress->selectionModel()->currentIndex();
-    return current.isValid() ? current.row() : -1;
+    const QModelIndex focused = ui->lvAddress->selectionModel()->currentIndex();
+    return focused.isValid() ? focused.row() : -1;
 }
 
 void TAddressList::SetCurrentIndex(int index)
 {
     if (index < -1 || index >= GetRecordCount())
         return;
+    current_ = index;
     QItemSelectionModel* sel = ui->lvAddress->selectionModel();
     if (index < 0)
         sel->clearCurrentIndex();
@@ -622,7 +626,7 @@ bool TAddressList::eventFilter(QObject* watched, QEvent* event)
     if (watched == ui->lvAddress && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            requestOpen(GetCurrentIndex());
+            requestOpen(focusedIndex());
             return true;
         }
     }

@@ -51,8 +51,9 @@ public:
     int IndexOfRecNo(int recNo) const;
     void SelectItem(int index, bool exclusive, bool makeVisible);
 
-    // Current row and navigation. Reading a row makes it current and
-    // selects it alone.
+    // Current row and navigation: the row the record window stands on.
+    // Reading a row makes it current and selects it alone; the user clicking
+    // about in the list moves only the list's own focus.
     int GetCurrentIndex() const;
     void SetCurrentIndex(int index);
     bool IsFirstRecord() const;
@@ -145,6 +146,8 @@ private:
     void onOpenAdrsBook();
     void onNewAdrsBook();
     void requestOpen(int index);
+    int focusedIndex() const; // the row the user last clicked or moved to
+
 
     std::unique_ptr<Ui::TAddressList> ui;
     TAdrsListModel model_;
@@ -159,6 +162,7 @@ private:
     std::function<bool()> recordWindowLink_;
     std::function<bool()> bookChangeGuard_;
     bool applyingColumns_ = false;
+    int current_ = -1;
 };
 
 // The one main window while the program runs; nullptr before and after.

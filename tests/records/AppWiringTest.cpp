@@ -204,6 +204,34 @@ TEST_F(AppWiring, MovingInTheRecordWindowMovesTheListsCurrentRow)
     EXPECT_EQ(shownName(), u"青木 一郎");
 }
 
+TEST_F(AppWiring, ClickingAnotherRowInTheListLeavesTheRecordWindowOnItsRecord)
+{
+    openRow(0);
+    inRecordWindow<QLineEdit>("nmedtNameKanji")->setText(QStringLiteral("青木 一郎改"));
+    // The user clicks the last row of the list (only selecting it).
+    QTreeView* view = main->ListView();
+    const QRect cell = view->visualRect(view->model()->index(2, 0));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+    ASSERT_TRUE(main->IsSelected(2));
+
+    // The change is written and the window goes on with the record it showed.
+    inRecordWindow<QPushButton>("btnUpdate")->click();
+    EXPECT_EQ(storedName(recNos[0]), u"青木 一郎改");
+    EXPECT_EQ(DataInquiry->GetCurrentRecNo(), recNos[0]);
+    EXPECT_EQ(shownName(), u"青木 一郎改");
+    EXPECT_EQ(position(), u"1/3");
+
+    // Stepping goes on from that record, too.
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+    inRecordWindow<QPushButton>("sbtnNext")->click();
+    EXPECT_EQ(DataInquiry->GetCurrentRecNo(), recNos[1]);
+
+    // The list's own commands act on the row the user picked.
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+    trigger("actInquiry");
+    EXPECT_EQ(DataInquiry->GetCurrentRecNo(), recNos[2]);
+}
+
 TEST_F(AppWiring, RecordRegisteredInTheRecordWindowAppearsInTheList)
 {
     QSignalSpy updated(main.get(), &TAddressList::recordsUpdated);
