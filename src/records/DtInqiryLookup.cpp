@@ -94,12 +94,15 @@ void TDataInquiry::LookupDictionary(int kind, const QString& key)
     }
 
     if (dialog.GetResultKind() == TDicSearch::kResultBook) {
-        // A record of the book holds the number: show it from the address list.
+        // A record of the book holds the number: show it from the address
+        // list, once what is typed here has been saved or let go.
+        if (ConfirmSaveChanges(0, true) == 9)
+            return;
         const int recNo = dialog.GetSelectedRecNo();
         TAddressListLink* list = CurrentInquiryLinks().AddressList;
         TAdrsRecord record;
-        const bool read = (list && list->IndexOfRecNo(recNo) >= 0 && list->ReadRecord(recNo, record)) ||
-                          ReadBookRow(recNo, record);
+        const int row = list ? list->IndexOfRecNo(recNo) : -1;
+        const bool read = (row >= 0 && list->ReadRecordAt(row, record)) || ReadBookRow(recNo, record);
         if (read) {
             SetSourceMode(smAddressList);
             ShowInquiry(record);

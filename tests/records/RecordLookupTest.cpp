@@ -63,12 +63,34 @@ TEST_F(RecordLookup, TelephoneSearchOfANumberInTheBookShowsThatRecord)
     const int recNo = addRow("0399990001", "", "", QStringLiteral("登録済商事"));
     // The telephone edit is empty: the fax number is looked up.
     find<QLineEdit>("edtFax")->setText(QStringLiteral("03-9999-0001"));
+    messages.Answer(IDNO); // the typed number is not kept as a record of its own
     find<QPushButton>("bbtnTelSch")->click();
     EXPECT_EQ(window->GetCurrentRecNo(), recNo);
     EXPECT_EQ(window->SourceMode(), int(TDataInquiry::smAddressList));
     EXPECT_EQ(window->windowTitle(), QStringLiteral("アドレス帳情報照会"));
     EXPECT_EQ(text("nmedtCorpKanji"), QStringLiteral("登録済商事"));
     EXPECT_TRUE(find<QPushButton>("btnUpdate")->isEnabled());
+}
+
+TEST_F(RecordLookup, TypedInputIsOfferedForSavingBeforeABookRecordReplacesIt)
+{
+    const int recNo = addRow("0399990001", "", "", QStringLiteral("登録済商事"));
+    find<QLineEdit>("edtTel")->setText(QStringLiteral("03-9999-0001"));
+    find<QLineEdit>("edtAdrs3")->setText(QStringLiteral("入力中ビル"));
+
+    // Cancel keeps what is typed.
+    messages.Answer(IDCANCEL);
+    find<QPushButton>("bbtnTelSch")->click();
+    ASSERT_EQ(messages.Messages().size(), 1u);
+    EXPECT_TRUE(messages.LastText().startsWith(QStringLiteral("入力途中のデータがあります  ")));
+    EXPECT_EQ(window->GetCurrentRecNo(), -1);
+    EXPECT_EQ(text("edtAdrs3"), QStringLiteral("入力中ビル"));
+
+    // No discards it and shows the record found.
+    messages.Answer(IDNO);
+    find<QPushButton>("bbtnTelSch")->click();
+    EXPECT_EQ(window->GetCurrentRecNo(), recNo);
+    EXPECT_EQ(text("nmedtCorpKanji"), QStringLiteral("登録済商事"));
 }
 
 TEST_F(RecordLookup, TelephoneListingOfAPersonFillsNumberAddressAndName)
