@@ -12,6 +12,7 @@
 #include "core/Utils.h"
 #include "listing_search/ListingDetail.h"
 #include "platform/Cp932.h"
+#include "platform/ByteLimitEdit.h"
 #include "platform/DialogKit.h"
 #include "platform/IniFile.h"
 #include "platform/MessageBox.h"
@@ -26,6 +27,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
+#include <memory>
 
 // The glyphs live in a resource of this static library; the linker keeps
 // them only when something asks for them by name.
@@ -43,6 +45,7 @@ const QString kInquiryCaption = QStringLiteral("アドレス帳情報照会");
 const QString kRegistCaption = QStringLiteral("アドレス帳情報登録");
 const QString kNoPosition = QStringLiteral("---");
 constexpr int kMaxExtLinks = 10;
+constexpr int kProtectNoteBytes = 1000;
 // Windows colour values: blue in the high byte.
 constexpr QRgb kInvalidMyNumberColor = qRgb(0xFF, 0xDF, 0xDF);
 
@@ -68,6 +71,33 @@ void SetMemoText(QPlainTextEdit* memo, QString text)
 {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     memo->setPlainText(text);
+}
+
+// The memos are stored in code page 932, the protected one in at most
+// maxBytes bytes (0: no limit) counted with CR LF line breaks: typing or
+// pasting what the record cannot hold is undone with a beep, as the edits of
+// the window refuse it, rather than lost or cut when the record is written.
+void KeepMemoStorable(QPlainTextEdit* memo, int maxBytes)
+{
+    auto accepted = std::make_shared<QString>();
+    QObject::connect(memo, &QPlainTextEdit::textChanged, memo, [memo, maxBytes, accepted] {
+        const QString text = MemoText(memo);
+        if (TByteLimitEdit::Allows(*accepted, text, maxBytes, false)) {
+            *accepted = text;
+            return;
+        }
+        // The caret goes back to where the refused input began.
+        const int inserted = int(memo->toPlainText().size()) - int(QString(*accepted).remove(QLatin1Char('\r')).size());
+        const int at = memo->textCursor().position() - qMax(0, inserted);
+        {
+            const QSignalBlocker blocker(memo);
+            SetMemoText(memo, *accepted);
+        }
+        QTextCursor cursor = memo->textCursor();
+        cursor.setPosition(qBound(0, at, int(memo->toPlainText().size())));
+        memo->setTextCursor(cursor);
+        QApplication::beep();
+    });
 }
 
 } // namespace
@@ -139,6 +169,8 @@ TDataInquiry::TDataInquiry(QWidget* parent)
     connect(ui->bbtnPosSch, &QPushButton::clicked, this, [this] { DicSearchClick(1); });
     connect(ui->bbtnAdrsSearch, &QPushButton::clicked, this, [this] { DicSearchClick(2); });
     ConnectNameEdits();
+    KeepMemoStorable(ui->mmoNote, 0);
+    KeepMemoStorable(ui->mmoProtectNote, kProtectNoteBytes);
 
     ui->lvExtLink->setColumnWidth(0, 40);
     ApplyDialogConventions(this);

@@ -242,6 +242,16 @@ TEST_F(RecordWindow, EditsKeepTheLimitsOfTheirFields)
     EXPECT_EQ(kana->text(), QStringLiteral("ﾔﾏﾀﾞ"));
     type(kana, QStringLiteral("ﾀﾛｳﾀﾛｳﾀﾛｳﾀﾛｳﾀﾛｳﾀﾛｳﾀﾛｳ"));
     EXPECT_EQ(kana->text().size(), 25);
+    // The memos are stored in code page 932 too; the protected one in at most
+    // 1000 bytes, where a line break takes two.
+    auto* note = find<QPlainTextEdit>("mmoNote");
+    type(note, QStringLiteral("メモé"));
+    EXPECT_EQ(note->toPlainText(), QStringLiteral("メモ"));
+    auto* secret = find<QPlainTextEdit>("mmoProtectNote");
+    secret->setPlainText(QString(498, QChar(u'あ')));
+    QTest::keyClick(secret, Qt::Key_Return);
+    type(secret, QStringLiteral("あい"));
+    EXPECT_EQ(secret->toPlainText(), QStringLiteral("\n") + QString(499, QChar(u'あ')));
 }
 
 TEST_F(RecordWindow, WindowGoesAwayAndClearsItsReference)
