@@ -1099,7 +1099,10 @@ bool TDataInquiry::ValidateInput(bool isNew)
     const TRecordInput input = ReadControls();
     std::optional<TInputError> error = CheckInputFormat(input);
     const QString code = cp932::Trim(input.CustomCode);
-    if (!error && !code.isEmpty() && DMTelvora21 && DMTelvora21->AdrsTable().Active()) {
+    // A code in use is reported right after the code's own characters, before
+    // the numbers and the postal code.
+    const bool codeWellFormed = !error || error->Control != QLatin1String("edtCustomCode");
+    if (codeWellFormed && !code.isEmpty() && DMTelvora21 && DMTelvora21->AdrsTable().Active()) {
         // In an update an unchanged code is not looked up: rows may share one.
         const bool lookUp = isNew || !heldRecord_ || code != heldRecord_->CustomCode.Text();
         bool used = false;

@@ -172,6 +172,15 @@ TEST_F(RecordWrite, EachRefusedInputShowsItsMessageAndStoresNothing)
         EXPECT_EQ(pages->currentIndex(), 0);
         EXPECT_EQ(find<QLineEdit>(c.control)->text(), QString::fromUtf8(c.text));
     }
+    // A code in use is reported before a number that is wrong as well.
+    window->SetSkipSaveConfirm(true);
+    find<QPushButton>("bbtnNew")->click();
+    messages.Clear();
+    type("edtCustomCode", QStringLiteral("TAKEN"));
+    type("edtTel", QStringLiteral("03 1234"));
+    add();
+    EXPECT_EQ(messages.LastText(), QStringLiteral("入力した顧客コードは既に使われています  \r\n別のコードに変更してください  "));
+    EXPECT_TRUE(find<QLineEdit>("edtCustomCode")->hasSelectedText());
 }
 
 TEST_F(RecordWrite, SameNumberAsksOnceAndNoStoresNothing)
