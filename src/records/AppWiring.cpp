@@ -129,6 +129,12 @@ void WireMainWindow(TAddressList& window)
         TDataInquiry* shown = ShownRecordWindow();
         return !shown || shown->close();
     });
+    // A re-listed list (another group, a filter, a sort) moves the record
+    // window's position in it.
+    QObject::connect(&window, &TAddressList::listRebuilt, &window, [] {
+        if (DataInquiry && DataInquiry->SourceMode() == TDataInquiry::smAddressList)
+            DataInquiry->UpdateNavigation();
+    });
     QObject::connect(&window, &TAddressList::openRecordRequested, &window, &OpenRecordFromList);
     QObject::connect(&window, &TAddressList::newRecordRequested, &window, &OpenNewRecord);
     QObject::connect(&window, &TAddressList::nameAdrsSearchRequested, &window, &ShowNameAdrsSearch);

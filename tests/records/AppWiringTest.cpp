@@ -232,6 +232,19 @@ TEST_F(AppWiring, ClickingAnotherRowInTheListLeavesTheRecordWindowOnItsRecord)
     EXPECT_EQ(DataInquiry->GetCurrentRecNo(), recNos[2]);
 }
 
+TEST_F(AppWiring, RecordWindowPositionFollowsARelistedList)
+{
+    openRow(1);
+    EXPECT_EQ(position(), u"2/3");
+    // Group 1 holds none of the rows: the shown record has left the list.
+    main->SetGroupChoice(2);
+    EXPECT_EQ(main->GetRecordCount(), 0);
+    EXPECT_EQ(position(), u"---/---");
+    EXPECT_FALSE(inRecordWindow<QPushButton>("sbtnNext")->isEnabled());
+    main->SetGroupChoice(0);
+    EXPECT_EQ(position(), u"---/3");
+}
+
 TEST_F(AppWiring, RecordRegisteredInTheRecordWindowAppearsInTheList)
 {
     QSignalSpy updated(main.get(), &TAddressList::recordsUpdated);
