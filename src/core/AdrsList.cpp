@@ -44,8 +44,6 @@ QString lines(std::initializer_list<QString> list)
     return out.join(QStringLiteral("\r\n"));
 }
 
-void hyphenate(auto& field) { field.SetText(HyphenatePhoneNumber(field.Text())); }
-
 } // namespace
 
 TAddressList::TAddressList(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::TAddressList>())
@@ -355,10 +353,7 @@ bool TAddressList::ReadRecord(int recNo, TAdrsRecord& record)
     } catch (const std::exception&) {
         return false;
     }
-    hyphenate(record.Tel);
-    hyphenate(record.Fax);
-    hyphenate(record.Portable1);
-    hyphenate(record.Portable2);
+    HyphenatePhoneFields(record);
     return true;
 }
 

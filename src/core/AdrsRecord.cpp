@@ -1,5 +1,7 @@
 #include "core/AdrsRecord.h"
 
+#include "core/Utils.h"
+
 #include <cmath>
 
 #include "core/DBInfo.h"
@@ -403,4 +405,10 @@ double DateTimeToStored(const QDateTime& value)
     const double days = double(QDate(1899, 12, 30).daysTo(value.date()));
     const double fraction = double(value.time().msecsSinceStartOfDay()) / 86400000.0;
     return days < 0 ? days - fraction : days + fraction;
+}
+
+void HyphenatePhoneFields(TAdrsRecord& record)
+{
+    for (auto* field : {&record.Tel, &record.Fax, &record.Portable1, &record.Portable2})
+        field->SetText(HyphenatePhoneNumber(field->Text()));
 }

@@ -147,6 +147,10 @@ bool operator==(const TAdrsRecord& a, const TAdrsRecord& b);
 // Frees the lists and zero-fills the record.
 void ClearAdrsRecord(TAdrsRecord& record);
 
+// The table keeps Tel, Fax, Portable1 and Portable2 as digits; every reader
+// that shows a record hands them on hyphenated.
+void HyphenatePhoneFields(TAdrsRecord& record);
+
 // AddDateTime and UpdDateTime are stored as days since 1899-12-30 (local
 // time), the fraction being the time of day. 0 means "not set".
 QDateTime StoredToDateTime(double value);

@@ -45,6 +45,7 @@ bool ReadBookRow(int recNo, TAdrsRecord& record)
         if (!table.FindKey({recNo}))
             return false;
         ReadAdrsRecord(table, record);
+        HyphenatePhoneFields(record);
         return true;
     } catch (const ESqlTableError&) {
         return false;

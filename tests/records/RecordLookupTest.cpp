@@ -69,6 +69,10 @@ TEST_F(RecordLookup, TelephoneSearchOfANumberInTheBookShowsThatRecord)
     EXPECT_EQ(window->SourceMode(), int(TDataInquiry::smAddressList));
     EXPECT_EQ(window->windowTitle(), QStringLiteral("アドレス帳情報照会"));
     EXPECT_EQ(text("nmedtCorpKanji"), QStringLiteral("登録済商事"));
+    // Shown as every reader of the book shows numbers, so an untouched record
+    // is not taken for a changed one.
+    EXPECT_EQ(text("edtTel"), QStringLiteral("03-9999-0001"));
+    EXPECT_FALSE(window->IsModified());
     EXPECT_TRUE(find<QPushButton>("btnUpdate")->isEnabled());
 }
 
