@@ -56,13 +56,13 @@ QImage render(const TRect& frame, int dpi, const std::function<void(TCanvas&)>& 
     return img;
 }
 
-int roundTrip(const QJsonObject& spec, TDrawRect& item, QJsonObject& dump)
+int roundTrip(const QJsonObject& desc, TDrawRect& item, QJsonObject& dump)
 {
-    const QByteArray className = spec.value(QStringLiteral("class")).toString().toUtf8();
-    const qint32 version = spec.value(QStringLiteral("version")).toInt(DrawRectCurrentVersion);
+    const QByteArray className = desc.value(QStringLiteral("class")).toString().toUtf8();
+    const qint32 version = desc.value(QStringLiteral("version")).toInt(DrawRectCurrentVersion);
     QByteArray record;
-    if (spec.contains(QStringLiteral("hex"))) {
-        record = QByteArray::fromHex(spec.value(QStringLiteral("hex")).toString().toLatin1());
+    if (desc.contains(QStringLiteral("hex"))) {
+        record = QByteArray::fromHex(desc.value(QStringLiteral("hex")).toString().toLatin1());
     } else {
         QBuffer out(&record);
         out.open(QIODevice::WriteOnly);
@@ -104,7 +104,7 @@ int main(int argc, char** argv)
     if (!file.open(QIODevice::ReadOnly))
         return fail(QStringLiteral("cannot read ") + args.at(1));
     QJsonParseError error;
-    const QJsonObject spec = QJsonDocument::fromJson(file.readAll(), &error).object();
+    const QJsonObject desc = QJsonDocument::fromJson(file.readAll(), &error).object();
     if (error.error != QJsonParseError::NoError)
         return fail(args.at(1) + QStringLiteral(": ") + error.errorString());
     const QString outDir = args.size() > 2 ? args.at(2) : QStringLiteral(".");
@@ -112,8 +112,8 @@ int main(int argc, char** argv)
     InstallFontSubstitutes();
 
     // The printer: "dpi" 0 or absent means none (the screen at 96 dpi).
-    const int dpi = spec.value(QStringLiteral("dpi")).toInt(0);
-    const QJsonArray physical = spec.value(QStringLiteral("physicalOffset")).toArray();
+    const int dpi = desc.value(QStringLiteral("dpi")).toInt(0);
+    const QJsonArray physical = desc.value(QStringLiteral("physicalOffset")).toArray();
     TRefDevice device;
     device.hasPrinter = dpi > 0;
     device.dpiX = device.dpiY = dpi > 0 ? dpi : 96;
@@ -126,30 +126,30 @@ int main(int argc, char** argv)
                                          }});
 
     TProbeTextRect item;
-    const QJsonObject font = spec.value(QStringLiteral("font")).toObject();
+    const QJsonObject font = desc.value(QStringLiteral("font")).toObject();
     TFont f;
     SetFontAttr(&f, static_cast<std::uint8_t>(font.value(QStringLiteral("charset")).toInt(SHIFTJIS_CHARSET)),
                 font.value(QStringLiteral("name")).toString(QStringLiteral("ＭＳ 明朝")),
                 font.value(QStringLiteral("size")).toInt(12), font.value(QStringLiteral("style")).toInt(0));
     f.SetColor(static_cast<TColor>(font.value(QStringLiteral("color")).toInt(0)));
     item.SetFont(f);
-    item.SetBaseFontHeight(spec.value(QStringLiteral("fontHeight")).toInt(-40));
+    item.SetBaseFontHeight(desc.value(QStringLiteral("fontHeight")).toInt(-40));
     item.ResetFontHeight();
-    item.SetVertical(static_cast<quint8>(spec.value(QStringLiteral("direction")).toInt(1)));
-    item.SetUpsideDown(static_cast<quint8>(spec.value(QStringLiteral("upsideDown")).toInt(0)));
+    item.SetVertical(static_cast<quint8>(desc.value(QStringLiteral("direction")).toInt(1)));
+    item.SetUpsideDown(static_cast<quint8>(desc.value(QStringLiteral("upsideDown")).toInt(0)));
     QStringList lines;
-    for (const QJsonValue& v : spec.value(QStringLiteral("lines")).toArray())
+    for (const QJsonValue& v : desc.value(QStringLiteral("lines")).toArray())
         lines << v.toString();
     item.SetLines(lines);
-    item.SetZoom(spec.value(QStringLiteral("zoom")).toDouble(1.0));
-    item.SetRect(rectFrom(spec.value(QStringLiteral("rect"))));
-    item.SetClipSide(static_cast<quint8>(spec.value(QStringLiteral("clipSide")).toInt(0)));
-    item.SetClipLine(spec.value(QStringLiteral("clipLine")).toInt(0));
+    item.SetZoom(desc.value(QStringLiteral("zoom")).toDouble(1.0));
+    item.SetRect(rectFrom(desc.value(QStringLiteral("rect"))));
+    item.SetClipSide(static_cast<quint8>(desc.value(QStringLiteral("clipSide")).toInt(0)));
+    item.SetClipLine(desc.value(QStringLiteral("clipLine")).toInt(0));
 
     const QImage screen = render(item.GetDisplayRect(), 96, [&](TCanvas& c) { item.Draw(&c, 0, 0); });
-    const QJsonArray offset = spec.value(QStringLiteral("offset")).toArray();
+    const QJsonArray offset = desc.value(QStringLiteral("offset")).toArray();
     item.PreparePrint(QPoint(offset.size() == 2 ? offset[0].toInt() : 0, offset.size() == 2 ? offset[1].toInt() : 0),
-                      spec.value(QStringLiteral("physical")).toBool(true));
+                      desc.value(QStringLiteral("physical")).toBool(true));
     const QImage paper = render(item.GetPrintRect(), device.dpiY, [&](TCanvas& c) { item.Print(&c, 0, 0); });
     if (!screen.save(outDir + QStringLiteral("/screen.png")) || !paper.save(outDir + QStringLiteral("/print.png")))
         return fail(QStringLiteral("cannot write the pictures into ") + outDir);
@@ -167,8 +167,8 @@ int main(int argc, char** argv)
                      {QStringLiteral("dpi"), QJsonArray{mf.DpiX(), mf.DpiY()}},
                      {QStringLiteral("items"), mf.ToJson()}}},
     };
-    if (spec.contains(QStringLiteral("roundTrip")) &&
-        roundTrip(spec.value(QStringLiteral("roundTrip")).toObject(), item, dump) != 0)
+    if (desc.contains(QStringLiteral("roundTrip")) &&
+        roundTrip(desc.value(QStringLiteral("roundTrip")).toObject(), item, dump) != 0)
         return 1;
     QFile out(outDir + QStringLiteral("/dump.json"));
     if (!out.open(QIODevice::WriteOnly) || out.write(QJsonDocument(dump).toJson()) < 0)
