@@ -72,7 +72,7 @@ TEST(ListingDetail, PositionsBecomeMillisecondsRoundedHalfAwayFromZero)
 {
     EXPECT_EQ(TListingDetail::ToMilliseconds(256), 1000);
     EXPECT_EQ(TListingDetail::ToMilliseconds(1), 4);   // 3.906
-    EXPECT_EQ(TListingDetail::ToMilliseconds(-32), -125);
+    EXPECT_EQ(TListingDetail::ToMilliseconds(-1), -4);
 }
 
 TEST(ListingDetail, JoinedAddressIsCutToTheAddressFieldOnACharacterBoundary)
