@@ -82,18 +82,6 @@ TEST(CanvasText, OpaqueBackgroundFillsTheCellAndTransparentDoesNot)
     }
 }
 
-TEST(CanvasText, EscapementTurnsTheLine)
-{
-    const QRect ink = InkBox(Painted(300, 300, [](TCanvas& c) {
-        UseMincho(c, -30);
-        c.Font().SetEscapement(2700); // downwards, cell to the left of x
-        c.TextOut(150, 20, QStringLiteral("ABCDEFG"));
-    }));
-    EXPECT_GT(ink.height(), ink.width() * 2);
-    EXPECT_LE(ink.right(), 151);
-    EXPECT_GE(ink.top(), 19);
-}
-
 TEST(CanvasShapes, InsideFramePenStaysInsideAndPlainPenCentresOnTheEdge)
 {
     for (TPenStyle style : {psInsideFrame, psSolid}) {
@@ -141,24 +129,6 @@ TEST(CanvasClip, RegionsClipDrawingAndRestoreDCPutsTheClipBack)
     EXPECT_NEAR(ink.bottom(), 49, 1);
     EXPECT_EQ(InkCount(img, QRect(0, 0, 5, 5)), 0); // outside the ellipse
     EXPECT_GT(InkCount(img, QRect(150, 150, 10, 10)), 90);
-}
-
-TEST(CanvasClip, CanvasClipStaysInsideTheCallersClip)
-{
-    QImage img = WhiteImage(200, 200);
-    {
-        QPainter p(&img);
-        p.setClipRect(QRect(0, 0, 100, 200));
-        TCanvas c(p);
-        c.Brush().Color = 0;
-        const TRegion wide = TRegion::Rect(0, 0, 200, 100);
-        c.SelectClipRgn(&wide);
-        c.FillRect(QRect(0, 0, 200, 200));
-        c.SelectClipRgn(nullptr);
-        c.FillRect(QRect(0, 150, 200, 10));
-    }
-    EXPECT_EQ(InkBox(img, 160, QRect(0, 0, 200, 120)), QRect(0, 0, 100, 100));
-    EXPECT_EQ(InkBox(img, 160, QRect(0, 120, 200, 80)), QRect(0, 150, 100, 10));
 }
 
 TEST(CanvasRegion, CombineFollowsTheOperationAndExcludesTheRightEdge)

@@ -170,20 +170,6 @@ TEST_F(SqlTable, DeleteMovesToNextRowElseToPrior)
     EXPECT_EQ(table.CurrentRecNo(), 0);
 }
 
-TEST_F(SqlTable, RollbackDropsTheWholeTransaction)
-{
-    add("1", QStringLiteral("a"));
-    table.StartTransaction();
-    add("2", QStringLiteral("b"));
-    add("3", QStringLiteral("c"));
-    table.Rollback();
-    EXPECT_EQ(table.RecordCount(), 1);
-    table.StartTransaction();
-    add("4", QStringLiteral("d"));
-    table.Commit();
-    EXPECT_EQ(walk(), (QStringList{"a", "d"}));
-}
-
 TEST_F(SqlTable, ExclusiveOpenFailsWhileAnotherOpenHoldsTheTable)
 {
     TSqlTable second(phoneDef());
