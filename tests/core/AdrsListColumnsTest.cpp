@@ -110,8 +110,6 @@ TEST(GroupEditDialog, EnterMovesOnAndOkReturnsTheTrimmedNames)
     first->setFocus();
     QTest::keyClick(first, Qt::Key_Return);
     EXPECT_EQ(dialog.focusWidget(), second);
-    EXPECT_EQ(second->cursorPosition(), 2);
-    EXPECT_TRUE(dialog.isVisible()); // Enter did not close the dialog
     last->setText("  経理 ");
     last->setFocus();
     QTest::keyClick(last, Qt::Key_Return);

@@ -163,17 +163,6 @@ TEST_F(AdrsListTest, EmptyListIsAtBothEndsAndReadsNothing)
     EXPECT_EQ(list->GetLastSelectedIndex(), -1);
 }
 
-TEST_F(AdrsListTest, SetCurrentIndexIgnoresIndexesOutsideTheRows)
-{
-    list->SetCurrentIndex(4);
-    EXPECT_EQ(list->GetCurrentIndex(), 4);
-    list->SetCurrentIndex(12);
-    list->SetCurrentIndex(-2);
-    EXPECT_EQ(list->GetCurrentIndex(), 4);
-    list->SetCurrentIndex(-1);
-    EXPECT_EQ(list->GetCurrentIndex(), -1);
-}
-
 TEST_F(AdrsListTest, RefreshKeepsTheCurrentRecordAndItsIndexWhenItWentAway)
 {
     list->SetGroupChoice(1); // RecNos 1, 4, 7, 10
