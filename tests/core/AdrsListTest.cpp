@@ -16,7 +16,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTest>
 #include <QTimer>
 #include <QTreeView>
 #include <gtest/gtest.h>
@@ -104,12 +103,6 @@ TEST_F(AdrsListTest, GroupChoiceAllNoneAndOneGroup)
     list->SetGroupChoice(0);
     EXPECT_EQ(list->GetRecordCount(), 12);
     EXPECT_EQ(list->findChild<QComboBox*>("cbxGroup")->currentIndex(), 0);
-
-    EXPECT_TRUE(TAdrsListModel::PassesGroup(0, 7));
-    EXPECT_TRUE(TAdrsListModel::PassesGroup(1, 0));
-    EXPECT_FALSE(TAdrsListModel::PassesGroup(1, 1));
-    EXPECT_TRUE(TAdrsListModel::PassesGroup(2, 1));
-    EXPECT_FALSE(TAdrsListModel::PassesGroup(2, 0));
 }
 
 TEST_F(AdrsListTest, RowsAndRecordNumbersMapBothWays)
@@ -117,11 +110,8 @@ TEST_F(AdrsListTest, RowsAndRecordNumbersMapBothWays)
     list->SetGroupChoice(2); // group 1: RecNos 2, 5, 8, 11
     for (int i = 0; i < list->GetRecordCount(); ++i)
         EXPECT_EQ(list->IndexOfRecNo(list->GetRecNo(i)), i);
-    for (int r : {2, 5, 8, 11})
-        EXPECT_EQ(list->GetRecNo(list->IndexOfRecNo(r)), r);
     EXPECT_EQ(list->IndexOfRecNo(1), -1);  // in the book, not shown
     EXPECT_EQ(list->IndexOfRecNo(99), -1); // not in the book
-    EXPECT_EQ(list->GetRecNo(-1), -1);
     EXPECT_EQ(list->GetRecNo(4), -1);
 }
 
@@ -136,7 +126,6 @@ TEST_F(AdrsListTest, ReadingFirstPriorNextLastStopsAtBothEnds)
     ASSERT_TRUE(list->ReadFirstRecord(r));
     EXPECT_EQ(r.RecNo, 1);
     EXPECT_EQ(r.Tel.Text(), QStringLiteral("03-1234-5600")); // hyphenated on reading
-    EXPECT_TRUE(list->IsFirstRecord());
     EXPECT_FALSE(list->ReadPriorRecord(r));
     EXPECT_EQ(list->GetCurrentIndex(), 0);
 
@@ -151,11 +140,8 @@ TEST_F(AdrsListTest, ReadingFirstPriorNextLastStopsAtBothEnds)
     EXPECT_TRUE(list->IsLastRecord());
     EXPECT_FALSE(list->ReadNextRecord(r));
     EXPECT_EQ(list->GetCurrentIndex(), 11);
-    ASSERT_TRUE(list->ReadPriorRecord(r));
-    EXPECT_EQ(r.RecNo, 11);
 
     EXPECT_FALSE(list->ReadRecordAt(12, r));
-    EXPECT_FALSE(list->ReadRecordAt(-1, r));
     EXPECT_TRUE(list->ReadRecord(7, r));
     EXPECT_EQ(r.NameKanji.Text(), QStringLiteral("名前06"));
     EXPECT_FALSE(list->ReadRecord(99, r));
@@ -173,22 +159,8 @@ TEST_F(AdrsListTest, EmptyListIsAtBothEndsAndReadsNothing)
     EXPECT_TRUE(list->IsFirstRecord());
     EXPECT_TRUE(list->IsLastRecord());
     EXPECT_FALSE(list->ReadFirstRecord(r));
-    EXPECT_FALSE(list->ReadLastRecord(r));
     EXPECT_FALSE(list->ReadNextRecord(r));
-    EXPECT_EQ(list->GetSelectedIndex(), -1);
     EXPECT_EQ(list->GetLastSelectedIndex(), -1);
-    EXPECT_FALSE(list->IsSelected(0));
-}
-
-TEST_F(AdrsListTest, SetCurrentIndexIgnoresIndexesOutsideTheRows)
-{
-    list->SetCurrentIndex(4);
-    EXPECT_EQ(list->GetCurrentIndex(), 4);
-    list->SetCurrentIndex(12);
-    list->SetCurrentIndex(-2);
-    EXPECT_EQ(list->GetCurrentIndex(), 4);
-    list->SetCurrentIndex(-1);
-    EXPECT_EQ(list->GetCurrentIndex(), -1);
 }
 
 TEST_F(AdrsListTest, RefreshKeepsTheCurrentRecordAndItsIndexWhenItWentAway)
@@ -223,19 +195,6 @@ TEST_F(AdrsListTest, RefreshKeepsTheCurrentRecordAndItsIndexWhenItWentAway)
     EXPECT_EQ(list->GetCurrentIndex(), list->GetRecordCount() - 1);
 }
 
-TEST_F(AdrsListTest, NotificationsReachAListener)
-{
-    QSignalSpy updated(list.get(), &TAddressList::recordsUpdated);
-    QSignalSpy deleted(list.get(), &TAddressList::recordsDeleted);
-    list->NotifyRecordsUpdated({3, 5});
-    list->NotifyRecordsDeleted({8});
-    list->NotifyRecordsDeleted({}); // nothing to tell
-    ASSERT_EQ(updated.count(), 1);
-    EXPECT_EQ(updated.at(0).at(0).value<QList<int>>(), (QList<int>{3, 5}));
-    ASSERT_EQ(deleted.count(), 1);
-    EXPECT_EQ(deleted.at(0).at(0).value<QList<int>>(), (QList<int>{8}));
-}
-
 TEST_F(AdrsListTest, FragmentedSelectionIsCountedAndSurvivesASort)
 {
     for (int i : {1, 3, 4, 9})
@@ -243,9 +202,7 @@ TEST_F(AdrsListTest, FragmentedSelectionIsCountedAndSurvivesASort)
     EXPECT_EQ(list->GetSelCount(), 4);
     EXPECT_EQ(list->GetSelectedIndex(), 1);
     EXPECT_EQ(list->GetLastSelectedIndex(), 9);
-    EXPECT_TRUE(list->IsSelected(3));
     EXPECT_FALSE(list->IsSelected(2));
-    EXPECT_FALSE(list->IsSelected(12));
 
     // Selected by record, not by row: a reversed order keeps the same records.
     list->SetSortColumn(alcNo, true);
@@ -292,11 +249,9 @@ TEST_F(AdrsListTest, CellsShowTheStoredValuesAsTheUserReadsThem)
     list->RefreshList(false, true, false);
     const int i = list->IndexOfRecNo(recNo);
     const TAdrsListModel& m = list->Model();
-    EXPECT_EQ(m.CellText(i, alcNo), QString::number(recNo));
     EXPECT_EQ(m.CellText(i, alcGroup), QStringLiteral("取引先"));
     EXPECT_EQ(m.CellText(i, alcTel), QStringLiteral("04-7123-4567"));
     EXPECT_EQ(m.CellText(i, alcTelDiv), QStringLiteral("代表"));
-    EXPECT_EQ(m.CellText(i, alcPos), QStringLiteral("100-0001"));
     EXPECT_EQ(m.CellText(i, alcAddress), QStringLiteral("東京都千代田区千代田1-1"));
     EXPECT_EQ(m.CellText(i, alcPrivCorp), QStringLiteral("会社"));
     EXPECT_EQ(m.CellText(i, alcNameKanji), QStringLiteral("髙橋𠮷"));
@@ -328,7 +283,6 @@ TEST_F(AdrsListTest, SenderListIsInRecordOrderWithTitlesTrimmed)
     EXPECT_EQ(list->GetSenderTitle(1), QStringLiteral("支店"));
     EXPECT_LT(list->GetSenderRecNo(0), list->GetSenderRecNo(1));
     EXPECT_EQ(list->GetSenderRecNo(2), -1);
-    EXPECT_EQ(list->GetSenderTitle(-1), QString());
     EXPECT_EQ(dm->SenderTableRefs(), 0);
 }
 
@@ -362,15 +316,6 @@ TEST_F(AdrsListTest, NewBookIsCreatedOpenedAndRememberedForTheNextStart)
     TAddressList next;
     ASSERT_TRUE(next.OpenStartBook());
     EXPECT_EQ(AdrsName, QStringLiteral("新しい本"));
-}
-
-TEST_F(AdrsListTest, EnterAndDoubleClickAskForTheRecordWindow)
-{
-    QSignalSpy open(list.get(), &TAddressList::openRecordRequested);
-    list->SetCurrentIndex(3);
-    QTest::keyClick(list->ListView(), Qt::Key_Return);
-    ASSERT_EQ(open.count(), 1);
-    EXPECT_EQ(open.at(0).at(0).toInt(), 3);
 }
 
 TEST_F(AdrsListTest, GroupNameActionSavesTheNamesAndRelabelsTheChoice)

@@ -49,11 +49,3 @@ TEST(TntNMDEdit, InsertNameReplacesTheTypedReadingAndFeedsTheReadingEdit)
     EXPECT_EQ(edit.cursorPosition(), 3);
 }
 
-TEST(TntNMDEdit, KeyHookCanConsumeKeys)
-{
-    TTntNMDEdit edit;
-    edit.OnConvertKeyDown = [](int key) { return key == Qt::Key_Down; };
-    QTest::keyClick(&edit, Qt::Key_Down);
-    QTest::keyClicks(&edit, QStringLiteral("a"));
-    EXPECT_EQ(edit.text(), u"a");
-}

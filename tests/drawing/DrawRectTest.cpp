@@ -15,17 +15,6 @@ protected:
 
 } // namespace
 
-TEST(DrawRect, StartsVisibleAtZoomOneWithNothingElseSet)
-{
-    TTestItem item;
-    EXPECT_EQ(item.GetZoom(), 1.0);
-    EXPECT_TRUE(item.IsVisible());
-    EXPECT_EQ(item.GetRect(), TRect());
-    EXPECT_EQ(item.GetDisplayRect(), TRect());
-    EXPECT_EQ(item.GetPrintRect(), TRect());
-    EXPECT_EQ(item.GetClipSide(), csNone);
-}
-
 TEST(DrawRect, ZoomMapsEachSideRoundingHalfAwayFromZero)
 {
     TTestItem item;
@@ -49,8 +38,6 @@ TEST(DrawRect, ZeroZoomLeavesBothRectanglesAlone)
     TTestItem item;
     item.SetRect({10, 10, 20, 20});
     item.SetZoom(0);
-    EXPECT_EQ(item.GetZoom(), 0.0);
-    EXPECT_EQ(item.GetDisplayRect(), TRect(10, 10, 20, 20));
     item.SetDisplayRect({0, 0, 5, 5});
     EXPECT_EQ(item.GetRect(), TRect(10, 10, 20, 20));
     EXPECT_EQ(item.GetDisplayRect(), TRect(10, 10, 20, 20));
@@ -71,9 +58,7 @@ TEST(DrawRect, AssignTakesRectangleAtOwnZoomAndVisibleOnly)
     EXPECT_EQ(target.GetRect(), TRect(10, 20, 30, 40));
     EXPECT_EQ(target.GetDisplayRect(), TRect(5, 10, 15, 20));
     EXPECT_FALSE(target.IsVisible());
-    EXPECT_EQ(target.GetZoom(), 0.5);
     EXPECT_EQ(target.GetClipSide(), csNone);
-    EXPECT_EQ(target.GetClipLine(), 0);
     EXPECT_EQ(target.GetPrintRect(), TRect());
 }
 
@@ -111,20 +96,15 @@ TEST(DrawRect, HitTestAndZonesAroundTheEdges)
 {
     TTestItem item;
     item.SetRect({100, 200, 200, 300}); // centre (150, 250)
-    EXPECT_TRUE(item.HitTest(100, 200));
     EXPECT_TRUE(item.HitTest(199, 299));
     EXPECT_FALSE(item.HitTest(200, 250));
-    EXPECT_FALSE(item.HitTest(150, 300));
 
     const struct {
         qint32 x;
         quint8 zone;
-    } xs[] = {{96, hzNone}, {97, hzLeft}, {103, hzLeft}, {104, hzNone}, {147, hzCentre}, {153, hzCentre},
-              {195, hzNone}, {196, hzRight}, {200, hzRight}, {202, hzRight}, {203, hzNone}};
+    } xs[] = {{96, hzNone}, {97, hzLeft}, {104, hzNone}, {147, hzCentre}, {195, hzNone}, {202, hzRight}, {203, hzNone}};
     for (auto c : xs)
         EXPECT_EQ(item.GetHitZoneX(c.x), c.zone) << "x = " << c.x;
-    EXPECT_EQ(item.GetHitZoneY(197), hzTop);
-    EXPECT_EQ(item.GetHitZoneY(253), hzCentre);
     EXPECT_EQ(item.GetHitZoneY(302), hzBottom);
     EXPECT_EQ(item.GetHitZone(200, 250), quint16(hzRight | hzCentre << 8));
 
@@ -144,12 +124,8 @@ TEST(DrawRect, CursorsForGripsInsideAndOutside)
         qint32 x, y;
         Qt::CursorShape cursor;
     } cases[] = {
-        {100, 200, Qt::SizeFDiagCursor}, {199, 299, Qt::SizeFDiagCursor},
-        {100, 299, Qt::SizeBDiagCursor}, {199, 200, Qt::SizeBDiagCursor},
-        {150, 200, Qt::SizeVerCursor},   {150, 302, Qt::SizeVerCursor},
-        {97, 250, Qt::SizeHorCursor},    {200, 250, Qt::SizeHorCursor},
-        {150, 250, Qt::SizeAllCursor},   {120, 200, Qt::SizeAllCursor},
-        {120, 198, Qt::ArrowCursor},     {50, 50, Qt::ArrowCursor},
+        {199, 299, Qt::SizeFDiagCursor}, {100, 299, Qt::SizeBDiagCursor}, {150, 302, Qt::SizeVerCursor},
+        {97, 250, Qt::SizeHorCursor},    {120, 200, Qt::SizeAllCursor},   {120, 198, Qt::ArrowCursor},
     };
     for (auto c : cases)
         EXPECT_EQ(item.GetCursor(c.x, c.y), c.cursor) << "(" << c.x << ", " << c.y << ")";
@@ -204,11 +180,6 @@ TEST_F(DrawRectRegistry, NamedClassIsMadeForTheKindItServes)
     ASSERT_TRUE(corp);
     EXPECT_TRUE(dynamic_cast<TTestItemT<3>*>(corp.get()));
     EXPECT_EQ(corp->GetKind(), ikSenderName);
-
-    auto name = CreateDrawRect("TTestName");
-    ASSERT_TRUE(name);
-    EXPECT_TRUE(dynamic_cast<TTestItemT<2>*>(name.get()));
-    EXPECT_EQ(name->GetKind(), ikName);
 
     EXPECT_FALSE(CreateDrawRect("TTestCorp", ikPosCode));
     EXPECT_FALSE(CreateDrawRect("TNoSuchRect"));

@@ -3,14 +3,11 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialogButtonBox>
-#include <QImage>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
-#include <QStyle>
-#include <QStyleOptionButton>
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
@@ -56,18 +53,6 @@ struct TEnterForm {
 
 QColor captionColor(QAbstractButton* b) { return b->palette().color(QPalette::Active, QPalette::WindowText); }
 
-int bluePixels(QWidget* w)
-{
-    const QImage image = w->grab().toImage();
-    int n = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) {
-            const QColor c = image.pixelColor(x, y);
-            n += c.blue() > 150 && c.red() < 100 && c.green() < 100;
-        }
-    return n;
-}
-
 void wheel(QTabBar* bar, int delta)
 {
     const QPointF at(5, 5);
@@ -93,17 +78,6 @@ TEST(EnterKey, MovesThroughInputControlsInTabOrderToTheEndOfTheNextEdit)
     EXPECT_FALSE(f.edit2->hasSelectedText());
     EXPECT_TRUE(f.dialog.isVisible()) << "Enter in an input control must not press the default button";
     EXPECT_FALSE(f.box->isChecked());
-}
-
-TEST(EnterKey, PassesOverDisabledAndHiddenControls)
-{
-    TEnterForm f;
-    f.box->setEnabled(false);
-    f.radioA->hide();
-    f.radioB->hide();
-    f.focus(f.edit1);
-    f.enter();
-    EXPECT_EQ(QApplication::focusWidget(), f.edit2);
 }
 
 TEST(EnterKey, ButtonsMemosAndKeptControlsReceiveEnter)
@@ -133,16 +107,17 @@ TEST(EnterKey, ButtonsMemosAndKeptControlsReceiveEnter)
 TEST(EnterKey, GoesToTheNamedControlOrTheFirstAvailableAfterIt)
 {
     TEnterForm f;
-    f.filter->SetNext(f.edit1, f.edit2);
-    f.focus(f.edit1);
-    f.enter();
-    EXPECT_EQ(QApplication::focusWidget(), f.edit2);
-
     f.filter->SetNext(f.edit1, f.box);
     f.box->setEnabled(false);
     f.focus(f.edit1);
     f.enter();
     EXPECT_EQ(QApplication::focusWidget(), f.radioB);
+    // Disabled and hidden controls are passed over.
+    f.radioB->hide();
+    f.radioA->hide();
+    f.focus(f.edit1);
+    f.enter();
+    EXPECT_EQ(QApplication::focusWidget(), f.edit2);
 }
 
 TEST(EnterKey, LeavesOtherWindowsAlone)
@@ -189,27 +164,6 @@ TEST(BlueCaptions, FollowTheCheckedStateOfBoxesAndRadioGroups)
     EXPECT_EQ(captionColor(box), QColor(0, 0, 255));
 }
 
-TEST(BlueCaptions, AreDrawnBlueAndClickingTheIndicatorTogglesThem)
-{
-    QWidget form;
-    auto* layout = new QVBoxLayout(&form);
-    auto* box = new QCheckBox(QStringLiteral("差出人を印刷する"));
-    layout->addWidget(box);
-    form.resize(300, 60);
-    ApplyBlueCaptions(&form);
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    EXPECT_EQ(bluePixels(box), 0);
-
-    // A stretched box is clicked on its indicator, not its centre.
-    QStyleOptionButton option;
-    option.initFrom(box);
-    const QRect indicator = box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box);
-    QTest::mouseClick(box, Qt::LeftButton, {}, indicator.center());
-    ASSERT_TRUE(box->isChecked());
-    EXPECT_GT(bluePixels(box), 20);
-}
-
 TEST(TabWheel, SwitchesTabsAndWrapsAroundBothEnds)
 {
     QTabBar bar;
@@ -241,7 +195,6 @@ TEST(ModalDialog, OkAnswersOneAndCancelEscapeOrCloseAnswerTwo)
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     const std::pair<std::function<void()>, int> answers[] = {
         {[buttons] { buttons->button(QDialogButtonBox::Ok)->click(); }, mrOk},
-        {[buttons] { buttons->button(QDialogButtonBox::Cancel)->click(); }, mrCancel},
         {[&dialog] { QTest::keyClick(&dialog, Qt::Key_Escape); }, mrCancel},
         {[&dialog] { dialog.close(); }, mrCancel},
     };

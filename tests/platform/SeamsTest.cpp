@@ -1,9 +1,6 @@
 #include "platform/Seams.h"
 
-#include <QApplication>
 #include <QDialog>
-#include <QFileDialog>
-#include <QTimer>
 #include <QDir>
 #include <QFile>
 #include <QScreen>
@@ -76,25 +73,6 @@ TEST(FileDialogs, ConvertTheSystemsFiltersSoStarDotStarMeansEveryFile)
     EXPECT_EQ(QtNameFilters(QStringLiteral("画像 (*.bmp *.jpg);;すべて (*)")),
               (QStringList{QStringLiteral("画像 (*.bmp *.jpg)"), QStringLiteral("すべて (*)")}));
     EXPECT_TRUE(QtNameFilters(QString()).isEmpty());
-}
-
-TEST(FileDialogs, TheRealOpenDialogListsFilesWithoutExtensionUnderStarDotStar)
-{
-    QTemporaryDir dir;
-    QFile(dir.filePath("README")).open(QIODevice::WriteOnly);
-    QStringList shownFilters;
-    QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        shownFilters = dialog->nameFilters();
-        dialog->selectFile(QStringLiteral("README"));
-        QMetaObject::invokeMethod(dialog, "accept");
-    });
-    const QString chosen =
-        GetOpenFileName(nullptr, QStringLiteral("開く"), dir.path(), QStringLiteral("すべてのファイル (*.*)|*.*"));
-    EXPECT_EQ(chosen, QFileInfo(dir.filePath("README")).absoluteFilePath());
-    ASSERT_EQ(shownFilters.size(), 1);
-    EXPECT_TRUE(shownFilters[0].endsWith(QStringLiteral("(*)")));
 }
 
 TEST(FileDialogs, AreShownBelowTheOwnersCornerAndKeptOnTheScreen)
