@@ -195,6 +195,19 @@ TEST_F(AdrsListTest, RefreshKeepsTheCurrentRecordAndItsIndexWhenItWentAway)
     EXPECT_EQ(list->GetCurrentIndex(), list->GetRecordCount() - 1);
 }
 
+TEST_F(AdrsListTest, NotificationsReachAListener)
+{
+    QSignalSpy updated(list.get(), &TAddressList::recordsUpdated);
+    QSignalSpy deleted(list.get(), &TAddressList::recordsDeleted);
+    list->NotifyRecordsUpdated({3, 5});
+    list->NotifyRecordsDeleted({8});
+    list->NotifyRecordsDeleted({}); // nothing to tell
+    ASSERT_EQ(updated.count(), 1);
+    EXPECT_EQ(updated.at(0).at(0).value<QList<int>>(), (QList<int>{3, 5}));
+    ASSERT_EQ(deleted.count(), 1);
+    EXPECT_EQ(deleted.at(0).at(0).value<QList<int>>(), (QList<int>{8}));
+}
+
 TEST_F(AdrsListTest, FragmentedSelectionIsCountedAndSurvivesASort)
 {
     for (int i : {1, 3, 4, 9})
