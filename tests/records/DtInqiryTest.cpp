@@ -244,6 +244,17 @@ TEST_F(RecordWindow, EditsKeepTheLimitsOfTheirFields)
     EXPECT_EQ(secret->toPlainText(), QStringLiteral("\n") + QString(499, QChar(u'あ')));
 }
 
+TEST_F(RecordWindow, WindowGoesAwayAndClearsItsReference)
+{
+    showRow(0);
+    EXPECT_EQ(DataInquiry.data(), window);
+    window->show();
+    window->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(DataInquiry.isNull());
+    EXPECT_EQ(list.index, -1); // the list no longer has a row shown elsewhere
+}
+
 TEST_F(RecordWindow, ListingsOfACategorySearchAreShownForRegistration)
 {
     TFakeResults results;
