@@ -150,14 +150,7 @@ int Cp932CutLength(const char* bytes, int length, int width)
 {
     if (length <= width)
         return length;
-    int i = 0;
-    while (i < width) {
-        int step = cp932::IsLeadByte(static_cast<unsigned char>(bytes[i])) ? 2 : 1;
-        if (i + step > width)
-            break;
-        i += step;
-    }
-    return i;
+    return int(cp932::CutBytes(QByteArray::fromRawData(bytes, length), width).size());
 }
 
 QString Cp932ToQString(const char* bytes, int length) { return cp932::Decode(bytes, length); }

@@ -3,6 +3,7 @@
 // hands it out: 596 bytes, character fields blank-padded code page 932,
 // integers little-endian. In memory the character fields are held trimmed.
 
+#include "core/AdrsRecord.h"
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
@@ -70,11 +71,12 @@ bool EnsureCategoriesLoaded();
 // address up to 158 bytes); they are cut with FitToField before they reach a
 // control so that what is shown, compared and stored is the same text.
 namespace field_width {
-inline constexpr int Tdfkn = 10;
-inline constexpr int Adrs1 = 32;
-inline constexpr int Adrs2 = 100;
-inline constexpr int JisCode = 5;
-inline constexpr int KajoCode = 6;
+// Taken from the record itself, so the two can never disagree.
+inline constexpr int Tdfkn = decltype(TAdrsRecordFields::Tdfkn)::Width;
+inline constexpr int Adrs1 = decltype(TAdrsRecordFields::Adrs1)::Width;
+inline constexpr int Adrs2 = decltype(TAdrsRecordFields::Adrs2)::Width;
+inline constexpr int JisCode = decltype(TAdrsRecordFields::JisCode)::Width;
+inline constexpr int KajoCode = decltype(TAdrsRecordFields::KajoCode)::Width;
 } // namespace field_width
 
 // The text cut to maxBytes code page 932 bytes, never splitting a character.
