@@ -8,7 +8,8 @@
 #include "core/Groups.h"
 #include "core/ItemNames.h"
 #include "core/Settings.h"
-#include "core/Utils.h"
+#include "core/common/AddressText.h"
+#include "core/phone/PhoneNumber.h"
 #include "platform/Cp932.h"
 
 #include <QColor>

@@ -1,6 +1,6 @@
 #include "core/AdrsRecord.h"
 
-#include "core/Utils.h"
+#include "core/phone/PhoneNumber.h"
 
 #include <cmath>
 

@@ -2,7 +2,6 @@
 
 #include "core/Folders.h"
 #include "core/HistoryData.h"
-#include "platform/MessageBox.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -210,16 +209,20 @@ void TDMTelvora21::CloseSenderTable()
         senderTable_.Close();
 }
 
-bool TDMTelvora21::OpenSubAdrsTable(const QString& folder, QWidget* owner)
+bool TDMTelvora21::OpenSubAdrsTable(const QString& folder, QString* error)
 {
     CloseSubAdrsTable();
     auto table = std::make_unique<TSqlTable>(AdrsTableDef());
     try {
         table->Open(AdrsTableFileName(folder), true);
-    } catch (const ESqlTableError&) {
-        ShowMessage(owner, kSubAdrsOpenError, MB_OK | MB_ICONERROR);
+    } catch (const ESqlTableError& e) {
+        // The data module shows nothing; the window that asked tells the user.
+        if (error)
+            *error = e.Message();
         return false;
     }
+    if (error)
+        error->clear();
     subAdrsTable_ = std::move(table);
     return true;
 }

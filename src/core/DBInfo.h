@@ -67,7 +67,9 @@ public:
     int SenderTableRefs() const { return senderRefs_; }
 
     // A second book, opened exclusively (no other open of it may exist).
-    bool OpenSubAdrsTable(const QString& folder, QWidget* owner = nullptr);
+    // False when it cannot be opened, with the reason in *error; the caller
+    // tells the user (kSubAdrsOpenError, see core/ui/SubAdrsOpen.h).
+    bool OpenSubAdrsTable(const QString& folder, QString* error = nullptr);
     void CloseSubAdrsTable();
     TSqlTable* SubAdrsTable() { return subAdrsTable_.get(); }
 

@@ -2,7 +2,7 @@
 
 #include "core/FieldCipher.h"
 #include "core/Folders.h"
-#include "core/Utils.h"
+#include "core/common/Units.h"
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
 

@@ -1,7 +1,7 @@
 #include "listing_search/CtgrySch.h"
 
 #include "core/Category.h"
-#include "platform/MessageBox.h"
+#include "platform/ui/MessageBox.h"
 #include "ui_CtgrySch.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include "listing_search/ContinualAdrsSearch.h"
 #include "listing_search/ListingSource.h"
 #include "listing_search/SkkDictionary.h"
-#include "platform/MessageBox.h"
+#include "platform/ui/MessageBox.h"
 #include "ui_DicSch.h"
 
 #include <QApplication>

@@ -2,7 +2,7 @@
 
 #include "core/Folders.h"
 #include "platform/IniFile.h"
-#include "platform/MessageBox.h"
+#include "platform/ui/MessageBox.h"
 
 #include <QApplication>
 #include <QHeaderView>

@@ -1,7 +1,7 @@
 #include "listing_search/ListingSource.h"
 
 #include "core/Folders.h"
-#include "core/Utils.h"
+#include "core/phone/PhoneNumber.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "listing_search/NmAdSch.h"
 
-#include "platform/MessageBox.h"
+#include "platform/ui/MessageBox.h"
 #include "ui_NmAdSch.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "listing_search/TntNameDic.h"
 
 #include "listing_search/SkkDictionary.h"
-#include "platform/MessageBox.h"
+#include "platform/ui/MessageBox.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>

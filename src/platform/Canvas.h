@@ -47,7 +47,9 @@ struct TBrush {
 };
 
 // Text alignment, output options, background modes, fill modes, region
-// operations and path point types with their Windows values.
+// operations and path point types with their Windows values, kept in their
+// own namespace so the short names never meet a macro or another library's.
+namespace gdi {
 enum : unsigned { TA_LEFT = 0, TA_RIGHT = 2, TA_CENTER = 6, TA_TOP = 0, TA_BOTTOM = 8, TA_BASELINE = 24 };
 enum : unsigned { ETO_OPAQUE = 2, ETO_CLIPPED = 4 };
 enum : int { TRANSPARENT = 1, OPAQUE = 2 };
@@ -55,6 +57,7 @@ enum : int { ALTERNATE = 1, WINDING = 2 };
 enum : int { RGN_AND = 1, RGN_OR = 2, RGN_XOR = 3, RGN_DIFF = 4, RGN_COPY = 5 };
 enum : int { NULLREGION = 1, SIMPLEREGION = 2, COMPLEXREGION = 3 };
 enum : unsigned char { PT_CLOSEFIGURE = 1, PT_LINETO = 2, PT_BEZIERTO = 4, PT_MOVETO = 6 };
+} // namespace gdi
 
 // An area of device pixels. Rectangles exclude their right and bottom edge.
 class TRegion {
@@ -64,7 +67,7 @@ public:
     static TRegion Rect(const QRect& r) { return Rect(r.left(), r.top(), r.right() + 1, r.bottom() + 1); }
     static TRegion RoundRect(int left, int top, int right, int bottom, int cornerW, int cornerH);
     static TRegion Ellipse(int left, int top, int right, int bottom);
-    static TRegion Polygon(const std::vector<QPoint>& points, int fillMode = ALTERNATE);
+    static TRegion Polygon(const std::vector<QPoint>& points, int fillMode = gdi::ALTERNATE);
     static TRegion FromPath(const QPainterPath& path) { return TRegion(path); }
 
     // CombineRgn: *this := a op b; returns the region's complexity.
@@ -199,9 +202,9 @@ private:
     TFont font_;
     TPen pen_;
     TBrush brush_;
-    unsigned textAlign_ = TA_LEFT | TA_TOP;
-    int bkMode_ = OPAQUE;
-    int fillMode_ = ALTERNATE;
+    unsigned textAlign_ = gdi::TA_LEFT | gdi::TA_TOP;
+    int bkMode_ = gdi::OPAQUE;
+    int fillMode_ = gdi::ALTERNATE;
     QPoint penPos_;
     std::optional<QPainterPath> clip_;
     std::vector<State> saved_;

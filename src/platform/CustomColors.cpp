@@ -1,9 +1,6 @@
 #include "platform/CustomColors.h"
 
 #include "platform/IniFile.h"
-#include "platform/Seams.h"
-
-#include <QColorDialog>
 
 namespace {
 
@@ -13,39 +10,6 @@ std::function<QString()>& folderProvider()
 {
     static std::function<QString()> p;
     return p;
-}
-
-TColorDialogHandler& dialogHandler()
-{
-    static TColorDialogHandler h;
-    return h;
-}
-
-// Without a file the colours are kept for the session.
-TCustomColors& sessionColors()
-{
-    static TCustomColors colors = [] {
-        TCustomColors c;
-        c.fill(QColor(Qt::black));
-        return c;
-    }();
-    return colors;
-}
-
-bool showRealDialog(QWidget* owner, const QColor& initial, TCustomColors& custom, QColor& chosen)
-{
-    // The dialog reads the shared custom colours when it is built.
-    for (int i = 0; i < 16; ++i)
-        QColorDialog::setCustomColor(i, custom[static_cast<size_t>(i)]);
-    QColorDialog dialog(initial, owner ? owner->window() : nullptr);
-    dialog.setOption(QColorDialog::DontUseNativeDialog);
-    PlaceCommonDialog(&dialog, owner);
-    const bool ok = dialog.exec() == QDialog::Accepted;
-    for (int i = 0; i < 16; ++i)
-        custom[static_cast<size_t>(i)] = QColorDialog::customColor(i);
-    if (ok)
-        chosen = dialog.selectedColor();
-    return ok;
 }
 
 } // namespace
@@ -105,27 +69,4 @@ QString CustomColorsFile()
         return {};
     const QString folder = folderProvider()();
     return folder.isEmpty() ? folder : folder + QLatin1String(kCustomColorsFileName);
-}
-
-TColorDialogHandler SetColorDialogHandler(TColorDialogHandler handler)
-{
-    TColorDialogHandler old = std::move(dialogHandler());
-    dialogHandler() = std::move(handler);
-    return old;
-}
-
-QColor ChooseColor(QWidget* owner, const QColor& initial, bool* ok)
-{
-    const QString file = CustomColorsFile();
-    TCustomColors custom = file.isEmpty() ? sessionColors() : LoadCustomColors(file);
-    QColor chosen = initial;
-    const bool accepted = dialogHandler() ? dialogHandler()(owner, initial, custom, chosen)
-                                          : showRealDialog(owner, initial, custom, chosen);
-    if (file.isEmpty())
-        sessionColors() = custom;
-    else
-        SaveCustomColors(file, custom);
-    if (ok)
-        *ok = accepted;
-    return accepted ? chosen : initial;
 }

@@ -14,8 +14,6 @@
 #include <array>
 #include <functional>
 
-class QWidget;
-
 using TCustomColors = std::array<QColor, 16>;
 
 inline constexpr const char* kCustomColorsFileName = "CstmClr.ini";
@@ -35,16 +33,3 @@ bool SaveCustomColors(const QString& iniFileName, const TCustomColors& colors);
 // provider the colours live only as long as the program runs.
 void SetCustomColorsFolderProvider(std::function<QString()> provider);
 QString CustomColorsFile();
-
-// The colour dialog, replaceable by tests: given the owner, the colour to
-// start with and the custom colours (which it may change), it answers
-// whether a colour was chosen and stores it in `chosen`.
-using TColorDialogHandler =
-    std::function<bool(QWidget* owner, const QColor& initial, TCustomColors& custom, QColor& chosen)>;
-// An empty handler restores the real dialog; returns the handler that was in place.
-TColorDialogHandler SetColorDialogHandler(TColorDialogHandler handler);
-
-// Shows the colour dialog on `initial` with the stored custom colours, and
-// writes the custom colours back when it closes, also on Cancel. Returns the
-// chosen colour, or `initial` when cancelled; *ok tells which.
-QColor ChooseColor(QWidget* owner, const QColor& initial, bool* ok = nullptr);

@@ -1,11 +1,11 @@
 #include "records/AppWiring.h"
 
-#include "core/AdrsList.h"
+#include "core/ui/AdrsList.h"
 #include "core/AdrsRecord.h"
 #include "listing_search/CtgrySch.h"
 #include "listing_search/ListingDetail.h"
 #include "listing_search/NmAdSch.h"
-#include "platform/MessageBox.h"
+#include "platform/ui/MessageBox.h"
 #include "records/DtInqiry.h"
 
 #include <QAction>

@@ -9,13 +9,14 @@
 #include "core/Groups.h"
 #include "core/HistoryData.h"
 #include "core/Settings.h"
-#include "core/Utils.h"
+#include "core/common/AddressText.h"
+#include "core/common/Units.h"
 #include "listing_search/ListingDetail.h"
 #include "platform/Cp932.h"
-#include "platform/ByteLimitEdit.h"
-#include "platform/DialogKit.h"
+#include "platform/ui/ByteLimitEdit.h"
+#include "platform/ui/DialogKit.h"
 #include "platform/IniFile.h"
-#include "platform/MessageBox.h"
+#include "platform/ui/MessageBox.h"
 #include "platform/Seams.h"
 #include "platform/SqlTable.h"
 #include "records/RecordWriter.h"
@@ -29,11 +30,11 @@
 #include <QTimer>
 #include <memory>
 
-// The glyphs live in a resource of this static library; the linker keeps
-// them only when something asks for them by name.
+// The glyphs are the platform UI library's shared resource, registered at
+// start; registering them again here is harmless.
 static void InitRecordGlyphs()
 {
-    Q_INIT_RESOURCE(DtInqiry);
+    Q_INIT_RESOURCE(Glyphs);
 }
 
 QPointer<TDataInquiry> DataInquiry;
@@ -56,7 +57,7 @@ QString IniPath()
 
 QIcon Glyph(const char* name)
 {
-    return QIcon(QStringLiteral(":/records/%1.png").arg(QLatin1String(name)));
+    return QIcon(QStringLiteral(":/glyphs/%1.png").arg(QLatin1String(name)));
 }
 
 // Memos hold LF internally; the record keeps CR LF.
@@ -474,8 +475,8 @@ void TDataInquiry::CheckMyNumbers(unsigned which)
         QPalette pal = edit->palette();
         if (valid) {
             pal.setColor(QPalette::Base, QApplication::palette(edit).color(QPalette::Base));
-            MyNumberImage(i)->setPixmap(length == 12   ? QPixmap(QStringLiteral(":/records/MYNUMBERPRIV.png"))
-                                        : length == 13 ? QPixmap(QStringLiteral(":/records/MYNUMBERCORP.png"))
+            MyNumberImage(i)->setPixmap(length == 12   ? QPixmap(QStringLiteral(":/glyphs/MYNUMBERPRIV.png"))
+                                        : length == 13 ? QPixmap(QStringLiteral(":/glyphs/MYNUMBERCORP.png"))
                                                        : QPixmap());
         } else {
             pal.setColor(QPalette::Base, QColor(kInvalidMyNumberColor));

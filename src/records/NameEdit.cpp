@@ -1,6 +1,6 @@
 #include "records/NameEdit.h"
 
-#include "platform/ByteLimitEdit.h"
+#include "platform/ui/ByteLimitEdit.h"
 
 #include <QApplication>
 #include <QFocusEvent>

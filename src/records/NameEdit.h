@@ -5,7 +5,7 @@
 // wide-text form stores them; readings kept in code page 932 count its bytes
 // and refuse characters it cannot hold.
 
-#include "core/TntNMDEdit.h"
+#include "core/ui/TntNMDEdit.h"
 
 class TNameEdit : public TTntNMDEdit {
     Q_OBJECT

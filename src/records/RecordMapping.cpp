@@ -1,7 +1,7 @@
 #include "records/RecordMapping.h"
 
 #include "core/FieldCipher.h"
-#include "core/Utils.h"
+#include "core/common/AddressText.h"
 #include "listing_search/DicSch.h"
 #include "listing_search/ListingDetail.h"
 #include "platform/Cp932.h"

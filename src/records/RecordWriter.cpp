@@ -1,7 +1,7 @@
 #include "records/RecordWriter.h"
 
 #include "core/DBInfo.h"
-#include "core/Utils.h"
+#include "core/common/AddressText.h"
 #include "listing_search/DicSch.h"
 #include "platform/Cp932.h"
 #include "platform/SqlTable.h"

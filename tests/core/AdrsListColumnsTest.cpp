@@ -1,6 +1,6 @@
 #include "core/AdrsListColumns.h"
 #include "core/AdrsListSelection.h"
-#include "core/GroupEdit.h"
+#include "core/ui/GroupEdit.h"
 #include "platform/IniFile.h"
 
 #include "support/TestSupport.h"

@@ -1,11 +1,11 @@
-#include "core/AdrsList.h"
+#include "core/ui/AdrsList.h"
 #include "core/AdrsBook.h"
 #include "core/AdrsRecord.h"
 #include "core/DBInfo.h"
 #include "core/FieldCipher.h"
 #include "core/Groups.h"
 #include "core/Settings.h"
-#include "core/Utils.h"
+#include "core/common/AddressText.h"
 #include "platform/Cp932.h"
 
 #include "support/TestSupport.h"

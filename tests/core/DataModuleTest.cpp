@@ -7,6 +7,7 @@
 #include "core/Groups.h"
 #include "core/HistoryData.h"
 #include "core/ItemNames.h"
+#include "core/ui/SubAdrsOpen.h"
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
 #include "support/TestSupport.h"
@@ -124,16 +125,16 @@ TEST_F(BookFolder, SubBookLockedElsewhereShowsTheMessageAndFails)
     TDMTelvora21 dm;
     dm.OpenAdrsTable(QStringLiteral("本"));
 
-    EXPECT_FALSE(dm.OpenSubAdrsTable(QStringLiteral("本"))) << "the open book itself holds the lock";
+    EXPECT_FALSE(OpenSubAdrsTable(dm, QStringLiteral("本"))) << "the open book itself holds the lock";
     ASSERT_EQ(messages.Messages().size(), 1u);
     EXPECT_EQ(messages.LastText(), QStringLiteral("アドレス帳ファイルがオープンできませんでした（サブ）"));
     EXPECT_EQ(messages.Messages()[0].flags & 0xF0, unsigned(MB_ICONERROR));
     EXPECT_EQ(dm.SubAdrsTable(), nullptr);
 
-    EXPECT_FALSE(dm.OpenSubAdrsTable(QStringLiteral("無い本")));
+    EXPECT_FALSE(OpenSubAdrsTable(dm, QStringLiteral("無い本")));
     EXPECT_EQ(messages.Messages().size(), 2u);
 
-    ASSERT_TRUE(dm.OpenSubAdrsTable(QStringLiteral("別")));
+    ASSERT_TRUE(OpenSubAdrsTable(dm, QStringLiteral("別")));
     TSqlTable other(AdrsTableDef());
     EXPECT_THROW(other.Open(AdrsTableFileName(QStringLiteral("別"))), ESqlTableError)
         << "nobody else opens a book held exclusively";

@@ -1,7 +1,7 @@
 #include "core/Settings.h"
 
 #include "core/FieldCipher.h"
-#include "core/Utils.h"
+#include "core/common/Units.h"
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
 #include "support/TestSupport.h"

@@ -1,4 +1,4 @@
-#include "core/TntNMDEdit.h"
+#include "core/ui/TntNMDEdit.h"
 #include "support/TestSupport.h"
 
 #include <QSignalSpy>

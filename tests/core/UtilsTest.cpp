@@ -1,4 +1,7 @@
-#include "core/Utils.h"
+#include "core/Launch.h"
+#include "core/common/AddressText.h"
+#include "core/common/Units.h"
+#include "core/phone/PhoneNumber.h"
 
 #include "platform/Cp932.h"
 

@@ -35,7 +35,7 @@ public:
         if (!ScaleCanvasFont(Canvas, Size.x(), Canvas.TextWidth(text), false) ||
             !ScaleCanvasFont(Canvas, Size.y(), Canvas.TextHeight(QStringLiteral("一")), false))
             return;
-        Canvas.SetBkMode(TRANSPARENT);
+        Canvas.SetBkMode(gdi::TRANSPARENT);
         Canvas.TextOut(0, 0, text);
     }
     QString text = QStringLiteral("一一一一一一一一一一");

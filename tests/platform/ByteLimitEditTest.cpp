@@ -1,4 +1,4 @@
-#include "platform/ByteLimitEdit.h"
+#include "platform/ui/ByteLimitEdit.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>

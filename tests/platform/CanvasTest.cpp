@@ -10,8 +10,8 @@ TEST(CanvasText, InkStaysInsideTheMeasuredCellForEachAlignment)
         double dx; // where the cell starts relative to x, in widths
         int dy;    // where the cell starts relative to y: 0 top, -1 bottom
     };
-    for (const Case k : {Case{TA_LEFT | TA_TOP, 0, 0}, Case{TA_RIGHT | TA_TOP, -1, 0}, Case{TA_CENTER | TA_TOP, -0.5, 0},
-                         Case{TA_LEFT | TA_BOTTOM, 0, -1}}) {
+    for (const Case k : {Case{gdi::TA_LEFT | gdi::TA_TOP, 0, 0}, Case{gdi::TA_RIGHT | gdi::TA_TOP, -1, 0}, Case{gdi::TA_CENTER | gdi::TA_TOP, -0.5, 0},
+                         Case{gdi::TA_LEFT | gdi::TA_BOTTOM, 0, -1}}) {
         SCOPED_TRACE(k.align);
         int w = 0, h = 0;
         const QImage img = Painted(500, 200, [&](TCanvas& c) {
@@ -70,7 +70,7 @@ TEST(CanvasText, AdvanceArrayPlacesEachCharacter)
 
 TEST(CanvasText, OpaqueBackgroundFillsTheCellAndTransparentDoesNot)
 {
-    for (int mode : {OPAQUE, TRANSPARENT}) {
+    for (int mode : {gdi::OPAQUE, gdi::TRANSPARENT}) {
         const QImage img = Painted(200, 100, [&](TCanvas& c) {
             UseMincho(c, -40);
             c.SetBkMode(mode);
@@ -78,7 +78,7 @@ TEST(CanvasText, OpaqueBackgroundFillsTheCellAndTransparentDoesNot)
             c.TextOut(10, 10, QStringLiteral("一"));
         });
         // The corner of the cell is ink only with an opaque background.
-        EXPECT_EQ(qGray(img.pixel(12, 12)) < 128, mode == OPAQUE);
+        EXPECT_EQ(qGray(img.pixel(12, 12)) < 128, mode == gdi::OPAQUE);
     }
 }
 
@@ -136,12 +136,12 @@ TEST(CanvasRegion, CombineFollowsTheOperationAndExcludesTheRightEdge)
     const TRegion a = TRegion::Rect(0, 0, 10, 10);
     const TRegion b = TRegion::Rect(5, 0, 15, 10);
     TRegion r;
-    EXPECT_EQ(r.Combine(a, b, RGN_AND), SIMPLEREGION);
+    EXPECT_EQ(r.Combine(a, b, gdi::RGN_AND), gdi::SIMPLEREGION);
     EXPECT_EQ(r.Bounds(), QRect(5, 0, 5, 10));
-    r.Combine(a, b, RGN_DIFF);
+    r.Combine(a, b, gdi::RGN_DIFF);
     EXPECT_TRUE(r.Contains(QPoint(4, 5)));
     EXPECT_FALSE(r.Contains(QPoint(5, 5)));
-    EXPECT_EQ(r.Combine(a, TRegion::Rect(20, 20, 30, 30), RGN_AND), NULLREGION);
+    EXPECT_EQ(r.Combine(a, TRegion::Rect(20, 20, 30, 30), gdi::RGN_AND), gdi::NULLREGION);
     EXPECT_FALSE(a.Contains(QPoint(10, 5)));
 }
 
@@ -159,13 +159,13 @@ TEST(CanvasPath, FlattenedBezierKeepsItsEndsAndHasOnlyLines)
     s.c.FlattenPath();
     const int n = s.c.GetPath(pts, types);
     ASSERT_GT(n, 4);
-    EXPECT_EQ(types.front(), PT_MOVETO);
+    EXPECT_EQ(types.front(), gdi::PT_MOVETO);
     EXPECT_EQ(pts.back(), QPoint(100, 0));
-    EXPECT_TRUE(types.back() & PT_CLOSEFIGURE);
+    EXPECT_TRUE(types.back() & gdi::PT_CLOSEFIGURE);
     int maxY = 0;
     for (int i = 0; i < n; ++i) {
         if (i > 0)
-            EXPECT_EQ(types[i] & ~PT_CLOSEFIGURE, PT_LINETO);
+            EXPECT_EQ(types[i] & ~gdi::PT_CLOSEFIGURE, gdi::PT_LINETO);
         maxY = std::max(maxY, pts[i].y());
     }
     EXPECT_EQ(maxY, 75); // the curve's extreme, 3/4 of the control height

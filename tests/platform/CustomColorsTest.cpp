@@ -1,4 +1,5 @@
 #include "platform/CustomColors.h"
+#include "platform/ui/ColorDialog.h"
 
 #include "core/Folders.h"
 #include "platform/Cp932.h"

@@ -1,4 +1,4 @@
-#include "platform/DialogKit.h"
+#include "platform/ui/DialogKit.h"
 
 #include <QApplication>
 #include <QCheckBox>

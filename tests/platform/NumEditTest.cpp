@@ -1,4 +1,4 @@
-#include "platform/NumEdit.h"
+#include "platform/ui/NumEdit.h"
 
 #include <QLineEdit>
 #include <QSignalSpy>

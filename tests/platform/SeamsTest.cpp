@@ -1,4 +1,5 @@
 #include "platform/Seams.h"
+#include "platform/ui/DialogSeams.h"
 
 #include <QDialog>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "core/FontUtils.h"
+#include "core/common/FontUtils.h"
 #include "platform/VerticalText.h"
 #include "support/CanvasTestSupport.h"
 

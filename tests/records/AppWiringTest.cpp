@@ -2,11 +2,11 @@
 // window it opens, the searches it opens, as the program wires them.
 
 #include "core/AdrsBook.h"
-#include "core/AdrsList.h"
+#include "core/ui/AdrsList.h"
 #include "core/AdrsRecord.h"
 #include "core/DBInfo.h"
 #include "core/Settings.h"
-#include "core/Utils.h"
+#include "core/common/AddressText.h"
 #include "listing_search/CtgrySch.h"
 #include "listing_search/NmAdSch.h"
 #include "platform/SqlTable.h"

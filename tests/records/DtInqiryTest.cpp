@@ -1,6 +1,6 @@
 #include "RecordWindowFixture.h"
 
-#include "platform/ByteLimitEdit.h"
+#include "platform/ui/ByteLimitEdit.h"
 #include "support/TestSupport.h"
 #include "records/NameEdit.h"
 

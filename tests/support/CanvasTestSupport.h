@@ -43,7 +43,7 @@ inline void UseMincho(TCanvas& c, int height)
     c.Font().SetCharset(SHIFTJIS_CHARSET);
     c.Font().SetHeight(height);
     c.Font().SetColor(0);
-    c.SetBkMode(TRANSPARENT);
+    c.SetBkMode(gdi::TRANSPARENT);
 }
 
 // The bounding box of the pixels darker than the threshold (0-255 grey);

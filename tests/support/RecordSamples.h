@@ -5,7 +5,7 @@
 
 #include "core/AdrsRecord.h"
 #include "core/FieldCipher.h"
-#include "core/Utils.h"
+#include "core/common/AddressText.h"
 #include "platform/Cp932.h"
 
 inline QByteArray SampleCipher(const char* plain)

@@ -1,6 +1,6 @@
 #include "ProbeTextRect.h"
 
-#include "core/FontUtils.h"
+#include "core/common/FontUtils.h"
 #include "platform/Canvas.h"
 
 #include <QJsonArray>
@@ -59,7 +59,7 @@ void TProbeTextRect::RenderContent(TCanvas& Canvas, const QPoint& Size)
     decisions_[QStringLiteral("fittedHeight")] = Canvas.Font().Height();
     const int cell = Canvas.TextHeight(QStringLiteral("一"));
     const int block = cell * n;
-    Canvas.SetBkMode(TRANSPARENT);
+    Canvas.SetBkMode(gdi::TRANSPARENT);
     if (UpsideDown)
         RotateFont180(Canvas.Font());
     QJsonArray placed;

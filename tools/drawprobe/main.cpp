@@ -4,7 +4,7 @@
 
 #include "ProbeTextRect.h"
 
-#include "core/FontUtils.h"
+#include "core/common/FontUtils.h"
 #include "drawing/objects/DrawRect.h"
 #include "platform/Canvas.h"
 #include "platform/Font.h"

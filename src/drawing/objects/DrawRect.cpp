@@ -2,7 +2,7 @@
 
 #include "drawing/objects/StreamIO.h"
 
-#include "core/Utils.h"
+#include "core/common/Units.h"
 #include "platform/RefDevice.h"
 
 #include <QIODevice>

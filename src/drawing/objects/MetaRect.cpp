@@ -1,7 +1,7 @@
 #include "drawing/objects/MetaRect.h"
 
-#include "core/FontUtils.h"
-#include "core/Utils.h"
+#include "core/common/FontUtils.h"
+#include "core/common/Units.h"
 #include "drawing/objects/StreamIO.h"
 #include "platform/Canvas.h"
 #include "platform/Cp932.h"

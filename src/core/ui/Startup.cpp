@@ -1,6 +1,6 @@
-#include "core/Startup.h"
+#include "core/ui/Startup.h"
 
-#include "core/AdrsList.h"
+#include "core/ui/AdrsList.h"
 #include "core/Category.h"
 #include "core/DBInfo.h"
 #include "core/Folders.h"
@@ -9,7 +9,7 @@
 #include "core/Settings.h"
 #include "core/SingleInstance.h"
 #include "platform/Font.h"
-#include "platform/MessageBox.h"
+#include "platform/ui/MessageBox.h"
 
 #include <QApplication>
 #include <QLibraryInfo>

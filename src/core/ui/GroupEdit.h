@@ -3,7 +3,7 @@
 // address books. The caller fills it with SetNames, shows it modally and on
 // OK (modal result 1) takes the names back with GetNames.
 
-#include "platform/DialogKit.h"
+#include "platform/ui/DialogKit.h"
 
 #include <QStringList>
 #include <memory>

@@ -2,7 +2,7 @@
 #include "core/DBInfo.h"
 #include "platform/Cp932.h"
 #include "support/RecordSamples.h"
-#include "support/TestSupport.h"
+#include "support/data/DataSupport.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>

@@ -1,4 +1,4 @@
-#include "core/GroupEdit.h"
+#include "core/ui/GroupEdit.h"
 
 #include "ui_GroupEdit.h"
 

@@ -1,60 +1,9 @@
-#include "core/Utils.h"
+#include "core/common/AddressText.h"
 
 #include "platform/Cp932.h"
 
-#include <QColor>
 #include <QDateTime>
-#include <QGuiApplication>
 #include <QHash>
-#include <QProcess>
-#include <QScreen>
-#include <cmath>
-#include <limits>
-#include <phonenumbers/phonenumberutil.h>
-
-// ---------------------------------------------------------------------------
-// Rounding and dpi
-
-int64_t RoundHalfUp(long double x)
-{
-    // Converting a value outside the integer range is undefined (x86 gives
-    // the most negative integer even for huge positive values): saturate.
-    if (std::isnan(x))
-        return 0;
-    const long double r = x >= 0 ? std::trunc(x + 0.5L) : std::trunc(x - 0.5L);
-    if (r >= 9223372036854775808.0L)
-        return std::numeric_limits<int64_t>::max();
-    if (r < -9223372036854775808.0L)
-        return std::numeric_limits<int64_t>::min();
-    return static_cast<int64_t>(r);
-}
-
-namespace {
-int g_fixedDpi = 0;
-}
-
-int ScreenPixelsPerInch()
-{
-    if (g_fixedDpi > 0)
-        return g_fixedDpi;
-    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            int dpi = qRound(screen->logicalDotsPerInch());
-            if (dpi > 0)
-                return dpi;
-        }
-    }
-    return 96;
-}
-
-void SetScreenPixelsPerInch(int dpi) { g_fixedDpi = dpi > 0 ? dpi : 0; }
-
-int ScaleForDpi(int value, bool toScreen)
-{
-    const double dpi = ScreenPixelsPerInch();
-    const double scaled = toScreen ? value * dpi / 96.0 : value * 96.0 / dpi;
-    return static_cast<int>(std::trunc(scaled + 0.5));
-}
 
 // ---------------------------------------------------------------------------
 // Narrow text
@@ -297,41 +246,6 @@ QString DeleteTdfknW(const QString& text)
 }
 
 // ---------------------------------------------------------------------------
-// Telephone numbers
-
-QString HyphenatePhoneNumber(const QString& number)
-{
-    using i18n::phonenumbers::PhoneNumber;
-    using i18n::phonenumbers::PhoneNumberUtil;
-
-    const QString trimmed = cp932::Trim(number);
-    // Only what people write in a Japanese number: the library would also
-    // read letters as keypad digits, which must not change stored text.
-    // A national number starts with its trunk prefix 0; the library would
-    // put one in front of "312345678" and so add a digit nobody typed.
-    QChar firstDigit;
-    for (QChar c : trimmed) {
-        if (c >= u'0' && c <= u'9') {
-            if (firstDigit.isNull())
-                firstDigit = c;
-        } else if (c != u'-' && c != u'(' && c != u')' && c != u' ' && c != u'+') {
-            return trimmed;
-        }
-    }
-    if (firstDigit.isNull() || (firstDigit != u'0' && !trimmed.startsWith(u'+')))
-        return trimmed;
-
-    const PhoneNumberUtil* util = PhoneNumberUtil::GetInstance();
-    PhoneNumber parsed;
-    if (util->Parse(trimmed.toStdString(), "JP", &parsed) != PhoneNumberUtil::NO_PARSING_ERROR
-        || !util->IsValidNumberForRegion(parsed, "JP"))
-        return trimmed;
-    std::string formatted;
-    util->Format(parsed, PhoneNumberUtil::NATIONAL, &formatted);
-    return formatted.empty() ? trimmed : QString::fromStdString(formatted);
-}
-
-// ---------------------------------------------------------------------------
 // Width conversion
 
 namespace {
@@ -446,45 +360,4 @@ QDateTime TruncToSeconds(const QDateTime& value)
     if (!value.isValid())
         return value;
     return value.addMSecs(-value.time().msec());
-}
-
-QColor ColorFromStored(int value)
-{
-    const auto v = static_cast<uint32_t>(value);
-    return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
-}
-
-int ColorToStored(const QColor& color)
-{
-    return color.red() | (color.green() << 8) | (color.blue() << 16);
-}
-
-int ExecuteProgram(const QString& program, const QStringList& arguments, const QString& folder, bool noWait)
-{
-    if (program.isEmpty())
-        return -1;
-    if (noWait)
-        return QProcess::startDetached(program, arguments, folder) ? 0 : -1;
-    QProcess process;
-    process.setWorkingDirectory(folder);
-    process.setProcessChannelMode(QProcess::ForwardedChannels);
-    process.start(program, arguments);
-    if (!process.waitForStarted(-1))
-        return -1;
-    process.waitForFinished(-1);
-    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-}
-
-int ExecuteProgram(const QString& commandLine, const QString& folder, bool noWait)
-{
-    QStringList parts = QProcess::splitCommand(commandLine);
-    if (parts.isEmpty())
-        return -1;
-    const QString program = parts.takeFirst();
-    return ExecuteProgram(program, parts, folder, noWait);
-}
-
-void EnsureMailtoUrlProtocol()
-{
-    // Nothing to do: see the header.
 }

@@ -1,7 +1,7 @@
 #include "core/FieldCipher.h"
 
 #include "platform/Cp932.h"
-#include "support/TestSupport.h"
+#include "support/data/DataSupport.h"
 
 #include <gtest/gtest.h>
 

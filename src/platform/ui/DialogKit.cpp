@@ -1,6 +1,6 @@
-#include "platform/DialogKit.h"
+#include "platform/ui/DialogKit.h"
 
-#include "platform/MessageBox.h"
+#include "platform/ui/MessageBox.h"
 
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>

@@ -1,6 +1,6 @@
 #include "core/HistoryData.h"
 #include "platform/Cp932.h"
-#include "support/TestSupport.h"
+#include "support/data/DataSupport.h"
 
 #include <QFile>
 #include <QTemporaryDir>

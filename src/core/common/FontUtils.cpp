@@ -1,4 +1,4 @@
-#include "core/FontUtils.h"
+#include "core/common/FontUtils.h"
 
 #include "platform/Canvas.h"
 

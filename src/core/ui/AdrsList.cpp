@@ -1,4 +1,4 @@
-#include "core/AdrsList.h"
+#include "core/ui/AdrsList.h"
 
 #include "ui_AdrsList.h"
 
@@ -6,15 +6,15 @@
 #include "core/AdrsRecord.h"
 #include "core/DBInfo.h"
 #include "core/Folders.h"
-#include "core/GroupEdit.h"
+#include "core/ui/GroupEdit.h"
 #include "core/Groups.h"
 #include "core/ItemNames.h"
 #include "core/Settings.h"
-#include "core/Utils.h"
+#include "core/common/Units.h"
 #include "platform/Cp932.h"
-#include "platform/DialogKit.h"
+#include "platform/ui/DialogKit.h"
 #include "platform/IniFile.h"
-#include "platform/MessageBox.h"
+#include "platform/ui/MessageBox.h"
 
 #include <QApplication>
 #include <QCloseEvent>

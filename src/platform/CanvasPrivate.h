@@ -1,0 +1,73 @@
+#pragma once
+// What the parts of TCanvas share (Canvas.cpp: back ends, shapes, paths,
+// pictures; CanvasText.cpp: text; CanvasRegion.cpp: regions, clipping and
+// saved states). Included by those files only.
+
+#include "platform/Canvas.h"
+
+#include <QPainterPath>
+#include <QRawFont>
+#include <QRectF>
+#include <optional>
+#include <vector>
+
+// ---------------------------------------------------------------------------
+// The back end a canvas draws through: Canvas.cpp has one that paints each
+// item at once and one that appends it to a display list.
+
+class TCanvasSink {
+public:
+    virtual ~TCanvasSink() = default;
+    virtual bool Recording() const = 0;
+    // The canvas's own clip (nullopt: none); the sink keeps it inside the
+    // caller's clip.
+    virtual void SetClip(const std::optional<QPainterPath>& clip) = 0;
+    virtual void Draw(TDrawItem item) = 0;
+};
+
+namespace canvas_detail {
+
+inline QPainterPath rectPath(const QRectF& r)
+{
+    QPainterPath p;
+    p.addRect(r);
+    return p;
+}
+
+inline QPainterPath intersect(const std::optional<QPainterPath>& a, const QPainterPath& b)
+{
+    return a ? a->intersected(b) : b;
+}
+
+} // namespace canvas_detail
+
+// ---------------------------------------------------------------------------
+// Canvas
+
+struct TCanvas::State {
+    TFont font;
+    TPen pen;
+    TBrush brush;
+    unsigned textAlign;
+    int bkMode;
+    int fillMode;
+    QPoint penPos;
+    std::optional<QPainterPath> clip;
+};
+
+struct TCanvas::Layout {
+    enum Mode { Along, Upright };
+    struct Char {
+        int units = 1;
+        QRawFont font;
+        quint32 glyph = 0;
+        int advance = 0;
+        Mode mode = Along;
+        double offset = 0; // along the baseline, stretched pixels (centred sideways forms)
+        QPointF shift;     // upright forms set by hand, in em
+        char32_t ch = 0;
+    };
+    TFontFace face;
+    std::vector<Char> chars;
+    int width = 0;
+};

@@ -1,0 +1,267 @@
+#include "platform/Canvas.h"
+
+#include "platform/CanvasPrivate.h"
+#include "platform/VerticalText.h"
+
+#include <QGlyphRun>
+#include <QPainter>
+#include <cmath>
+
+// Text output and measuring of TCanvas.
+
+using namespace gdi;
+using canvas_detail::intersect;
+using canvas_detail::rectPath;
+
+namespace {
+
+quint32 glyphFor(const QRawFont& font, char32_t ch)
+{
+    const char32_t one[1] = {ch};
+    const QList<quint32> g = font.glyphIndexesForString(QString::fromUcs4(one, 1));
+    return g.isEmpty() ? 0 : g.first();
+}
+
+double glyphAdvance(const QRawFont& font, quint32 glyph)
+{
+    const QList<QPointF> a = font.advancesForGlyphIndexes(QList<quint32>{glyph});
+    return a.isEmpty() ? 0 : a.first().x();
+}
+
+} // namespace
+
+// --- text -------------------------------------------------------------------
+
+TCanvas::Layout TCanvas::layoutText(const QString& text, const int* dx) const
+{
+    Layout l;
+    l.face = RealizeFont(font_);
+    const bool vertical = font_.IsVerticalFace();
+    const double em = l.face.em;
+    const double stretch = l.face.stretch;
+    for (qsizetype i = 0; i < text.size();) {
+        Layout::Char c;
+        char32_t ch = text.at(i).unicode();
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            ch = QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
+            c.units = 2;
+        }
+        c.ch = ch;
+        QRawFont font = l.face.raw;
+        if (font.isValid() && !font.supportsCharacter(ch)) {
+            for (int k = 0;; ++k) {
+                const QRawFont fb = FallbackRawFont(k, em);
+                if (!fb.isValid())
+                    break;
+                if (fb.supportsCharacter(ch)) {
+                    font = fb;
+                    break;
+                }
+            }
+        }
+        c.font = font;
+        if (vertical && vtext::IsUpright(ch)) {
+            c.advance = static_cast<int>(std::lround(em * stretch));
+            c.mode = Layout::Upright;
+            if (vtext::HasVerticalForms(font)) {
+                c.glyph = vtext::VerticalGlyph(font, ch);
+            } else {
+                const vtext::TVerticalFallback fb = vtext::VerticalFallback(ch);
+                if (fb.replacement && font.supportsCharacter(fb.replacement)) {
+                    c.glyph = glyphFor(font, fb.replacement);
+                } else {
+                    c.glyph = glyphFor(font, ch);
+                    if (fb.rotate) {
+                        c.mode = Layout::Along;
+                        c.offset = (c.advance - glyphAdvance(font, c.glyph) * stretch) / 2;
+                    } else {
+                        c.shift = fb.shift;
+                    }
+                }
+            }
+        } else {
+            c.glyph = glyphFor(font, ch);
+            c.advance = static_cast<int>(std::lround(glyphAdvance(font, c.glyph) * stretch));
+        }
+        if (dx) {
+            c.advance = 0;
+            for (int u = 0; u < c.units; ++u)
+                c.advance += dx[i + u];
+        }
+        l.width += c.advance;
+        l.chars.push_back(std::move(c));
+        i += l.chars.back().units;
+    }
+    return l;
+}
+
+bool TCanvas::ExtTextOutW(int x, int y, unsigned options, const QRect* rect, const QString& text, const int* dx)
+{
+    const QColor back = ToQColor(brush_.Color);
+    if ((options & ETO_OPAQUE) && rect && !rect->isEmpty())
+        sink_->Draw(TFillItem{rectPath(QRectF(*rect)), QBrush(back)});
+    if (text.isEmpty())
+        return true;
+
+    const Layout l = layoutText(text, dx);
+    const TFontFace& face = l.face;
+    QTransform base;
+    base.translate(x, y);
+    base.rotate(-font_.Escapement() / 10.0);
+
+    int start = 0;
+    if ((textAlign_ & TA_CENTER) == TA_CENTER)
+        start = -(l.width / 2);
+    else if (textAlign_ & TA_RIGHT)
+        start = -l.width;
+    int baseline = face.ascent;
+    if ((textAlign_ & TA_BASELINE) == TA_BASELINE)
+        baseline = 0;
+    else if (textAlign_ & TA_BOTTOM)
+        baseline = -face.descent;
+
+    if (bkMode_ == OPAQUE && brush_.Style != bsClear) {
+        QPainterPath box;
+        box.addPolygon(base.map(QPolygonF(QRectF(start, baseline - face.ascent, l.width, face.Height()))));
+        box.closeSubpath();
+        sink_->Draw(TFillItem{box, QBrush(back)});
+    }
+
+    const std::optional<QPainterPath> savedClip = clip_;
+    const bool clipped = (options & ETO_CLIPPED) && rect;
+    if (clipped) {
+        clip_ = intersect(clip_, rectPath(QRectF(*rect)));
+        emitClip();
+    }
+
+    const QColor color = ToQColor(font_.Color());
+    const double em = face.em;
+    QTransform along = base;
+    along.translate(0, baseline);
+    along.scale(face.stretch, 1);
+    if (face.syntheticItalic)
+        along.shear(-0.2, 0);
+
+    TGlyphItem run;
+    auto flush = [&] {
+        if (!run.glyphs.empty())
+            sink_->Draw(run);
+        run = TGlyphItem{};
+    };
+    int pen = start;
+    qsizetype unit = 0;
+    for (const Layout::Char& c : l.chars) {
+        const QString chText = text.mid(unit, c.units);
+        unit += c.units;
+        if (c.mode == Layout::Along) {
+            if (!run.glyphs.empty() && run.font != c.font)
+                flush();
+            if (run.glyphs.empty()) {
+                run.font = c.font;
+                run.transform = along;
+                run.color = color;
+                run.syntheticBold = face.syntheticBold;
+            }
+            run.glyphs.push_back(c.glyph);
+            run.positions.emplace_back((pen + c.offset) / face.stretch, 0);
+            run.text += chText;
+        } else {
+            flush();
+            // Turned back a quarter about the centre of its cell, so the
+            // character stands upright when the line runs downwards.
+            TGlyphItem up;
+            up.font = c.font;
+            up.color = color;
+            up.syntheticBold = face.syntheticBold;
+            up.text = chText;
+            up.transform = base;
+            up.transform.translate(pen + c.advance / 2.0, baseline - face.ascent + face.Height() / 2.0);
+            up.transform.rotate(-90);
+            up.transform.scale(1, face.stretch);
+            if (face.syntheticItalic)
+                up.transform.shear(-0.2, 0);
+            const double h = face.Height() > 0 ? face.Height() : em;
+            const QPointF origin(-glyphAdvance(c.font, c.glyph) / 2, -em / 2 + em * face.ascent / h);
+            up.glyphs.push_back(c.glyph);
+            up.positions.push_back(origin + c.shift * em);
+            sink_->Draw(std::move(up));
+        }
+        pen += c.advance;
+    }
+    flush();
+
+    const int thick = std::max(1, static_cast<int>(std::lround(em / 20)));
+    auto line = [&](int offsetY) {
+        QPainterPath p;
+        p.addPolygon(base.map(QPolygonF(QRectF(start, baseline + offsetY, l.width, thick))));
+        p.closeSubpath();
+        sink_->Draw(TFillItem{p, QBrush(color)});
+    };
+    if (font_.Style() & fsUnderline)
+        line(std::max(1, static_cast<int>(std::lround(face.descent / 2.0))));
+    if (font_.Style() & fsStrikeOut)
+        line(-static_cast<int>(std::lround(em * 0.3)) - thick / 2);
+
+    if (clipped) {
+        clip_ = savedClip;
+        emitClip();
+    }
+    return true;
+}
+
+void TCanvas::TextOut(int x, int y, const QString& text)
+{
+    ExtTextOutW(x, y, 0, nullptr, text);
+    penPos_ = QPoint(x + TextWidth(text), y);
+}
+
+int TCanvas::TextWidth(const QString& text) const
+{
+    return layoutText(text, nullptr).width;
+}
+
+int TCanvas::TextHeight(const QString& text) const
+{
+    return RealizeFont(font_).Height();
+}
+
+QSize TCanvas::TextExtent(const QString& text) const
+{
+    const Layout l = layoutText(text, nullptr);
+    return QSize(l.width, l.face.Height());
+}
+
+QSize TCanvas::GetTextExtentExPointW(const QString& text, int maxExtent, int* fit, std::vector<int>* extents) const
+{
+    const Layout l = layoutText(text, nullptr);
+    int total = 0;
+    int fitted = 0;
+    bool stop = false;
+    if (extents)
+        extents->clear();
+    for (const Layout::Char& c : l.chars) {
+        total += c.advance;
+        if (!stop && total <= maxExtent)
+            fitted += c.units;
+        else
+            stop = true;
+        if (extents)
+            for (int u = 0; u < c.units; ++u)
+                extents->push_back(total);
+    }
+    if (fit)
+        *fit = fitted;
+    return QSize(l.width, l.face.Height());
+}
+
+TTextMetric TCanvas::GetTextMetrics() const
+{
+    const TFontFace f = RealizeFont(font_);
+    TTextMetric m;
+    m.tmHeight = f.Height();
+    m.tmAscent = f.ascent;
+    m.tmDescent = f.descent;
+    m.tmInternalLeading = f.internalLeading;
+    m.tmAveCharWidth = font_.Width() > 0 ? font_.Width() : f.aveCharWidth;
+    return m;
+}
