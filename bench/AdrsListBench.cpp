@@ -4,7 +4,7 @@
 #include "BookGen.h"
 
 #include "core/AdrsBook.h"
-#include "core/AdrsList.h"
+#include "core/ui/AdrsList.h"
 #include "core/Folders.h"
 #include "core/Settings.h"
 

@@ -10,8 +10,8 @@ TEST(CanvasText, InkStaysInsideTheMeasuredCellForEachAlignment)
         double dx; // where the cell starts relative to x, in widths
         int dy;    // where the cell starts relative to y: 0 top, -1 bottom
     };
-    for (const Case k : {Case{gdi::TA_LEFT | gdi::TA_TOP, 0, 0}, Case{gdi::TA_RIGHT | gdi::TA_TOP, -1, 0}, Case{gdi::TA_CENTER | gdi::TA_TOP, -0.5, 0},
-                         Case{gdi::TA_LEFT | gdi::TA_BOTTOM, 0, -1}}) {
+    for (const Case k : {Case{gdi::TA_LEFT | gdi::TA_TOP, 0, 0}, Case{gdi::TA_RIGHT | gdi::TA_TOP, -1, 0},
+                         Case{gdi::TA_CENTER | gdi::TA_TOP, -0.5, 0}, Case{gdi::TA_LEFT | gdi::TA_BOTTOM, 0, -1}}) {
         SCOPED_TRACE(k.align);
         int w = 0, h = 0;
         const QImage img = Painted(500, 200, [&](TCanvas& c) {
