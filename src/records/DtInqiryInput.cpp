@@ -13,7 +13,6 @@
 
 #include <QApplication>
 #include <QButtonGroup>
-#include <memory>
 
 using namespace dtinquiry;
 
@@ -29,25 +28,8 @@ constexpr QRgb kInvalidMyNumberColor = qRgb(0xFF, 0xDF, 0xDF);
 // the window refuse it, rather than lost or cut when the record is written.
 void KeepMemoStorable(QPlainTextEdit* memo, int maxBytes)
 {
-    auto accepted = std::make_shared<QString>();
-    QObject::connect(memo, &QPlainTextEdit::textChanged, memo, [memo, maxBytes, accepted] {
-        const QString text = MemoText(memo);
-        if (TByteLimitEdit::Allows(*accepted, text, maxBytes, false)) {
-            *accepted = text;
-            return;
-        }
-        // The caret goes back to where the refused input began.
-        const int inserted = int(memo->toPlainText().size()) - int(QString(*accepted).remove(QLatin1Char('\r')).size());
-        const int at = memo->textCursor().position() - qMax(0, inserted);
-        {
-            const QSignalBlocker blocker(memo);
-            SetMemoText(memo, *accepted);
-        }
-        QTextCursor cursor = memo->textCursor();
-        cursor.setPosition(qBound(0, at, int(memo->toPlainText().size())));
-        memo->setTextCursor(cursor);
-        QApplication::beep();
-    });
+    auto* limit = new TByteLimit(memo);
+    limit->SetMaxBytes(maxBytes);
 }
 
 } // namespace
