@@ -1,4 +1,4 @@
 #include "core/ui/Startup.h"
-#include "records/AppWiring.h"
+#include "app/AppWiring.h"
 
 int main(int argc, char** argv) { return StartupRun(argc, argv, WireMainWindow); }

@@ -1,7 +1,9 @@
 #include "core/DBInfo.h"
 
+#include "core/AdrsRecord.h"
 #include "core/Folders.h"
 #include "core/HistoryData.h"
+#include "platform/Cp932.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -228,3 +230,40 @@ bool TDMTelvora21::OpenSubAdrsTable(const QString& folder, QString* error)
 }
 
 void TDMTelvora21::CloseSubAdrsTable() { subAdrsTable_.reset(); }
+
+// ---------------------------------------------------------------- reading for the windows
+
+bool TDMTelvora21::ReadAdrsRecordByRecNo(int recNo, TAdrsRecord& record)
+{
+    if (!adrsTable_.Active() || recNo <= 0)
+        return false;
+    // Located by value: the table's current index, which the list and the
+    // lookups set for their own walks, is left as it is.
+    if (!adrsTable_.Locate(QStringLiteral("RecNo"), recNo))
+        return false;
+    TAdrsRecord read;
+    ReadAdrsRecord(adrsTable_, read);
+    HyphenatePhoneFields(read);
+    record = std::move(read);
+    return true;
+}
+
+std::vector<TDMTelvora21::TSenderTitle> TDMTelvora21::ReadSenderTitles()
+{
+    OpenSenderTable();
+    struct TRelease {
+        TDMTelvora21* dm;
+        ~TRelease() { dm->CloseSenderTable(); }
+    } release{this};
+    const int recNoField = senderTable_.FieldIndex(QStringLiteral("RecNo"));
+    const int titleField = senderTable_.FieldIndex(QStringLiteral("Title"));
+    if (recNoField < 0 || titleField < 0)
+        throw ESqlTableError(QStringLiteral("Sender.DB: RecNo or Title missing"));
+    std::vector<TSenderTitle> titles;
+    senderTable_.Scan([&](const TSqlRow& row) {
+        int length = 0;
+        const char* title = row.Text(titleField, &length);
+        titles.push_back({int(row.Integer(recNoField)), cp932::Trim(QString::fromUtf8(title, length))});
+    });
+    return titles;
+}

@@ -8,9 +8,11 @@
 
 #include <QString>
 #include <memory>
+#include <vector>
 
 class QWidget;
 class THistoryData;
+struct TAdrsRecord;
 
 // Fields of Adrs.DB in table order.
 enum TAdrsField : int {
@@ -85,6 +87,22 @@ private:
     int senderRefs_ = 0;
     std::unique_ptr<TSqlTable> subAdrsTable_;
     std::unique_ptr<THistoryData> dptmnt_, post_, honor_, keyword6_, keyword7_, keyword8_;
+
+public:
+    // Reading for the windows. The row of the open book with this RecNo, its
+    // numbers hyphenated for display; false when the book is not open or
+    // holds no such row. A table that fails while reading throws
+    // ESqlTableError: a row that could not be read is not a row that is gone.
+    bool ReadAdrsRecordByRecNo(int recNo, TAdrsRecord& record);
+
+    // The sender records' titles (trimmed) in RecNo order. Opens and closes
+    // the sender table around the read; throws ESqlTableError when it cannot
+    // be opened or read, and then leaves nothing half-read behind.
+    struct TSenderTitle {
+        int RecNo = 0;
+        QString Title;
+    };
+    std::vector<TSenderTitle> ReadSenderTitles();
 };
 
 extern TDMTelvora21* DMTelvora21;

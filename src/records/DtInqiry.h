@@ -6,6 +6,7 @@
 
 #include "records/InquiryLinks.h"
 #include "records/RecordInput.h"
+#include "records/RecordWriter.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -20,6 +21,14 @@ class QComboBox;
 class QToolButton;
 class TTntNMDEdit;
 class TTntNameDic;
+
+// How ConfirmSaveChanges ended; the values are the ones callers have always
+// been given.
+enum class TSaveResult : int {
+    Saved = 0,     // the input was written
+    NotSaved = 1,  // nothing to save, or the user let it go
+    Cancelled = 9, // the user cancelled, or the input is invalid or could not be written
+};
 
 class TDataInquiry : public QWidget {
     Q_OBJECT
@@ -41,8 +50,7 @@ public:
     void ShowInquiry(const TAdrsRecord& record);
     void ShowRegist(const TListingDetail& listing);
     // kind 0: another record is about to be shown, 1: the window closes.
-    // 0 saved, 1 nothing to save or discarded, 9 cancelled or invalid.
-    int ConfirmSaveChanges(int kind, bool refresh);
+    TSaveResult ConfirmSaveChanges(int kind, bool refresh);
     void StartNumberSearch();
     void SetSkipSaveConfirm(bool skip) { skipSaveConfirm_ = skip; }
     int GetCurrentRecNo() const;
@@ -76,6 +84,7 @@ protected:
 
 private:
     void InitControls();
+    void ConnectInput();
     void LoadSettings();
     void SaveWindowSettings();
     void FillGroupList();
@@ -102,7 +111,7 @@ private:
     void DeleteRecord();
     bool DeleteRow(int recNo);
     bool ValidateInput(bool isNew);
-    int WriteRecord(bool isUpdate, int* newRecNo);
+    TWriteResult WriteRecord(bool isUpdate, int* newRecNo);
     void SaveInputHistories();
     TSourceLink* SourceLink(const TInquiryLinks& links) const;
     void DicSearchClick(int tag);

@@ -34,20 +34,17 @@ std::vector<TBookTelMatch> OpenBookTelMatches(const QString& tel)
     }
 }
 
-// A row of the open book by its RecNo.
-bool ReadBookRow(int recNo, TAdrsRecord& record)
+// A row of the open book by its RecNo. A table that fails to read is told
+// to the user; a row that is gone is not.
+bool ReadBookRow(QWidget* owner, int recNo, TAdrsRecord& record)
 {
-    if (!DMTelvora21 || !DMTelvora21->AdrsTable().Active())
+    if (!DMTelvora21)
         return false;
-    TSqlTable& table = DMTelvora21->AdrsTable();
     try {
-        table.SetIndexName(QString());
-        if (!table.FindKey({recNo}))
-            return false;
-        ReadAdrsRecord(table, record);
-        HyphenatePhoneFields(record);
-        return true;
-    } catch (const ESqlTableError&) {
+        return DMTelvora21->ReadAdrsRecordByRecNo(recNo, record);
+    } catch (const ESqlTableError& e) {
+        ShowMessage(owner, QStringLiteral("データを読み込めませんでした  \r\n") + QString::fromUtf8(e.what()),
+                    MB_OK | MB_ICONSTOP);
         return false;
     }
 }
@@ -97,13 +94,13 @@ void TDataInquiry::LookupDictionary(int kind, const QString& key)
     if (dialog.GetResultKind() == TDicSearch::kResultBook) {
         // A record of the book holds the number: show it from the address
         // list, once what is typed here has been saved or let go.
-        if (ConfirmSaveChanges(0, true) == 9)
+        if (ConfirmSaveChanges(0, true) == TSaveResult::Cancelled)
             return;
         const int recNo = dialog.GetSelectedRecNo();
         TAddressListLink* list = CurrentInquiryLinks().AddressList;
         TAdrsRecord record;
         const int row = list ? list->IndexOfRecNo(recNo) : -1;
-        const bool read = (row >= 0 && list->ReadRecordAt(row, record)) || ReadBookRow(recNo, record);
+        const bool read = (row >= 0 && list->ReadRecordAt(row, record)) || ReadBookRow(this, recNo, record);
         if (read) {
             SetSourceMode(smAddressList);
             ShowInquiry(record);

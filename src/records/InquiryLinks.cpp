@@ -15,10 +15,10 @@ public:
     TSearchResultLink(TListingSearchBase* search, int sourceMode) : search_(search), mode_(sourceMode) {}
 
     bool Serves(const TListingSearchBase* search) const { return search_ == search; }
-    bool IsFirst() override { return search_->IsFirstResult(); }
-    bool IsLast() override { return search_->IsLastResult(); }
-    int Count() override { return search_->GetResultCount(); }
-    int CurrentIndex() override { return search_->GetResultIndex(); }
+    bool IsFirst() const override { return search_->IsFirstResult(); }
+    bool IsLast() const override { return search_->IsLastResult(); }
+    int Count() const override { return search_->GetResultCount(); }
+    int CurrentIndex() const override { return search_->GetResultIndex(); }
     void SetCurrentIndex(int index) override { search_->SetResultIndex(index); }
     void UpdateColor() override
     {

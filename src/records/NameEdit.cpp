@@ -2,44 +2,12 @@
 
 #include "platform/ui/ByteLimitEdit.h"
 
-#include <QApplication>
-#include <QFocusEvent>
-#include <QValidator>
+TNameEdit::TNameEdit(QWidget* parent) : TTntNMDEdit(parent), limit_(new TByteLimit(this)) {}
 
-// Every change of the text ends in validation; an Invalid change is undone.
-class TNameLimitValidator : public QValidator {
-public:
-    explicit TNameLimitValidator(TNameEdit* edit) : QValidator(edit), edit_(edit) {}
+int TNameEdit::MaxBytes() const { return limit_->MaxBytes(); }
 
-    State validate(QString& input, int&) const override
-    {
-        // Text the program set, and undo or redo to a text already there,
-        // are not new input.
-        if (!edit_->isUndoAvailable() || edit_->isRedoAvailable())
-            return Acceptable;
-        return TByteLimitEdit::Allows(edit_->accepted_, input, edit_->maxBytes_, edit_->wide_) ? Acceptable : Invalid;
-    }
+void TNameEdit::SetMaxBytes(int maxBytes) { limit_->SetMaxBytes(maxBytes); }
 
-private:
-    TNameEdit* edit_;
-};
+bool TNameEdit::Wide() const { return limit_->Wide(); }
 
-TNameEdit::TNameEdit(QWidget* parent) : TTntNMDEdit(parent)
-{
-    setValidator(new TNameLimitValidator(this));
-    connect(this, &QLineEdit::textChanged, this, [this](const QString& text) { accepted_ = text; });
-    connect(this, &QLineEdit::inputRejected, this, [] { QApplication::beep(); });
-}
-
-void TNameEdit::focusOutEvent(QFocusEvent* event)
-{
-    // A context menu, the popup or another window taking the focus is not leaving.
-    if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason) {
-        const QString cut = TByteLimitEdit::Cut(text(), maxBytes_, wide_);
-        if (cut != text()) {
-            setText(cut);
-            setModified(true);
-        }
-    }
-    TTntNMDEdit::focusOutEvent(event);
-}
+void TNameEdit::SetWide(bool wide) { limit_->SetWide(wide); }

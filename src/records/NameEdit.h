@@ -7,6 +7,8 @@
 
 #include "core/ui/TntNMDEdit.h"
 
+class TByteLimit;
+
 class TNameEdit : public TTntNMDEdit {
     Q_OBJECT
     Q_PROPERTY(int maxBytes READ MaxBytes WRITE SetMaxBytes)
@@ -14,17 +16,11 @@ class TNameEdit : public TTntNMDEdit {
 public:
     explicit TNameEdit(QWidget* parent = nullptr);
 
-    int MaxBytes() const { return maxBytes_; }
-    void SetMaxBytes(int maxBytes) { maxBytes_ = qMax(0, maxBytes); }
-    bool Wide() const { return wide_; }
-    void SetWide(bool wide) { wide_ = wide; }
-
-protected:
-    void focusOutEvent(QFocusEvent* event) override;
+    int MaxBytes() const;
+    void SetMaxBytes(int maxBytes);
+    bool Wide() const;
+    void SetWide(bool wide);
 
 private:
-    friend class TNameLimitValidator;
-    int maxBytes_ = 0;
-    bool wide_ = false;
-    QString accepted_;
+    TByteLimit* limit_; // the edits' one limit behaviour, owned by this edit
 };

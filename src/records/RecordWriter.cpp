@@ -125,7 +125,7 @@ TWriteResult WriteAdrsRow(TSqlTable& table, const TAdrsRecord& record, int heldR
             table.Append();
         } else {
             if (!table.FindKey({heldRecNo}))
-                return wrRefused;
+                return TWriteResult::Refused;
             table.Edit();
         }
         WriteAdrsRecord(record, table);
@@ -135,11 +135,11 @@ TWriteResult WriteAdrsRow(TSqlTable& table, const TAdrsRecord& record, int heldR
             table.Last();
             *newRecNo = int(table.CurrentRecNo());
         }
-        return wrWritten;
+        return TWriteResult::Written;
     } catch (const ESqlTableError&) {
         if (table.State() == TSqlTable::TState::Edit || table.State() == TSqlTable::TState::Insert)
             table.Cancel();
-        return wrFailed;
+        return TWriteResult::Failed;
     }
 }
 

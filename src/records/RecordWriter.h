@@ -31,11 +31,12 @@ int FindDuplicateNumber(TSqlTable& table, const TRecordInput& input);
 // "電話番号", "FAX番号", "携帯番号１", "携帯番号２".
 QString DuplicateNumberLabel(int which);
 
-enum TWriteResult : int { wrWritten = 0, wrRefused = 1, wrFailed = 9 };
+// How a write ended; the values are the ones callers have always been given.
+enum class TWriteResult : int { Written = 0, Refused = 1, Failed = 9 };
 
 // Writes the record as a new row (heldRecNo < 0) or over the row heldRecNo.
-// A failed post is cancelled and reported as wrFailed, leaving the table as
-// it was; wrRefused when the row to update is gone. newRecNo receives the
+// A failed post is cancelled and reported as Failed, leaving the table as
+// it was; Refused when the row to update is gone. newRecNo receives the
 // RecNo of a new row.
 TWriteResult WriteAdrsRow(TSqlTable& table, const TAdrsRecord& record, int heldRecNo, int* newRecNo);
 

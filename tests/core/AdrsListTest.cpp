@@ -12,6 +12,9 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
@@ -297,6 +300,98 @@ TEST_F(AdrsListTest, SenderListIsInRecordOrderWithTitlesTrimmed)
     EXPECT_LT(list->GetSenderRecNo(0), list->GetSenderRecNo(1));
     EXPECT_EQ(list->GetSenderRecNo(2), -1);
     EXPECT_EQ(dm->SenderTableRefs(), 0);
+}
+
+// The row by RecNo both windows read: a company record of awkward shape comes
+// back as written (numbers hyphenated), the table's index and position the
+// list walks by are left alone, and a row that is not there leaves the
+// caller's record untouched.
+TEST_F(AdrsListTest, RowByRecNoReadsAsWrittenAndLeavesTheTableAlone)
+{
+    TAdrsRecord written;
+    const int recNo = AppendRecord([&written](TAdrsRecord& r) {
+        r.PrivCorp = true;
+        r.Group = 0;
+        r.CorpKanji.SetText(QStringLiteral("表ソ商事"));
+        r.Tel.SetText(QStringLiteral("0312345678"));
+        r.CodeMain = 5; // a category with no minor
+        r.Note = std::make_unique<TStringList>(TStringList{cp932::Encode(QStringLiteral("一行目")), QByteArray()});
+        written = r;
+    });
+    list->RefreshList(false, true, true);
+    TSqlTable& table = dm->AdrsTable();
+    table.SetIndexName(QStringLiteral("Tel"));
+    table.First();
+    const qint64 before = table.CurrentRecNo();
+
+    TAdrsRecord read;
+    ASSERT_TRUE(dm->ReadAdrsRecordByRecNo(recNo, read));
+    const TAdrsRecord shown = read;
+    EXPECT_EQ(read.CorpKanji.Text(), QStringLiteral("表ソ商事"));
+    EXPECT_EQ(read.Tel.Text(), QStringLiteral("03-1234-5678"));
+    ASSERT_TRUE(read.Note);
+    EXPECT_EQ(*read.Note, *written.Note);
+    read.Tel = written.Tel;
+    read.RecNo = written.RecNo;
+    EXPECT_TRUE(read == written);
+    EXPECT_EQ(table.IndexName(), QStringLiteral("Tel"));
+    table.First();
+    EXPECT_EQ(table.CurrentRecNo(), before);
+
+    // The main window's own read is the same read.
+    TAdrsRecord viaList;
+    TAddressListLink& link = *list;
+    ASSERT_TRUE(link.ReadRecord(recNo, viaList));
+    EXPECT_TRUE(viaList == shown);
+
+    TAdrsRecord kept = shown;
+    EXPECT_FALSE(dm->ReadAdrsRecordByRecNo(recNo + 100, kept));
+    EXPECT_FALSE(dm->ReadAdrsRecordByRecNo(0, kept));
+    EXPECT_TRUE(kept == shown);
+    EXPECT_TRUE(messages.Messages().empty());
+}
+
+// The main window is the record window's link: moving through it reads the
+// rows in list order and keeps its position, as the record window sees it.
+TEST_F(AdrsListTest, TheMainWindowSteppedThroughAsTheRecordWindowsLink)
+{
+    TAddressListLink& link = *list;
+    TAdrsRecord r;
+    ASSERT_TRUE(link.Move(mkLast, r));
+    EXPECT_EQ(r.RecNo, list->GetRecNo(link.Count() - 1));
+    EXPECT_TRUE(link.IsLast());
+    EXPECT_FALSE(link.Move(mkNext, r));
+    ASSERT_TRUE(link.Move(mkPrior, r));
+    EXPECT_EQ(link.CurrentIndex(), link.Count() - 2);
+    EXPECT_EQ(link.IndexOfRecNo(r.RecNo), link.CurrentIndex());
+    ASSERT_TRUE(link.Move(mkFirst, r));
+    EXPECT_TRUE(link.IsFirst());
+    EXPECT_EQ(list->GetSelCount(), 1);
+}
+
+// A sender file that cannot be read is told when the main window starts, not
+// taken for a book without senders (the record window would then show every
+// record's sender as the standard one, and saving would lose it).
+TEST_F(AdrsListTest, AnUnreadableSenderFileIsReportedNotTakenForNoSenders)
+{
+    QDir().mkpath(QFileInfo(SenderTableFileName()).absolutePath());
+    QFile file(SenderTableFileName());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(QByteArray(4096, '\x5C'));
+    file.close();
+
+    EXPECT_THROW(dm->ReadSenderTitles(), ESqlTableError);
+    EXPECT_EQ(dm->SenderTableRefs(), 0);
+    EXPECT_FALSE(list->LoadSenderList());
+    EXPECT_EQ(list->GetSenderCount(), 0);
+
+    messages.Clear();
+    TAddressList another;
+    ASSERT_EQ(messages.Messages().size(), 1u);
+    EXPECT_TRUE(messages.LastText().contains(QStringLiteral("差出人")));
+    // The file is left as it was found.
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray(4096, '\x5C'));
 }
 
 TEST_F(AdrsListTest, ABookThatCannotBeOpenedLeavesTheListOnTheBookItShowed)

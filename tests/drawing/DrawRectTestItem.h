@@ -34,7 +34,7 @@ inline void PrintTo(const TRect& r, std::ostream* os)
 // Reads a fixture of whitespace-separated hex bytes; '#' starts a comment.
 inline QByteArray LoadHexFixture(const char* name)
 {
-    const QString path = QFileInfo(QString::fromUtf8(__FILE__)).absolutePath() + "/../data/drawing/" + name;
+    const QString path = QStringLiteral(TELVORA_TEST_DATA_DIR "/drawing/") + name;
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
         ADD_FAILURE() << "missing fixture " << path.toStdString();

@@ -10,7 +10,7 @@ namespace {
 
 QByteArray Fixture(const char* name)
 {
-    QFile f(QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("../data/listing_search/") + name));
+    QFile f(QStringLiteral(TELVORA_TEST_DATA_DIR "/listing_search/") + name);
     EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << f.fileName().toStdString();
     return f.readAll();
 }

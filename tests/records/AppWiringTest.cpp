@@ -10,7 +10,7 @@
 #include "listing_search/CtgrySch.h"
 #include "listing_search/NmAdSch.h"
 #include "platform/SqlTable.h"
-#include "records/AppWiring.h"
+#include "app/AppWiring.h"
 #include "records/DtInqiry.h"
 #include "support/TestSupport.h"
 

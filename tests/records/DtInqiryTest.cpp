@@ -174,7 +174,7 @@ TEST_F(RecordWindow, SavePromptAsksAndKeepsInputWhenTheWriteFails)
     showRow(0);
     find<QLineEdit>("edtAdrs3")->setText(QStringLiteral("別ビル"));
     messages.Answer(IDCANCEL);
-    EXPECT_EQ(window->ConfirmSaveChanges(0, false), 9);
+    EXPECT_EQ(window->ConfirmSaveChanges(0, false), TSaveResult::Cancelled);
     ASSERT_EQ(messages.Messages().size(), 1u);
     EXPECT_EQ(messages.LastText(), QStringLiteral("照会中のデータが変更されています  \r\n\r\n"
                                                   "アドレス帳に保存する場合は「はい」  \r\n"
@@ -183,19 +183,19 @@ TEST_F(RecordWindow, SavePromptAsksAndKeepsInputWhenTheWriteFails)
                                                   "を押してください  "));
     // Yes, but no book is open: the write fails and the input stays.
     messages.Answer(IDYES);
-    EXPECT_EQ(window->ConfirmSaveChanges(0, false), 9);
+    EXPECT_EQ(window->ConfirmSaveChanges(0, false), TSaveResult::Cancelled);
     EXPECT_EQ(messages.LastText(), QStringLiteral("update error"));
     EXPECT_EQ(find<QLineEdit>("edtAdrs3")->text(), QStringLiteral("別ビル"));
     EXPECT_TRUE(list.updated.isEmpty());
 
     messages.Answer(IDNO);
-    EXPECT_EQ(window->ConfirmSaveChanges(0, false), 1);
+    EXPECT_EQ(window->ConfirmSaveChanges(0, false), TSaveResult::NotSaved);
     Settings().ChangeData = false;
-    EXPECT_EQ(window->ConfirmSaveChanges(0, false), 1);
+    EXPECT_EQ(window->ConfirmSaveChanges(0, false), TSaveResult::NotSaved);
     window->SetSkipSaveConfirm(true);
     Settings().FormClose = true;
     messages.Clear();
-    EXPECT_EQ(window->ConfirmSaveChanges(1, false), 1);
+    EXPECT_EQ(window->ConfirmSaveChanges(1, false), TSaveResult::NotSaved);
     EXPECT_TRUE(messages.Messages().empty());
 }
 

@@ -38,7 +38,7 @@ protected:
         r.Tdfkn.SetText(QStringLiteral("東京都"));
         r.Adrs1.SetText(QStringLiteral("港区"));
         int recNo = -1;
-        EXPECT_EQ(WriteAdrsRow(dm->AdrsTable(), r, -1, &recNo), wrWritten);
+        EXPECT_EQ(WriteAdrsRow(dm->AdrsTable(), r, -1, &recNo), TWriteResult::Written);
         return recNo;
     }
     QString text(const char* name) { return find<QLineEdit>(name)->text(); }

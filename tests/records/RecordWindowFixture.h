@@ -25,10 +25,10 @@ public:
     std::vector<Row> rows;
     int index = -1;
 
-    bool IsFirst() override { return rows.empty() || index <= 0; }
-    bool IsLast() override { return rows.empty() || index >= Count() - 1; }
-    int Count() override { return int(rows.size()); }
-    int CurrentIndex() override { return index; }
+    bool IsFirst() const override { return rows.empty() || index <= 0; }
+    bool IsLast() const override { return rows.empty() || index >= Count() - 1; }
+    int Count() const override { return int(rows.size()); }
+    int CurrentIndex() const override { return index; }
     void SetCurrentIndex(int i) override { index = i >= -1 && i < Count() ? i : index; }
     void UpdateColor() override {}
     bool Move(TMoveKind kind, Row& row) override
@@ -63,7 +63,7 @@ public:
     }
     bool ReadRecordAt(int i, TAdrsRecord& record) override { return ReadAt(i, record); }
     void RefreshList(bool, bool, bool) override { ++refreshed; }
-    int IndexOfRecNo(int recNo) override
+    int IndexOfRecNo(int recNo) const override
     {
         for (int i = 0; i < Count(); ++i)
             if (rows[size_t(i)].RecNo == recNo)
@@ -73,9 +73,9 @@ public:
     void SelectItem(int, bool, bool) override {}
     void NotifyRecordsUpdated(const QList<int>& recNos) override { updated += recNos; }
     void NotifyRecordsDeleted(const QList<int>& recNos) override { deleted += recNos; }
-    int SenderCount() override { return 2; }
-    QString SenderTitle(int i) override { return i == 0 ? QStringLiteral("本社") : QStringLiteral("支店"); }
-    int SenderRecNo(int i) override { return i == 0 ? 7 : 9; }
+    int SenderCount() const override { return 2; }
+    QString SenderTitle(int i) const override { return i == 0 ? QStringLiteral("本社") : QStringLiteral("支店"); }
+    int SenderRecNo(int i) const override { return i == 0 ? 7 : 9; }
     void EditGroupNames() override {}
 };
 

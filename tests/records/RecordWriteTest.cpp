@@ -247,7 +247,7 @@ TEST_F(RecordWrite, FailedWriteKeepsTheInputAndLeavesTheTableAsItWas)
     find<QPushButton>("btnUpdate")->click();
     EXPECT_EQ(messages.LastText(), QStringLiteral("update error"));
     messages.Answer(IDYES);
-    EXPECT_EQ(window->ConfirmSaveChanges(0, true), 9);
+    EXPECT_EQ(window->ConfirmSaveChanges(0, true), TSaveResult::Cancelled);
     EXPECT_EQ(messages.LastText(), QStringLiteral("update error"));
     EXPECT_EQ(find<QLineEdit>("edtAdrs1")->text(), QStringLiteral("中央区"));
     EXPECT_TRUE(window->IsModified());

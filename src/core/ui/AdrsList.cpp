@@ -35,6 +35,8 @@ namespace {
 
 const QString kWindowSection = QStringLiteral("ADRS LIST");
 const QString kSortSection = QStringLiteral("LIST SORT");
+const QString kRowReadError = QStringLiteral("データを読み込めませんでした  \r\n");
+const QString kSenderReadError = QStringLiteral("差出人ファイルが読み込めませんでした  ");
 
 QString lines(std::initializer_list<QString> list)
 {
@@ -119,7 +121,10 @@ TAddressList::TAddressList(QWidget* parent) : QMainWindow(parent), ui(std::make_
                        ini.ReadBool(kSortSection, QStringLiteral("Descending"), false));
     }
     applyColumns();
-    LoadSenderList();
+    // Without its senders the record window would show every record's
+    // sender as the standard one, and a record saved there would lose it.
+    if (!LoadSenderList())
+        ShowMessage(this, kSenderReadError, MB_OK | MB_ICONERROR);
     loadWindowSettings();
     updateTitle();
     updateStatus();
@@ -343,18 +348,14 @@ bool TAddressList::IsLastRecord() const { return GetRecordCount() == 0 || GetCur
 
 bool TAddressList::ReadRecord(int recNo, TAdrsRecord& record)
 {
-    if (!DMTelvora21 || !DMTelvora21->AdrsTable().Active() || recNo <= 0)
+    if (!DMTelvora21)
         return false;
-    TSqlTable& table = DMTelvora21->AdrsTable();
     try {
-        if (!table.Locate(QStringLiteral("RecNo"), recNo))
-            return false;
-        ReadAdrsRecord(table, record);
-    } catch (const std::exception&) {
+        return DMTelvora21->ReadAdrsRecordByRecNo(recNo, record);
+    } catch (const std::exception& e) {
+        ShowMessage(this, kRowReadError + QString::fromUtf8(e.what()), MB_OK | MB_ICONSTOP);
         return false;
     }
-    HyphenatePhoneFields(record);
-    return true;
 }
 
 bool TAddressList::ReadRecordAt(int index, TAdrsRecord& record)
@@ -367,6 +368,23 @@ bool TAddressList::ReadRecordAt(int index, TAdrsRecord& record)
 }
 
 bool TAddressList::ReadFirstRecord(TAdrsRecord& record) { return ReadRecordAt(0, record); }
+
+bool TAddressList::Move(TMoveKind kind, TAdrsRecord& record)
+{
+    switch (kind) {
+    case mkFirst: return ReadFirstRecord(record);
+    case mkPrior: return ReadPriorRecord(record);
+    case mkNext: return ReadNextRecord(record);
+    case mkLast: return ReadLastRecord(record);
+    }
+    return false;
+}
+
+void TAddressList::EditGroupNames()
+{
+    if (actEditGroup)
+        actEditGroup->trigger();
+}
 
 bool TAddressList::ReadPriorRecord(TAdrsRecord& record)
 {
@@ -479,30 +497,19 @@ int TAddressList::GetSenderRecNo(int index) const
     return index >= 0 && index < GetSenderCount() ? senders_[size_t(index)].first : -1;
 }
 
-void TAddressList::LoadSenderList()
+bool TAddressList::LoadSenderList()
 {
     senders_.clear();
     if (!DMTelvora21)
-        return;
+        return true;
     try {
-        DMTelvora21->OpenSenderTable();
+        for (TDMTelvora21::TSenderTitle& sender : DMTelvora21->ReadSenderTitles())
+            senders_.emplace_back(sender.RecNo, std::move(sender.Title));
     } catch (const std::exception&) {
-        return;
+        senders_.clear();
+        return false;
     }
-    TSqlTable& table = DMTelvora21->SenderTable();
-    const int recNoField = table.FieldIndex(QStringLiteral("RecNo"));
-    const int titleField = table.FieldIndex(QStringLiteral("Title"));
-    if (recNoField >= 0 && titleField >= 0) {
-        try {
-            table.Scan([&](const TSqlRow& row) {
-                int length = 0;
-                const char* title = row.Text(titleField, &length);
-                senders_.emplace_back(int(row.Integer(recNoField)), cp932::Trim(QString::fromUtf8(title, length)));
-            });
-        } catch (const std::exception&) {
-        }
-    }
-    DMTelvora21->CloseSenderTable();
+    return true;
 }
 
 // ---------------------------------------------------------------- groups and filter

@@ -5,6 +5,7 @@
 // designers and the list tools call through the global AddressList.
 
 #include "core/AdrsListColumns.h"
+#include "core/AdrsListLinks.h"
 #include "core/AdrsListModel.h"
 #include "core/AdrsListSelection.h"
 
@@ -25,7 +26,7 @@ namespace Ui {
 class TAddressList;
 }
 
-class TAddressList : public QMainWindow {
+class TAddressList : public QMainWindow, public TAddressListLink {
     Q_OBJECT
 public:
     explicit TAddressList(QWidget* parent = nullptr);
@@ -48,27 +49,29 @@ public:
     int GetRecNo(int index) const;
     int GetSelectedIndex() const;
     int GetLastSelectedIndex() const;
-    int IndexOfRecNo(int recNo) const;
-    void SelectItem(int index, bool exclusive, bool makeVisible);
+    int IndexOfRecNo(int recNo) const override;
+    void SelectItem(int index, bool exclusive, bool makeVisible) override;
 
     // Current row and navigation: the row the record window stands on.
     // Reading a row makes it current and selects it alone; the user clicking
     // about in the list moves only the list's own focus.
     int GetCurrentIndex() const;
-    void SetCurrentIndex(int index);
+    void SetCurrentIndex(int index) override;
     bool IsFirstRecord() const;
     bool IsLastRecord() const;
-    bool ReadRecord(int recNo, TAdrsRecord& record);
-    bool ReadRecordAt(int index, TAdrsRecord& record);
+    // A row that cannot be read for a failing table is told to the user
+    // (and false returned), not taken for a row that is gone.
+    bool ReadRecord(int recNo, TAdrsRecord& record) override;
+    bool ReadRecordAt(int index, TAdrsRecord& record) override;
     bool ReadFirstRecord(TAdrsRecord& record);
     bool ReadPriorRecord(TAdrsRecord& record);
     bool ReadNextRecord(TAdrsRecord& record);
     bool ReadLastRecord(TAdrsRecord& record);
 
     // Refresh and notification.
-    void RefreshList(bool reloadColumns, bool rebuild, bool keepTop);
-    void NotifyRecordsUpdated(const QList<int>& recNos);
-    void NotifyRecordsDeleted(const QList<int>& recNos);
+    void RefreshList(bool reloadColumns, bool rebuild, bool keepTop) override;
+    void NotifyRecordsUpdated(const QList<int>& recNos) override;
+    void NotifyRecordsDeleted(const QList<int>& recNos) override;
     // Paints the list in [VIEW] BGColor while the record window shows one of
     // its records (the window answers through SetRecordWindowLink).
     void UpdateListColor();
@@ -78,7 +81,23 @@ public:
     int GetSenderCount() const { return int(senders_.size()); }
     QString GetSenderTitle(int index) const;
     int GetSenderRecNo(int index) const;
-    void LoadSenderList();
+    // False (and an empty list) when Sender.DB cannot be read; the main
+    // window tells the user so when it starts.
+    bool LoadSenderList();
+
+    // The record window's link, as the record window steps through the list.
+    bool IsFirst() const override { return IsFirstRecord(); }
+    bool IsLast() const override { return IsLastRecord(); }
+    int Count() const override { return GetRecordCount(); }
+    int CurrentIndex() const override { return GetCurrentIndex(); }
+    // The list asks the record window itself (SetRecordWindowLink) whether
+    // it shows one of its records.
+    void UpdateColor() override { UpdateListColor(); }
+    bool Move(TMoveKind kind, TAdrsRecord& record) override;
+    int SenderCount() const override { return GetSenderCount(); }
+    QString SenderTitle(int index) const override { return GetSenderTitle(index); }
+    int SenderRecNo(int index) const override { return GetSenderRecNo(index); }
+    void EditGroupNames() override;
 
     // Group choice and filter.
     int GetGroupChoice() const;

@@ -4,14 +4,16 @@
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QPlainTextEdit>
+#include <QTextCursor>
 #include <QValidator>
 
-// The single gate every change of the text passes: typing, paste (keys,
-// context menu, middle button), drops and input-method commits all end in
-// the line control's validation, which undoes a change judged Invalid.
+// The single gate every change of a line edit's text passes: typing, paste
+// (keys, context menu, middle button), drops and input-method commits all
+// end in the line control's validation, which undoes a change judged Invalid.
 class TByteLimitValidator : public QValidator {
 public:
-    explicit TByteLimitValidator(TByteLimitEdit* edit) : QValidator(edit), edit_(edit) {}
+    TByteLimitValidator(QLineEdit* edit, TByteLimit* limit) : QValidator(edit), edit_(edit), limit_(limit) {}
 
     State validate(QString& input, int&) const override
     {
@@ -21,25 +23,100 @@ public:
         // Neither is new input.
         if (!edit_->isUndoAvailable() || edit_->isRedoAvailable())
             return Acceptable;
-        return TByteLimitEdit::Allows(edit_->accepted_, input, edit_->maxBytes_, edit_->wide_) ? Acceptable
-                                                                                               : Invalid;
+        return TByteLimitEdit::Allows(limit_->accepted_, input, limit_->maxBytes_, limit_->wide_) ? Acceptable
+                                                                                                 : Invalid;
     }
 
 private:
-    TByteLimitEdit* edit_;
+    QLineEdit* edit_;
+    TByteLimit* limit_;
 };
 
-TByteLimitEdit::TByteLimitEdit(QWidget* parent) : QLineEdit(parent)
+namespace {
+
+// Multi-line text is stored with CR LF line breaks; the edit holds LF.
+QString StoredMemoText(const QPlainTextEdit* memo)
 {
-    setValidator(new TByteLimitValidator(this));
-    connect(this, &QLineEdit::textChanged, this, [this](const QString& text) { accepted_ = text; });
-    connect(this, &QLineEdit::inputRejected, this, [this] {
+    QString text = memo->toPlainText();
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return text;
+}
+
+} // namespace
+
+TByteLimit::TByteLimit(QLineEdit* edit) : QObject(edit), edit_(edit)
+{
+    edit->setValidator(new TByteLimitValidator(edit, this));
+    edit->installEventFilter(this);
+    connect(edit, &QLineEdit::textChanged, this, [this](const QString& text) { accepted_ = text; });
+    connect(edit, &QLineEdit::inputRejected, this, [this] {
         QApplication::beep();
         emit InputRefused();
     });
 }
 
-void TByteLimitEdit::SetMaxBytes(int maxBytes) { maxBytes_ = qMax(0, maxBytes); }
+TByteLimit::TByteLimit(QPlainTextEdit* memo) : QObject(memo), memo_(memo)
+{
+    connect(memo, &QPlainTextEdit::textChanged, this, &TByteLimit::checkMemo);
+}
+
+void TByteLimit::checkMemo()
+{
+    const QString text = StoredMemoText(memo_);
+    if (TByteLimitEdit::Allows(accepted_, text, maxBytes_, wide_)) {
+        accepted_ = text;
+        return;
+    }
+    // The caret goes back to where the refused input began.
+    const int inserted = int(memo_->toPlainText().size()) - int(QString(accepted_).remove(QLatin1Char('\r')).size());
+    const int at = memo_->textCursor().position() - qMax(0, inserted);
+    {
+        const QSignalBlocker blocker(memo_);
+        memo_->setPlainText(QString(accepted_).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    }
+    QTextCursor cursor = memo_->textCursor();
+    cursor.setPosition(qBound(0, at, int(memo_->toPlainText().size())));
+    memo_->setTextCursor(cursor);
+    QApplication::beep();
+    emit InputRefused();
+}
+
+bool TByteLimit::CutToLimit()
+{
+    if (!edit_)
+        return false;
+    const QString cut = TByteLimitEdit::Cut(edit_->text(), maxBytes_, wide_);
+    if (cut == edit_->text())
+        return false;
+    edit_->setText(cut);
+    edit_->setModified(true);
+    return true;
+}
+
+void TByteLimit::Leaving(const QFocusEvent* event)
+{
+    if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason)
+        CutToLimit();
+}
+
+bool TByteLimit::eventFilter(QObject* watched, QEvent* event)
+{
+    // The cut comes before the edit's own handling of the leave.
+    if (watched == edit_ && event->type() == QEvent::FocusOut)
+        Leaving(static_cast<QFocusEvent*>(event));
+    return QObject::eventFilter(watched, event);
+}
+
+TByteLimitEdit::TByteLimitEdit(QWidget* parent) : QLineEdit(parent), limit_(new TByteLimit(this))
+{
+    connect(limit_, &TByteLimit::InputRefused, this, &TByteLimitEdit::InputRefused);
+}
+
+void TByteLimitEdit::focusOutEvent(QFocusEvent* event)
+{
+    limit_->Leaving(event);
+    QLineEdit::focusOutEvent(event);
+}
 
 int TByteLimitEdit::Length(const QString& text, bool wide)
 {
@@ -84,24 +161,6 @@ QString TByteLimitEdit::Cut(const QString& text, int maxBytes, bool wide)
     if (text[n - 1].isHighSurrogate())
         --n;
     return text.left(n);
-}
-
-bool TByteLimitEdit::CutToLimit()
-{
-    const QString cut = Cut(text(), maxBytes_, wide_);
-    if (cut == text())
-        return false;
-    setText(cut);
-    setModified(true);
-    return true;
-}
-
-void TByteLimitEdit::focusOutEvent(QFocusEvent* event)
-{
-    // A context menu or another window taking the focus is not leaving.
-    if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason)
-        CutToLimit();
-    QLineEdit::focusOutEvent(event);
 }
 
 TByteLimitComboBox::TByteLimitComboBox(QWidget* parent) : QComboBox(parent), edit_(new TByteLimitEdit(this))

@@ -13,6 +13,55 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QObject>
+
+class QFocusEvent;
+class QPlainTextEdit;
+
+// The limit as a behaviour an edit takes on, for edits that cannot be a
+// TByteLimitEdit (they derive from another edit, or are multi-line): made
+// with the edit as its parent, it goes with it. On a line edit it guards
+// every change through the edit's validation and cuts the text to the limit
+// when the edit is left. On a multi-line edit, whose text is stored with
+// CR LF line breaks and counted so, a refused change is undone at once and
+// the caret put back where it began; nothing is cut.
+class TByteLimit : public QObject {
+    Q_OBJECT
+public:
+    explicit TByteLimit(QLineEdit* edit);
+    explicit TByteLimit(QPlainTextEdit* memo);
+
+    // 0: no limit.
+    int MaxBytes() const { return maxBytes_; }
+    void SetMaxBytes(int maxBytes) { maxBytes_ = qMax(0, maxBytes); }
+    bool Wide() const { return wide_; }
+    void SetWide(bool wide) { wide_ = wide; }
+
+    // Cuts a line edit's text to the limit now; true when it was cut.
+    bool CutToLimit();
+    // The line edit loses the focus: cut unless the focus only went to a
+    // context menu, a popup or another window. Seen through an event filter;
+    // an edit whose focus events are handed to it directly (the edit of a
+    // combo box) calls it from its own focusOutEvent. Cutting twice is cutting once.
+    void Leaving(const QFocusEvent* event);
+
+signals:
+    // An input was refused (after the beep).
+    void InputRefused();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    friend class TByteLimitValidator;
+    void checkMemo();
+
+    QLineEdit* edit_ = nullptr;
+    QPlainTextEdit* memo_ = nullptr;
+    int maxBytes_ = 0;
+    bool wide_ = false;
+    QString accepted_; // the text before the change being checked
+};
 
 class TByteLimitEdit : public QLineEdit {
     Q_OBJECT
@@ -22,16 +71,16 @@ public:
     explicit TByteLimitEdit(QWidget* parent = nullptr);
 
     // 0: no limit.
-    int MaxBytes() const { return maxBytes_; }
-    void SetMaxBytes(int maxBytes);
-    bool Wide() const { return wide_; }
-    void SetWide(bool wide) { wide_ = wide; }
+    int MaxBytes() const { return limit_->MaxBytes(); }
+    void SetMaxBytes(int maxBytes) { limit_->SetMaxBytes(maxBytes); }
+    bool Wide() const { return limit_->Wide(); }
+    void SetWide(bool wide) { limit_->SetWide(wide); }
 
     // The length the limit is counted in.
-    int TextLength() const { return Length(text(), wide_); }
+    int TextLength() const { return Length(text(), Wide()); }
     // Cuts the text to the limit now (as leaving the edit does); true when
     // it was cut.
-    bool CutToLimit();
+    bool CutToLimit() { return limit_->CutToLimit(); }
 
     // The rules, on plain strings: the length counted, whether an edit from
     // `before` to `after` is allowed, and the cut.
@@ -47,10 +96,7 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
-    friend class TByteLimitValidator;
-    int maxBytes_ = 0;
-    bool wide_ = false;
-    QString accepted_; // the text before the edit being checked
+    TByteLimit* limit_;
 };
 
 // An editable combo box whose edit is a TByteLimitEdit. Keep it editable:

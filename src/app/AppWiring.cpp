@@ -1,4 +1,4 @@
-#include "records/AppWiring.h"
+#include "app/AppWiring.h"
 
 #include "core/ui/AdrsList.h"
 #include "core/AdrsRecord.h"
@@ -8,61 +8,11 @@
 #include "platform/ui/MessageBox.h"
 #include "records/DtInqiry.h"
 
-#include <QAction>
 
 namespace {
 
-// The main window as the record window steps through it. It always speaks to
-// the main window of the moment (the global), which the resolver below only
-// hands out while one exists.
-class TMainWindowLink : public TAddressListLink {
-public:
-    bool IsFirst() override { return AddressList->IsFirstRecord(); }
-    bool IsLast() override { return AddressList->IsLastRecord(); }
-    int Count() override { return AddressList->GetRecordCount(); }
-    int CurrentIndex() override { return AddressList->GetCurrentIndex(); }
-    void SetCurrentIndex(int index) override { AddressList->SetCurrentIndex(index); }
-    // The list asks the record window itself (SetRecordWindowLink) whether
-    // it shows one of its records.
-    void UpdateColor() override { AddressList->UpdateListColor(); }
-    bool Move(TMoveKind kind, TAdrsRecord& record) override
-    {
-        switch (kind) {
-        case mkFirst: return AddressList->ReadFirstRecord(record);
-        case mkPrior: return AddressList->ReadPriorRecord(record);
-        case mkNext: return AddressList->ReadNextRecord(record);
-        case mkLast: return AddressList->ReadLastRecord(record);
-        }
-        return false;
-    }
-    bool ReadRecord(int recNo, TAdrsRecord& record) override { return AddressList->ReadRecord(recNo, record); }
-    bool ReadRecordAt(int index, TAdrsRecord& record) override { return AddressList->ReadRecordAt(index, record); }
-    void RefreshList(bool reloadColumns, bool rebuild, bool keepTop) override
-    {
-        AddressList->RefreshList(reloadColumns, rebuild, keepTop);
-    }
-    int IndexOfRecNo(int recNo) override { return AddressList->IndexOfRecNo(recNo); }
-    void SelectItem(int index, bool exclusive, bool makeVisible) override
-    {
-        AddressList->SelectItem(index, exclusive, makeVisible);
-    }
-    void NotifyRecordsUpdated(const QList<int>& recNos) override { AddressList->NotifyRecordsUpdated(recNos); }
-    void NotifyRecordsDeleted(const QList<int>& recNos) override { AddressList->NotifyRecordsDeleted(recNos); }
-    int SenderCount() override { return AddressList->GetSenderCount(); }
-    QString SenderTitle(int index) override { return AddressList->GetSenderTitle(index); }
-    int SenderRecNo(int index) override { return AddressList->GetSenderRecNo(index); }
-    void EditGroupNames() override
-    {
-        if (AddressList->actEditGroup)
-            AddressList->actEditGroup->trigger();
-    }
-};
-
-TAddressListLink* RunningMainWindow()
-{
-    static TMainWindowLink link;
-    return AddressList ? &link : nullptr;
-}
+// The main window is the record window's address list while it exists.
+TAddressListLink* RunningMainWindow() { return AddressList; }
 
 bool RecordWindowShowsListRecord()
 {
@@ -157,12 +107,12 @@ bool OpenRecordFromList(int index)
             BringForward(window);
             return true;
         }
-        const int saved = window->ConfirmSaveChanges(0, false);
-        if (saved == 9) {
+        const TSaveResult saved = window->ConfirmSaveChanges(0, false);
+        if (saved == TSaveResult::Cancelled) {
             BringForward(window);
             return false;
         }
-        if (saved == 0) {
+        if (saved == TSaveResult::Saved) {
             // The saved record may have moved or left the list.
             list->RefreshList(false, true, true);
             index = list->IndexOfRecNo(recNo);
@@ -188,7 +138,7 @@ bool OpenListingFromSearch(TListingSearchBase& search, int sourceMode, int index
     if (!search.GetResult(index, listing))
         return false;
     TDataInquiry* window = ShownRecordWindow();
-    if (window && window->ConfirmSaveChanges(0, true) == 9) {
+    if (window && window->ConfirmSaveChanges(0, true) == TSaveResult::Cancelled) {
         BringForward(window);
         return false;
     }

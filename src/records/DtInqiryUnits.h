@@ -1,0 +1,33 @@
+#pragma once
+// What the units of the record window share: captions and the memo text as
+// the record keeps it.
+
+#include <QIcon>
+#include <QPlainTextEdit>
+#include <QString>
+
+namespace dtinquiry {
+
+inline const QString kInquiryCaption = QStringLiteral("アドレス帳情報照会");
+inline const QString kRegistCaption = QStringLiteral("アドレス帳情報登録");
+
+inline QIcon Glyph(const char* name)
+{
+    return QIcon(QStringLiteral(":/glyphs/%1.png").arg(QLatin1String(name)));
+}
+
+// Memos hold LF internally; the record keeps CR LF.
+inline QString MemoText(const QPlainTextEdit* memo)
+{
+    QString text = memo->toPlainText();
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return text;
+}
+
+inline void SetMemoText(QPlainTextEdit* memo, QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    memo->setPlainText(text);
+}
+
+} // namespace dtinquiry
