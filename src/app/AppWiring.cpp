@@ -2,6 +2,8 @@
 
 #include "core/ui/AdrsList.h"
 #include "core/AdrsRecord.h"
+#include "core/Settings.h"
+#include "drawing/dialogs/DrawingSettings.h"
 #include "listing_search/CtgrySch.h"
 #include "listing_search/ListingDetail.h"
 #include "listing_search/NmAdSch.h"
@@ -71,6 +73,7 @@ TSearch* ShowSearch(int sourceMode)
 
 void WireMainWindow(TAddressList& window)
 {
+    SetDrawingSettingsFileProvider(SettingsFileName);
     SetAddressListResolver(RunningMainWindow);
     window.SetRecordWindowLink(RecordWindowShowsListRecord);
     // Whatever the record window holds belongs to the open book: it is saved
