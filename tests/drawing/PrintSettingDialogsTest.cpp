@@ -122,10 +122,9 @@ TEST(DataFormDialog, StoredValuesOutOfRangeChooseTheThirdButtonAndOkWritesTwo)
     auto* full = Child<QRadioButton>(&d, "rbFull");
     EXPECT_TRUE(full->isChecked());
     EXPECT_EQ(full->text(), QStringLiteral("展開（（株）→株式会社）"));
-    EXPECT_TRUE(Child<QRadioButton>(&d, "rbPosHyphen")->isChecked());
-    EXPECT_TRUE(Child<QRadioButton>(&d, "rbSendPosMark")->isChecked());
     // Each row of postal marks is a group of its own.
     EXPECT_TRUE(Child<QRadioButton>(&d, "rbPosHyphen")->isChecked());
+    EXPECT_TRUE(Child<QRadioButton>(&d, "rbSendPosMark")->isChecked());
     ASSERT_EQ(RunAndClick(d, "btnOK"), mrOk);
     d.GetDataForm(s);
     EXPECT_EQ(s.CorpNotation, 2);
@@ -368,9 +367,23 @@ TEST(LayoutDetailDialog, ClickOnASizeSliderGroovePutsTheThumbUnderIt)
     EXPECT_EQ(bar->value(), 1);
     QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(ch.left() + ch.width() * 3 / 4, y));
     EXPECT_EQ(bar->value(), 4);
+    // A click on the tick of a position chooses that position.
+    int tick[6] = {};
+    for (int k = 1; k <= 5; ++k) {
+        bar->setValue(k);
+        tick[k] = bar->ThumbRect().center().x();
+    }
+    for (int k : {3, 4, 5}) {
+        bar->setValue(1);
+        QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(tick[k], y));
+        EXPECT_EQ(bar->value(), k);
+    }
+    bar->setValue(5);
+    QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(tick[2], y));
+    EXPECT_EQ(bar->value(), 2);
     // A right click leaves the thumb where it is.
     QTest::mouseClick(bar, Qt::RightButton, {}, QPoint(ch.left() - 1, y));
-    EXPECT_EQ(bar->value(), 4);
+    EXPECT_EQ(bar->value(), 2);
 
     // Squeezed until the groove has no width: a click still lands on an end.
     bar->setFixedWidth(1);

@@ -23,9 +23,18 @@ void TExTrackBar::Changed() { emit changed(); }
 
 QRect TExTrackBar::ChannelRect() const
 {
+    // The groove less half a thumb at each end: the span the thumb's
+    // centre covers from the minimum to the maximum.
     QStyleOptionSlider opt;
     initStyleOption(&opt);
-    return style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderGroove, this);
+    const QRect groove = style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderGroove, this);
+    const QRect thumb = style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, this);
+    if (orientation() == Qt::Horizontal) {
+        const int half = thumb.width() / 2;
+        return QRect(groove.left() + half, groove.top(), groove.width() - thumb.width(), groove.height());
+    }
+    const int half = thumb.height() / 2;
+    return QRect(groove.left(), groove.top() + half, groove.width(), groove.height() - thumb.height());
 }
 
 QRect TExTrackBar::ThumbRect() const
