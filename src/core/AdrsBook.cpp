@@ -26,6 +26,13 @@ bool looksBlank(const QString& name)
     return std::all_of(name.begin(), name.end(), [](QChar c) { return c.unicode() <= 0x20 || c.unicode() == 0x3000; });
 }
 
+// A control character (a bare CR inside a line, say) is never part of a
+// name: it would not survive the list being written back.
+bool hasControl(const QString& name)
+{
+    return std::any_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
+}
+
 } // namespace
 
 QString AdrsMngFileName() { return DataPath() + QStringLiteral("AdrsMng.ini"); }
@@ -59,8 +66,8 @@ void BuildAdrsBookList()
         info.State = ini.ReadInteger(kSection, QStringLiteral("State") + n, 0) == 1 ? 1 : 0;
         if (info.Name.isEmpty())
             break; // the list is read as far as it is sound
-        if (looksBlank(info.Name) || looksBlank(info.Folder))
-            continue;
+        if (looksBlank(info.Name) || looksBlank(info.Folder) || hasControl(info.Name) || hasControl(info.Folder))
+            continue; // a book whose folder is there is still found on disk below
         if (info.Folder.contains(u'/') || info.Folder.contains(u'\\') || info.Folder.startsWith(u'.'))
             continue; // a book lies directly under Adrs/, nowhere else
         if (hasTable(info.Folder) && !listed(info.Folder) && IndexOfAdrsBook(info.Name) < 0)

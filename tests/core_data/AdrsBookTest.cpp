@@ -38,3 +38,23 @@ TEST(AdrsBook, BlankNamesAndAnEmptyFolderAreRefused)
     EXPECT_EQ(AdrsBookList[0].Name, QStringLiteral("表ソ"));
     EXPECT_EQ(AdrsBookList[0].Folder, QStringLiteral("表ソ"));
 }
+
+TEST(AdrsBook, AListedNameWithAControlCharacterIsLeftOutAndTheBookFoundOnDisk)
+{
+    // Found by fuzzing: a bare CR inside a listed name was taken, and the
+    // list written back (a value is one line) named the book differently.
+    TTempDataFolder folder;
+    BuildAdrsBookList();
+    ASSERT_TRUE(CreateAdrsBook(QStringLiteral("ゾウ")));
+    ASSERT_TRUE(WriteFile(AdrsMngFileName(), "[ADRSMNG]\r\nCount=1\r\nName1=" + cp932::Encode(QStringLiteral("ゾ")) + "\r" +
+                                                 cp932::Encode(QStringLiteral("ウ")) + "\r\nFolder1=" +
+                                                 cp932::Encode(QStringLiteral("ゾウ")) + "\r\nState1=1\r\n"));
+    BuildAdrsBookList();
+    ASSERT_EQ(AdrsBookList.size(), 1u);
+    EXPECT_EQ(AdrsBookList[0].Name, QStringLiteral("ゾウ"));
+    EXPECT_EQ(AdrsBookList[0].State, 0);
+    ASSERT_TRUE(SaveAdrsBookList());
+    BuildAdrsBookList();
+    ASSERT_EQ(AdrsBookList.size(), 1u);
+    EXPECT_EQ(AdrsBookList[0].Name, QStringLiteral("ゾウ"));
+}
