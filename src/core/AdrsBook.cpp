@@ -19,6 +19,20 @@ const QString kSection = QStringLiteral("ADRSMNG");
 constexpr int kMaxListed = 10000; // more than any real data folder holds
 constexpr int kMaxNameBytes = 40;
 
+// A name (or folder) made only of blanks and ideographic spaces looks empty
+// in every list; an empty folder would be Adrs/ itself.
+bool looksBlank(const QString& name)
+{
+    return std::all_of(name.begin(), name.end(), [](QChar c) { return c.unicode() <= 0x20 || c.unicode() == 0x3000; });
+}
+
+// A control character (a bare CR inside a line, say) is never part of a
+// name: it would not survive the list being written back.
+bool hasControl(const QString& name)
+{
+    return std::any_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
+}
+
 } // namespace
 
 QString AdrsMngFileName() { return DataPath() + QStringLiteral("AdrsMng.ini"); }
@@ -52,6 +66,8 @@ void BuildAdrsBookList()
         info.State = ini.ReadInteger(kSection, QStringLiteral("State") + n, 0) == 1 ? 1 : 0;
         if (info.Name.isEmpty())
             break; // the list is read as far as it is sound
+        if (looksBlank(info.Name) || looksBlank(info.Folder) || hasControl(info.Name) || hasControl(info.Folder))
+            continue; // a book whose folder is there is still found on disk below
         if (info.Folder.contains(u'/') || info.Folder.contains(u'\\') || info.Folder.startsWith(u'.'))
             continue; // a book lies directly under Adrs/, nowhere else
         if (hasTable(info.Folder) && !listed(info.Folder) && IndexOfAdrsBook(info.Name) < 0)
@@ -61,7 +77,7 @@ void BuildAdrsBookList()
     QDir adrs(DataPath() + QStringLiteral("Adrs"));
     QStringList found = adrs.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
     for (const QString& folder : found)
-        if (hasTable(folder) && !listed(folder) && IndexOfAdrsBook(folder) < 0)
+        if (!looksBlank(folder) && hasTable(folder) && !listed(folder) && IndexOfAdrsBook(folder) < 0)
             AdrsBookList.push_back({folder, folder, 0});
 }
 
@@ -82,7 +98,7 @@ bool SaveAdrsBookList()
 QString CheckAdrsBookName(const QString& name)
 {
     const QString n = cp932::Trim(name);
-    if (n.isEmpty())
+    if (looksBlank(n))
         return QStringLiteral("アドレス帳名を入力してください  ");
     // A leading '.' makes a hidden folder, which the next start neither
     // takes from AdrsMng.ini nor finds on disk: the book would vanish.

@@ -33,6 +33,12 @@ int readRange(const TIniFile& ini, const QString& section, const QString& key, i
 // raised later without invalidating existing passwords.
 constexpr char kHashScheme[] = "PBKDF2-SHA256";
 constexpr int kIterations = 100000;
+// Counts read from the file are trusted only within these bounds: fewer would
+// make guessing cheap for whoever edits the file, more would hold the check
+// for minutes (2^31-1 takes about nine). A stored count outside them cannot
+// be verified, so the password is refused and the stored value left alone.
+constexpr int kMinIterations = 1000;
+constexpr int kMaxIterations = 10000000;
 constexpr int kSaltBytes = 16;
 constexpr int kHashBytes = 32;
 
@@ -68,7 +74,7 @@ bool verifyPassword(const QString& password, const QByteArray& stored)
     const int iterations = parts[1].toInt(&ok);
     const QByteArray salt = QByteArray::fromHex(parts[2]);
     const QByteArray expected = QByteArray::fromHex(parts[3]);
-    if (!ok || iterations < 1 || salt.isEmpty() || expected.size() != kHashBytes)
+    if (!ok || iterations < kMinIterations || iterations > kMaxIterations || salt.isEmpty() || expected.size() != kHashBytes)
         return false;
     const QByteArray actual = derive(password, salt, iterations);
     return actual.size() == kHashBytes && CRYPTO_memcmp(actual.constData(), expected.constData(), kHashBytes) == 0;

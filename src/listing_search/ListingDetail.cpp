@@ -4,6 +4,7 @@
 #include "platform/Cp932.h"
 
 #include <QtEndian>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -73,8 +74,11 @@ QByteArray TListingDetail::ToBytes() const
 
 int32_t TListingDetail::ToMilliseconds(int32_t value256)
 {
+    // A damaged record can hold any Int32; beyond about 6 days of arc the
+    // milliseconds no longer fit and are held at the ends of the range.
     const double ms = double(value256) * 1000.0 / 256.0;
-    return int32_t(ms >= 0 ? std::trunc(ms + 0.5) : std::trunc(ms - 0.5));
+    const double rounded = ms >= 0 ? std::trunc(ms + 0.5) : std::trunc(ms - 0.5);
+    return int32_t(std::clamp(rounded, double(INT32_MIN), double(INT32_MAX)));
 }
 
 QString TListingDetail::CategoryName() const

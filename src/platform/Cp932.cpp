@@ -38,6 +38,9 @@ const Converter& decoder()
     return c;
 }
 
+// The converter writes these nine one way only: each reads back as another
+// character (¥ as the backslash, ‾ as the tilde). Each is folded on purpose
+// to the code page's own form of the same sign, which reads back as written.
 char32_t fold(char32_t ch)
 {
     switch (ch) {
@@ -48,6 +51,8 @@ char32_t fold(char32_t ch)
     case 0x00A2: return 0xFFE0; // ¢
     case 0x00A3: return 0xFFE1; // £
     case 0x00AC: return 0xFFE2; // ¬
+    case 0x00A5: return 0xFFE5; // ¥ YEN SIGN -> FULLWIDTH YEN SIGN (not 0x5C, the backslash)
+    case 0x203E: return 0xFFE3; // ‾ OVERLINE -> FULLWIDTH MACRON (not 0x7E, the tilde)
     default: return ch;
     }
 }
@@ -156,8 +161,14 @@ QString Decode(const QByteArray& bytes)
 
 bool CanEncodeChar(char32_t ch)
 {
+    // Accepted only when it reads back as written (or as its listed fold):
+    // a character the converter maps one way would come back changed.
     char buf[4];
-    return encodeOne(ch, buf) > 0;
+    const int n = encodeOne(ch, buf);
+    if (n == 0)
+        return false;
+    const QList<uint> back = Decode(buf, n).toUcs4();
+    return back.size() == 1 && back.front() == (ch < 0x80 ? ch : fold(ch));
 }
 
 bool CanEncode(const QString& text)

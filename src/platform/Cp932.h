@@ -5,8 +5,10 @@
 // Policy for characters code page 932 cannot hold: Encode() writes '?' for
 // each of them (storage never fails half-way); input edits ask CanEncode()
 // first and refuse such characters, so nothing typed is silently changed.
-// Before encoding, the Unicode forms that other code pages use for the
-// characters code page 932 calls 〜 − — ‖ ¢ £ ¬ are folded to its own forms.
+// CanEncode() is true only for text that reads back as written, save for the
+// folds: before encoding, the Unicode forms that other code pages use for the
+// characters code page 932 calls 〜 − — ‖ ¢ £ ¬ ￥ ￣ are folded to its own
+// forms (U+301C U+2212 U+2014 U+2016 U+00A2 U+00A3 U+00AC U+00A5 U+203E).
 
 #include <QByteArray>
 #include <QString>

@@ -4,6 +4,9 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <cerrno>
+#include <iterator>
+#include <sys/stat.h>
 
 TIniFile::TIniFile(const QString& fileName) : fileName_(fileName)
 {
@@ -19,10 +22,27 @@ TIniFile::~TIniFile()
 void TIniFile::Reload()
 {
     sections_.clear();
+    sectionIndex_.clear();
     dirty_ = false;
+    readable_ = true;
+    if (fileName_.isEmpty())
+        return;
     QFile f(fileName_);
-    if (f.open(QIODevice::ReadOnly))
-        parse(f.readAll());
+    if (f.open(QIODevice::ReadOnly)) {
+        const QByteArray data = f.readAll();
+        if (f.error() == QFileDevice::NoError) {
+            parse(data);
+            return;
+        }
+    } else {
+        // Only a file that is not there reads as empty. Anything else (no
+        // permission, a folder in the way, an unreadable parent folder)
+        // may hide keys that a write would lose.
+        struct stat st;
+        if (::lstat(QFile::encodeName(fileName_).constData(), &st) != 0 && errno == ENOENT)
+            return;
+    }
+    readable_ = false;
 }
 
 namespace {
@@ -34,12 +54,43 @@ QString unquote(const QString& v)
     return v;
 }
 
-bool sameName(const QString& a, const QString& b)
+// The position of the ']' that closes a section header, found character by
+// character: the trail byte of a double-byte character (ゾ is 0x83 0x5D) is
+// no bracket. -1 when there is none.
+qsizetype closingBracket(const QByteArray& t)
 {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
+    for (qsizetype i = 1; i < t.size();) {
+        const unsigned char b = static_cast<unsigned char>(t[i]);
+        if (cp932::IsLeadByte(b) && i + 1 < t.size()) {
+            i += 2;
+            continue;
+        }
+        if (b == ']')
+            return i;
+        ++i;
+    }
+    return -1;
 }
 
 } // namespace
+
+void TIniFile::indexKey(Section& s, Lines::iterator line)
+{
+    if (line->key.isEmpty())
+        return;
+    const QString name = fold(line->key);
+    if (!s.keys.contains(name)) // the first of a name wins
+        s.keys.insert(name, line);
+}
+
+void TIniFile::indexSection(Sections::iterator s)
+{
+    if (s->header.isEmpty())
+        return;
+    const QString name = fold(s->name);
+    if (!sectionIndex_.contains(name))
+        sectionIndex_.insert(name, s);
+}
 
 void TIniFile::parse(const QByteArray& data)
 {
@@ -56,12 +107,13 @@ void TIniFile::parse(const QByteArray& data)
 
         QByteArray t = cp932::Trim(raw);
         if (t.startsWith('[')) {
-            qsizetype close = t.indexOf(']');
+            qsizetype close = closingBracket(t);
             if (close > 0) {
                 Section s;
                 s.header = raw;
                 s.name = cp932::Trim(cp932::Decode(t.mid(1, close - 1)));
                 sections_.push_back(std::move(s));
+                indexSection(std::prev(sections_.end()));
                 continue;
             }
         }
@@ -74,18 +126,18 @@ void TIniFile::parse(const QByteArray& data)
                 line.value = unquote(cp932::Trim(cp932::Decode(t.mid(eq + 1))));
             }
         }
-        sections_.back().lines.push_back(std::move(line));
+        Section& s = sections_.back();
+        s.lines.push_back(std::move(line));
+        indexKey(s, std::prev(s.lines.end()));
     }
     if (sections_.size() > 1 && sections_.front().lines.empty())
-        sections_.erase(sections_.begin());
+        sections_.pop_front();
 }
 
 TIniFile::Section* TIniFile::findSection(const QString& name)
 {
-    for (Section& s : sections_)
-        if (!s.header.isEmpty() && sameName(s.name, name))
-            return &s;
-    return nullptr;
+    auto it = sectionIndex_.constFind(fold(name));
+    return it == sectionIndex_.cend() ? nullptr : &*it.value();
 }
 
 const TIniFile::Section* TIniFile::findSection(const QString& name) const
@@ -95,10 +147,8 @@ const TIniFile::Section* TIniFile::findSection(const QString& name) const
 
 TIniFile::Line* TIniFile::findKey(Section& s, const QString& key)
 {
-    for (Line& l : s.lines)
-        if (!l.key.isEmpty() && sameName(l.key, key))
-            return &l;
-    return nullptr;
+    auto it = s.keys.constFind(fold(key));
+    return it == s.keys.cend() ? nullptr : &*it.value();
 }
 
 const TIniFile::Line* TIniFile::findKey(const Section& s, const QString& key)
@@ -155,6 +205,7 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
         if (!sections_.empty() && !sections_.back().lines.empty() && !sections_.back().lines.back().raw.isEmpty())
             sections_.back().lines.push_back(Line{});
         sections_.push_back(std::move(ns));
+        indexSection(std::prev(sections_.end()));
         s = &sections_.back();
     }
     // A value is one line: a line break in it would end the line and start
@@ -175,9 +226,9 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
         Line nl{raw, key, stored};
         // New keys go after the section's last key, before trailing blank lines.
         auto it = s->lines.end();
-        while (it != s->lines.begin() && (it - 1)->key.isEmpty() && cp932::Trim((it - 1)->raw).isEmpty())
+        while (it != s->lines.begin() && std::prev(it)->key.isEmpty() && cp932::Trim(std::prev(it)->raw).isEmpty())
             --it;
-        s->lines.insert(it, std::move(nl));
+        indexKey(*s, s->lines.insert(it, std::move(nl)));
     }
     dirty_ = true;
 }
@@ -229,13 +280,21 @@ QStringList TIniFile::ReadSections() const
 
 void TIniFile::EraseSection(const QString& section)
 {
-    for (auto it = sections_.begin(); it != sections_.end(); ++it) {
-        if (!it->header.isEmpty() && sameName(it->name, section)) {
-            sections_.erase(it);
-            dirty_ = true;
-            return;
+    const QString name = fold(section);
+    auto found = sectionIndex_.find(name);
+    if (found == sectionIndex_.end())
+        return;
+    const Sections::iterator gone = found.value();
+    sectionIndex_.erase(found);
+    // A later section of the same name is the one read from now on.
+    for (auto it = std::next(gone); it != sections_.end(); ++it) {
+        if (!it->header.isEmpty() && fold(it->name) == name) {
+            sectionIndex_.insert(name, it);
+            break;
         }
     }
+    sections_.erase(gone);
+    dirty_ = true;
 }
 
 void TIniFile::DeleteKey(const QString& section, const QString& key)
@@ -243,17 +302,26 @@ void TIniFile::DeleteKey(const QString& section, const QString& key)
     Section* s = findSection(section);
     if (!s)
         return;
-    for (auto it = s->lines.begin(); it != s->lines.end(); ++it) {
-        if (!it->key.isEmpty() && sameName(it->key, key)) {
-            s->lines.erase(it);
-            dirty_ = true;
-            return;
+    const QString name = fold(key);
+    auto found = s->keys.find(name);
+    if (found == s->keys.end())
+        return;
+    const Lines::iterator gone = found.value();
+    s->keys.erase(found);
+    for (auto it = std::next(gone); it != s->lines.end(); ++it) {
+        if (!it->key.isEmpty() && fold(it->key) == name) {
+            s->keys.insert(name, it);
+            break;
         }
     }
+    s->lines.erase(gone);
+    dirty_ = true;
 }
 
 bool TIniFile::UpdateFile()
 {
+    if (!readable_)
+        return false;
     QByteArray out;
     for (const Section& s : sections_) {
         if (!s.header.isEmpty())

@@ -8,12 +8,18 @@
 // Changes are held in memory and written by UpdateFile(), which replaces the
 // file atomically (a temporary file beside it, flushed, then renamed), so a
 // crash never leaves a half-written settings file. The destructor writes
-// pending changes too.
+// pending changes too. A file that exists but could not be read is never
+// written over: its keys would be lost, an administrator password with them.
+//
+// Sections and keys are found through hash tables (the first of several
+// sections or keys of one name wins, as it always has), so a file of some
+// hundred thousand lines loads and reads in linear time.
 
 #include <QByteArray>
 #include <QString>
+#include <QHash>
 #include <QStringList>
-#include <vector>
+#include <list>
 
 class TIniFile {
 public:
@@ -42,8 +48,11 @@ public:
     void DeleteKey(const QString& section, const QString& key);
 
     bool Modified() const { return dirty_; }
-    // Writes pending changes; false when the file could not be written (the
-    // old file is then untouched).
+    // False when the file exists but could not be read; it then reads as
+    // empty and UpdateFile() refuses to write.
+    bool Readable() const { return readable_; }
+    // Writes pending changes; false when the file could not be written or
+    // could not be read before (the old file is then untouched).
     bool UpdateFile();
     // Re-reads the file, dropping pending changes.
     void Reload();
@@ -54,20 +63,28 @@ private:
         QString key;     // empty for comments and blank lines
         QString value;
     };
+    using Lines = std::list<Line>;
     struct Section {
         QByteArray header; // the "[NAME]" line as stored; empty for lines before the first section
         QString name;
-        std::vector<Line> lines;
+        Lines lines;
+        QHash<QString, Lines::iterator> keys; // folded key name -> its first line
     };
+    using Sections = std::list<Section>;
 
+    static QString fold(const QString& name) { return name.toCaseFolded(); }
     Section* findSection(const QString& name);
     const Section* findSection(const QString& name) const;
     static Line* findKey(Section& s, const QString& key);
     static const Line* findKey(const Section& s, const QString& key);
+    static void indexKey(Section& s, Lines::iterator line);
+    void indexSection(Sections::iterator s);
     void parse(const QByteArray& data);
 
     QString fileName_;
     QByteArray eol_ = "\r\n";
-    std::vector<Section> sections_;
+    Sections sections_;
+    QHash<QString, Sections::iterator> sectionIndex_; // folded section name -> its first section
     bool dirty_ = false;
+    bool readable_ = true;
 };

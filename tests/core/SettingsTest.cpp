@@ -11,6 +11,7 @@
 #include <QColor>
 #include <QDateTime>
 #include <gtest/gtest.h>
+#include <openssl/evp.h>
 
 namespace {
 void writeIni(const QByteArray& data) { ASSERT_TRUE(WriteFile(SettingsFileName(), data)); }
@@ -146,4 +147,31 @@ TEST(AdminPassword, UnwritableFileChangesNothing)
     EXPECT_FALSE(SetAdminPassword("other"));
     EXPECT_EQ(Settings().AdminPassword, before);
     EXPECT_TRUE(CheckAdminPassword("pw"));
+}
+
+TEST(AdminPassword, IterationCountsOutsideTheBoundAreRefusedAndKept)
+{
+    TTempDataFolder data;
+    // A hash made with too few iterations, correct for "pw": it must not
+    // open, since a file edited to a cheap count would make guessing cheap.
+    const QByteArray salt = QByteArray::fromHex("00112233445566778899aabbccddeeff");
+    QByteArray hash(32, '\0');
+    ASSERT_EQ(PKCS5_PBKDF2_HMAC("pw", 2, reinterpret_cast<const unsigned char*>(salt.constData()), int(salt.size()), 999,
+                                EVP_sha256(), 32, reinterpret_cast<unsigned char*>(hash.data())),
+              1);
+    const QByteArray cheap = "PBKDF2-SHA256$999$" + salt.toHex() + "$" + hash.toHex();
+    // And one that would keep the check busy for minutes.
+    const QByteArray endless = "PBKDF2-SHA256$2147483647$" + salt.toHex() + "$" + hash.toHex();
+    for (const QByteArray& stored : {cheap, endless}) {
+        const QByteArray file = "[ADDRESS]\r\nSameNum=0\r\n[MYNUMBER]\r\nAdminPassword=" + stored + "\r\n";
+        writeIni(file);
+        LoadSettings();
+        EXPECT_TRUE(HasAdminPassword());
+        EXPECT_FALSE(CheckAdminPassword("pw")) << stored.constData();
+        EXPECT_TRUE(IsProtectedFieldMasked());
+        // The value that could not be verified stays as it was.
+        Settings().SameNum = false;
+        ASSERT_TRUE(SaveSettings());
+        EXPECT_TRUE(readIni().contains("AdminPassword=" + stored + "\r\n"));
+    }
 }

@@ -73,6 +73,10 @@ TEST(ListingDetail, PositionsBecomeMillisecondsRoundedHalfAwayFromZero)
     EXPECT_EQ(TListingDetail::ToMilliseconds(256), 1000);
     EXPECT_EQ(TListingDetail::ToMilliseconds(1), 4);   // 3.906
     EXPECT_EQ(TListingDetail::ToMilliseconds(-1), -4);
+    // A damaged record can hold any Int32; its milliseconds would not fit.
+    EXPECT_EQ(TListingDetail::ToMilliseconds(INT32_MAX), INT32_MAX);
+    EXPECT_EQ(TListingDetail::ToMilliseconds(INT32_MIN), INT32_MIN);
+    EXPECT_EQ(TListingDetail::ToMilliseconds(-2090702848), INT32_MIN); // found by fuzzing
 }
 
 TEST(ListingDetail, JoinedAddressIsCutToTheAddressFieldOnACharacterBoundary)

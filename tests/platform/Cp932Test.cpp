@@ -1,6 +1,7 @@
 #include "platform/Cp932.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <atomic>
 #include <thread>
 #include <vector>
@@ -77,4 +78,34 @@ TEST(Cp932, ConvertsOnSeveralThreadsAtOnce)
     for (auto& th : threads)
         th.join();
     EXPECT_EQ(wrong.load(), 0);
+}
+
+TEST(Cp932, NothingAcceptedComesBackChangedSaveTheListedFolds)
+{
+    // The characters the converter writes one way only, each folded on
+    // purpose to the code page's own form of the same sign.
+    const std::vector<std::pair<char32_t, char32_t>> folds = {
+        {0x00A2, 0xFFE0}, {0x00A3, 0xFFE1}, {0x00A5, 0xFFE5}, {0x00AC, 0xFFE2}, {0x2014, 0x2015},
+        {0x2016, 0x2225}, {0x203E, 0xFFE3}, {0x2212, 0xFF0D}, {0x301C, 0xFF5E}};
+    for (const auto& [from, to] : folds) {
+        const QString typed = QString::fromUcs4(&from, 1);
+        EXPECT_TRUE(cp932::CanEncode(typed)) << std::hex << unsigned(from);
+        EXPECT_EQ(cp932::Decode(cp932::Encode(typed)), QString::fromUcs4(&to, 1)) << std::hex << unsigned(from);
+    }
+    // Every other character of the BMP is either refused or comes back as typed.
+    int accepted = 0;
+    for (char32_t ch = 1; ch < 0x10000; ++ch) {
+        if (ch >= 0xD800 && ch <= 0xDFFF)
+            continue;
+        if (std::any_of(folds.begin(), folds.end(), [&](const auto& f) { return f.first == ch; }))
+            continue;
+        const QString typed = QString::fromUcs4(&ch, 1);
+        if (!cp932::CanEncode(typed))
+            continue;
+        ++accepted;
+        ASSERT_EQ(cp932::Decode(cp932::Encode(typed)), typed) << std::hex << unsigned(ch);
+    }
+    EXPECT_GT(accepted, 7000);
+    // The yen sign is no backslash, even in a path-like text.
+    EXPECT_EQ(cp932::Encode(QStringLiteral("¥100‾")), cp932::Encode(QStringLiteral("￥100￣")));
 }

@@ -3,9 +3,14 @@
 #include "platform/Cp932.h"
 #include "support/TestSupport.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
+#include <grp.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 
 TEST(IniFile, KeepsUntouchedLinesByteForByteAndWritesCp932)
@@ -102,4 +107,132 @@ TEST(IniFile, AWrittenValueReadsTheSameBeforeAndAfterTheFileIsReread)
     TIniFile reread(path);
     for (const char* key : {"padded", "quoted", "break"})
         EXPECT_EQ(ini.ReadString("A", key), reread.ReadString("A", key)) << key;
+}
+
+namespace {
+
+// Runs body in a child process that has dropped root for nobody, so that a
+// file's mode stops it as it stops any user; the child's exit code is the
+// result (0 = every check passed). Without root the body runs in place.
+int asUnprivilegedUser(const std::function<int()>& body)
+{
+    if (geteuid() != 0)
+        return body();
+    const pid_t pid = fork();
+    if (pid < 0)
+        return 100;
+    if (pid == 0) {
+        if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)
+            _exit(101);
+        _exit(body());
+    }
+    int status = 0;
+    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
+        return 102;
+    return WEXITSTATUS(status);
+}
+
+} // namespace
+
+TEST(IniFile, AFileThatCannotBeReadIsNeverWrittenOver)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Telvora21.ini");
+    const QByteArray original =
+        "[ADDRESS]\r\nSameNum=1\r\n[ADRS LIST]\r\nAdrsName=\x95\x5C\r\n[MYNUMBER]\r\nAdminPassword=PBKDF2-SHA256$1$ab$cd\r\n";
+    ASSERT_TRUE(WriteFile(path, original));
+    // The folder and the file belong to the user, who may write but not read it.
+    if (geteuid() == 0) {
+        ASSERT_EQ(chown(QFile::encodeName(dir.path()).constData(), 65534, 65534), 0);
+        ASSERT_EQ(chown(QFile::encodeName(path).constData(), 65534, 65534), 0);
+    }
+    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::WriteOwner));
+
+    const int result = asUnprivilegedUser([&] {
+        TIniFile ini(path);
+        ini.WriteString("ADDRESS", "SameNum", "0");
+        if (ini.UpdateFile())
+            return 2;
+        ini.WriteString("ADDRESS", "ChangeData", "0");
+        return 0; // the destructor must not write either
+    });
+    EXPECT_EQ(result, 0);
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    EXPECT_EQ(ReadFile(path), original);
+}
+
+TEST(IniFile, SectionNamesAreReadAsCp932Characters)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("a.ini");
+    // ゾ is 0x83 0x5D: its trail byte is ']'. 表 is 0x95 0x5C, ソ 0x83 0x5C.
+    const QByteArray zou = cp932::Encode(QStringLiteral("ゾウ"));
+    ASSERT_EQ(zou.left(2), QByteArray("\x83\x5D"));
+    const QByteArray original = "[" + zou + "]\r\nKey=" + cp932::Encode(QStringLiteral("表ソ")) +
+                                "\r\n\r\n[" + cp932::Encode(QStringLiteral("ゾ")) + "] ; note\r\nx=1\r\n";
+    ASSERT_TRUE(WriteFile(path, original));
+    {
+        TIniFile ini(path);
+        EXPECT_EQ(ini.ReadSections(), (QStringList{QStringLiteral("ゾウ"), QStringLiteral("ゾ")}));
+        EXPECT_EQ(ini.ReadString(QStringLiteral("ゾウ"), "key"), QStringLiteral("表ソ"));
+        EXPECT_EQ(ini.ReadString(QStringLiteral("ゾ"), "X"), "1");
+        ini.WriteString(QStringLiteral("ゾウ"), "Key", QStringLiteral("表ソ")); // unchanged: nothing to write
+        EXPECT_FALSE(ini.Modified());
+        ini.WriteString(QStringLiteral("ゾウ"), "New", "2");
+        ASSERT_TRUE(ini.UpdateFile());
+    }
+    const QByteArray expected = "[" + zou + "]\r\nKey=" + cp932::Encode(QStringLiteral("表ソ")) + "\r\nNew=2\r\n\r\n[" +
+                                cp932::Encode(QStringLiteral("ゾ")) + "] ; note\r\nx=1\r\n";
+    EXPECT_EQ(ReadFile(path), expected);
+}
+
+TEST(IniFile, RepeatedNamesResolveToTheFirstAndTheNextTakesOverWhenItGoes)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("a.ini");
+    ASSERT_TRUE(WriteFile(path, "[A]\nk=1\nK=2\n[b]\nx=1\n[a]\nk=3\nj=4\n[B]\nx=2\n"));
+    TIniFile ini(path);
+    EXPECT_EQ(ini.ReadString("a", "K"), "1");
+    EXPECT_EQ(ini.ReadString("A", "j"), ""); // a later section of the same name is not merged
+    EXPECT_EQ(ini.ReadString("B", "X"), "1");
+    ini.DeleteKey("A", "k");
+    EXPECT_EQ(ini.ReadString("A", "k"), "2");
+    ini.EraseSection("A");
+    EXPECT_EQ(ini.ReadString("A", "k"), "3");
+    EXPECT_EQ(ini.ReadString("A", "J"), "4");
+    ini.EraseSection("b");
+    EXPECT_EQ(ini.ReadString("b", "x"), "2");
+    ini.WriteString("Ａ", "ｋ", "full"); // full-width letters fold as well
+    EXPECT_EQ(ini.ReadString("ａ", "Ｋ"), "full");
+    ASSERT_TRUE(ini.UpdateFile());
+    EXPECT_EQ(ReadFile(path), QByteArray("[a]\nk=3\nj=4\n[B]\nx=2\n\n[") + cp932::Encode(QStringLiteral("Ａ")) + "]\n" +
+                                  cp932::Encode(QStringLiteral("ｋ")) + "=full\n");
+}
+
+TEST(IniFile, TensOfThousandsOfSectionsAndKeysReadAndWriteBack)
+{
+    // The sizes of a book list and a category file at the readers' caps; a
+    // lookup that scanned would take minutes here.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("big.ini");
+    QByteArray data = "[ADRSMNG]\r\nCount=10000\r\n";
+    for (int i = 1; i <= 60000; ++i)
+        data += "Junk" + QByteArray::number(i) + "=" + QByteArray::number(i) + "\r\n";
+    for (int i = 0; i < 60000; ++i)
+        data += "[" + cp932::Encode(QStringLiteral("分類")) + QByteArray::number(i) + "]\r\nName=" + QByteArray::number(i) + "\r\n";
+    ASSERT_TRUE(WriteFile(path, data));
+    TIniFile ini(path);
+    for (int i = 1; i <= 60000; i += 7)
+        ASSERT_EQ(ini.ReadInteger("adrsmng", "JUNK" + QString::number(i)), i);
+    for (int i = 0; i < 60000; i += 7)
+        ASSERT_EQ(ini.ReadInteger(QStringLiteral("分類") + QString::number(i), "name"), i);
+    for (int i = 1; i <= 10000; ++i)
+        ini.WriteInteger("ADRSMNG", "Name" + QString::number(i), i);
+    ASSERT_TRUE(ini.UpdateFile());
+    const QByteArray after = ReadFile(path);
+    const qsizetype cut = data.indexOf("\r\n[", 10);
+    EXPECT_TRUE(after.startsWith(data.left(cut))); // every junk key kept, in order
+    EXPECT_TRUE(after.endsWith(data.mid(cut + 2)));
+    EXPECT_TRUE(after.contains("Junk60000=60000\r\nName1=1\r\n"));
+    EXPECT_EQ(TIniFile(path).ReadSections().size(), 60001);
 }
