@@ -65,14 +65,13 @@ char* putUtf8(char* out, char16_t u)
     return out;
 }
 
-// Code page 932 bytes as the table's UTF-8 (ASCII passes unchanged).
-QByteArray toUtf8(const char* p, int n)
+// Code page 932 bytes (not all ASCII) as the table's UTF-8, into out, whose
+// storage is reused from call to call.
+void toUtf8Into(const char* p, int n, QByteArray& out)
 {
-    if (isAscii(p, n))
-        return QByteArray(p, n);
     static const TUtf8Table table;
     // A single byte becomes at most three UTF-8 bytes, two bytes at most three.
-    QByteArray out(qsizetype(n) * 3, Qt::Uninitialized);
+    out.resize(qsizetype(n) * 3);
     char* o = out.data();
     for (int i = 0; i < n; ++i) {
         const auto b = uchar(p[i]);
@@ -84,12 +83,13 @@ QByteArray toUtf8(const char* p, int n)
         } else {
             u = table.single[b];
         }
-        if (u == 0)
-            return cp932::Decode(p, n).toUtf8();
+        if (u == 0) {
+            out = cp932::Decode(p, n).toUtf8();
+            return;
+        }
         o = putUtf8(o, u);
     }
-    out.truncate(o - out.constData());
-    return out;
+    out.resize(o - out.constData());
 }
 
 QByteArray fromUtf8(const QByteArray& utf8)
@@ -107,7 +107,8 @@ void putText(TSqlTable& t, int field, const char* p, int n)
         t.SetUtf8(field, p, n, n);
         return;
     }
-    const QByteArray utf8 = toUtf8(p, n);
+    static thread_local QByteArray utf8;
+    toUtf8Into(p, n, utf8);
     t.SetUtf8(field, utf8.constData(), int(utf8.size()), n);
 }
 

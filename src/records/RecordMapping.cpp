@@ -1,10 +1,14 @@
 #include "records/RecordMapping.h"
 
+#include "core/AdrsFields.h"
+#include "core/DBInfo.h"
 #include "core/FieldCipher.h"
 #include "core/Utils.h"
 #include "listing_search/DicSch.h"
 #include "listing_search/ListingDetail.h"
 #include "platform/Cp932.h"
+
+#include <type_traits>
 
 namespace {
 
@@ -271,81 +275,78 @@ void RecordFromInput(const TRecordInput& in, TRecordForm form, TAdrsRecord& r)
     r.CodeSub = in.CodeMain > 0 ? in.CodeSubEntry % 100 : 0;
 }
 
+namespace {
+
+// Columns the change test compares by hand (or never), each for its reason;
+// every other column is compared by its kind in IsRecordChanged.
+bool ComparedByHand(int column)
+{
+    switch (column) {
+    case afRecNo:       // the table's
+    case afAddDateTime: // time stamps and genre are not the input's
+    case afUpdDateTime:
+    case afCodeGenre:
+    case afTelDiv:      // only whether it is the main number
+    case afCodeSub:     // only under a major category
+    case afPos:         // a text column holding the postal code's digits
+    case afJisCode:     // as the controls hold them
+    case afKajoCode:
+    case afProtectNote: // exactly, blanks included
+    case afSymbolMark:
+    case afExtLink:     // without regard to letter case
+        return true;
+    default:
+        return false;
+    }
+}
+
+template <int N>
+QByteArray DigitsOf(const TShortStr<N>& field)
+{
+    return ExtractNumChars(field.Bytes(), kExtractDigits);
+}
+
+} // namespace
+
 bool IsRecordChanged(const TRecordInput& in, const TAdrsRecord& s)
 {
     TAdrsRecord w;
     RecordFromInput(in, TRecordForm::Write, w);
 
-    if (w.Group != s.Group || w.Latitude != s.Latitude || w.Longitude != s.Longitude ||
-        w.JointOwner != s.JointOwner || w.Sender != s.Sender || w.SymbolColor != s.SymbolColor ||
-        w.CodeMain != s.CodeMain)
+    bool changed = false;
+    ForEachAdrsColumn([&](const auto& d, int i, int column) {
+        if (changed || ComparedByHand(column))
+            return;
+        const auto& a = d.At(w, i);
+        const auto& b = d.At(s, i);
+        constexpr TFieldKind kind = std::remove_cvref_t<decltype(d)>::Kind;
+        if constexpr (kind == TFieldKind::Narrow)
+            changed = Stored(a) != Stored(b); // trimmed on both sides
+        else if constexpr (kind == TFieldKind::Digits || kind == TFieldKind::Phone)
+            changed = DigitsOf(a) != DigitsOf(b);
+        else if constexpr (kind == TFieldKind::Wide) // decoded, whichever form they were stored in
+            changed = StoredWide(a.Bytes()) != StoredWide(b.Bytes());
+        else if constexpr (kind == TFieldKind::Cipher) // as stored text, letter case included
+            changed = a.Bytes() != b.Bytes();
+        else if constexpr (kind == TFieldKind::Lines) // line by line
+            changed = b ? (!a || *a != *b) : a != nullptr;
+        else if constexpr (kind != TFieldKind::DateTime && kind != TFieldKind::RecNo)
+            changed = a != b;
+    });
+    if (changed)
         return true;
-    if (in.MainNumber != (s.TelDiv == 3) || w.PrivCorp != s.PrivCorp || w.IgnoreName != s.IgnoreName ||
-        w.JointPrint != s.JointPrint || w.JointPrintN != s.JointPrintN)
+
+    if (in.MainNumber != (s.TelDiv == 3))
         return true;
     if (w.CodeMain > 0 && w.CodeSub != s.CodeSub)
         return true;
-    if (w.PrintTarget != s.PrintTarget)
+    if (DigitsOf(w.Pos) != DigitsOf(s.Pos))
         return true;
-
-    // Numbers by their digits on both sides.
-    const auto digitsDiffer = [](const auto& a, const auto& b) {
-        return ExtractNumChars(a.Bytes(), kExtractDigits) != ExtractNumChars(b.Bytes(), kExtractDigits);
-    };
-    if (digitsDiffer(w.Tel, s.Tel) || digitsDiffer(w.Fax, s.Fax) || digitsDiffer(w.PubDate, s.PubDate) ||
-        digitsDiffer(w.Portable1, s.Portable1) || digitsDiffer(w.Portable2, s.Portable2) ||
-        digitsDiffer(w.Pos, s.Pos))
-        return true;
-
-    // Texts trimmed on both sides.
-    const auto textDiffers = [](const auto& a, const auto& b) { return Stored(a) != Stored(b); };
-    if (textDiffers(w.CustomCode, s.CustomCode) || textDiffers(w.Tdfkn, s.Tdfkn) ||
-        textDiffers(w.Adrs1, s.Adrs1) || textDiffers(w.Adrs2, s.Adrs2) || textDiffers(w.Adrs3, s.Adrs3) ||
-        textDiffers(w.AdrsKana, s.AdrsKana) || textDiffers(w.CorpKanji, s.CorpKanji) ||
-        textDiffers(w.CorpKana, s.CorpKana) || textDiffers(w.Dptmnt, s.Dptmnt) || textDiffers(w.Post, s.Post) ||
-        textDiffers(w.EmployeeNo, s.EmployeeNo) || textDiffers(w.NameKana, s.NameKana) ||
-        textDiffers(w.Honor, s.Honor) || textDiffers(w.URL, s.URL) || textDiffers(w.EMail1, s.EMail1) ||
-        textDiffers(w.EMail2, s.EMail2))
-        return true;
-    for (int i = 0; i < 5; ++i) {
-        if (textDiffers(w.JointHonor[i], s.JointHonor[i]))
-            return true;
-    }
-    for (int i = 0; i < 8; ++i) {
-        if (textDiffers(w.Keyword[i], s.Keyword[i]))
-            return true;
-    }
-    // The municipality and sub-area codes as the controls hold them.
     if (in.JisCode != Stored(s.JisCode) || in.KajoCode != Stored(s.KajoCode))
         return true;
-
-    // Wide names decoded, whichever form they were stored in.
-    if (StoredWide(w.NameKanji.Bytes()) != StoredWide(s.NameKanji.Bytes()))
-        return true;
-    for (int i = 0; i < 5; ++i) {
-        if (StoredWide(w.Joint[i].Bytes()) != StoredWide(s.Joint[i].Bytes()))
-            return true;
-    }
-
-    // Enciphered values as stored text, letter case included.
-    if (w.MyNumber.Bytes() != s.MyNumber.Bytes())
-        return true;
-    for (int i = 0; i < 5; ++i) {
-        if (w.JointMyNumber[i].Bytes() != s.JointMyNumber[i].Bytes())
-            return true;
-    }
-    for (int i = 0; i < 10; ++i) {
-        if (w.ProtectMemo[i].Bytes() != s.ProtectMemo[i].Bytes())
-            return true;
-    }
-
-    // The note line by line; the protected note exactly.
-    if (s.Note ? (!w.Note || *w.Note != *s.Note) : w.Note != nullptr)
-        return true;
-    if (w.ProtectNote.Bytes() != s.ProtectNote.Bytes())
+    if (w.ProtectNote.Bytes() != s.ProtectNote.Bytes() || w.SymbolMark.Bytes() != s.SymbolMark.Bytes())
         return true;
 
-    // Links in order, without regard to letter case.
     if (s.ExtLink) {
         const qsizetype rows = w.ExtLink ? w.ExtLink->size() : 0;
         if (rows != s.ExtLink->size())
@@ -354,9 +355,7 @@ bool IsRecordChanged(const TRecordInput& in, const TAdrsRecord& s)
             if (cp932::Decode(w.ExtLink->at(i)).compare(cp932::Decode(s.ExtLink->at(i)), Qt::CaseInsensitive) != 0)
                 return true;
         }
-    } else if (w.ExtLink) {
-        return true;
+        return false;
     }
-
-    return w.SymbolMark.Bytes() != s.SymbolMark.Bytes();
+    return w.ExtLink != nullptr;
 }
