@@ -8,7 +8,8 @@
 //
 // Width is the column's width in code page 932 bytes (text kinds; 0 for the
 // others); an array member is one column per element, named Column1..ColumnN.
-// A new plain text field is one line at the end: F(X, "X", Narrow, 40, TShortStr<40>).
+// A new plain text field is one line at the end of the list:
+//     F(X, "X", Narrow, 40, TShortStr<40>)
 // Existing books hold exactly the columns below: never reorder them.
 
 #include <cstdint>
@@ -81,5 +82,6 @@ enum class TFieldKind : std::uint8_t {
     F(CodeSub,       "CodeSub",       Integer,  0,    std::int32_t)                   \
     F(CodeGenre,     "CodeGenre",     Integer,  0,    std::int32_t)                   \
     F(AddDateTime,   "AddDateTime",   DateTime, 0,    double)                         \
-    F(UpdDateTime,   "UpdDateTime",   DateTime, 0,    double)
+    F(UpdDateTime,   "UpdDateTime",   DateTime, 0,    double)                         \
+    /* new fields go above this line */
 // clang-format on
