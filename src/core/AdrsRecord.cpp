@@ -2,7 +2,9 @@
 
 #include "core/Utils.h"
 
+#include <bit>
 #include <cmath>
+#include <cstring>
 
 #include "core/AdrsFields.h"
 #include "core/DBInfo.h"
@@ -20,6 +22,21 @@ bool isAscii(const char* p, int n)
         if (static_cast<unsigned char>(p[i]) >= 0x80)
             return false;
     return true;
+}
+
+char* putUtf8(char* out, char16_t u)
+{
+    if (u < 0x80) {
+        *out++ = char(u);
+    } else if (u < 0x800) {
+        *out++ = char(0xC0 | (u >> 6));
+        *out++ = char(0x80 | (u & 0x3F));
+    } else {
+        *out++ = char(0xE0 | (u >> 12));
+        *out++ = char(0x80 | ((u >> 6) & 0x3F));
+        *out++ = char(0x80 | (u & 0x3F));
+    }
+    return out;
 }
 
 // Code page 932 -> UTF-8 by table: the converter's own answer for every
@@ -47,49 +64,55 @@ struct TUtf8Table {
                     pair[size_t((lead << 8 | trail) - 0x8100)] = u[0].unicode();
             }
         }
+        // The same answers as UTF-8 bytes (low three bytes) and their count
+        // (high byte), stored with one four-byte copy.
+        auto packed = [](char16_t u) {
+            if (u == 0)
+                return std::uint32_t(0);
+            char b[4] = {};
+            const int n = int(putUtf8(b, u) - b);
+            return std::uint32_t(uchar(b[0]) | uchar(b[1]) << 8 | uchar(b[2]) << 16) | std::uint32_t(n) << 24;
+        };
+        for (size_t k = 0; k < single.size(); ++k)
+            single8[k] = packed(single[k]);
+        pair8.resize(pair.size());
+        for (size_t k = 0; k < pair.size(); ++k)
+            pair8[k] = packed(pair[k]);
     }
+    std::array<std::uint32_t, 256> single8{};
+    std::vector<std::uint32_t> pair8;
 };
 
-char* putUtf8(char* out, char16_t u)
-{
-    if (u < 0x80) {
-        *out++ = char(u);
-    } else if (u < 0x800) {
-        *out++ = char(0xC0 | (u >> 6));
-        *out++ = char(0x80 | (u & 0x3F));
-    } else {
-        *out++ = char(0xE0 | (u >> 12));
-        *out++ = char(0x80 | ((u >> 6) & 0x3F));
-        *out++ = char(0x80 | (u & 0x3F));
-    }
-    return out;
-}
 
-// Code page 932 bytes (not all ASCII) as the table's UTF-8, into out, whose
-// storage is reused from call to call.
-void toUtf8Into(const char* p, int n, QByteArray& out)
+// Code page 932 bytes as the table's UTF-8, written to out (room for three
+// bytes per input byte); -1 when a code is not in the table, which leaves
+// the text to the converter.
+int toUtf8Into(const char* p, int n, char* out)
 {
     static const TUtf8Table table;
-    // A single byte becomes at most three UTF-8 bytes, two bytes at most three.
-    out.resize(qsizetype(n) * 3);
-    char* o = out.data();
+    char* o = out;
     for (int i = 0; i < n; ++i) {
         const auto b = uchar(p[i]);
-        char16_t u = 0;
+        if (b < 0x80) {
+            *o++ = char(b);
+            continue;
+        }
+        std::uint32_t e = 0;
         if (cp932::IsLeadByte(b)) {
             if (i + 1 < n && uchar(p[i + 1]) >= 0x40 && uchar(p[i + 1]) <= 0xFC)
-                u = table.pair[size_t((b << 8 | uchar(p[i + 1])) - 0x8100)];
+                e = table.pair8[size_t((b << 8 | uchar(p[i + 1])) - 0x8100)];
             ++i;
         } else {
-            u = table.single[b];
+            e = table.single8[b];
         }
-        if (u == 0) {
-            out = cp932::Decode(p, n).toUtf8();
-            return;
-        }
-        o = putUtf8(o, u);
+        if (e == 0)
+            return -1;
+        static_assert(std::endian::native == std::endian::little, "the first UTF-8 byte is the lowest");
+        const std::uint32_t bytes = e & 0xFFFFFF;
+        std::memcpy(o, &bytes, 4);                // the room has a byte to spare
+        o += e >> 24;
     }
-    out.resize(o - out.constData());
+    return int(o - out);
 }
 
 QByteArray fromUtf8(const QByteArray& utf8)
@@ -99,17 +122,13 @@ QByteArray fromUtf8(const QByteArray& utf8)
     return cp932::Encode(QString::fromUtf8(utf8));
 }
 
-// Code page 932 bytes into the edit buffer as UTF-8, through one scratch
-// buffer kept between rows (ASCII goes in as it is).
+// Code page 932 bytes into the edit buffer as UTF-8, converted in place.
 void putText(TSqlTable& t, int field, const char* p, int n)
 {
-    if (isAscii(p, n)) {
-        t.SetUtf8(field, p, n, n);
-        return;
-    }
-    static thread_local QByteArray utf8;
-    toUtf8Into(p, n, utf8);
-    t.SetUtf8(field, utf8.constData(), int(utf8.size()), n);
+    // A single byte becomes at most three UTF-8 bytes, two bytes at most
+    // three; one more for the four-byte copies.
+    if (!t.FillUtf8(field, n * 3 + 1, n, [&](char* out) { return toUtf8Into(p, n, out); }))
+        t.SetUtf8(field, cp932::Decode(p, n).toUtf8(), n);
 }
 
 template <int N>
@@ -128,19 +147,20 @@ void get(const TSqlTable& t, int field, TShortStr<N>& s)
 template <int N>
 void putDigits(TSqlTable& t, int field, const TShortStr<N>& s)
 {
-    char digits[N];
-    int n = 0;
-    const char* p = s.Data();
-    for (int i = 0; i < s.Length(); ++i) {
-        const auto c = static_cast<unsigned char>(p[i]);
-        if (cp932::IsLeadByte(c)) {
-            ++i; // a double-byte character is no digit
-            continue;
+    t.FillUtf8(field, s.Length(), -1, [&](char* out) {
+        int n = 0;
+        const char* p = s.Data();
+        for (int i = 0; i < s.Length(); ++i) {
+            const auto c = static_cast<unsigned char>(p[i]);
+            if (cp932::IsLeadByte(c)) {
+                ++i; // a double-byte character is no digit
+                continue;
+            }
+            if (c >= '0' && c <= '9')
+                out[n++] = char(c);
         }
-        if (c >= '0' && c <= '9')
-            digits[n++] = char(c);
-    }
-    t.SetUtf8(field, digits, n, n);
+        return n;
+    });
 }
 
 void putMemo(TSqlTable& t, int field, const TStringList* list)

@@ -156,6 +156,11 @@ public:
     void SetUtf8(int field, const QByteArray& utf8, int cp932Length = -1);
     // The same from bytes the table copies (into storage it keeps between rows).
     void SetUtf8(int field, const char* utf8, int length, int cp932Length = -1);
+    // Builds a text value in place, in storage the table keeps between rows:
+    // fill(out) writes at most capacity bytes of UTF-8 to out and returns how
+    // many, or -1 to give up (the field is left blank and FillUtf8 returns false).
+    template <class Fill>
+    bool FillUtf8(int field, int capacity, int cp932Length, Fill&& fill);
     void SetInteger(int field, qint64 value);
     void SetFloat(int field, double value);
     void SetBoolean(int field, bool value);
@@ -189,6 +194,8 @@ private:
     };
     int checkedIndex(const QString& name) const;
     TValue& writable(int field);
+    char* textRoom(int field, int capacity); // a text field's value storage, capacity bytes
+    void textFilled(int field, int length, int cp932Length);
     signed char valueFits(int field, const char* utf8, qsizetype length, int cp932Length) const;
     void setText(TValue& v, int field, int cp932Length);
     void blankBuffer();
@@ -236,3 +243,17 @@ private:
     bool bof_ = true;
     bool inTransaction_ = false;
 };
+
+template <class Fill>
+bool TSqlTable::FillUtf8(int field, int capacity, int cp932Length, Fill&& fill)
+{
+    char* out = textRoom(field, capacity);
+    const int length = out ? fill(out) : -1;
+    if (length < 0) {
+        if (out)
+            textFilled(field, 0, 0); // a fill that gave up leaves the field blank
+        return false;
+    }
+    textFilled(field, length, cp932Length);
+    return true;
+}

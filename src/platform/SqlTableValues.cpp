@@ -165,21 +165,32 @@ void TSqlTable::SetUtf8(int field, const QByteArray& utf8, int cp932Length)
 
 void TSqlTable::SetUtf8(int field, const char* utf8, int length, int cp932Length)
 {
-    const bool text = field >= 0 && field < FieldCount() &&
-                      (def_.Fields[size_t(field)].Type == TSqlFieldType::Text ||
-                       def_.Fields[size_t(field)].Type == TSqlFieldType::Memo);
-    if (!text) {
+    const bool copied = FillUtf8(field, length, cp932Length, [&](char* out) {
+        if (length > 0)
+            std::memcpy(out, utf8, size_t(length));
+        return length;
+    });
+    if (!copied) // not a text field: read as a number
         SetUtf8(field, QByteArray(utf8, length), cp932Length);
-        return;
-    }
+}
+
+char* TSqlTable::textRoom(int field, int capacity)
+{
     TValue& v = writable(field);
-    // Copied into the value's own storage, which the next row reuses.
+    const TSqlFieldType type = def_.Fields[size_t(field)].Type;
+    if (type != TSqlFieldType::Text && type != TSqlFieldType::Memo)
+        return nullptr;
     if (!v.text.isDetached())
         v.text = QByteArray();
-    v.text.resize(length);
-    if (length > 0)
-        std::memcpy(v.text.data(), utf8, size_t(length));
-    setText(v, field, cp932Length);
+    v.text.resize(capacity);
+    return v.text.data();
+}
+
+void TSqlTable::textFilled(int field, int length, int cp932Length)
+{
+    TValue& target = state_ == TState::SetKey ? key_[size_t(field)] : buf_[size_t(field)];
+    target.text.resize(length);
+    setText(target, field, cp932Length);
 }
 
 void TSqlTable::setText(TValue& v, int field, int cp932Length)
