@@ -11,9 +11,10 @@
 //   - the indexes of Adrs.DB (DBInfo.cpp),
 //   - list columns that are not one field as stored (address, group, dates,
 //     categories, postal code, first publication, note; AdrsListCellText),
-//   - the window's controls for each field (InputFromRecord and
-//     RecordFromInput, RecordMapping.cpp) and the exceptions of the change
-//     test listed there,
+//   - which window control edits which field (the control lists by kind and
+//     the fields mapped by hand in InputFromRecord / RecordFromInput,
+//     RecordMapping.cpp) and the change test's exceptions (ComparedByHand
+//     there),
 //   - HyphenatePhoneFields and InitNewAdrsRecord (AdrsRecord.cpp).
 
 #include "core/AdrsRecord.h"
