@@ -158,7 +158,8 @@ public:
     void SetUtf8(int field, const char* utf8, int length, int cp932Length = -1);
     // Builds a text value in place, in storage the table keeps between rows:
     // fill(out) writes at most capacity bytes of UTF-8 to out and returns how
-    // many, or -1 to give up (the field is left blank and FillUtf8 returns false).
+    // many, or -1 to give up (the field is left blank). False when the fill
+    // gave up or the field holds no text (then fill is not called).
     template <class Fill>
     bool FillUtf8(int field, int capacity, int cp932Length, Fill&& fill);
     void SetInteger(int field, qint64 value);
@@ -249,6 +250,7 @@ bool TSqlTable::FillUtf8(int field, int capacity, int cp932Length, Fill&& fill)
 {
     char* out = textRoom(field, capacity);
     const int length = out ? fill(out) : -1;
+    Q_ASSERT(length <= capacity);
     if (length < 0) {
         if (out)
             textFilled(field, 0, 0); // a fill that gave up leaves the field blank
