@@ -76,6 +76,21 @@ void BM_LoadListCache(benchmark::State& state)
 }
 BENCHMARK(BM_LoadListCache)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(5);
 
+// Next along the Tel index over the first 10,000 rows.
+void BM_WalkTelIndex(benchmark::State& state)
+{
+    TSqlTable t(AdrsTableDef());
+    t.Open(book(int(state.range(0))));
+    t.SetIndexName(QStringLiteral("Tel"));
+    for (auto _ : state) {
+        t.First();
+        for (int i = 0; i < 10000 && !t.Eof(); ++i)
+            t.Next();
+    }
+    state.SetItemsProcessed(state.iterations() * 10000);
+}
+BENCHMARK(BM_WalkTelIndex)->Arg(100000)->Unit(benchmark::kMillisecond);
+
 void lookup(benchmark::State& state, const QString& index, int field)
 {
     const int n = int(state.range(0));

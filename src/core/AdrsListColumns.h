@@ -14,6 +14,7 @@ struct TAdrsListColumnDef {
     bool alignRight;
     int width;              // pixels at 96 dpi
     bool defaultShown;
+    int field = -1;         // the column of Adrs.DB it shows by the field's kind; -1: made by the list
 };
 
 inline constexpr int kAdrsListColumnCount = 52;

@@ -63,56 +63,6 @@ QString addressText(const TAdrsListCache& c, int row)
            cp932::Trim(c.Text(row, afAdrs3));
 }
 
-int textField(int columnNo)
-{
-    switch (columnNo) {
-    case alcCustomCode: return afCustomCode;
-    case alcTel: return afTel;
-    case alcFax: return afFax;
-    case alcPubDate: return afPubDate;
-    case alcPortable1: return afPortable1;
-    case alcPortable2: return afPortable2;
-    case alcPos: return afPos;
-    case alcAdrsKana: return afAdrsKana;
-    case alcMyNumber: return afMyNumber;
-    case alcCorpKanji: return afCorpKanji;
-    case alcCorpKana: return afCorpKana;
-    case alcDptmnt: return afDptmnt;
-    case alcPost: return afPost;
-    case alcEmployeeNo: return afEmployeeNo;
-    case alcNameKanji: return afNameKanji;
-    case alcNameKana: return afNameKana;
-    case alcURL: return afURL;
-    case alcEMail1: return afEMail1;
-    case alcEMail2: return afEMail2;
-    case alcNote: return afNote;
-    case alcSymbol: return afSymbolMark;
-    default: break;
-    }
-    if (columnNo >= alcJoint1 && columnNo < alcJoint1 + 5)
-        return afJoint1 + (columnNo - alcJoint1);
-    if (columnNo >= alcJointMyNumber1 && columnNo < alcJointMyNumber1 + 5)
-        return afJointMyNumber1 + (columnNo - alcJointMyNumber1);
-    if (columnNo >= alcKeyword1 && columnNo < alcKeyword1 + 8)
-        return afKeyword1 + (columnNo - alcKeyword1);
-    return -1;
-}
-
-bool isWideColumn(int columnNo)
-{
-    return columnNo == alcNameKanji || columnNo == alcNameKana || (columnNo >= alcJoint1 && columnNo < alcJoint1 + 5);
-}
-
-bool isMyNumberColumn(int columnNo)
-{
-    return columnNo == alcMyNumber || (columnNo >= alcJointMyNumber1 && columnNo < alcJointMyNumber1 + 5);
-}
-
-bool isPhoneColumn(int columnNo)
-{
-    return columnNo == alcTel || columnNo == alcFax || columnNo == alcPortable1 || columnNo == alcPortable2;
-}
-
 } // namespace
 
 QString AdrsListCellText(const TAdrsListCache& c, int row, int columnNo)
@@ -148,19 +98,22 @@ QString AdrsListCellText(const TAdrsListCache& c, int row, int columnNo)
         v.replace(u'\n', u' ');
         return v.trimmed();
     }
+    // Kana names are shown decoded when they were stored in the wide-text form.
+    case alcNameKana: return wideText(c.Utf8(row, afNameKana));
     default: break;
     }
-    const int field = textField(columnNo);
+    if (columnNo < 0 || columnNo >= kAdrsListColumnCount)
+        return {};
+    const int field = AdrsListColumnDefs[size_t(columnNo)].field;
     if (field < 0)
         return {};
     const std::string_view v = c.Utf8(row, field);
-    if (isPhoneColumn(columnNo))
-        return HyphenatePhoneNumber(utf8(v));
-    if (isWideColumn(columnNo))
-        return wideText(v);
-    if (isMyNumberColumn(columnNo))
-        return myNumberText(v);
-    return utf8(v);
+    switch (AdrsColumnKind(field)) {
+    case TFieldKind::Phone: return HyphenatePhoneNumber(utf8(v));
+    case TFieldKind::Wide: return wideText(v);
+    case TFieldKind::Cipher: return myNumberText(v);
+    default: return utf8(v);
+    }
 }
 
 TAdrsListModel::TAdrsListModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -263,11 +216,12 @@ void TAdrsListModel::sortOrder()
         return;
     default: break;
     }
-    const int field = textField(col);
-    if (col == alcAddress || isWideColumn(col) || isMyNumberColumn(col)) {
+    const int field = AdrsListColumnDefs[size_t(col)].field;
+    const TFieldKind kind = field >= 0 ? AdrsColumnKind(field) : TFieldKind::Narrow;
+    if (col == alcAddress || col == alcNameKana || kind == TFieldKind::Wide || kind == TFieldKind::Cipher) {
         // Keys that are not the stored bytes are built once; UTF-8 byte
         // order is code point order.
-        if (isMyNumberColumn(col) && IsProtectedFieldMasked())
+        if (kind == TFieldKind::Cipher && IsProtectedFieldMasked())
             return; // masked values give away nothing, not even their order
         std::vector<std::string> keys(static_cast<size_t>(n));
         for (int r = 0; r < n; ++r)

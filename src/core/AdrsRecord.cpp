@@ -2,12 +2,16 @@
 
 #include "core/phone/PhoneNumber.h"
 
+#include <bit>
 #include <cmath>
+#include <cstring>
 
+#include "core/AdrsFields.h"
 #include "core/DBInfo.h"
 #include "platform/Cp932.h"
 #include "platform/SqlTable.h"
 
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -18,6 +22,21 @@ bool isAscii(const char* p, int n)
         if (static_cast<unsigned char>(p[i]) >= 0x80)
             return false;
     return true;
+}
+
+char* putUtf8(char* out, char16_t u)
+{
+    if (u < 0x80) {
+        *out++ = char(u);
+    } else if (u < 0x800) {
+        *out++ = char(0xC0 | (u >> 6));
+        *out++ = char(0x80 | (u & 0x3F));
+    } else {
+        *out++ = char(0xE0 | (u >> 12));
+        *out++ = char(0x80 | ((u >> 6) & 0x3F));
+        *out++ = char(0x80 | (u & 0x3F));
+    }
+    return out;
 }
 
 // Code page 932 -> UTF-8 by table: the converter's own answer for every
@@ -45,49 +64,55 @@ struct TUtf8Table {
                     pair[size_t((lead << 8 | trail) - 0x8100)] = u[0].unicode();
             }
         }
+        // The same answers as UTF-8 bytes (low three bytes) and their count
+        // (high byte), stored with one four-byte copy.
+        auto packed = [](char16_t u) {
+            if (u == 0)
+                return std::uint32_t(0);
+            char b[4] = {};
+            const int n = int(putUtf8(b, u) - b);
+            return std::uint32_t(uchar(b[0]) | uchar(b[1]) << 8 | uchar(b[2]) << 16) | std::uint32_t(n) << 24;
+        };
+        for (size_t k = 0; k < single.size(); ++k)
+            single8[k] = packed(single[k]);
+        pair8.resize(pair.size());
+        for (size_t k = 0; k < pair.size(); ++k)
+            pair8[k] = packed(pair[k]);
     }
+    std::array<std::uint32_t, 256> single8{};
+    std::vector<std::uint32_t> pair8;
 };
 
-char* putUtf8(char* out, char16_t u)
-{
-    if (u < 0x80) {
-        *out++ = char(u);
-    } else if (u < 0x800) {
-        *out++ = char(0xC0 | (u >> 6));
-        *out++ = char(0x80 | (u & 0x3F));
-    } else {
-        *out++ = char(0xE0 | (u >> 12));
-        *out++ = char(0x80 | ((u >> 6) & 0x3F));
-        *out++ = char(0x80 | (u & 0x3F));
-    }
-    return out;
-}
 
-// Code page 932 bytes as the table's UTF-8 (ASCII passes unchanged).
-QByteArray toUtf8(const char* p, int n)
+// Code page 932 bytes as the table's UTF-8, written to out (room for three
+// bytes per input byte); -1 when a code is not in the table, which leaves
+// the text to the converter.
+int toUtf8Into(const char* p, int n, char* out)
 {
-    if (isAscii(p, n))
-        return QByteArray(p, n);
     static const TUtf8Table table;
-    // A single byte becomes at most three UTF-8 bytes, two bytes at most three.
-    QByteArray out(qsizetype(n) * 3, Qt::Uninitialized);
-    char* o = out.data();
+    char* o = out;
     for (int i = 0; i < n; ++i) {
         const auto b = uchar(p[i]);
-        char16_t u = 0;
+        if (b < 0x80) {
+            *o++ = char(b);
+            continue;
+        }
+        std::uint32_t e = 0;
         if (cp932::IsLeadByte(b)) {
             if (i + 1 < n && uchar(p[i + 1]) >= 0x40 && uchar(p[i + 1]) <= 0xFC)
-                u = table.pair[size_t((b << 8 | uchar(p[i + 1])) - 0x8100)];
+                e = table.pair8[size_t((b << 8 | uchar(p[i + 1])) - 0x8100)];
             ++i;
         } else {
-            u = table.single[b];
+            e = table.single8[b];
         }
-        if (u == 0)
-            return cp932::Decode(p, n).toUtf8();
-        o = putUtf8(o, u);
+        if (e == 0)
+            return -1;
+        static_assert(std::endian::native == std::endian::little, "the first UTF-8 byte is the lowest");
+        const std::uint32_t bytes = e & 0xFFFFFF;
+        std::memcpy(o, &bytes, 4);                // the room has a byte to spare
+        o += e >> 24;
     }
-    out.truncate(o - out.constData());
-    return out;
+    return int(o - out);
 }
 
 QByteArray fromUtf8(const QByteArray& utf8)
@@ -97,10 +122,19 @@ QByteArray fromUtf8(const QByteArray& utf8)
     return cp932::Encode(QString::fromUtf8(utf8));
 }
 
+// Code page 932 bytes into the edit buffer as UTF-8, converted in place.
+void putText(TSqlTable& t, int field, const char* p, int n)
+{
+    // A single byte becomes at most three UTF-8 bytes, two bytes at most
+    // three; one more for the four-byte copies.
+    if (!t.FillUtf8(field, n * 3 + 1, n, [&](char* out) { return toUtf8Into(p, n, out); }))
+        t.SetUtf8(field, cp932::Decode(p, n).toUtf8(), n);
+}
+
 template <int N>
 void put(TSqlTable& t, int field, const TShortStr<N>& s)
 {
-    t.SetUtf8(field, toUtf8(s.Data(), s.Length()), s.Length());
+    putText(t, field, s.Data(), s.Length());
 }
 
 template <int N>
@@ -113,18 +147,20 @@ void get(const TSqlTable& t, int field, TShortStr<N>& s)
 template <int N>
 void putDigits(TSqlTable& t, int field, const TShortStr<N>& s)
 {
-    QByteArray digits;
-    const char* p = s.Data();
-    for (int i = 0; i < s.Length(); ++i) {
-        const auto c = static_cast<unsigned char>(p[i]);
-        if (cp932::IsLeadByte(c)) {
-            ++i; // a double-byte character is no digit
-            continue;
+    t.FillUtf8(field, s.Length(), -1, [&](char* out) {
+        int n = 0;
+        const char* p = s.Data();
+        for (int i = 0; i < s.Length(); ++i) {
+            const auto c = static_cast<unsigned char>(p[i]);
+            if (cp932::IsLeadByte(c)) {
+                ++i; // a double-byte character is no digit
+                continue;
+            }
+            if (c >= '0' && c <= '9')
+                out[n++] = char(c);
         }
-        if (c >= '0' && c <= '9')
-            digits.append(char(c));
-    }
-    t.SetUtf8(field, digits);
+        return n;
+    });
 }
 
 void putMemo(TSqlTable& t, int field, const TStringList* list)
@@ -134,7 +170,7 @@ void putMemo(TSqlTable& t, int field, const TStringList* list)
         return;
     }
     QByteArray text = JoinMemoLines(*list);
-    t.SetUtf8(field, toUtf8(text.constData(), int(text.size())), int(text.size()));
+    putText(t, field, text.constData(), int(text.size()));
 }
 
 std::unique_ptr<TStringList> getMemo(const TSqlTable& t, int field)
@@ -156,57 +192,36 @@ int Cp932CutLength(const char* bytes, int length, int width)
 QString Cp932ToQString(const char* bytes, int length) { return cp932::Decode(bytes, length); }
 QByteArray QStringToCp932(const QString& text) { return cp932::Encode(text); }
 
-TAdrsRecord::TAdrsRecord(const TAdrsRecord& other)
-    : TAdrsRecordFields(other),
-      Note(other.Note ? std::make_unique<TStringList>(*other.Note) : nullptr),
-      ExtLink(other.ExtLink ? std::make_unique<TStringList>(*other.ExtLink) : nullptr)
+TLineList::TLineList(const TLineList& other) : Base(other ? std::make_unique<TStringList>(*other) : nullptr)
 {
     // QList shares its data implicitly; a kept copy must never see its
     // source's later edits, so detach now.
-    if (Note)
-        Note->detach();
-    if (ExtLink)
-        ExtLink->detach();
+    if (*this)
+        (*this)->detach();
 }
 
-TAdrsRecord& TAdrsRecord::operator=(const TAdrsRecord& other)
+TLineList& TLineList::operator=(const TLineList& other)
 {
-    if (this != &other) {
-        TAdrsRecord copy(other);
-        *this = std::move(copy);
-    }
+    if (this != &other)
+        *this = TLineList(other);
     return *this;
 }
 
-namespace {
-bool sameList(const std::unique_ptr<TStringList>& a, const std::unique_ptr<TStringList>& b)
-{
-    if (!a || !b)
-        return !a && !b;
-    return *a == *b;
-}
-} // namespace
-
 bool operator==(const TAdrsRecord& a, const TAdrsRecord& b)
 {
-    const TAdrsRecordFields& x = a;
-    const TAdrsRecordFields& y = b;
-    return x.RecNo == y.RecNo && x.Group == y.Group && x.CustomCode == y.CustomCode && x.Tel == y.Tel &&
-           x.TelDiv == y.TelDiv && x.Fax == y.Fax && x.PubDate == y.PubDate && x.Portable1 == y.Portable1 &&
-           x.Portable2 == y.Portable2 && x.Pos == y.Pos && x.Tdfkn == y.Tdfkn && x.Adrs1 == y.Adrs1 &&
-           x.Adrs2 == y.Adrs2 && x.Adrs3 == y.Adrs3 && x.AdrsKana == y.AdrsKana && x.JisCode == y.JisCode &&
-           x.KajoCode == y.KajoCode && x.Latitude == y.Latitude && x.Longitude == y.Longitude &&
-           x.PrivCorp == y.PrivCorp && x.MyNumber == y.MyNumber && x.CorpKanji == y.CorpKanji &&
-           x.CorpKana == y.CorpKana && x.Dptmnt == y.Dptmnt && x.Post == y.Post && x.EmployeeNo == y.EmployeeNo &&
-           x.NameKanji == y.NameKanji && x.NameKana == y.NameKana && x.Honor == y.Honor &&
-           x.IgnoreName == y.IgnoreName && x.URL == y.URL && x.EMail1 == y.EMail1 && x.EMail2 == y.EMail2 &&
-           x.Joint == y.Joint && x.JointHonor == y.JointHonor && x.JointMyNumber == y.JointMyNumber &&
-           x.JointOwner == y.JointOwner && x.JointPrint == y.JointPrint && x.JointPrintN == y.JointPrintN &&
-           x.PrintTarget == y.PrintTarget && x.Sender == y.Sender && x.Keyword == y.Keyword &&
-           x.ProtectMemo == y.ProtectMemo && x.ProtectNote == y.ProtectNote && x.SymbolMark == y.SymbolMark &&
-           x.SymbolColor == y.SymbolColor && x.AddDateTime == y.AddDateTime && x.UpdDateTime == y.UpdDateTime &&
-           x.CodeMain == y.CodeMain && x.CodeSub == y.CodeSub && x.CodeGenre == y.CodeGenre &&
-           sameList(a.Note, b.Note) && sameList(a.ExtLink, b.ExtLink);
+    bool same = true;
+    ForEachAdrsField([&](const auto& d) {
+        for (int i = 0; i < d.Count && same; ++i) {
+            if constexpr (d.Kind == TFieldKind::Lines) {
+                const auto& x = d.At(a, i);
+                const auto& y = d.At(b, i);
+                same = (x && y) ? *x == *y : !x && !y;
+            } else {
+                same = d.At(a, i) == d.At(b, i);
+            }
+        }
+    });
+    return same;
 }
 
 void ClearAdrsRecord(TAdrsRecord& record)
@@ -256,123 +271,42 @@ TStringList SplitMemoLines(const QByteArray& text)
 void ReadAdrsRecord(const TSqlTable& t, TAdrsRecord& r)
 {
     ClearAdrsRecord(r);
-    r.RecNo = std::int32_t(t.AsInteger(afRecNo));
-    r.Group = std::int32_t(t.AsInteger(afGroup));
-    get(t, afCustomCode, r.CustomCode);
-    get(t, afTel, r.Tel);
-    r.TelDiv = std::int32_t(t.AsInteger(afTelDiv));
-    get(t, afFax, r.Fax);
-    get(t, afPubDate, r.PubDate);
-    get(t, afPortable1, r.Portable1);
-    get(t, afPortable2, r.Portable2);
-    get(t, afPos, r.Pos);
-    get(t, afTdfkn, r.Tdfkn);
-    get(t, afAdrs1, r.Adrs1);
-    get(t, afAdrs2, r.Adrs2);
-    get(t, afAdrs3, r.Adrs3);
-    get(t, afAdrsKana, r.AdrsKana);
-    get(t, afJisCode, r.JisCode);
-    get(t, afKajoCode, r.KajoCode);
-    r.Latitude = std::int32_t(t.AsInteger(afLatitude));
-    r.Longitude = std::int32_t(t.AsInteger(afLongitude));
-    r.PrivCorp = t.AsBoolean(afPrivCorp);
-    get(t, afMyNumber, r.MyNumber);
-    get(t, afCorpKanji, r.CorpKanji);
-    get(t, afCorpKana, r.CorpKana);
-    get(t, afDptmnt, r.Dptmnt);
-    get(t, afPost, r.Post);
-    get(t, afEmployeeNo, r.EmployeeNo);
-    get(t, afNameKanji, r.NameKanji);
-    get(t, afNameKana, r.NameKana);
-    get(t, afHonor, r.Honor);
-    r.IgnoreName = t.AsBoolean(afIgnoreName);
-    get(t, afURL, r.URL);
-    get(t, afEMail1, r.EMail1);
-    get(t, afEMail2, r.EMail2);
-    for (int i = 0; i < 5; ++i) {
-        get(t, afJoint1 + i, r.Joint[i]);
-        get(t, afJointHonor1 + i, r.JointHonor[i]);
-        get(t, afJointMyNumber1 + i, r.JointMyNumber[i]);
-        r.JointPrintN[i] = t.AsBoolean(afJointPrint1 + i);
-    }
-    r.JointOwner = std::int32_t(t.AsInteger(afJointOwner));
-    r.JointPrint = t.AsBoolean(afJointPrint);
-    r.Sender = std::int32_t(t.AsInteger(afSender));
-    r.PrintTarget = std::int32_t(t.AsInteger(afPrintTarget));
-    r.Note = getMemo(t, afNote);
-    for (int i = 0; i < 8; ++i)
-        get(t, afKeyword1 + i, r.Keyword[i]);
-    for (int i = 0; i < 10; ++i)
-        get(t, afProtectMemo1 + i, r.ProtectMemo[i]);
-    get(t, afProtectNote, r.ProtectNote);
-    r.ExtLink = getMemo(t, afExtLink);
-    get(t, afSymbolMark, r.SymbolMark);
-    r.SymbolColor = std::int32_t(t.AsInteger(afSymbolColor));
-    r.CodeMain = std::int32_t(t.AsInteger(afCodeMain));
-    r.CodeSub = std::int32_t(t.AsInteger(afCodeSub));
-    r.CodeGenre = std::int32_t(t.AsInteger(afCodeGenre));
-    r.AddDateTime = t.AsFloat(afAddDateTime);
-    r.UpdDateTime = t.AsFloat(afUpdDateTime);
+    ForEachAdrsColumn([&](const auto& d, int i, int column) {
+        auto& v = d.At(r, i);
+        using V = std::remove_reference_t<decltype(v)>;
+        if constexpr (d.Kind == TFieldKind::Lines)
+            v = getMemo(t, column);
+        else if constexpr (std::is_same_v<V, bool>)
+            v = t.AsBoolean(column);
+        else if constexpr (std::is_same_v<V, double>)
+            v = t.AsFloat(column);
+        else if constexpr (std::is_integral_v<V>)
+            v = V(t.AsInteger(column));
+        else
+            get(t, column, v);
+    });
 }
 
 void WriteAdrsRecord(const TAdrsRecord& r, TSqlTable& t)
 {
-    t.SetInteger(afGroup, r.Group);
-    put(t, afCustomCode, r.CustomCode);
-    putDigits(t, afTel, r.Tel);
-    t.SetInteger(afTelDiv, r.TelDiv);
-    putDigits(t, afFax, r.Fax);
-    put(t, afPubDate, r.PubDate);
-    putDigits(t, afPortable1, r.Portable1);
-    putDigits(t, afPortable2, r.Portable2);
-    put(t, afPos, r.Pos);
-    put(t, afTdfkn, r.Tdfkn);
-    put(t, afAdrs1, r.Adrs1);
-    put(t, afAdrs2, r.Adrs2);
-    put(t, afAdrs3, r.Adrs3);
-    put(t, afAdrsKana, r.AdrsKana);
-    put(t, afJisCode, r.JisCode);
-    put(t, afKajoCode, r.KajoCode);
-    t.SetInteger(afLatitude, r.Latitude);
-    t.SetInteger(afLongitude, r.Longitude);
-    t.SetBoolean(afPrivCorp, r.PrivCorp);
-    put(t, afMyNumber, r.MyNumber);
-    put(t, afCorpKanji, r.CorpKanji);
-    put(t, afCorpKana, r.CorpKana);
-    put(t, afDptmnt, r.Dptmnt);
-    put(t, afPost, r.Post);
-    put(t, afEmployeeNo, r.EmployeeNo);
-    put(t, afNameKanji, r.NameKanji);
-    put(t, afNameKana, r.NameKana);
-    put(t, afHonor, r.Honor);
-    t.SetBoolean(afIgnoreName, r.IgnoreName);
-    put(t, afURL, r.URL);
-    put(t, afEMail1, r.EMail1);
-    put(t, afEMail2, r.EMail2);
-    for (int i = 0; i < 5; ++i) {
-        put(t, afJoint1 + i, r.Joint[i]);
-        put(t, afJointHonor1 + i, r.JointHonor[i]);
-        put(t, afJointMyNumber1 + i, r.JointMyNumber[i]);
-        t.SetBoolean(afJointPrint1 + i, r.JointPrintN[i]);
-    }
-    t.SetInteger(afJointOwner, r.JointOwner);
-    t.SetBoolean(afJointPrint, r.JointPrint);
-    t.SetInteger(afSender, r.Sender);
-    t.SetInteger(afPrintTarget, r.PrintTarget);
-    putMemo(t, afNote, r.Note.get());
-    for (int i = 0; i < 8; ++i)
-        put(t, afKeyword1 + i, r.Keyword[i]);
-    for (int i = 0; i < 10; ++i)
-        put(t, afProtectMemo1 + i, r.ProtectMemo[i]);
-    put(t, afProtectNote, r.ProtectNote);
-    putMemo(t, afExtLink, r.ExtLink.get());
-    put(t, afSymbolMark, r.SymbolMark);
-    t.SetInteger(afSymbolColor, r.SymbolColor);
-    t.SetInteger(afCodeMain, r.CodeMain);
-    t.SetInteger(afCodeSub, r.CodeSub);
-    t.SetInteger(afCodeGenre, r.CodeGenre);
-    t.SetFloat(afAddDateTime, r.AddDateTime);
-    t.SetFloat(afUpdDateTime, r.UpdDateTime);
+    ForEachAdrsColumn([&](const auto& d, int i, int column) {
+        const auto& v = d.At(r, i);
+        using V = std::remove_cvref_t<decltype(v)>;
+        if constexpr (d.Kind == TFieldKind::RecNo)
+            return; // the table numbers its rows
+        else if constexpr (d.Kind == TFieldKind::Lines)
+            putMemo(t, column, v.get());
+        else if constexpr (d.Kind == TFieldKind::Phone)
+            putDigits(t, column, v);
+        else if constexpr (std::is_same_v<V, bool>)
+            t.SetBoolean(column, v);
+        else if constexpr (std::is_same_v<V, double>)
+            t.SetFloat(column, v);
+        else if constexpr (std::is_integral_v<V>)
+            t.SetInteger(column, v);
+        else
+            put(t, column, v);
+    });
 }
 
 QDateTime StoredToDateTime(double value)

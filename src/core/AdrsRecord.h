@@ -3,7 +3,7 @@
 // page 932 bytes held to their field's width; a longer value is cut to the
 // width without splitting a double-byte character. The Note and ExtLink
 // lists exist only when the record has them, and are owned by the record: a
-// copy gets lists of its own.
+// copy gets lists of its own. The fields are declared by core/AdrsFieldList.h.
 
 #include <QByteArray>
 #include <QDateTime>
@@ -75,71 +75,40 @@ void TShortStr<N>::SetText(const QString& text)
 // A memo list: one code page 932 line per entry.
 using TStringList = QList<QByteArray>;
 
-// Everything of the record but its two lists; copied as it stands.
+// A memo list the record owns: absent (null) or its lines. A copy gets lines
+// of its own, never shared with the source's later edits.
+class TLineList : public std::unique_ptr<TStringList> {
+public:
+    using Base = std::unique_ptr<TStringList>;
+    TLineList() noexcept = default;
+    TLineList(std::nullptr_t) noexcept {}
+    TLineList(Base lines) noexcept : Base(std::move(lines)) {}
+    TLineList(const TLineList& other);
+    TLineList& operator=(const TLineList& other);
+    TLineList(TLineList&&) noexcept = default;
+    TLineList& operator=(TLineList&&) noexcept = default;
+    TLineList& operator=(Base&& lines) noexcept
+    {
+        Base::operator=(std::move(lines));
+        return *this;
+    }
+    TLineList& operator=(std::nullptr_t) noexcept
+    {
+        reset();
+        return *this;
+    }
+};
+
+#include "core/AdrsFieldList.h"
+
+// Every field of the record, declared by the field list (core/AdrsFieldList.h).
+#define TELVORA_DECLARE_ADRS_FIELD(member, column, kind, width, ...) __VA_ARGS__ member{};
 struct TAdrsRecordFields {
-    std::int32_t RecNo = 0;
-    std::int32_t Group = 0;
-    TShortStr<20> CustomCode;
-    TShortStr<13> Tel;
-    std::int32_t TelDiv = 0;
-    TShortStr<13> Fax;
-    TShortStr<8> PubDate;
-    TShortStr<13> Portable1;
-    TShortStr<13> Portable2;
-    TShortStr<7> Pos;
-    TShortStr<8> Tdfkn;
-    TShortStr<32> Adrs1;
-    TShortStr<100> Adrs2;
-    TShortStr<116> Adrs3;
-    TShortStr<100> AdrsKana;
-    TShortStr<5> JisCode;
-    TShortStr<6> KajoCode;
-    std::int32_t Latitude = 0;
-    std::int32_t Longitude = 0;
-    bool PrivCorp = false;
-    TShortStr<34> MyNumber;
-    TShortStr<112> CorpKanji;
-    TShortStr<80> CorpKana;
-    TShortStr<100> Dptmnt;
-    TShortStr<50> Post;
-    TShortStr<15> EmployeeNo;
-    TShortStr<75> NameKanji; // wide-text form ("@" + four hex digits per UTF-16 unit) when not code page 932
-    TShortStr<25> NameKana;
-    TShortStr<10> Honor;
-    bool IgnoreName = false;
-    TShortStr<128> URL;
-    TShortStr<64> EMail1;
-    TShortStr<64> EMail2;
-    std::array<TShortStr<55>, 5> Joint;         // Joint1-Joint5
-    std::array<TShortStr<10>, 5> JointHonor;    // JointHonor1-JointHonor5
-    std::array<TShortStr<34>, 5> JointMyNumber; // JointMyNumber1-JointMyNumber5
-    std::int32_t JointOwner = 0;
-    bool JointPrint = false;
-    std::array<bool, 5> JointPrintN = {};       // JointPrint1-JointPrint5
-    std::int32_t PrintTarget = 0;
-    std::int32_t Sender = 0;
-    std::array<TShortStr<100>, 8> Keyword;      // Keyword1-Keyword8
-    std::array<TShortStr<130>, 10> ProtectMemo; // ProtectMemo1-ProtectMemo10
-    TShortStr<1000> ProtectNote;
-    TShortStr<10> SymbolMark;
-    std::int32_t SymbolColor = 0;
-    double AddDateTime = 0;
-    double UpdDateTime = 0;
-    std::int32_t CodeMain = 0;
-    std::int32_t CodeSub = 0;
-    std::int32_t CodeGenre = 0;
+    TELVORA_ADRS_FIELDS(TELVORA_DECLARE_ADRS_FIELD)
 };
+#undef TELVORA_DECLARE_ADRS_FIELD
 
-struct TAdrsRecord : TAdrsRecordFields {
-    std::unique_ptr<TStringList> Note;
-    std::unique_ptr<TStringList> ExtLink;
-
-    TAdrsRecord() = default;
-    TAdrsRecord(const TAdrsRecord& other);
-    TAdrsRecord& operator=(const TAdrsRecord& other);
-    TAdrsRecord(TAdrsRecord&&) noexcept = default;
-    TAdrsRecord& operator=(TAdrsRecord&&) noexcept = default;
-};
+struct TAdrsRecord : TAdrsRecordFields {};
 
 // Every field equal, lists compared by presence and content.
 bool operator==(const TAdrsRecord& a, const TAdrsRecord& b);

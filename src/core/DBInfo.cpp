@@ -18,76 +18,15 @@ TSqlFieldDef text(const QString& name, int size) { return {name, FT::Text, size,
 TSqlFieldDef digits(const QString& name, int size) { return {name, FT::Text, size, true}; }
 TSqlFieldDef integer(const QString& name) { return {name, FT::Integer, 0, false}; }
 TSqlFieldDef boolean(const QString& name) { return {name, FT::Boolean, 0, false}; }
-TSqlFieldDef memo(const QString& name) { return {name, FT::Memo, 0, false}; }
 QString numbered(const char* stem, int n) { return QLatin1String(stem) + QString::number(n); }
 
 TSqlTableDef makeAdrsDef()
 {
     TSqlTableDef d;
     d.TableName = QStringLiteral("Adrs");
-    auto& f = d.Fields;
-    f = {{QStringLiteral("RecNo"), FT::AutoInc, 0, false},
-         integer(QStringLiteral("Group")),
-         text(QStringLiteral("CustomCode"), 20),
-         digits(QStringLiteral("Tel"), 11),
-         integer(QStringLiteral("TelDiv")),
-         digits(QStringLiteral("Fax"), 11),
-         digits(QStringLiteral("PubDate"), 6),
-         digits(QStringLiteral("Portable1"), 11),
-         digits(QStringLiteral("Portable2"), 11),
-         text(QStringLiteral("Pos"), 7),
-         text(QStringLiteral("Tdfkn"), 8),
-         text(QStringLiteral("Adrs1"), 32),
-         text(QStringLiteral("Adrs2"), 100),
-         text(QStringLiteral("Adrs3"), 116),
-         text(QStringLiteral("AdrsKana"), 100),
-         text(QStringLiteral("JisCode"), 5),
-         text(QStringLiteral("KajoCode"), 6),
-         integer(QStringLiteral("Latitude")),
-         integer(QStringLiteral("Longitude")),
-         boolean(QStringLiteral("PrivCorp")),
-         text(QStringLiteral("MyNumber"), 34),
-         text(QStringLiteral("CorpKanji"), 112),
-         text(QStringLiteral("CorpKana"), 80),
-         text(QStringLiteral("Dptmnt"), 100),
-         text(QStringLiteral("Post"), 50),
-         text(QStringLiteral("EmployeeNo"), 15),
-         text(QStringLiteral("NameKanji"), 75),
-         text(QStringLiteral("NameKana"), 25),
-         text(QStringLiteral("Honor"), 10),
-         boolean(QStringLiteral("IgnoreName")),
-         text(QStringLiteral("URL"), 128),
-         text(QStringLiteral("EMail1"), 64),
-         text(QStringLiteral("EMail2"), 64)};
-    for (int i = 1; i <= 5; ++i)
-        f.push_back(text(numbered("Joint", i), 55));
-    for (int i = 1; i <= 5; ++i)
-        f.push_back(text(numbered("JointHonor", i), 10));
-    for (int i = 1; i <= 5; ++i)
-        f.push_back(text(numbered("JointMyNumber", i), 34));
-    f.push_back(integer(QStringLiteral("JointOwner")));
-    f.push_back(boolean(QStringLiteral("JointPrint")));
-    for (int i = 1; i <= 5; ++i)
-        f.push_back(boolean(numbered("JointPrint", i)));
-    f.push_back(integer(QStringLiteral("Sender")));
-    f.push_back(integer(QStringLiteral("PrintTarget")));
-    f.push_back(memo(QStringLiteral("Note")));
-    for (int i = 1; i <= 8; ++i)
-        f.push_back(text(numbered("Keyword", i), 100));
-    for (int i = 1; i <= 10; ++i)
-        f.push_back(text(numbered("ProtectMemo", i), 130));
-    f.push_back(text(QStringLiteral("ProtectNote"), 1000));
-    f.push_back(memo(QStringLiteral("ExtLink")));
-    f.push_back(text(QStringLiteral("SymbolMark"), 10));
-    f.push_back(integer(QStringLiteral("SymbolColor")));
-    f.push_back(integer(QStringLiteral("CodeMain")));
-    f.push_back(integer(QStringLiteral("CodeSub")));
-    f.push_back(integer(QStringLiteral("CodeGenre")));
-    f.push_back({QStringLiteral("AddDateTime"), FT::Float, 0, false});
-    f.push_back({QStringLiteral("UpdDateTime"), FT::Float, 0, false});
+    d.Fields = AdrsFieldDefs();
     for (const char* ix : {"CustomCode", "Tel", "Fax", "Portable1", "Portable2"})
         d.Indexes.push_back({QLatin1String(ix), {QLatin1String(ix)}});
-    Q_ASSERT(int(f.size()) == afFieldCount);
     return d;
 }
 

@@ -4,6 +4,7 @@
 // and the history lists. One instance lives from start-up to exit
 // (DMTelvora21).
 
+#include "core/AdrsFields.h"
 #include "platform/SqlTable.h"
 
 #include <QString>
@@ -14,7 +15,7 @@ class QWidget;
 class THistoryData;
 struct TAdrsRecord;
 
-// Fields of Adrs.DB in table order.
+// Columns of Adrs.DB in table order (core/AdrsFieldList.h), by name.
 enum TAdrsField : int {
     afRecNo, afGroup, afCustomCode, afTel, afTelDiv, afFax, afPubDate, afPortable1, afPortable2, afPos,
     afTdfkn, afAdrs1, afAdrs2, afAdrs3, afAdrsKana, afJisCode, afKajoCode, afLatitude, afLongitude,
@@ -30,8 +31,9 @@ enum TAdrsField : int {
     afProtectMemo6, afProtectMemo7, afProtectMemo8, afProtectMemo9, afProtectMemo10,
     afProtectNote, afExtLink, afSymbolMark, afSymbolColor, afCodeMain, afCodeSub, afCodeGenre,
     afAddDateTime, afUpdDateTime,
-    afFieldCount
 };
+// Every column, the last ones after afUpdDateTime included.
+inline constexpr int afFieldCount = kAdrsColumnCount;
 
 const TSqlTableDef& AdrsTableDef();
 const TSqlTableDef& SenderTableDef();

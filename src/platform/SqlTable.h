@@ -154,6 +154,14 @@ public:
     // cp932Length: the value's length in code page 932 bytes when the caller
     // knows it (saves converting it again for the width check), else -1.
     void SetUtf8(int field, const QByteArray& utf8, int cp932Length = -1);
+    // The same from bytes the table copies (into storage it keeps between rows).
+    void SetUtf8(int field, const char* utf8, int length, int cp932Length = -1);
+    // Builds a text value in place, in storage the table keeps between rows:
+    // fill(out) writes at most capacity bytes of UTF-8 to out and returns how
+    // many, or -1 to give up (the field is left blank). False when the fill
+    // gave up or the field holds no text (then fill is not called).
+    template <class Fill>
+    bool FillUtf8(int field, int capacity, int cp932Length, Fill&& fill);
     void SetInteger(int field, qint64 value);
     void SetFloat(int field, double value);
     void SetBoolean(int field, bool value);
@@ -181,9 +189,16 @@ private:
         double d = 0;
         QByteArray text; // UTF-8
         int cp932Length = -1; // known length in code page 932 bytes, else -1
+        // Whether the value passes the write check: 1 yes, 0 no, -1 not known
+        // yet (read from the file). Setters check once, Post only the unknown.
+        signed char fits = 1;
     };
     int checkedIndex(const QString& name) const;
     TValue& writable(int field);
+    char* textRoom(int field, int capacity); // a text field's value storage, capacity bytes
+    void textFilled(int field, int length, int cp932Length);
+    signed char valueFits(int field, const char* utf8, qsizetype length, int cp932Length) const;
+    void setText(TValue& v, int field, int cp932Length);
     void blankBuffer();
     void loadRow(sqlite3_stmt* st);
     bool stepOne(sqlite3_stmt* st); // positions on the row, false when none
@@ -200,9 +215,12 @@ private:
     void refreshCurrent();
     void scanImpl(void (*fn)(void*, const TSqlRow&), void* ctx);
     QString orderBy(bool desc) const;
-    QString selectList() const;
+    const QString& selectList() const { return selectList_; }
+    const QString& selectFrom() const { return selectFrom_; } // "SELECT <every column> FROM <table>"
 
     TSqlTableDef def_;
+    QString selectList_;
+    QString selectFrom_;
     QString fileName_;
     sqlite3* db_ = nullptr;
     int lockFd_ = -1;
@@ -226,3 +244,18 @@ private:
     bool bof_ = true;
     bool inTransaction_ = false;
 };
+
+template <class Fill>
+bool TSqlTable::FillUtf8(int field, int capacity, int cp932Length, Fill&& fill)
+{
+    char* out = textRoom(field, capacity);
+    const int length = out ? fill(out) : -1;
+    Q_ASSERT(length <= capacity);
+    if (length < 0) {
+        if (out)
+            textFilled(field, 0, 0); // a fill that gave up leaves the field blank
+        return false;
+    }
+    textFilled(field, length, cp932Length);
+    return true;
+}

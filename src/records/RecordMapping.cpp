@@ -1,10 +1,16 @@
 #include "records/RecordMapping.h"
 
+#include "core/AdrsFields.h"
+#include "core/DBInfo.h"
 #include "core/FieldCipher.h"
 #include "core/common/AddressText.h"
 #include "listing_search/DicSch.h"
 #include "listing_search/ListingDetail.h"
 #include "platform/Cp932.h"
+
+#include <array>
+#include <tuple>
+#include <type_traits>
 
 namespace {
 
@@ -60,68 +66,109 @@ QString StoredWide(const QByteArray& stored)
     return cp932::Trim(AtHexToWide(stored));
 }
 
+// The controls that edit a field as it is stored, by the field's kind; the
+// other controls are mapped by hand in InputFromRecord and RecordFromInput.
+// An array field pairs with an array of controls of the same length.
+template <class R, class I>
+struct TControl {
+    R TAdrsRecord::*Field;
+    I TRecordInput::*Input;
+};
+template <class R, class I>
+TControl(R TAdrsRecordFields::*, I TRecordInput::*) -> TControl<R, I>;
+
+// Texts: shown as stored, given back trimmed (Write) or as typed (Snapshot).
+const auto kTextControls = std::tuple{
+    TControl{&TAdrsRecord::CustomCode, &TRecordInput::CustomCode}, TControl{&TAdrsRecord::Tdfkn, &TRecordInput::Tdfkn},
+    TControl{&TAdrsRecord::Adrs1, &TRecordInput::Adrs1},           TControl{&TAdrsRecord::Adrs2, &TRecordInput::Adrs2},
+    TControl{&TAdrsRecord::Adrs3, &TRecordInput::Adrs3},           TControl{&TAdrsRecord::AdrsKana, &TRecordInput::AdrsKana},
+    TControl{&TAdrsRecord::JisCode, &TRecordInput::JisCode},       TControl{&TAdrsRecord::KajoCode, &TRecordInput::KajoCode},
+    TControl{&TAdrsRecord::CorpKanji, &TRecordInput::CorpKanji},   TControl{&TAdrsRecord::CorpKana, &TRecordInput::CorpKana},
+    TControl{&TAdrsRecord::Dptmnt, &TRecordInput::Dptmnt},         TControl{&TAdrsRecord::Post, &TRecordInput::Post},
+    TControl{&TAdrsRecord::EmployeeNo, &TRecordInput::EmployeeNo}, TControl{&TAdrsRecord::NameKana, &TRecordInput::NameKana},
+    TControl{&TAdrsRecord::Honor, &TRecordInput::Honor},           TControl{&TAdrsRecord::URL, &TRecordInput::URL},
+    TControl{&TAdrsRecord::EMail1, &TRecordInput::EMail1},         TControl{&TAdrsRecord::EMail2, &TRecordInput::EMail2},
+    TControl{&TAdrsRecord::JointHonor, &TRecordInput::JointHonor}, TControl{&TAdrsRecord::Keyword, &TRecordInput::Keyword},
+};
+// Telephone-like numbers: shown as stored, given back as their digits.
+const auto kNumberControls = std::tuple{
+    TControl{&TAdrsRecord::Tel, &TRecordInput::Tel},             TControl{&TAdrsRecord::Fax, &TRecordInput::Fax},
+    TControl{&TAdrsRecord::Portable1, &TRecordInput::Portable1}, TControl{&TAdrsRecord::Portable2, &TRecordInput::Portable2},
+};
+// Names in the wide-text form: shown decoded, given back encoded.
+const auto kWideControls = std::tuple{
+    TControl{&TAdrsRecord::NameKanji, &TRecordInput::NameKanji},
+    TControl{&TAdrsRecord::Joint, &TRecordInput::Joint},
+};
+// Enciphered numbers and memos: shown deciphered, given back enciphered.
+const auto kCipherControls = std::tuple{
+    TControl{&TAdrsRecord::MyNumber, &TRecordInput::MyNumber},
+    TControl{&TAdrsRecord::JointMyNumber, &TRecordInput::JointMyNumber},
+    TControl{&TAdrsRecord::ProtectMemo, &TRecordInput::ProtectMemo},
+};
+// Values the controls hold as they are.
+const auto kValueControls = std::tuple{
+    TControl{&TAdrsRecord::Group, &TRecordInput::Group},           TControl{&TAdrsRecord::Latitude, &TRecordInput::Latitude},
+    TControl{&TAdrsRecord::Longitude, &TRecordInput::Longitude},   TControl{&TAdrsRecord::PrivCorp, &TRecordInput::Priv},
+    TControl{&TAdrsRecord::IgnoreName, &TRecordInput::IgnoreName}, TControl{&TAdrsRecord::JointOwner, &TRecordInput::JointOwner},
+    TControl{&TAdrsRecord::Sender, &TRecordInput::Sender},         TControl{&TAdrsRecord::SymbolColor, &TRecordInput::SymbolColor},
+    TControl{&TAdrsRecord::CodeMain, &TRecordInput::CodeMain},
+};
+
+template <class T>
+struct TIsArray : std::false_type {};
+template <class T, std::size_t N>
+struct TIsArray<std::array<T, N>> : std::true_type {};
+
+// f(field, control) for every control of the list, element by element.
+template <class Controls, class Record, class Input, class F>
+void EachControl(const Controls& controls, Record& r, Input& in, F&& f)
+{
+    std::apply(
+        [&](const auto&... c) {
+            const auto one = [&](const auto& control) {
+                auto& field = r.*control.Field;
+                auto& input = in.*control.Input;
+                if constexpr (TIsArray<std::remove_cvref_t<decltype(field)>>::value) {
+                    static_assert(std::tuple_size_v<std::remove_cvref_t<decltype(field)>> ==
+                                  std::tuple_size_v<std::remove_cvref_t<decltype(input)>>);
+                    for (std::size_t i = 0; i < field.size(); ++i)
+                        f(field[i], input[i]);
+                } else {
+                    f(field, input);
+                }
+            };
+            (one(c), ...);
+        },
+        controls);
+}
+
 } // namespace
 
 TRecordInput InputFromRecord(const TAdrsRecord& r)
 {
     TRecordInput in;
-    in.Group = r.Group;
-    in.CustomCode = r.CustomCode.Text();
-    in.Tel = r.Tel.Text();
+    EachControl(kTextControls, r, in, [](const auto& field, QString& text) { text = field.Text(); });
+    EachControl(kNumberControls, r, in, [](const auto& field, QString& text) { text = field.Text(); });
+    EachControl(kWideControls, r, in, [](const auto& field, QString& text) { text = AtHexToWide(field.Bytes()); });
+    EachControl(kCipherControls, r, in, [](const auto& field, QString& text) { text = Deciphered(field.Bytes()); });
+    EachControl(kValueControls, r, in, [](const auto& field, auto& value) { value = field; });
     in.MainNumber = r.TelDiv == 3;
-    in.Fax = r.Fax.Text();
     in.PubDate = recordform::PubDateText(r.PubDate.Text());
-    in.Portable1 = r.Portable1.Text();
-    in.Portable2 = r.Portable2.Text();
     in.Pos = recordform::PostalCodeText(r.Pos.Text());
-    in.Tdfkn = r.Tdfkn.Text();
-    in.Adrs1 = r.Adrs1.Text();
-    in.Adrs2 = r.Adrs2.Text();
-    in.Adrs3 = r.Adrs3.Text();
-    in.AdrsKana = r.AdrsKana.Text();
-    in.JisCode = r.JisCode.Text();
-    in.KajoCode = r.KajoCode.Text();
-    in.Latitude = r.Latitude;
-    in.Longitude = r.Longitude;
-    in.Priv = r.PrivCorp;
-    in.MyNumber = Deciphered(r.MyNumber.Bytes());
-    in.CorpKanji = r.CorpKanji.Text();
-    in.CorpKana = r.CorpKana.Text();
-    in.Dptmnt = r.Dptmnt.Text();
-    in.Post = r.Post.Text();
-    in.EmployeeNo = r.EmployeeNo.Text();
-    in.NameKanji = AtHexToWide(r.NameKanji.Bytes());
-    in.NameKana = r.NameKana.Text();
-    in.Honor = r.Honor.Text();
-    in.IgnoreName = r.IgnoreName;
-    in.CodeMain = r.CodeMain;
     in.CodeSubEntry = r.CodeSub > 0 ? r.CodeMain * 100 + r.CodeSub : 0;
-    in.URL = r.URL.Text();
-    in.EMail1 = r.EMail1.Text();
-    in.EMail2 = r.EMail2.Text();
-    for (int i = 0; i < 5; ++i) {
-        in.Joint[i] = AtHexToWide(r.Joint[i].Bytes());
-        in.JointHonor[i] = r.JointHonor[i].Text();
-        in.JointMyNumber[i] = Deciphered(r.JointMyNumber[i].Bytes());
+    for (int i = 0; i < 5; ++i)
         in.JointPrint[i + 1] = r.JointPrintN[i];
-    }
-    in.JointOwner = r.JointOwner;
     in.JointPrint[0] = r.JointPrint;
     in.PrintTarget = (r.PrintTarget == 1 || r.PrintTarget == 2) ? r.PrintTarget : 0;
-    in.Sender = r.Sender;
-    for (int i = 0; i < 8; ++i)
-        in.Keyword[i] = r.Keyword[i].Text();
     if (r.Note)
         in.Note = LinesText(*r.Note);
-    for (int i = 0; i < 10; ++i)
-        in.ProtectMemo[i] = Deciphered(r.ProtectMemo[i].Bytes());
     in.ProtectNote = r.ProtectNote.Text();
     if (r.ExtLink) {
         for (const QByteArray& link : *r.ExtLink)
             in.ExtLink.append(cp932::Decode(link));
     }
     in.SymbolMark = r.SymbolMark.Text();
-    in.SymbolColor = r.SymbolColor;
     in.AddDateTime = recordform::DateTimeText(r.AddDateTime);
     in.UpdDateTime = recordform::DateTimeText(r.UpdDateTime);
     return in;
@@ -211,54 +258,23 @@ void ApplyDictionaryResult(const TDicAdrsRecord& found, int resultKind, TRecordI
 void RecordFromInput(const TRecordInput& in, TRecordForm form, TAdrsRecord& r)
 {
     ClearAdrsRecord(r);
-    r.Group = in.Group;
-    Put(r.CustomCode, in.CustomCode, form);
-    r.Tel.Assign(Digits(in.Tel));
+    const bool write = form == TRecordForm::Write;
+    EachControl(kTextControls, r, in, [&](auto& field, const QString& text) { Put(field, text, form); });
+    EachControl(kNumberControls, r, in, [](auto& field, const QString& text) { field.Assign(Digits(text)); });
+    EachControl(kWideControls, r, in, [&](auto& field, const QString& text) {
+        field.Assign(WideToAtHex(write ? cp932::Trim(text) : text));
+    });
+    EachControl(kCipherControls, r, in, [](auto& field, const QString& text) { field.Assign(Enciphered(text)); });
+    EachControl(kValueControls, r, in, [](auto& field, const auto& value) { field = value; });
     r.TelDiv = in.MainNumber ? 3 : 0;
-    r.Fax.Assign(Digits(in.Fax));
     r.PubDate.Assign(Digits(in.PubDate));
-    r.Portable1.Assign(Digits(in.Portable1));
-    r.Portable2.Assign(Digits(in.Portable2));
     r.Pos.Assign(Digits(in.Pos));
-    Put(r.Tdfkn, in.Tdfkn, form);
-    Put(r.Adrs1, in.Adrs1, form);
-    Put(r.Adrs2, in.Adrs2, form);
-    Put(r.Adrs3, in.Adrs3, form);
-    Put(r.AdrsKana, in.AdrsKana, form);
-    Put(r.JisCode, in.JisCode, form);
-    Put(r.KajoCode, in.KajoCode, form);
-    r.Latitude = in.Latitude;
-    r.Longitude = in.Longitude;
-    r.PrivCorp = in.Priv;
-    r.MyNumber.Assign(Enciphered(in.MyNumber));
-    Put(r.CorpKanji, in.CorpKanji, form);
-    Put(r.CorpKana, in.CorpKana, form);
-    Put(r.Dptmnt, in.Dptmnt, form);
-    Put(r.Post, in.Post, form);
-    Put(r.EmployeeNo, in.EmployeeNo, form);
-    r.NameKanji.Assign(WideToAtHex(form == TRecordForm::Write ? cp932::Trim(in.NameKanji) : in.NameKanji));
-    Put(r.NameKana, in.NameKana, form);
-    Put(r.Honor, in.Honor, form);
-    r.IgnoreName = in.IgnoreName;
-    Put(r.URL, in.URL, form);
-    Put(r.EMail1, in.EMail1, form);
-    Put(r.EMail2, in.EMail2, form);
-    for (int i = 0; i < 5; ++i) {
-        r.Joint[i].Assign(WideToAtHex(form == TRecordForm::Write ? cp932::Trim(in.Joint[i]) : in.Joint[i]));
-        Put(r.JointHonor[i], in.JointHonor[i], form);
-        r.JointMyNumber[i].Assign(Enciphered(in.JointMyNumber[i]));
+    for (int i = 0; i < 5; ++i)
         r.JointPrintN[i] = in.JointPrint[i + 1];
-    }
-    r.JointOwner = in.JointOwner;
     r.JointPrint = in.JointPrint[0];
     r.PrintTarget = in.PrintTarget;
-    r.Sender = in.Sender;
-    for (int i = 0; i < 8; ++i)
-        Put(r.Keyword[i], in.Keyword[i], form);
     if (!in.Note.isEmpty())
         r.Note = std::make_unique<TStringList>(MemoLines(in.Note));
-    for (int i = 0; i < 10; ++i)
-        r.ProtectMemo[i].Assign(Enciphered(in.ProtectMemo[i]));
     r.ProtectNote.SetText(in.ProtectNote);
     if (!in.ExtLink.isEmpty()) {
         r.ExtLink = std::make_unique<TStringList>();
@@ -266,86 +282,81 @@ void RecordFromInput(const TRecordInput& in, TRecordForm form, TAdrsRecord& r)
             r.ExtLink->append(cp932::Encode(link));
     }
     r.SymbolMark.SetText(in.SymbolMark);
-    r.SymbolColor = in.SymbolColor;
-    r.CodeMain = in.CodeMain;
     r.CodeSub = in.CodeMain > 0 ? in.CodeSubEntry % 100 : 0;
 }
+
+namespace {
+
+// Columns the change test compares by hand (or never), each for its reason;
+// every other column is compared by its kind in IsRecordChanged.
+bool ComparedByHand(int column)
+{
+    switch (column) {
+    case afRecNo:       // the table's
+    case afAddDateTime: // time stamps and genre are not the input's
+    case afUpdDateTime:
+    case afCodeGenre:
+    case afTelDiv:      // only whether it is the main number
+    case afCodeSub:     // only under a major category
+    case afPos:         // a text column holding the postal code's digits
+    case afJisCode:     // as the controls hold them
+    case afKajoCode:
+    case afProtectNote: // exactly, blanks included
+    case afSymbolMark:
+    case afExtLink:     // without regard to letter case
+        return true;
+    default:
+        return false;
+    }
+}
+
+template <int N>
+QByteArray DigitsOf(const TShortStr<N>& field)
+{
+    return ExtractNumChars(field.Bytes(), kExtractDigits);
+}
+
+} // namespace
 
 bool IsRecordChanged(const TRecordInput& in, const TAdrsRecord& s)
 {
     TAdrsRecord w;
     RecordFromInput(in, TRecordForm::Write, w);
 
-    if (w.Group != s.Group || w.Latitude != s.Latitude || w.Longitude != s.Longitude ||
-        w.JointOwner != s.JointOwner || w.Sender != s.Sender || w.SymbolColor != s.SymbolColor ||
-        w.CodeMain != s.CodeMain)
+    bool changed = false;
+    ForEachAdrsColumn([&](const auto& d, int i, int column) {
+        if (changed || ComparedByHand(column))
+            return;
+        const auto& a = d.At(w, i);
+        const auto& b = d.At(s, i);
+        constexpr TFieldKind kind = std::remove_cvref_t<decltype(d)>::Kind;
+        if constexpr (kind == TFieldKind::Narrow)
+            changed = Stored(a) != Stored(b); // trimmed on both sides
+        else if constexpr (kind == TFieldKind::Digits || kind == TFieldKind::Phone)
+            changed = DigitsOf(a) != DigitsOf(b);
+        else if constexpr (kind == TFieldKind::Wide) // decoded, whichever form they were stored in
+            changed = StoredWide(a.Bytes()) != StoredWide(b.Bytes());
+        else if constexpr (kind == TFieldKind::Cipher) // as stored text, letter case included
+            changed = a.Bytes() != b.Bytes();
+        else if constexpr (kind == TFieldKind::Lines) // line by line
+            changed = b ? (!a || *a != *b) : a != nullptr;
+        else if constexpr (kind != TFieldKind::DateTime && kind != TFieldKind::RecNo)
+            changed = a != b;
+    });
+    if (changed)
         return true;
-    if (in.MainNumber != (s.TelDiv == 3) || w.PrivCorp != s.PrivCorp || w.IgnoreName != s.IgnoreName ||
-        w.JointPrint != s.JointPrint || w.JointPrintN != s.JointPrintN)
+
+    if (in.MainNumber != (s.TelDiv == 3))
         return true;
     if (w.CodeMain > 0 && w.CodeSub != s.CodeSub)
         return true;
-    if (w.PrintTarget != s.PrintTarget)
+    if (DigitsOf(w.Pos) != DigitsOf(s.Pos))
         return true;
-
-    // Numbers by their digits on both sides.
-    const auto digitsDiffer = [](const auto& a, const auto& b) {
-        return ExtractNumChars(a.Bytes(), kExtractDigits) != ExtractNumChars(b.Bytes(), kExtractDigits);
-    };
-    if (digitsDiffer(w.Tel, s.Tel) || digitsDiffer(w.Fax, s.Fax) || digitsDiffer(w.PubDate, s.PubDate) ||
-        digitsDiffer(w.Portable1, s.Portable1) || digitsDiffer(w.Portable2, s.Portable2) ||
-        digitsDiffer(w.Pos, s.Pos))
-        return true;
-
-    // Texts trimmed on both sides.
-    const auto textDiffers = [](const auto& a, const auto& b) { return Stored(a) != Stored(b); };
-    if (textDiffers(w.CustomCode, s.CustomCode) || textDiffers(w.Tdfkn, s.Tdfkn) ||
-        textDiffers(w.Adrs1, s.Adrs1) || textDiffers(w.Adrs2, s.Adrs2) || textDiffers(w.Adrs3, s.Adrs3) ||
-        textDiffers(w.AdrsKana, s.AdrsKana) || textDiffers(w.CorpKanji, s.CorpKanji) ||
-        textDiffers(w.CorpKana, s.CorpKana) || textDiffers(w.Dptmnt, s.Dptmnt) || textDiffers(w.Post, s.Post) ||
-        textDiffers(w.EmployeeNo, s.EmployeeNo) || textDiffers(w.NameKana, s.NameKana) ||
-        textDiffers(w.Honor, s.Honor) || textDiffers(w.URL, s.URL) || textDiffers(w.EMail1, s.EMail1) ||
-        textDiffers(w.EMail2, s.EMail2))
-        return true;
-    for (int i = 0; i < 5; ++i) {
-        if (textDiffers(w.JointHonor[i], s.JointHonor[i]))
-            return true;
-    }
-    for (int i = 0; i < 8; ++i) {
-        if (textDiffers(w.Keyword[i], s.Keyword[i]))
-            return true;
-    }
-    // The municipality and sub-area codes as the controls hold them.
     if (in.JisCode != Stored(s.JisCode) || in.KajoCode != Stored(s.KajoCode))
         return true;
-
-    // Wide names decoded, whichever form they were stored in.
-    if (StoredWide(w.NameKanji.Bytes()) != StoredWide(s.NameKanji.Bytes()))
-        return true;
-    for (int i = 0; i < 5; ++i) {
-        if (StoredWide(w.Joint[i].Bytes()) != StoredWide(s.Joint[i].Bytes()))
-            return true;
-    }
-
-    // Enciphered values as stored text, letter case included.
-    if (w.MyNumber.Bytes() != s.MyNumber.Bytes())
-        return true;
-    for (int i = 0; i < 5; ++i) {
-        if (w.JointMyNumber[i].Bytes() != s.JointMyNumber[i].Bytes())
-            return true;
-    }
-    for (int i = 0; i < 10; ++i) {
-        if (w.ProtectMemo[i].Bytes() != s.ProtectMemo[i].Bytes())
-            return true;
-    }
-
-    // The note line by line; the protected note exactly.
-    if (s.Note ? (!w.Note || *w.Note != *s.Note) : w.Note != nullptr)
-        return true;
-    if (w.ProtectNote.Bytes() != s.ProtectNote.Bytes())
+    if (w.ProtectNote.Bytes() != s.ProtectNote.Bytes() || w.SymbolMark.Bytes() != s.SymbolMark.Bytes())
         return true;
 
-    // Links in order, without regard to letter case.
     if (s.ExtLink) {
         const qsizetype rows = w.ExtLink ? w.ExtLink->size() : 0;
         if (rows != s.ExtLink->size())
@@ -354,9 +365,7 @@ bool IsRecordChanged(const TRecordInput& in, const TAdrsRecord& s)
             if (cp932::Decode(w.ExtLink->at(i)).compare(cp932::Decode(s.ExtLink->at(i)), Qt::CaseInsensitive) != 0)
                 return true;
         }
-    } else if (w.ExtLink) {
-        return true;
+        return false;
     }
-
-    return w.SymbolMark.Bytes() != s.SymbolMark.Bytes();
+    return w.ExtLink != nullptr;
 }

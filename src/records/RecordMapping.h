@@ -55,4 +55,6 @@ void RecordFromInput(const TRecordInput& input, TRecordForm form, TAdrsRecord& r
 // True when writing the input would change the record's stored values (the
 // fields the system compares; RecNo, the time stamps and CodeGenre are not).
 // JisCode and KajoCode are compared as typed, so a trailing blank counts.
+// Fields are compared by their kind (core/AdrsFields.h); the exceptions are
+// listed in RecordMapping.cpp (ComparedByHand).
 bool IsRecordChanged(const TRecordInput& input, const TAdrsRecord& record);

@@ -106,6 +106,26 @@ TEST_F(AdrsRecordTable, EveryFieldRoundTripsByteForByte)
     EXPECT_EQ(out.Note->at(1), QByteArray());
 }
 
+// Texts the converter must take whole (a byte that is no code of its own, a
+// lead byte cut off at the end) are stored as the converter reads them, and a
+// value written after one of them in the same slot is not left with its tail.
+TEST_F(AdrsRecordTable, TextsOutsideTheTableGoThroughTheConverter)
+{
+    const QByteArray odd = sj(QStringLiteral("表ソ")) + QByteArray("\x80x") + sj(QStringLiteral("能"));
+    const QByteArray cutLead = QByteArray("ab") + sj(QStringLiteral("表")).left(1);
+    TAdrsRecord in;
+    in.Adrs3.Assign(odd);
+    in.Dptmnt.Assign(cutLead);
+    const TAdrsRecord out = roundTrip(in);
+    EXPECT_EQ(out.Adrs3.Bytes(), cp932::Encode(cp932::Decode(odd)));
+    EXPECT_EQ(out.Dptmnt.Bytes(), cp932::Encode(cp932::Decode(cutLead)));
+    EXPECT_EQ(table.AsUtf8(afAdrs3), cp932::Decode(odd).toUtf8());
+
+    TAdrsRecord next;
+    next.Adrs3.Assign(sj(QStringLiteral("十")));
+    EXPECT_EQ(roundTrip(next).Adrs3.Bytes(), sj(QStringLiteral("十")));
+}
+
 TEST_F(AdrsRecordTable, EmptyAndAbsentMemoListsStayApart)
 {
     TAdrsRecord in;

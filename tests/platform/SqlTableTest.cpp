@@ -1,6 +1,7 @@
 #include "platform/SqlTable.h"
 
 #include <QProcess>
+#include <sqlite3.h>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -213,3 +214,79 @@ TEST(SqlTableOpen, RefusesMissingAndForeignFiles)
 }
 
 } // namespace
+
+namespace {
+
+// Rows straight into the file, past every check of the table.
+void insertRaw(const QString& file, const char* sql)
+{
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.toUtf8().constData(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+}
+
+} // namespace
+
+TEST_F(SqlTable, WriteCheckFollowsTheLastValueSetAndStoredValuesAreCheckedOnEdit)
+{
+    // A value corrected before the post is written; one spoilt after a good
+    // one is refused, and nothing reaches the file.
+    table.Append();
+    table.SetString(QStringLiteral("Tel"), QStringLiteral("03-1"));
+    table.SetString(QStringLiteral("Tel"), QStringLiteral("031"));
+    table.Post();
+    table.Append();
+    table.SetUtf8(1, "0312", 4);
+    table.SetUtf8(1, "03-12", 5);
+    EXPECT_THROW(table.Post(), ESqlTableError);
+    table.Cancel();
+    table.Append();
+    table.SetInteger(1, 42); // a number into a digits-only text: fine
+    table.SetFloat(1, -1.5); // a sign and a point are no digits
+    EXPECT_THROW(table.Post(), ESqlTableError);
+    table.Cancel();
+    EXPECT_EQ(table.RecordCount(), 1);
+
+    // A row another program stored against the rules is read as it is, and
+    // an edit of it is refused until the value is set right.
+    insertRaw(file, "INSERT INTO Phone(Tel, Name) VALUES('03-9', 'raw')");
+    table.SetIndexName(QString());
+    table.Last();
+    ASSERT_EQ(name(), QStringLiteral("raw"));
+    EXPECT_EQ(table.AsString(QStringLiteral("Tel")), QStringLiteral("03-9"));
+    table.Edit();
+    table.SetString(QStringLiteral("Name"), QStringLiteral("edited"));
+    EXPECT_THROW(table.Post(), ESqlTableError);
+    table.SetString(QStringLiteral("Tel"), QStringLiteral("039"));
+    table.Post();
+    EXPECT_EQ(table.AsString(QStringLiteral("Tel")), QStringLiteral("039"));
+}
+
+TEST_F(SqlTable, ReusedBufferNeverLeaksIntoTheNextRowOrAHeldValue)
+{
+    table.Append();
+    table.SetUtf8(2, "longname", 8);
+    table.SetUtf8(4, "memo", 4);
+    table.Post();
+    const QByteArray held = table.AsUtf8(2);
+
+    // A shorter value in the same slot, and a row that leaves the slots blank.
+    table.Append();
+    table.SetUtf8(2, "ab", 2);
+    table.Post();
+    table.Append();
+    table.SetInteger(3, 7);
+    table.Post();
+    EXPECT_EQ(held, "longname");
+
+    table.SetIndexName(QString());
+    QList<QByteArray> names;
+    QList<bool> memoNull;
+    for (table.First(); !table.Eof(); table.Next()) {
+        names << table.AsUtf8(2);
+        memoNull << table.IsNull(4);
+    }
+    EXPECT_EQ(names, (QList<QByteArray>{"longname", "ab", ""}));
+    EXPECT_EQ(memoNull, (QList<bool>{false, true, true})) << "a memo not set is absent, not blank";
+}

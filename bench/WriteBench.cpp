@@ -1,0 +1,237 @@
+// The write path against the engine alone, in one process: the same rows of
+// the same schema appended once through TSqlTable (WriteAdrsRecord + Post,
+// with every check the table makes) and once by binding prepared UTF-8
+// values straight to an INSERT. The ratio is what the table layer costs:
+// "table/raw" by the clock, "table/raw cpu" by this thread's CPU time.
+#include "BookGen.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <chrono>
+#include <ctime>
+#include <vector>
+
+namespace {
+
+QTemporaryDir& workDir()
+{
+    static QTemporaryDir dir;
+    return dir;
+}
+
+using TClock = std::chrono::steady_clock;
+
+// Seconds of CPU this thread used: the engine runs in the caller's thread,
+// so this leaves out the time other programs on a loaded machine take.
+double threadCpuSeconds()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
+}
+
+struct TTimes {
+    double wall = 0;
+    double cpu = 0;
+    TTimes& operator+=(const TTimes& o)
+    {
+        wall += o.wall;
+        cpu += o.cpu;
+        return *this;
+    }
+};
+
+// One row as the raw side binds it: every column's value ready in UTF-8.
+struct TRawValue {
+    TSqlFieldType type = TSqlFieldType::Text;
+    bool null = false;
+    qint64 i = 0;
+    double d = 0;
+    QByteArray text;
+};
+
+constexpr int kPool = 1000;
+
+QByteArray telOf(int i) { return QByteArray("04") + QByteArray::number(10000000 + i); }
+
+// The pool's rows read back through the table: the exact values a post writes.
+std::vector<std::vector<TRawValue>> rawRows(const std::vector<TAdrsRecord>& pool)
+{
+    const QString file = workDir().path() + QStringLiteral("/rows.DB");
+    QFile::remove(file);
+    TSqlTable::CreateTable(file, AdrsTableDef());
+    TSqlTable t(AdrsTableDef());
+    t.Open(file);
+    std::vector<std::vector<TRawValue>> rows;
+    for (const TAdrsRecord& r : pool) {
+        t.Append();
+        WriteAdrsRecord(r, t);
+        t.Post();
+        std::vector<TRawValue> row;
+        for (int f = 0; f < t.FieldCount(); ++f) {
+            TRawValue v;
+            v.type = AdrsTableDef().Fields[size_t(f)].Type;
+            v.null = t.IsNull(f);
+            v.i = t.AsInteger(f);
+            v.d = t.AsFloat(f);
+            v.text = t.AsUtf8(f);
+            row.push_back(v);
+        }
+        rows.push_back(std::move(row));
+    }
+    t.Close();
+    QFile::remove(file);
+    return rows;
+}
+
+// Times what a call does, by the clock and by CPU.
+template <class F>
+TTimes timed(F&& f)
+{
+    const auto start = TClock::now();
+    const double cpuStart = threadCpuSeconds();
+    f();
+    return {std::chrono::duration<double>(TClock::now() - start).count(), threadCpuSeconds() - cpuStart};
+}
+
+// Raw inserts: the prepared values bound straight to the INSERT.
+class TRawAppender {
+public:
+    TRawAppender(const QString& file, const std::vector<std::vector<TRawValue>>& rows) : rows_(rows)
+    {
+        TSqlTable::CreateTable(file, AdrsTableDef());
+        sqlite3_open_v2(file.toUtf8().constData(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+        sqlite3_exec(db_, "PRAGMA cache_size=-32768", nullptr, nullptr, nullptr);
+        QStringList cols, marks;
+        for (const auto& f : AdrsTableDef().Fields) {
+            cols << u'"' + f.Name + u'"';
+            marks << QStringLiteral("?");
+        }
+        const QByteArray sql = (QStringLiteral("INSERT INTO \"Adrs\"(") + cols.join(u',') +
+                                QStringLiteral(") VALUES(") + marks.join(u',') + u')').toUtf8();
+        sqlite3_prepare_v3(db_, sql.constData(), -1, SQLITE_PREPARE_PERSISTENT, &st_, nullptr);
+    }
+    ~TRawAppender()
+    {
+        sqlite3_finalize(st_);
+        sqlite3_close_v2(db_);
+    }
+    void Begin() { sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr); }
+    void Rows(int from, int to)
+    {
+        for (int i = from; i < to; ++i) {
+            const auto& row = rows_[size_t(i % kPool)];
+            const QByteArray tel = telOf(i);
+            for (int f = 0; f < int(row.size()); ++f) {
+                const TRawValue& v = row[size_t(f)];
+                if (v.null || f == afRecNo) // the table numbers the row
+                    sqlite3_bind_null(st_, f + 1);
+                else if (f == afTel)
+                    sqlite3_bind_text(st_, f + 1, tel.constData(), int(tel.size()), SQLITE_STATIC);
+                else if (v.type == TSqlFieldType::Text || v.type == TSqlFieldType::Memo)
+                    sqlite3_bind_text(st_, f + 1, v.text.constData(), int(v.text.size()), SQLITE_STATIC);
+                else if (v.type == TSqlFieldType::Float)
+                    sqlite3_bind_double(st_, f + 1, v.d);
+                else
+                    sqlite3_bind_int64(st_, f + 1, v.i);
+            }
+            if (sqlite3_step(st_) != SQLITE_DONE)
+                std::abort();
+            sqlite3_reset(st_);
+        }
+    }
+    void Commit() { sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr); }
+
+private:
+    const std::vector<std::vector<TRawValue>>& rows_;
+    sqlite3* db_ = nullptr;
+    sqlite3_stmt* st_ = nullptr;
+};
+
+// The program's way: Append, WriteAdrsRecord, Post.
+class TTableAppender {
+public:
+    TTableAppender(const QString& file, std::vector<TAdrsRecord>& pool) : pool_(pool)
+    {
+        TSqlTable::CreateTable(file, AdrsTableDef());
+        t_.Open(file);
+    }
+    void Begin() { t_.StartTransaction(); }
+    void Rows(int from, int to)
+    {
+        for (int i = from; i < to; ++i) {
+            TAdrsRecord& r = pool_[size_t(i % kPool)];
+            r.Tel.Assign(telOf(i));
+            t_.Append();
+            WriteAdrsRecord(r, t_);
+            t_.Post();
+        }
+    }
+    void Commit() { t_.Commit(); }
+
+private:
+    std::vector<TAdrsRecord>& pool_;
+    TSqlTable t_{AdrsTableDef()};
+};
+
+// Each iteration appends n rows both ways into fresh files, one transaction
+// each, taking turns every 5,000 rows so both sides see the same load of a
+// shared machine; the counters are rows per second and their ratios.
+void BM_AppendVsRaw(benchmark::State& state)
+{
+    const int n = int(state.range(0));
+    constexpr int kChunk = 5000;
+    TBookGen gen;
+    std::vector<TAdrsRecord> pool(kPool);
+    for (int i = 0; i < kPool; ++i)
+        gen.Fill(pool[size_t(i)], i);
+    const auto rows = rawRows(pool);
+    TTimes tableSeconds, rawSeconds;
+    int run = 0;
+    for (auto _ : state) {
+        const QString a = workDir().path() + QStringLiteral("/raw%1.DB").arg(run);
+        const QString b = workDir().path() + QStringLiteral("/table%1.DB").arg(run++);
+        {
+            TRawAppender raw(a, rows);
+            TTableAppender table(b, pool);
+            rawSeconds += timed([&] { raw.Begin(); });
+            tableSeconds += timed([&] { table.Begin(); });
+            for (int from = 0; from < n; from += kChunk) {
+                const int to = std::min(n, from + kChunk);
+                if ((from / kChunk + run) % 2) {
+                    rawSeconds += timed([&] { raw.Rows(from, to); });
+                    tableSeconds += timed([&] { table.Rows(from, to); });
+                } else {
+                    tableSeconds += timed([&] { table.Rows(from, to); });
+                    rawSeconds += timed([&] { raw.Rows(from, to); });
+                }
+            }
+            rawSeconds += timed([&] { raw.Commit(); });
+            tableSeconds += timed([&] { table.Commit(); });
+        }
+        QFile::remove(a);
+        QFile::remove(b);
+    }
+    const double runs = double(state.iterations());
+    state.counters["table/s"] = n * runs / tableSeconds.wall;
+    state.counters["raw/s"] = n * runs / rawSeconds.wall;
+    state.counters["table/raw"] = rawSeconds.wall / tableSeconds.wall;
+    state.counters["table/raw cpu"] = rawSeconds.cpu / tableSeconds.cpu;
+}
+BENCHMARK(BM_AppendVsRaw)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
