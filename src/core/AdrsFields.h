@@ -20,6 +20,7 @@
 #include "core/AdrsRecord.h"
 #include "platform/SqlTable.h"
 
+#include <type_traits>
 #include <QString>
 #include <array>
 #include <cstddef>

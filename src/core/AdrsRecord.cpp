@@ -212,7 +212,7 @@ bool operator==(const TAdrsRecord& a, const TAdrsRecord& b)
     bool same = true;
     ForEachAdrsField([&](const auto& d) {
         for (int i = 0; i < d.Count && same; ++i) {
-            if constexpr (d.Kind == TFieldKind::Lines) {
+            if constexpr (std::remove_cvref_t<decltype(d)>::Kind == TFieldKind::Lines) {
                 const auto& x = d.At(a, i);
                 const auto& y = d.At(b, i);
                 same = (x && y) ? *x == *y : !x && !y;
@@ -274,7 +274,7 @@ void ReadAdrsRecord(const TSqlTable& t, TAdrsRecord& r)
     ForEachAdrsColumn([&](const auto& d, int i, int column) {
         auto& v = d.At(r, i);
         using V = std::remove_reference_t<decltype(v)>;
-        if constexpr (d.Kind == TFieldKind::Lines)
+        if constexpr (std::remove_cvref_t<decltype(d)>::Kind == TFieldKind::Lines)
             v = getMemo(t, column);
         else if constexpr (std::is_same_v<V, bool>)
             v = t.AsBoolean(column);
@@ -292,11 +292,11 @@ void WriteAdrsRecord(const TAdrsRecord& r, TSqlTable& t)
     ForEachAdrsColumn([&](const auto& d, int i, int column) {
         const auto& v = d.At(r, i);
         using V = std::remove_cvref_t<decltype(v)>;
-        if constexpr (d.Kind == TFieldKind::RecNo)
+        if constexpr (std::remove_cvref_t<decltype(d)>::Kind == TFieldKind::RecNo)
             return; // the table numbers its rows
-        else if constexpr (d.Kind == TFieldKind::Lines)
+        else if constexpr (std::remove_cvref_t<decltype(d)>::Kind == TFieldKind::Lines)
             putMemo(t, column, v.get());
-        else if constexpr (d.Kind == TFieldKind::Phone)
+        else if constexpr (std::remove_cvref_t<decltype(d)>::Kind == TFieldKind::Phone)
             putDigits(t, column, v);
         else if constexpr (std::is_same_v<V, bool>)
             t.SetBoolean(column, v);

@@ -72,7 +72,7 @@ TEST(AdrsFields, EveryFieldTakesPartInComparingRecords)
         TAdrsRecord r;
         auto& v = d.At(r, i);
         using V = std::remove_cvref_t<decltype(v)>;
-        if constexpr (d.Kind == TFieldKind::Lines)
+        if constexpr (std::remove_cvref_t<decltype(d)>::Kind == TFieldKind::Lines)
             v = std::make_unique<TStringList>();
         else if constexpr (std::is_same_v<V, bool>)
             v = true;
