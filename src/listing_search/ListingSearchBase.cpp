@@ -1,7 +1,6 @@
 #include "listing_search/ListingSearchBase.h"
 
-#include "core/Folders.h"
-#include "platform/IniFile.h"
+#include "core/Settings.h"
 #include "platform/ui/MessageBox.h"
 
 #include <QApplication>
@@ -169,12 +168,9 @@ void TListingSearchBase::UpdateResultColor()
     if (!lvResult_)
         return;
     QPalette pal = lvResult_->style()->standardPalette();
-    TIniFile ini(DataFolder() + QStringLiteral("Telvora21.ini"));
-    if (shownInRecordWindow_ && !results_.empty() && ini.ReadBool(QStringLiteral("VIEW"), QStringLiteral("BGPaint"), true)) {
-        // Stored as the system stores colours: blue, green, red from the high byte down.
-        const int bgr = ini.ReadInteger(QStringLiteral("VIEW"), QStringLiteral("BGColor"), 0xFFF0E0);
-        pal.setColor(QPalette::Base, QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF));
-    }
+    // [VIEW] is read once, by the settings, with its one default.
+    if (shownInRecordWindow_ && !results_.empty() && Settings().BGPaint)
+        pal.setColor(QPalette::Base, Settings().BGQColor());
     lvResult_->setPalette(pal);
 }
 

@@ -9,6 +9,7 @@
 #include <cmath>
 
 using namespace gdi;
+using canvas_detail::areaOf;
 using canvas_detail::intersect;
 using canvas_detail::rectPath;
 
@@ -184,10 +185,10 @@ QRectF outlineRect(const TPen& pen, int l, int t, int r, int b)
 {
     if (pen.Style == psInsideFrame && pen.Width > 1) {
         const double half = pen.Width / 2.0;
-        return QRectF(l + half, t + half, r - l - pen.Width, b - t - pen.Width);
+        return QRectF(l + half, t + half, double(r) - l - pen.Width, double(b) - t - pen.Width);
     }
     const double o = strokeOffset(pen);
-    return QRectF(l + o, t + o, r - 1 - l, b - 1 - t);
+    return QRectF(l + o, t + o, double(r) - 1 - l, double(b) - 1 - t);
 }
 
 QPainterPath polyPath(const std::vector<QPoint>& points, double o, bool close)
@@ -303,7 +304,7 @@ void TCanvas::Rectangle(int left, int top, int right, int bottom)
     }
     // Without an outline the inside stops one pixel short, as the device's.
     const int shrink = pen_.Style == psClear ? 1 : 0;
-    const QPainterPath fill = rectPath(QRectF(left, top, right - left - shrink, bottom - top - shrink));
+    const QPainterPath fill = rectPath(QRectF(left, top, double(right) - left - shrink, double(bottom) - top - shrink));
     drawShape(fill, rectPath(outlineRect(pen_, left, top, right, bottom)), true);
 }
 
@@ -325,15 +326,15 @@ void TCanvas::FillRect(const QRect& r)
 {
     if (r.isEmpty() || brush_.Style == bsClear)
         return;
-    sink_->Draw(TFillItem{rectPath(QRectF(r)), QBrush(ToQColor(brush_.Color))});
+    sink_->Draw(TFillItem{rectPath(areaOf(r)), QBrush(ToQColor(brush_.Color))});
 }
 
 void TCanvas::FrameRect(const QRect& r)
 {
     if (r.isEmpty() || brush_.Style == bsClear)
         return;
-    QPainterPath p = rectPath(QRectF(r));
-    p.addRect(QRectF(r).adjusted(1, 1, -1, -1));
+    QPainterPath p = rectPath(areaOf(r));
+    p.addRect(areaOf(r).adjusted(1, 1, -1, -1));
     p.setFillRule(Qt::OddEvenFill);
     sink_->Draw(TFillItem{p, QBrush(ToQColor(brush_.Color))});
 }
@@ -496,7 +497,7 @@ void TCanvas::StretchDraw(const QRect& dest, const QImage& image, const QImage* 
     if (dest.isEmpty() || image.isNull())
         return;
     if (!mask) {
-        sink_->Draw(TImageItem{image, QRectF(dest)});
+        sink_->Draw(TImageItem{image, areaOf(dest)});
         return;
     }
     QImage argb = image.convertToFormat(QImage::Format_ARGB32);
@@ -507,7 +508,7 @@ void TCanvas::StretchDraw(const QRect& dest, const QImage& image, const QImage* 
             if (qGray(m.pixel(x, y)) >= 128)
                 line[x] = 0;
     }
-    sink_->Draw(TImageItem{argb, QRectF(dest)});
+    sink_->Draw(TImageItem{argb, areaOf(dest)});
 }
 
 void TCanvas::Draw(int x, int y, const QImage& image)
@@ -517,7 +518,13 @@ void TCanvas::Draw(int x, int y, const QImage& image)
 
 void TCanvas::StretchDraw(const QRect& dest, const TMetafileEx& metafile)
 {
-    if (metafile.Width() <= 0 || metafile.Height() <= 0 || dest.isEmpty())
+    if (!dest.isEmpty())
+        StretchDraw(areaOf(dest), metafile);
+}
+
+void TCanvas::StretchDraw(const QRectF& dest, const TMetafileEx& metafile)
+{
+    if (metafile.Width() <= 0 || metafile.Height() <= 0 || !(dest.width() > 0) || !(dest.height() > 0))
         return;
     QTransform t;
     t.translate(dest.left(), dest.top());

@@ -181,8 +181,11 @@ public:
     // and leaves the page untouched where it is light.
     void StretchDraw(const QRect& dest, const QImage& image, const QImage* mask = nullptr);
     void Draw(int x, int y, const QImage& image);
-    // Plays a recording stretched into dest, or at its natural size.
+    // Plays a recording stretched into dest, or at its natural size. The
+    // QRectF form places it to a fraction of a pixel, and anywhere: a far-out
+    // item has no int rectangle.
     void StretchDraw(const QRect& dest, const TMetafileEx& metafile);
+    void StretchDraw(const QRectF& dest, const TMetafileEx& metafile);
     void Draw(int x, int y, const TMetafileEx& metafile);
 
 private:

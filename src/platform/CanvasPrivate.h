@@ -34,6 +34,13 @@ inline QPainterPath rectPath(const QRectF& r)
     return p;
 }
 
+// A rectangle's area from its corners: QRect's own width and height overflow
+// int for a rectangle that spans more than the int range.
+inline QRectF areaOf(const QRect& r)
+{
+    return QRectF(r.left(), r.top(), double(r.right()) - r.left() + 1, double(r.bottom()) - r.top() + 1);
+}
+
 inline QPainterPath intersect(const std::optional<QPainterPath>& a, const QPainterPath& b)
 {
     return a ? a->intersected(b) : b;

@@ -13,11 +13,13 @@ using canvas_detail::rectPath;
 // ---------------------------------------------------------------------------
 // Regions
 
+// Sides are taken in floating point: a clip line far from its rectangle
+// gives corners whose distance no int holds.
 TRegion TRegion::Rect(int left, int top, int right, int bottom)
 {
     QPainterPath p;
     if (right > left && bottom > top)
-        p.addRect(QRectF(left, top, right - left, bottom - top));
+        p.addRect(QRectF(left, top, double(right) - left, double(bottom) - top));
     return TRegion(p);
 }
 
@@ -25,7 +27,7 @@ TRegion TRegion::RoundRect(int left, int top, int right, int bottom, int cornerW
 {
     QPainterPath p;
     if (right > left && bottom > top)
-        p.addRoundedRect(QRectF(left, top, right - left, bottom - top), cornerW / 2.0, cornerH / 2.0);
+        p.addRoundedRect(QRectF(left, top, double(right) - left, double(bottom) - top), cornerW / 2.0, cornerH / 2.0);
     return TRegion(p);
 }
 
@@ -33,7 +35,7 @@ TRegion TRegion::Ellipse(int left, int top, int right, int bottom)
 {
     QPainterPath p;
     if (right > left && bottom > top)
-        p.addEllipse(QRectF(left, top, right - left, bottom - top));
+        p.addEllipse(QRectF(left, top, double(right) - left, double(bottom) - top));
     return TRegion(p);
 }
 

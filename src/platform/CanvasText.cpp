@@ -5,11 +5,14 @@
 
 #include <QGlyphRun>
 #include <QPainter>
+#include <algorithm>
+#include <climits>
 #include <cmath>
 
 // Text output and measuring of TCanvas.
 
 using namespace gdi;
+using canvas_detail::areaOf;
 using canvas_detail::intersect;
 using canvas_detail::rectPath;
 
@@ -26,6 +29,23 @@ double glyphAdvance(const QRawFont& font, quint32 glyph)
 {
     const QList<QPointF> a = font.advancesForGlyphIndexes(QList<quint32>{glyph});
     return a.isEmpty() ? 0 : a.first().x();
+}
+
+// Advances and extents stay within +-2^30 pixels, so a line's width, a pen
+// position plus a width and a centred start are all ints, whatever height,
+// width ratio or advance array a damaged layout hands in.
+constexpr long long kMaxExtent = 1LL << 30;
+
+int extent(long long v)
+{
+    return static_cast<int>(std::clamp(v, -kMaxExtent, kMaxExtent));
+}
+
+int pixels(double v)
+{
+    if (std::isnan(v))
+        return 0;
+    return static_cast<int>(std::clamp<double>(std::lround(std::clamp(v, -1.0e15, 1.0e15)), -kMaxExtent, kMaxExtent));
 }
 
 } // namespace
@@ -61,16 +81,21 @@ TCanvas::Layout TCanvas::layoutText(const QString& text, const int* dx) const
         }
         c.font = font;
         if (vertical && vtext::IsUpright(ch)) {
-            c.advance = static_cast<int>(std::lround(em * stretch));
+            c.advance = pixels(em * stretch);
             c.mode = Layout::Upright;
-            if (vtext::HasVerticalForms(font)) {
-                c.glyph = vtext::VerticalGlyph(font, ch);
+            // The face's own vertical form first; a character it has none
+            // for (the IPA fonts keep "－" and "＜" horizontal) is set
+            // upright by hand, one character at a time.
+            const quint32 plain = glyphFor(font, ch);
+            const quint32 vertical = vtext::HasVerticalForms(font) ? vtext::VerticalGlyph(font, ch) : plain;
+            if (vertical != plain) {
+                c.glyph = vertical;
             } else {
                 const vtext::TVerticalFallback fb = vtext::VerticalFallback(ch);
                 if (fb.replacement && font.supportsCharacter(fb.replacement)) {
                     c.glyph = glyphFor(font, fb.replacement);
                 } else {
-                    c.glyph = glyphFor(font, ch);
+                    c.glyph = plain;
                     if (fb.rotate) {
                         c.mode = Layout::Along;
                         c.offset = (c.advance - glyphAdvance(font, c.glyph) * stretch) / 2;
@@ -81,14 +106,15 @@ TCanvas::Layout TCanvas::layoutText(const QString& text, const int* dx) const
             }
         } else {
             c.glyph = glyphFor(font, ch);
-            c.advance = static_cast<int>(std::lround(glyphAdvance(font, c.glyph) * stretch));
+            c.advance = pixels(glyphAdvance(font, c.glyph) * stretch);
         }
         if (dx) {
-            c.advance = 0;
+            long long sum = 0;
             for (int u = 0; u < c.units; ++u)
-                c.advance += dx[i + u];
+                sum += dx[i + u];
+            c.advance = extent(sum);
         }
-        l.width += c.advance;
+        l.width = extent(static_cast<long long>(l.width) + c.advance);
         l.chars.push_back(std::move(c));
         i += l.chars.back().units;
     }
@@ -99,7 +125,7 @@ bool TCanvas::ExtTextOutW(int x, int y, unsigned options, const QRect* rect, con
 {
     const QColor back = ToQColor(brush_.Color);
     if ((options & ETO_OPAQUE) && rect && !rect->isEmpty())
-        sink_->Draw(TFillItem{rectPath(QRectF(*rect)), QBrush(back)});
+        sink_->Draw(TFillItem{rectPath(areaOf(*rect)), QBrush(back)});
     if (text.isEmpty())
         return true;
 
@@ -130,7 +156,7 @@ bool TCanvas::ExtTextOutW(int x, int y, unsigned options, const QRect* rect, con
     const std::optional<QPainterPath> savedClip = clip_;
     const bool clipped = (options & ETO_CLIPPED) && rect;
     if (clipped) {
-        clip_ = intersect(clip_, rectPath(QRectF(*rect)));
+        clip_ = intersect(clip_, rectPath(areaOf(*rect)));
         emitClip();
     }
 
@@ -148,7 +174,7 @@ bool TCanvas::ExtTextOutW(int x, int y, unsigned options, const QRect* rect, con
             sink_->Draw(run);
         run = TGlyphItem{};
     };
-    int pen = start;
+    long long pen = start;
     qsizetype unit = 0;
     for (const Layout::Char& c : l.chars) {
         const QString chText = text.mid(unit, c.units);
@@ -163,7 +189,7 @@ bool TCanvas::ExtTextOutW(int x, int y, unsigned options, const QRect* rect, con
                 run.syntheticBold = face.syntheticBold;
             }
             run.glyphs.push_back(c.glyph);
-            run.positions.emplace_back((pen + c.offset) / face.stretch, 0);
+            run.positions.emplace_back((double(pen) + c.offset) / face.stretch, 0);
             run.text += chText;
         } else {
             flush();
@@ -175,7 +201,7 @@ bool TCanvas::ExtTextOutW(int x, int y, unsigned options, const QRect* rect, con
             up.syntheticBold = face.syntheticBold;
             up.text = chText;
             up.transform = base;
-            up.transform.translate(pen + c.advance / 2.0, baseline - face.ascent + face.Height() / 2.0);
+            up.transform.translate(double(pen) + c.advance / 2.0, baseline - face.ascent + face.Height() / 2.0);
             up.transform.rotate(-90);
             up.transform.scale(1, face.stretch);
             if (face.syntheticItalic)
@@ -212,7 +238,8 @@ bool TCanvas::ExtTextOutW(int x, int y, unsigned options, const QRect* rect, con
 void TCanvas::TextOut(int x, int y, const QString& text)
 {
     ExtTextOutW(x, y, 0, nullptr, text);
-    penPos_ = QPoint(x + TextWidth(text), y);
+    const long long end = static_cast<long long>(x) + TextWidth(text);
+    penPos_ = QPoint(static_cast<int>(std::clamp<long long>(end, INT_MIN, INT_MAX)), y);
 }
 
 int TCanvas::TextWidth(const QString& text) const
@@ -234,7 +261,7 @@ QSize TCanvas::TextExtent(const QString& text) const
 QSize TCanvas::GetTextExtentExPointW(const QString& text, int maxExtent, int* fit, std::vector<int>* extents) const
 {
     const Layout l = layoutText(text, nullptr);
-    int total = 0;
+    long long total = 0;
     int fitted = 0;
     bool stop = false;
     if (extents)
@@ -247,7 +274,7 @@ QSize TCanvas::GetTextExtentExPointW(const QString& text, int maxExtent, int* fi
             stop = true;
         if (extents)
             for (int u = 0; u < c.units; ++u)
-                extents->push_back(total);
+                extents->push_back(extent(total));
     }
     if (fit)
         *fit = fitted;

@@ -7,6 +7,7 @@
 #include <QSet>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 QColor ToQColor(TColor c)
 {
@@ -26,8 +27,22 @@ int MulDiv(int a, int b, int c)
     const long long half = std::llabs(c) / 2;
     const bool negative = (p < 0) != (c < 0);
     const long long q = (std::llabs(p) + half) / std::llabs(c);
-    return static_cast<int>(negative ? -q : q);
+    const long long r = negative ? -q : q;
+    // A result beyond the int range is an overflow: -1, as Windows gives.
+    if (r > std::numeric_limits<int>::max() || r < std::numeric_limits<int>::min())
+        return -1;
+    return static_cast<int>(r);
 }
+
+namespace {
+
+// Heights and sizes are each other's negatives; INT_MIN has none.
+int Negated(int v)
+{
+    return v == std::numeric_limits<int>::min() ? std::numeric_limits<int>::max() : -v;
+}
+
+} // namespace
 
 TFont::TFont() : name_(QStringLiteral("ＭＳ Ｐゴシック")), charset_(SHIFTJIS_CHARSET)
 {
@@ -41,12 +56,12 @@ QString TFont::FaceName() const
 
 int TFont::Size() const
 {
-    return -MulDiv(height_, 72, ppi_);
+    return Negated(MulDiv(height_, 72, ppi_));
 }
 
 void TFont::SetSize(int points)
 {
-    height_ = -MulDiv(points, ppi_, 72);
+    height_ = Negated(MulDiv(points, ppi_, 72));
 }
 
 void TFont::Assign(const TFont& source)
@@ -252,11 +267,14 @@ TFontFace RealizeFont(const TFont& font)
 
     double em;
     if (font.Height() < 0)
-        em = -font.Height();
+        em = -static_cast<double>(font.Height());
     else if (font.Height() > 0)
         em = face.japanese ? font.Height() : font.Height() / (a + d);
     else
         em = MulDiv(9, font.PixelsPerInch(), 72);
+    // A height beyond any device is drawn at the largest one, so the cell
+    // metrics and the advances of a line stay within int.
+    em = std::min(em, kMaxEmPixels);
     face.em = em;
     if (raw.isValid()) {
         raw.setPixelSize(std::max(em, 0.01));

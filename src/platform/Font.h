@@ -22,8 +22,14 @@ enum : std::uint8_t { ANSI_CHARSET = 0, DEFAULT_CHARSET = 1, SYMBOL_CHARSET = 2,
 
 enum TFontStyleBit : int { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 
-// Windows' MulDiv: a * b / c rounded half away from zero; -1 when c is 0.
+// Windows' MulDiv: a * b / c rounded half away from zero; -1 when c is 0 or
+// the quotient does not fit an int.
 int MulDiv(int a, int b, int c);
+
+// The largest point size a stored font may name; larger sizes read from files
+// are kept to it (a 5.8 m character: beyond any paper, within every height
+// computation at any printer resolution).
+inline constexpr int kMaxFontPoints = 16384;
 
 class TFont {
 public:
@@ -110,6 +116,8 @@ struct TFontFace {
     bool syntheticItalic = false;
     int Height() const { return ascent + descent; }
 };
+// The em of a realised font is at most kMaxEmPixels.
+inline constexpr double kMaxEmPixels = 1.0e6;
 TFontFace RealizeFont(const TFont& font);
 // A face of the fallback chain for characters the main face lacks; empty
 // when the chain is exhausted.

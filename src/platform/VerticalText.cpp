@@ -164,7 +164,7 @@ TVerticalFallback VerticalFallback(char32_t ch)
         {U'】', U'︼'}, {U'《', U'︽'}, {U'》', U'︾'}, {U'〈', U'︿'}, {U'〉', U'﹀'}, {U'「', U'﹁'},
         {U'」', U'﹂'}, {U'『', U'﹃'}, {U'』', U'﹄'}, {U'［', U'﹇'}, {U'］', U'﹈'},
     };
-    static constexpr char32_t kRotated[] = {U'ー', U'－', U'～', U'〜', U'＝', U'＜', U'＞', U'｜', U'＿',
+    static constexpr char32_t kRotated[] = {U'ー', U'－', U'−', U'‐', U'～', U'〜', U'＝', U'＜', U'＞', U'｜', U'＿',
                                             U'→',  U'←',  U'↑',  U'↓',  U'≒',  U'≠',  U'…',  U'‥',
                                             U'（', U'）', U'｛', U'｝', U'〔', U'〕', U'【', U'】', U'《',
                                             U'》', U'〈', U'〉', U'「', U'」', U'『', U'』', U'［', U'］',

@@ -25,7 +25,7 @@ bool HasVerticalForms(const QRawFont& font);
 // substitution; the horizontal glyph when the face has none for it.
 quint32 VerticalGlyph(const QRawFont& font, char32_t ch);
 
-// For faces without vertical forms: how to set ch upright by hand.
+// How to set ch upright by hand, for a face without a vertical form of it.
 struct TVerticalFallback {
     char32_t replacement = 0; // a vertical presentation form to draw instead, or 0
     bool rotate = false;      // draw the horizontal glyph turned a quarter (brackets, long vowel)

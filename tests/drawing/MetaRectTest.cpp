@@ -171,6 +171,38 @@ TEST(MetaRectRender, ScreenAndPaperPlaceTheTextAtTheirRectangles)
     EXPECT_GT(onPaper.width(), paper.width() * 8 / 10);
 }
 
+TEST(MetaRectRender, PrinterWithTwoResolutionsKeepsTheItemsShapeOnScreenAndPaper)
+{
+    // A filled item, so its ink is its whole area.
+    class TFilledRect : public TLineRect {
+    public:
+        void RenderContent(TCanvas& Canvas, const QPoint& Size) override
+        {
+            LastSize = Size;
+            Canvas.Brush().Color = 0;
+            Canvas.FillRect(QRect(0, 0, Size.x(), Size.y()));
+        }
+    };
+    TRefDeviceScope printer(TRefDevice{true, 1200, 600, 0, 0});
+    TFilledRect item;
+    item.SetRect(TRect(10, 20, 110, 70));
+    const QRect onScreen = InkBox(DrawOnScreen(item));
+    EXPECT_EQ(item.LastSize, QPoint(1250, 313));
+    EXPECT_EQ(onScreen, QRect(10, 20, 100, 50));
+    item.SetZoom(2.0);
+    EXPECT_EQ(InkBox(DrawOnScreen(item)), QRect(20, 40, 200, 100));
+
+    item.PreparePrint(QPoint(0, 0), true);
+    EXPECT_EQ(item.GetPrintRect().ToQRect(), QRect(125, 125, 1250, 313));
+    QImage page = WhiteImage(1500, 500);
+    {
+        QPainter p(&page);
+        TCanvas c(p, 1200, 600);
+        item.Print(&c, 0, 0);
+    }
+    EXPECT_EQ(InkBox(page), QRect(125, 125, 1250, 313));
+}
+
 TEST(MetaRectRender, ClipSideShowsOnlyItsPartOnScreenAndPaper)
 {
     TRefDeviceScope printer(kPrinter600);

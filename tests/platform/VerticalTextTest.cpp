@@ -62,6 +62,48 @@ TEST(VerticalText, LongVowelMarkTakesItsVerticalForm)
     EXPECT_GT(flat.width(), flat.height() * 2);
 }
 
+TEST(VerticalText, CharactersTheFaceKeepsHorizontalAreTurnedOneByOne)
+{
+    // A block number at 600 dpi: the face has vertical forms, but none for
+    // "－", which must still read as a vertical stroke, not as "一".
+    const QString address = QStringLiteral("東京都港区芝公園４丁目２－８");
+    const int em = 250;
+    const QImage img = Painted(
+        400, 4000,
+        [&](TCanvas& c) {
+            UseMincho(c, -em);
+            SetFontVertical(c.Font());
+            c.TextOut(300, 20, address);
+        },
+        600);
+    const int at = 20 + em * int(address.indexOf(QStringLiteral("－")));
+    const QRect dash = InkBox(img, 160, QRect(0, at + 2, 400, em - 4));
+    ASSERT_FALSE(dash.isNull());
+    EXPECT_GT(dash.height(), dash.width() * 3);
+    EXPECT_GT(dash.height(), em / 2);
+    // Its neighbours are upright figures, each in its own cell.
+    EXPECT_GT(InkBox(img, 160, QRect(0, at - em + 2, 400, em - 4)).height(), em / 2);
+
+    // The others of the turning table: drawn vertically, each is its
+    // horizontal self turned a quarter.
+    for (const char* s : {"－", "−", "＜", "＞", "＝", "～"}) {
+        SCOPED_TRACE(s);
+        const QString ch = QString::fromUtf8(s);
+        const QRect flat = InkBox(Painted(400, 400, [&](TCanvas& c) {
+            UseMincho(c, -200);
+            c.TextOut(100, 100, ch);
+        }));
+        const QRect turned = InkBox(Painted(400, 400, [&](TCanvas& c) {
+            UseMincho(c, -200);
+            SetFontVertical(c.Font());
+            c.TextOut(300, 100, ch);
+        }));
+        ASSERT_FALSE(flat.isNull());
+        EXPECT_NEAR(turned.width(), flat.height(), 4);
+        EXPECT_NEAR(turned.height(), flat.width(), 4);
+    }
+}
+
 TEST(VerticalText, TurnedVerticalTextRunsUpwards)
 {
     const QRect ink = InkBox(Painted(300, 500, [](TCanvas& c) {

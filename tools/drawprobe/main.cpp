@@ -20,6 +20,7 @@
 #include <QJsonObject>
 #include <QPainter>
 #include <cstdio>
+#include <exception>
 #include <functional>
 #include <memory>
 
@@ -69,24 +70,39 @@ int roundTrip(const QJsonObject& desc, TDrawRect& item, QJsonObject& dump)
         item.SaveToStream(out);
     }
     std::unique_ptr<TDrawRect> copy = CreateDrawRect(className.constData());
-    if (!copy)
-        return fail(QStringLiteral("class not registered: ") + QString::fromUtf8(className));
+    if (!copy) {
+        dump[QStringLiteral("roundTrip")] = QJsonObject{
+            {QStringLiteral("class"), QString::fromUtf8(className)},
+            {QStringLiteral("error"), QStringLiteral("class not registered")},
+        };
+        return 1;
+    }
     DrawRectFileVersion = version;
     QBuffer in(&record);
     in.open(QIODevice::ReadOnly);
-    copy->LoadFromStream(in);
-    QByteArray again;
-    QBuffer out(&again);
-    out.open(QIODevice::WriteOnly);
-    copy->SaveToStream(out);
-    dump[QStringLiteral("roundTrip")] = QJsonObject{
+    QJsonObject result{
         {QStringLiteral("class"), QString::fromUtf8(className)},
         {QStringLiteral("version"), version},
         {QStringLiteral("read"), QString::fromLatin1(record.toHex(' '))},
-        {QStringLiteral("consumed"), static_cast<qint64>(in.pos())},
-        {QStringLiteral("written"), QString::fromLatin1(again.toHex(' '))},
-        {QStringLiteral("identical"), again == record},
     };
+    // A record the class cannot read is what the harness is there to show:
+    // the reason goes into the dump, and the exit status says it failed.
+    try {
+        copy->LoadFromStream(in);
+        QByteArray again;
+        QBuffer out(&again);
+        out.open(QIODevice::WriteOnly);
+        copy->SaveToStream(out);
+        result[QStringLiteral("consumed")] = static_cast<qint64>(in.pos());
+        result[QStringLiteral("written")] = QString::fromLatin1(again.toHex(' '));
+        result[QStringLiteral("identical")] = again == record;
+    } catch (const std::exception& e) {
+        result[QStringLiteral("consumed")] = static_cast<qint64>(in.pos());
+        result[QStringLiteral("error")] = QString::fromUtf8(e.what());
+        dump[QStringLiteral("roundTrip")] = result;
+        return 1;
+    }
+    dump[QStringLiteral("roundTrip")] = result;
     return 0;
 }
 
@@ -167,11 +183,14 @@ int main(int argc, char** argv)
                      {QStringLiteral("dpi"), QJsonArray{mf.DpiX(), mf.DpiY()}},
                      {QStringLiteral("items"), mf.ToJson()}}},
     };
-    if (desc.contains(QStringLiteral("roundTrip")) &&
-        roundTrip(desc.value(QStringLiteral("roundTrip")).toObject(), item, dump) != 0)
-        return 1;
+    const int tripped =
+        desc.contains(QStringLiteral("roundTrip")) ? roundTrip(desc.value(QStringLiteral("roundTrip")).toObject(), item, dump) : 0;
     QFile out(outDir + QStringLiteral("/dump.json"));
     if (!out.open(QIODevice::WriteOnly) || out.write(QJsonDocument(dump).toJson()) < 0)
         return fail(QStringLiteral("cannot write dump.json"));
+    if (tripped != 0)
+        return fail(QStringLiteral("round trip failed: ") +
+                    dump.value(QStringLiteral("roundTrip")).toObject().value(QStringLiteral("error")).toString(
+                        QStringLiteral("see dump.json")));
     return 0;
 }

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QGuiApplication>
 #include <QScreen>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -47,7 +48,10 @@ int ScaleForDpi(int value, bool toScreen)
 {
     const double dpi = ScreenPixelsPerInch();
     const double scaled = toScreen ? value * dpi / 96.0 : value * 96.0 / dpi;
-    return static_cast<int>(std::trunc(scaled + 0.5));
+    // Stored positions can hold any int: beyond the int range they saturate.
+    constexpr double lo = std::numeric_limits<int>::min();
+    constexpr double hi = std::numeric_limits<int>::max();
+    return static_cast<int>(std::clamp(std::trunc(scaled + 0.5), lo, hi));
 }
 
 // ---------------------------------------------------------------------------

@@ -13,7 +13,7 @@ int64_t RoundHalfUp(long double x);
 
 // Converts between 96-dpi units (as window positions are kept in the
 // settings) and screen pixels: toScreen gives Trunc(value * dpi / 96 + 0.5),
-// otherwise Trunc(value * 96 / dpi + 0.5).
+// otherwise Trunc(value * 96 / dpi + 0.5), saturated to the int range.
 int ScaleForDpi(int value, bool toScreen);
 // The screen's pixels per inch: the primary screen's logical dpi (96 without
 // a screen). SetScreenPixelsPerInch fixes it (tests); 0 returns to the screen.

@@ -14,14 +14,28 @@
 
 namespace {
 
+// Rectangles, clip lines and font heights can hold any Int32: every product
+// is taken in floating point and brought back into the Int32 range.
+qint32 SaturatedInt32(long double v)
+{
+    return static_cast<qint32>(std::clamp<int64_t>(RoundHalfUp(v), INT32_MIN, INT32_MAX));
+}
+
+qint32 TruncatedInt32(long double v)
+{
+    if (std::isnan(v))
+        return 0;
+    return static_cast<qint32>(std::clamp<long double>(std::trunc(v), INT32_MIN, INT32_MAX));
+}
+
 qint32 ToDevice(qint64 layoutPixels, int dpi)
 {
-    return static_cast<qint32>(RoundHalfUp(static_cast<long double>(layoutPixels) * dpi / 96));
+    return SaturatedInt32(static_cast<long double>(layoutPixels) * dpi / 96);
 }
 
 qint32 ScaledHeight(qint32 base, qint32 paperLength)
 {
-    return static_cast<qint32>(std::trunc(static_cast<double>(static_cast<qint64>(base) * paperLength) / 1480.0));
+    return TruncatedInt32(static_cast<long double>(base) * paperLength / 1480.0L);
 }
 
 } // namespace
@@ -170,7 +184,7 @@ void TMetaRect::SetCanvasFont(TCanvas& Canvas) const
 {
     Canvas.SetFont(Font);
     const TRefDevice& ref = RefDevice();
-    Canvas.Font().SetHeight(ref.hasPrinter ? static_cast<qint32>(std::trunc(double(FontHeight) * ref.dpiY / 96))
+    Canvas.Font().SetHeight(ref.hasPrinter ? TruncatedInt32(static_cast<long double>(FontHeight) * ref.dpiY / 96)
                                            : FontHeight);
 }
 
@@ -179,25 +193,35 @@ void TMetaRect::Draw(TCanvas* Canvas, qint32 X, qint32 Y)
     if (!Canvas)
         return;
     Refresh(false);
+    if (Metafile.Width() <= 0 || Metafile.Height() <= 0)
+        return;
+    // Each axis maps the item's extent at the recording's resolution of
+    // that axis onto its displayed extent: a printer with two resolutions
+    // records a square whose pixels are not square.
+    const qint32 recordedW = ToDevice(Rect.Width(), Metafile.DpiX());
+    const qint32 recordedH = ToDevice(Rect.Height(), Metafile.DpiY());
+    if (recordedW <= 0 || recordedH <= 0)
+        return;
+    const double sx = double(DisplayRect.Width()) / recordedW;
+    const double sy = double(DisplayRect.Height()) / recordedH;
     const TFont saved = Canvas->Font();
-    const qint32 side = std::max(DisplayRect.Width(), DisplayRect.Height());
-    Canvas->StretchDraw(QRect(DisplayRect.Left + X, DisplayRect.Top + Y, side, side), Metafile);
+    Canvas->StretchDraw(QRectF(double(DisplayRect.Left) + X, double(DisplayRect.Top) + Y, Metafile.Width() * sx,
+                               Metafile.Height() * sy),
+                        Metafile);
     Canvas->Font() = saved;
 }
 
 void TMetaRect::Print(TCanvas* Canvas, qint32 X, qint32 Y)
 {
-    if (!Canvas || Metafile.Width() <= 0)
+    if (!Canvas || Metafile.Width() <= 0 || Metafile.Height() <= 0)
         return;
-    const QPoint at(PrintRect.Left + X, PrintRect.Top + Y);
-    if (Canvas->DpiX() == Metafile.DpiX() && Canvas->DpiY() == Metafile.DpiY()) {
-        Canvas->Draw(at.x(), at.y(), Metafile);
-        return;
-    }
-    // A recording made for another device keeps its physical size on this one.
-    const int w = static_cast<int>(RoundHalfUp(static_cast<long double>(Metafile.Width()) * Canvas->DpiX() / Metafile.DpiX()));
-    const int h = static_cast<int>(RoundHalfUp(static_cast<long double>(Metafile.Height()) * Canvas->DpiY() / Metafile.DpiY()));
-    Canvas->StretchDraw(QRect(at.x(), at.y(), w, h), Metafile);
+    // A recording made for another device keeps its physical size on this
+    // one; on its own device it plays at its natural size.
+    const double sx = double(Canvas->DpiX()) / Metafile.DpiX();
+    const double sy = double(Canvas->DpiY()) / Metafile.DpiY();
+    Canvas->StretchDraw(QRectF(double(PrintRect.Left) + X, double(PrintRect.Top) + Y, Metafile.Width() * sx,
+                               Metafile.Height() * sy),
+                        Metafile);
 }
 
 void TMetaRect::LoadFromStream(QIODevice& Stream)
@@ -226,6 +250,9 @@ void TMetaRect::LoadFromStream(QIODevice& Stream)
         Visible = visible;
         throw;
     }
+    // A size no font takes (a damaged record) is kept to the largest one, so
+    // no height derived from it overflows.
+    size = std::clamp(size, -kMaxFontPoints, kMaxFontPoints);
     SetFontAttr(&Font, static_cast<std::uint8_t>(charset), cp932::Decode(name), size, style);
     Font.SetColor(static_cast<TColor>(color));
     StoredFaceName = name;
