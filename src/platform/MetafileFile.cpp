@@ -334,7 +334,12 @@ TDrawItem ReadItem(Reader& r)
             font.setStyleName(style);
         font.setWeight(QFont::Weight(weight));
         font.setItalic(italic);
-        font.setPixelSize(std::max(1, int(std::lround(pixelSize))));
+        // Loaded as the canvas loads its faces: outlines, no hinting, no
+        // kerning, no other family merged in.
+        font.setPixelSize(100);
+        font.setKerning(false);
+        font.setHintingPreference(QFont::PreferNoHinting);
+        font.setStyleStrategy(QFont::StyleStrategy(QFont::NoFontMerging | QFont::PreferOutline));
         g.font = QRawFont::fromFont(font);
         if (g.font.isValid())
             g.font.setPixelSize(pixelSize);
