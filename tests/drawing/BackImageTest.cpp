@@ -194,6 +194,18 @@ TEST_F(BackImageTest, RenderingOnScreen)
     b.SetColor2(0xFFFFFF);
     b.Refresh(false);
     EXPECT_TRUE(b.GetEmpty());
+    b.SetColor1(0x4080FF);
+    b.SetColor2(0xFF4000);
+    b.SetAngle(60);
+    b.SetRect(TRect(0, 0, 378, 559));
+    b.Refresh(false);
+    EXPECT_EQ(b.RenderBitmap().pixelColor(0, 0), QColor(0xFF, 0x80, 0x40)) << "Color1 at the top-left at 60 degrees";
+    const QColor far = b.RenderBitmap().pixelColor(377, 558);
+    EXPECT_TRUE(far.red() < 40 && far.blue() > 215) << "towards Color2 at the bottom-right";
+    const QByteArray samples = qgetenv("TELVORA_SAMPLE_DIR");
+    if (!samples.isEmpty())
+        b.RenderBitmap().save(QString::fromLocal8Bit(samples) + QStringLiteral("/gradient-background.png"));
+    b.SetRect(TRect(-20, 10, 1000, 100));
 
     // A 192-dpi picture centred at zoom 1 is shown at half its pixel size.
     QImage black = NewBitmap24(40, 20);

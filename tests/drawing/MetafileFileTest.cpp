@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -101,6 +102,13 @@ TEST(MetafileFile, DamagedDataIsRefusedAndLeavesTheListAlone)
 
 TEST(MetafileFile, TheThirteenMaskShapesReadAndFillTheirMiddle)
 {
+    // A sheet of every shape over a picture, on a pale page (TELVORA_SAMPLE_DIR).
+    QImage sheet = NewBitmap24(5 * 130, 3 * 130);
+    sheet.fill(QColor(255, 240, 200));
+    QPainter painter(&sheet);
+    TCanvas canvas(painter);
+    QImage picture = NewBitmap24(100, 100);
+    GradientFill(picture, 30, 0x2060E0, 0xE06020);
     for (int i = 1; i <= 13; ++i) {
         SCOPED_TRACE(MaskFile(i).toStdString());
         TMetafileEx shape;
@@ -110,5 +118,11 @@ TEST(MetafileFile, TheThirteenMaskShapesReadAndFillTheirMiddle)
         const QImage mask = MaskFromShape(shape, TRect(0, 0, 100, 100), 100, 100);
         EXPECT_EQ(mask.pixelIndex(50, 50), 0) << "black in the middle";
         EXPECT_EQ(mask.pixelIndex(1, 1) + mask.pixelIndex(98, 1) > 0, true) << "not a plain square";
+        const int x = ((i - 1) % 5) * 130 + 15, y = ((i - 1) / 5) * 130 + 15;
+        DrawMaskedRop(canvas, picture, shape, TRect(0, 0, 100, 100), TRect(x, y, x + 100, y + 100));
     }
+    painter.end();
+    const QByteArray samples = qgetenv("TELVORA_SAMPLE_DIR");
+    if (!samples.isEmpty())
+        sheet.save(QString::fromLocal8Bit(samples) + QStringLiteral("/mask-shapes.png"));
 }
