@@ -93,16 +93,18 @@ void WriteItem(Writer& w, const TDrawItem& item)
         const QPen& pen = s->pen;
         w.U32(pen.color().rgba());
         w.F64(pen.widthF());
-        w.U8(quint8(pen.style() > Qt::CustomDashLine ? Qt::SolidLine : pen.style()));
+        const QList<qreal> dashes = pen.style() == Qt::CustomDashLine ? pen.dashPattern() : QList<qreal>();
+        const bool custom = pen.style() == Qt::CustomDashLine;
+        const bool usable = !custom || (dashes.size() >= 2 && dashes.size() % 2 == 0 && dashes.size() <= qsizetype(kMaxDashes));
+        w.U8(quint8(pen.style() > Qt::CustomDashLine || !usable ? Qt::SolidLine : pen.style()));
         w.U8(pen.capStyle() == Qt::SquareCap ? 1 : pen.capStyle() == Qt::RoundCap ? 2 : 0);
         w.U8(pen.joinStyle() == Qt::BevelJoin ? 1 : pen.joinStyle() == Qt::RoundJoin ? 2 : 0);
         w.U8(pen.isCosmetic() ? 1 : 0);
         w.F64(pen.miterLimit());
-        const QList<qreal> dashes = pen.style() == Qt::CustomDashLine ? pen.dashPattern() : QList<qreal>();
-        w.U32(quint32(std::min<qsizetype>(dashes.size(), kMaxDashes)));
-        for (qsizetype i = 0; i < dashes.size() && i < qsizetype(kMaxDashes); ++i)
+        w.U32(usable ? quint32(dashes.size()) : 0);
+        for (qsizetype i = 0; usable && i < dashes.size(); ++i)
             w.F64(dashes[i]);
-        w.F64(pen.dashOffset());
+        w.F64(usable ? pen.dashOffset() : 0);
     } else if (const auto* g = std::get_if<TGlyphItem>(&item)) {
         w.U8(kGlyphs);
         w.Str(g->font.familyName());
@@ -299,7 +301,10 @@ TDrawItem ReadItem(Reader& r)
                 throw BadData {QStringLiteral("display list: dash pattern of odd length")};
             pen.setDashPattern(dashes);
         }
-        pen.setDashOffset(offset);
+        // Qt turns a pen with an offset into a custom dash of its style's
+        // pattern; a solid pen has none, so its offset means nothing.
+        if (offset != 0 && style != Qt::SolidLine && style != Qt::NoPen)
+            pen.setDashOffset(offset);
         s.pen = pen;
         return s;
     }
