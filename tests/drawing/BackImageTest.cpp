@@ -143,6 +143,12 @@ TEST_F(BackImageTest, WriterAndReaderAgreeOnPictureDataAndBadPicturesChangeNothi
     TBackImage back;
     Load(back, e);
     EXPECT_EQ(back.Kind(), bkNone);
+    // A JPEG that never decoded is no picture either: storing its data would
+    // make a record that cannot be read back.
+    TBackImage undecoded;
+    undecoded.LoadFromGraphic(TGraphic(TJPEGImage {QByteArray("\xFF\xD8\xFF\xE0 not a picture", 18)}));
+    undecoded.SetResolution(96);
+    EXPECT_EQ(Saved(undecoded), Bytes({1, 0, 0, 0, 0, 96, 0, 0, 0, 0}));
 
     TBackImage keep;
     keep.SetKind(bkColor);

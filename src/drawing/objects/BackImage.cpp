@@ -446,7 +446,7 @@ void TBackImage::SaveToStream(QIODevice& Stream) const
     if (kind_ >= bkFit && kind_ <= bkTile) {
         // Picture data follows exactly when the type is not empty, as the
         // reader expects; a picture kind without a picture stores no type.
-        const bool jpeg = IsJpegType() && sourceJpeg_ && !sourceJpeg_->Empty();
+        const bool jpeg = HasPicture() && IsJpegType() && sourceJpeg_ && !sourceJpeg_->Empty();
         const bool bmp = !jpeg && HasPicture();
         const QString type = jpeg ? imageType_ : bmp ? (imageType_.isEmpty() || IsJpegType() ? QStringLiteral("bmp") : imageType_)
                                                      : QString();
