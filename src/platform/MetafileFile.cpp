@@ -358,10 +358,13 @@ TDrawItem ReadItem(Reader& r)
             throw BadData {QStringLiteral("display list: bad picture size")};
         const int bytes = alpha ? 4 : 3;
         r.Need(qint64(w) * h * bytes, "a picture");
-        QImage img(w, h, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-        if (w && h && img.isNull())
+        // A picture without pixels has no rows either (a height of millions
+        // over a width of 0 must not cost a loop of millions).
+        const int rows = w && h ? h : 0;
+        QImage img = rows ? QImage(w, h, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32) : QImage();
+        if (rows && img.isNull())
             throw BadData {QStringLiteral("display list: picture too large")};
-        for (int y = 0; y < h; ++y) {
+        for (int y = 0; y < rows; ++y) {
             auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
             for (int x = 0; x < w; ++x) {
                 const quint8 b = r.U8(), gg = r.U8(), rr = r.U8();
