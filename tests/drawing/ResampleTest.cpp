@@ -64,7 +64,15 @@ TEST(Resample, SameSizeCopiesAndUnknownMethodOrBadPartLeavesDestAlone)
     StretchBitmapRect(src, &untouched, 9, smBilinear, QPoint(0, 0), TRect(0, 0, 10, 7), 7);
     StretchBitmapRect(src, &untouched, 9, smBilinear, QPoint(-1, 0), TRect(0, 0, 2, 2), 7);
     StretchBitmapRect(src, &untouched, 9, smBilinear, QPoint(8, 0), TRect(0, 0, 2, 2), 7); // Dest too narrow
+    StretchBitmap(src, &untouched, 10, smBilinear, 7);
     EXPECT_EQ(untouched, before);
+
+    // A larger Dest is written from its top-left corner, the rest kept.
+    QImage large = NewBitmap24(12, 9), small;
+    StretchBitmap(src, &large, 5, smBicubic, 4);
+    StretchBitmap(src, &small, 5, smBicubic, 4);
+    EXPECT_EQ(large.copy(0, 0, 5, 4), small);
+    EXPECT_EQ(large.copy(5, 0, 7, 9), NewBitmap24(7, 9));
 }
 
 TEST(Resample, TinySourcesWriteEveryPixelFromTheirOwnPixels)

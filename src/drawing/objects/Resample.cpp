@@ -339,7 +339,9 @@ void StretchBitmap(QImage& Source, QImage* Dest, qint32 Width, qint32 Method, qi
 {
     if (Method < 0 || Method > 2 || Source.isNull() || Width <= 0 || Height <= 0)
         return;
-    if (Dest && (Dest->width() != Width || Dest->height() != Height || Dest->format() != QImage::Format_BGR888))
+    // An empty Dest is made to the result's size; a given one is written
+    // from its top-left corner (and left alone when it is too small).
+    if (Dest && Dest->isNull())
         *Dest = NewBitmap24(Width, Height);
     StretchBitmapRect(Source, Dest, Width, Method, QPoint(0, 0), TRect(0, 0, Width, Height), Height);
 }

@@ -13,8 +13,9 @@
 
 enum : qint32 { smBilinear = 0, smBicubic = 1, smAreaAverage = 2 };
 
-// Resamples Source to Width x Height into Dest (resized to that). With Dest
-// null, Source itself is replaced by the result.
+// Resamples Source to Width x Height into Dest's top-left corner (an empty
+// Dest is made that size; one too small is left alone). With Dest null,
+// Source itself is replaced by the result.
 void StretchBitmap(QImage& Source, QImage* Dest, qint32 Width, qint32 Method, qint32 Height);
 
 // Computes only the rectangle Part of the Width x Height result and writes
