@@ -1,0 +1,108 @@
+#pragma once
+// Pictures for the image tests: JPEG files made with libjpeg (with a chosen
+// JFIF density), BMP files with a chosen resolution, and 24-bit bitmaps
+// from rows of grey values.
+
+#include "drawing/objects/ImageUtils.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QImage>
+#include <QtEndian>
+
+#include <cstdio>
+#include <initializer_list>
+#include <vector>
+
+#include <jpeglib.h>
+
+// A JPEG of the picture; unit and density go into the JFIF segment.
+inline QByteArray MakeJpeg(const QImage& picture, int unit = 1, int density = 72, int quality = 95)
+{
+    const QImage src = To24Bit(picture).convertToFormat(QImage::Format_RGB888);
+    jpeg_compress_struct cinfo {};
+    jpeg_error_mgr err {};
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &out, &size);
+    cinfo.image_width = JDIMENSION(src.width());
+    cinfo.image_height = JDIMENSION(src.height());
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, quality, TRUE);
+    cinfo.write_JFIF_header = TRUE;
+    cinfo.density_unit = UINT8(unit);
+    cinfo.X_density = UINT16(density);
+    cinfo.Y_density = UINT16(density);
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW row = const_cast<uchar*>(src.constScanLine(int(cinfo.next_scanline)));
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    QByteArray data(reinterpret_cast<const char*>(out), qsizetype(size));
+    std::free(out);
+    return data;
+}
+
+// Our BMP of the picture with the horizontal resolution field set.
+inline QByteArray MakeBmp(const QImage& picture, qint32 pixelsPerMetre)
+{
+    QByteArray bmp = EncodeBmp(picture);
+    qToLittleEndian<qint32>(pixelsPerMetre, bmp.data() + 38);
+    return bmp;
+}
+
+inline void WriteBytes(const QString& name, const QByteArray& data)
+{
+    QFile f(name);
+    f.open(QIODevice::WriteOnly);
+    f.write(data);
+}
+
+// Grey values row by row (each pixel b = g = r = value).
+inline QImage GreyImage(std::initializer_list<std::initializer_list<int>> rows)
+{
+    const int h = int(rows.size()), w = int(rows.begin()->size());
+    QImage img(w, h, QImage::Format_BGR888);
+    int y = 0;
+    for (const auto& row : rows) {
+        int x = 0;
+        for (int v : row) {
+            uchar* p = img.scanLine(y) + x * 3;
+            p[0] = p[1] = p[2] = uchar(v);
+            ++x;
+        }
+        ++y;
+    }
+    return img;
+}
+
+inline std::vector<std::vector<int>> Greys(const QImage& img)
+{
+    std::vector<std::vector<int>> out;
+    for (int y = 0; y < img.height(); ++y) {
+        out.emplace_back();
+        for (int x = 0; x < img.width(); ++x)
+            out.back().push_back(img.constScanLine(y)[x * 3]);
+    }
+    return out;
+}
+
+// A picture with distinct pixels, so that any misplaced pixel shows.
+inline QImage Distinct(int w, int h)
+{
+    QImage img(w, h, QImage::Format_BGR888);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            uchar* p = img.scanLine(y) + x * 3;
+            p[0] = uchar(x * 7 + y * 3);
+            p[1] = uchar(y * 11 + 5);
+            p[2] = uchar(x * 13 + y * 17);
+        }
+    return img;
+}

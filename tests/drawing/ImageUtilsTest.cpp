@@ -1,0 +1,207 @@
+// Picture loading, mirror and turn, natural-size drawing, gradation and the
+// region of a monochrome bitmap.
+
+#include "ImageTestSupport.h"
+#include "platform/Canvas.h"
+#include "support/CanvasTestSupport.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Files {
+    QTemporaryDir dir;
+    QString Put(const QString& name, const QByteArray& data)
+    {
+        const QString path = dir.filePath(name);
+        WriteBytes(path, data);
+        return path;
+    }
+};
+
+QRgb At(const QImage& img, int x, int y)
+{
+    return img.pixel(x, y) & 0xFFFFFF;
+}
+
+} // namespace
+
+TEST(LoadImageFile, ResolutionOfBmpAndJpeg)
+{
+    Files f;
+    const QImage pic = Distinct(8, 6);
+    qint32 dpi = 0;
+    auto g = LoadImageFile(f.Put("a.bmp", MakeBmp(pic, 3780)), dpi);
+    ASSERT_TRUE(g && std::holds_alternative<QImage>(*g));
+    EXPECT_EQ(dpi, 96);
+    EXPECT_EQ(std::get<QImage>(*g), pic) << "pixels survive our writer and the reader";
+    LoadImageFile(f.Put("zero.bmp", MakeBmp(pic, 0)), dpi);
+    EXPECT_EQ(dpi, 72);
+    LoadImageFile(f.Put("neg.bmp", MakeBmp(pic, -3780)), dpi);
+    EXPECT_EQ(dpi, 72);
+
+    const struct {
+        int unit, density, dpi;
+    } jpegs[] = {{1, 300, 300}, {2, 118, 300}, {0, 1, 72}, {1, 0, 72}, {0, 300, 72}};
+    for (const auto& j : jpegs) {
+        auto jg = LoadImageFile(f.Put("p.JPEG", MakeJpeg(pic, j.unit, j.density)), dpi);
+        ASSERT_TRUE(jg && std::holds_alternative<TJPEGImage>(*jg));
+        EXPECT_EQ(dpi, j.dpi) << "unit " << j.unit << " density " << j.density;
+    }
+}
+
+TEST(LoadImageFile, ContentDecidesTheDecoderAndBadFilesGiveNothing)
+{
+    Files f;
+    const QImage pic = Distinct(5, 4);
+    qint32 dpi = 0;
+    // A BMP named .jpeg loads as a bitmap; a .bmp that is neither gives nothing.
+    auto g = LoadImageFile(f.Put("really-bmp.jpeg", MakeBmp(pic, 3780)), dpi);
+    ASSERT_TRUE(g && std::holds_alternative<QImage>(*g));
+    EXPECT_FALSE(LoadImageFile(f.Put("text.bmp", "hello"), dpi));
+    EXPECT_FALSE(LoadImageFile(f.Put("pic.png", MakeBmp(pic, 3780)), dpi)) << "other extensions are not opened";
+    EXPECT_FALSE(LoadImageFile(f.dir.filePath("missing.bmp"), dpi));
+
+    // A damaged JPEG: the decoder's error comes back, the process goes on.
+    QByteArray jpeg = MakeJpeg(Distinct(64, 64));
+    QByteArray cut = jpeg.left(jpeg.size() / 3);
+    EXPECT_FALSE(LoadImageFile(f.Put("cut.jpg", cut), dpi));
+    QByteArray garbled = jpeg;
+    for (qsizetype i = 2; i < 40; ++i)
+        garbled[i] = char(0xFF);
+    EXPECT_FALSE(LoadImageFile(f.Put("garbled.jpg", garbled), dpi));
+    EXPECT_TRUE(TJPEGImage {cut}.Decode().isNull());
+    // A truncated BMP gives nothing either.
+    EXPECT_FALSE(LoadImageFile(f.Put("cut.bmp", MakeBmp(Distinct(40, 40), 3780).left(100)), dpi));
+}
+
+TEST(LoadImageFile, DensityScanStopsAtTheScanAndNeverWalksBack)
+{
+    // A segment length of 0 or 1 would walk backwards or stand still.
+    const char stuckBytes[] = "\xFF\xD8\xFF\xE1\x00\x00\xFF\xE0";
+    QByteArray stuck(stuckBytes, sizeof stuckBytes - 1);
+    EXPECT_EQ(JpegDpiOf(stuck), 72);
+    // A JFIF segment after the start of scan is image data, not a header.
+    const char afterScanBytes[] = "\xFF\xD8\xFF\xDA\x00\x02\xFF\xE0\x00\x10JFIF\x00\x01\x01\x01\x01\x2C\x01\x2C";
+    QByteArray afterScan(afterScanBytes, sizeof afterScanBytes - 1);
+    EXPECT_EQ(JpegDpiOf(afterScan.left(2) + afterScan.mid(6)), 300) << "the same segment before the scan counts";
+    EXPECT_EQ(JpegDpiOf(afterScan), 72);
+}
+
+TEST(MirrorRotate, PixelsMoveWholeInEveryDepth)
+{
+    const QImage src = Distinct(5, 3);
+    const QImage lr = *MirrorBitmap(src, true), tb = *MirrorBitmap(src, false);
+    const QImage left = *RotateBitmap(src, 0), right = *RotateBitmap(src, 1), half = *RotateBitmap(src, 2);
+    EXPECT_EQ(left.size(), QSize(3, 5));
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x) {
+            EXPECT_EQ(At(lr, 4 - x, y), At(src, x, y));
+            EXPECT_EQ(At(tb, x, 2 - y), At(src, x, y));
+            EXPECT_EQ(At(left, y, 4 - x), At(src, x, y));
+            EXPECT_EQ(At(right, 2 - y, x), At(src, x, y));
+            EXPECT_EQ(At(half, 4 - x, 2 - y), At(src, x, y));
+        }
+    EXPECT_EQ(*RotateBitmap(left, 1), src) << "left then right gives the start back";
+    EXPECT_FALSE(RotateBitmap(src, 3));
+    EXPECT_EQ(Greys(src), Greys(Distinct(5, 3))) << "the source is left alone";
+
+    // 1 bit per pixel: single bits move, an odd width crosses byte edges.
+    QImage mono = NewBitmap1(11, 3);
+    mono.setPixel(0, 0, 0);
+    mono.setPixel(9, 2, 0);
+    const QImage monoLeft = *RotateBitmap(mono, 0);
+    EXPECT_EQ(monoLeft.size(), QSize(3, 11));
+    EXPECT_EQ(monoLeft.pixelIndex(0, 10), 0);
+    EXPECT_EQ(monoLeft.pixelIndex(2, 1), 0);
+    EXPECT_EQ(monoLeft.pixelIndex(1, 5), 1);
+    const QImage mono180 = *RotateBitmap(mono, 2);
+    EXPECT_EQ(mono180.pixelIndex(10, 2), 0);
+    EXPECT_EQ(mono180.pixelIndex(1, 0), 0);
+    // 32 bits per pixel.
+    QImage argb = src.convertToFormat(QImage::Format_ARGB32);
+    EXPECT_EQ(RotateBitmap(argb, 1)->pixel(2, 0), argb.pixel(0, 0));
+}
+
+TEST(NaturalSize, CentredAndTiledPlacementAndDegenerateResolutions)
+{
+    QImage tile = NewBitmap24(4, 2);
+    tile.fill(Qt::black);
+    // 192 dpi at zoom 1: shown at half size, 2 x 1, centred in 7 x 5.
+    QImage dest = NewBitmap24(7, 5);
+    DrawImageCentered(tile, 192, dest, 1.0);
+    EXPECT_EQ(InkBox(dest), QRect(2, 2, 2, 1));
+
+    // Tiles of 3 x 2 from the bottom-right: a tile edge meets the right edge.
+    QImage pattern = NewBitmap24(3, 2);
+    pattern.setPixelColor(0, 0, Qt::black);
+    QImage tiled = NewBitmap24(7, 5);
+    DrawImageTiled(pattern, 96, tiled, true, 1.0);
+    EXPECT_EQ(tiled.pixelColor(4, 3), QColor(Qt::black));
+    EXPECT_EQ(tiled.pixelColor(1, 1), QColor(Qt::black));
+    EXPECT_EQ(tiled.pixelColor(0, 0), QColor(Qt::white));
+    QImage fromTop = NewBitmap24(7, 5);
+    DrawImageTiled(pattern, 96, fromTop, false, 1.0);
+    EXPECT_EQ(fromTop.pixelColor(6, 4), QColor(Qt::black)) << "a cut tile at the right and bottom";
+
+    for (qint32 dpi : {0, -96, 100000}) {
+        QImage blank = NewBitmap24(7, 5);
+        DrawImageCentered(tile, dpi, blank, 1.0);
+        DrawImageTiled(tile, dpi, blank, false, 1.0);
+        EXPECT_EQ(blank, NewBitmap24(7, 5)) << dpi;
+    }
+}
+
+TEST(GradientFill, AnglesAndColours)
+{
+    const TColor red = 0x0000FF, blue = 0xFF0000;
+    QImage solid = NewBitmap24(3, 3);
+    GradientFill(solid, 45, red, red);
+    EXPECT_EQ(solid.pixelColor(2, 2), QColor(255, 0, 0));
+
+    QImage row = NewBitmap24(5, 1);
+    GradientFill(row, 0, red, blue);
+    EXPECT_EQ(row.pixelColor(4, 0), QColor(255, 0, 0)) << "one row: Color1";
+
+    QImage v = NewBitmap24(2, 5);
+    GradientFill(v, 0, red, blue);
+    EXPECT_EQ(v.pixelColor(0, 0), QColor(255, 0, 0));
+    EXPECT_EQ(v.pixelColor(1, 4), QColor(0, 0, 255));
+    EXPECT_EQ(v.pixelColor(0, 2), QColor(127, 0, 127));
+    QImage v180 = NewBitmap24(2, 5);
+    GradientFill(v180, 180, red, blue);
+    EXPECT_EQ(v180.pixelColor(0, 0), QColor(0, 0, 255));
+
+    QImage h = NewBitmap24(5, 2);
+    GradientFill(h, 270, red, blue);
+    EXPECT_EQ(h.pixelColor(4, 1), QColor(255, 0, 0));
+    EXPECT_EQ(h.pixelColor(0, 0), QColor(0, 0, 255));
+
+    QImage d = NewBitmap24(6, 6);
+    GradientFill(d, 45, red, blue);
+    EXPECT_EQ(d.pixelColor(0, 0), QColor(255, 0, 0));
+    EXPECT_LT(d.pixelColor(5, 5).red(), 128);
+    QImage wrapped = NewBitmap24(6, 6);
+    GradientFill(wrapped, 45 + 720, red, blue);
+    EXPECT_EQ(wrapped, d) << "angles outside 0-359 are normalised";
+    QImage negative = NewBitmap24(6, 6);
+    GradientFill(negative, -315, red, blue);
+    EXPECT_EQ(negative, d);
+}
+
+TEST(BitmapToRegion, UnionOfBlackRunsIncludingRunsToTheRowEnd)
+{
+    QImage mono = NewBitmap1(10, 4);
+    for (int x = 2; x < 5; ++x)
+        for (int y = 0; y < 3; ++y)
+            mono.setPixel(x, y, 0);
+    mono.setPixel(9, 3, 0);
+    mono.setPixel(0, 3, 0);
+    const TRegion r = BitmapToRegion(mono);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 10; ++x)
+            EXPECT_EQ(r.Contains(QPoint(x, y)), mono.pixelIndex(x, y) == 0) << x << "," << y;
+    EXPECT_EQ(r.Bounds(), QRect(0, 0, 10, 4));
+    EXPECT_TRUE(BitmapToRegion(NewBitmap1(8, 8)).IsEmpty());
+}
