@@ -58,6 +58,7 @@ T* control(const QWidget& dialog, const QString& name)
     return w;
 }
 
+// A picture of the dialog for a person to look at, when asked for.
 void screenshot(QWidget& dialog, const char* name)
 {
     if (const QByteArray dir = qgetenv("TELVORA_SCREENSHOT_DIR"); !dir.isEmpty()) {
