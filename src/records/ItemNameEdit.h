@@ -54,6 +54,16 @@ private:
     bool modesChanged_ = false;
 };
 
+// The dialog's values as the fixed arrays the item-name store keeps.
+template <class Array>
+Array ToItemArray(const auto& values)
+{
+    Array out{};
+    for (size_t i = 0; i < out.size(); ++i)
+        out[i] = values[qsizetype(i)];
+    return out;
+}
+
 // Told by the program after an item-name dialog closed with OK and the
 // address list was relabelled, for the windows that show the items (the
 // record window relabels its edits and applies the input modes).

@@ -58,7 +58,7 @@ protected:
         KeywordNames[5] = QStringLiteral("地域");
         store("Dptmnt.mtd", 100, {QStringLiteral("営業部"), QStringLiteral("総務部")});
         store("Post.mtd", 50, {QStringLiteral("部長"), QStringLiteral("課長")});
-        store("Keyword6.mtd", 100, {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("D")});
+        store("Keyword6.mtd", 100, {"A", "B", "C", "D"});
         dm = std::make_unique<TDMTelvora21>();
         dialog = std::make_unique<TInputList>();
     }
@@ -228,7 +228,7 @@ TEST_F(InputList, ChangeReplacesOneSelectedEntry)
     EXPECT_EQ(messages.Messages().size(), 3u);
     edit()->setText(QStringLiteral("表ソ"));
     click("bbtnUpdate");
-    EXPECT_EQ(shown(), (QStringList{QStringLiteral("A"), QStringLiteral("表ソ"), QStringLiteral("C"), QStringLiteral("D")}));
+    EXPECT_EQ(shown(), (QStringList{"A", QStringLiteral("表ソ"), "C", "D"}));
     EXPECT_EQ(selected(), QList<int>{1});
     EXPECT_EQ(list()->currentRow(), 1);
     EXPECT_TRUE(edit()->text().isEmpty());
@@ -312,7 +312,8 @@ TEST_F(InputList, OkWritesOnlyTheChangedListsNewestFirst)
     EXPECT_GT(dptmnt.GetDateTime(0), dptmnt.GetDateTime(1));
     EXPECT_GT(dptmnt.GetDateTime(1), dptmnt.GetDateTime(2));
     EXPECT_EQ(itemsOf(THistoryData(historyFile("Keyword7.mtd"), 100)), QStringList{QStringLiteral("ソ")});
-    EXPECT_EQ(itemsOf(THistoryData(historyFile("Post.mtd"), 50)), (QStringList{QStringLiteral("部長"), QStringLiteral("課長")}));
+    EXPECT_EQ(itemsOf(THistoryData(historyFile("Post.mtd"), 50)),
+              (QStringList{QStringLiteral("部長"), QStringLiteral("課長")}));
     EXPECT_NE(ReadFile(historyFile("Post.mtd")), post) << "rewritten with the new stamps";
 }
 
