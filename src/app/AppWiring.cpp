@@ -9,6 +9,8 @@
 #include "listing_search/NmAdSch.h"
 #include "platform/ui/MessageBox.h"
 #include "records/DtInqiry.h"
+#include "records/KeywordEdit.h"
+#include "records/ProtectMemoEdit.h"
 
 
 namespace {
@@ -92,6 +94,10 @@ void WireMainWindow(TAddressList& window)
     QObject::connect(&window, &TAddressList::newRecordRequested, &window, &OpenNewRecord);
     QObject::connect(&window, &TAddressList::nameAdrsSearchRequested, &window, &ShowNameAdrsSearch);
     QObject::connect(&window, &TAddressList::categorySearchRequested, &window, &ShowCategorySearch);
+    QObject::connect(&window, &TAddressList::keywordItemsEditRequested, &window,
+                     [&window] { EditKeywordItems(window); });
+    QObject::connect(&window, &TAddressList::protectMemoItemsEditRequested, &window,
+                     [&window] { EditProtectMemoItems(window); });
 }
 
 bool OpenRecordFromList(int index)
@@ -164,6 +170,33 @@ TDataInquiry* OpenNewRecord()
     // offered for saving, then the window empties.
     window->StartNumberSearch();
     return window;
+}
+
+bool EditKeywordItems(TAddressList& window)
+{
+    TKeywordEdit dialog(&window);
+    if (dialog.ShowModal() != mrOk)
+        return false;
+    if (dialog.NamesChanged()) {
+        // The column captions are the item names: relabel, keeping the row.
+        window.RefreshList(true, false, true);
+        emit ItemNameSignals().keywordNamesChanged();
+    }
+    if (dialog.ModesChanged())
+        emit ItemNameSignals().keywordModesChanged();
+    return true;
+}
+
+bool EditProtectMemoItems(TAddressList& window)
+{
+    TProtectMemoEdit dialog(&window);
+    if (dialog.ShowModal() != mrOk)
+        return false;
+    if (dialog.NamesChanged())
+        emit ItemNameSignals().protectMemoNamesChanged();
+    if (dialog.ModesChanged())
+        emit ItemNameSignals().protectMemoModesChanged();
+    return true;
 }
 
 TNameAdrsSearch* ShowNameAdrsSearch() { return ShowSearch<TNameAdrsSearch>(TDataInquiry::smNameSearch); }

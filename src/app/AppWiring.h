@@ -26,6 +26,12 @@ bool OpenListingFromSearch(TListingSearchBase& search, int sourceMode, int index
 // The record window on empty input for a new record.
 TDataInquiry* OpenNewRecord();
 
+// The item-name dialogs on the main window. After OK the main window
+// relabels its keyword columns (names changed) and ItemNameSignals() tells
+// the other windows what changed. False when the user cancelled.
+bool EditKeywordItems(TAddressList& window);
+bool EditProtectMemoItems(TAddressList& window);
+
 // The single instance of each search window, made on first use, brought
 // forward afterwards; it goes when it is closed.
 TNameAdrsSearch* ShowNameAdrsSearch();

@@ -47,6 +47,22 @@ bool IsValidImeModeNo(int mode)
            mode == imFullKatakana;
 }
 
+const TImeModeEntry ImeModeEntries[kImeModeEntryCount] = {
+    {u"全角ひらがな", imHiragana},
+    {u"全角カタカナ", imFullKatakana},
+    {u"全角英数", imFullAlpha},
+    {u"半角カタカナ", imHalfKatakana},
+    {u"半角英数", imOff},
+};
+
+int ImeModeEntryIndex(int mode)
+{
+    for (int i = 0; i < kImeModeEntryCount; ++i)
+        if (ImeModeEntries[i].mode == mode)
+            return i;
+    return 0;
+}
+
 QString FullWidthNumber(int n)
 {
     QString s = QString::number(n);
@@ -67,5 +83,12 @@ void LoadItemNames()
     load(ini, kProtectMemo, ProtectMemoNames, ProtectMemoModes, &DefaultProtectMemoName);
 }
 
-bool SaveKeywordItems() { return save(kKeyword, KeywordNames, KeywordModes); }
-bool SaveProtectMemoItems() { return save(kProtectMemo, ProtectMemoNames, ProtectMemoModes); }
+bool SaveKeywordItems(const TKeywordNames& names, const TKeywordModes& modes)
+{
+    return save(kKeyword, names, modes);
+}
+
+bool SaveProtectMemoItems(const TProtectMemoNames& names, const TProtectMemoModes& modes)
+{
+    return save(kProtectMemo, names, modes);
+}

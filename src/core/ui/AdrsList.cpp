@@ -110,6 +110,8 @@ TAddressList::TAddressList(QWidget* parent) : QMainWindow(parent), ui(std::make_
     connect(ui->actCategorySearch, &QAction::triggered, this, &TAddressList::categorySearchRequested);
     connect(ui->actRefresh, &QAction::triggered, this, [this] { RefreshList(false, true, true); });
     connect(ui->actEditGroup, &QAction::triggered, this, &TAddressList::actEditGroupExecute);
+    connect(ui->actKeywordEdit, &QAction::triggered, this, &TAddressList::keywordItemsEditRequested);
+    connect(ui->actProtectMemoEdit, &QAction::triggered, this, &TAddressList::protectMemoItemsEditRequested);
     connect(ui->actOpenAdrsBook, &QAction::triggered, this, &TAddressList::onOpenAdrsBook);
     connect(ui->actNewAdrsBook, &QAction::triggered, this, &TAddressList::onNewAdrsBook);
     connect(ui->actClose, &QAction::triggered, this, &QWidget::close);

@@ -138,6 +138,9 @@ signals:
     // The user asked for the name/address search or the category search.
     void nameAdrsSearchRequested();
     void categorySearchRequested();
+    // The user asked to set the keyword or protected-memo item names.
+    void keywordItemsEditRequested();
+    void protectMemoItemsEditRequested();
     // The selection changed; the list was re-listed.
     void listSelectionChanged();
     void listRebuilt();
