@@ -108,10 +108,13 @@ void TDataInquiry::LookupDictionary(int kind, const QString& key)
         return;
     }
 
+    // What the lookup fills in is not the user's to save unless they change
+    // it, but only when nothing typed before it would be let go with it.
+    const bool untouched = !IsModified();
     TRecordInput input = ReadControls();
     ApplyDictionaryResult(dialog.GetAdrsRecord(), dialog.GetResultKind(), input);
     WriteControls(input);
-    if (Settings().OutOfTarget)
+    if (Settings().OutOfTarget && untouched && !heldRecord_)
         TakeSnapshot(true);
 }
 

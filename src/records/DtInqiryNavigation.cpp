@@ -135,8 +135,11 @@ bool TDataInquiry::IsModified()
         return IsRecordChanged(input, *heldRecord_);
     if (snapshot_)
         return IsRecordChanged(input, *snapshot_);
+    // Emptied input keeps the chosen group for the next record; a group
+    // alone is nothing to save.
     TAdrsRecord blank;
     InitNewAdrsRecord(blank, input.Priv);
+    blank.Group = input.Group;
     return IsRecordChanged(input, blank);
 }
 
