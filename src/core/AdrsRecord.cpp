@@ -169,7 +169,7 @@ void putMemo(TSqlTable& t, int field, const TLineList& list)
         t.SetNull(field);
         return;
     }
-    QByteArray text = list->StoredText();
+    QByteArray text = list.StoredText();
     putText(t, field, text.constData(), int(text.size()));
 }
 

@@ -130,7 +130,11 @@ void TDataInquiry::HoldRecord(const TAdrsRecord& record)
 
 bool TDataInquiry::IsModified()
 {
-    const TRecordInput input = ReadControls();
+    return IsModified(ReadControls());
+}
+
+bool TDataInquiry::IsModified(const TRecordInput& input) const
+{
     if (heldRecord_)
         return IsRecordChanged(input, *heldRecord_);
     if (snapshot_)

@@ -132,16 +132,16 @@ void TDataInquiry::UpdateRecord()
         return;
     }
     const int before = list->CurrentIndex();
-    const int written = heldRecord_->RecNo;
-    const bool listed = before >= 0 && list->IndexOfRecNo(written) == before;
+    const int recNo = heldRecord_->RecNo;
+    const bool listed = before >= 0 && list->IndexOfRecNo(recNo) == before;
     list->RefreshList(false, true, true);
     if (!listed) {
         // The record came from elsewhere (a telephone lookup): stay on it.
-        list->NotifyRecordsUpdated({written});
+        list->NotifyRecordsUpdated({recNo});
         TAdrsRecord record;
-        bool read = list->ReadRecord(written, record);
+        bool read = list->ReadRecord(recNo, record);
         try {
-            read = read || (DMTelvora21 && DMTelvora21->ReadAdrsRecordByRecNo(written, record));
+            read = read || (DMTelvora21 && DMTelvora21->ReadAdrsRecordByRecNo(recNo, record));
         } catch (const ESqlTableError&) {
             read = false;
         }

@@ -436,8 +436,10 @@ bool IsRecordChanged(const TRecordInput& in, const TAdrsRecord& s)
         return true;
     if (DigitsOf(w.Pos) != DigitsOf(s.Pos))
         return true;
-    if ((w.JisCode != s.JisCode && in.JisCode != Stored(s.JisCode)) ||
-        (w.KajoCode != s.KajoCode && in.KajoCode != Stored(s.KajoCode)))
+    // As typed: a blank typed after a code is a change, one stored with it is not.
+    const TRecordInput shown = InputFromRecord(s);
+    if ((in.JisCode != shown.JisCode && in.JisCode != Stored(s.JisCode)) ||
+        (in.KajoCode != shown.KajoCode && in.KajoCode != Stored(s.KajoCode)))
         return true;
     if (w.ProtectNote.Bytes() != s.ProtectNote.Bytes() || w.SymbolMark.Bytes() != s.SymbolMark.Bytes())
         return true;
