@@ -163,21 +163,21 @@ void putDigits(TSqlTable& t, int field, const TShortStr<N>& s)
     });
 }
 
-void putMemo(TSqlTable& t, int field, const TStringList* list)
+void putMemo(TSqlTable& t, int field, const TLineList& list)
 {
     if (!list) {
         t.SetNull(field);
         return;
     }
-    QByteArray text = JoinMemoLines(*list);
+    QByteArray text = list.StoredText();
     putText(t, field, text.constData(), int(text.size()));
 }
 
-std::unique_ptr<TStringList> getMemo(const TSqlTable& t, int field)
+TLineList getMemo(const TSqlTable& t, int field)
 {
     if (t.IsNull(field))
         return nullptr;
-    return std::make_unique<TStringList>(SplitMemoLines(fromUtf8(t.AsUtf8(field))));
+    return TLineList::FromStored(fromUtf8(t.AsUtf8(field)));
 }
 
 } // namespace
@@ -192,7 +192,8 @@ int Cp932CutLength(const char* bytes, int length, int width)
 QString Cp932ToQString(const char* bytes, int length) { return cp932::Decode(bytes, length); }
 QByteArray QStringToCp932(const QString& text) { return cp932::Encode(text); }
 
-TLineList::TLineList(const TLineList& other) : Base(other ? std::make_unique<TStringList>(*other) : nullptr)
+TLineList::TLineList(const TLineList& other)
+    : Base(other ? std::make_unique<TStringList>(*other) : nullptr), stored_(other.stored_)
 {
     // QList shares its data implicitly; a kept copy must never see its
     // source's later edits, so detach now.
@@ -205,6 +206,25 @@ TLineList& TLineList::operator=(const TLineList& other)
     if (this != &other)
         *this = TLineList(other);
     return *this;
+}
+
+TLineList TLineList::FromStored(const QByteArray& text)
+{
+    TLineList list(std::make_unique<TStringList>(SplitMemoLines(text)));
+    list.stored_ = text;
+    return list;
+}
+
+QByteArray TLineList::StoredText() const
+{
+    if (!*this)
+        return {};
+    const TStringList& lines = **this;
+    // Splitting again is cheap next to the write, and it is what tells
+    // whether the lines were edited since they were read.
+    if (!stored_.isNull() && SplitMemoLines(stored_) == lines)
+        return stored_;
+    return JoinMemoLines(lines);
 }
 
 bool operator==(const TAdrsRecord& a, const TAdrsRecord& b)
@@ -295,7 +315,7 @@ void WriteAdrsRecord(const TAdrsRecord& r, TSqlTable& t)
         if constexpr (std::remove_cvref_t<decltype(d)>::Kind == TFieldKind::RecNo)
             return; // the table numbers its rows
         else if constexpr (std::remove_cvref_t<decltype(d)>::Kind == TFieldKind::Lines)
-            putMemo(t, column, v.get());
+            putMemo(t, column, v);
         else if constexpr (std::remove_cvref_t<decltype(d)>::Kind == TFieldKind::Phone)
             putDigits(t, column, v);
         else if constexpr (std::is_same_v<V, bool>)

@@ -77,6 +77,11 @@ using TStringList = QList<QByteArray>;
 
 // A memo list the record owns: absent (null) or its lines. A copy gets lines
 // of its own, never shared with the source's later edits.
+//
+// Lines lose how the stored text ended and which line breaks it used ("a" and
+// "a\r\n" are both the line "a"); a list read from a table also keeps the
+// text it was read from, and is written back as exactly that text while its
+// lines are still those of the text. A list given new lines forgets it.
 class TLineList : public std::unique_ptr<TStringList> {
 public:
     using Base = std::unique_ptr<TStringList>;
@@ -90,13 +95,24 @@ public:
     TLineList& operator=(Base&& lines) noexcept
     {
         Base::operator=(std::move(lines));
+        stored_.clear();
         return *this;
     }
     TLineList& operator=(std::nullptr_t) noexcept
     {
         reset();
+        stored_.clear();
         return *this;
     }
+
+    // The lines of a stored text, keeping the text.
+    static TLineList FromStored(const QByteArray& text);
+    // The text to store: the text read when the lines are still its lines,
+    // else every line followed by CR LF. Null gives an empty text.
+    QByteArray StoredText() const;
+
+private:
+    QByteArray stored_;
 };
 
 #include "core/AdrsFieldList.h"
@@ -130,7 +146,8 @@ double DateTimeToStored(const QDateTime& value);
 inline constexpr std::int32_t kDefaultSymbolColor = 0x7FDF3F;
 void InitNewAdrsRecord(TAdrsRecord& record, bool privCorp);
 
-// Memo text as the table holds it: every line followed by CR LF.
+// Memo text as the table holds it: every line followed by CR LF. Splitting
+// takes CR LF, CR and LF as line breaks; a final break starts no line.
 QByteArray JoinMemoLines(const TStringList& lines);
 TStringList SplitMemoLines(const QByteArray& text);
 

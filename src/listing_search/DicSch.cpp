@@ -62,9 +62,14 @@ TDicAdrsRecord TDicAdrsRecord::FittedToRecord() const
 {
     TDicAdrsRecord r = *this;
     r.Tdfkn = FitToField(Tdfkn, field_width::Tdfkn);
-    r.City = FitToField(City, field_width::Adrs1);
-    r.Town = FitToField(Town, field_width::Adrs2);
-    r.Rest = FitToField(Rest, field_width::Adrs2);
+    QString* lines[] = {&r.City, &r.Town, &r.Rest};
+    const int widths[] = {field_width::Adrs1, field_width::Adrs2, field_width::Adrs3};
+    QString carried;
+    for (int i = 0; i < 3; ++i) {
+        const QString text = carried + *lines[i];
+        *lines[i] = FitToField(text, widths[i]);
+        carried = text.mid(lines[i]->size());
+    }
     r.JisCode = FitToField(JisCode, field_width::JisCode);
     r.KajoCode = FitToField(KajoCode, field_width::KajoCode);
     return r;

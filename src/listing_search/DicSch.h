@@ -37,8 +37,10 @@ struct TDicAdrsRecord {
     int CtgrySub = 0;
 
     static TDicAdrsRecord FromListing(const TListingDetail& listing);
-    // The values cut to the address-book fields they go to (city to Adrs1,
-    // town and rest to Adrs2 and Adrs3, the codes to JisCode and KajoCode).
+    // The values fitted to the address-book fields they go to (city to
+    // Adrs1, town to Adrs2, rest to Adrs3, the codes to JisCode and
+    // KajoCode). What does not fit an address line goes on at the start of
+    // the next one; only what fits none is cut, never splitting a character.
     TDicAdrsRecord FittedToRecord() const;
 };
 

@@ -75,6 +75,7 @@ namespace field_width {
 inline constexpr int Tdfkn = decltype(TAdrsRecordFields::Tdfkn)::Width;
 inline constexpr int Adrs1 = decltype(TAdrsRecordFields::Adrs1)::Width;
 inline constexpr int Adrs2 = decltype(TAdrsRecordFields::Adrs2)::Width;
+inline constexpr int Adrs3 = decltype(TAdrsRecordFields::Adrs3)::Width;
 inline constexpr int JisCode = decltype(TAdrsRecordFields::JisCode)::Width;
 inline constexpr int KajoCode = decltype(TAdrsRecordFields::KajoCode)::Width;
 } // namespace field_width

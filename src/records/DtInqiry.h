@@ -61,6 +61,8 @@ public:
     void TakeSnapshot(bool take);
     void HoldRecord(const TAdrsRecord& record);
     bool IsModified();
+    // Whether this input differs from what the window compares with.
+    bool IsModified(const TRecordInput& input) const;
     void CheckMyNumbers(unsigned which);
     void ClearControls();
     void UpdateNavigation();

@@ -54,8 +54,11 @@ void TDataInquiry::FillCategorySub(int major, int selectCode)
     ui->cbxCatSub->setEnabled(ui->cbxCatSub->count() > 0);
     if (ui->cbxCatSub->count() == 0)
         return;
+    // A major category stored without a minor shows no minor, so that it
+    // is stored again without one; a minor asked for and not in the list
+    // falls back to the first.
     const int at = ui->cbxCatSub->findData(selectCode);
-    ui->cbxCatSub->setCurrentIndex(at >= 0 ? at : 0);
+    ui->cbxCatSub->setCurrentIndex(selectCode > 0 && at < 0 ? 0 : at);
 }
 
 void TDataInquiry::FillHistoryLists()

@@ -108,10 +108,25 @@ void TDataInquiry::LookupDictionary(int kind, const QString& key)
         return;
     }
 
+    // What the lookup fills in is not the user's to save unless they change
+    // it, but only when nothing typed before it would be let go with it (the
+    // key it looked up is replaced by what it found).
     TRecordInput input = ReadControls();
+    TRecordInput beforeKey = input;
+    const TRecordInput blank;
+    if (kind == TDicSearch::kTel) {
+        for (QString TRecordInput::*number : {&TRecordInput::Tel, &TRecordInput::Fax, &TRecordInput::Portable1,
+                                              &TRecordInput::Portable2})
+            beforeKey.*number = blank.*number;
+    } else {
+        for (QString TRecordInput::*place : {&TRecordInput::Pos, &TRecordInput::Tdfkn, &TRecordInput::Adrs1,
+                                             &TRecordInput::Adrs2, &TRecordInput::Adrs3})
+            beforeKey.*place = blank.*place;
+    }
+    const bool untouched = !IsModified(beforeKey);
     ApplyDictionaryResult(dialog.GetAdrsRecord(), dialog.GetResultKind(), input);
     WriteControls(input);
-    if (Settings().OutOfTarget)
+    if (Settings().OutOfTarget && untouched && !heldRecord_)
         TakeSnapshot(true);
 }
 

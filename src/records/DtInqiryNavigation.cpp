@@ -130,13 +130,20 @@ void TDataInquiry::HoldRecord(const TAdrsRecord& record)
 
 bool TDataInquiry::IsModified()
 {
-    const TRecordInput input = ReadControls();
+    return IsModified(ReadControls());
+}
+
+bool TDataInquiry::IsModified(const TRecordInput& input) const
+{
     if (heldRecord_)
         return IsRecordChanged(input, *heldRecord_);
     if (snapshot_)
         return IsRecordChanged(input, *snapshot_);
+    // Emptied input keeps the chosen group for the next record; a group
+    // alone is nothing to save.
     TAdrsRecord blank;
     InitNewAdrsRecord(blank, input.Priv);
+    blank.Group = input.Group;
     return IsRecordChanged(input, blank);
 }
 

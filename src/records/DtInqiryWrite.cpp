@@ -126,13 +126,33 @@ void TDataInquiry::UpdateRecord()
     if (!list) {
         // Nothing to go on with; what was written stays shown.
         TAdrsRecord again(*heldRecord_);
-        RecordFromInput(ReadControls(), TRecordForm::Write, again);
+        RecordFromInput(ReadControls(), TRecordForm::Write, again, heldRecord_.get());
         again.RecNo = heldRecord_->RecNo;
         HoldRecord(again);
         return;
     }
     const int before = list->CurrentIndex();
+    const int recNo = heldRecord_->RecNo;
+    const bool listed = before >= 0 && list->IndexOfRecNo(recNo) == before;
     list->RefreshList(false, true, true);
+    if (!listed) {
+        // The record came from elsewhere (a telephone lookup): stay on it.
+        list->NotifyRecordsUpdated({recNo});
+        TAdrsRecord record;
+        bool read = list->ReadRecord(recNo, record);
+        try {
+            read = read || (DMTelvora21 && DMTelvora21->ReadAdrsRecordByRecNo(recNo, record));
+        } catch (const ESqlTableError&) {
+            read = false;
+        }
+        if (read) {
+            ShowInquiry(record);
+        } else {
+            skipSaveConfirm_ = true;
+            close();
+        }
+        return;
+    }
     int index = list->CurrentIndex();
     if (index < 0 || index >= list->Count())
         index = std::min(before, list->Count() - 1);
@@ -204,8 +224,11 @@ bool TDataInquiry::ValidateInput(bool isNew)
         bool used = false;
         try {
             used = lookUp && CustomCodeInUse(DMTelvora21->AdrsTable(), code);
-        } catch (const ESqlTableError&) {
-            used = false;
+        } catch (const ESqlTableError& e) {
+            // A code that cannot be checked is no code known to be free.
+            error = TInputError{QStringLiteral("顧客コードが使われているか確認できませんでした  \r\n") +
+                                    QString::fromUtf8(e.what()),
+                                QStringLiteral("edtCustomCode"), true};
         }
         if (used)
             error = TInputError{QStringLiteral("入力した顧客コードは既に使われています  \r\n別のコードに変更してください  "),
@@ -253,7 +276,7 @@ TWriteResult TDataInquiry::WriteRecord(bool isUpdate, int* newRecNo)
     }
 
     TAdrsRecord record;
-    RecordFromInput(input, TRecordForm::Write, record);
+    RecordFromInput(input, TRecordForm::Write, record, isUpdate ? heldRecord_.get() : nullptr);
     record.CodeGenre = heldRecord_ ? heldRecord_->CodeGenre : 0;
     const QDateTime now = Now();
     record.UpdDateTime = recordform::DateTimeValue(now);

@@ -35,6 +35,9 @@ QByteArray Digits(const QString& text)
     return ExtractNumChars(cp932::Encode(text), kExtractDigits);
 }
 
+// The memo shows the lines joined by CR LF, and MemoLines is its exact
+// inverse: a shown note read back unedited is the same list of lines, an
+// empty last line included.
 QString LinesText(const TStringList& lines)
 {
     QStringList out;
@@ -43,10 +46,12 @@ QString LinesText(const TStringList& lines)
     return out.join(QStringLiteral("\r\n"));
 }
 
-// Memo text as lines; a final line break does not start another line.
 TStringList MemoLines(const QString& text)
 {
-    return SplitMemoLines(cp932::Encode(text));
+    TStringList lines;
+    for (const QString& line : text.split(QStringLiteral("\r\n")))
+        lines.append(cp932::Encode(line));
+    return lines;
 }
 
 template <int N>
@@ -184,8 +189,14 @@ void ApplyListing(const TListingDetail& l, TRecordInput& in)
     in.PubDate = recordform::PubDateText(l.PubDate.left(6));
     in.Pos = recordform::PostalCodeText(l.PostalCode);
     in.Tdfkn = cp932::CutToBytes(l.Tdfkn, input_limit::Tdfkn);
-    in.Adrs1 = cp932::CutToBytes(l.City, input_limit::Adrs1);
-    in.Adrs2 = cp932::CutToBytes(l.JoinedAddress(), input_limit::Adrs2);
+    // The joined address goes into Adrs2; what does not fit goes on in Adrs3.
+    TDicAdrsRecord address;
+    address.City = l.City;
+    address.Town = l.JoinedAddress();
+    address = address.FittedToRecord();
+    in.Adrs1 = address.City;
+    in.Adrs2 = address.Town;
+    in.Adrs3 = address.Rest;
     in.AdrsKana = cp932::CutToBytes(l.JoinedReading(), input_limit::AdrsKana);
     in.JisCode = l.JisCode();
     in.KajoCode = l.KajoCode();
@@ -221,14 +232,17 @@ bool StartsWithText(const QString& typed, const QString& found)
 void ApplyDictionaryResult(const TDicAdrsRecord& found, int resultKind, TRecordInput& in)
 {
     const TDicAdrsRecord f = found.FittedToRecord();
-    if (resultKind != TDicSearch::kResultPostal && resultKind != TDicSearch::kResultAddress) {
+    // A postal code or an address from the dictionary names a place and
+    // nothing else: whom the record is about stays as it was.
+    const bool place = resultKind == TDicSearch::kResultPostal || resultKind == TDicSearch::kResultAddress;
+    if (!place) {
         if (f.TelKind != 1)
             in.Tel = cp932::Trim(f.Tel);
         if (f.TelKind == 1 || f.TelKind == 2)
             in.Fax = cp932::Trim(f.Tel);
+        in.MainNumber = f.TelKind == 3;
+        in.PubDate = recordform::PubDateText(f.PubDate.left(6));
     }
-    in.MainNumber = f.TelKind == 3;
-    in.PubDate = recordform::PubDateText(f.PubDate.left(6));
     in.Pos = recordform::PostalCodeText(f.PostalCode);
     if (!StartsWithText(in.Tdfkn + in.Adrs1 + in.Adrs2 + in.Adrs3, f.Tdfkn + f.City + f.Town + f.Rest)) {
         in.Tdfkn = f.Tdfkn;
@@ -238,6 +252,14 @@ void ApplyDictionaryResult(const TDicAdrsRecord& found, int resultKind, TRecordI
     }
     if (!StartsWithText(in.AdrsKana, f.AdrsKana))
         in.AdrsKana = cp932::CutToBytes(f.AdrsKana, input_limit::AdrsKana);
+    if (place) {
+        // The codes only when the place was found in the listings.
+        if (!f.JisCode.isEmpty()) {
+            in.JisCode = f.JisCode;
+            in.KajoCode = f.KajoCode;
+        }
+        return;
+    }
     in.JisCode = f.JisCode;
     in.KajoCode = f.KajoCode;
     in.Latitude = f.Latitude;
@@ -255,7 +277,67 @@ void ApplyDictionaryResult(const TDicAdrsRecord& found, int resultKind, TRecordI
     in.CodeSubEntry = f.CtgryMain > 0 && f.CtgrySub > 0 ? f.CtgryMain * 100 + f.CtgrySub : 0;
 }
 
-void RecordFromInput(const TRecordInput& in, TRecordForm form, TAdrsRecord& r)
+namespace {
+
+// Every field whose control still holds what showing the record put there
+// keeps the record's stored value exactly: a value the window cannot show
+// as stored (a protected value that cannot be deciphered, blanks the write
+// would trim, a note's line breaks) is never rewritten by a save of
+// something else.
+template <class Controls>
+void KeepUnedited(const Controls& controls, const TRecordInput& in, const TRecordInput& shown,
+                  const TAdrsRecord& stored, TAdrsRecord& r)
+{
+    std::apply(
+        [&](const auto&... c) {
+            const auto one = [&](const auto& control) {
+                auto& field = r.*control.Field;
+                const auto& kept = stored.*control.Field;
+                const auto& now = in.*control.Input;
+                const auto& then = shown.*control.Input;
+                if constexpr (TIsArray<std::remove_cvref_t<decltype(field)>>::value) {
+                    for (std::size_t i = 0; i < field.size(); ++i) {
+                        if (now[i] == then[i])
+                            field[i] = kept[i];
+                    }
+                } else if (now == then) {
+                    field = kept;
+                }
+            };
+            (one(c), ...);
+        },
+        controls);
+}
+
+void KeepUneditedFields(const TRecordInput& in, const TRecordInput& shown, const TAdrsRecord& s, TAdrsRecord& r)
+{
+    KeepUnedited(kTextControls, in, shown, s, r);
+    KeepUnedited(kNumberControls, in, shown, s, r);
+    KeepUnedited(kWideControls, in, shown, s, r);
+    KeepUnedited(kCipherControls, in, shown, s, r);
+    if (in.MainNumber == shown.MainNumber)
+        r.TelDiv = s.TelDiv;
+    if (in.PubDate == shown.PubDate)
+        r.PubDate = s.PubDate;
+    if (in.Pos == shown.Pos)
+        r.Pos = s.Pos;
+    if (in.PrintTarget == shown.PrintTarget)
+        r.PrintTarget = s.PrintTarget;
+    if (in.CodeMain == shown.CodeMain && in.CodeSubEntry == shown.CodeSubEntry)
+        r.CodeSub = s.CodeSub;
+    if (in.Note == shown.Note)
+        r.Note = s.Note;
+    if (in.ProtectNote == shown.ProtectNote)
+        r.ProtectNote = s.ProtectNote;
+    if (in.ExtLink == shown.ExtLink)
+        r.ExtLink = s.ExtLink;
+    if (in.SymbolMark == shown.SymbolMark)
+        r.SymbolMark = s.SymbolMark;
+}
+
+} // namespace
+
+void RecordFromInput(const TRecordInput& in, TRecordForm form, TAdrsRecord& r, const TAdrsRecord* shownFrom)
 {
     ClearAdrsRecord(r);
     const bool write = form == TRecordForm::Write;
@@ -283,6 +365,8 @@ void RecordFromInput(const TRecordInput& in, TRecordForm form, TAdrsRecord& r)
     }
     r.SymbolMark.SetText(in.SymbolMark);
     r.CodeSub = in.CodeMain > 0 ? in.CodeSubEntry % 100 : 0;
+    if (shownFrom)
+        KeepUneditedFields(in, InputFromRecord(*shownFrom), *shownFrom, r);
 }
 
 namespace {
@@ -321,7 +405,7 @@ QByteArray DigitsOf(const TShortStr<N>& field)
 bool IsRecordChanged(const TRecordInput& in, const TAdrsRecord& s)
 {
     TAdrsRecord w;
-    RecordFromInput(in, TRecordForm::Write, w);
+    RecordFromInput(in, TRecordForm::Write, w, &s);
 
     bool changed = false;
     ForEachAdrsColumn([&](const auto& d, int i, int column) {
@@ -338,8 +422,8 @@ bool IsRecordChanged(const TRecordInput& in, const TAdrsRecord& s)
             changed = StoredWide(a.Bytes()) != StoredWide(b.Bytes());
         else if constexpr (kind == TFieldKind::Cipher) // as stored text, letter case included
             changed = a.Bytes() != b.Bytes();
-        else if constexpr (kind == TFieldKind::Lines) // line by line
-            changed = b ? (!a || *a != *b) : a != nullptr;
+        else if constexpr (kind == TFieldKind::Lines) // line by line; no lines and no list alike
+            changed = (a ? *a : TStringList{}) != (b ? *b : TStringList{});
         else if constexpr (kind != TFieldKind::DateTime && kind != TFieldKind::RecNo)
             changed = a != b;
     });
@@ -352,7 +436,10 @@ bool IsRecordChanged(const TRecordInput& in, const TAdrsRecord& s)
         return true;
     if (DigitsOf(w.Pos) != DigitsOf(s.Pos))
         return true;
-    if (in.JisCode != Stored(s.JisCode) || in.KajoCode != Stored(s.KajoCode))
+    // As typed: a blank typed after a code is a change, one stored with it is not.
+    const TRecordInput shown = InputFromRecord(s);
+    if ((in.JisCode != shown.JisCode && in.JisCode != Stored(s.JisCode)) ||
+        (in.KajoCode != shown.KajoCode && in.KajoCode != Stored(s.KajoCode)))
         return true;
     if (w.ProtectNote.Bytes() != s.ProtectNote.Bytes() || w.SymbolMark.Bytes() != s.SymbolMark.Bytes())
         return true;

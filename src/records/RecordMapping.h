@@ -50,10 +50,16 @@ enum class TRecordForm {
 // keep their single-byte digits; My Numbers and protected memos are
 // enciphered; the name and joint names take the wide-text form. RecNo,
 // AddDateTime, UpdDateTime and CodeGenre are left 0.
-void RecordFromInput(const TRecordInput& input, TRecordForm form, TAdrsRecord& record);
+// With shownFrom (the record the input was shown from), every field whose
+// control still holds what showing that record put there keeps the record's
+// stored value exactly, so that a record saved with one edit changes in that
+// field alone.
+void RecordFromInput(const TRecordInput& input, TRecordForm form, TAdrsRecord& record,
+                     const TAdrsRecord* shownFrom = nullptr);
 
 // True when writing the input would change the record's stored values (the
 // fields the system compares; RecNo, the time stamps and CodeGenre are not).
+// A field left as showing the record put it is never a change.
 // JisCode and KajoCode are compared as typed, so a trailing blank counts.
 // Fields are compared by their kind (core/AdrsFields.h); the exceptions are
 // listed in RecordMapping.cpp (ComparedByHand).

@@ -3,6 +3,7 @@
 #include "platform/ui/ByteLimitEdit.h"
 #include "support/TestSupport.h"
 #include "records/NameEdit.h"
+#include "records/RecordMapping.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -306,6 +307,65 @@ TEST_F(RecordWindow, ListingsOfACategorySearchAreShownForRegistration)
     messages.Answer(IDNO);
     find<QPushButton>("sbtnFirst")->click();
     EXPECT_EQ(results.index, 0);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(RecordWindow, EmptiedWindowWithAGroupIsNoInput)
+{
+    Settings().ChangeData = true;
+    Settings().Confirmation = false;
+    showRow(0); // group 3
+    find<QPushButton>("bbtnNew")->click();
+    EXPECT_EQ(find<QComboBox>("cbxGroup")->currentIndex(), 3);
+    EXPECT_FALSE(window->IsModified());
+    // Nothing is stored and nothing asked when the next one comes.
+    EXPECT_EQ(window->ConfirmSaveChanges(0, false), TSaveResult::NotSaved);
+    EXPECT_TRUE(messages.Messages().empty());
+    // Typing something makes it input again.
+    find<QLineEdit>("edtAdrs3")->setText(QStringLiteral("表ビル"));
+    EXPECT_TRUE(window->IsModified());
+}
+
+TEST_F(RecordWindow, MajorCategoryWithoutAMinorStaysWithoutOne)
+{
+    list.rows[0].CodeSub = 0; // major 5, which has minors
+    showRow(0);
+    EXPECT_EQ(find<QComboBox>("cbxCatSub")->currentIndex(), -1);
+    EXPECT_FALSE(window->IsModified());
+    TAdrsRecord written;
+    RecordFromInput(window->ReadControls(), TRecordForm::Write, written);
+    EXPECT_EQ(written.CodeMain, 5);
+    EXPECT_EQ(written.CodeSub, 0);
+
+    // Choosing the major anew takes its first minor, as before.
+    QComboBox* major = find<QComboBox>("cbxCatMain");
+    for (int code : {0, 5}) {
+        major->setCurrentIndex(major->findData(code));
+        emit major->activated(major->currentIndex());
+    }
+    EXPECT_EQ(window->ReadControls().CodeSubEntry, 501);
+}
+
+TEST_F(RecordWindow, NoteEndingInEmptyLinesIsNoChangeAndKeepsItsLines)
+{
+    for (const QByteArray& stored : {QByteArray("\x83\x81\x83\x82\r\n\r\n"), QByteArray("\r\n"), QByteArray()}) {
+        list.rows[0].Note = TLineList::FromStored(stored);
+        showRow(0);
+        EXPECT_FALSE(window->IsModified()) << stored.toHex().toStdString();
+        TAdrsRecord written;
+        RecordFromInput(window->ReadControls(), TRecordForm::Write, written, &list.rows[0]);
+        ASSERT_TRUE(written.Note);
+        EXPECT_EQ(written.Note.StoredText(), stored);
+    }
+    // Typed anew, an empty last line is a line of its own.
+    TAdrsRecord typed;
+    TRecordInput in;
+    in.Note = QStringLiteral("メモ\r\n");
+    RecordFromInput(in, TRecordForm::Write, typed);
+    EXPECT_EQ(typed.Note.StoredText(), QByteArray("\x83\x81\x83\x82\r\n\r\n"));
 }
 
 } // namespace

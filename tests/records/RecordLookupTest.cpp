@@ -19,6 +19,8 @@
 #include <QListWidget>
 #include <QSignalSpy>
 #include <QPushButton>
+#include <QPlainTextEdit>
+#include "platform/Cp932.h"
 #include <QRadioButton>
 #include <QTest>
 
@@ -152,6 +154,137 @@ TEST(RecordLookupResult, CompanyResultSwitchesToCompanyAndKeepsNumbersOfAddressP
     TRecordInput person;
     ApplyDictionaryResult(found, TDicSearch::kResultPostal, person);
     EXPECT_TRUE(person.NameKanji.isEmpty()); // only a telephone listing names the person
+}
+
+// A company record shown, as a postal-code or address result meets it.
+TRecordInput ShownCompany()
+{
+    TAdrsRecord r = FullSampleRecord(); // group 3, main number, company, category 05-03
+    r.CodeSub = 0;                      // a major category without a minor
+    return InputFromRecord(r);
+}
+
+TEST(RecordLookupResult, PostalOrAddressResultChangesOnlyThePlace)
+{
+    TDicAdrsRecord place; // as the postal-code dictionary gives it: no person, no codes
+    place.PostalCode = QStringLiteral("5101251");
+    place.Tdfkn = QStringLiteral("三重県");
+    place.City = QStringLiteral("三重郡菰野町");
+    place.Town = QStringLiteral("千草");
+    for (int kind : {int(TDicSearch::kResultPostal), int(TDicSearch::kResultAddress)}) {
+        const TRecordInput before = ShownCompany();
+        TRecordInput in = before;
+        ApplyDictionaryResult(place, kind, in);
+        TRecordInput expected = before;
+        expected.Pos = QStringLiteral("510-1251");
+        expected.Tdfkn = place.Tdfkn;
+        expected.Adrs1 = place.City;
+        expected.Adrs2 = place.Town;
+        expected.Adrs3.clear();
+        EXPECT_EQ(in, expected) << kind; // codes, company name, category, number flag as they were
+
+        // Codes found for the place are taken, and nothing more.
+        place.JisCode = QStringLiteral("24341");
+        place.KajoCode = QStringLiteral("001000");
+        in = before;
+        ApplyDictionaryResult(place, kind, in);
+        expected.JisCode = place.JisCode;
+        expected.KajoCode = place.KajoCode;
+        EXPECT_EQ(in, expected) << kind;
+        place.JisCode.clear();
+        place.KajoCode.clear();
+    }
+
+    // A person typed with a postal code stays a person.
+    TRecordInput person;
+    person.NameKanji = QStringLiteral("山田太郎");
+    person.Pos = QStringLiteral("1000001");
+    ApplyDictionaryResult(place, TDicSearch::kResultPostal, person);
+    EXPECT_TRUE(person.Priv);
+    EXPECT_EQ(person.NameKanji, QStringLiteral("山田太郎"));
+    EXPECT_TRUE(person.CorpKanji.isEmpty());
+}
+
+TEST(RecordLookupResult, AddressWiderThanItsLineGoesOnInTheNextOne)
+{
+    TDicAdrsRecord found = TDicAdrsRecord::FromListing(SampleCompanyListing());
+    found.Town = QString(48, QChar(u'表')) + QStringLiteral("町ソ"); // 100 bytes, 0x5C trail bytes
+    found.Rest = QString(60, QChar(u'ソ'));                           // 120 bytes
+    TRecordInput in;
+    ApplyDictionaryResult(found, TDicSearch::kResultTel, in);
+    EXPECT_EQ(cp932::ByteLength(in.Adrs2), 100);
+    EXPECT_EQ(in.Adrs3, QString(58, QChar(u'ソ'))); // 116 bytes: only what fits nowhere is cut
+
+    found.Town += QStringLiteral("奥");
+    found.Rest = QStringLiteral("第三会議室");
+    in = TRecordInput();
+    ApplyDictionaryResult(found, TDicSearch::kResultTel, in);
+    EXPECT_EQ(in.Adrs2 + in.Adrs3, found.Town + found.Rest);
+}
+
+TEST_F(RecordLookup, LookupAfterTypedInputKeepsItOfferedForSaving)
+{
+    if (!QFile::exists(kZipcodeDictionaryPath))
+        GTEST_SKIP() << "skkdic-extra is not installed";
+    Settings().OutOfTarget = true;
+    Settings().FormClose = true;
+    Settings().Confirmation = true;
+    find<QLineEdit>("nmedtNameKanji")->setText(QStringLiteral("山田太郎"));
+    find<QPlainTextEdit>("mmoNote")->setPlainText(QStringLiteral("大事な話"));
+    find<QLineEdit>("edtPos")->setText(QStringLiteral("1000001"));
+    find<QPushButton>("bbtnPosSch")->click();
+    EXPECT_EQ(text("edtAdrs1"), QStringLiteral("千代田区"));
+    EXPECT_TRUE(find<QToolButton>("sbtnPriv")->isChecked());
+    EXPECT_TRUE(window->IsModified());
+    messages.Answer(IDCANCEL);
+    window->show();
+    EXPECT_FALSE(window->close());
+    ASSERT_EQ(messages.Messages().size(), 1u);
+    EXPECT_TRUE(messages.LastText().startsWith(QStringLiteral("入力途中のデータがあります  ")));
+    EXPECT_EQ(find<QPlainTextEdit>("mmoNote")->toPlainText(), QStringLiteral("大事な話"));
+
+    // Untouched input is another matter: what the lookup filled is no input.
+    window->hide();
+    messages.Answer(IDNO);
+    find<QPushButton>("bbtnNew")->click();
+    messages.Clear();
+    find<QLineEdit>("edtPos")->setText(QStringLiteral("1000001"));
+    find<QPushButton>("bbtnPosSch")->click();
+    EXPECT_FALSE(window->IsModified());
+}
+
+TEST_F(RecordLookup, PostalLookupOnAShownCompanyRecordChangesOnlyThePlace)
+{
+    if (!QFile::exists(kZipcodeDictionaryPath))
+        GTEST_SKIP() << "skkdic-extra is not installed";
+    TAdrsRecord r = FullSampleRecord();
+    r.CodeSub = 0;
+    r.Pos.SetText(QStringLiteral("1000001"));
+    int recNo = -1;
+    ASSERT_EQ(WriteAdrsRow(dm->AdrsTable(), r, -1, &recNo), TWriteResult::Written);
+    TAdrsRecord held;
+    ASSERT_TRUE(dm->ReadAdrsRecordByRecNo(recNo, held));
+    window->ShowInquiry(held);
+    const TRecordInput before = window->ReadControls();
+    find<QPushButton>("bbtnPosSch")->click();
+    TRecordInput after = window->ReadControls();
+    EXPECT_EQ(after.Adrs1, QStringLiteral("千代田区"));
+    for (QString TRecordInput::*place : {&TRecordInput::Pos, &TRecordInput::Tdfkn, &TRecordInput::Adrs1,
+                                         &TRecordInput::Adrs2, &TRecordInput::Adrs3, &TRecordInput::AdrsKana,
+                                         &TRecordInput::JisCode, &TRecordInput::KajoCode})
+        after.*place = before.*place;
+    EXPECT_EQ(after, before);
+
+    // Saved, the company keeps its name and stays a company.
+    find<QPushButton>("btnUpdate")->click();
+    TAdrsRecord saved;
+    ASSERT_TRUE(dm->ReadAdrsRecordByRecNo(recNo, saved));
+    EXPECT_FALSE(saved.PrivCorp);
+    EXPECT_EQ(saved.CorpKanji.Text(), r.CorpKanji.Text());
+    EXPECT_EQ(saved.CorpKana.Text(), r.CorpKana.Text());
+    EXPECT_EQ(saved.CodeSub, 0);
+    EXPECT_EQ(saved.TelDiv, 3);
+    EXPECT_EQ(saved.Group, 3);
 }
 
 TEST_F(RecordLookup, TypedReadingOffersNamesAndTheChosenOneFillsNameAndReading)

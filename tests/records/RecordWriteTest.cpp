@@ -8,6 +8,9 @@
 #include "core/FieldCipher.h"
 #include "core/Folders.h"
 #include "core/HistoryData.h"
+#include "records/RecordMapping.h"
+
+#include "../../bench/BookGen.h"
 
 #include <QDir>
 #include <QFile>
@@ -53,6 +56,25 @@ public:
         return out;
     }
     int Count() { return Row(QStringLiteral("SELECT count(*) FROM ") + Table()).value(0).toInt(); }
+    // Every row, every column, as the bytes and storage class the file holds.
+    QByteArray Dump(const QString& where = QString())
+    {
+        QByteArray out;
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(db_, ("SELECT * FROM " + Table() + where + " ORDER BY RecNo").toUtf8().constData(), -1, &st,
+                           nullptr);
+        while (st && sqlite3_step(st) == SQLITE_ROW) {
+            for (int i = 0; i < sqlite3_column_count(st); ++i) {
+                out += char('0' + sqlite3_column_type(st, i));
+                const auto* bytes = static_cast<const char*>(sqlite3_column_blob(st, i));
+                out += QByteArray(bytes, sqlite3_column_bytes(st, i)).toHex();
+                out += '|';
+            }
+            out += '\n';
+        }
+        sqlite3_finalize(st);
+        return out;
+    }
     static QString Table() { return QLatin1Char('"') + AdrsTableDef().TableName + QLatin1Char('"'); }
 
 private:
@@ -296,3 +318,137 @@ TEST_F(RecordWrite, HistoryThatCannotBeSavedDoesNotSpoilTheWrite)
 }
 
 } // namespace
+
+namespace {
+
+// Stored shapes the window must give back as they are: notes and links with
+// and without a final line break, an empty last line, a lone LF, an empty
+// text; protected values that cannot be deciphered; a code with a trailing
+// blank; a major category without a minor; a group.
+void AwkwardShapes(TRawBook& raw)
+{
+    const QString t = TRawBook::Table();
+    raw.Exec(QStringLiteral("UPDATE %1 SET Note = CASE RecNo % 7 "
+                            "WHEN 1 THEN 'メモ' WHEN 2 THEN 'メモ' || char(13,10,13,10) WHEN 3 THEN char(13,10) "
+                            "WHEN 4 THEN '' WHEN 5 THEN '表' || char(10) || 'ソ' ELSE Note END, "
+                            "ExtLink = CASE RecNo % 5 WHEN 1 THEN 'C:\\表\\a.txt' || char(13,10) || 'https://example.jp/' "
+                            "WHEN 2 THEN 'x' || char(13,10) ELSE ExtLink END, "
+                            "JisCode = CASE WHEN RecNo % 11 = 0 THEN '1310 ' ELSE JisCode END, "
+                            "CodeSub = CASE WHEN RecNo % 4 = 0 THEN 0 ELSE CodeSub END, "
+                            "ProtectMemo2 = CASE WHEN RecNo % 3 = 0 THEN 'NOT-A-CIPHER' ELSE ProtectMemo2 END")
+                 .arg(t));
+}
+
+} // namespace
+
+TEST_F(RecordWrite, EveryRecordOfABookReadAndWrittenBackUneditedKeepsItsBytes)
+{
+    constexpr int kRecords = 10000;
+    TSqlTable& table = dm->AdrsTable();
+    TBookGen gen;
+    table.StartTransaction();
+    TAdrsRecord r;
+    for (int i = 0; i < kRecords; ++i) {
+        gen.Fill(r, i);
+        if (i % 2 == 0)
+            r.JointMyNumber[1].Assign(SampleCipher("123456789018"));
+        table.Append();
+        WriteAdrsRecord(r, table);
+        table.Post();
+    }
+    table.Commit();
+    AwkwardShapes(*raw);
+    const QByteArray before = raw->Dump();
+    ASSERT_EQ(raw->Count(), kRecords);
+
+    // As the window does it: show, compare, write the controls back over
+    // the row (the update time kept, so that the bytes can be compared).
+    int changed = 0;
+    table.StartTransaction();
+    for (int recNo = 1; recNo <= kRecords; ++recNo) {
+        TAdrsRecord held;
+        ASSERT_TRUE(dm->ReadAdrsRecordByRecNo(recNo, held));
+        const TRecordInput shown = InputFromRecord(held);
+        changed += IsRecordChanged(shown, held) ? 1 : 0;
+        TAdrsRecord written;
+        RecordFromInput(shown, TRecordForm::Write, written, &held);
+        written.CodeGenre = held.CodeGenre;
+        written.AddDateTime = held.AddDateTime;
+        written.UpdDateTime = held.UpdDateTime;
+        table.SetIndexName(QString());
+        ASSERT_TRUE(table.FindKey({recNo}));
+        table.Edit();
+        WriteAdrsRecord(written, table);
+        table.Post();
+    }
+    table.Commit();
+    EXPECT_EQ(changed, 0);
+    EXPECT_TRUE(raw->Dump() == before);
+
+    // The window itself on a few of them, one of each shape.
+    for (int recNo = 1; recNo <= 70; ++recNo) {
+        TAdrsRecord held;
+        ASSERT_TRUE(dm->ReadAdrsRecordByRecNo(recNo, held));
+        window->ShowInquiry(held);
+        ASSERT_FALSE(window->IsModified()) << recNo;
+    }
+}
+
+TEST_F(RecordWrite, ChangingOneFieldOfAShownRecordRewritesThatFieldAlone)
+{
+    TAdrsRecord r = FullSampleRecord();
+    r.CodeMain = 5;
+    r.CodeSub = 0;
+    int recNo = -1;
+    ASSERT_EQ(WriteAdrsRow(dm->AdrsTable(), r, -1, &recNo), TWriteResult::Written);
+    AwkwardShapes(*raw);
+    raw->Exec(QStringLiteral("UPDATE %1 SET Note = 'メモ' || char(13,10,13,10), MyNumber = 'NOT-A-CIPHER'")
+                  .arg(TRawBook::Table()));
+    const QByteArray before = raw->Dump();
+
+    window->ShowInquiry(stored(recNo));
+    EXPECT_FALSE(window->IsModified());
+    EXPECT_TRUE(find<QLineEdit>("edtMyNumber")->text().isEmpty()); // cannot be shown
+    type("edtAdrs3", QStringLiteral("ソフト表ビル９階"));
+    EXPECT_TRUE(window->IsModified());
+    find<QPushButton>("btnUpdate")->click();
+    EXPECT_TRUE(messages.Messages().empty()) << messages.LastText().toStdString();
+
+    // Only the edited field and the update time differ.
+    const TAdrsRecord after = stored(recNo);
+    EXPECT_EQ(after.Adrs3.Text(), QStringLiteral("ソフト表ビル９階"));
+    raw->Exec(QStringLiteral("UPDATE %1 SET Adrs3 = '%2', UpdDateTime = %3")
+                  .arg(TRawBook::Table(), r.Adrs3.Text(), QString::number(r.UpdDateTime, 'g', 17)));
+    EXPECT_TRUE(raw->Dump() == before);
+}
+
+TEST_F(RecordWrite, ChangingARecordFoundByItsNumberStaysOnThatRecord)
+{
+    // The list shows three rows of its own; the record written is none of them.
+    list.index = 1;
+    TAdrsRecord r = FullSampleRecord();
+    int recNo = -1;
+    ASSERT_EQ(WriteAdrsRow(dm->AdrsTable(), r, -1, &recNo), TWriteResult::Written);
+    ASSERT_LT(list.IndexOfRecNo(recNo), 0);
+    window->SetSourceMode(TDataInquiry::smAddressList);
+    window->ShowInquiry(stored(recNo));
+    type("edtAdrs3", QStringLiteral("別館"));
+    find<QPushButton>("btnUpdate")->click();
+    EXPECT_EQ(window->GetCurrentRecNo(), recNo);
+    EXPECT_EQ(find<QLineEdit>("edtAdrs3")->text(), QStringLiteral("別館"));
+    EXPECT_FALSE(window->IsModified());
+    EXPECT_EQ(list.updated, QList<int>{recNo});
+}
+
+TEST_F(RecordWrite, CustomerCodeThatCannotBeCheckedRefusesTheWrite)
+{
+    type("edtCustomCode", QStringLiteral("A-1"));
+    // The table can no longer be searched by its code.
+    raw->Exec(QStringLiteral("ALTER TABLE %1 RENAME TO Gone").arg(TRawBook::Table()));
+    add();
+    ASSERT_EQ(messages.Messages().size(), 1u);
+    EXPECT_TRUE(messages.LastText().startsWith(QStringLiteral("顧客コードが使われているか確認できませんでした  \r\n")))
+        << messages.LastText().toStdString();
+    EXPECT_EQ(raw->Row(QStringLiteral("SELECT count(*) FROM Gone")).value(0), QStringLiteral("0"));
+    EXPECT_EQ(find<QLineEdit>("edtCustomCode")->text(), QStringLiteral("A-1"));
+}
