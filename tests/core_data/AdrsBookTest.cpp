@@ -125,6 +125,7 @@ TEST(AdrsBook, AFirstStartKilledAtRandomMomentsAlwaysLeavesTheDefaultBookNextTim
         ASSERT_NO_THROW(table.Open(AdrsTableFileName(AdrsBookList[0].Folder))) << "run " << i;
         EXPECT_EQ(table.RecordCount(), 0);
     }
+    RecordProperty("killedMidway", killedMidway);
     EXPECT_GT(killedMidway, 10); // the kills did land inside the first start
 }
 
