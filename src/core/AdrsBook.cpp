@@ -4,11 +4,17 @@
 #include "core/Folders.h"
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
+#include "platform/PrivateFiles.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
 
 QString AdrsName;
 std::vector<TAdrsFolderInfo> AdrsBookList;
@@ -114,22 +120,52 @@ QString CheckAdrsBookName(const QString& name)
     return {};
 }
 
+namespace {
+
+// Builds the book's folder with its table under a hidden name beside the
+// books and renames it into place: a kill leaves either the whole book or a
+// hidden folder that no list takes (removed by the next creation once its
+// process is gone).
+bool buildBookFolder(const QString& folder)
+{
+    const QFileInfo target(QDir::cleanPath(folder));
+    QDir adrs(target.path());
+    for (const QString& left : adrs.entryList({QStringLiteral(".new-*")}, QDir::Dirs | QDir::Hidden)) {
+        bool ok = false;
+        const qint64 pid = left.mid(5).toLongLong(&ok);
+        if (ok && pid > 0 && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH)
+            QDir(adrs.filePath(left)).removeRecursively();
+    }
+    const QString temp = target.path() + QStringLiteral("/.new-%1").arg(QCoreApplication::applicationPid());
+    QDir(temp).removeRecursively();
+    try {
+        if (!MakePrivateFolder(temp))
+            return false;
+        TSqlTable::CreateTable(temp + QStringLiteral("/Adrs.DB"), AdrsTableDef());
+    } catch (const ESqlTableError&) {
+        QDir(temp).removeRecursively();
+        return false;
+    }
+    if (::rename(QFile::encodeName(temp).constData(), QFile::encodeName(target.filePath()).constData()) != 0) {
+        QDir(temp).removeRecursively();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
 bool CreateAdrsBook(const QString& name, QString* error)
 {
     QString msg = CheckAdrsBookName(name);
     if (msg.isEmpty()) {
-        const QString folder = AdrsBookFolderPath(name);
-        try {
-            if (!QDir().mkpath(folder))
-                throw ESqlTableError(folder);
-            TSqlTable::CreateTable(AdrsTableFileName(name), AdrsTableDef());
+        if (MakePrivateFolder(DataPath() + QStringLiteral("Adrs")) && buildBookFolder(AdrsBookFolderPath(name))) {
             AdrsBookList.push_back({name, name, 0});
             if (SaveAdrsBookList())
                 return true;
             AdrsBookList.pop_back();
-        } catch (const ESqlTableError&) {
+            QDir(AdrsBookFolderPath(name)).removeRecursively(); // no book the list does not hold
         }
-        QDir(folder).removeRecursively(); // no half-made book is left behind
         msg = QStringLiteral("アドレス帳を作成できませんでした  ");
     }
     if (error)
@@ -142,5 +178,17 @@ bool EnsureDefaultAdrsBook()
     BuildAdrsBookList();
     if (!AdrsBookList.empty())
         return true;
+    // A folder of the default name without a table is what an earlier,
+    // interrupted first start may have left: the book is made in it.
+    const QString folder = AdrsBookFolderPath(kDefaultAdrsName);
+    if (QFileInfo(folder).isDir() && !QFileInfo::exists(AdrsTableFileName(kDefaultAdrsName))) {
+        try {
+            TSqlTable::CreateTable(AdrsTableFileName(kDefaultAdrsName), AdrsTableDef());
+        } catch (const ESqlTableError&) {
+            return false;
+        }
+        AdrsBookList.push_back({kDefaultAdrsName, kDefaultAdrsName, 0});
+        return SaveAdrsBookList();
+    }
     return CreateAdrsBook(kDefaultAdrsName);
 }

@@ -1,6 +1,7 @@
 #include "core/Folders.h"
 
 #include "platform/CustomColors.h"
+#include "platform/PrivateFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -78,14 +79,15 @@ void SetDataPath(const QString& path) { state().dataPath = withSlash(path); }
 
 bool CreateDataFolders()
 {
-    QDir dir;
     const QStringList subs = {QString(), QStringLiteral("Adrs"), QStringLiteral("Other"), QStringLiteral("History"),
                               QStringLiteral("Layout"), QStringLiteral("Label"), QStringLiteral("Card"),
                               QStringLiteral("Design")};
-    if (!dir.mkpath(DataFolder()))
+    // Only the folders made here are private; a parent that already exists
+    // (the user's home) is left as it is.
+    if (!MakePrivateFolder(DataFolder()))
         return false;
     for (const QString& s : subs)
-        if (!dir.mkpath(DataPath() + s))
+        if (!MakePrivateFolder(DataPath() + s))
             return false;
     return true;
 }

@@ -3,6 +3,7 @@
 #include "core/Folders.h"
 #include "core/ItemNames.h"
 #include "platform/Cp932.h"
+#include "platform/PrivateFiles.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -81,5 +82,5 @@ bool SaveGroupNames()
         out.append(bytes);
     }
     QSaveFile f(GroupDatFileName());
-    return f.open(QIODevice::WriteOnly) && f.write(out) == out.size() && f.commit();
+    return f.open(QIODevice::WriteOnly) && MakePrivateFile(f) && f.write(out) == out.size() && f.commit();
 }

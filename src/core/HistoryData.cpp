@@ -1,6 +1,7 @@
 #include "core/HistoryData.h"
 
 #include "platform/Cp932.h"
+#include "platform/PrivateFiles.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -127,7 +128,7 @@ bool THistoryData::Save() const
         out.append(it.text);
     }
     QSaveFile f(fileName_);
-    if (!f.open(QIODevice::WriteOnly))
+    if (!f.open(QIODevice::WriteOnly) || !MakePrivateFile(f))
         return false;
     if (f.write(out) != out.size())
         return false;

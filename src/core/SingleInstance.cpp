@@ -3,6 +3,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -50,8 +51,11 @@ bool TSingleInstance::Acquire()
 {
     if (server_)
         return true;
+    unreachable_ = false;
     auto lock = std::make_unique<QLockFile>(lockPath_);
-    lock->setStaleLockTime(0); // a lock whose process is gone is stale at once
+    // No age limit: a running instance may hold its lock for weeks. A lock
+    // whose process is gone is stale at once (QLockFile checks that itself).
+    lock->setStaleLockTime(0);
     // The first instance may be between taking its lock and listening: give
     // it a moment before concluding anything, and retry the lock in case it
     // just ended.
@@ -60,8 +64,24 @@ bool TSingleInstance::Acquire()
     while (!lock->tryLock(0)) {
         if (notifyRunning())
             return false;
-        if (timer.elapsed() > 3000)
-            return false; // held but unreachable: still never run twice
+        if (timer.elapsed() > answerTimeoutMs_) {
+            qint64 pid = 0;
+            QString host, app;
+            // Held and no answer. The holder is this program on this data
+            // folder only if it runs our executable and keeps the lock file
+            // open; anything else (a killed instance's number reused) has
+            // no claim on it.
+            if (lock->getLockInfo(&pid, &host, &app) && holderRunsHere(pid)) {
+                unreachable_ = true;
+                return false;
+            }
+            lock->removeStaleLockFile();
+            if (!lock->tryLock(0)) {
+                unreachable_ = true; // another start took it meanwhile, or the folder is not writable
+                return false;
+            }
+            break;
+        }
         QThread::msleep(50);
     }
     lock_ = std::move(lock);
@@ -72,6 +92,29 @@ bool TSingleInstance::Acquire()
     connect(server_, &QLocalServer::newConnection, this, &TSingleInstance::onNewConnection);
     server_->listen(serverName_);
     return true;
+}
+
+bool TSingleInstance::holderRunsHere(qint64 pid) const
+{
+    if (pid <= 0)
+        return false;
+    const QString proc = QStringLiteral("/proc/%1").arg(pid);
+    if (!QFileInfo::exists(proc))
+        return false;
+    const QString ours = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
+    const QString theirs = QFile::symLinkTarget(proc + QStringLiteral("/exe"));
+    if (theirs.isEmpty() || theirs != ours)
+        return false; // another program, or another user's, which cannot hold our lock
+    // The holder keeps its lock file open for as long as it runs.
+    QDir fds(proc + QStringLiteral("/fd"));
+    const QStringList entries = fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+    if (entries.isEmpty())
+        return true; // cannot look: our own program, so assume the worst and never run twice
+    const QString lockFile = QFileInfo(lockPath_).canonicalFilePath();
+    for (const QString& fd : entries)
+        if (QFile::symLinkTarget(fds.filePath(fd)) == lockFile)
+            return true;
+    return false;
 }
 
 bool TSingleInstance::notifyRunning() const

@@ -23,9 +23,17 @@ public:
     ~TSingleInstance() override;
 
     // True when this process is now the one instance (and listens for later
-    // starts). False when another instance runs; it has then been asked to
-    // come forward, and the caller should end.
+    // starts). False when another instance runs: it has then been asked to
+    // come forward and the caller ends, or, with Unreachable(), it holds the
+    // lock but does not answer and the caller tells the user so.
+    //
+    // A lock whose holder does not answer within a few seconds is taken over
+    // unless the holder is this program on this data folder: a killed
+    // instance's number may since have gone to any other process.
     bool Acquire();
+    bool Unreachable() const { return unreachable_; }
+    // How long a holder that does not answer is waited for (tests shorten it).
+    void SetAnswerTimeout(int ms) { answerTimeoutMs_ = ms; }
 
     // Name of the local socket the first instance listens on.
     const QString& ServerName() const { return serverName_; }
@@ -38,10 +46,14 @@ private:
     bool notifyRunning() const;
     void onNewConnection();
 
+    bool holderRunsHere(qint64 pid) const;
+
     QString serverName_;
     QString lockPath_;
     std::unique_ptr<QLockFile> lock_;
     QLocalServer* server_ = nullptr;
+    bool unreachable_ = false;
+    int answerTimeoutMs_ = 3000;
 };
 
 // The key the program uses: its data folder, made canonical so that two

@@ -1,6 +1,7 @@
 #include "platform/IniFile.h"
 
 #include "platform/Cp932.h"
+#include "platform/PrivateFiles.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -330,7 +331,8 @@ bool TIniFile::UpdateFile()
             out += l.raw + eol_;
     }
     QSaveFile f(fileName_);
-    if (!f.open(QIODevice::WriteOnly))
+    // Settings files hold the administrator password and the books' names.
+    if (!f.open(QIODevice::WriteOnly) || !MakePrivateFile(f))
         return false;
     if (f.write(out) != out.size()) {
         f.cancelWriting();

@@ -2,11 +2,16 @@
 #include "platform/SqlTableInternal.h"
 
 #include "platform/Cp932.h"
+#include "platform/PrivateFiles.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <sqlite3.h>
 
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -62,15 +67,11 @@ TSqlTable::~TSqlTable()
     Close();
 }
 
-void TSqlTable::CreateTable(const QString& fileName, const TSqlTableDef& def)
+namespace
 {
-    QDir().mkpath(QFileInfo(fileName).path());
-    sqlite3* raw = nullptr;
-    int rc = sqlite3_open_v2(fileName.toUtf8().constData(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    std::unique_ptr<sqlite3, DbCloser> db(raw);
-    if (rc != SQLITE_OK)
-        throw ESqlTableError(QStringLiteral("%1 を作成できません: %2")
-                                 .arg(fileName, QString::fromUtf8(raw ? sqlite3_errmsg(raw) : "out of memory")));
+
+QString createSql(const TSqlTableDef& def)
+{
     QString sql = QStringLiteral("BEGIN;CREATE TABLE IF NOT EXISTS ") + quoted(def.TableName) + u'(';
     for (size_t i = 0; i < def.Fields.size(); ++i) {
         if (i)
@@ -86,12 +87,78 @@ void TSqlTable::CreateTable(const QString& fileName, const TSqlTableDef& def)
                quoted(def.TableName) + u'(' + cols.join(u',') + QStringLiteral(");");
     }
     sql += QStringLiteral("COMMIT;");
+    return sql;
+}
+
+// Adds the table to the file (made when missing, 0600) in one transaction.
+void createIn(const QString& fileName, const QString& shownName, const TSqlTableDef& def)
+{
+    if (!CreatePrivateFile(fileName))
+        throw ESqlTableError(QStringLiteral("%1 を作成できません").arg(shownName));
+    sqlite3* raw = nullptr;
+    int rc = sqlite3_open_v2(fileName.toUtf8().constData(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+    std::unique_ptr<sqlite3, DbCloser> db(raw);
+    if (rc != SQLITE_OK)
+        throw ESqlTableError(QStringLiteral("%1 を作成できません: %2")
+                                 .arg(shownName, QString::fromUtf8(raw ? sqlite3_errmsg(raw) : "out of memory")));
     char* err = nullptr;
-    if (sqlite3_exec(db.get(), sql.toUtf8().constData(), nullptr, nullptr, &err) != SQLITE_OK) {
+    if (sqlite3_exec(db.get(), createSql(def).toUtf8().constData(), nullptr, nullptr, &err) != SQLITE_OK) {
         QString msg = QString::fromUtf8(err ? err : "");
         sqlite3_free(err);
-        throw ESqlTableError(QStringLiteral("%1 を作成できません: %2").arg(fileName, msg));
+        throw ESqlTableError(QStringLiteral("%1 を作成できません: %2").arg(shownName, msg));
     }
+}
+
+// Files "<name>.new-<pid>" are tables being built; one whose process is gone
+// was left by a kill and is removed.
+void removeAbandonedBuilds(const QFileInfo& target)
+{
+    QDir dir(target.path());
+    const QString prefix = target.fileName() + QStringLiteral(".new-");
+    for (const QString& f : dir.entryList({prefix + u'*'}, QDir::Files | QDir::Hidden)) {
+        bool ok = false;
+        const qint64 pid = f.mid(prefix.size()).section(u'-', 0, 0).toLongLong(&ok);
+        if (ok && pid > 0 && (pid == ::getpid() || (::kill(pid_t(pid), 0) != 0 && errno == ESRCH)))
+            dir.remove(f);
+    }
+}
+
+void syncFolder(const QString& folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+void TSqlTable::CreateTable(const QString& fileName, const TSqlTableDef& def)
+{
+    const QFileInfo target(fileName);
+    if (!MakePrivateFolder(target.path()))
+        throw ESqlTableError(QStringLiteral("%1 を作成できません").arg(fileName));
+    if (target.exists() && target.size() > 0) {
+        createIn(fileName, fileName, def); // a table added to a file is one transaction
+        return;
+    }
+    // A new file (or an empty one, left by a kill) is built under another
+    // name and renamed into place: it exists with its table or not at all.
+    removeAbandonedBuilds(target);
+    const QString temp = fileName + QStringLiteral(".new-%1").arg(::getpid());
+    try {
+        createIn(temp, fileName, def);
+    } catch (...) {
+        QFile::remove(temp);
+        throw;
+    }
+    if (::rename(QFile::encodeName(temp).constData(), QFile::encodeName(fileName).constData()) != 0) {
+        const QString cause = QString::fromLocal8Bit(std::strerror(errno));
+        QFile::remove(temp);
+        throw ESqlTableError(QStringLiteral("%1 を作成できません: %2").arg(fileName, cause));
+    }
+    syncFolder(target.path());
 }
 
 void TSqlTable::Open(const QString& fileName, bool exclusive)
@@ -100,9 +167,24 @@ void TSqlTable::Open(const QString& fileName, bool exclusive)
     if (!QFileInfo::exists(fileName))
         throw ESqlTableError(QStringLiteral("%1 がありません").arg(fileName));
 
-    int fd = ::open(lockFileName(fileName).toLocal8Bit().constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    const QString lockName = lockFileName(fileName);
+    const bool madeLock = !QFileInfo::exists(lockName);
+    int fd = ::open(QFile::encodeName(lockName).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0)
         throw ESqlTableError(QStringLiteral("%1 をロックできません").arg(fileName));
+    if (madeLock)
+        MakePrivateFile(fd);
+    // An empty file is what a kill while the table was first made leaves:
+    // it gets its table, by the one open that holds the book alone.
+    if (QFileInfo(fileName).size() == 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        try {
+            if (QFileInfo(fileName).size() == 0)
+                CreateTable(fileName, def_);
+        } catch (...) {
+            ::close(fd);
+            throw;
+        }
+    }
     if (::flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
         ::close(fd);
         throw ESqlTableError(QStringLiteral("%1 は他で使用中です").arg(fileName));
@@ -119,7 +201,14 @@ void TSqlTable::Open(const QString& fileName, bool exclusive)
         Close();
         throw ESqlTableError(QStringLiteral("%1 を開けません: %2").arg(fileName, msg));
     }
-    sqlite3_busy_timeout(db_, 3000);
+    // Two programs can meet on one book. With the write-ahead log a reader
+    // is never stopped by a writer (the rollback journal locks the whole
+    // file while a write commits, and a reader arriving then got "database
+    // is locked"); writers still take turns, waiting up to the busy timeout.
+    // The mode is stored in the file; a book another connection holds in the
+    // old mode keeps it until the next open.
+    sqlite3_busy_timeout(db_, 5000);
+    sqlite3_exec(db_, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
     // A bulk append of a whole book stays in memory until its commit.
     sqlite3_exec(db_, "PRAGMA cache_size=-32768", nullptr, nullptr, nullptr);
     sqlite3_extended_result_codes(db_, 1);
@@ -149,6 +238,8 @@ void TSqlTable::Close()
     if (db_) {
         if (inTransaction_)
             sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        inRow_ = false;
+        read_.clear();
         sqlite3_close_v2(db_);
         db_ = nullptr;
     }
@@ -238,6 +329,7 @@ void TSqlTable::Edit()
     requireBrowse("Edit");
     if (cur_ == 0)
         throw ESqlTableError(QStringLiteral("編集するデータがありません"));
+    read_ = buf_; // what the post checks the row against (texts are shared, not copied)
     state_ = TState::Edit;
 }
 
@@ -266,16 +358,23 @@ void TSqlTable::Post()
         for (int i = 0; i < n; ++i)
             bindValue(st, i + 1, i, buf_[i], false);
     } else {
+        // The row is written only if it still holds what Edit read: another
+        // program on the same book may have changed it since, and writing
+        // every column over its change would lose that change in silence.
         if (!updateStmt_) {
-            QStringList sets;
-            for (int i = 1; i < n; ++i)
+            QStringList sets, same;
+            for (int i = 1; i < n; ++i) {
                 sets << quoted(def_.Fields[i].Name) + QStringLiteral("=?");
+                same << quoted(def_.Fields[i].Name) + QStringLiteral(" IS ?");
+            }
             updateStmt_ = prepare(QStringLiteral("UPDATE ") + quoted(def_.TableName) + QStringLiteral(" SET ") +
-                                  sets.join(u',') + QStringLiteral(" WHERE RecNo=?"));
+                                  sets.join(u',') + QStringLiteral(" WHERE RecNo=? AND ") + same.join(QStringLiteral(" AND ")));
         }
         st = updateStmt_;
-        for (int i = 1; i < n; ++i)
+        for (int i = 1; i < n; ++i) {
             bindValue(st, i, i, buf_[i], false);
+            bindValue(st, n + i, i, read_[i], false);
+        }
         sqlite3_bind_int64(st, n, cur_);
     }
     // Every parameter is bound anew before each step, so the bindings are
@@ -284,10 +383,21 @@ void TSqlTable::Post()
     sqlite3_reset(st);
     if (rc != SQLITE_DONE)
         fail(QStringLiteral("保存"));
-    // The row may have been deleted by another open of the book since it was
-    // read: an update that changed nothing wrote nothing.
-    if (state_ == TState::Edit && sqlite3_changes(db_) == 0)
-        throw ESqlTableError(QStringLiteral("保存 (%1): データが他で削除されています").arg(QFileInfo(fileName_).fileName()));
+    // An update that changed nothing wrote nothing: the row was deleted or
+    // changed by another open of the book since it was read.
+    if (state_ == TState::Edit && sqlite3_changes(db_) == 0) {
+        const QString file = QFileInfo(fileName_).fileName();
+        sqlite3_stmt* exists = cached(11, 0, [&] {
+            return QStringLiteral("SELECT 1 FROM ") + quoted(def_.TableName) + QStringLiteral(" WHERE RecNo=?");
+        });
+        sqlite3_bind_int64(exists, 1, cur_);
+        const int found = sqlite3_step(exists);
+        sqlite3_reset(exists);
+        if (found == SQLITE_ROW)
+            throw ESqlTableError(QStringLiteral("保存 (%1): データが他で変更されています").arg(file));
+        throw ESqlTableError(QStringLiteral("保存 (%1): データが他で削除されています").arg(file));
+    }
+    read_.clear();
     if (state_ == TState::Insert) {
         cur_ = sqlite3_last_insert_rowid(db_);
         buf_[0].i = cur_;
@@ -306,6 +416,7 @@ void TSqlTable::Cancel()
     if (state_ != TState::Edit && state_ != TState::Insert)
         return;
     state_ = TState::Browse;
+    read_.clear();
     refreshCurrent();
 }
 
@@ -379,6 +490,8 @@ void TSqlTable::Commit()
 {
     if (!inTransaction_)
         return;
+    if (inRow_)
+        throw ESqlTableError(QStringLiteral("Commit: 行が終わっていません"));
     exec("COMMIT");
     inTransaction_ = false;
 }
@@ -389,9 +502,65 @@ void TSqlTable::Rollback()
         return;
     if (state_ == TState::Edit || state_ == TState::Insert)
         state_ = TState::Browse;
+    read_.clear();
+    inRow_ = false;
     exec("ROLLBACK");
     inTransaction_ = false;
     refreshCurrent();
+}
+
+void TSqlTable::BeginRow()
+{
+    requireBrowse("BeginRow");
+    if (!inTransaction_)
+        throw ESqlTableError(QStringLiteral("BeginRow: トランザクションが開始されていません"));
+    if (inRow_)
+        throw ESqlTableError(QStringLiteral("BeginRow: 前の行が終わっていません"));
+    exec("SAVEPOINT row");
+    inRow_ = true;
+}
+
+void TSqlTable::EndRow()
+{
+    if (!inRow_)
+        return;
+    if (state_ == TState::Edit || state_ == TState::Insert)
+        Post();
+    exec("RELEASE row");
+    inRow_ = false;
+}
+
+void TSqlTable::CancelRow()
+{
+    if (!inRow_)
+        return;
+    inRow_ = false;
+    if (state_ == TState::Edit || state_ == TState::Insert)
+        state_ = TState::Browse;
+    read_.clear();
+    // ROLLBACK TO leaves the savepoint open; RELEASE then ends it without
+    // writing anything, and the transaction goes on with the rows before.
+    exec("ROLLBACK TO row");
+    exec("RELEASE row");
+    refreshCurrent();
+}
+
+TSqlTable::TRowSavepoint::~TRowSavepoint()
+{
+    if (!done_) {
+        try {
+            table_.CancelRow();
+        } catch (const ESqlTableError&) {
+            // Only when the engine itself fails; the transaction's own
+            // rollback drops the row with everything else.
+        }
+    }
+}
+
+void TSqlTable::TRowSavepoint::Release()
+{
+    table_.EndRow();
+    done_ = true;
 }
 
 void TSqlTable::scanImpl(void (*fn)(void*, const TSqlRow&), void* ctx)

@@ -79,11 +79,14 @@ public:
     TSqlTable(const TSqlTable&) = delete;
     TSqlTable& operator=(const TSqlTable&) = delete;
 
-    // Creates the file with its table and indexes; an existing file is
-    // left alone when it already holds the table.
+    // Creates the file with its table and indexes, mode 0600; an existing
+    // file is left alone when it already holds the table. A new file is
+    // built under another name and renamed into place, so it never exists
+    // without its table.
     static void CreateTable(const QString& fileName, const TSqlTableDef& def);
 
-    // Opens an existing file. Every open holds a lock on "<base>.lck" beside
+    // Opens an existing file (an empty one, as a kill while it was first
+    // made leaves, gets its table first). Every open holds a lock on "<base>.lck" beside
     // the file: shared normally, exclusive with exclusive = true, so an
     // exclusive open fails while any other open (in this or another process)
     // holds the table, and the other way round.
@@ -122,6 +125,9 @@ public:
 
     // Editing. Append starts a blank row (RecNo left to the table unless set).
     void Append();
+    // Post after Edit writes only if the row still holds every value Edit
+    // read; a row changed or deleted meanwhile (by another program on the
+    // book) makes it throw, and the edit stays pending for Cancel.
     void Edit();
     void Post();
     void Cancel();
@@ -135,6 +141,26 @@ public:
     void Commit();
     void Rollback();
     bool InTransaction() const { return inTransaction_; }
+
+    // A savepoint per row of a bulk write, inside a transaction: a row that
+    // fails is taken back alone (CancelRow, or a TRowSavepoint left without
+    // Release, as when a post throws) and the rows before it stay in the
+    // transaction. EndRow posts a pending edit and keeps the row.
+    void BeginRow();
+    void EndRow();
+    void CancelRow();
+    class TRowSavepoint {
+    public:
+        explicit TRowSavepoint(TSqlTable& table) : table_(table) { table_.BeginRow(); }
+        ~TRowSavepoint();
+        TRowSavepoint(const TRowSavepoint&) = delete;
+        TRowSavepoint& operator=(const TRowSavepoint&) = delete;
+        void Release(); // the row is kept
+
+    private:
+        TSqlTable& table_;
+        bool done_ = false;
+    };
 
     // Fields of the current row or the edit buffer.
     int FieldIndex(const QString& name) const; // -1 when unknown
@@ -238,11 +264,13 @@ private:
     std::vector<int> indexFieldNos_;
     TState state_ = TState::Inactive;
     std::vector<TValue> buf_;
+    std::vector<TValue> read_; // the row as Edit found it
     std::vector<TValue> key_;
     qint64 cur_ = 0;
     bool eof_ = true;
     bool bof_ = true;
     bool inTransaction_ = false;
+    bool inRow_ = false;
 };
 
 template <class Fill>

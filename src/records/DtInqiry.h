@@ -114,6 +114,7 @@ private:
     bool DeleteRow(int recNo);
     bool ValidateInput(bool isNew);
     TWriteResult WriteRecord(bool isUpdate, int* newRecNo);
+    QString writeCause_; // why the last WriteRecord failed, for its message
     void SaveInputHistories();
     TSourceLink* SourceLink(const TInquiryLinks& links) const;
     void DicSearchClick(int tag);

@@ -53,7 +53,7 @@ TSaveResult TDataInquiry::ConfirmSaveChanges(int kind, bool refresh)
     const TWriteResult written = WriteRecord(update, update ? nullptr : &newRecNo);
     if (written != TWriteResult::Written) {
         if (written == TWriteResult::Failed)
-            ShowMessage(this, QStringLiteral("update error"), MB_OK);
+            ShowMessage(this, WriteFailureMessage(QStringLiteral("update error"), writeCause_), MB_OK);
         // Whatever kept the record from being written, the input stays.
         return TSaveResult::Cancelled;
     }
@@ -77,7 +77,7 @@ void TDataInquiry::AddRecord()
     int newRecNo = -1;
     const TWriteResult written = WriteRecord(false, &newRecNo);
     if (written == TWriteResult::Failed)
-        ShowMessage(this, QStringLiteral("add error"), MB_OK);
+        ShowMessage(this, WriteFailureMessage(QStringLiteral("add error"), writeCause_), MB_OK);
     if (written != TWriteResult::Written)
         return;
     const TInquiryLinks links = CurrentInquiryLinks();
@@ -119,7 +119,7 @@ void TDataInquiry::UpdateRecord()
         return;
     const TWriteResult written = WriteRecord(true, nullptr);
     if (written == TWriteResult::Failed)
-        ShowMessage(this, QStringLiteral("update error"), MB_OK);
+        ShowMessage(this, WriteFailureMessage(QStringLiteral("update error"), writeCause_), MB_OK);
     if (written != TWriteResult::Written)
         return;
     TAddressListLink* list = CurrentInquiryLinks().AddressList;
@@ -250,6 +250,7 @@ bool TDataInquiry::ValidateInput(bool isNew)
 
 TWriteResult TDataInquiry::WriteRecord(bool isUpdate, int* newRecNo)
 {
+    writeCause_.clear();
     if (!DMTelvora21 || !DMTelvora21->AdrsTable().Active())
         return TWriteResult::Failed;
     TSqlTable& table = DMTelvora21->AdrsTable();
@@ -271,7 +272,8 @@ TWriteResult TDataInquiry::WriteRecord(bool isUpdate, int* newRecNo)
                     return TWriteResult::Refused;
             }
         }
-    } catch (const ESqlTableError&) {
+    } catch (const ESqlTableError& e) {
+        writeCause_ = e.Message();
         return TWriteResult::Failed;
     }
 
@@ -285,7 +287,7 @@ TWriteResult TDataInquiry::WriteRecord(bool isUpdate, int* newRecNo)
     const int heldRecNo = isUpdate && heldRecord_ ? heldRecord_->RecNo : -1;
     if (isUpdate && heldRecNo < 0)
         return TWriteResult::Failed;
-    const TWriteResult result = WriteAdrsRow(table, record, heldRecNo, newRecNo);
+    const TWriteResult result = WriteAdrsRow(table, record, heldRecNo, newRecNo, &writeCause_);
     if (result == TWriteResult::Refused)
         ShowMessage(this, QStringLiteral("変更データを参照できませんでした  "), MB_OK | MB_ICONSTOP);
     if (result == TWriteResult::Written) {

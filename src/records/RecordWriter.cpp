@@ -117,8 +117,15 @@ QString DuplicateNumberLabel(int which)
     return which >= 0 && which < 4 ? QString::fromUtf8(labels[which]) : QString();
 }
 
-TWriteResult WriteAdrsRow(TSqlTable& table, const TAdrsRecord& record, int heldRecNo, int* newRecNo)
+QString WriteFailureMessage(const QString& text, const QString& cause)
 {
+    return cause.isEmpty() ? text : text + QStringLiteral("\r\n") + cause + QStringLiteral("  ");
+}
+
+TWriteResult WriteAdrsRow(TSqlTable& table, const TAdrsRecord& record, int heldRecNo, int* newRecNo, QString* cause)
+{
+    if (cause)
+        cause->clear();
     try {
         table.SetIndexName(QString());
         if (heldRecNo < 0) {
@@ -136,9 +143,15 @@ TWriteResult WriteAdrsRow(TSqlTable& table, const TAdrsRecord& record, int heldR
             *newRecNo = int(table.CurrentRecNo());
         }
         return TWriteResult::Written;
-    } catch (const ESqlTableError&) {
-        if (table.State() == TSqlTable::TState::Edit || table.State() == TSqlTable::TState::Insert)
-            table.Cancel();
+    } catch (const ESqlTableError& e) {
+        if (cause)
+            *cause = e.Message();
+        try {
+            if (table.State() == TSqlTable::TState::Edit || table.State() == TSqlTable::TState::Insert)
+                table.Cancel();
+        } catch (const ESqlTableError&) {
+            // the cause above is the one to show
+        }
         return TWriteResult::Failed;
     }
 }

@@ -37,8 +37,13 @@ enum class TWriteResult : int { Written = 0, Refused = 1, Failed = 9 };
 // Writes the record as a new row (heldRecNo < 0) or over the row heldRecNo.
 // A failed post is cancelled and reported as Failed, leaving the table as
 // it was; Refused when the row to update is gone. newRecNo receives the
-// RecNo of a new row.
-TWriteResult WriteAdrsRow(TSqlTable& table, const TAdrsRecord& record, int heldRecNo, int* newRecNo);
+// RecNo of a new row; cause, when given, why a write Failed (the engine's
+// message: a full disk, a row changed by another program on the book).
+TWriteResult WriteAdrsRow(TSqlTable& table, const TAdrsRecord& record, int heldRecNo, int* newRecNo,
+                          QString* cause = nullptr);
+// The message of a failed write: its text ("add error", "update error") and,
+// on a line of its own, the cause when one is known.
+QString WriteFailureMessage(const QString& text, const QString& cause);
 
 // The rows whose Tel, Fax, Portable1 or Portable2 holds the digits of tel,
 // each row once, for the telephone lookup of the dictionary dialog.

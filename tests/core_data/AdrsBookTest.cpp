@@ -6,6 +6,12 @@
 #include "support/data/DataSupport.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <csignal>
+#include <random>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 TEST(AdrsBook, BlankNamesAndAnEmptyFolderAreRefused)
@@ -57,4 +63,88 @@ TEST(AdrsBook, AListedNameWithAControlCharacterIsLeftOutAndTheBookFoundOnDisk)
     BuildAdrsBookList();
     ASSERT_EQ(AdrsBookList.size(), 1u);
     EXPECT_EQ(AdrsBookList[0].Name, QStringLiteral("ゾウ"));
+}
+
+namespace {
+
+// What a first start does with the data side: folders, the default book, its open.
+void firstStartDataSide()
+{
+    CreateDataFolders();
+    BuildAdrsBookList();
+    if (AdrsBookList.empty())
+        EnsureDefaultAdrsBook();
+    BuildAdrsBookList();
+    TSqlTable table(AdrsTableDef());
+    table.Open(AdrsTableFileName(AdrsBookList.at(0).Folder));
+}
+
+} // namespace
+
+TEST(AdrsBook, AFirstStartKilledAtRandomMomentsAlwaysLeavesTheDefaultBookNextTime)
+{
+    TTempDataFolder base;
+    const QString root = base.path();
+    // How long an undisturbed first start takes sets the window the kills fall in.
+    QElapsedTimer timer;
+    timer.start();
+    SetDataFolder(root + QStringLiteral("calibrate"));
+    firstStartDataSide();
+    const qint64 spanUs = std::max<qint64>(2000, timer.nsecsElapsed() / 1000 * 2);
+
+    std::mt19937 random(20261206);
+    int killedMidway = 0;
+    for (int i = 0; i < 50; ++i) {
+        const QString folder = root + QStringLiteral("run%1").arg(i);
+        SetDataFolder(folder);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            try {
+                firstStartDataSide();
+            } catch (...) {
+                ::_exit(2);
+            }
+            ::_exit(0);
+        }
+        ::usleep(useconds_t(std::uniform_int_distribution<qint64>(0, spanUs)(random)));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        if (WIFSIGNALED(status))
+            ++killedMidway;
+        else
+            ASSERT_EQ(WEXITSTATUS(status), 0);
+
+        // The next start shows the default book, with its table.
+        AdrsBookList.clear();
+        ASSERT_NO_THROW(firstStartDataSide()) << "run " << i;
+        ASSERT_EQ(AdrsBookList.size(), 1u) << "run " << i;
+        EXPECT_EQ(AdrsBookList[0].Name, kDefaultAdrsName);
+        TSqlTable table(AdrsTableDef());
+        ASSERT_NO_THROW(table.Open(AdrsTableFileName(AdrsBookList[0].Folder))) << "run " << i;
+        EXPECT_EQ(table.RecordCount(), 0);
+    }
+    RecordProperty("killedMidway", killedMidway);
+    EXPECT_GT(killedMidway, 10); // the kills did land inside the first start
+}
+
+TEST(AdrsBook, LeftoversOfAnInterruptedFirstStartAreMadeWhole)
+{
+    // What earlier versions could leave: the default book's folder with no
+    // table, or with an empty Adrs.DB.
+    TTempDataFolder folder;
+    const QString book = AdrsBookFolderPath(kDefaultAdrsName);
+    ASSERT_TRUE(QDir().mkpath(book));
+    EXPECT_TRUE(EnsureDefaultAdrsBook());
+    ASSERT_EQ(AdrsBookList.size(), 1u);
+    TSqlTable table(AdrsTableDef());
+    EXPECT_NO_THROW(table.Open(AdrsTableFileName(kDefaultAdrsName)));
+    table.Close();
+
+    ASSERT_TRUE(QFile::remove(AdrsTableFileName(kDefaultAdrsName)));
+    ASSERT_TRUE(WriteFile(AdrsTableFileName(kDefaultAdrsName), QByteArray()));
+    EXPECT_TRUE(EnsureDefaultAdrsBook());
+    EXPECT_NO_THROW(table.Open(AdrsTableFileName(kDefaultAdrsName)));
+    EXPECT_EQ(table.RecordCount(), 0);
 }

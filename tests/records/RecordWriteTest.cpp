@@ -257,7 +257,9 @@ TEST_F(RecordWrite, FailedWriteKeepsTheInputAndLeavesTheTableAsItWas)
     messages.Clear();
     type("edtAdrs1", QStringLiteral("港区"));
     add();
-    EXPECT_EQ(messages.LastText(), QStringLiteral("add error"));
+    // The text stays; the cause stands on a line of its own.
+    const QString cause = QStringLiteral("\r\n保存 (Adrs.DB): disk full  ");
+    EXPECT_EQ(messages.LastText(), QStringLiteral("add error") + cause);
     EXPECT_EQ(raw->Count(), 1);
     EXPECT_EQ(find<QLineEdit>("edtAdrs1")->text(), QStringLiteral("港区"));
     EXPECT_EQ(list.updated, QList<int>{1});
@@ -267,10 +269,10 @@ TEST_F(RecordWrite, FailedWriteKeepsTheInputAndLeavesTheTableAsItWas)
     type("edtAdrs1", QStringLiteral("中央区"));
     messages.Clear();
     find<QPushButton>("btnUpdate")->click();
-    EXPECT_EQ(messages.LastText(), QStringLiteral("update error"));
+    EXPECT_EQ(messages.LastText(), QStringLiteral("update error") + cause);
     messages.Answer(IDYES);
     EXPECT_EQ(window->ConfirmSaveChanges(0, true), TSaveResult::Cancelled);
-    EXPECT_EQ(messages.LastText(), QStringLiteral("update error"));
+    EXPECT_EQ(messages.LastText(), QStringLiteral("update error") + cause);
     EXPECT_EQ(find<QLineEdit>("edtAdrs1")->text(), QStringLiteral("中央区"));
     EXPECT_TRUE(window->IsModified());
     EXPECT_EQ(raw->Row(QStringLiteral("SELECT * FROM ") + TRawBook::Table()), before);

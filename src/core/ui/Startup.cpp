@@ -45,8 +45,14 @@ int StartupRun(int argc, char** argv, const TMainWindowWiring& wire)
     }
 
     TSingleInstance instance(SingleInstanceKeyForDataFolder(DataFolder()));
-    if (!instance.Acquire())
-        return 0; // the running instance has been brought forward
+    if (!instance.Acquire()) {
+        if (!instance.Unreachable())
+            return 0; // the running instance has been brought forward
+        ShowMessage(nullptr,
+                    QStringLiteral("Telvora21 は既に起動しているようですが、応答がありません  \r\n%1  ").arg(DataFolder()),
+                    MB_OK | MB_ICONERROR);
+        return 1;
+    }
 
     LoadSettings();
     LoadItemNames();
