@@ -208,6 +208,10 @@ void TSqlTable::Open(const QString& fileName, bool exclusive)
     // The mode is stored in the file; a book another connection holds in the
     // old mode keeps it until the next open.
     sqlite3_busy_timeout(db_, 5000);
+    // A double-quoted name that is no column must fail, not turn silently
+    // into a string literal (a query on a misspelt column found nothing).
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     sqlite3_exec(db_, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
     // A bulk append of a whole book stays in memory until its commit.
     sqlite3_exec(db_, "PRAGMA cache_size=-32768", nullptr, nullptr, nullptr);

@@ -135,6 +135,9 @@ private:
     int sourceMode_ = smNone;
     int dataShown_ = -1;
     std::unique_ptr<TAdrsRecord> heldRecord_;
+    // The row as read when the held record was shown: an update checks the
+    // table still holds it, so another program's change is never written over.
+    std::unique_ptr<TAdrsRecord> rowAsShown_;
     std::unique_ptr<TAdrsRecord> snapshot_;
     int groupNo_ = 0;
     int majorCode_ = 0;

@@ -158,6 +158,7 @@ void TDataInquiry::ShowInquiry(const TAdrsRecord& record)
             links.NameSearch->SetCurrentIndex(-1);
     }
     ui->chkContinualAdd->setEnabled(false);
+    rowAsShown_ = std::make_unique<TAdrsRecord>(record);
     TAdrsRecord shown(record);
     ShowRecord(shown);
     CheckMyNumbers(kAllMyNumbers);

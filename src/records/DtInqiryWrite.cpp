@@ -287,7 +287,8 @@ TWriteResult TDataInquiry::WriteRecord(bool isUpdate, int* newRecNo)
     const int heldRecNo = isUpdate && heldRecord_ ? heldRecord_->RecNo : -1;
     if (isUpdate && heldRecNo < 0)
         return TWriteResult::Failed;
-    const TWriteResult result = WriteAdrsRow(table, record, heldRecNo, newRecNo, &writeCause_);
+    TAdrsRecord* rowAsShown = isUpdate && rowAsShown_ && rowAsShown_->RecNo == heldRecNo ? rowAsShown_.get() : nullptr;
+    const TWriteResult result = WriteAdrsRow(table, record, heldRecNo, newRecNo, &writeCause_, rowAsShown);
     if (result == TWriteResult::Refused)
         ShowMessage(this, QStringLiteral("変更データを参照できませんでした  "), MB_OK | MB_ICONSTOP);
     if (result == TWriteResult::Written) {

@@ -122,7 +122,26 @@ QString WriteFailureMessage(const QString& text, const QString& cause)
     return cause.isEmpty() ? text : text + QStringLiteral("\r\n") + cause + QStringLiteral("  ");
 }
 
-TWriteResult WriteAdrsRow(TSqlTable& table, const TAdrsRecord& record, int heldRecNo, int* newRecNo, QString* cause)
+namespace {
+
+// Readers hand the numbers on hyphenated, the table holds their digits.
+void PhonesAsStored(TAdrsRecord& r)
+{
+    for (auto* field : {&r.Tel, &r.Fax, &r.Portable1, &r.Portable2})
+        field->Assign(ExtractNumChars(field->Bytes(), kExtractDigits));
+}
+
+bool SameRow(TAdrsRecord a, TAdrsRecord b)
+{
+    PhonesAsStored(a);
+    PhonesAsStored(b);
+    return a == b;
+}
+
+} // namespace
+
+TWriteResult WriteAdrsRow(TSqlTable& table, const TAdrsRecord& record, int heldRecNo, int* newRecNo, QString* cause,
+                          TAdrsRecord* rowAsShown)
 {
     if (cause)
         cause->clear();
@@ -133,11 +152,22 @@ TWriteResult WriteAdrsRow(TSqlTable& table, const TAdrsRecord& record, int heldR
         } else {
             if (!table.FindKey({heldRecNo}))
                 return TWriteResult::Refused;
+            if (rowAsShown) {
+                TAdrsRecord now;
+                ReadAdrsRecord(table, now);
+                if (!SameRow(now, *rowAsShown)) {
+                    if (cause)
+                        *cause = QStringLiteral("データが他で変更されています");
+                    return TWriteResult::Failed;
+                }
+            }
             table.Edit();
         }
         WriteAdrsRecord(record, table);
         table.Post();
         table.FlushBuffers();
+        if (rowAsShown && heldRecNo >= 0 && table.FindKey({heldRecNo}))
+            ReadAdrsRecord(table, *rowAsShown);
         if (newRecNo && heldRecNo < 0) {
             table.Last();
             *newRecNo = int(table.CurrentRecNo());

@@ -39,8 +39,13 @@ enum class TWriteResult : int { Written = 0, Refused = 1, Failed = 9 };
 // it was; Refused when the row to update is gone. newRecNo receives the
 // RecNo of a new row; cause, when given, why a write Failed (the engine's
 // message: a full disk, a row changed by another program on the book).
+//
+// rowAsShown guards an update against a change another program made while
+// the record was on screen: when given, it is the row as read when the
+// record was shown, and the write fails (Failed, with the cause) if the row
+// holds anything else now; after a write it receives the row as written.
 TWriteResult WriteAdrsRow(TSqlTable& table, const TAdrsRecord& record, int heldRecNo, int* newRecNo,
-                          QString* cause = nullptr);
+                          QString* cause = nullptr, TAdrsRecord* rowAsShown = nullptr);
 // The message of a failed write: its text ("add error", "update error") and,
 // on a line of its own, the cause when one is known.
 QString WriteFailureMessage(const QString& text, const QString& cause);

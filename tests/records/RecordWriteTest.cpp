@@ -454,3 +454,31 @@ TEST_F(RecordWrite, CustomerCodeThatCannotBeCheckedRefusesTheWrite)
     EXPECT_EQ(raw->Row(QStringLiteral("SELECT count(*) FROM Gone")).value(0), QStringLiteral("0"));
     EXPECT_EQ(find<QLineEdit>("edtCustomCode")->text(), QStringLiteral("A-1"));
 }
+
+TEST_F(RecordWrite, ChangeByAnotherProgramWhileShownIsNotWrittenOver)
+{
+    TAdrsRecord r = FullSampleRecord();
+    int recNo = -1;
+    ASSERT_EQ(WriteAdrsRow(dm->AdrsTable(), r, -1, &recNo), TWriteResult::Written);
+    window->ShowInquiry(stored(recNo));
+
+    // Another program changes the note while the record is on screen.
+    raw->Exec(QStringLiteral("UPDATE %1 SET Note = '電話済み' || char(13,10) WHERE RecNo = %2")
+                  .arg(TRawBook::Table())
+                  .arg(recNo));
+    const QByteArray before = raw->Dump();
+    type("edtAdrs3", QStringLiteral("別館"));
+    find<QPushButton>("btnUpdate")->click();
+    EXPECT_TRUE(messages.LastText().contains(QStringLiteral("データが他で変更されています")))
+        << messages.LastText().toStdString();
+    EXPECT_TRUE(raw->Dump() == before);
+    EXPECT_EQ(find<QLineEdit>("edtAdrs3")->text(), QStringLiteral("別館")); // the input is kept
+
+    // Two saves in a row of one's own change are no conflict.
+    window->ShowInquiry(stored(recNo));
+    type("edtAdrs3", QStringLiteral("本館"));
+    find<QPushButton>("btnUpdate")->click();
+    type("edtAdrs3", QStringLiteral("新館"));
+    find<QPushButton>("btnUpdate")->click();
+    EXPECT_EQ(stored(recNo).Adrs3.Text(), QStringLiteral("新館"));
+}
