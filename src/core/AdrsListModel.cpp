@@ -19,6 +19,7 @@
 #include <numeric>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace {
 
@@ -37,6 +38,35 @@ QString wideText(std::string_view v)
         return AtHexToWide(QByteArray(v.data(), qsizetype(v.size())));
     return utf8(v);
 }
+
+} // namespace
+
+std::string Cp932SortKey(const QString& text)
+{
+    // The converter writes '?' for a character it cannot hold: without one
+    // in the result every character had its form.
+    const QByteArray whole = cp932::Encode(text);
+    if (!whole.contains('?'))
+        return whole.toStdString();
+    std::string key;
+    key.reserve(size_t(text.size()) * 2);
+    for (char32_t ch : text.toUcs4()) {
+        const QByteArray bytes = cp932::CanEncodeChar(ch) ? cp932::Encode(QString::fromUcs4(&ch, 1)) : QByteArray();
+        if (!bytes.isEmpty()) {
+            key.append(bytes.constData(), size_t(bytes.size()));
+        } else {
+            // After every character of the code page (no lead byte is above
+            // 0xFC), in code point order among themselves.
+            key.push_back(char(0xFD));
+            key.push_back(char((ch >> 16) & 0xFF));
+            key.push_back(char((ch >> 8) & 0xFF));
+            key.push_back(char(ch & 0xFF));
+        }
+    }
+    return key;
+}
+
+namespace {
 
 QString myNumberText(std::string_view stored)
 {
@@ -218,19 +248,32 @@ void TAdrsListModel::sortOrder()
     }
     const int field = AdrsListColumnDefs[size_t(col)].field;
     const TFieldKind kind = field >= 0 ? AdrsColumnKind(field) : TFieldKind::Narrow;
+    // Text sorts as its code page 932 bytes, the form the book stores it in
+    // (the level-1 kanji in reading order). Keys are built once per sort;
+    // the cache holds UTF-8, whose ASCII is the same bytes.
     if (col == alcAddress || col == alcNameKana || kind == TFieldKind::Wide || kind == TFieldKind::Cipher) {
-        // Keys that are not the stored bytes are built once; UTF-8 byte
-        // order is code point order.
         if (kind == TFieldKind::Cipher && IsProtectedFieldMasked())
             return; // masked values give away nothing, not even their order
         std::vector<std::string> keys(static_cast<size_t>(n));
         for (int r = 0; r < n; ++r)
-            keys[size_t(r)] = AdrsListCellText(cache_, r, col).toStdString();
+            keys[size_t(r)] = Cp932SortKey(AdrsListCellText(cache_, r, col));
         sortBy(keys);
     } else if (field >= 0) {
-        std::vector<std::string_view> keys(static_cast<size_t>(n));
-        for (int r = 0; r < n; ++r)
-            keys[size_t(r)] = cache_.Utf8(r, field);
+        // Many rows share a value (prefectures, departments): each distinct
+        // value is converted once.
+        std::vector<std::string> keys(static_cast<size_t>(n));
+        std::unordered_map<std::string_view, std::string> known;
+        for (int r = 0; r < n; ++r) {
+            const std::string_view v = cache_.Utf8(r, field);
+            if (isAscii(v)) {
+                keys[size_t(r)] = v;
+                continue;
+            }
+            auto it = known.find(v);
+            if (it == known.end())
+                it = known.emplace(v, Cp932SortKey(utf8(v))).first;
+            keys[size_t(r)] = it->second;
+        }
         sortBy(keys);
     }
 }

@@ -7,6 +7,7 @@
 #include "core/Settings.h"
 #include "core/common/AddressText.h"
 #include "platform/Cp932.h"
+#include "platform/IniFile.h"
 
 #include "support/TestSupport.h"
 
@@ -18,9 +19,13 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
+#include <QStatusBar>
+#include <QTest>
 #include <QTimer>
 #include <QTreeView>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -441,6 +446,78 @@ TEST_F(AdrsListTest, GroupNameActionSavesTheNamesAndRelabelsTheChoice)
     EXPECT_TRUE(list->findChild<QComboBox*>("cbxGroup")->itemText(2).endsWith(QStringLiteral("得意先")));
     LoadGroupNames();
     EXPECT_EQ(GroupName(1), QStringLiteral("得意先"));
+}
+
+// Text columns sort as the stored code page 932 bytes do: JIS level-1 kanji
+// in reading order (愛知 before 三重), half-width katakana after the kanji.
+// A name in the wide-text form sorts by its text, a character the code
+// page cannot hold after every one it can.
+TEST_F(AdrsListTest, TextColumnsSortByTheirCodePage932Bytes)
+{
+    auto corp = [](const char* text, const char* name) {
+        return AppendRecord([=](TAdrsRecord& r) {
+            r.PrivCorp = 0;
+            r.CorpKanji.SetText(QString::fromUtf8(text));
+            // Names are kept in the wide-text form when code page 932 cannot hold them.
+            const QString wide = QString::fromUtf8(name);
+            if (cp932::CanEncode(wide))
+                r.NameKanji.SetText(wide);
+            else
+                r.NameKanji.Assign(WideToAtHex(wide));
+            r.Tdfkn.SetText(QString::fromUtf8(text).left(3));
+        });
+    };
+    const int mie = corp("三重県商事", "三郎");
+    const int aichi = corp("愛知県商事", "𠮷田");
+    const int hyo = corp("表ソ工業", "愛子");
+    const int kana = corp("ｱｲｳ", "");
+    const int hira = corp("あおい", "");
+    const int ascii = corp("ABC", "");
+    list->RefreshList(false, true, false);
+    auto order = [&](int column, const std::vector<int>& recNos) {
+        list->SetSortColumn(column, false);
+        std::vector<int> shown;
+        for (int recNo : ShownRecNos())
+            if (std::find(recNos.begin(), recNos.end(), recNo) != recNos.end())
+                shown.push_back(recNo);
+        return shown;
+    };
+    EXPECT_EQ(order(alcCorpKanji, {mie, aichi, hyo, kana, hira, ascii}),
+              (std::vector<int>{ascii, hira, aichi, mie, hyo, kana}));
+    EXPECT_EQ(order(alcAddress, {mie, aichi, hyo}), (std::vector<int>{aichi, mie, hyo}));
+    EXPECT_EQ(order(alcNameKanji, {mie, aichi, hyo, 1}), (std::vector<int>{hyo, mie, 1, aichi}));
+    list->SetSortColumn(alcCorpKanji, true);
+    EXPECT_EQ(list->GetRecNo(0), kana);
+}
+
+// The main window opens wholly on the work area, frame and status bar
+// included, whatever position and size were saved.
+TEST_F(AdrsListTest, SavedPositionOffTheScreenOpensWhollyOnIt)
+{
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    struct Case {
+        int left, top, width, height;
+    } cases[] = {{0, 99999, 1000, 640}, {-5000, -4000, 1000, 640}, {99999, 0, 5000, 5000}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.top);
+        list.reset();
+        TIniFile ini(SettingsFileName());
+        ini.WriteInteger(QStringLiteral("ADRS LIST"), QStringLiteral("Left"), c.left);
+        ini.WriteInteger(QStringLiteral("ADRS LIST"), QStringLiteral("Top"), c.top);
+        ini.WriteInteger(QStringLiteral("ADRS LIST"), QStringLiteral("Width"), c.width);
+        ini.WriteInteger(QStringLiteral("ADRS LIST"), QStringLiteral("Height"), c.height);
+        ini.UpdateFile();
+        list = std::make_unique<TAddressList>();
+        list->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(list.get()));
+        QTest::qWait(20);
+        const QRect frame = list->frameGeometry();
+        EXPECT_TRUE(area.contains(frame)) << frame.x() << "," << frame.y() << " " << frame.width() << "x"
+                                          << frame.height() << " on " << area.width() << "x" << area.height();
+        const QWidget* status = list->findChild<QStatusBar*>();
+        ASSERT_NE(status, nullptr);
+        EXPECT_TRUE(area.contains(QRect(status->mapToGlobal(QPoint(0, 0)), status->size())));
+    }
 }
 
 } // namespace

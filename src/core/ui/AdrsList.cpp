@@ -661,10 +661,8 @@ void TAddressList::loadWindowSettings()
     if (ini.ValueExists(kWindowSection, QStringLiteral("Left"))) {
         QPoint at(ScaleForDpi(ini.ReadInteger(kWindowSection, QStringLiteral("Left")), true),
                   ScaleForDpi(ini.ReadInteger(kWindowSection, QStringLiteral("Top")), true));
-        // Keep the window reachable when the screen has become smaller.
-        at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() - this->width())));
-        at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() - this->height())));
-        move(at);
+        // Keep the window reachable, frame included, when the screen has become smaller.
+        PlaceWindowOnScreen(this, at);
     } else {
         move(area.center() - rect().center());
     }
