@@ -11,6 +11,7 @@
 
 #include "support/TestSupport.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -27,6 +28,7 @@
 #include <QTreeView>
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -446,6 +448,93 @@ TEST_F(AdrsListTest, GroupNameActionSavesTheNamesAndRelabelsTheChoice)
     EXPECT_TRUE(list->findChild<QComboBox*>("cbxGroup")->itemText(2).endsWith(QStringLiteral("得意先")));
     LoadGroupNames();
     EXPECT_EQ(GroupName(1), QStringLiteral("得意先"));
+}
+
+// A book that cannot be opened keeps the one message and says why on a line
+// of its own. While no book is open, the actions that would have the user
+// type in a record for it are off.
+TEST_F(AdrsListTest, ABookThatCannotBeOpenedSaysWhyAndNothingNeedingItIsOffered)
+{
+    QByteArray good;
+    {
+        QFile f(AdrsTableFileName(kBook));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        good = f.readAll();
+    }
+    ASSERT_GT(good.size(), 4096);
+    QByteArray noise(8192, '\0');
+    for (int i = 0; i < noise.size(); ++i)
+        noise[i] = char((i * 7919 + 13) % 251);
+    const QString damaged = QStringLiteral("アドレス帳のファイルではないか、壊れています");
+    struct Case {
+        QString book;
+        QByteArray bytes;
+        QString cause;
+    } cases[] = {
+        {QStringLiteral("途中まで"), good.left(good.size() / 2), damaged},
+        {QStringLiteral("乱れ"), noise, damaged},
+        {QStringLiteral("空"), QByteArray(), damaged},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.book.toStdString());
+        ASSERT_TRUE(CreateAdrsBook(c.book));
+        const QString file = AdrsTableFileName(c.book);
+        {
+            QFile f(file);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(c.bytes);
+        }
+        dm->CloseAdrsTable(); // no book open before: nothing to go back to
+        TAddressList fresh;
+        messages.Clear();
+        EXPECT_FALSE(fresh.OpenAdrsBook(c.book));
+        ASSERT_EQ(messages.Messages().size(), 1u);
+        const QStringList said = messages.LastText().split(QStringLiteral("\r\n"));
+        ASSERT_GE(said.size(), 2);
+        EXPECT_EQ(said[0].trimmed(), QStringLiteral("アドレス帳ファイルがオープンできませんでした"));
+        EXPECT_EQ(said[1].trimmed(), c.cause);
+        EXPECT_EQ(messages.Messages().back().flags & 0xF0, unsigned(MB_ICONERROR));
+        EXPECT_FALSE(fresh.findChild<QAction*>("actNewRecord")->isEnabled());
+        EXPECT_FALSE(fresh.findChild<QAction*>("actInquiry")->isEnabled());
+    }
+    if (geteuid() != 0) { // permissions do not hold back root
+        ASSERT_TRUE(CreateAdrsBook(QStringLiteral("読むだけ")));
+        const QString dir = QFileInfo(AdrsTableFileName(QStringLiteral("読むだけ"))).absolutePath();
+        QFile::setPermissions(dir, QFile::ReadOwner | QFile::ExeOwner);
+        dm->CloseAdrsTable();
+        TAddressList fresh;
+        messages.Clear();
+        EXPECT_FALSE(fresh.OpenAdrsBook(QStringLiteral("読むだけ")));
+        EXPECT_TRUE(messages.LastText().contains(QStringLiteral("権限がありません")));
+        QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    ASSERT_TRUE(list->OpenAdrsBook(kBook));
+    EXPECT_TRUE(list->findChild<QAction*>("actNewRecord")->isEnabled());
+    EXPECT_TRUE(list->findChild<QAction*>("actInquiry")->isEnabled());
+
+    // A book that cannot be made is a failure, told with the error icon.
+    messages.Clear();
+    const QString register_ = AdrsMngFileName();
+    QFile::remove(register_);
+    ASSERT_TRUE(QDir().mkpath(register_)); // the list of books cannot be written
+    EXPECT_FALSE(list->CreateAdrsBookAndOpen(QStringLiteral("作れない")));
+    ASSERT_EQ(messages.Messages().size(), 1u);
+    EXPECT_EQ(messages.Messages().back().flags & 0xF0, unsigned(MB_ICONERROR));
+    QDir(register_).removeRecursively();
+}
+
+// Settings the program cannot write when it ends are told, not lost unseen.
+TEST_F(AdrsListTest, SettingsThatCannotBeWrittenAtTheEndAreReported)
+{
+    list->show();
+    QFile::remove(SettingsFileName());
+    ASSERT_TRUE(QDir().mkpath(SettingsFileName())); // a folder where the file goes
+    messages.Clear();
+    EXPECT_TRUE(list->close());
+    ASSERT_EQ(messages.Messages().size(), 1u);
+    EXPECT_TRUE(messages.LastText().contains(QStringLiteral("設定を保存できませんでした")));
+    EXPECT_TRUE(messages.LastText().contains(SettingsFileName()));
+    QDir(SettingsFileName()).removeRecursively();
 }
 
 // Text columns sort as the stored code page 932 bytes do: JIS level-1 kanji
