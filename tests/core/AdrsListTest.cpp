@@ -1,4 +1,5 @@
 #include "core/ui/AdrsList.h"
+#include "core/AdrsListModel.h"
 #include "core/AdrsBook.h"
 #include "core/AdrsRecord.h"
 #include "core/DBInfo.h"
@@ -577,6 +578,13 @@ TEST_F(AdrsListTest, TextColumnsSortByTheirCodePage932Bytes)
     EXPECT_EQ(order(alcNameKanji, {mie, aichi, hyo, 1}), (std::vector<int>{hyo, mie, 1, aichi}));
     list->SetSortColumn(alcCorpKanji, true);
     EXPECT_EQ(list->GetRecNo(0), kana);
+
+    // The sort key is the bytes the converter writes, trail byte 0x5C, the
+    // NEC and IBM extensions and the folded signs included.
+    for (const char* text : {"表ソ能", "①髙﨑", "〜～−－¥￥", "ｱｲｳﾞ", "abc\\~", "〒100-0001 東京都"}) {
+        const QString t = QString::fromUtf8(text);
+        EXPECT_EQ(Cp932SortKey(t), cp932::Encode(t).toStdString()) << text;
+    }
 }
 
 // The main window opens wholly on the work area, frame and status bar
