@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
@@ -151,6 +152,33 @@ TEST(ByteLimitEdit, PastePutsInWhatFitsCutOnACharacterBoundary)
     QApplication::clipboard()->setText(QStringLiteral("b") + kEmoji + kEmoji);
     QTest::keySequence(f.edit, QKeySequence::Paste);
     EXPECT_EQ(f.edit->text(), QStringLiteral("ab") + kEmoji);
+}
+
+// A multi-line edit counts its line breaks as CR LF and keeps what fits of
+// a paste the same way, without half a line break.
+TEST(ByteLimitEdit, PasteIntoAMemoKeepsWhatFits)
+{
+    TMessageRecorder messages;
+    QPlainTextEdit memo;
+    auto* limit = new TByteLimit(&memo);
+    limit->SetMaxBytes(10);
+    memo.show();
+    memo.setFocus();
+    QSignalSpy refused(limit, &TByteLimit::InputRefused);
+    QApplication::clipboard()->setText(QStringLiteral("表ソ\n能あいう"));
+    QTest::keySequence(&memo, QKeySequence::Paste); // 表ソ CR LF 能あ: 10 bytes
+    EXPECT_EQ(memo.toPlainText(), QStringLiteral("表ソ\n能あ"));
+    EXPECT_EQ(memo.textCursor().position(), 5);
+    EXPECT_EQ(refused.count(), 1);
+    memo.clear();
+    memo.insertPlainText(QStringLiteral("1234567"));
+    QApplication::clipboard()->setText(QStringLiteral("89\n0"));
+    QTest::keySequence(&memo, QKeySequence::Paste); // 7 + 2 + CR: the break does not fit whole
+    EXPECT_EQ(memo.toPlainText(), QStringLiteral("123456789"));
+    QApplication::clipboard()->setText(kHangul);
+    QTest::keySequence(&memo, QKeySequence::Paste);
+    EXPECT_EQ(memo.toPlainText(), QStringLiteral("123456789"));
+    QTRY_COMPARE(int(messages.Messages().size()), 1);
 }
 
 TEST(ByteLimitEdit, ProgramTextOverTheLimitIsCutWhenTheEditIsLeft)

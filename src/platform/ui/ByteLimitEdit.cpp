@@ -72,9 +72,30 @@ TByteLimit::TByteLimit(QPlainTextEdit* memo) : QObject(memo), memo_(memo)
 
 void TByteLimit::checkMemo()
 {
-    const QString text = StoredMemoText(memo_);
+    QString text = StoredMemoText(memo_);
     if (TByteLimitEdit::Allows(accepted_, text, maxBytes_, wide_)) {
         accepted_ = text;
+        return;
+    }
+    int pos = 0;
+    if (fit(text, pos)) {
+        // Cut to what fits; never half a line break.
+        cut_ = false;
+        if (pos > 0 && text.at(pos - 1) == u'\r') {
+            text.remove(pos - 1, 1);
+            --pos;
+        }
+        accepted_ = text;
+        {
+            const QSignalBlocker blocker(memo_);
+            memo_->setPlainText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        }
+        QTextCursor cursor = memo_->textCursor();
+        cursor.setPosition(pos - int(text.left(pos).count(u'\r')));
+        memo_->setTextCursor(cursor);
+        emit memo_->textChanged(); // the memo did change, by what was kept
+        QApplication::beep();
+        emit InputRefused();
         return;
     }
     // The caret goes back to where the refused input began.

@@ -25,8 +25,9 @@ class QPlainTextEdit;
 // with the edit as its parent, it goes with it. On a line edit it guards
 // every change through the edit's validation and cuts the text to the limit
 // when the edit is left. On a multi-line edit, whose text is stored with
-// CR LF line breaks and counted so, a refused change is undone at once and
-// the caret put back where it began; nothing is cut.
+// CR LF line breaks and counted so, a change too long for the limit keeps
+// what fits (never half a line break); a refused change is undone at once
+// and the caret put back where it began.
 class TByteLimit : public QObject {
     Q_OBJECT
 public:
