@@ -103,6 +103,19 @@ void BM_SortByName(benchmark::State& state)
 }
 BENCHMARK(BM_SortByName)->Unit(benchmark::kMillisecond);
 
+// A stored (narrow) text column and the address built from several fields.
+void BM_SortByCompanyAndAddress(benchmark::State& state)
+{
+    TOpenList open;
+    bool descending = false;
+    for (auto _ : state) {
+        descending = !descending;
+        open.list->SetSortColumn(descending ? alcCorpKanji : alcAddress, descending);
+        benchmark::DoNotOptimize(open.list->GetRecNo(0));
+    }
+}
+BENCHMARK(BM_SortByCompanyAndAddress)->Unit(benchmark::kMillisecond);
+
 // 10,000 separate ranges: every other row of the first 20,000. Each round
 // changes the selection first, so the count is built anew every time.
 void BM_SelCountFragmented(benchmark::State& state)

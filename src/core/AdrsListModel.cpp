@@ -38,6 +38,86 @@ QString wideText(std::string_view v)
     return utf8(v);
 }
 
+} // namespace
+
+namespace {
+
+// Code page 932 form of each character of the basic plane (0: none), built
+// once from the code page's own table: sorting 100,000 rows converts every
+// character of every key, and the converter is too slow to ask per character.
+const std::vector<std::uint16_t>& cp932Forms()
+{
+    static const std::vector<std::uint16_t> forms = [] {
+        std::vector<std::uint16_t> f(0x10000, 0);
+        auto take = [&](const char* bytes, int length, std::uint16_t code) {
+            const QString one = cp932::Decode(bytes, length);
+            if (one.size() != 1 || one.at(0) == QChar::ReplacementCharacter || (one.at(0) == u'?' && code != '?'))
+                return;
+            std::uint16_t& slot = f[one.at(0).unicode()];
+            if (slot == 0) {
+                slot = code;
+                return;
+            }
+            // Two codes for one character: the one the converter writes.
+            const QByteArray written = cp932::Encode(one);
+            slot = written.size() == 2 ? std::uint16_t((std::uint8_t(written[0]) << 8) | std::uint8_t(written[1]))
+                                       : std::uint16_t(std::uint8_t(written[0]));
+        };
+        for (int b = 1; b < 0x100; ++b) {
+            if (cp932::IsLeadByte(std::uint8_t(b)))
+                continue;
+            const char one = char(b);
+            take(&one, 1, std::uint16_t(b));
+        }
+        for (int lead = 0x81; lead <= 0xFC; ++lead) {
+            if (!cp932::IsLeadByte(std::uint8_t(lead)))
+                continue;
+            for (int trail = 0x40; trail <= 0xFC; ++trail) {
+                if (trail == 0x7F)
+                    continue;
+                const char two[2] = {char(lead), char(trail)};
+                take(two, 2, std::uint16_t((lead << 8) | trail));
+            }
+        }
+        return f;
+    }();
+    return forms;
+}
+
+} // namespace
+
+std::string Cp932SortKey(const QString& text)
+{
+    const std::vector<std::uint16_t>& forms = cp932Forms();
+    std::string key;
+    key.reserve(size_t(text.size()) * 2);
+    for (char32_t ch : text.toUcs4()) {
+        std::uint16_t code = ch < 0x10000 ? forms[ch] : 0;
+        if (code == 0 && ch != 0 && cp932::CanEncodeChar(ch)) {
+            // A character the converter folds to another before writing it.
+            const QByteArray written = cp932::Encode(QString::fromUcs4(&ch, 1));
+            code = written.size() == 2 ? std::uint16_t((std::uint8_t(written[0]) << 8) | std::uint8_t(written[1]))
+                                       : std::uint16_t(std::uint8_t(written[0]));
+        }
+        if (code >= 0x100) {
+            key.push_back(char(code >> 8));
+            key.push_back(char(code & 0xFF));
+        } else if (code != 0 || ch == 0) {
+            key.push_back(char(code));
+        } else {
+            // After every character of the code page (no lead byte is above
+            // 0xFC), in code point order among themselves.
+            key.push_back(char(0xFD));
+            key.push_back(char((ch >> 16) & 0xFF));
+            key.push_back(char((ch >> 8) & 0xFF));
+            key.push_back(char(ch & 0xFF));
+        }
+    }
+    return key;
+}
+
+namespace {
+
 QString myNumberText(std::string_view stored)
 {
     if (stored.empty())
@@ -218,19 +298,22 @@ void TAdrsListModel::sortOrder()
     }
     const int field = AdrsListColumnDefs[size_t(col)].field;
     const TFieldKind kind = field >= 0 ? AdrsColumnKind(field) : TFieldKind::Narrow;
+    // Text sorts as its code page 932 bytes, the form the book stores it in
+    // (the level-1 kanji in reading order). Keys are built once per sort;
+    // the cache holds UTF-8, whose ASCII is the same bytes.
     if (col == alcAddress || col == alcNameKana || kind == TFieldKind::Wide || kind == TFieldKind::Cipher) {
-        // Keys that are not the stored bytes are built once; UTF-8 byte
-        // order is code point order.
         if (kind == TFieldKind::Cipher && IsProtectedFieldMasked())
             return; // masked values give away nothing, not even their order
         std::vector<std::string> keys(static_cast<size_t>(n));
         for (int r = 0; r < n; ++r)
-            keys[size_t(r)] = AdrsListCellText(cache_, r, col).toStdString();
+            keys[size_t(r)] = Cp932SortKey(AdrsListCellText(cache_, r, col));
         sortBy(keys);
     } else if (field >= 0) {
-        std::vector<std::string_view> keys(static_cast<size_t>(n));
-        for (int r = 0; r < n; ++r)
-            keys[size_t(r)] = cache_.Utf8(r, field);
+        std::vector<std::string> keys(static_cast<size_t>(n));
+        for (int r = 0; r < n; ++r) {
+            const std::string_view v = cache_.Utf8(r, field);
+            keys[size_t(r)] = isAscii(v) ? std::string(v) : Cp932SortKey(utf8(v));
+        }
         sortBy(keys);
     }
 }

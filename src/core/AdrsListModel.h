@@ -8,6 +8,7 @@
 
 #include <QAbstractTableModel>
 #include <functional>
+#include <string>
 #include <vector>
 
 class TAdrsListModel : public QAbstractTableModel {
@@ -77,3 +78,8 @@ private:
 
 // A cell's text straight from the cache (also used where no model exists).
 QString AdrsListCellText(const TAdrsListCache& cache, int cacheRow, int columnNo);
+
+// The key a text sorts by: its code page 932 bytes, a character the code
+// page cannot hold after all of them (by code point). Compared as unsigned
+// bytes, as std::string compares.
+std::string Cp932SortKey(const QString& text);

@@ -254,6 +254,14 @@ void InstallFontSubstitutes()
         QFont::removeSubstitutions(QLatin1Char('@') + name);
         QFont::insertSubstitution(QLatin1Char('@') + name, family);
     }
+    // The ideographs beyond the basic plane (CJK Extension B, 𠮷), which the
+    // IPA faces lack, are drawn in IPAmj Mincho after them.
+    const QString extensionB = installedName(QStringLiteral("IPAmjMincho"));
+    if (!extensionB.isEmpty())
+        for (const QString& face : {QStringLiteral("IPAGothic"), QStringLiteral("IPAPGothic"), QStringLiteral("IPAMincho"),
+                                    QStringLiteral("IPAPMincho"), QStringLiteral("IPAexGothic"), QStringLiteral("IPAexMincho")})
+            if (const QString installed = installedName(face); !installed.isEmpty())
+                QFont::insertSubstitution(installed, extensionB);
 }
 
 TFontFace RealizeFont(const TFont& font)
@@ -307,7 +315,8 @@ QRawFont FallbackRawFont(int index, double pixelSize)
 {
     static const QStringList chain = [] {
         QStringList c;
-        for (const char* f : {"IPAexGothic", "IPAGothic", "DejaVu Sans"}) {
+        // IPAmj Mincho: the ideographs beyond the basic plane (CJK Extension B, 𠮷).
+        for (const char* f : {"IPAexGothic", "IPAGothic", "IPAmjMincho", "DejaVu Sans"}) {
             const QString name = installedName(QString::fromLatin1(f));
             if (!name.isEmpty())
                 c << name;

@@ -90,9 +90,10 @@ void TDataInquiry::LoadSettings()
     const QRect area = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry()
                                                         : QRect(0, 0, 1024, 768);
     // Positions are kept in 96-dpi units; Qt's coordinates already are.
-    const int left = ini.ReadInteger(kSection, QStringLiteral("Left"), (area.width() - width()) / 2);
-    const int top = ini.ReadInteger(kSection, QStringLiteral("Top"), (area.height() - height()) / 2);
-    move(left, top);
+    const int left = ini.ReadInteger(kSection, QStringLiteral("Left"), area.left() + (area.width() - width()) / 2);
+    const int top = ini.ReadInteger(kSection, QStringLiteral("Top"), area.top() + (area.height() - height()) / 2);
+    // A position saved on a larger or another screen still opens in sight.
+    PlaceWindowOnScreen(this, QPoint(left, top));
     ui->chkContinualAdd->setChecked(ini.ReadBool(kSection, QStringLiteral("ContinualAdd"), false));
 }
 

@@ -1,4 +1,5 @@
 #include "core/ui/AdrsList.h"
+#include "core/AdrsListModel.h"
 #include "core/AdrsBook.h"
 #include "core/AdrsRecord.h"
 #include "core/DBInfo.h"
@@ -7,9 +8,11 @@
 #include "core/Settings.h"
 #include "core/common/AddressText.h"
 #include "platform/Cp932.h"
+#include "platform/IniFile.h"
 
 #include "support/TestSupport.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -18,10 +21,15 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
+#include <QStatusBar>
+#include <QTest>
 #include <QTimer>
 #include <QTreeView>
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -441,6 +449,172 @@ TEST_F(AdrsListTest, GroupNameActionSavesTheNamesAndRelabelsTheChoice)
     EXPECT_TRUE(list->findChild<QComboBox*>("cbxGroup")->itemText(2).endsWith(QStringLiteral("得意先")));
     LoadGroupNames();
     EXPECT_EQ(GroupName(1), QStringLiteral("得意先"));
+}
+
+// A book that cannot be opened keeps the one message and says why on a line
+// of its own. While no book is open, the actions that would have the user
+// type in a record for it are off.
+TEST_F(AdrsListTest, ABookThatCannotBeOpenedSaysWhyAndNothingNeedingItIsOffered)
+{
+    QByteArray good;
+    {
+        QFile f(AdrsTableFileName(kBook));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        good = f.readAll();
+    }
+    ASSERT_GT(good.size(), 4096);
+    QByteArray noise(8192, '\0');
+    for (int i = 0; i < noise.size(); ++i)
+        noise[i] = char((i * 7919 + 13) % 251);
+    const QString damaged = QStringLiteral("アドレス帳のファイルではないか、壊れています");
+    struct Case {
+        QString book;
+        QByteArray bytes;
+        QString cause;
+    } cases[] = {
+        {QStringLiteral("途中まで"), good.left(good.size() / 2), damaged},
+        {QStringLiteral("乱れ"), noise, damaged},
+        {QStringLiteral("空"), QByteArray(), damaged},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.book.toStdString());
+        ASSERT_TRUE(CreateAdrsBook(c.book));
+        const QString file = AdrsTableFileName(c.book);
+        {
+            QFile f(file);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(c.bytes);
+        }
+        dm->CloseAdrsTable(); // no book open before: nothing to go back to
+        TAddressList fresh;
+        messages.Clear();
+        EXPECT_FALSE(fresh.OpenAdrsBook(c.book));
+        ASSERT_EQ(messages.Messages().size(), 1u);
+        const QStringList said = messages.LastText().split(QStringLiteral("\r\n"));
+        ASSERT_GE(said.size(), 2);
+        EXPECT_EQ(said[0].trimmed(), QStringLiteral("アドレス帳ファイルがオープンできませんでした"));
+        EXPECT_EQ(said[1].trimmed(), c.cause);
+        EXPECT_EQ(messages.Messages().back().flags & 0xF0, unsigned(MB_ICONERROR));
+        EXPECT_FALSE(fresh.findChild<QAction*>("actNewRecord")->isEnabled());
+        EXPECT_FALSE(fresh.findChild<QAction*>("actInquiry")->isEnabled());
+    }
+    if (geteuid() != 0) { // permissions do not hold back root
+        ASSERT_TRUE(CreateAdrsBook(QStringLiteral("読むだけ")));
+        const QString dir = QFileInfo(AdrsTableFileName(QStringLiteral("読むだけ"))).absolutePath();
+        QFile::setPermissions(dir, QFile::ReadOwner | QFile::ExeOwner);
+        dm->CloseAdrsTable();
+        TAddressList fresh;
+        messages.Clear();
+        EXPECT_FALSE(fresh.OpenAdrsBook(QStringLiteral("読むだけ")));
+        EXPECT_TRUE(messages.LastText().contains(QStringLiteral("権限がありません")));
+        QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    ASSERT_TRUE(list->OpenAdrsBook(kBook));
+    EXPECT_TRUE(list->findChild<QAction*>("actNewRecord")->isEnabled());
+    EXPECT_TRUE(list->findChild<QAction*>("actInquiry")->isEnabled());
+
+    // A book that cannot be made is a failure, told with the error icon.
+    messages.Clear();
+    const QString register_ = AdrsMngFileName();
+    QFile::remove(register_);
+    ASSERT_TRUE(QDir().mkpath(register_)); // the list of books cannot be written
+    EXPECT_FALSE(list->CreateAdrsBookAndOpen(QStringLiteral("作れない")));
+    ASSERT_EQ(messages.Messages().size(), 1u);
+    EXPECT_EQ(messages.Messages().back().flags & 0xF0, unsigned(MB_ICONERROR));
+    QDir(register_).removeRecursively();
+}
+
+// Settings the program cannot write when it ends are told, not lost unseen.
+TEST_F(AdrsListTest, SettingsThatCannotBeWrittenAtTheEndAreReported)
+{
+    list->show();
+    QFile::remove(SettingsFileName());
+    ASSERT_TRUE(QDir().mkpath(SettingsFileName())); // a folder where the file goes
+    messages.Clear();
+    EXPECT_TRUE(list->close());
+    ASSERT_EQ(messages.Messages().size(), 1u);
+    EXPECT_TRUE(messages.LastText().contains(QStringLiteral("設定を保存できませんでした")));
+    EXPECT_TRUE(messages.LastText().contains(SettingsFileName()));
+    QDir(SettingsFileName()).removeRecursively();
+}
+
+// Text columns sort as the stored code page 932 bytes do: JIS level-1 kanji
+// in reading order (愛知 before 三重), half-width katakana after the kanji.
+// A name in the wide-text form sorts by its text, a character the code
+// page cannot hold after every one it can.
+TEST_F(AdrsListTest, TextColumnsSortByTheirCodePage932Bytes)
+{
+    auto corp = [](const char* text, const char* name) {
+        return AppendRecord([=](TAdrsRecord& r) {
+            r.PrivCorp = 0;
+            r.CorpKanji.SetText(QString::fromUtf8(text));
+            // Names are kept in the wide-text form when code page 932 cannot hold them.
+            const QString wide = QString::fromUtf8(name);
+            if (cp932::CanEncode(wide))
+                r.NameKanji.SetText(wide);
+            else
+                r.NameKanji.Assign(WideToAtHex(wide));
+            r.Tdfkn.SetText(QString::fromUtf8(text).left(3));
+        });
+    };
+    const int mie = corp("三重県商事", "三郎");
+    const int aichi = corp("愛知県商事", "𠮷田");
+    const int hyo = corp("表ソ工業", "愛子");
+    const int kana = corp("ｱｲｳ", "");
+    const int hira = corp("あおい", "");
+    const int ascii = corp("ABC", "");
+    list->RefreshList(false, true, false);
+    auto order = [&](int column, const std::vector<int>& recNos) {
+        list->SetSortColumn(column, false);
+        std::vector<int> shown;
+        for (int recNo : ShownRecNos())
+            if (std::find(recNos.begin(), recNos.end(), recNo) != recNos.end())
+                shown.push_back(recNo);
+        return shown;
+    };
+    EXPECT_EQ(order(alcCorpKanji, {mie, aichi, hyo, kana, hira, ascii}),
+              (std::vector<int>{ascii, hira, aichi, mie, hyo, kana}));
+    EXPECT_EQ(order(alcAddress, {mie, aichi, hyo}), (std::vector<int>{aichi, mie, hyo}));
+    EXPECT_EQ(order(alcNameKanji, {mie, aichi, hyo, 1}), (std::vector<int>{hyo, mie, 1, aichi}));
+    list->SetSortColumn(alcCorpKanji, true);
+    EXPECT_EQ(list->GetRecNo(0), kana);
+
+    // The sort key is the bytes the converter writes, trail byte 0x5C, the
+    // NEC and IBM extensions and the folded signs included.
+    for (const char* text : {"表ソ能", "①髙﨑", "〜～−－¥￥", "ｱｲｳﾞ", "abc\\~", "〒100-0001 東京都"}) {
+        const QString t = QString::fromUtf8(text);
+        EXPECT_EQ(Cp932SortKey(t), cp932::Encode(t).toStdString()) << text;
+    }
+}
+
+// The main window opens wholly on the work area, frame and status bar
+// included, whatever position and size were saved.
+TEST_F(AdrsListTest, SavedPositionOffTheScreenOpensWhollyOnIt)
+{
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    struct Case {
+        int left, top, width, height;
+    } cases[] = {{0, 99999, 1000, 640}, {-5000, -4000, 1000, 640}, {99999, 0, 5000, 5000}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.top);
+        list.reset();
+        TIniFile ini(SettingsFileName());
+        ini.WriteInteger(QStringLiteral("ADRS LIST"), QStringLiteral("Left"), c.left);
+        ini.WriteInteger(QStringLiteral("ADRS LIST"), QStringLiteral("Top"), c.top);
+        ini.WriteInteger(QStringLiteral("ADRS LIST"), QStringLiteral("Width"), c.width);
+        ini.WriteInteger(QStringLiteral("ADRS LIST"), QStringLiteral("Height"), c.height);
+        ini.UpdateFile();
+        list = std::make_unique<TAddressList>();
+        list->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(list.get()));
+        QTest::qWait(20);
+        const QRect frame = list->frameGeometry();
+        EXPECT_TRUE(area.contains(frame)) << frame.x() << "," << frame.y() << " " << frame.width() << "x"
+                                          << frame.height() << " on " << area.width() << "x" << area.height();
+        const QWidget* status = list->findChild<QStatusBar*>();
+        ASSERT_NE(status, nullptr);
+        EXPECT_TRUE(area.contains(QRect(status->mapToGlobal(QPoint(0, 0)), status->size())));
+    }
 }
 
 } // namespace

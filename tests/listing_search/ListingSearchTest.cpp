@@ -124,8 +124,9 @@ TEST(SampleListings, PagesComeInTwentiesUntilNoMoreData)
     while (rc == kListingPageFull && pages < 100) {
         rc = Sample().SearchPage(cond, cursor, page, nullptr);
         EXPECT_LE(int(page.size()), kListingPageSize);
-        if (rc == kListingPageFull)
+        if (rc == kListingPageFull) {
             EXPECT_EQ(int(page.size()), kListingPageSize);
+        }
         for (const TListingDetail& d : page)
             EXPECT_EQ(d.CategoryMain(), 11);
         seen += int(page.size());

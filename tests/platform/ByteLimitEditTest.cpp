@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
@@ -90,6 +91,7 @@ TEST(ByteLimitRules, CutsWithoutSplittingACharacter)
 
 TEST(ByteLimitEdit, TypingStopsAtTheLimitWithARefusal)
 {
+    TMessageRecorder messages;
     TEditForm<TByteLimitEdit> f(5);
     QSignalSpy refused(f.edit, &TByteLimitEdit::InputRefused);
     type(f.edit, QStringLiteral("あいう"));
@@ -100,16 +102,83 @@ TEST(ByteLimitEdit, TypingStopsAtTheLimitWithARefusal)
     EXPECT_EQ(refused.count(), 3);
 }
 
-TEST(ByteLimitEdit, PasteThatWouldPassTheLimitIsRefusedWhole)
+// As an edit with a length limit does: a paste puts in what fits, cut on a
+// character boundary (表 and ソ end in the byte 0x5C), the caret after it,
+// with a beep; the edit counts as changed.
+TEST(ByteLimitEdit, PastePutsInWhatFitsCutOnACharacterBoundary)
 {
-    TEditForm<TByteLimitEdit> f(6);
-    f.edit->setText(QStringLiteral("あ"));
-    QApplication::clipboard()->setText(QStringLiteral("いうえ"));
+    TMessageRecorder messages;
+    TEditForm<TByteLimitEdit> f(100);
+    QSignalSpy refused(f.edit, &TByteLimitEdit::InputRefused);
+    QString pairs;
+    for (int i = 0; i < 40; ++i)
+        pairs += QStringLiteral("表ソ"); // 160 bytes
+    QApplication::clipboard()->setText(pairs);
     QTest::keySequence(f.edit, QKeySequence::Paste);
-    EXPECT_EQ(f.edit->text(), QStringLiteral("あ"));
-    QApplication::clipboard()->setText(QStringLiteral("いう"));
+    EXPECT_EQ(f.edit->text(), pairs.left(50));
+    EXPECT_EQ(f.edit->TextLength(), 100);
+    EXPECT_TRUE(f.edit->isModified());
+    EXPECT_EQ(refused.count(), 1);
+
+    // Into the middle, an odd room: the double-byte character that would
+    // straddle the limit stays out.
+    f.edit->SetMaxBytes(6);
+    f.edit->setText(QStringLiteral("ab"));
+    f.edit->setCursorPosition(1);
+    QApplication::clipboard()->setText(QStringLiteral("表ソ能"));
     QTest::keySequence(f.edit, QKeySequence::Paste);
-    EXPECT_EQ(f.edit->text(), QStringLiteral("あいう"));
+    EXPECT_EQ(f.edit->text(), QStringLiteral("a表ソb"));
+    EXPECT_EQ(f.edit->cursorPosition(), 3);
+    // Nothing fits: refused, the text as it was.
+    QTest::keySequence(f.edit, QKeySequence::Paste);
+    EXPECT_EQ(f.edit->text(), QStringLiteral("a表ソb"));
+    EXPECT_EQ(refused.count(), 3);
+    EXPECT_TRUE(messages.Messages().empty());
+
+    // A character the field cannot hold is named, and nothing is put in.
+    f.edit->SetMaxBytes(20);
+    QApplication::clipboard()->setText(QStringLiteral("い") + kHangul + QStringLiteral("う"));
+    QTest::keySequence(f.edit, QKeySequence::Paste);
+    EXPECT_EQ(f.edit->text(), QStringLiteral("a表ソb"));
+    QTRY_COMPARE(int(messages.Messages().size()), 1);
+    EXPECT_TRUE(messages.LastText().contains(kHangul));
+    EXPECT_TRUE(messages.LastText().contains(QStringLiteral("U+D55C")));
+
+    // The wide edit counts UTF-16 units and keeps a surrogate pair whole.
+    f.edit->SetWide(true);
+    f.edit->SetMaxBytes(4);
+    f.edit->setText(QStringLiteral("a"));
+    f.edit->setCursorPosition(1);
+    QApplication::clipboard()->setText(QStringLiteral("b") + kEmoji + kEmoji);
+    QTest::keySequence(f.edit, QKeySequence::Paste);
+    EXPECT_EQ(f.edit->text(), QStringLiteral("ab") + kEmoji);
+}
+
+// A multi-line edit counts its line breaks as CR LF and keeps what fits of
+// a paste the same way, without half a line break.
+TEST(ByteLimitEdit, PasteIntoAMemoKeepsWhatFits)
+{
+    TMessageRecorder messages;
+    QPlainTextEdit memo;
+    auto* limit = new TByteLimit(&memo);
+    limit->SetMaxBytes(10);
+    memo.show();
+    memo.setFocus();
+    QSignalSpy refused(limit, &TByteLimit::InputRefused);
+    QApplication::clipboard()->setText(QStringLiteral("表ソ\n能あいう"));
+    QTest::keySequence(&memo, QKeySequence::Paste); // 表ソ CR LF 能あ: 10 bytes
+    EXPECT_EQ(memo.toPlainText(), QStringLiteral("表ソ\n能あ"));
+    EXPECT_EQ(memo.textCursor().position(), 5);
+    EXPECT_EQ(refused.count(), 1);
+    memo.clear();
+    memo.insertPlainText(QStringLiteral("1234567"));
+    QApplication::clipboard()->setText(QStringLiteral("89\n0"));
+    QTest::keySequence(&memo, QKeySequence::Paste); // 7 + 2 + CR: the break does not fit whole
+    EXPECT_EQ(memo.toPlainText(), QStringLiteral("123456789"));
+    QApplication::clipboard()->setText(kHangul);
+    QTest::keySequence(&memo, QKeySequence::Paste);
+    EXPECT_EQ(memo.toPlainText(), QStringLiteral("123456789"));
+    QTRY_COMPARE(int(messages.Messages().size()), 1);
 }
 
 TEST(ByteLimitEdit, ProgramTextOverTheLimitIsCutWhenTheEditIsLeft)

@@ -92,10 +92,11 @@ TEST(CanvasShapes, InsideFramePenStaysInsideAndPlainPenCentresOnTheEdge)
             c.Rectangle(50, 50, 150, 150);
         });
         const QRect ink = InkBox(img);
-        if (style == psInsideFrame)
+        if (style == psInsideFrame) {
             EXPECT_TRUE(QRect(50, 50, 100, 100).contains(ink));
-        else
+        } else {
             EXPECT_LT(ink.left(), 48);
+        }
         EXPECT_EQ(InkCount(img, QRect(70, 70, 60, 60)), 0); // clear brush
     }
 }
@@ -164,8 +165,9 @@ TEST(CanvasPath, FlattenedBezierKeepsItsEndsAndHasOnlyLines)
     EXPECT_TRUE(types.back() & gdi::PT_CLOSEFIGURE);
     int maxY = 0;
     for (int i = 0; i < n; ++i) {
-        if (i > 0)
+        if (i > 0) {
             EXPECT_EQ(types[i] & ~gdi::PT_CLOSEFIGURE, gdi::PT_LINETO);
+        }
         maxY = std::max(maxY, pts[i].y());
     }
     EXPECT_EQ(maxY, 75); // the curve's extreme, 3/4 of the control height

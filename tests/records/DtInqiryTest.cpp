@@ -1,11 +1,14 @@
 #include "RecordWindowFixture.h"
 
+#include "core/Folders.h"
+#include "platform/IniFile.h"
 #include "platform/ui/ByteLimitEdit.h"
 #include "support/TestSupport.h"
 #include "records/NameEdit.h"
 #include "records/RecordMapping.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -254,6 +257,41 @@ TEST_F(RecordWindow, WindowGoesAwayAndClearsItsReference)
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(DataInquiry.isNull());
     EXPECT_EQ(list.index, -1); // the list no longer has a row shown elsewhere
+}
+
+// A position saved on a larger screen, or with another screen to the left
+// and above, still opens the window wholly in sight, frame included; a
+// position on the screen is kept as saved.
+TEST_F(RecordWindow, ASavedPositionOffTheScreenOpensWhollyOnIt)
+{
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    struct Case {
+        int left, top;
+    } cases[] = {{5000, -4000}, {-3000, 99999}, {area.right(), area.bottom()}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.left);
+        delete window;
+        TIniFile ini(DataFolder() + QStringLiteral("Telvora21.ini"));
+        ini.WriteInteger(QStringLiteral("DATA INQUIRY"), QStringLiteral("Left"), c.left);
+        ini.WriteInteger(QStringLiteral("DATA INQUIRY"), QStringLiteral("Top"), c.top);
+        ini.UpdateFile();
+        window = new TDataInquiry;
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+        QTest::qWait(20);
+        EXPECT_TRUE(area.contains(window->frameGeometry()))
+            << window->frameGeometry().x() << "," << window->frameGeometry().y() << " "
+            << window->frameGeometry().width() << "x" << window->frameGeometry().height();
+        window->close();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        window = nullptr;
+    }
+    TIniFile ini(DataFolder() + QStringLiteral("Telvora21.ini"));
+    ini.WriteInteger(QStringLiteral("DATA INQUIRY"), QStringLiteral("Left"), area.left() + 10);
+    ini.WriteInteger(QStringLiteral("DATA INQUIRY"), QStringLiteral("Top"), area.top() + 20);
+    ini.UpdateFile();
+    window = new TDataInquiry;
+    EXPECT_EQ(window->pos(), area.topLeft() + QPoint(10, 20));
 }
 
 TEST_F(RecordWindow, ListingsOfACategorySearchAreShownForRegistration)

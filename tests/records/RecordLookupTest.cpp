@@ -324,4 +324,44 @@ TEST_F(RecordLookup, TypedReadingOffersNamesAndTheChosenOneFillsNameAndReading)
     EXPECT_FALSE(popup->isVisible());
 }
 
+// As a user has it: the window active, the keys arriving through the
+// application, where the window's Enter-moves-on filter sees them too. Enter
+// on a candidate chooses it; it neither moves the focus on nor leaves the
+// popup up.
+TEST_F(RecordLookup, EnterInThePopupChoosesTheNameWithTheWindowActive)
+{
+    if (!QFile::exists(kJinmeiDictionaryPath))
+        GTEST_SKIP() << "skkdic-extra is not installed";
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    auto* name = find<TNameEdit>("nmedtNameKanji");
+    name->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), name);
+    TypeChars(name, QStringLiteral("さとう"));
+    auto* popup = window->findChild<TTntNameDic*>(QStringLiteral("NameDic"));
+    ASSERT_NE(popup, nullptr);
+    ASSERT_TRUE(popup->isVisible());
+    // The popup is shown without activation; the offscreen platform
+    // activates it all the same: give the activation back, as a user has it.
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    ASSERT_EQ(QApplication::focusWidget(), name);
+    ASSERT_TRUE(popup->isVisible());
+    auto* list = popup->findChild<QListWidget*>(QStringLiteral("lstNames"));
+    ASSERT_GT(list->count(), 1);
+    const QString second = list->item(1)->text().section(QStringLiteral("  "), 0, 0);
+    QTest::keyClick(name, Qt::Key_Down);
+    QTest::keyClick(name, Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), name); // the key stayed with the popup
+    QCoreApplication::processEvents();           // the choice is taken once the key is done with
+    EXPECT_EQ(name->text(), second);
+    EXPECT_FALSE(popup->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), name);
+    EXPECT_EQ(text("nmedtNameKana"), QStringLiteral("さとう"));
+    // With the popup closed, Enter moves on again.
+    QTest::keyClick(name, Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), find<QWidget>("nmedtNameKana"));
+}
+
 } // namespace

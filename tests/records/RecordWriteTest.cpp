@@ -140,8 +140,9 @@ TEST_F(RecordWrite, NewRecordIsStoredInTheFormsOfTheTable)
     ASSERT_EQ(myNumber.size(), 34);
     EXPECT_EQ(myNumber, myNumber.toUpper());
     EXPECT_TRUE(myNumber.startsWith(QStringLiteral("0C")));
-    if (const std::optional<QByteArray> plain = OpensslAes(true, QByteArray::fromHex(myNumber.mid(2).toLatin1()), kFieldKey))
+    if (const std::optional<QByteArray> plain = OpensslAes(true, QByteArray::fromHex(myNumber.mid(2).toLatin1()), kFieldKey)) {
         EXPECT_EQ(*plain, QByteArray("123456789018\0\0\0\0", 16));
+    }
     // Whole seconds when added; the update time keeps its fraction.
     const double added = row[5].toDouble() * 86400.0;
     EXPECT_GT(added, 0.0);

@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QItemSelectionModel>
@@ -44,6 +45,25 @@ QString lines(std::initializer_list<QString> list)
     for (const QString& l : list)
         out << l + QStringLiteral("  ");
     return out.join(QStringLiteral("\r\n"));
+}
+
+// Why a book's file could not be opened, in words a user can act on.
+QString openFailureCause(const QString& folder, const QString& error)
+{
+    const QFileInfo file(AdrsTableFileName(folder));
+    const QFileInfo dir(file.absolutePath());
+    if (!dir.exists())
+        return QStringLiteral("アドレス帳のフォルダがありません");
+    if (!file.exists())
+        return dir.isWritable() ? QStringLiteral("アドレス帳のファイルがありません")
+                                : QStringLiteral("アドレス帳のフォルダに書き込む権限がありません");
+    if (!file.isReadable() || !file.isWritable() || !dir.isWritable())
+        return QStringLiteral("アドレス帳のファイルまたはフォルダにアクセスする権限がありません");
+    if (error.contains(QStringLiteral("他で使用中")))
+        return QStringLiteral("アドレス帳のファイルが他で使用中です");
+    if (error.contains(QStringLiteral("ロックできません")))
+        return QStringLiteral("アドレス帳のフォルダに書き込む権限がありません");
+    return QStringLiteral("アドレス帳のファイルではないか、壊れています");
 }
 
 } // namespace
@@ -185,6 +205,7 @@ bool TAddressList::OpenAdrsBook(const QString& name)
         updateStatus();
         ShowMessage(this,
                     lines({QStringLiteral("アドレス帳ファイルがオープンできませんでした"),
+                           openFailureCause(AdrsBookList[size_t(at)].Folder, error),
                            QStringLiteral("アドレス帳：%1").arg(name)}),
                     MB_OK | MB_ICONERROR);
         emit adrsBookChanged();
@@ -218,10 +239,14 @@ bool TAddressList::CreateAdrsBookAndOpen(const QString& name)
         return false;
     const QString clean = cp932::Trim(name);
     QString error = CheckAdrsBookName(clean);
-    if (error.isEmpty() && !CreateAdrsBook(clean, &error) && error.isEmpty())
-        error = QStringLiteral("アドレス帳が作成できませんでした");
     if (!error.isEmpty()) {
         ShowMessage(this, error, MB_OK | MB_ICONINFORMATION);
+        return false;
+    }
+    if (!CreateAdrsBook(clean, &error)) {
+        // The name was fine; the book could not be made: a failure, not advice.
+        ShowMessage(this, error.isEmpty() ? QStringLiteral("アドレス帳が作成できませんでした") : error,
+                    MB_OK | MB_ICONERROR);
         return false;
     }
     return OpenAdrsBook(clean);
@@ -641,6 +666,10 @@ void TAddressList::updateTitle()
 {
     setWindowTitle(AdrsName.isEmpty() ? kProductTitle : kProductTitle + QStringLiteral(" - ") + AdrsName);
     pnlBook->setText(AdrsName.isEmpty() ? QString() : QStringLiteral("アドレス帳：") + AdrsName);
+    // Without an open book a record typed in could only fail at its save.
+    const bool open = DMTelvora21 && DMTelvora21->AdrsTable().Active();
+    ui->actInquiry->setEnabled(open);
+    ui->actNewRecord->setEnabled(open);
 }
 
 void TAddressList::updateStatus()
@@ -663,16 +692,14 @@ void TAddressList::loadWindowSettings()
     if (ini.ValueExists(kWindowSection, QStringLiteral("Left"))) {
         QPoint at(ScaleForDpi(ini.ReadInteger(kWindowSection, QStringLiteral("Left")), true),
                   ScaleForDpi(ini.ReadInteger(kWindowSection, QStringLiteral("Top")), true));
-        // Keep the window reachable when the screen has become smaller.
-        at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() - this->width())));
-        at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() - this->height())));
-        move(at);
+        // Keep the window reachable, frame included, when the screen has become smaller.
+        PlaceWindowOnScreen(this, at);
     } else {
         move(area.center() - rect().center());
     }
 }
 
-void TAddressList::saveWindowSettings()
+bool TAddressList::saveWindowSettings()
 {
     TIniFile ini(SettingsFileName());
     const QRect frame = normalGeometry().isValid() ? normalGeometry() : geometry();
@@ -680,16 +707,16 @@ void TAddressList::saveWindowSettings()
     ini.WriteInteger(kWindowSection, QStringLiteral("Top"), ScaleForDpi(pos().y(), false));
     ini.WriteInteger(kWindowSection, QStringLiteral("Width"), ScaleForDpi(frame.width(), false));
     ini.WriteInteger(kWindowSection, QStringLiteral("Height"), ScaleForDpi(frame.height(), false));
-    ini.UpdateFile();
+    return ini.UpdateFile();
 }
 
-void TAddressList::saveListSettings()
+bool TAddressList::saveListSettings()
 {
     TIniFile ini(AdrsListIniFileName());
     SaveListColumns(ini, columns_);
     ini.WriteInteger(kSortSection, QStringLiteral("Column"), model_.SortColumn());
     ini.WriteBool(kSortSection, QStringLiteral("Descending"), model_.SortDescending());
-    ini.UpdateFile();
+    return ini.UpdateFile();
 }
 
 void TAddressList::closeEvent(QCloseEvent* event)
@@ -702,8 +729,18 @@ void TAddressList::closeEvent(QCloseEvent* event)
             return;
         }
     }
-    saveWindowSettings();
-    saveListSettings();
+    const bool windowSaved = saveWindowSettings();
+    const bool listSaved = saveListSettings();
+    if (!windowSaved || !listSaved) {
+        QStringList files;
+        if (!windowSaved)
+            files << SettingsFileName();
+        if (!listSaved)
+            files << AdrsListIniFileName();
+        ShowMessage(this,
+                    lines({QStringLiteral("設定を保存できませんでした"), files.join(QStringLiteral("  \r\n"))}),
+                    MB_OK | MB_ICONERROR);
+    }
     event->accept();
     emit closed();
 }

@@ -162,8 +162,9 @@ private:
     const TRowIntervals& selection() const;
     void selectIndexes(std::vector<int> indexes);
     void loadWindowSettings();
-    void saveWindowSettings();
-    void saveListSettings();
+    // False when the file could not be written.
+    bool saveWindowSettings();
+    bool saveListSettings();
     void onHeaderClicked(int section);
     void onOpenAdrsBook();
     void onNewAdrsBook();

@@ -1,5 +1,7 @@
 #include "core/ui/TntNMDEdit.h"
 
+#include "platform/ui/ByteLimitEdit.h"
+
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 
@@ -36,17 +38,41 @@ void TTntNMDEdit::CheckReading()
     emit NameConvertNeed(true, reading_, start == 0 ? 0 : 1);
 }
 
+namespace {
+
+// The limit an edit keeps, when it has one.
+TByteLimit* limitOf(QLineEdit* edit)
+{
+    return edit ? edit->findChild<TByteLimit*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+}
+
+} // namespace
+
 void TTntNMDEdit::InsertName(const QString& name, const QString& reading)
 {
     // The reading typed for the lookup gives way to the name, if it is still there.
     if (readingStart_ >= 0 && text().mid(readingStart_, reading_.size()) == reading_)
         setSelection(readingStart_, int(reading_.size()));
-    insert(name);
-    setCursorPosition(int(text().size()));
     reading_.clear();
     readingStart_ = -1;
-    if (kanaEdit_)
-        kanaEdit_->setText(kanaEdit_->text() + reading);
+    const int from = hasSelectedText() ? selectionStart() : cursorPosition();
+    const int replaced = hasSelectedText() ? int(selectedText().size()) : 0;
+    const QString named = QString(text()).replace(from, replaced, name);
+    if (TByteLimit* limit = limitOf(this); limit && !limit->Allows(named)) {
+        limit->Refuse();
+        return;
+    }
+    insert(name);
+    setCursorPosition(int(text().size()));
+    if (!kanaEdit_ || reading.isEmpty())
+        return;
+    const QString read = kanaEdit_->text() + reading;
+    if (TByteLimit* limit = limitOf(kanaEdit_); limit && !limit->Allows(read)) {
+        limit->Refuse();
+        return;
+    }
+    kanaEdit_->setText(read);
+    kanaEdit_->setModified(true);
 }
 
 void TTntNMDEdit::keyPressEvent(QKeyEvent* event)

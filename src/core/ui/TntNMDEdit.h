@@ -4,10 +4,12 @@
 // name picked there replaces the reading (InsertName) and the reading is
 // added to the associated reading edit.
 
+#include "platform/ui/DialogKit.h"
+
 #include <QLineEdit>
 #include <functional>
 
-class TTntNMDEdit : public QLineEdit {
+class TTntNMDEdit : public QLineEdit, public TEnterKeyClaimant {
     Q_OBJECT
 public:
     explicit TTntNMDEdit(QWidget* parent = nullptr);
@@ -18,11 +20,16 @@ public:
 
     // Puts the name into the text in place of the reading being typed (or
     // of the selection), the caret at the end, and appends the reading to
-    // the reading edit.
+    // the reading edit. Each edit keeps its limit: a name that does not fit
+    // is refused whole and brings no reading; a reading that does not fit
+    // is left out.
     void InsertName(const QString& name, const QString& reading);
 
     // Every key pressed goes here first while set; true consumes it.
     std::function<bool(int key)> OnConvertKeyDown;
+
+    // Enter goes to OnConvertKeyDown before the window's Enter-moves-on.
+    bool ClaimEnterKey(int key) override { return OnConvertKeyDown && OnConvertKeyDown(key); }
 
 signals:
     // need: a reading is being typed; kind 0 a family name (the reading

@@ -1,6 +1,7 @@
 #include "platform/ui/ByteLimitEdit.h"
 
 #include "platform/Cp932.h"
+#include "platform/ui/MessageBox.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -15,7 +16,7 @@ class TByteLimitValidator : public QValidator {
 public:
     TByteLimitValidator(QLineEdit* edit, TByteLimit* limit) : QValidator(edit), edit_(edit), limit_(limit) {}
 
-    State validate(QString& input, int&) const override
+    State validate(QString& input, int& pos) const override
     {
         // No undo step: the program set the text (setText clears the undo
         // history), or the user undid every step. An undo step still ahead:
@@ -23,8 +24,7 @@ public:
         // Neither is new input.
         if (!edit_->isUndoAvailable() || edit_->isRedoAvailable())
             return Acceptable;
-        return TByteLimitEdit::Allows(limit_->accepted_, input, limit_->maxBytes_, limit_->wide_) ? Acceptable
-                                                                                                 : Invalid;
+        return limit_->fit(input, pos) ? Acceptable : Invalid;
     }
 
 private:
@@ -49,6 +49,16 @@ TByteLimit::TByteLimit(QLineEdit* edit) : QObject(edit), edit_(edit)
     edit->setValidator(new TByteLimitValidator(edit, this));
     edit->installEventFilter(this);
     connect(edit, &QLineEdit::textChanged, this, [this](const QString& text) { accepted_ = text; });
+    // A change cut to fit is put in as a new text, which leaves the edit
+    // unmodified in Qt's eyes; it is the user's input all the same.
+    connect(edit, &QLineEdit::textEdited, this, [this] {
+        if (!cut_)
+            return;
+        cut_ = false;
+        edit_->setModified(true);
+        QApplication::beep();
+        emit InputRefused();
+    });
     connect(edit, &QLineEdit::inputRejected, this, [this] {
         QApplication::beep();
         emit InputRefused();
@@ -62,9 +72,30 @@ TByteLimit::TByteLimit(QPlainTextEdit* memo) : QObject(memo), memo_(memo)
 
 void TByteLimit::checkMemo()
 {
-    const QString text = StoredMemoText(memo_);
+    QString text = StoredMemoText(memo_);
     if (TByteLimitEdit::Allows(accepted_, text, maxBytes_, wide_)) {
         accepted_ = text;
+        return;
+    }
+    int pos = 0;
+    if (fit(text, pos)) {
+        // Cut to what fits; never half a line break.
+        cut_ = false;
+        if (pos > 0 && text.at(pos - 1) == u'\r') {
+            text.remove(pos - 1, 1);
+            --pos;
+        }
+        accepted_ = text;
+        {
+            const QSignalBlocker blocker(memo_);
+            memo_->setPlainText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        }
+        QTextCursor cursor = memo_->textCursor();
+        cursor.setPosition(pos - int(text.left(pos).count(u'\r')));
+        memo_->setTextCursor(cursor);
+        emit memo_->textChanged(); // the memo did change, by what was kept
+        QApplication::beep();
+        emit InputRefused();
         return;
     }
     // The caret goes back to where the refused input began.
@@ -77,6 +108,56 @@ void TByteLimit::checkMemo()
     QTextCursor cursor = memo_->textCursor();
     cursor.setPosition(qBound(0, at, int(memo_->toPlainText().size())));
     memo_->setTextCursor(cursor);
+    QApplication::beep();
+    emit InputRefused();
+}
+
+bool TByteLimit::fit(QString& input, int& pos)
+{
+    qsizetype head = 0, tail = 0;
+    TByteLimitEdit::ChangedSpan(accepted_, input, head, tail);
+    const QString inserted = input.mid(head, input.size() - head - tail);
+    if (!wide_) {
+        for (char32_t ch : inserted.toUcs4()) {
+            if (!cp932::CanEncodeChar(ch)) {
+                tellUnencodable(ch);
+                return false;
+            }
+        }
+    }
+    if (maxBytes_ <= 0)
+        return true;
+    // A text already over the limit may shrink but never grow.
+    const int length = TByteLimitEdit::Length(input, wide_);
+    if (length <= maxBytes_ || length <= TByteLimitEdit::Length(accepted_, wide_))
+        return true;
+    const int room = maxBytes_ - (length - TByteLimitEdit::Length(inserted, wide_));
+    const QString kept = room > 0 ? TByteLimitEdit::Cut(inserted, room, wide_) : QString();
+    if (kept.isEmpty())
+        return false;
+    input = input.left(head) + kept + input.right(tail);
+    pos = int(head + kept.size());
+    cut_ = true;
+    return true;
+}
+
+void TByteLimit::tellUnencodable(char32_t ch)
+{
+    // Told once the edit is done with the change, not from inside its validation.
+    const QString text = QStringLiteral("「%1」（U+%2）は入力できない文字です。")
+                             .arg(QString::fromUcs4(&ch, 1), QString::number(uint(ch), 16).toUpper().rightJustified(4, u'0'));
+    QWidget* owner = edit_ ? static_cast<QWidget*>(edit_) : static_cast<QWidget*>(memo_);
+    QMetaObject::invokeMethod(
+        this, [owner, text] { ShowMessage(owner->window(), text, MB_ICONWARNING); }, Qt::QueuedConnection);
+}
+
+bool TByteLimit::Allows(const QString& after) const
+{
+    return edit_ && TByteLimitEdit::Allows(edit_->text(), after, maxBytes_, wide_);
+}
+
+void TByteLimit::Refuse()
+{
     QApplication::beep();
     emit InputRefused();
 }
@@ -128,17 +209,8 @@ bool TByteLimitEdit::Allows(const QString& before, const QString& after, int max
     if (!wide) {
         // Only what the edit puts in is checked: characters already there
         // (set by the program) may be kept or deleted.
-        const qsizetype common = qMin(before.size(), after.size());
-        qsizetype head = 0;
-        while (head < common && before[head] == after[head])
-            ++head;
-        if (head > 0 && head < after.size() && after[head].isLowSurrogate())
-            --head;
-        qsizetype tail = 0;
-        while (tail < common - head && before[before.size() - 1 - tail] == after[after.size() - 1 - tail])
-            ++tail;
-        if (tail > 0 && after[after.size() - tail].isLowSurrogate())
-            --tail;
+        qsizetype head = 0, tail = 0;
+        ChangedSpan(before, after, head, tail);
         if (!cp932::CanEncode(after.mid(head, after.size() - head - tail)))
             return false;
     }
@@ -149,6 +221,21 @@ bool TByteLimitEdit::Allows(const QString& before, const QString& after, int max
             return false;
     }
     return true;
+}
+
+void TByteLimitEdit::ChangedSpan(const QString& before, const QString& after, qsizetype& head, qsizetype& tail)
+{
+    const qsizetype common = qMin(before.size(), after.size());
+    head = 0;
+    while (head < common && before[head] == after[head])
+        ++head;
+    if (head > 0 && head < after.size() && after[head].isLowSurrogate())
+        --head;
+    tail = 0;
+    while (tail < common - head && before[before.size() - 1 - tail] == after[after.size() - 1 - tail])
+        ++tail;
+    if (tail > 0 && after[after.size() - tail].isLowSurrogate())
+        --tail;
 }
 
 QString TByteLimitEdit::Cut(const QString& text, int maxBytes, bool wide)

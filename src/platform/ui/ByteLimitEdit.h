@@ -3,8 +3,10 @@
 // stores text in (QLineEdit::setMaxLength counts UTF-16 units).
 //
 // Typing, pasting, dropping or an input-method commit that would put in a
-// character code page 932 cannot hold, or that would make the text longer
-// than the limit, is refused with a beep and leaves the text as it was.
+// character code page 932 cannot hold is refused with a message naming the
+// character and leaves the text as it was. One that would make the text
+// longer than the limit puts in what fits, cut without splitting a
+// character, with a beep; when nothing fits it is refused with a beep.
 // Text the program sets is taken as it is; when the edit is left, text over
 // the limit is cut to it without splitting a double-byte character.
 //
@@ -23,8 +25,9 @@ class QPlainTextEdit;
 // with the edit as its parent, it goes with it. On a line edit it guards
 // every change through the edit's validation and cuts the text to the limit
 // when the edit is left. On a multi-line edit, whose text is stored with
-// CR LF line breaks and counted so, a refused change is undone at once and
-// the caret put back where it began; nothing is cut.
+// CR LF line breaks and counted so, a change too long for the limit keeps
+// what fits (never half a line break); a refused change is undone at once
+// and the caret put back where it began.
 class TByteLimit : public QObject {
     Q_OBJECT
 public:
@@ -39,6 +42,11 @@ public:
 
     // Cuts a line edit's text to the limit now; true when it was cut.
     bool CutToLimit();
+    // Whether the line edit may take `after` in place of its text as input
+    // of the user (the whole of it: nothing is cut).
+    bool Allows(const QString& after) const;
+    // Refuses an input the edit's owner judged itself: the beep and the signal.
+    void Refuse();
     // The line edit loses the focus: cut unless the focus only went to a
     // context menu, a popup or another window. Seen through an event filter;
     // an edit whose focus events are handed to it directly (the edit of a
@@ -55,6 +63,13 @@ protected:
 private:
     friend class TByteLimitValidator;
     void checkMemo();
+    // The validation of a line edit's change from accepted_ to `input`:
+    // false refuses it; true takes it, with `input` and `pos` narrowed to
+    // what fits when the change put in more than the limit leaves room for.
+    bool fit(QString& input, int& pos);
+    void tellUnencodable(char32_t ch);
+
+    bool cut_ = false; // the change being validated was cut to fit
 
     QLineEdit* edit_ = nullptr;
     QPlainTextEdit* memo_ = nullptr;
@@ -86,6 +101,9 @@ public:
     // `before` to `after` is allowed, and the cut.
     static int Length(const QString& text, bool wide);
     static bool Allows(const QString& before, const QString& after, int maxBytes, bool wide);
+    // The part of `after` a change from `before` put in: `after` minus the
+    // longest common head and tail, no surrogate pair split.
+    static void ChangedSpan(const QString& before, const QString& after, qsizetype& head, qsizetype& tail);
     static QString Cut(const QString& text, int maxBytes, bool wide);
 
 signals:

@@ -10,9 +10,12 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QScreen>
+#include <QTimer>
 #include <QTabBar>
 #include <QTextEdit>
 #include <QWheelEvent>
+#include <algorithm>
 
 // ---------------------------------------------------------------------------
 // Enter moves the focus on
@@ -137,10 +140,102 @@ bool TEnterKeyFilter::eventFilter(QObject* watched, QEvent* event)
     // once, on the control itself.
     if (w != QApplication::focusWidget() || w->window() != window_ || !isEnterKey(static_cast<QKeyEvent*>(event)))
         return false;
+    if (auto* claimant = dynamic_cast<TEnterKeyClaimant*>(w);
+        claimant && claimant->ClaimEnterKey(static_cast<QKeyEvent*>(event)->key()))
+        return true;
     if (takesEnter(w))
         return false;
     MoveFocusFrom(w);
     return true;
+}
+
+// ---------------------------------------------------------------------------
+// Windows kept on the screen
+
+namespace {
+
+// The frame's widths around the client area: the window's own once the
+// window system told them, else those of another shown window.
+QMargins frameMargins(const QWidget* window)
+{
+    auto margins = [](const QWidget* w) {
+        const QRect frame = w->frameGeometry();
+        const QRect client = w->geometry();
+        return QMargins(client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+                        frame.bottom() - client.bottom());
+    };
+    if (window->isVisible() || window->testAttribute(Qt::WA_WState_Created)) {
+        const QMargins own = margins(window);
+        if (!own.isNull() || window->isVisible())
+            return own;
+    }
+    if (window->windowFlags() & Qt::FramelessWindowHint)
+        return {};
+    for (const QWidget* other : QApplication::topLevelWidgets())
+        if (other != window && other->isVisible() && !(other->windowFlags() & Qt::FramelessWindowHint)) {
+            const QMargins m = margins(other);
+            if (!m.isNull())
+                return m;
+        }
+    return {};
+}
+
+void keepOnScreen(QWidget* window, QPoint at)
+{
+    const QMargins m = frameMargins(window);
+    QSize frame = window->size().grownBy(m);
+    const QScreen* screen = QGuiApplication::screenAt(QRect(at, frame).center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    if (frame.width() > area.width() || frame.height() > area.height()) {
+        // Larger than the screen with its frame: as large as fits.
+        const QSize client = frame.boundedTo(area.size()).shrunkBy(m).expandedTo(window->minimumSize());
+        if (client != window->size())
+            window->resize(client);
+        frame = window->size().grownBy(m);
+    }
+    at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.left() + area.width() - frame.width())));
+    at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.top() + area.height() - frame.height())));
+    if (window->pos() != at)
+        window->move(at);
+}
+
+// Checks the window again once it is shown with its frame, then goes.
+class TShownCheck : public QObject {
+public:
+    static constexpr const char* kName = "telvoraShownCheck";
+    explicit TShownCheck(QWidget* window) : QObject(window), window_(window)
+    {
+        setObjectName(QLatin1String(kName));
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == window_ && event->type() == QEvent::Show) {
+            window_->removeEventFilter(this);
+            // The frame is known after the window system has placed it.
+            QTimer::singleShot(0, window_, [w = window_] { keepOnScreen(w, w->pos()); });
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    QWidget* window_;
+};
+
+} // namespace
+
+void PlaceWindowOnScreen(QWidget* window, QPoint at)
+{
+    keepOnScreen(window, at);
+    if (!window->isVisible() && !window->findChild<QObject*>(QLatin1String(TShownCheck::kName), Qt::FindDirectChildrenOnly))
+        new TShownCheck(window);
 }
 
 // ---------------------------------------------------------------------------

@@ -20,6 +20,16 @@ enum TModalResult : int { mrNone = 0, mrOk = 1, mrCancel = 2, mrYes = 6, mrNo = 
 // spin box) the caret goes to the end of its text, nothing selected.
 // Buttons, multi-line edits and controls passed to Keep() receive Enter as
 // usual. The filter is a child of the window and ends with it.
+// A control that at times wants Enter for itself (a popup it steers is up):
+// the filter offers the key to it before anything else, and a key it takes
+// neither moves the focus nor reaches the control as typing.
+class TEnterKeyClaimant {
+public:
+    virtual ~TEnterKeyClaimant() = default;
+    // True when the control acted on the key.
+    virtual bool ClaimEnterKey(int key) = 0;
+};
+
 class TEnterKeyFilter : public QObject {
     Q_OBJECT
 public:
@@ -73,6 +83,14 @@ QColor CheckedCaptionColor();
 void InstallTabWheel(QTabBar* bar);
 // The same for every tab bar under root.
 void InstallTabWheels(QWidget* root);
+
+// Places a top-level window with its frame's top-left corner at `at` (a
+// saved position), then moves it as little as needed to have it wholly on
+// the work area of the screen it is on (the primary screen when it is on
+// none), frame included. Before the window is first shown its frame is not
+// known: the frame of another shown window stands in for it, and the window
+// is checked again once it is shown.
+void PlaceWindowOnScreen(QWidget* window, QPoint at);
 
 // Enter moves on, blue captions and wrapping tab wheels for a whole window.
 TEnterKeyFilter* ApplyDialogConventions(QWidget* window);

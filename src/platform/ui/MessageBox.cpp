@@ -1,7 +1,9 @@
 #include "platform/ui/MessageBox.h"
 
 #include <QApplication>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
@@ -54,6 +56,13 @@ int showReal(const TMessageBoxRequest& r)
     if ((r.flags & 0x0F) == MB_YESNO)
         box.setEscapeButton(QMessageBox::No);
 
+    // Qt sizes the box by its text alone; a short text would cut the title.
+    // The box keeps the title's width plus the frame's buttons.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        const int title = QFontMetrics(QApplication::font("QMdiSubWindowTitleBar")).horizontalAdvance(r.caption);
+        grid->addItem(new QSpacerItem(title + 100, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0,
+                      1, grid->columnCount());
+    }
     box.adjustSize();
     if (r.mode == 0)
         CenterFormOnOwner(&box, r.owner);
