@@ -474,7 +474,8 @@ TEST_F(AdrsListTest, ABookThatCannotBeOpenedSaysWhyAndNothingNeedingItIsOffered)
     } cases[] = {
         {QStringLiteral("途中まで"), good.left(good.size() / 2), damaged},
         {QStringLiteral("乱れ"), noise, damaged},
-        {QStringLiteral("空"), QByteArray(), damaged},
+        // An empty file is no such case: an open that finds one makes the
+        // table (what a first start killed while making the book leaves).
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.book.toStdString());
