@@ -6,12 +6,17 @@
 // resolution, all without a sanitizer report.
 //
 // Input: one byte picks the layout version, one the reference device, one
-// the clip side, four the clip line (little-endian), one the zoom; the rest
-// is the record. tests/drawing replays the seed corpus under ASan/UBSan.
+// the clip side (byte % 5) and the class (byte / 5: the harness's text item,
+// the postal code, the address), four the clip line (little-endian), one the
+// zoom; the rest is the record. The program's classes are filled with a text
+// of their kind before they are drawn. tests/drawing replays the seed corpus under ASan/UBSan.
 
 #include "core/common/FontUtils.h"
+#include "drawing/objects/AddressRect.h"
+#include "drawing/objects/DrawItems.h"
 #include "drawing/objects/DrawRect.h"
 #include "drawing/objects/MetaRect.h"
+#include "drawing/objects/PosRect.h"
 #include "drawing/objects/StreamIO.h"
 #include "platform/Canvas.h"
 #include "platform/RefDevice.h"
@@ -63,7 +68,7 @@ public:
     }
 };
 
-constexpr const char* kClassName = "TFuzzTextRect";
+constexpr const char* kClassNames[] = {"TFuzzTextRect", "TPosRect", "TAddressRect"};
 
 void Check(bool ok, const char* what)
 {
@@ -88,7 +93,7 @@ void Setup()
         (void)app;
     }
     InstallFontSubstitutes();
-    RegisterDrawRectClass(TDrawRectClass{kClassName, {ikWord}, [](quint8) -> std::unique_ptr<TDrawRect> {
+    RegisterDrawRectClass(TDrawRectClass{kClassNames[0], {ikWord}, [](quint8) -> std::unique_ptr<TDrawRect> {
                                              return std::make_unique<TFuzzTextRect>();
                                          }});
 }
@@ -102,9 +107,9 @@ QByteArray Saved(const TDrawRect& item)
 }
 
 // Reads the record into a new item of the class; nullptr when it does not read.
-std::unique_ptr<TDrawRect> Loaded(const QByteArray& record, double zoom)
+std::unique_ptr<TDrawRect> Loaded(const char* className, const QByteArray& record, double zoom)
 {
-    std::unique_ptr<TDrawRect> item = CreateDrawRect(kClassName);
+    std::unique_ptr<TDrawRect> item = CreateDrawRect(className);
     Check(item != nullptr, "the class is registered");
     item->SetZoom(zoom);
     QBuffer in;
@@ -123,6 +128,9 @@ std::unique_ptr<TDrawRect> Loaded(const QByteArray& record, double zoom)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     Setup();
+    // Idempotent, and again each time: a test in the same process may have
+    // taken the classes out of the registry.
+    RegisterDrawItemClasses();
     if (size < 8)
         return 0;
     static constexpr qint32 kVersions[] = {DrawRectCurrentVersion, 201, 200, 199, 0, -1, DrawRectCurrentVersion + 1};
@@ -134,20 +142,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const qint32 version = kVersions[data[0] % std::size(kVersions)];
     const TRefDevice& device = kDevices[data[1] % std::size(kDevices)];
     const quint8 clipSide = data[2] % 5;
+    const char* className = kClassNames[(data[2] / 5) % std::size(kClassNames)];
     const double zoom = kZooms[data[7] % std::size(kZooms)];
     const QByteArray record(reinterpret_cast<const char*>(data) + 8, static_cast<qsizetype>(size - 8));
 
     const TRefDeviceScope scope(device);
     DrawRectFileVersion = version;
-    std::unique_ptr<TDrawRect> item = Loaded(record, zoom);
+    std::unique_ptr<TDrawRect> item = Loaded(className, record, zoom);
     if (!item)
         return 0;
     const QByteArray first = Saved(*item);
     DrawRectFileVersion = DrawRectCurrentVersion;
-    std::unique_ptr<TDrawRect> again = Loaded(first, zoom);
+    std::unique_ptr<TDrawRect> again = Loaded(className, first, zoom);
     Check(again != nullptr, "a written record reads back");
     Check(Saved(*again) == first, "a record read back writes the same bytes");
 
+    if (auto* pos = dynamic_cast<TPosRect*>(item.get())) {
+        pos->ResetFontHeight();
+        pos->SetPosCode((clipLine & 2) ? QStringLiteral("〒123-4567") : QStringLiteral("12345678"));
+    } else if (auto* address = dynamic_cast<TAddressRect*>(item.get())) {
+        address->SetVertNumeral(static_cast<quint8>((clipLine >> 2) & 1));
+        address->ResetFontHeight();
+        address->SetAddress(0, QStringLiteral("東京都"));
+        address->SetAddress(1, QStringLiteral("港区芝公園４丁目２－８"));
+        address->SetAddress(2, QStringLiteral("タワー１２３４５号室"));
+    }
     item->SetClipSide(clipSide);
     item->SetClipLine(clipLine);
     QImage screen(64, 64, QImage::Format_RGB32);

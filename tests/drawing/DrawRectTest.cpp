@@ -1,4 +1,5 @@
 #include "DrawRectTestItem.h"
+#include "drawing/objects/DrawItems.h"
 #include "platform/RefDevice.h"
 
 #include <climits>
@@ -146,6 +147,7 @@ class DrawRectRegistry : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        UnregisterDrawItemClasses(); // the program's own, when an earlier test registered them
         ASSERT_TRUE(RegisterDrawRectClass({"TTestPos", {ikPosCode, ikSenderPosCode}, MakeItem<1>}));
         ASSERT_TRUE(RegisterDrawRectClass({"TTestName", {ikName, ikSenderName}, MakeItem<2>}));
         ASSERT_TRUE(RegisterDrawRectClass({"TTestCorp", {ikName, ikSenderName}, MakeItem<3>}));

@@ -32,3 +32,6 @@ probe(font-size-0x60000000 "{${item}, \"roundTrip\": {\"class\": \"TProbeTextRec
       0 "\"identical\": false")
 # The item's own record comes back byte for byte.
 probe(own-record "{${item}, \"roundTrip\": {\"class\": \"TProbeTextRect\", \"version\": 600}}" 0 "\"identical\": true")
+# A class of the program, named by the item file: every stored field by name.
+probe(address-fields "{\"class\": \"TAddressRect\", \"kind\": 5, \"rect\": [0, 0, 120, 400], \"direction\": 0, \"lines\": [\"東京都\", \"港区芝公園４丁目\"], \"sizeStep\": 4, \"dpi\": 600, \"roundTrip\": {\"class\": \"TAddressRect\", \"version\": 600}}"
+      0 "\"SizeStep\": 4")

@@ -9,10 +9,14 @@
 #include <QJsonObject>
 #include <QStringList>
 
+// The harness's own kind, outside the kinds the layouts use (kind 11, the
+// free text, belongs to the program's text item).
+inline constexpr quint8 kProbeTextKind = 0xFF;
+
 class TProbeTextRect : public TMetaRect {
 public:
     TProbeTextRect();
-    quint8 GetKind() const override { return ikWord; }
+    quint8 GetKind() const override { return kProbeTextKind; }
     void RenderContent(TCanvas& Canvas, const QPoint& Size) override;
 
     void SetLines(const QStringList& lines);

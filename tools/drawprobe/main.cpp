@@ -2,10 +2,12 @@
 // zoom) and a print PNG (at a printer resolution), and dumps the display
 // list and the layout decisions as JSON. See tools/README.md.
 
-#include "ProbeTextRect.h"
+#include "ProbeClasses.h"
 
 #include "core/common/FontUtils.h"
 #include "drawing/objects/DrawRect.h"
+#include "drawing/objects/MetaRect.h"
+#include "drawing/objects/PosRect.h"
 #include "platform/Canvas.h"
 #include "platform/Font.h"
 #include "platform/RefDevice.h"
@@ -19,9 +21,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPainter>
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 #include <exception>
-#include <functional>
 #include <memory>
 
 namespace {
@@ -43,18 +46,86 @@ TRect rectFrom(const QJsonValue& v)
     return a.size() == 4 ? TRect(a[0].toInt(), a[1].toInt(), a[2].toInt(), a[3].toInt()) : TRect();
 }
 
-// Renders with a light frame where the rectangle is, so a viewer sees where
-// the item should land.
-QImage render(const TRect& frame, int dpi, const std::function<void(TCanvas&)>& draw)
+// A white page big enough for every frame, with a light frame where each
+// item should land.
+QImage blankPage(const std::vector<TRect>& frames)
 {
-    QImage img(std::max(frame.Right + 40, 40), std::max(frame.Bottom + 40, 40), QImage::Format_RGB32);
+    int w = 40, h = 40;
+    for (const TRect& f : frames) {
+        w = std::max(w, f.Right + 40);
+        h = std::max(h, f.Bottom + 40);
+    }
+    QImage img(w, h, QImage::Format_RGB32);
     img.fill(Qt::white);
     QPainter p(&img);
     p.setPen(QColor(0xC0, 0xD8, 0xFF));
-    p.drawRect(QRect(frame.Left - 1, frame.Top - 1, frame.Width() + 1, frame.Height() + 1));
-    TCanvas canvas(p, dpi, dpi);
-    draw(canvas);
+    for (const TRect& f : frames)
+        p.drawRect(QRect(f.Left - 1, f.Top - 1, f.Width() + 1, f.Height() + 1));
     return img;
+}
+
+// The seven preprinted postal-code boxes under a postal-code item, in light
+// red, spread over its frame as the item spreads its digits.
+void drawPostalBoxes(QImage& img, const TRect& frame)
+{
+    QPainter p(&img);
+    p.setPen(QColor(0xFF, 0xB0, 0xB0));
+    int total = 0;
+    for (int pitch : kPostalBoxPitch)
+        total += pitch;
+    int at = 0;
+    for (int pitch : kPostalBoxPitch) {
+        const double l = frame.Left + double(frame.Width()) * at / total;
+        const double w = double(frame.Width()) * kPostalBoxWidth / total;
+        p.drawRect(QRectF(l, frame.Top, w, frame.Height() - 1));
+        at += pitch;
+    }
+}
+
+struct TProbeItem {
+    QJsonObject desc;
+    QString className;
+    const TProbeClass* probe = nullptr;
+    std::unique_ptr<TDrawRect> item;
+};
+
+// Makes the item the file describes through the class registry and fills it;
+// an empty item and the reason when that cannot be done.
+TProbeItem makeItem(const QJsonObject& desc, QString& error)
+{
+    TProbeItem made;
+    made.desc = desc;
+    made.className = desc.value(QStringLiteral("class")).toString(QStringLiteral("TProbeTextRect"));
+    const QByteArray name = made.className.toUtf8();
+    const TDrawRectClass* cls = FindDrawRectClass(name.constData());
+    made.probe = FindProbeClass(name.constData());
+    if (!cls || !made.probe) {
+        error = made.className + QStringLiteral(": class not registered");
+        return made;
+    }
+    const int kind = desc.value(QStringLiteral("kind")).toInt(cls->Kinds.front());
+    if (std::find(cls->Kinds.begin(), cls->Kinds.end(), kind) == cls->Kinds.end()) {
+        error = made.className + QStringLiteral(" does not serve kind ") + QString::number(kind);
+        return made;
+    }
+    made.item = cls->Create(static_cast<quint8>(kind));
+    if (auto* text = dynamic_cast<TMetaRect*>(made.item.get())) {
+        const QJsonObject font = desc.value(QStringLiteral("font")).toObject();
+        TFont f;
+        SetFontAttr(&f, static_cast<std::uint8_t>(font.value(QStringLiteral("charset")).toInt(SHIFTJIS_CHARSET)),
+                    font.value(QStringLiteral("name")).toString(QStringLiteral("ＭＳ 明朝")),
+                    font.value(QStringLiteral("size")).toInt(12), font.value(QStringLiteral("style")).toInt(0));
+        f.SetColor(static_cast<TColor>(font.value(QStringLiteral("color")).toInt(0)));
+        text->SetFont(f);
+        text->SetVertical(static_cast<quint8>(desc.value(QStringLiteral("direction")).toInt(1)));
+        text->SetUpsideDown(static_cast<quint8>(desc.value(QStringLiteral("upsideDown")).toInt(0)));
+    }
+    made.probe->Configure(*made.item, desc);
+    made.item->SetZoom(desc.value(QStringLiteral("zoom")).toDouble(1.0));
+    made.item->SetRect(rectFrom(desc.value(QStringLiteral("rect"))));
+    made.item->SetClipSide(static_cast<quint8>(desc.value(QStringLiteral("clipSide")).toInt(0)));
+    made.item->SetClipLine(desc.value(QStringLiteral("clipLine")).toInt(0));
+    return made;
 }
 
 int roundTrip(const QJsonObject& desc, TDrawRect& item, QJsonObject& dump)
@@ -69,7 +140,11 @@ int roundTrip(const QJsonObject& desc, TDrawRect& item, QJsonObject& dump)
         out.open(QIODevice::WriteOnly);
         item.SaveToStream(out);
     }
-    std::unique_ptr<TDrawRect> copy = CreateDrawRect(className.constData());
+    const TDrawRectClass* cls = FindDrawRectClass(className.constData());
+    const int kind = desc.value(QStringLiteral("kind")).toInt(item.GetKind());
+    std::unique_ptr<TDrawRect> copy =
+        cls && std::find(cls->Kinds.begin(), cls->Kinds.end(), kind) != cls->Kinds.end() ? cls->Create(static_cast<quint8>(kind))
+                                                                                          : nullptr;
     if (!copy) {
         dump[QStringLiteral("roundTrip")] = QJsonObject{
             {QStringLiteral("class"), QString::fromUtf8(className)},
@@ -89,6 +164,10 @@ int roundTrip(const QJsonObject& desc, TDrawRect& item, QJsonObject& dump)
     // the reason goes into the dump, and the exit status says it failed.
     try {
         copy->LoadFromStream(in);
+        // Every stored field by its name, with the value read.
+        QJsonObject fields;
+        copy->DescribeFields(fields);
+        result[QStringLiteral("fields")] = fields;
         QByteArray again;
         QBuffer out(&again);
         out.open(QIODevice::WriteOnly);
@@ -137,54 +216,93 @@ int main(int argc, char** argv)
     device.physicalOffsetY = physical.size() == 2 ? physical[1].toInt() : 0;
     SetRefDevice(device);
 
-    RegisterDrawRectClass(TDrawRectClass{"TProbeTextRect", {ikWord}, [](quint8) -> std::unique_ptr<TDrawRect> {
-                                             return std::make_unique<TProbeTextRect>();
-                                         }});
+    DrawRectPaperLength = desc.value(QStringLiteral("paperLength")).toInt(kPostcardPaperLength);
+    RegisterProbeClasses();
 
-    TProbeTextRect item;
-    const QJsonObject font = desc.value(QStringLiteral("font")).toObject();
-    TFont f;
-    SetFontAttr(&f, static_cast<std::uint8_t>(font.value(QStringLiteral("charset")).toInt(SHIFTJIS_CHARSET)),
-                font.value(QStringLiteral("name")).toString(QStringLiteral("ＭＳ 明朝")),
-                font.value(QStringLiteral("size")).toInt(12), font.value(QStringLiteral("style")).toInt(0));
-    f.SetColor(static_cast<TColor>(font.value(QStringLiteral("color")).toInt(0)));
-    item.SetFont(f);
-    item.SetBaseFontHeight(desc.value(QStringLiteral("fontHeight")).toInt(-40));
-    item.ResetFontHeight();
-    item.SetVertical(static_cast<quint8>(desc.value(QStringLiteral("direction")).toInt(1)));
-    item.SetUpsideDown(static_cast<quint8>(desc.value(QStringLiteral("upsideDown")).toInt(0)));
-    QStringList lines;
-    for (const QJsonValue& v : desc.value(QStringLiteral("lines")).toArray())
-        lines << v.toString();
-    item.SetLines(lines);
-    item.SetZoom(desc.value(QStringLiteral("zoom")).toDouble(1.0));
-    item.SetRect(rectFrom(desc.value(QStringLiteral("rect"))));
-    item.SetClipSide(static_cast<quint8>(desc.value(QStringLiteral("clipSide")).toInt(0)));
-    item.SetClipLine(desc.value(QStringLiteral("clipLine")).toInt(0));
+    // One item, or with "items" a page of them, each entry's fields over the
+    // file's own.
+    std::vector<QJsonObject> descs;
+    if (desc.contains(QStringLiteral("items"))) {
+        for (const QJsonValue& v : desc.value(QStringLiteral("items")).toArray()) {
+            QJsonObject merged = desc;
+            merged.remove(QStringLiteral("items"));
+            merged.remove(QStringLiteral("roundTrip"));
+            const QJsonObject entry = v.toObject();
+            for (auto it = entry.begin(); it != entry.end(); ++it)
+                merged[it.key()] = it.value();
+            descs.push_back(merged);
+        }
+    } else {
+        descs.push_back(desc);
+    }
+    std::vector<TProbeItem> items;
+    for (const QJsonObject& d : descs) {
+        QString error;
+        items.push_back(makeItem(d, error));
+        if (!items.back().item)
+            return fail(error);
+    }
 
-    const QImage screen = render(item.GetDisplayRect(), 96, [&](TCanvas& c) { item.Draw(&c, 0, 0); });
     const QJsonArray offset = desc.value(QStringLiteral("offset")).toArray();
-    item.PreparePrint(QPoint(offset.size() == 2 ? offset[0].toInt() : 0, offset.size() == 2 ? offset[1].toInt() : 0),
-                      desc.value(QStringLiteral("physical")).toBool(true));
-    const QImage paper = render(item.GetPrintRect(), device.dpiY, [&](TCanvas& c) { item.Print(&c, 0, 0); });
+    std::vector<TRect> displayFrames, printFrames;
+    for (TProbeItem& p : items) {
+        p.item->Refresh(false);
+        displayFrames.push_back(p.item->GetDisplayRect());
+        p.item->PreparePrint(QPoint(offset.size() == 2 ? offset[0].toInt() : 0, offset.size() == 2 ? offset[1].toInt() : 0),
+                             desc.value(QStringLiteral("physical")).toBool(true));
+        printFrames.push_back(p.item->GetPrintRect());
+    }
+    QImage screen = blankPage(displayFrames);
+    QImage paper = blankPage(printFrames);
+    for (size_t i = 0; i < items.size(); ++i)
+        if (items[i].desc.value(QStringLiteral("boxes")).toBool(false)) {
+            drawPostalBoxes(screen, displayFrames[i]);
+            drawPostalBoxes(paper, printFrames[i]);
+        }
+    {
+        QPainter ps(&screen);
+        TCanvas cs(ps, 96, 96);
+        QPainter pp(&paper);
+        TCanvas cp(pp, device.dpiX, device.dpiY);
+        for (TProbeItem& p : items) {
+            p.item->Draw(&cs, 0, 0);
+            p.item->Print(&cp, 0, 0);
+        }
+    }
     if (!screen.save(outDir + QStringLiteral("/screen.png")) || !paper.save(outDir + QStringLiteral("/print.png")))
         return fail(QStringLiteral("cannot write the pictures into ") + outDir);
 
-    const TMetafileEx& mf = item.GetMetafile();
-    QJsonObject dump{
-        {QStringLiteral("rect"), rectJson(item.GetRect())},
-        {QStringLiteral("displayRect"), rectJson(item.GetDisplayRect())},
-        {QStringLiteral("printRect"), rectJson(item.GetPrintRect())},
-        {QStringLiteral("fontHeight"), item.GetFontHeight()},
-        {QStringLiteral("decisions"), item.Decisions()},
-        {QStringLiteral("metafile"),
-         QJsonObject{{QStringLiteral("width"), mf.Width()},
-                     {QStringLiteral("height"), mf.Height()},
-                     {QStringLiteral("dpi"), QJsonArray{mf.DpiX(), mf.DpiY()}},
-                     {QStringLiteral("items"), mf.ToJson()}}},
+    const auto itemDump = [](const TProbeItem& p) {
+        const TMetaRect* text = dynamic_cast<const TMetaRect*>(p.item.get());
+        QJsonObject d{
+            {QStringLiteral("class"), p.className},
+            {QStringLiteral("kind"), p.item->GetKind()},
+            {QStringLiteral("rect"), rectJson(p.item->GetRect())},
+            {QStringLiteral("displayRect"), rectJson(p.item->GetDisplayRect())},
+            {QStringLiteral("printRect"), rectJson(p.item->GetPrintRect())},
+            {QStringLiteral("decisions"), p.probe->Decisions(*p.item)},
+        };
+        if (text) {
+            const TMetafileEx& mf = text->GetMetafile();
+            d[QStringLiteral("fontHeight")] = text->GetFontHeight();
+            d[QStringLiteral("metafile")] = QJsonObject{{QStringLiteral("width"), mf.Width()},
+                                                        {QStringLiteral("height"), mf.Height()},
+                                                        {QStringLiteral("dpi"), QJsonArray{mf.DpiX(), mf.DpiY()}},
+                                                        {QStringLiteral("items"), mf.ToJson()}};
+        }
+        return d;
     };
+    QJsonObject dump;
+    if (desc.contains(QStringLiteral("items"))) {
+        QJsonArray all;
+        for (const TProbeItem& p : items)
+            all.append(itemDump(p));
+        dump[QStringLiteral("items")] = all;
+    } else {
+        dump = itemDump(items.front());
+    }
     const int tripped =
-        desc.contains(QStringLiteral("roundTrip")) ? roundTrip(desc.value(QStringLiteral("roundTrip")).toObject(), item, dump) : 0;
+        desc.contains(QStringLiteral("roundTrip")) ? roundTrip(desc.value(QStringLiteral("roundTrip")).toObject(), *items.front().item, dump) : 0;
     QFile out(outDir + QStringLiteral("/dump.json"));
     if (!out.open(QIODevice::WriteOnly) || out.write(QJsonDocument(dump).toJson()) < 0)
         return fail(QStringLiteral("cannot write dump.json"));

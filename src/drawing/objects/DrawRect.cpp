@@ -6,6 +6,8 @@
 #include "platform/RefDevice.h"
 
 #include <QIODevice>
+#include <QJsonArray>
+#include <QJsonObject>
 
 #include <algorithm>
 #include <cmath>
@@ -206,6 +208,12 @@ void TDrawRect::SaveToStream(QIODevice& Stream) const
 {
     WriteStreamRect(Stream, Rect);
     WriteStreamBool(Stream, Visible);
+}
+
+void TDrawRect::DescribeFields(QJsonObject& Fields) const
+{
+    Fields[QStringLiteral("Rect")] = QJsonArray{Rect.Left, Rect.Top, Rect.Right, Rect.Bottom};
+    Fields[QStringLiteral("Visible")] = Visible;
 }
 
 bool TDrawRect::HitTest(qint32 X, qint32 Y) const

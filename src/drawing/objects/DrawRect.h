@@ -14,6 +14,7 @@
 #include <vector>
 
 class QIODevice;
+class QJsonObject;
 class TCanvas;
 
 // A Windows-style rectangle: Right and Bottom are exclusive.
@@ -113,6 +114,9 @@ public:
     virtual Qt::CursorShape GetCursor(qint32 X, qint32 Y) const;
     // Low byte GetHitZoneX, high byte GetHitZoneY.
     virtual quint16 GetHitZone(qint32 X, qint32 Y) const;
+    // Puts every field the item's record stores into Fields, by its name
+    // with its value; each class adds its own after its parent's.
+    virtual void DescribeFields(QJsonObject& Fields) const;
 
     quint8 GetHitZoneX(qint32 X) const;
     quint8 GetHitZoneY(qint32 Y) const;

@@ -8,6 +8,7 @@
 #include "platform/RefDevice.h"
 
 #include <QIODevice>
+#include <QJsonObject>
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -276,6 +277,19 @@ void TMetaRect::SaveToStream(QIODevice& Stream) const
     WriteStreamInt32(Stream, SizeIndex);
     WriteStreamByte(Stream, Direction);
     WriteStreamByte(Stream, UpsideDown);
+}
+
+void TMetaRect::DescribeFields(QJsonObject& Fields) const
+{
+    TDrawRect::DescribeFields(Fields);
+    Fields[QStringLiteral("FontCharset")] = Font.Charset();
+    Fields[QStringLiteral("FontName")] = Font.Name();
+    Fields[QStringLiteral("FontSize")] = Font.Size();
+    Fields[QStringLiteral("FontStyle")] = FontStyleToBits(Font);
+    Fields[QStringLiteral("FontColor")] = static_cast<qint64>(Font.Color());
+    Fields[QStringLiteral("SizeIndex")] = SizeIndex;
+    Fields[QStringLiteral("Direction")] = Direction;
+    Fields[QStringLiteral("UpsideDown")] = UpsideDown;
 }
 
 bool ScaleCanvasFont(TCanvas& Canvas, qint32 Available, qint32 Needed, bool AllowGrow)

@@ -30,6 +30,7 @@ public:
     void Refresh(bool Force) override;
     void LoadFromStream(QIODevice& Stream) override;
     void SaveToStream(QIODevice& Stream) const override;
+    void DescribeFields(QJsonObject& Fields) const override;
 
     // Draws the content on a recording canvas whose origin is the item's
     // top-left corner; Size is the item's size in recording pixels.

@@ -1,0 +1,46 @@
+#include "drawing/objects/DrawItems.h"
+
+#include "drawing/objects/AddressRect.h"
+#include "drawing/objects/DrawRect.h"
+#include "drawing/objects/PosRect.h"
+
+#include <memory>
+
+namespace {
+
+template <class T>
+std::unique_ptr<TDrawRect> Make(quint8 Kind)
+{
+    return std::make_unique<T>(Kind);
+}
+
+// Every item class of the program. The factory gets the kind: the sender
+// flag of an item is not in its record.
+const TDrawRectClass& PosClass()
+{
+    static const TDrawRectClass c{"TPosRect", {ikPosCode, ikSenderPosCode}, Make<TPosRect>};
+    return c;
+}
+
+const TDrawRectClass& AddressClass()
+{
+    static const TDrawRectClass c{"TAddressRect", {ikAddress, ikSenderAddress}, Make<TAddressRect>};
+    return c;
+}
+
+const TDrawRectClass* const kClasses[] = {&PosClass(), &AddressClass()};
+
+} // namespace
+
+void RegisterDrawItemClasses()
+{
+    for (const TDrawRectClass* c : kClasses)
+        if (!FindDrawRectClass(c->Name))
+            RegisterDrawRectClass(*c);
+}
+
+void UnregisterDrawItemClasses()
+{
+    for (const TDrawRectClass* c : kClasses)
+        UnregisterDrawRectClass(c->Name);
+}

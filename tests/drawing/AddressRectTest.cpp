@@ -1,0 +1,312 @@
+// Addresses: the join rules across and down, digit groups in vertical
+// writing, the three-column placement, turning, the record.
+
+#include "DrawRectTestItem.h"
+#include "core/common/FontUtils.h"
+#include "drawing/objects/AddressRect.h"
+#include "drawing/objects/DrawItems.h"
+#include "drawing/objects/StreamIO.h"
+#include "platform/RefDevice.h"
+#include "support/CanvasTestSupport.h"
+
+#include <QBuffer>
+#include <QJsonObject>
+
+namespace {
+
+using TRun = TAddressRect::TRun;
+
+TFont Mincho()
+{
+    TFont f;
+    SetFontAttr(&f, SHIFTJIS_CHARSET, QStringLiteral("ＭＳ 明朝"), 12, 0);
+    return f;
+}
+
+// An addressee's address at size step 3 (-28 on a postcard) on the screen
+// reference (96 dpi, margins of 4 pixels).
+void Fill(TAddressRect& item, const QStringList& lines, quint8 direction, const TRect& frame)
+{
+    item.SetFont(Mincho());
+    item.SetVertical(direction);
+    for (int i = 0; i < 3; ++i)
+        item.SetAddress(i, i < lines.size() ? lines.at(i) : QString());
+    item.SetRect(frame);
+    item.Refresh(true);
+}
+
+QStringList Texts(const TAddressRect& item)
+{
+    QStringList texts;
+    for (const TAddressRect::TPlaced& r : item.LastLayout().Runs)
+        texts << r.Text;
+    return texts;
+}
+
+QByteArray Saved(const TDrawRect& item)
+{
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    item.SaveToStream(out);
+    return out.data();
+}
+
+void Load(TDrawRect& item, const QByteArray& record, qint32 version)
+{
+    DrawRectFileVersion = version;
+    QBuffer in;
+    in.setData(record);
+    in.open(QIODevice::ReadOnly);
+    item.LoadFromStream(in);
+}
+
+class AddressRect : public ::testing::Test {
+protected:
+    void SetUp() override { ResetRefDevice(); }
+    void TearDown() override
+    {
+        DrawRectFileVersion = 0;
+        ResetRefDevice();
+    }
+};
+
+} // namespace
+
+TEST_F(AddressRect, HorizontalJoinRules)
+{
+    // A prefecture alone goes in front of the next line, in a wide frame.
+    TAddressRect item;
+    Fill(item, {QStringLiteral("東京都"), QStringLiteral("千代田区丸の内１－１"), QString()}, 1, TRect(0, 0, 600, 80));
+    ASSERT_TRUE(item.LastLayout().Drawn);
+    EXPECT_EQ(Texts(item), QStringList{QStringLiteral("東京都千代田区丸の内１－１")});
+
+    // Two long lines whose joined text fits within one character print as one
+    // line; in a frame too narrow for that they stay two, the second flush right.
+    const QStringList two{QStringLiteral("神奈川県横浜市"), QStringLiteral("中区山下町一二三")};
+    Fill(item, two, 1, TRect(0, 0, 600, 80));
+    EXPECT_EQ(item.LastLayout().Lines, 1);
+    Fill(item, two, 1, TRect(0, 0, 300, 120));
+    ASSERT_EQ(item.LastLayout().Lines, 2);
+    EXPECT_EQ(item.LastLayout().Runs[0].Box.left(), 4);
+    EXPECT_EQ(item.LastLayout().Runs[1].Box.right() + 1, 300 - 4);
+
+    // Three lines, the third the widest and the first no wider than it: when
+    // the first two together fit, they are joined. Characters are 28 pixels;
+    // the frame holds 14 of them.
+    const QString l0 = QStringLiteral("あいうえお"), l1 = QStringLiteral("かき"), l2 = QStringLiteral("さしすせそたちつてと");
+    Fill(item, {l0, l1, l2}, 1, TRect(0, 0, 14 * 28 + 8, 100));
+    EXPECT_EQ(Texts(item), (QStringList{l0 + l1, l2}));
+    // The first line the widest: the last two are joined.
+    Fill(item, {l2, l1, l0}, 1, TRect(0, 0, 14 * 28 + 8, 100));
+    EXPECT_EQ(Texts(item), (QStringList{l2, l1 + l0}));
+}
+
+TEST_F(AddressRect, DigitRunsInVerticalWriting)
+{
+    const std::vector<TRun> runs = TAddressRect::SplitRuns(QStringLiteral("１丁目２３番地"), false);
+    EXPECT_EQ(runs, (std::vector<TRun>{{QStringLiteral("1"), true},
+                                       {QStringLiteral("丁目"), false},
+                                       {QStringLiteral("23"), true},
+                                       {QStringLiteral("番地"), false}}));
+    EXPECT_EQ(TAddressRect::SplitRuns(QStringLiteral("１丁目２３番地"), true),
+              (std::vector<TRun>{{QStringLiteral("１丁目２３番地"), false}}));
+    EXPECT_EQ(TAddressRect::SplitRuns(QStringLiteral("私書箱１２３４５号"), false),
+              (std::vector<TRun>{{QStringLiteral("私書箱１２３４５号"), false}}));
+    EXPECT_EQ(TAddressRect::SplitRuns(QStringLiteral("１２３４"), false),
+              (std::vector<TRun>{{QStringLiteral("1234"), true}}));
+
+    // Drawn: the groups lie across the column, centred on its centre line.
+    TAddressRect item;
+    Fill(item, {QStringLiteral("千代田区１丁目２３番地")}, 0, TRect(0, 0, 60, 400));
+    const auto& placed = item.LastLayout().Runs;
+    ASSERT_EQ(placed.size(), 5u);
+    const QRect column = placed[0].Box; // 千代田区
+    EXPECT_TRUE(placed[0].Vertical);
+    EXPECT_FALSE(placed[1].Vertical);
+    EXPECT_EQ(placed[1].Text, QStringLiteral("1"));
+    EXPECT_NEAR(placed[1].Box.center().x(), column.center().x(), 1);
+    EXPECT_EQ(placed[1].Box.top(), column.bottom() + 1);
+    EXPECT_EQ(placed[3].Text, QStringLiteral("23"));
+    EXPECT_NEAR(placed[3].Box.center().x(), column.center().x(), 1);
+    EXPECT_EQ(placed[3].Box.height(), placed[1].Box.height()); // one character cell
+
+    item.SetVertNumeral(1);
+    item.Refresh(false);
+    EXPECT_EQ(item.LastLayout().Runs.size(), 1u);
+}
+
+TEST_F(AddressRect, VerticalJoinCountsBytesOfTheFirstLine)
+{
+    // Six bytes keep their own column; four join the next line. The frame
+    // holds the longer line and a character, not the two together.
+    const TRect frame(0, 0, 120, 240 + 8);
+    TAddressRect item;
+    Fill(item, {QStringLiteral("東京都"), QStringLiteral("千代田区丸の内")}, 0, frame);
+    EXPECT_EQ(item.LastLayout().Lines, 2);
+    Fill(item, {QStringLiteral("東京"), QStringLiteral("千代田区丸の内")}, 0, frame);
+    EXPECT_EQ(item.LastLayout().Lines, 1);
+    // A digit group counts in its half-width form: "１２" is two bytes.
+    Fill(item, {QStringLiteral("１２"), QStringLiteral("千代田区丸の内")}, 0, frame);
+    EXPECT_EQ(item.LastLayout().Lines, 1);
+}
+
+// Every run of every column inside the frame, and no two columns sharing a
+// pixel across.
+void ExpectColumnsApartInFrame(const TAddressRect& item, const QSize& size, const char* what)
+{
+    const auto& runs = item.LastLayout().Runs;
+    ASSERT_FALSE(runs.empty()) << what;
+    std::vector<QRect> columns(static_cast<size_t>(item.LastLayout().Lines));
+    for (const auto& r : runs) {
+        EXPECT_TRUE(QRect(QPoint(0, 0), size).contains(r.Box)) << what << " " << r.Text.toStdString();
+        columns[static_cast<size_t>(r.Column)] |= r.Box;
+    }
+    for (size_t i = 0; i < columns.size(); ++i)
+        for (size_t j = i + 1; j < columns.size(); ++j) {
+            EXPECT_TRUE(columns[i].right() < columns[j].left() || columns[j].right() < columns[i].left())
+                << what << " columns " << i << " and " << j;
+        }
+    // Columns run from right to left.
+    for (size_t i = 1; i < columns.size(); ++i)
+        EXPECT_LT(columns[i].right(), columns[i - 1].left()) << what;
+}
+
+TEST_F(AddressRect, ThreeColumnsStayApartAndInsideTheFrame)
+{
+    const QStringList lines{QStringLiteral("東京都千代田区"), QStringLiteral("丸の内二丁目七番三号"),
+                            QStringLiteral("東京ビルディング二十一階")};
+    TAddressRect item;
+    Fill(item, lines, 0, TRect(0, 0, 140, 420));
+    ASSERT_EQ(item.LastLayout().Lines, 3);
+    ExpectColumnsApartInFrame(item, QSize(140, 420), "shrunk");
+    // The middle column ends one character short of the bottom margin.
+    QRect middle;
+    for (const auto& r : item.LastLayout().Runs)
+        if (r.Column == 1)
+            middle |= r.Box;
+    EXPECT_EQ(middle.bottom() + 1, 420 - 4 - item.LastLayout().Runs[0].Box.width());
+
+    // A size of the user's: nothing shrinks; a middle line as long as the
+    // frame may not start a character down, and the frame wins.
+    item.SetSizeIndex(3);
+    const int fitting = (420 - 8) / 16; // characters of 16 pixels (12 points)
+    Fill(item, {lines[0], QString(fitting, QChar(0x4E00)), QStringLiteral("東京")}, 0, TRect(0, 0, 140, 420));
+    EXPECT_TRUE(item.LastLayout().FixedSize);
+    ASSERT_EQ(item.LastLayout().Lines, 3);
+    ExpectColumnsApartInFrame(item, QSize(140, 420), "fixed size");
+
+    // Too long a line is cut and goes on in the next column; what does not
+    // fit the columns the frame holds is left out.
+    Fill(item, {QString(fitting * 3, QChar(0x4E00)), QStringLiteral("東京")}, 0, TRect(0, 0, 140, 420));
+    ASSERT_EQ(item.LastLayout().Lines, 3);
+    ExpectColumnsApartInFrame(item, QSize(140, 420), "cut");
+    for (const auto& r : item.LastLayout().Runs)
+        EXPECT_NE(r.Text, QStringLiteral("東京"));
+}
+
+TEST_F(AddressRect, UpsideDownIsTheLayoutTurnedAboutTheFrameCentre)
+{
+    const TRefDeviceScope scope(TRefDevice{true, 600, 600, 0, 0});
+    const TRect frame(0, 0, 120, 300);
+    const QSize size(750, 1875); // the frame at 600 dpi
+    struct Case {
+        quint8 direction;
+        QStringList lines;
+    };
+    for (const Case& c : {Case{1, {QStringLiteral("東京都港区芝公園"), QStringLiteral("四丁目２－８")}},
+                          Case{0, {QStringLiteral("東京都港区"), QStringLiteral("芝公園４丁目２３番地"), QStringLiteral("東京タワー")}}}) {
+        QRect ink[2];
+        for (int turned = 0; turned < 2; ++turned) {
+            TAddressRect item;
+            item.SetUpsideDown(static_cast<quint8>(turned));
+            Fill(item, c.lines, c.direction, frame);
+            item.PreparePrint(QPoint(0, 0), true);
+            ink[turned] = InkBox(Painted(size.width(), size.height(), [&](TCanvas& cv) { item.Print(&cv, 0, 0); }, 600));
+        }
+        ASSERT_FALSE(ink[0].isNull());
+        EXPECT_NEAR(ink[1].left(), size.width() - ink[0].right() - 1, 2) << int(c.direction);
+        EXPECT_NEAR(ink[1].right(), size.width() - ink[0].left() - 1, 2) << int(c.direction);
+        EXPECT_NEAR(ink[1].top(), size.height() - ink[0].bottom() - 1, 2) << int(c.direction);
+        EXPECT_NEAR(ink[1].bottom(), size.height() - ink[0].top() - 1, 2) << int(c.direction);
+    }
+}
+
+TEST_F(AddressRect, RecordRoundTripAndOlderVersions)
+{
+    TAddressRect item(ikSenderAddress);
+    item.SetFont(Mincho());
+    item.SetRect(TRect(10, 20, 210, 120));
+    item.SetSizeStep(5);
+    item.SetSizeIndex(4);
+    item.SetAddress(0, QStringLiteral("表参道ソ")); // lines are not stored
+    const QByteArray record = Saved(item);
+    EXPECT_EQ(record.right(4), QByteArray("\x05\x00\x00\x00", 4));
+
+    TAddressRect back(ikSenderAddress);
+    Load(back, record, DrawRectCurrentVersion);
+    EXPECT_EQ(back.GetSizeStep(), 5);
+    EXPECT_EQ(back.GetSizeIndex(), 0); // a size-list entry is never taken from a file
+    QByteArray expected = record;
+    expected.replace(record.size() - 4 - 1 - 1 - 4, 4, QByteArray(4, '\0'));
+    EXPECT_EQ(Saved(back), expected);
+    QJsonObject fields;
+    back.DescribeFields(fields);
+    EXPECT_EQ(fields.value(QStringLiteral("SizeStep")).toInt(), 5);
+    EXPECT_EQ(fields.value(QStringLiteral("FontName")).toString(), QStringLiteral("ＭＳ 明朝"));
+
+    // Below version 500 the record ends before the size step: step 3.
+    // No size index, no size step.
+    const QByteArray old = record.left(record.size() - 10) + record.mid(record.size() - 6, 2);
+    TAddressRect fromOld;
+    Load(fromOld, old, 499);
+    EXPECT_EQ(fromOld.GetSizeStep(), 3);
+
+    // Cut inside the size step: the item stays as it was.
+    TAddressRect kept;
+    kept.SetFont(Mincho());
+    kept.SetRect(TRect(1, 2, 3, 4));
+    kept.SetSizeStep(2);
+    const QByteArray before = Saved(kept);
+    EXPECT_THROW(Load(kept, record.left(record.size() - 2), DrawRectCurrentVersion), EDrawRectStreamError);
+    EXPECT_EQ(Saved(kept), before);
+    EXPECT_EQ(kept.GetRect(), TRect(1, 2, 3, 4));
+}
+
+TEST_F(AddressRect, DefaultHeightsBySizeStepAndSenderRow)
+{
+    const qint32 addressee[5] = {-18, -23, -28, -34, -40};
+    const qint32 sender[5] = {-15, -18, -21, -25, -30};
+    TAddressRect a(ikAddress), s(ikSenderAddress);
+    EXPECT_EQ(a.GetFontHeight(), -28);
+    EXPECT_EQ(s.GetKind(), ikSenderAddress);
+    for (int step = 1; step <= 5; ++step) {
+        a.SetSizeStep(step);
+        s.SetSizeStep(step);
+        a.ResetFontHeight();
+        s.ResetFontHeight();
+        EXPECT_EQ(a.GetFontHeight(), addressee[step - 1]);
+        EXPECT_EQ(s.GetFontHeight(), sender[step - 1]);
+    }
+    s.SetInSenderBlock(1);
+    s.ResetFontHeight();
+    EXPECT_EQ(s.GetFontHeight(), -40);
+    s.SetSizeStep(99); // damaged: the nearest step
+    s.ResetFontHeight();
+    EXPECT_EQ(s.GetFontHeight(), -40);
+}
+
+TEST(DrawItems, RegistrationMakesEachClassForItsKindsAndCanBeRepeated)
+{
+    RegisterDrawItemClasses();
+    RegisterDrawItemClasses();
+    auto pos = CreateDrawRect("TPosRect", ikSenderPosCode);
+    ASSERT_TRUE(pos);
+    EXPECT_EQ(pos->GetKind(), ikSenderPosCode);
+    auto address = CreateDrawRectOfKind(ikSenderAddress);
+    ASSERT_TRUE(address);
+    EXPECT_TRUE(dynamic_cast<TAddressRect*>(address.get()));
+    EXPECT_EQ(address->GetKind(), ikSenderAddress);
+    EXPECT_FALSE(CreateDrawRect("TAddressRect", ikName));
+    UnregisterDrawItemClasses();
+    EXPECT_FALSE(FindDrawRectClass("TPosRect"));
+}

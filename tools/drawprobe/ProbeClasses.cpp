@@ -1,0 +1,120 @@
+#include "ProbeClasses.h"
+
+#include "ProbeTextRect.h"
+
+#include "drawing/objects/AddressRect.h"
+#include "drawing/objects/DrawItems.h"
+#include "drawing/objects/DrawRect.h"
+#include "drawing/objects/PosRect.h"
+
+#include <QJsonArray>
+#include <QStringList>
+#include <memory>
+
+namespace {
+
+QStringList Lines(const QJsonObject& desc)
+{
+    QStringList lines;
+    for (const QJsonValue& v : desc.value(QStringLiteral("lines")).toArray())
+        lines << v.toString();
+    return lines;
+}
+
+QJsonArray BoxJson(const QRect& r)
+{
+    return QJsonArray{r.x(), r.y(), r.width(), r.height()};
+}
+
+void ConfigureText(TDrawRect& item, const QJsonObject& desc)
+{
+    auto& t = static_cast<TProbeTextRect&>(item);
+    t.SetBaseFontHeight(desc.value(QStringLiteral("fontHeight")).toInt(-40));
+    t.ResetFontHeight();
+    t.SetLines(Lines(desc));
+}
+
+QJsonObject TextDecisions(const TDrawRect& item)
+{
+    return static_cast<const TProbeTextRect&>(item).Decisions();
+}
+
+void ConfigurePos(TDrawRect& item, const QJsonObject& desc)
+{
+    auto& p = static_cast<TPosRect&>(item);
+    p.SetInSenderBlock(static_cast<quint8>(desc.value(QStringLiteral("inSenderBlock")).toInt(0)));
+    p.ResetFontHeight();
+    p.SetPosCode(desc.value(QStringLiteral("posCode")).toString());
+}
+
+QJsonObject PosDecisions(const TDrawRect& item)
+{
+    const TPosRect::TLayout& l = static_cast<const TPosRect&>(item).LastLayout();
+    QJsonArray advances;
+    for (int a : l.Advances)
+        advances.append(a);
+    return QJsonObject{
+        {QStringLiteral("drawn"), l.Drawn},
+        {QStringLiteral("form"), l.Boxes ? QStringLiteral("boxes") : QStringLiteral("text")},
+        {QStringLiteral("text"), l.Text},
+        {QStringLiteral("origin"), QJsonArray{l.Origin.x(), l.Origin.y()}},
+        {QStringLiteral("advances"), advances},
+        {QStringLiteral("fittedHeight"), l.FontHeight},
+    };
+}
+
+void ConfigureAddress(TDrawRect& item, const QJsonObject& desc)
+{
+    auto& a = static_cast<TAddressRect&>(item);
+    const QStringList lines = Lines(desc);
+    for (int i = 0; i < 3; ++i)
+        a.SetAddress(i, i < lines.size() ? lines.at(i) : QString());
+    a.SetSizeStep(desc.value(QStringLiteral("sizeStep")).toInt(3));
+    a.SetInSenderBlock(static_cast<quint8>(desc.value(QStringLiteral("inSenderBlock")).toInt(0)));
+    a.SetVertNumeral(static_cast<quint8>(desc.value(QStringLiteral("vertNumeral")).toInt(0)));
+    a.SetSizeIndex(desc.value(QStringLiteral("sizeIndex")).toInt(0));
+    a.ResetFontHeight();
+}
+
+QJsonObject AddressDecisions(const TDrawRect& item)
+{
+    const TAddressRect::TLayout& l = static_cast<const TAddressRect&>(item).LastLayout();
+    QJsonArray runs;
+    for (const TAddressRect::TPlaced& r : l.Runs)
+        runs.append(QJsonObject{{QStringLiteral("text"), r.Text},
+                                {QStringLiteral("vertical"), r.Vertical},
+                                {QStringLiteral("column"), r.Column},
+                                {QStringLiteral("box"), BoxJson(r.Box)}});
+    return QJsonObject{
+        {QStringLiteral("drawn"), l.Drawn},
+        {QStringLiteral("fixedSize"), l.FixedSize},
+        {QStringLiteral("lines"), l.Lines},
+        {QStringLiteral("fittedHeight"), l.FontHeight},
+        {QStringLiteral("runs"), runs},
+    };
+}
+
+const TProbeClass kClasses[] = {
+    {"TProbeTextRect", ConfigureText, TextDecisions},
+    {"TPosRect", ConfigurePos, PosDecisions},
+    {"TAddressRect", ConfigureAddress, AddressDecisions},
+};
+
+} // namespace
+
+void RegisterProbeClasses()
+{
+    RegisterDrawItemClasses();
+    if (!FindDrawRectClass("TProbeTextRect"))
+        RegisterDrawRectClass(TDrawRectClass{"TProbeTextRect", {kProbeTextKind}, [](quint8) -> std::unique_ptr<TDrawRect> {
+                                                 return std::make_unique<TProbeTextRect>();
+                                             }});
+}
+
+const TProbeClass* FindProbeClass(std::string_view Name)
+{
+    for (const TProbeClass& c : kClasses)
+        if (Name == c.Name)
+            return &c;
+    return nullptr;
+}
