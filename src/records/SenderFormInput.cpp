@@ -15,6 +15,7 @@
 #include "listing_search/TntNameDic.h"
 #include "platform/Cp932.h"
 #include "platform/Seams.h"
+#include "platform/ui/MessageBox.h"
 #include "records/InputList.h"
 #include "records/NameEdit.h"
 

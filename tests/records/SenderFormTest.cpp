@@ -203,8 +203,9 @@ TEST_F(SenderWindow, DeletingTheOnlyRecordClearsItBackToTheFirst)
     setText("edTel", QStringLiteral("03-1234-5678"));
     find<QCheckBox>("ckbSelInfo2")->click();
     click("sbtnAdditionPrint1");
-    click("sbtnFirst"); // saves
+    ASSERT_TRUE(close()); // saves
     ASSERT_EQ(StoredRows()[0].at("Corp"), QStringLiteral("株式会社テスト"));
+    open(2);
 
     messages.Answer(IDYES);
     click("bbtnDelete");
@@ -326,9 +327,10 @@ TEST_F(SenderWindow, MoreDigitsThanTheRecordHoldsAreRefusedNeverCut)
     EXPECT_EQ(tel->text(), QStringLiteral("03-1234-56789")) << "the twelfth digit is refused";
     // Text the program put there is refused when it would be saved.
     tel->setText(QStringLiteral("031234567890"));
-    click("sbtnNext");
+    click("bbtnNew"); // saves first
     EXPECT_EQ(messages.LastText(), QStringLiteral("電話番号は11桁までで入力してください  "));
     EXPECT_FALSE(close());
+    EXPECT_EQ(StoredRows().size(), 1u);
     EXPECT_EQ(StoredRows().at(0).at("Tel"), QString());
     tel->setText(QStringLiteral("03-1234-5678"));
     ASSERT_TRUE(close());
