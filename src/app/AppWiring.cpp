@@ -2,6 +2,7 @@
 
 #include "core/ui/AdrsList.h"
 #include "core/AdrsRecord.h"
+#include "core/SenderRecord.h"
 #include "core/Settings.h"
 #include "drawing/dialogs/DrawingSettings.h"
 #include "listing_search/CtgrySch.h"
@@ -11,6 +12,7 @@
 #include "records/DtInqiry.h"
 #include "records/KeywordEdit.h"
 #include "records/ProtectMemoEdit.h"
+#include "records/SenderForm.h"
 
 
 namespace {
@@ -98,6 +100,9 @@ void WireMainWindow(TAddressList& window)
                      [&window] { EditKeywordItems(window); });
     QObject::connect(&window, &TAddressList::protectMemoItemsEditRequested, &window,
                      [&window] { EditProtectMemoItems(window); });
+    // The default sender, as every designer reads it at its start.
+    LoadDefaultSenderNo();
+    QObject::connect(&window, &TAddressList::senderEditRequested, &window, [&window] { EditSenders(window); });
 }
 
 bool OpenRecordFromList(int index)
@@ -197,6 +202,15 @@ bool EditProtectMemoItems(TAddressList& window)
     if (dialog.ModesChanged())
         emit ItemNameSignals().protectMemoModesChanged();
     return true;
+}
+
+int EditSenders(TAddressList& window)
+{
+    TSenderForm dialog(&window);
+    dialog.CurrentRecNo = 0; // no layout here names a sender
+    const int result = dialog.ShowModal();
+    window.LoadSenderList();
+    return result == mrOk ? dialog.CurrentRecNo : 0;
 }
 
 TNameAdrsSearch* ShowNameAdrsSearch() { return ShowSearch<TNameAdrsSearch>(TDataInquiry::smNameSearch); }

@@ -32,6 +32,12 @@ TDataInquiry* OpenNewRecord();
 bool EditKeywordItems(TAddressList& window);
 bool EditProtectMemoItems(TAddressList& window);
 
+// The sender window on the main window, as a designer's edit-sender action
+// opens it (the main window's menu is its way in until the designers
+// exist); the main window reloads its sender list afterwards. Answers the
+// RecNo of the sender chosen with "選択", 0 when the window was closed.
+int EditSenders(TAddressList& window);
+
 // The single instance of each search window, made on first use, brought
 // forward afterwards; it goes when it is closed.
 TNameAdrsSearch* ShowNameAdrsSearch();

@@ -352,6 +352,7 @@ void TSqlTable::Post()
     }
     const int n = int(def_.Fields.size());
     sqlite3_stmt* st = nullptr;
+    qint64 newRecNo = 0;
     if (state_ == TState::Insert) {
         if (!insertStmt_) {
             QStringList marks(n, QStringLiteral("?"));
@@ -362,24 +363,32 @@ void TSqlTable::Post()
         for (int i = 0; i < n; ++i)
             bindValue(st, i + 1, i, buf_[i], false);
     } else {
+        // An edit may give the row another number (a table cleared back to
+        // its first record); one in use fails on the key and writes nothing.
         // The row is written only if it still holds what Edit read: another
         // program on the same book may have changed it since, and writing
         // every column over its change would lose that change in silence.
+        newRecNo = buf_[0].null ? cur_ : buf_[0].i;
+        if (newRecNo <= 0)
+            throw ESqlTableError(QStringLiteral("RecNo %1 は保存できません").arg(newRecNo));
         if (!updateStmt_) {
             QStringList sets, same;
-            for (int i = 1; i < n; ++i) {
+            for (int i = 0; i < n; ++i)
                 sets << quoted(def_.Fields[i].Name) + QStringLiteral("=?");
+            for (int i = 1; i < n; ++i)
                 same << quoted(def_.Fields[i].Name) + QStringLiteral(" IS ?");
-            }
             updateStmt_ = prepare(QStringLiteral("UPDATE ") + quoted(def_.TableName) + QStringLiteral(" SET ") +
                                   sets.join(u',') + QStringLiteral(" WHERE RecNo=? AND ") + same.join(QStringLiteral(" AND ")));
         }
         st = updateStmt_;
+        // Parameters: 1..n the new values (RecNo first), n+1 the row's
+        // number, n+2.. the values Edit read.
+        sqlite3_bind_int64(st, 1, newRecNo);
         for (int i = 1; i < n; ++i) {
-            bindValue(st, i, i, buf_[i], false);
-            bindValue(st, n + i, i, read_[i], false);
+            bindValue(st, i + 1, i, buf_[i], false);
+            bindValue(st, n + 1 + i, i, read_[i], false);
         }
-        sqlite3_bind_int64(st, n, cur_);
+        sqlite3_bind_int64(st, n + 1, cur_);
     }
     // Every parameter is bound anew before each step, so the bindings are
     // not cleared: the buffer's texts they point at are never read again.
@@ -402,11 +411,9 @@ void TSqlTable::Post()
         throw ESqlTableError(QStringLiteral("保存 (%1): データが他で削除されています").arg(file));
     }
     read_.clear();
-    if (state_ == TState::Insert) {
-        cur_ = sqlite3_last_insert_rowid(db_);
-        buf_[0].i = cur_;
-        buf_[0].null = false;
-    }
+    cur_ = state_ == TState::Insert ? sqlite3_last_insert_rowid(db_) : newRecNo;
+    buf_[0].i = cur_;
+    buf_[0].null = false;
     state_ = TState::Browse;
     eof_ = bof_ = false;
 }

@@ -12,7 +12,8 @@
 // wrote its row or threw.
 //
 // RecNo is "INTEGER PRIMARY KEY AUTOINCREMENT": a deleted row's number is
-// never given out again. Non-memo columns are NOT NULL (blank = '' or 0), so
+// never given out again. An append may set it; so may an edit, which then
+// moves the row to that number (refused when another row holds it). Non-memo columns are NOT NULL (blank = '' or 0), so
 // every row can be reached along every index.
 
 #include <QByteArray>

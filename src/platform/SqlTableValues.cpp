@@ -133,8 +133,6 @@ TSqlTable::TValue& TSqlTable::writable(int field)
         return key_[field];
     if (state_ != TState::Edit && state_ != TState::Insert)
         throw ESqlTableError(QStringLiteral("%1: 編集中ではありません").arg(def_.Fields[field].Name));
-    if (field == 0 && state_ == TState::Edit)
-        throw ESqlTableError(QStringLiteral("RecNo は変更できません"));
     return buf_[field];
 }
 

@@ -141,6 +141,9 @@ signals:
     // The user asked to set the keyword or protected-memo item names.
     void keywordItemsEditRequested();
     void protectMemoItemsEditRequested();
+    // The user asked to edit the sender records (the designers' way in
+    // until they exist).
+    void senderEditRequested();
     // The selection changed; the list was re-listed.
     void listSelectionChanged();
     void listRebuilt();
