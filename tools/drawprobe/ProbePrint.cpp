@@ -154,6 +154,8 @@ int ProbePrint(const QJsonObject& desc, const QString& outDir)
         const qint32 x = physical ? -info.GetPhysicalOffsetX() : 0;
         const qint32 y = physical ? -info.GetPhysicalOffsetY() : 0;
         for (auto& item : items) {
+            // Recordings follow the printer just chosen before they are placed.
+            item->Refresh(false);
             item->PreparePrint(offset, physical);
             item->Print(&canvas, x, y);
         }

@@ -90,6 +90,7 @@ TLayoutPrintDialog::TLayoutPrintDialog(QWidget* owner) : TModalDialog(owner), ui
         bar->setValue(kOffsetZero);
     }
     ui->edFlap->setText(QStringLiteral("0.0"));
+    ui->glOffset->setColumnStretch(1, 1);
     ui->lblRangeInfo->setVisible(false);
     ui->gbxEnvelope->setVisible(false);
     ui->gbxLabel->setVisible(false);
