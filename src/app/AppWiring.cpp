@@ -1,4 +1,5 @@
 #include "app/AppWiring.h"
+#include "app/PrintWiring.h"
 
 #include "core/ui/AdrsList.h"
 #include "core/AdrsRecord.h"
@@ -79,6 +80,7 @@ void WireMainWindow(TAddressList& window)
 {
     SetDrawingSettingsFileProvider(SettingsFileName);
     SetAddressListResolver(RunningMainWindow);
+    WirePrinting(window);
     window.SetRecordWindowLink(RecordWindowShowsListRecord);
     // Whatever the record window holds belongs to the open book: it is saved
     // (or discarded) and the window closed before another book is opened.

@@ -27,6 +27,9 @@
 #include <exception>
 #include <memory>
 
+// The print mode (an item file with "print"): ProbePrint.cpp.
+int ProbePrint(const QJsonObject& desc, const QString& outDir);
+
 namespace {
 
 int fail(const QString& message)
@@ -205,6 +208,8 @@ int main(int argc, char** argv)
     const QString outDir = args.size() > 2 ? args.at(2) : QStringLiteral(".");
     QDir().mkpath(outDir);
     InstallFontSubstitutes();
+    if (desc.contains(QStringLiteral("print")))
+        return ProbePrint(desc, outDir);
 
     // The printer: "dpi" 0 or absent means none (the screen at 96 dpi).
     const int dpi = desc.value(QStringLiteral("dpi")).toInt(0);

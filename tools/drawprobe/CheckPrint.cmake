@@ -1,0 +1,25 @@
+# drawprobe's print mode on the postcard example: the layout goes through the
+# printer object onto a virtual PDF printer, the PDF rasterises, and the
+# printer information file is a length word and a whole settings record.
+#   cmake -DDRAWPROBE=<path> -DEXAMPLE=<json> -DWORK=<folder> -P CheckPrint.cmake
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+execute_process(COMMAND ${DRAWPROBE} ${EXAMPLE} ${WORK} RESULT_VARIABLE rc ERROR_VARIABLE err)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "drawprobe exit ${rc}: ${err}")
+endif()
+file(READ ${WORK}/dump.json dump)
+foreach(expect "\"paper\": \"はがき\"" "\"physicalOffset\": [\n        94,")
+  string(FIND "${dump}" "${expect}" at)
+  if(at LESS 0)
+    message(FATAL_ERROR "dump.json lacks ${expect}:\n${dump}")
+  endif()
+endforeach()
+file(SIZE ${WORK}/print.pi pisize)
+if(NOT pisize EQUAL 436)
+  message(FATAL_ERROR "print.pi holds ${pisize} bytes, expected 4 + 432")
+endif()
+execute_process(COMMAND pdftoppm -r 96 -png -singlefile ${WORK}/print.pdf ${WORK}/page RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0 OR NOT EXISTS ${WORK}/page.png)
+  message(FATAL_ERROR "the PDF does not rasterise")
+endif()
