@@ -24,6 +24,9 @@
 #include <functional>
 #include <memory>
 
+// Figures are drawn by ProbeFigure.cpp.
+int RunFigureProbe(const QJsonObject& desc, const QString& outDir);
+
 namespace {
 
 int fail(const QString& message)
@@ -136,6 +139,9 @@ int main(int argc, char** argv)
     device.physicalOffsetX = physical.size() == 2 ? physical[0].toInt() : 0;
     device.physicalOffsetY = physical.size() == 2 ? physical[1].toInt() : 0;
     SetRefDevice(device);
+
+    if (desc.value(QStringLiteral("class")).toString() == QStringLiteral("TFigureRect"))
+        return RunFigureProbe(desc, outDir);
 
     RegisterDrawRectClass(TDrawRectClass{"TProbeTextRect", {ikWord}, [](quint8) -> std::unique_ptr<TDrawRect> {
                                              return std::make_unique<TProbeTextRect>();
