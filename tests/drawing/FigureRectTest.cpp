@@ -258,7 +258,7 @@ TEST(FigureDrawing, DashedOutlinesHaveFlatEndsSolidOnesThePlainPen)
         if (type == 0)
             EXPECT_EQ(strokes, 1);
         else
-            EXPECT_GT(strokes, 5) << int(type);
+            EXPECT_GT(strokes, 3) << int(type); // 24 widths a period at most, round about 480 pixels
     }
 }
 

@@ -70,6 +70,7 @@ TEST(FigureSettingDialog, TypedWidthsAreClampedOrRestored)
     TSettingsFile settings;
     TFigureRect figure;
     figure.SetFigureKind(fkRectangle);
+    figure.SetBack(true);
     figure.SetRect(TRect(0, 0, 100, 50));
     TFigureSettingDialog d;
     d.LoadFromRect(figure);

@@ -110,7 +110,7 @@ TEST(PathGeometry, ArcsAndSectorsByBoxAndRadials)
 {
     // Radials in one direction: the start point only, never a full ellipse.
     TPathCanvas same;
-    const TPath arc = same.Built([](TCanvas& c) { PathArc(c, 0, 0, 101, 51, 100, 25, 200, 25); });
+    const TPath arc = same.Built([](TCanvas& c) { PathArc(c, 0, 0, 100, 50, 100, 25, 200, 25); });
     ASSERT_EQ(arc.GetCount(), 2);
     EXPECT_EQ(arc.GetPoint(0).Kind, 0);
     EXPECT_EQ(arc.GetPoint(1).Kind, 1);
@@ -118,18 +118,20 @@ TEST(PathGeometry, ArcsAndSectorsByBoxAndRadials)
 
     // ... and the sector is then just the two radii back to the start.
     TPathCanvas pie0;
-    const TPath radii = pie0.Built([](TCanvas& c) { PathPie(c, 0, 0, 101, 51, 100, 25, 200, 25); });
+    const TPath radii = pie0.Built([](TCanvas& c) { PathPie(c, 0, 0, 100, 50, 100, 25, 200, 25); });
     ASSERT_EQ(radii.GetCount(), 4);
-    EXPECT_EQ(QPoint(radii.GetPoint(2).X, radii.GetPoint(2).Y), QPoint(51, 26)); // the centre, rounded
+    EXPECT_EQ(QPoint(radii.GetPoint(2).X, radii.GetPoint(2).Y), QPoint(50, 25)); // the centre
     EXPECT_TRUE(radii.GetPoint(3).Closed);
     EXPECT_EQ(CountKind(radii, 2), 0);
 
     // A quarter sector with its apex at the bottom-right corner of (0,0,W,H):
-    // one cubic from the top to the left, then to the centre and back.
+    // one cubic from next to the top to next to the left (the radials pass
+    // one pixel inside the corners), then to the centre and back.
     TPathCanvas pie;
     const TPath q = pie.Built([](TCanvas& c) { PathPie(c, 0, 0, 200, 100, 99, 0, 0, 49); });
     EXPECT_EQ(CountKind(q, 2), 3);
-    EXPECT_EQ(QPoint(q.GetPoint(3).X, q.GetPoint(3).Y), QPoint(0, 50));
+    EXPECT_EQ(QPoint(q.GetPoint(0).X, q.GetPoint(0).Y), QPoint(99, 1));
+    EXPECT_EQ(QPoint(q.GetPoint(3).X, q.GetPoint(3).Y), QPoint(1, 49));
     EXPECT_EQ(QPoint(q.GetPoint(4).X, q.GetPoint(4).Y), QPoint(100, 50));
     EXPECT_TRUE(q.GetPoint(q.GetCount() - 1).Closed);
 }
