@@ -165,6 +165,22 @@ TEST(PathGeometry, ClosedOutlinesStayInsideTheirBox)
         }
         EXPECT_TRUE(p.GetPoint(p.GetCount() - 1).Closed);
     }
+
+    // Without a corner size the radius is 0, not -1/2: each corner's cubic
+    // is one point.
+    TPathCanvas square;
+    const TPath s = square.Built([](TCanvas& c) { PathRoundRect(c, 0, 0, 60, 40, 0, 0); });
+    int cubics = 0;
+    for (int i = 1; i + 2 < s.GetCount(); ++i) {
+        if (s.GetPoint(i).Kind != 2)
+            continue;
+        ++cubics;
+        for (int k = 1; k < 3; ++k)
+            EXPECT_EQ(QPoint(s.GetPoint(i + k).X, s.GetPoint(i + k).Y), QPoint(s.GetPoint(i).X, s.GetPoint(i).Y))
+                << i + k;
+        i += 2;
+    }
+    EXPECT_EQ(cubics, 4);
 }
 
 TEST(PathGeometry, PathPointsAreReadAsTheDeviceGaveThem)
