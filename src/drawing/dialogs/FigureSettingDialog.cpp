@@ -321,6 +321,10 @@ void TFigureSettingDialog::build()
     // Page "色・設定"
     auto* pageColor = new QWidget;
     auto* vColor = new QVBoxLayout(pageColor);
+    // Five 16-pixel rows of line types and the fill below them fit the page
+    // only with tight spacing.
+    vColor->setContentsMargins(8, 4, 8, 4);
+    vColor->setSpacing(2);
     ckbFrame = new QCheckBox(QStringLiteral("枠線"), pageColor);
     ckbFrame->setObjectName(QStringLiteral("ckbFrame"));
     ckbFrame->setChecked(true);
@@ -329,6 +333,8 @@ void TFigureSettingDialog::build()
     gbxFrame->setObjectName(QStringLiteral("gbxFrame"));
     {
         auto* g = new QGridLayout(gbxFrame);
+        g->setContentsMargins(8, 4, 8, 4);
+        g->setVerticalSpacing(2);
         lblFrame[0] = new QLabel(QStringLiteral("色："), gbxFrame);
         pnlFrameColor = NewColorPanel(gbxFrame, "pnlFrameColor");
         bbtnFrameColor = NewColorButton(gbxFrame, "bbtnFrameColor");
@@ -364,6 +370,8 @@ void TFigureSettingDialog::build()
     gbxBack->setObjectName(QStringLiteral("gbxBack"));
     {
         auto* g = new QGridLayout(gbxBack);
+        g->setContentsMargins(8, 4, 8, 4);
+        g->setVerticalSpacing(2);
         rbFilled = new QRadioButton(QStringLiteral("単色"), gbxBack);
         rbFilled->setObjectName(QStringLiteral("rbFilled"));
         rbGradation = new QRadioButton(QStringLiteral("グラデーション"), gbxBack);
