@@ -29,6 +29,8 @@
 
 // The print mode (an item file with "print"): ProbePrint.cpp.
 int ProbePrint(const QJsonObject& desc, const QString& outDir);
+// Figures are drawn by ProbeFigure.cpp.
+int RunFigureProbe(const QJsonObject& desc, const QString& outDir);
 
 namespace {
 
@@ -223,6 +225,8 @@ int main(int argc, char** argv)
 
     DrawRectPaperLength = desc.value(QStringLiteral("paperLength")).toInt(kPostcardPaperLength);
     RegisterProbeClasses();
+    if (desc.value(QStringLiteral("class")).toString() == QStringLiteral("TFigureRect"))
+        return RunFigureProbe(desc, outDir);
 
     // One item, or with "items" a page of them, each entry's fields over the
     // file's own.

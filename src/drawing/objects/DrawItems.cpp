@@ -2,6 +2,7 @@
 
 #include "drawing/objects/AddressRect.h"
 #include "drawing/objects/DrawRect.h"
+#include "drawing/objects/FigureRect.h"
 #include "drawing/objects/PosRect.h"
 
 #include <memory>
@@ -28,7 +29,15 @@ const TDrawRectClass& AddressClass()
     return c;
 }
 
-const TDrawRectClass* const kClasses[] = {&PosClass(), &AddressClass()};
+const TDrawRectClass& FigureClass()
+{
+    static const TDrawRectClass c{"TFigureRect", {ikFigure}, [](quint8) -> std::unique_ptr<TDrawRect> {
+                                      return std::make_unique<TFigureRect>();
+                                  }};
+    return c;
+}
+
+const TDrawRectClass* const kClasses[] = {&PosClass(), &AddressClass(), &FigureClass()};
 
 } // namespace
 
