@@ -2,10 +2,12 @@
 // zoom) and a print PNG (at a printer resolution), and dumps the display
 // list and the layout decisions as JSON. See tools/README.md.
 
+#include "ProbeNameClasses.h"
 #include "ProbeTextRect.h"
 
 #include "core/common/FontUtils.h"
 #include "drawing/objects/DrawRect.h"
+#include "drawing/objects/NameRect.h"
 #include "platform/Canvas.h"
 #include "platform/Font.h"
 #include "platform/RefDevice.h"
@@ -141,7 +143,25 @@ int main(int argc, char** argv)
                                              return std::make_unique<TProbeTextRect>();
                                          }});
 
-    TProbeTextRect item;
+    RegisterNameClasses();
+
+    // "class" picks a registered item class (and "kind" its kind); without
+    // it the harness's own text item is drawn.
+    const QString className = desc.value(QStringLiteral("class")).toString(QStringLiteral("TProbeTextRect"));
+    TProbeTextRect probeText;
+    std::unique_ptr<TDrawRect> created;
+    TMetaRect* chosen = &probeText;
+    if (className != QLatin1String("TProbeTextRect")) {
+        const QByteArray name = className.toUtf8();
+        const TDrawRectClass* cls = FindDrawRectClass(name.constData());
+        if (cls)
+            created = CreateDrawRect(name.constData(),
+                                     static_cast<quint8>(desc.value(QStringLiteral("kind")).toInt(cls->Kinds.front())));
+        chosen = dynamic_cast<TMetaRect*>(created.get());
+        if (!chosen)
+            return fail(QStringLiteral("not a registered text item class: ") + className);
+    }
+    TMetaRect& item = *chosen;
     const QJsonObject font = desc.value(QStringLiteral("font")).toObject();
     TFont f;
     SetFontAttr(&f, static_cast<std::uint8_t>(font.value(QStringLiteral("charset")).toInt(SHIFTJIS_CHARSET)),
@@ -149,14 +169,22 @@ int main(int argc, char** argv)
                 font.value(QStringLiteral("size")).toInt(12), font.value(QStringLiteral("style")).toInt(0));
     f.SetColor(static_cast<TColor>(font.value(QStringLiteral("color")).toInt(0)));
     item.SetFont(f);
-    item.SetBaseFontHeight(desc.value(QStringLiteral("fontHeight")).toInt(-40));
-    item.ResetFontHeight();
     item.SetVertical(static_cast<quint8>(desc.value(QStringLiteral("direction")).toInt(1)));
     item.SetUpsideDown(static_cast<quint8>(desc.value(QStringLiteral("upsideDown")).toInt(0)));
-    QStringList lines;
-    for (const QJsonValue& v : desc.value(QStringLiteral("lines")).toArray())
-        lines << v.toString();
-    item.SetLines(lines);
+    if (chosen == &probeText) {
+        probeText.SetBaseFontHeight(desc.value(QStringLiteral("fontHeight")).toInt(-40));
+        probeText.ResetFontHeight();
+        QStringList lines;
+        for (const QJsonValue& v : desc.value(QStringLiteral("lines")).toArray())
+            lines << v.toString();
+        probeText.SetLines(lines);
+    } else if (className == QLatin1String("TNameRect")) {
+        ConfigureProbeNameRect(item, desc);
+    } else if (className == QLatin1String("TCorpRect")) {
+        ConfigureProbeCorpRect(item, desc);
+    } else if (className == QLatin1String("TAdditionRect")) {
+        ConfigureProbeAdditionRect(item, desc);
+    }
     item.SetZoom(desc.value(QStringLiteral("zoom")).toDouble(1.0));
     item.SetRect(rectFrom(desc.value(QStringLiteral("rect"))));
     item.SetClipSide(static_cast<quint8>(desc.value(QStringLiteral("clipSide")).toInt(0)));
@@ -176,7 +204,8 @@ int main(int argc, char** argv)
         {QStringLiteral("displayRect"), rectJson(item.GetDisplayRect())},
         {QStringLiteral("printRect"), rectJson(item.GetPrintRect())},
         {QStringLiteral("fontHeight"), item.GetFontHeight()},
-        {QStringLiteral("decisions"), item.Decisions()},
+        {QStringLiteral("decisions"),
+         chosen == &probeText ? probeText.Decisions() : DescribeProbeNameRect(item)},
         {QStringLiteral("metafile"),
          QJsonObject{{QStringLiteral("width"), mf.Width()},
                      {QStringLiteral("height"), mf.Height()},
