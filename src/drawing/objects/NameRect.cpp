@@ -178,7 +178,8 @@ bool LayoutNameLines(TCanvas& Canvas, const std::vector<TJointName>& Names, cons
         }
         if (Out.noteHeight != 0 && !Names[i].Note.isEmpty()) {
             line.note = Names[i].Note;
-            line.noteOff = honorEnd + cs;
+            // The base gap: the spread gaps are already spent before it.
+            line.noteOff = honorEnd + (Gaps ? Rounded(TW / 6.0) : 0);
         }
         Out.lines.push_back(std::move(line));
     }
@@ -651,10 +652,22 @@ void TNameRect::DrawRuns(TCanvas& Canvas, const QPoint& Size, bool Vertical)
         if (UpsideDown)
             RotateFont180(Canvas.Font());
         const QPoint at = UpsideDown ? MirroredPoint(Size, r.at) : r.at;
-        if (r.dx.empty())
+        if (r.dx.empty()) {
             Canvas.TextOut(at.x(), at.y(), r.text);
-        else
+        } else if (!Vertical) {
             ExtTextOutWEx(Canvas, at.x(), at.y(), 0, nullptr, r.text, r.dx.data());
+        } else {
+            // The canvas centres an upright character in a wider advance;
+            // a name's characters start where their advances put them, so
+            // each is set on its own.
+            const int sign = UpsideDown ? -1 : 1;
+            qint64 pen = 0;
+            for (qsizetype i = 0; i < r.text.size(); ++i) {
+                if (r.text.at(i) != QLatin1Char(' '))
+                    Canvas.TextOut(at.x(), static_cast<int>(at.y() + sign * pen), r.text.mid(i, 1));
+                pen += r.dx[size_t(i)];
+            }
+        }
         SetFontWidthRatio(Canvas, 1.0);
     }
 }
