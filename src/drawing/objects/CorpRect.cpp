@@ -71,8 +71,12 @@ TTextFrame TextFrameOf(const QPoint& Size, quint8 Direction)
     f.vertical = Direction == 0;
     const qint64 along = f.vertical ? qint64(Size.y()) - 2 * f.my : qint64(Size.x()) - 2 * f.mx;
     const qint64 across = f.vertical ? qint64(Size.x()) - 2 * f.mx : qint64(Size.y()) - 2 * f.my;
-    f.A = static_cast<qint32>(std::clamp<qint64>(along, INT32_MIN, INT32_MAX));
-    f.B = static_cast<qint32>(std::clamp<qint64>(across, INT32_MIN, INT32_MAX));
+    // A frame no paper has (from a damaged record) draws nothing, so the
+    // layout sums stay far inside the Int32 range.
+    if (along > kMaxTextFrame || across > kMaxTextFrame)
+        return f;
+    f.A = static_cast<qint32>(along);
+    f.B = static_cast<qint32>(across);
     return f;
 }
 

@@ -32,6 +32,8 @@ struct TTextFrame {
     qint32 B = 0;
     bool vertical = false;
 };
+// Longer sides than kMaxTextFrame (some 170 m at 600 dpi) give an empty frame.
+inline constexpr qint32 kMaxTextFrame = 1 << 22;
 TTextFrame TextFrameOf(const QPoint& Size, quint8 Direction);
 // Turns a canvas font to the writing direction.
 void SetFontDirection(TFont& Font, bool Vertical);
