@@ -1,5 +1,6 @@
 #include "ProbeClasses.h"
 
+#include "ProbeNameClasses.h"
 #include "ProbeTextRect.h"
 
 #include "drawing/objects/AddressRect.h"
@@ -98,6 +99,9 @@ const TProbeClass kClasses[] = {
     {"TProbeTextRect", ConfigureText, TextDecisions},
     {"TPosRect", ConfigurePos, PosDecisions},
     {"TAddressRect", ConfigureAddress, AddressDecisions},
+    {"TNameRect", ConfigureProbeNameRect, DescribeProbeNameRect},
+    {"TCorpRect", ConfigureProbeCorpRect, DescribeProbeNameRect},
+    {"TAdditionRect", ConfigureProbeAdditionRect, DescribeProbeNameRect},
 };
 
 } // namespace

@@ -1,8 +1,11 @@
 #include "drawing/objects/DrawItems.h"
 
+#include "drawing/objects/AdditionRect.h"
 #include "drawing/objects/AddressRect.h"
 #include "drawing/objects/DrawRect.h"
+#include "drawing/objects/CorpRect.h"
 #include "drawing/objects/FigureRect.h"
+#include "drawing/objects/NameRect.h"
 #include "drawing/objects/PosRect.h"
 
 #include <memory>
@@ -37,7 +40,37 @@ const TDrawRectClass& FigureClass()
     return c;
 }
 
-const TDrawRectClass* const kClasses[] = {&PosClass(), &AddressClass(), &FigureClass()};
+// A name or company line (kinds 2 and 6) needs the class the container names.
+template <class T>
+std::unique_ptr<TDrawRect> MakeNameSide(quint8 Kind)
+{
+    auto r = std::make_unique<T>();
+    r->SetSenderItem(Kind == ikSenderName);
+    return r;
+}
+
+const TDrawRectClass& NameClass()
+{
+    static const TDrawRectClass c{"TNameRect", {ikName, ikSenderName}, MakeNameSide<TNameRect>};
+    return c;
+}
+
+const TDrawRectClass& CorpClass()
+{
+    static const TDrawRectClass c{"TCorpRect", {ikName, ikSenderName}, MakeNameSide<TCorpRect>};
+    return c;
+}
+
+const TDrawRectClass& AdditionClass()
+{
+    static const TDrawRectClass c{"TAdditionRect", {ikAddition}, [](quint8) -> std::unique_ptr<TDrawRect> {
+                                      return std::make_unique<TAdditionRect>();
+                                  }};
+    return c;
+}
+
+const TDrawRectClass* const kClasses[] = {&PosClass(),  &AddressClass(),  &NameClass(),
+                                          &CorpClass(), &AdditionClass(), &FigureClass()};
 
 } // namespace
 
