@@ -3,6 +3,7 @@
 // list and the layout decisions as JSON. See tools/README.md.
 
 #include "ProbeTextRect.h"
+#include "ProbeWord.h"
 
 #include "core/common/FontUtils.h"
 #include "drawing/objects/DrawRect.h"
@@ -136,6 +137,10 @@ int main(int argc, char** argv)
     device.physicalOffsetX = physical.size() == 2 ? physical[0].toInt() : 0;
     device.physicalOffsetY = physical.size() == 2 ? physical[1].toInt() : 0;
     SetRefDevice(device);
+
+    // The free text runs on its own until items are picked by class.
+    if (desc.value(QStringLiteral("class")).toString() == QStringLiteral("TWordRect"))
+        return RunProbeWord(desc, outDir);
 
     RegisterDrawRectClass(TDrawRectClass{"TProbeTextRect", {ikWord}, [](quint8) -> std::unique_ptr<TDrawRect> {
                                              return std::make_unique<TProbeTextRect>();
