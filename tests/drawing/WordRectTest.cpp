@@ -394,7 +394,9 @@ TEST(WordRect, AlignmentPutsTheInkInItsCornerWithinTheInset)
             item.SetLineSpace(1);
             item.SetLines({QStringLiteral("一二"), QStringLiteral("三")});
             item.SetRect(TRect(0, 0, 192, 144));
+            const QByteArray before = SavedRecord(item);
             const QImage img = Rendered(item, dpi);
+            EXPECT_EQ(SavedRecord(item), before) << "rendering leaves the stored face alone";
             const TWordLayout& l = item.LastLayout();
             ASSERT_TRUE(l.Fitted);
             EXPECT_EQ(l.InsetX, inset);
