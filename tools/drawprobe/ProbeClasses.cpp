@@ -2,6 +2,7 @@
 
 #include "ProbeNameClasses.h"
 #include "ProbeTextRect.h"
+#include "ProbeWord.h"
 
 #include "drawing/objects/AddressRect.h"
 #include "drawing/objects/DrawItems.h"
@@ -102,6 +103,7 @@ const TProbeClass kClasses[] = {
     {"TNameRect", ConfigureProbeNameRect, DescribeProbeNameRect},
     {"TCorpRect", ConfigureProbeCorpRect, DescribeProbeNameRect},
     {"TAdditionRect", ConfigureProbeAdditionRect, DescribeProbeNameRect},
+    {"TWordRect", ConfigureProbeWord, ProbeWordDecisions},
 };
 
 } // namespace

@@ -133,9 +133,11 @@ TProbeItem makeItem(const QJsonObject& desc, QString& error)
     return made;
 }
 
-int roundTrip(const QJsonObject& desc, TDrawRect& item, QJsonObject& dump)
+// The record is read back by the class the round trip names, else by the
+// item's own.
+int roundTrip(const QJsonObject& desc, TDrawRect& item, const QString& itemClass, QJsonObject& dump)
 {
-    const QByteArray className = desc.value(QStringLiteral("class")).toString().toUtf8();
+    const QByteArray className = desc.value(QStringLiteral("class")).toString(itemClass).toUtf8();
     const qint32 version = desc.value(QStringLiteral("version")).toInt(DrawRectCurrentVersion);
     QByteArray record;
     if (desc.contains(QStringLiteral("hex"))) {
@@ -311,7 +313,7 @@ int main(int argc, char** argv)
         dump = itemDump(items.front());
     }
     const int tripped =
-        desc.contains(QStringLiteral("roundTrip")) ? roundTrip(desc.value(QStringLiteral("roundTrip")).toObject(), *items.front().item, dump) : 0;
+        desc.contains(QStringLiteral("roundTrip")) ? roundTrip(desc.value(QStringLiteral("roundTrip")).toObject(), *items.front().item, items.front().className, dump) : 0;
     QFile out(outDir + QStringLiteral("/dump.json"));
     if (!out.open(QIODevice::WriteOnly) || out.write(QJsonDocument(dump).toJson()) < 0)
         return fail(QStringLiteral("cannot write dump.json"));

@@ -7,6 +7,7 @@
 #include "drawing/objects/FigureRect.h"
 #include "drawing/objects/NameRect.h"
 #include "drawing/objects/PosRect.h"
+#include "drawing/objects/WordRect.h"
 
 #include <memory>
 
@@ -69,8 +70,16 @@ const TDrawRectClass& AdditionClass()
     return c;
 }
 
-const TDrawRectClass* const kClasses[] = {&PosClass(),  &AddressClass(),  &NameClass(),
-                                          &CorpClass(), &AdditionClass(), &FigureClass()};
+const TDrawRectClass& WordClass()
+{
+    static const TDrawRectClass c{"TWordRect", {ikWord}, [](quint8) -> std::unique_ptr<TDrawRect> {
+                                      return std::make_unique<TWordRect>();
+                                  }};
+    return c;
+}
+
+const TDrawRectClass* const kClasses[] = {&PosClass(),      &AddressClass(), &NameClass(), &CorpClass(),
+                                          &AdditionClass(), &WordClass(),    &FigureClass()};
 
 } // namespace
 
