@@ -141,6 +141,8 @@ signals:
     // The user asked to set the keyword or protected-memo item names.
     void keywordItemsEditRequested();
     void protectMemoItemsEditRequested();
+    // The user asked for the copy to another book.
+    void adrsCopyRequested();
     // The selection changed; the list was re-listed.
     void listSelectionChanged();
     void listRebuilt();
