@@ -274,10 +274,11 @@ bool TAddressCopy::eventFilter(QObject* watched, QEvent* event)
                  (event->type() == QEvent::KeyPress &&
                   (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Return ||
                    static_cast<QKeyEvent*>(event)->key() == Qt::Key_Enter)))) {
-        const int typed = TNumEdit::ParseNonNegative(edit->lineEdit()->text());
+        const int typed = TNumEdit::ParseNonNegative(edit->text());
         if (typed < lowest_ || typed > highest_ || typed < 1) {
             const QSignalBlocker block(edit);
-            edit->lineEdit()->setText(QString::number(edit == ui->edtBegin ? beginPos_ : endPos_));
+            if (auto* line = edit->findChild<QLineEdit*>())
+                line->setText(QString::number(edit == ui->edtBegin ? beginPos_ : endPos_));
         }
     }
     return QWidget::eventFilter(watched, event);

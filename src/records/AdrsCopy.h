@@ -15,7 +15,7 @@
 #include <vector>
 
 class TAddressList;
-class QAbstractButton;
+class TAddressCopy;
 
 namespace Ui {
 class TAddressCopy;

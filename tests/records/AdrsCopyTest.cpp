@@ -144,9 +144,8 @@ TEST_F(AdrsCopyTest, OpeningCorrectsTheKeptRangeAndOffersOnlyOtherLiveBooks)
     EXPECT_TRUE(Get<QRadioButton>("rbtnAnyMatch")->isEnabled());
     Get<QCheckBox>("chkSameAddDateTime")->setChecked(false);
     EXPECT_FALSE(Get<QCheckBox>("chkSameUpdDateTime")->isEnabled());
-    EXPECT_EQ(Count(), QStringLiteral("0 件"));
-    EXPECT_FALSE(Get<QPushButton>("btnCopy")->isEnabled()) << "nothing selected";
-    list->SelectItem(3, false, false);
+    EXPECT_EQ(Count(), QStringLiteral("%1 件").arg(list->GetSelCount()));
+    list->SelectItem(3, true, false);
     list->SelectItem(4, false, false);
     EXPECT_EQ(Count(), QStringLiteral("2 件")) << "the main window's selection is followed";
     EXPECT_TRUE(Get<QPushButton>("btnCopy")->isEnabled());
@@ -165,6 +164,14 @@ TEST_F(AdrsCopyTest, ANewRowCountResetsTheRangeToTheWholeList)
     EXPECT_EQ(Begin(), 1);
     EXPECT_EQ(End(), 15);
     EXPECT_EQ(Count(), QStringLiteral("15 件"));
+
+    // A re-listing that leaves no row tells the window by itself.
+    list->SetGroupChoice(5);
+    ASSERT_EQ(list->GetRecordCount(), 0);
+    EXPECT_EQ(Begin(), 0);
+    EXPECT_EQ(End(), 0);
+    EXPECT_EQ(Count(), QStringLiteral("0 件"));
+    EXPECT_FALSE(Get<QPushButton>("btnCopy")->isEnabled());
 }
 
 TEST_F(AdrsCopyTest, NoBookOrAnAnsweredNoCopiesNothingAndKeepsTheOptionsUnwritten)
@@ -206,8 +213,9 @@ TEST_F(AdrsCopyTest, AFullDestinationTakesOneRecordAndTheSummaryTellsSo)
     Exec(dest, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 99999) "
                "INSERT INTO Adrs(NameKanji) SELECT 'x' FROM n;");
     Open();
-    for (int i : {2, 5, 7})
-        list->SelectItem(i, false, false);
+    list->SelectItem(2, true, false);
+    list->SelectItem(5, false, false);
+    list->SelectItem(7, false, false);
     ASSERT_EQ(Count(), QStringLiteral("3 件"));
 
     window->CopyClick();
