@@ -388,6 +388,8 @@ void TAddressCopy::CopyClick()
         int step = 0;
         engine.OnStep = [&] {
             ui->pbProgress->setValue(++step);
+            if (step % 500 == 0) // the run holds the event loop: paint the bar now and then
+                ui->pbProgress->repaint();
         };
         engine.OnLimit = [this] {
             ShowMessage(this, lines({QStringLiteral("最大登録件数10万件に達しました"), QStringLiteral("これ以上登録できません")}),

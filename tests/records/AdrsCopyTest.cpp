@@ -239,7 +239,6 @@ TEST_F(AdrsCopyTest, AFullDestinationTakesOneRecordAndTheSummaryTellsSo)
 TEST_F(AdrsCopyTest, ADestinationHeldByAnotherProgramIsReportedAndLeftUntouched)
 {
     const QString dest = AdrsTableFileName(kDest);
-    const QByteArray before = ReadFile(dest);
     QProcess holder;
     holder.start(QStringLiteral("flock"), {QStringLiteral("-s"), AdrsBookFolderPath(kDest) + QStringLiteral("Adrs.lck"),
                                            QStringLiteral("sleep"), QStringLiteral("60")});
@@ -253,6 +252,7 @@ TEST_F(AdrsCopyTest, ADestinationHeldByAnotherProgramIsReportedAndLeftUntouched)
             break;
         }
     }
+    const QByteArray before = ReadFile(dest); // a probe that got in made the file a WAL book
     Open();
     Get<QRadioButton>("rbtnAll")->setChecked(true);
 
