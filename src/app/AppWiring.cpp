@@ -10,6 +10,7 @@
 #include "listing_search/ListingDetail.h"
 #include "listing_search/NmAdSch.h"
 #include "platform/ui/MessageBox.h"
+#include "records/AdrsCopy.h"
 #include "records/DtInqiry.h"
 #include "records/KeywordEdit.h"
 #include "records/ProtectMemoEdit.h"
@@ -98,6 +99,7 @@ void WireMainWindow(TAddressList& window)
     QObject::connect(&window, &TAddressList::newRecordRequested, &window, &OpenNewRecord);
     QObject::connect(&window, &TAddressList::nameAdrsSearchRequested, &window, &ShowNameAdrsSearch);
     QObject::connect(&window, &TAddressList::categorySearchRequested, &window, &ShowCategorySearch);
+    QObject::connect(&window, &TAddressList::adrsCopyRequested, &window, [&window] { ShowAddressCopy(window); });
     QObject::connect(&window, &TAddressList::keywordItemsEditRequested, &window,
                      [&window] { EditKeywordItems(window); });
     QObject::connect(&window, &TAddressList::protectMemoItemsEditRequested, &window,

@@ -144,6 +144,8 @@ signals:
     // The user asked to edit the sender records (the designers' way in
     // until they exist).
     void senderEditRequested();
+    // The user asked for the copy to another book.
+    void adrsCopyRequested();
     // The selection changed; the list was re-listed.
     void listSelectionChanged();
     void listRebuilt();

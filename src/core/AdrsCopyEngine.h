@@ -1,0 +1,79 @@
+#pragma once
+// Copying records of the open book into another book: for every record the
+// same-number rule and the same-customer-code rule decide whether it is
+// appended, overwrites a destination record or is left out. No widgets: the
+// copy window asks, counts on the screen and shows the summary.
+//
+// Every column but RecNo is copied as stored (enciphered fields enciphered,
+// memos absent or present as they are), walked from the field list, so a new
+// field is copied without a line here.
+//
+// Writes go in transactions of kCopyBatchSize records, each record inside a
+// savepoint of its own: a record that fails is taken back alone, and every
+// record written before a failure or the book's limit is kept.
+
+#include <QDateTime>
+#include <QString>
+#include <functional>
+#include <vector>
+
+class TSqlTable;
+
+struct TAdrsCopyOptions {
+    // Number targets, in the fixed order Tel, Fax, Portable1, Portable2.
+    bool Tel = false;
+    bool Fax = false;
+    bool Portable1 = false;
+    bool Portable2 = false;
+    int BothType = 0;        // 0 every taking-part number equal, 1 any of them
+    int SameNumCheck = 0;    // 0 append anyway, 1 leave the record out
+    int SameCustomCheck = 1; // 0 overwrite the destination's record, 1 leave it out
+    bool SameAddDateTime = true;
+    bool SameUpdDateTime = true;
+
+    int TargetCount() const { return int(Tel) + int(Fax) + int(Portable1) + int(Portable2); }
+};
+
+enum class TAdrsCopyResult { Registered, Overwritten, NotProcessed, LimitReached, Failed };
+
+struct TAdrsCopyCounts {
+    int Registered = 0;
+    int Overwritten = 0;
+    int NotProcessed = 0;
+    int Failed = 0;
+    bool LimitReached = false;
+    // The destination could not be written from some point on (a
+    // transaction could not be started); what was committed before stays.
+    bool WriteError = false;
+};
+
+inline constexpr int kCopyBatchSize = 1000;
+
+class TAdrsCopyEngine {
+public:
+    // source: the open book's table (only read); destination: the other
+    // book's table, opened exclusively by the caller.
+    TAdrsCopyEngine(TSqlTable& source, TSqlTable& destination, const TAdrsCopyOptions& options);
+
+    // Called once when the destination is full (the caller tells the user),
+    // and after every found record that did not reach the limit.
+    std::function<void()> OnLimit;
+    std::function<void()> OnStep;
+
+    // Copies the records of these RecNos in this order; a RecNo not in the
+    // source is passed over. Never throws: the counters tell what was done.
+    TAdrsCopyCounts Run(const std::vector<int>& recNos);
+
+    // True when both tables are one file: a book is never copied into itself.
+    static bool IsSameBook(const TSqlTable& source, const TSqlTable& destination);
+
+private:
+    TAdrsCopyResult copyCurrent();
+    bool findSameNumber();
+    void writeFields(const QDateTime& now);
+
+    TSqlTable& src_;
+    TSqlTable& dst_;
+    TAdrsCopyOptions opt_;
+    int dstCount_ = 0;
+};
