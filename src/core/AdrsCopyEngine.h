@@ -8,9 +8,9 @@
 // memos absent or present as they are), walked from the field list, so a new
 // field is copied without a line here.
 //
-// Writes go in transactions of kCopyBatchSize records, each record inside a
-// savepoint of its own: a record that fails is taken back alone, and every
-// record written before a failure or the book's limit is kept.
+// Writes go in transactions of kCopyBatchSize records; a record is one
+// statement, which SQLite takes back alone when it fails, so every record
+// written before a failure or the book's limit is kept.
 
 #include <QDateTime>
 #include <QString>
