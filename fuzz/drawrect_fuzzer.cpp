@@ -11,23 +11,12 @@
 // zoom; the rest is the record. The program's classes are filled with a text
 // of their kind before they are drawn. tests/drawing replays the seed corpus under ASan/UBSan.
 
-#include "core/common/FontUtils.h"
+#include "FuzzDrawItem.h"
 #include "drawing/objects/AddressRect.h"
-#include "drawing/objects/DrawItems.h"
-#include "drawing/objects/DrawRect.h"
 #include "drawing/objects/MetaRect.h"
 #include "drawing/objects/PosRect.h"
-#include "drawing/objects/StreamIO.h"
-#include "platform/Canvas.h"
-#include "platform/RefDevice.h"
 
-#include <QBuffer>
-#include <QGuiApplication>
-#include <QImage>
-#include <QPainter>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -70,13 +59,7 @@ public:
 
 constexpr const char* kClassNames[] = {"TFuzzTextRect", "TPosRect", "TAddressRect"};
 
-void Check(bool ok, const char* what)
-{
-    if (!ok) {
-        std::fprintf(stderr, "drawrect_fuzzer: %s\n", what);
-        std::abort();
-    }
-}
+constexpr const char* kHarness = "drawrect_fuzzer";
 
 void Setup()
 {
@@ -84,43 +67,10 @@ void Setup()
     if (done)
         return;
     done = true;
-    if (!QCoreApplication::instance()) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "drawrect_fuzzer";
-        static char* argv[] = {name, nullptr};
-        static QGuiApplication* app = new QGuiApplication(argc, argv); // lives as long as the process
-        (void)app;
-    }
-    InstallFontSubstitutes();
+    fuzz_draw_item::Setup();
     RegisterDrawRectClass(TDrawRectClass{kClassNames[0], {ikWord}, [](quint8) -> std::unique_ptr<TDrawRect> {
                                              return std::make_unique<TFuzzTextRect>();
                                          }});
-}
-
-QByteArray Saved(const TDrawRect& item)
-{
-    QBuffer out;
-    out.open(QIODevice::WriteOnly);
-    item.SaveToStream(out);
-    return out.data();
-}
-
-// Reads the record into a new item of the class; nullptr when it does not read.
-std::unique_ptr<TDrawRect> Loaded(const char* className, const QByteArray& record, double zoom)
-{
-    std::unique_ptr<TDrawRect> item = CreateDrawRect(className);
-    Check(item != nullptr, "the class is registered");
-    item->SetZoom(zoom);
-    QBuffer in;
-    in.setData(record);
-    in.open(QIODevice::ReadOnly);
-    try {
-        item->LoadFromStream(in);
-    } catch (const EDrawRectStreamError&) {
-        return nullptr;
-    }
-    return item;
 }
 
 } // namespace
@@ -128,9 +78,6 @@ std::unique_ptr<TDrawRect> Loaded(const char* className, const QByteArray& recor
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     Setup();
-    // Idempotent, and again each time: a test in the same process may have
-    // taken the classes out of the registry.
-    RegisterDrawItemClasses();
     if (size < 8)
         return 0;
     static constexpr qint32 kVersions[] = {DrawRectCurrentVersion, 201, 200, 199, 0, -1, DrawRectCurrentVersion + 1};
@@ -147,42 +94,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QByteArray record(reinterpret_cast<const char*>(data) + 8, static_cast<qsizetype>(size - 8));
 
     const TRefDeviceScope scope(device);
-    DrawRectFileVersion = version;
-    std::unique_ptr<TDrawRect> item = Loaded(className, record, zoom);
-    if (!item)
-        return 0;
-    const QByteArray first = Saved(*item);
-    DrawRectFileVersion = DrawRectCurrentVersion;
-    std::unique_ptr<TDrawRect> again = Loaded(className, first, zoom);
-    Check(again != nullptr, "a written record reads back");
-    Check(Saved(*again) == first, "a record read back writes the same bytes");
-
-    if (auto* pos = dynamic_cast<TPosRect*>(item.get())) {
-        pos->ResetFontHeight();
-        pos->SetPosCode((clipLine & 2) ? QStringLiteral("〒123-4567") : QStringLiteral("12345678"));
-    } else if (auto* address = dynamic_cast<TAddressRect*>(item.get())) {
-        address->SetVertNumeral(static_cast<quint8>((clipLine >> 2) & 1));
-        address->ResetFontHeight();
-        address->SetAddress(0, QStringLiteral("東京都"));
-        address->SetAddress(1, QStringLiteral("港区芝公園４丁目２－８"));
-        address->SetAddress(2, QStringLiteral("タワー１２３４５号室"));
-    }
-    item->SetClipSide(clipSide);
-    item->SetClipLine(clipLine);
-    QImage screen(64, 64, QImage::Format_RGB32);
-    screen.fill(Qt::white);
-    {
-        QPainter p(&screen);
-        TCanvas canvas(p);
-        item->Draw(&canvas, 3, -2);
-    }
-    item->PreparePrint(QPoint(clipLine % 2000, 15), (clipLine & 1) != 0);
-    QImage page(64, 64, QImage::Format_RGB32);
-    page.fill(Qt::white);
-    {
-        QPainter p(&page);
-        TCanvas canvas(p, device.dpiX, device.dpiY);
-        item->Print(&canvas, -1, 1);
-    }
+    const fuzz_draw_item::TDrawRun run{
+        kHarness, className, version, zoom, QPoint(3, -2), fuzz_draw_item::TPrintAt{QPoint(clipLine % 2000, 15), (clipLine & 1) != 0}};
+    fuzz_draw_item::RoundTripAndDraw(run, record, [&](TDrawRect& item) {
+        if (auto* pos = dynamic_cast<TPosRect*>(&item)) {
+            pos->ResetFontHeight();
+            pos->SetPosCode((clipLine & 2) ? QStringLiteral("〒123-4567") : QStringLiteral("12345678"));
+        } else if (auto* address = dynamic_cast<TAddressRect*>(&item)) {
+            address->SetVertNumeral(static_cast<quint8>((clipLine >> 2) & 1));
+            address->ResetFontHeight();
+            address->SetAddress(0, QStringLiteral("東京都"));
+            address->SetAddress(1, QStringLiteral("港区芝公園４丁目２－８"));
+            address->SetAddress(2, QStringLiteral("タワー１２３４５号室"));
+        }
+        item.SetClipSide(clipSide);
+        item.SetClipLine(clipLine);
+        return true;
+    });
     return 0;
 }

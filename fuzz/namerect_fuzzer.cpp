@@ -8,73 +8,14 @@
 // device and one the texts; the rest is the record. tests/drawing replays the
 // seed corpus under ASan/UBSan.
 
+#include "FuzzDrawItem.h"
 #include "drawing/objects/AdditionRect.h"
 #include "drawing/objects/CorpRect.h"
-#include "drawing/objects/DrawRect.h"
 #include "drawing/objects/NameRect.h"
-#include "drawing/objects/StreamIO.h"
-#include "platform/Canvas.h"
-#include "platform/RefDevice.h"
 
-#include <QBuffer>
-#include <QGuiApplication>
-#include <QImage>
-#include <QPainter>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <memory>
 
 namespace namerect_fuzz {
-
-void Check(bool ok, const char* what)
-{
-    if (!ok) {
-        std::fprintf(stderr, "namerect_fuzzer: %s\n", what);
-        std::abort();
-    }
-}
-
-void Setup()
-{
-    static bool done = false;
-    if (done)
-        return;
-    done = true;
-    if (!QCoreApplication::instance()) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "namerect_fuzzer";
-        static char* argv[] = {name, nullptr};
-        static QGuiApplication* app = new QGuiApplication(argc, argv);
-        (void)app;
-    }
-    InstallFontSubstitutes();
-    RegisterNameClasses();
-}
-
-QByteArray Saved(const TDrawRect& item)
-{
-    QBuffer out;
-    out.open(QIODevice::WriteOnly);
-    item.SaveToStream(out);
-    return out.data();
-}
-
-std::unique_ptr<TDrawRect> Loaded(const char* cls, const QByteArray& record)
-{
-    std::unique_ptr<TDrawRect> item = CreateDrawRect(cls);
-    Check(item != nullptr, "the class is registered");
-    QBuffer in;
-    in.setData(record);
-    in.open(QIODevice::ReadOnly);
-    try {
-        item->LoadFromStream(in);
-    } catch (const EDrawRectStreamError&) {
-        return nullptr;
-    }
-    return item;
-}
 
 void Fill(TDrawRect& item, quint8 texts)
 {
@@ -108,7 +49,7 @@ void Fill(TDrawRect& item, quint8 texts)
 
 int OneInput(const uint8_t* data, size_t size)
 {
-    Setup();
+    fuzz_draw_item::Setup();
     if (size < 4)
         return 0;
     static constexpr const char* kClasses[] = {"TNameRect", "TCorpRect", "TAdditionRect"};
@@ -121,28 +62,14 @@ int OneInput(const uint8_t* data, size_t size)
     const QByteArray record(reinterpret_cast<const char*>(data) + 4, static_cast<qsizetype>(size - 4));
 
     const TRefDeviceScope scope(device);
-    const qint32 savedVersion = DrawRectFileVersion;
-    DrawRectFileVersion = version;
-    std::unique_ptr<TDrawRect> item = Loaded(cls, record);
-    DrawRectFileVersion = DrawRectCurrentVersion;
-    if (item) {
-        const QByteArray first = Saved(*item);
-        std::unique_ptr<TDrawRect> again = Loaded(cls, first);
-        Check(again != nullptr, "a written record reads back");
-        Check(Saved(*again) == first, "a record read back writes the same bytes");
-        auto* text = dynamic_cast<TMetaRect*>(item.get());
-        Check(text != nullptr, "a text item");
+    const fuzz_draw_item::TDrawRun run{"namerect_fuzzer", cls, version, std::nullopt, QPoint(0, 0), std::nullopt};
+    fuzz_draw_item::RoundTripAndDraw(run, record, [&](TDrawRect& item) {
+        auto* text = dynamic_cast<TMetaRect*>(&item);
+        fuzz_draw_item::Check(text != nullptr, run.harness, "a text item");
         text->ResetFontHeight();
-        Fill(*item, texts);
-        QImage screen(64, 64, QImage::Format_RGB32);
-        screen.fill(Qt::white);
-        {
-            QPainter p(&screen);
-            TCanvas canvas(p);
-            item->Draw(&canvas, 0, 0);
-        }
-    }
-    DrawRectFileVersion = savedVersion;
+        Fill(item, texts);
+        return true;
+    });
     return 0;
 }
 

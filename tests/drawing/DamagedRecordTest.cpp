@@ -8,8 +8,8 @@
 #include "drawing/objects/StreamIO.h"
 #include "platform/RefDevice.h"
 #include "support/CanvasTestSupport.h"
+#include "support/CorpusReplay.h"
 
-#include <QDir>
 #include <climits>
 
 // The item-record fuzz harness itself, so its seed corpus replays here.
@@ -50,17 +50,8 @@ QByteArray TextRecord(qint32 size)
 
 TEST(DamagedRecords, EverySeedOfTheFuzzCorpusReplaysCleanly)
 {
-    const QDir corpus(QStringLiteral(TELVORA_TEST_DATA_DIR "/../../fuzz/corpus/drawrect"));
-    const QStringList seeds = corpus.entryList(QDir::Files);
-    ASSERT_GE(seeds.size(), 10);
     const qint32 version = DrawRectFileVersion;
-    for (const QString& name : seeds) {
-        SCOPED_TRACE(name.toStdString());
-        QFile f(corpus.filePath(name));
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        const QByteArray bytes = f.readAll();
-        LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()));
-    }
+    ReplayFuzzCorpus("drawrect", 10, LLVMFuzzerTestOneInput);
     DrawRectFileVersion = version;
 }
 

@@ -11,8 +11,8 @@
 #include "platform/Cp932.h"
 #include "platform/RefDevice.h"
 #include "support/CanvasTestSupport.h"
+#include "support/CorpusReplay.h"
 
-#include <QDir>
 #include <QJsonObject>
 #include <climits>
 
@@ -364,16 +364,7 @@ TEST(WordRect, DamagedRecordsAreRefusedOrRenderSafely)
         EXPECT_TRUE(item.IsValid());
     }
     // The seeds of the harness.
-    const QDir corpus(QStringLiteral(TELVORA_TEST_DATA_DIR "/../../fuzz/corpus/wordrect"));
-    const QStringList seeds = corpus.entryList(QDir::Files);
-    ASSERT_GE(seeds.size(), 5);
-    for (const QString& name : seeds) {
-        SCOPED_TRACE(name.toStdString());
-        QFile f(corpus.filePath(name));
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        const QByteArray bytes = f.readAll();
-        WordRectFuzzOne(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()));
-    }
+    ReplayFuzzCorpus("wordrect", 5, WordRectFuzzOne);
 }
 
 TEST(WordRect, AlignmentPutsTheInkInItsCornerWithinTheInset)
