@@ -193,14 +193,7 @@ void TWordRect::SaveToStream(QIODevice& Stream) const
 
 void TWordRect::DescribeFields(QJsonObject& Fields) const
 {
-    Fields[QStringLiteral("FontCharset")] = Font.Charset();
-    Fields[QStringLiteral("FontName")] = Font.Name();
-    Fields[QStringLiteral("FontSize")] = Font.Size();
-    Fields[QStringLiteral("FontStyle")] = FontStyleToBits(Font);
-    Fields[QStringLiteral("FontColor")] = static_cast<qint64>(Font.Color());
-    Fields[QStringLiteral("SizeIndex")] = SizeIndex;
-    Fields[QStringLiteral("Vertical")] = Direction;
-    Fields[QStringLiteral("UpsideDown")] = UpsideDown;
+    TMetaRect::DescribeFields(Fields);
     Fields[QStringLiteral("Lines")] = QJsonArray::fromStringList(Lines);
     Fields[QStringLiteral("AspectRatio")] = AspectRatio;
     Fields[QStringLiteral("Align")] = Align;

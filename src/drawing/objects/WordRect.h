@@ -50,7 +50,7 @@ public:
     void RenderContent(TCanvas& Canvas, const QPoint& Size) override;
     void ClearContent() override;
     // The stored fields by name, as read (frame fields under "Frame").
-    void DescribeFields(QJsonObject& Fields) const;
+    void DescribeFields(QJsonObject& Fields) const override;
 
     qint32 GetLineCount() const { return static_cast<qint32>(Lines.size()); }
     void SetLineCount(qint32 N);
