@@ -3,6 +3,7 @@
 
 #include "core/ui/AdrsList.h"
 #include "core/AdrsRecord.h"
+#include "core/DBInfo.h"
 #include "core/SenderRecord.h"
 #include "core/Settings.h"
 #include "drawing/dialogs/DrawingSettings.h"
@@ -155,6 +156,13 @@ bool OpenListingFromSearch(TListingSearchBase& search, int sourceMode, int index
     TListingDetail listing;
     if (!search.GetResult(index, listing))
         return false;
+    // A listing is opened to be registered; without an open book the
+    // registration could only fail once the user had worked on it.
+    if (!DMTelvora21 || !DMTelvora21->AdrsTable().Active()) {
+        ShowMessage(&search, QStringLiteral("アドレス帳が開かれていないため、登録できません  "),
+                    MB_OK | MB_ICONINFORMATION);
+        return false;
+    }
     TDataInquiry* window = ShownRecordWindow();
     if (window && window->ConfirmSaveChanges(0, true) == TSaveResult::Cancelled) {
         BringForward(window);

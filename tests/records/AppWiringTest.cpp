@@ -323,3 +323,22 @@ TEST_F(AppWiring, AnotherBookOpensOnlyOnceTheRecordWindowLetItGo)
 }
 
 } // namespace
+
+TEST_F(AppWiring, ListingIsNotOpenedForRegistrationWhileNoBookIsOpen)
+{
+    trigger("actNameAdrsSearch");
+    TNameAdrsSearch* search = TNameAdrsSearch::Instance();
+    ASSERT_NE(search, nullptr);
+    search->findChild<QLineEdit*>(QStringLiteral("edtKey"))->setText(QStringLiteral("店"));
+    search->StartSearch();
+    search->WaitForSearch();
+    ASSERT_GE(search->GetResultCount(), 1);
+
+    dm->CloseAdrsTable();
+    messages.Clear();
+    auto* results = search->findChild<QTreeWidget*>(QStringLiteral("lvResult"));
+    emit results->itemActivated(results->topLevelItem(0), 0);
+    EXPECT_FALSE(DataInquiry);
+    ASSERT_EQ(messages.Messages().size(), 1u);
+    EXPECT_TRUE(messages.LastText().startsWith(QStringLiteral("アドレス帳が開かれていない")));
+}
