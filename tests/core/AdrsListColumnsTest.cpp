@@ -21,8 +21,6 @@ TEST(AdrsListColumns, TableHasTheEightDefaultColumnsAndKeywordColumnsAt34To41)
         if (c.Shown)
             shown << AdrsListColumnCaption(c.ColumnNo);
     EXPECT_EQ(shown, (QStringList{"No.", "グループ", "電話番号", "代表電話", "住所", "マイナンバー", "会社名", "名前"}));
-    EXPECT_EQ(AdrsListColumnCaption(34), QStringLiteral("キーワード1"));
-    EXPECT_EQ(AdrsListColumnCaption(51), QStringLiteral("小分類名"));
     const QString names[8] = {"取引先", "b", "c", "d", "e", "f", "g", "h"};
     EXPECT_EQ(AdrsListColumnCaption(34, names), QStringLiteral("取引先"));
     EXPECT_EQ(AdrsListColumnCaption(3, names), QStringLiteral("電話番号"));
@@ -82,16 +80,13 @@ TEST(RowIntervals, CountsAndTestsFragmentedAndOverlappingSelections)
     EXPECT_TRUE(rows.Contains(16));
     EXPECT_FALSE(rows.Contains(17));
     EXPECT_FALSE(rows.Contains(-1));
-}
 
-TEST(RowIntervals, RangesOverSeveralColumnsOfOneRowCountOnce)
-{
+    // Ranges over several columns of one row count once.
     QStandardItemModel model(10, 3);
     QItemSelection selection;
     selection.select(model.index(2, 0), model.index(3, 0));
     selection.select(model.index(2, 2), model.index(3, 2)); // same rows, another column
     selection.select(model.index(7, 0), model.index(7, 2));
-    TRowIntervals rows;
     rows.Assign(selection);
     EXPECT_EQ(rows.Count(), 3);
     EXPECT_TRUE(rows.Contains(3));

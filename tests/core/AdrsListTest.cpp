@@ -100,15 +100,25 @@ protected:
     std::unique_ptr<TAddressList> list;
 };
 
-TEST_F(AdrsListTest, GroupChoiceAllNoneAndOneGroup)
+TEST_F(AdrsListTest, GroupChoiceAllNoneAndOneGroupAndRowsMapToRecordNumbers)
 {
     EXPECT_EQ(list->GetRecordCount(), 12);
     list->SetGroupChoice(1); // rows without a group
     EXPECT_EQ(ShownRecNos(), (std::vector<int>{1, 4, 7, 10}));
+    list->SetGroupChoice(2); // group 1: RecNos 2, 5, 8, 11
+    for (int i = 0; i < list->GetRecordCount(); ++i)
+        EXPECT_EQ(list->IndexOfRecNo(list->GetRecNo(i)), i);
+    EXPECT_EQ(list->IndexOfRecNo(1), -1);  // in the book, not shown
+    EXPECT_EQ(list->IndexOfRecNo(99), -1); // not in the book
+    EXPECT_EQ(list->GetRecNo(4), -1);
     list->SetGroupChoice(3); // group 2
     EXPECT_EQ(ShownRecNos(), (std::vector<int>{3, 6, 9, 12}));
-    list->SetGroupChoice(11); // group 10: nobody
+    list->SetGroupChoice(11); // group 10: nobody; an empty list is at both ends and reads nothing
     EXPECT_EQ(list->GetRecordCount(), 0);
+    TAdrsRecord r;
+    EXPECT_TRUE(list->IsFirstRecord() && list->IsLastRecord());
+    EXPECT_FALSE(list->ReadFirstRecord(r) || list->ReadNextRecord(r));
+    EXPECT_EQ(list->GetLastSelectedIndex(), -1);
     list->SetGroupChoice(12); // no such choice: ignored
     EXPECT_EQ(list->GetGroupChoice(), 11);
     list->SetGroupChoice(0);
@@ -116,17 +126,7 @@ TEST_F(AdrsListTest, GroupChoiceAllNoneAndOneGroup)
     EXPECT_EQ(list->findChild<QComboBox*>("cbxGroup")->currentIndex(), 0);
 }
 
-TEST_F(AdrsListTest, RowsAndRecordNumbersMapBothWays)
-{
-    list->SetGroupChoice(2); // group 1: RecNos 2, 5, 8, 11
-    for (int i = 0; i < list->GetRecordCount(); ++i)
-        EXPECT_EQ(list->IndexOfRecNo(list->GetRecNo(i)), i);
-    EXPECT_EQ(list->IndexOfRecNo(1), -1);  // in the book, not shown
-    EXPECT_EQ(list->IndexOfRecNo(99), -1); // not in the book
-    EXPECT_EQ(list->GetRecNo(4), -1);
-}
-
-TEST_F(AdrsListTest, ReadingFirstPriorNextLastStopsAtBothEnds)
+TEST_F(AdrsListTest, ReadingFirstPriorNextLastStopsAtBothEndsAlsoThroughTheLink)
 {
     TAdrsRecord r;
     EXPECT_EQ(list->GetCurrentIndex(), -1);
@@ -161,17 +161,19 @@ TEST_F(AdrsListTest, ReadingFirstPriorNextLastStopsAtBothEnds)
     list->SetCurrentIndex(-1);
     ASSERT_TRUE(list->ReadNextRecord(r));
     EXPECT_EQ(r.RecNo, 1);
-}
 
-TEST_F(AdrsListTest, EmptyListIsAtBothEndsAndReadsNothing)
-{
-    list->SetGroupChoice(11);
-    TAdrsRecord r;
-    EXPECT_TRUE(list->IsFirstRecord());
-    EXPECT_TRUE(list->IsLastRecord());
-    EXPECT_FALSE(list->ReadFirstRecord(r));
-    EXPECT_FALSE(list->ReadNextRecord(r));
-    EXPECT_EQ(list->GetLastSelectedIndex(), -1);
+    // The main window is the record window's link: moving through it reads
+    // the rows in list order and keeps its position.
+    TAddressListLink& link = *list;
+    ASSERT_TRUE(link.Move(mkLast, r));
+    EXPECT_TRUE(link.IsLast());
+    EXPECT_FALSE(link.Move(mkNext, r));
+    ASSERT_TRUE(link.Move(mkPrior, r));
+    EXPECT_EQ(link.CurrentIndex(), link.Count() - 2);
+    EXPECT_EQ(link.IndexOfRecNo(r.RecNo), link.CurrentIndex());
+    ASSERT_TRUE(link.Move(mkFirst, r));
+    EXPECT_TRUE(link.IsFirst());
+    EXPECT_EQ(list->GetSelCount(), 1);
 }
 
 TEST_F(AdrsListTest, RefreshKeepsTheCurrentRecordAndItsIndexWhenItWentAway)
@@ -204,19 +206,6 @@ TEST_F(AdrsListTest, RefreshKeepsTheCurrentRecordAndItsIndexWhenItWentAway)
     DeleteRecord(r.RecNo);
     list->RefreshList(false, true, false);
     EXPECT_EQ(list->GetCurrentIndex(), list->GetRecordCount() - 1);
-}
-
-TEST_F(AdrsListTest, NotificationsReachAListener)
-{
-    QSignalSpy updated(list.get(), &TAddressList::recordsUpdated);
-    QSignalSpy deleted(list.get(), &TAddressList::recordsDeleted);
-    list->NotifyRecordsUpdated({3, 5});
-    list->NotifyRecordsDeleted({8});
-    list->NotifyRecordsDeleted({}); // nothing to tell
-    ASSERT_EQ(updated.count(), 1);
-    EXPECT_EQ(updated.at(0).at(0).value<QList<int>>(), (QList<int>{3, 5}));
-    ASSERT_EQ(deleted.count(), 1);
-    EXPECT_EQ(deleted.at(0).at(0).value<QList<int>>(), (QList<int>{8}));
 }
 
 TEST_F(AdrsListTest, FragmentedSelectionIsCountedAndSurvivesASort)
@@ -357,24 +346,6 @@ TEST_F(AdrsListTest, RowByRecNoReadsAsWrittenAndLeavesTheTableAlone)
     EXPECT_FALSE(dm->ReadAdrsRecordByRecNo(0, kept));
     EXPECT_TRUE(kept == shown);
     EXPECT_TRUE(messages.Messages().empty());
-}
-
-// The main window is the record window's link: moving through it reads the
-// rows in list order and keeps its position, as the record window sees it.
-TEST_F(AdrsListTest, TheMainWindowSteppedThroughAsTheRecordWindowsLink)
-{
-    TAddressListLink& link = *list;
-    TAdrsRecord r;
-    ASSERT_TRUE(link.Move(mkLast, r));
-    EXPECT_EQ(r.RecNo, list->GetRecNo(link.Count() - 1));
-    EXPECT_TRUE(link.IsLast());
-    EXPECT_FALSE(link.Move(mkNext, r));
-    ASSERT_TRUE(link.Move(mkPrior, r));
-    EXPECT_EQ(link.CurrentIndex(), link.Count() - 2);
-    EXPECT_EQ(link.IndexOfRecNo(r.RecNo), link.CurrentIndex());
-    ASSERT_TRUE(link.Move(mkFirst, r));
-    EXPECT_TRUE(link.IsFirst());
-    EXPECT_EQ(list->GetSelCount(), 1);
 }
 
 // A sender file that cannot be read is told when the main window starts, not
@@ -600,18 +571,16 @@ TEST_F(AdrsListTest, SavedPositionOffTheScreenOpensWhollyOnIt)
         SCOPED_TRACE(c.top);
         list.reset();
         TIniFile ini(SettingsFileName());
-        ini.WriteInteger(QStringLiteral("ADRS LIST"), QStringLiteral("Left"), c.left);
-        ini.WriteInteger(QStringLiteral("ADRS LIST"), QStringLiteral("Top"), c.top);
-        ini.WriteInteger(QStringLiteral("ADRS LIST"), QStringLiteral("Width"), c.width);
-        ini.WriteInteger(QStringLiteral("ADRS LIST"), QStringLiteral("Height"), c.height);
+        for (const auto& [key, value] : std::initializer_list<std::pair<const char*, int>>{
+                 {"Left", c.left}, {"Top", c.top}, {"Width", c.width}, {"Height", c.height}})
+            ini.WriteInteger(QStringLiteral("ADRS LIST"), QString::fromLatin1(key), value);
         ini.UpdateFile();
         list = std::make_unique<TAddressList>();
         list->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(list.get()));
         QTest::qWait(20);
         const QRect frame = list->frameGeometry();
-        EXPECT_TRUE(area.contains(frame)) << frame.x() << "," << frame.y() << " " << frame.width() << "x"
-                                          << frame.height() << " on " << area.width() << "x" << area.height();
+        EXPECT_TRUE(area.contains(frame)) << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height();
         const QWidget* status = list->findChild<QStatusBar*>();
         ASSERT_NE(status, nullptr);
         EXPECT_TRUE(area.contains(QRect(status->mapToGlobal(QPoint(0, 0)), status->size())));

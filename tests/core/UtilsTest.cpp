@@ -34,7 +34,7 @@ TEST(ScaleForDpi, ConvertsBetween96DpiUnitsAndScreenPixels)
     EXPECT_GT(ScreenPixelsPerInch(), 0);
 }
 
-TEST(ExtractNumChars, TakesOnlyTheChosenSingleByteCharacters)
+TEST(ExtractNumChars, TakesOnlyTheChosenSingleByteCharactersSkippingDoubleByteOnesWhole)
 {
     const QByteArray text = "TEL 03-1234.56 x";
     EXPECT_EQ(ExtractNumChars(text, kExtractDigits), "03123456");
@@ -43,29 +43,21 @@ TEST(ExtractNumChars, TakesOnlyTheChosenSingleByteCharacters)
     QByteArray result = "old";
     ExtractNumChars("1a2", kExtractDigits, result);
     EXPECT_EQ(result, "12");
-}
-
-TEST(ExtractNumChars, SkipsDoubleByteCharactersWhole)
-{
     // Full-width digits and hyphens are not taken; half-width katakana (single
     // bytes 0xA1-0xDF) are dropped like any other character.
-    const QByteArray text = cp932::Encode(QStringLiteral("０３－1ｱ2ー3"));
-    EXPECT_EQ(ExtractNumChars(text, kExtractDigits | kExtractHyphen), "123");
+    const QByteArray mixed = cp932::Encode(QStringLiteral("０３－1ｱ2ー3"));
+    EXPECT_EQ(ExtractNumChars(mixed, kExtractDigits | kExtractHyphen), "123");
     // A lead byte takes the following byte with it, even a damaged pair whose
     // second byte looks like a digit; a lead byte at the very end stops.
     EXPECT_EQ(ExtractNumChars(QByteArray("1\x82" "52\x82", 5), kExtractDigits), "12");
 }
 
-TEST(AtHex, RoundTripsWideTextIncludingCharactersOutsideCp932)
+TEST(AtHex, RoundTripsWideTextAndReadsOtherTextAsCp932)
 {
     const QString wide = QStringLiteral("髙橋 ①\U0001F600é");
     const QByteArray narrow = WideToAtHex(wide);
     EXPECT_TRUE(narrow.startsWith("@9AD9@6A4B@0020@2460@D83D@DE00@00E9"));
     EXPECT_EQ(AtHexToWide(narrow), wide);
-}
-
-TEST(AtHex, OtherTextIsReadAsCp932)
-{
     EXPECT_EQ(AtHexToWide(cp932::Encode(QStringLiteral("山田"))), QStringLiteral("山田"));
     // Begins with '@' but is not the encoded form.
     EXPECT_EQ(AtHexToWide("@home"), QStringLiteral("@home"));
@@ -74,85 +66,49 @@ TEST(AtHex, OtherTextIsReadAsCp932)
     EXPECT_EQ(AtHexToWide("@00e9"), QStringLiteral("é"));
 }
 
-TEST(ExpandCorpFormW, ExpandsEveryWayOfWritingAMark)
+// The address-text rewrites the printing uses, each with inputs it must leave alone.
+TEST(AddressText, RewritesOnlyWhatItsRuleCovers)
 {
-    const QString full = QStringLiteral("株式会社");
-    for (const QString& mark : {QStringLiteral("(株)"), QStringLiteral("（株）"), QStringLiteral("㈱"), QStringLiteral("㍿")})
-        EXPECT_EQ(ExpandCorpFormW(mark + QStringLiteral("山田商事")), full + QStringLiteral("山田商事")) << mark.toStdString();
-    EXPECT_EQ(ExpandCorpFormW(QStringLiteral("鈴木工業㈲")), QStringLiteral("鈴木工業有限会社"));
-    EXPECT_EQ(ExpandCorpFormW(QStringLiteral("㊩清和会 ㈶日本協会")), QStringLiteral("医療法人清和会 財団法人日本協会"));
+    const std::pair<QString (*)(const QString&), std::vector<std::pair<const char*, const char*>>> cases[] = {
+        {ExpandCorpFormW,
+         {{"(株)山田商事", "株式会社山田商事"}, {"（株）山田商事", "株式会社山田商事"}, {"㈱山田商事", "株式会社山田商事"},
+          {"㍿山田商事", "株式会社山田商事"}, {"鈴木工業㈲", "鈴木工業有限会社"},
+          {"㊩清和会 ㈶日本協会", "医療法人清和会 財団法人日本協会"}, {"((株))", "(株式会社)"},
+          // Mismatched brackets, other words, marks that are no legal form.
+          {"(株）", "(株）"}, {"(本社)", "(本社)"}, {"（株", "（株"}, {"㊕大売出し", "㊕大売出し"},
+          {"㈹03-1234", "㈹03-1234"}, {"(", "("}}},
+        {DigitsToKanjiW, {{"1丁目10-３０５号", "一丁目一〇-三〇五号"}, {"ABC", "ABC"}}},
+        {[](const QString& s) { return ReplaceHyphenW(s, 1); },
+         {{"1-2-3", "1の2の3"}, {"一〇‐五", "一〇の五"}, {"A-1 ビル-3F- -", "A-1 ビル-3F- -"}, {"スーパー", "スーパー"}}},
+        {[](const QString& s) { return ReplaceHyphenW(s, 0); }, {{"１－２−３", "１ー２ー３"}}},
+        // A prefecture's name without its suffix is part of a city's name.
+        {DeleteTdfknW,
+         {{"東京都千代田区", "千代田区"}, {"京都府京都市", "京都市"}, {"北海道札幌市", "札幌市"},
+          {"神奈川県横浜市", "横浜市"}, {"東広島市", "東広島市"}}},
+    };
+    for (const auto& [rewrite, pairs] : cases)
+        for (const auto& [in, out] : pairs)
+            EXPECT_EQ(rewrite(QString::fromUtf8(in)), QString::fromUtf8(out)) << in;
 }
 
-TEST(ExpandCorpFormW, LeavesOtherBracketsAndEnclosedCharactersAlone)
+// A number is hyphenated; anything that is no number comes back trimmed, no digit added.
+TEST(HyphenatePhoneNumber, HyphenatesNumbersAndGivesOtherTextTrimmed)
 {
-    // Mismatched brackets, other words, marks that are no legal form.
-    for (const QString& s : {QStringLiteral("(株）"), QStringLiteral("(本社)"), QStringLiteral("（株"),
-                             QStringLiteral("㊕大売出し"), QStringLiteral("㈹03-1234"), QStringLiteral("(")})
-        EXPECT_EQ(ExpandCorpFormW(s), s) << s.toStdString();
-    EXPECT_EQ(ExpandCorpFormW(QStringLiteral("((株))")), QStringLiteral("(株式会社)"));
+    for (const auto& [in, out] : std::initializer_list<std::pair<const char*, const char*>>{
+             {"0312345678", "03-1234-5678"}, {"0120123456", "0120-123-456"}, {"09012345678", "090-1234-5678"},
+             {" 0662345678 ", "06-6234-5678"}, {"03-1234-5678", "03-1234-5678"}, {"+81312345678", "03-1234-5678"},
+             {"  123 ", "123"}, {" 0120-ABC-DEF", "0120-ABC-DEF"}, {"０３１２３４５６７８", "０３１２３４５６７８"},
+             {"312345678", "312345678"}, {"0312345678901", "0312345678901"}})
+        EXPECT_EQ(HyphenatePhoneNumber(QString::fromUtf8(in)), QString::fromUtf8(out)) << in;
 }
 
-TEST(DigitsToKanjiW, ConvertsHalfAndFullWidthDigitsOneByOne)
-{
-    EXPECT_EQ(DigitsToKanjiW(QStringLiteral("1丁目10-３０５号")), QStringLiteral("一丁目一〇-三〇五号"));
-    EXPECT_EQ(DigitsToKanjiW(QStringLiteral("ABC")), QStringLiteral("ABC"));
-}
-
-TEST(ReplaceHyphenW, ReplacesHyphensOnlyBetweenDigits)
-{
-    EXPECT_EQ(ReplaceHyphenW(QStringLiteral("1-2-3"), 1), QStringLiteral("1の2の3"));
-    EXPECT_EQ(ReplaceHyphenW(QStringLiteral("１－２−３"), 0), QStringLiteral("１ー２ー３"));
-    // After DigitsToKanjiW the neighbours are kanji numerals.
-    EXPECT_EQ(ReplaceHyphenW(QStringLiteral("一〇‐五"), 1), QStringLiteral("一〇の五"));
-    // Not between digits: kept.
-    EXPECT_EQ(ReplaceHyphenW(QStringLiteral("A-1 ビル-3F- -"), 1), QStringLiteral("A-1 ビル-3F- -"));
-    EXPECT_EQ(ReplaceHyphenW(QStringLiteral("スーパー"), 1), QStringLiteral("スーパー"));
-}
-
-TEST(DeleteTdfknW, RemovesPrefectureNames)
-{
-    EXPECT_EQ(DeleteTdfknW(QStringLiteral("東京都千代田区")), QStringLiteral("千代田区"));
-    EXPECT_EQ(DeleteTdfknW(QStringLiteral("京都府京都市")), QStringLiteral("京都市"));
-    EXPECT_EQ(DeleteTdfknW(QStringLiteral("北海道札幌市")), QStringLiteral("札幌市"));
-    EXPECT_EQ(DeleteTdfknW(QStringLiteral("神奈川県横浜市")), QStringLiteral("横浜市"));
-    // A prefecture's name without its suffix is part of a city's name.
-    EXPECT_EQ(DeleteTdfknW(QStringLiteral("東広島市")), QStringLiteral("東広島市"));
-}
-
-TEST(HyphenatePhoneNumber, HyphenatesJapaneseNumbers)
-{
-    EXPECT_EQ(HyphenatePhoneNumber("0312345678"), "03-1234-5678");
-    EXPECT_EQ(HyphenatePhoneNumber("0120123456"), "0120-123-456");
-    EXPECT_EQ(HyphenatePhoneNumber("09012345678"), "090-1234-5678");
-    EXPECT_EQ(HyphenatePhoneNumber(" 0662345678 "), "06-6234-5678");
-    EXPECT_EQ(HyphenatePhoneNumber("03-1234-5678"), "03-1234-5678");
-    EXPECT_EQ(HyphenatePhoneNumber("+81312345678"), "03-1234-5678");
-}
-
-TEST(HyphenatePhoneNumber, GivesTheTrimmedInputWhenItIsNoNumber)
-{
-    EXPECT_EQ(HyphenatePhoneNumber("  123 "), "123");
-    EXPECT_EQ(HyphenatePhoneNumber(" 0120-ABC-DEF"), "0120-ABC-DEF");
-    EXPECT_EQ(HyphenatePhoneNumber(QStringLiteral("０３１２３４５６７８")), QStringLiteral("０３１２３４５６７８"));
-    EXPECT_EQ(HyphenatePhoneNumber("312345678"), "312345678"); // no digit is added
-    EXPECT_EQ(HyphenatePhoneNumber("0312345678901"), "0312345678901");
-}
-
-TEST(WidthConversion, FullWidthComposesVoicedKatakana)
+TEST(WidthConversion, VoicedKatakanaComposeAndSplitAndOtherTextStays)
 {
     EXPECT_EQ(ToFullWidth(QStringLiteral("ｶﾞｷﾞﾊﾟﾎﾟｳﾞｱ")), QStringLiteral("ガギパポヴア"));
     EXPECT_EQ(ToFullWidth(QStringLiteral("ｱﾞ")), QStringLiteral("ア゛")); // no voiced form: mark stays separate
-    EXPECT_EQ(ToFullWidth(QStringLiteral("｢ﾃｽﾄ｣｡ｰ")), QStringLiteral("「テスト」。ー"));
-    EXPECT_EQ(ToFullWidth(QStringLiteral("Ab1 -~")), QStringLiteral("Ａｂ１\u3000－～"));
-    EXPECT_EQ(ToFullWidth(QStringLiteral("漢字かなガ")), QStringLiteral("漢字かなガ"));
-}
-
-TEST(WidthConversion, HalfWidthSplitsVoicedKatakana)
-{
-    EXPECT_EQ(ToHalfWidth(QStringLiteral("ガパヴー")), QStringLiteral("ｶﾞﾊﾟｳﾞｰ"));
-    EXPECT_EQ(ToHalfWidth(QStringLiteral("漢字かなヶ")), QStringLiteral("漢字かなヶ"));
-    // Decomposed input (カ + combining mark) gives the same.
-    EXPECT_EQ(ToHalfWidth(QStringLiteral("カ\u3099")), QStringLiteral("ｶﾞ"));
+    EXPECT_EQ(ToFullWidth(QStringLiteral("｢ﾃｽﾄ｣｡ｰ漢字かなガ")), QStringLiteral("「テスト」。ー漢字かなガ"));
+    EXPECT_EQ(ToHalfWidth(QStringLiteral("ガパヴー漢字かなヶ")), QStringLiteral("ｶﾞﾊﾟｳﾞｰ漢字かなヶ"));
+    EXPECT_EQ(ToHalfWidth(QStringLiteral("カ\u3099")), QStringLiteral("ｶﾞ")); // decomposed input
 }
 
 TEST(WidthConversion, RoundTripsPrintableAsciiAndKatakana)

@@ -80,10 +80,7 @@ TEST(ByteLimitRules, RefuseGrowthPastTheLimitAndNewCharactersTheFieldCannotHold)
         EXPECT_EQ(TByteLimitEdit::Allows(c.before, c.after, c.limit, c.wide), c.allowed);
     }
     EXPECT_EQ(TByteLimitEdit::Length(QStringLiteral("あ") + kEmoji, true), 3);
-}
-
-TEST(ByteLimitRules, CutsWithoutSplittingACharacter)
-{
+    // Cuts never split a character.
     EXPECT_EQ(TByteLimitEdit::Cut(QStringLiteral("aあいう"), 4, false), QStringLiteral("aあ"));
     EXPECT_EQ(TByteLimitEdit::Cut(QStringLiteral("aあいう"), 0, false), QStringLiteral("aあいう"));
     EXPECT_EQ(TByteLimitEdit::Cut("a" + kEmoji, 2, true), QStringLiteral("a")); // no half surrogate pair

@@ -15,7 +15,7 @@ TEST(Cp932, EncodesKanjiWithTrailByte5CAndRoundTrips)
     EXPECT_EQ(cp932::Decode(b), s);
 }
 
-TEST(Cp932, FoldsForeignFormsAndReplacesUnmappable)
+TEST(Cp932, FoldsForeignFormsReplacesUnmappableAndCutsWhole)
 {
     EXPECT_EQ(cp932::Encode(QStringLiteral("〜−—")), QByteArray("\x81\x60\x81\x7C\x81\x5C"));
     EXPECT_EQ(cp932::Encode(QStringLiteral("～髙①")), QByteArray("\x81\x60\xFB\xFC\x87\x40"));
@@ -24,10 +24,7 @@ TEST(Cp932, FoldsForeignFormsAndReplacesUnmappable)
     EXPECT_FALSE(cp932::CanEncode(QStringLiteral("a☃")));
     EXPECT_TRUE(cp932::CanEncode(QStringLiteral("山田①")));
     EXPECT_EQ(cp932::ByteLength(QStringLiteral("山田ｱ1")), 6);
-}
-
-TEST(Cp932, CutsNeverSplitADoubleByteCharacter)
-{
+    // Cuts never split a double-byte character.
     QByteArray b = cp932::Encode(QStringLiteral("aあい"));
     EXPECT_EQ(cp932::CutBytes(b, 4), cp932::Encode(QStringLiteral("aあ")));
     EXPECT_EQ(cp932::CutBytes(b, 2), QByteArray("a"));
@@ -35,16 +32,12 @@ TEST(Cp932, CutsNeverSplitADoubleByteCharacter)
     EXPECT_EQ(cp932::CutToBytes(QStringLiteral("ｱｲｳ"), 2), QStringLiteral("ｱｲ"));
 }
 
-TEST(Cp932, DecodesUndefinedBytesAsPlaceholders)
+TEST(Cp932, DecodesUndefinedBytesAsPlaceholdersAndALoneLeadByteNeverSwallowsTheNext)
 {
     EXPECT_EQ(cp932::Decode(QByteArray("a\x81")), QStringLiteral("a?"));
     EXPECT_EQ(cp932::Decode(QByteArray("\xA0z")), QStringLiteral("?z"));
     // A well-formed but unassigned pair is one character.
     EXPECT_EQ(cp932::Decode(QByteArray("\x82\x41z")), QStringLiteral("?z"));
-}
-
-TEST(Cp932, LoneLeadByteNeverSwallowsTheCharacterAfterIt)
-{
     // A text cut in the middle of a character elsewhere: the line break,
     // blank or letter after the orphaned lead byte is data and stays.
     EXPECT_EQ(cp932::Decode(QByteArray("\x82\r\nb")), QStringLiteral("?\r\nb"));

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -10,10 +9,8 @@
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QTest>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <QWheelEvent>
-#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -187,19 +184,3 @@ TEST(TabWheel, SwitchesTabsAndWrapsAroundBothEnds)
     EXPECT_EQ(bar.currentIndex(), 0);
 }
 
-TEST(ModalDialog, OkAnswersOneAndCancelEscapeOrCloseAnswerTwo)
-{
-    TModalDialog dialog;
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    const std::pair<std::function<void()>, int> answers[] = {
-        {[buttons] { buttons->button(QDialogButtonBox::Ok)->click(); }, mrOk},
-        {[&dialog] { QTest::keyClick(&dialog, Qt::Key_Escape); }, mrCancel},
-        {[&dialog] { dialog.close(); }, mrCancel},
-    };
-    for (const auto& [answer, result] : answers) {
-        QTimer::singleShot(0, answer);
-        EXPECT_EQ(dialog.ShowModal(), result);
-    }
-}

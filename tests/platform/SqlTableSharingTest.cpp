@@ -48,6 +48,14 @@ QStringList names(const QString& file)
     return out;
 }
 
+// A new, empty book in dir.
+QString newBook(const QTemporaryDir& dir)
+{
+    const QString file = dir.path() + QStringLiteral("/Book.DB");
+    TSqlTable::CreateTable(file, bookDef());
+    return file;
+}
+
 int waitChild(pid_t pid)
 {
     int status = 0;
@@ -66,8 +74,7 @@ unsigned mode(const QString& path)
 TEST(SqlTableSharing, TwoProcessesEditingOneRowTheSecondPostFailsAndNothingIsLost)
 {
     QTemporaryDir dir;
-    const QString file = dir.path() + QStringLiteral("/Book.DB");
-    TSqlTable::CreateTable(file, bookDef());
+    const QString file = newBook(dir);
     TSqlTable mine(bookDef());
     mine.Open(file);
     add(mine, QStringLiteral("表ソ"), 1);
@@ -119,8 +126,7 @@ TEST(SqlTableSharing, TwoProcessesEditingOneRowTheSecondPostFailsAndNothingIsLos
 TEST(SqlTableSharing, AReaderIsNotStoppedByAWriterOfAnotherProcess)
 {
     QTemporaryDir dir;
-    const QString file = dir.path() + QStringLiteral("/Book.DB");
-    TSqlTable::CreateTable(file, bookDef());
+    const QString file = newBook(dir);
     {
         TSqlTable t(bookDef());
         t.Open(file);
@@ -177,8 +183,7 @@ TEST(SqlTableSharing, AReaderIsNotStoppedByAWriterOfAnotherProcess)
 TEST(SqlTableSharing, AFailedRowOfABulkWriteIsTakenBackAloneAndTheRestCommitted)
 {
     QTemporaryDir dir;
-    const QString file = dir.path() + QStringLiteral("/Book.DB");
-    TSqlTable::CreateTable(file, bookDef());
+    const QString file = newBook(dir);
     TSqlTable t(bookDef());
     t.Open(file);
     add(t, QStringLiteral("前"), 1);

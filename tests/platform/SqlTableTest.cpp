@@ -49,23 +49,28 @@ protected:
     TSqlTable table{phoneDef()};
 };
 
-TEST_F(SqlTable, RecNoIsNeverReusedAfterDelete)
+TEST_F(SqlTable, DeleteMovesToNextRowElseToPriorAndRecNoIsNeverReused)
 {
     add("1", QStringLiteral("a"));
     add("2", QStringLiteral("b"));
-    table.Last();
-    EXPECT_EQ(table.CurrentRecNo(), 2);
-    table.Delete();
     add("3", QStringLiteral("c"));
-    EXPECT_EQ(table.CurrentRecNo(), 3);
+    table.Locate(QStringLiteral("RecNo"), 2);
+    table.Delete();
+    EXPECT_EQ(name(), QStringLiteral("c"));
+    table.Delete();
+    EXPECT_EQ(name(), QStringLiteral("a"));
+    add("4", QStringLiteral("d"));
+    EXPECT_EQ(table.CurrentRecNo(), 4);
     // Also across a reopen.
-    table.Last();
     table.Delete();
     table.Close();
     table.Open(file);
-    add("4", QStringLiteral("d"));
-    EXPECT_EQ(table.CurrentRecNo(), 4);
-    EXPECT_EQ(table.RecordCount(), 2);
+    add("5", QStringLiteral("e"));
+    EXPECT_EQ(table.CurrentRecNo(), 5);
+    table.Delete();
+    table.Delete();
+    EXPECT_TRUE(table.IsEmpty());
+    EXPECT_EQ(table.CurrentRecNo(), 0);
 }
 
 TEST_F(SqlTable, WalksAlongIndexWithTiesInRecNoOrder)
@@ -154,21 +159,6 @@ TEST_F(SqlTable, EditOfARowDeletedElsewhereIsNoSuccess)
     EXPECT_EQ(table.State(), TSqlTable::TState::Edit);
     table.Cancel();
     EXPECT_EQ(table.RecordCount(), 0);
-}
-
-TEST_F(SqlTable, DeleteMovesToNextRowElseToPrior)
-{
-    add("1", QStringLiteral("a"));
-    add("2", QStringLiteral("b"));
-    add("3", QStringLiteral("c"));
-    table.Locate(QStringLiteral("RecNo"), 2);
-    table.Delete();
-    EXPECT_EQ(name(), QStringLiteral("c"));
-    table.Delete();
-    EXPECT_EQ(name(), QStringLiteral("a"));
-    table.Delete();
-    EXPECT_TRUE(table.IsEmpty());
-    EXPECT_EQ(table.CurrentRecNo(), 0);
 }
 
 TEST_F(SqlTable, ExclusiveOpenFailsWhileAnotherOpenHoldsTheTable)

@@ -21,15 +21,6 @@ QImage DrawVertical(const QString& text, int height, int* advance = nullptr)
 
 } // namespace
 
-TEST(VerticalText, UprightCharactersAreDoubleByteOrWide)
-{
-    EXPECT_TRUE(vtext::IsUpright(U'東'));
-    EXPECT_TRUE(vtext::IsUpright(U'①'));     // two bytes in code page 932
-    EXPECT_TRUE(vtext::IsUpright(U'\U00020BB7')); // wide, beyond the BMP
-    EXPECT_FALSE(vtext::IsUpright(U'A'));
-    EXPECT_FALSE(vtext::IsUpright(U'ｱ'));     // half-width katakana: one byte
-}
-
 TEST(VerticalText, KanjiRunDownAsAColumnLeftOfThePointAndLatinLiesOnItsSide)
 {
     int length = 0;
@@ -138,6 +129,7 @@ TEST(VerticalText, IpaFontsCarryVerticalForms)
     }
 }
 
+// Faces without vertical forms are drawn through this table.
 TEST(VerticalText, FallbackForFacesWithoutVerticalForms)
 {
     EXPECT_TRUE(vtext::VerticalFallback(U'ー').rotate);
