@@ -1,6 +1,7 @@
 // The background: its record (sizes, versions, pictures that must come back
 // as they were), screen rendering, printing, and the mask-file list.
 
+#include "DrawRectTestItem.h"
 #include "ImageTestSupport.h"
 #include "drawing/objects/BackImage.h"
 #include "drawing/objects/StreamIO.h"
@@ -41,14 +42,6 @@ void Load(TBackImage& b, const QByteArray& data)
     buf.open(QIODevice::ReadOnly);
     b.LoadFromStream(buf);
     EXPECT_EQ(buf.pos(), data.size()) << "the record is read to its end and no further";
-}
-
-QByteArray Bytes(std::initializer_list<int> values)
-{
-    QByteArray b;
-    for (int v : values)
-        b.append(char(v));
-    return b;
 }
 
 } // namespace

@@ -26,14 +26,6 @@ private:
     qint64 at_ = 0;
 };
 
-QByteArray Bytes(std::initializer_list<int> values)
-{
-    QByteArray b;
-    for (int v : values)
-        b.append(char(v));
-    return b;
-}
-
 class DrawRectStream : public ::testing::Test {
 protected:
     void TearDown() override { DrawRectFileVersion = 0; }

@@ -16,7 +16,7 @@ protected:
 
 } // namespace
 
-TEST(DrawRect, ZoomMapsEachSideRoundingHalfAwayFromZero)
+TEST(DrawRect, ZoomMapsEachSideRoundingHalfAwayFromZeroAndZeroZoomChangesNothing)
 {
     TTestItem item;
     item.SetZoom(1.5);
@@ -32,16 +32,12 @@ TEST(DrawRect, ZoomMapsEachSideRoundingHalfAwayFromZero)
     EXPECT_EQ(item.GetDisplayRect(), TRect(3, 4, 7, 9));
     item.SetZoom(2.0);
     EXPECT_EQ(item.GetDisplayRect(), TRect(4, 4, 8, 10));
-}
 
-TEST(DrawRect, ZeroZoomLeavesBothRectanglesAlone)
-{
-    TTestItem item;
-    item.SetRect({10, 10, 20, 20});
+    // Zoom zero leaves both rectangles alone.
     item.SetZoom(0);
     item.SetDisplayRect({0, 0, 5, 5});
-    EXPECT_EQ(item.GetRect(), TRect(10, 10, 20, 20));
-    EXPECT_EQ(item.GetDisplayRect(), TRect(10, 10, 20, 20));
+    EXPECT_EQ(item.GetRect(), TRect(2, 2, 4, 5));
+    EXPECT_EQ(item.GetDisplayRect(), TRect(4, 4, 8, 10));
 }
 
 TEST(DrawRect, AssignTakesRectangleAtOwnZoomAndVisibleOnly)
@@ -161,7 +157,7 @@ protected:
 
 } // namespace
 
-TEST_F(DrawRectRegistry, KindAloneDecidesOnlyWhereOneClassServesIt)
+TEST_F(DrawRectRegistry, KindAloneDecidesOnlyWhereOneClassServesItAndANameForAnyKindItServes)
 {
     auto sender = CreateDrawRectOfKind(ikSenderPosCode);
     ASSERT_TRUE(sender);
@@ -174,10 +170,8 @@ TEST_F(DrawRectRegistry, KindAloneDecidesOnlyWhereOneClassServesIt)
     for (const char* n : DrawRectClassesOfKind(ikSenderName))
         names.emplace_back(n);
     EXPECT_EQ(names, (std::vector<std::string>{"TTestName", "TTestCorp"}));
-}
 
-TEST_F(DrawRectRegistry, NamedClassIsMadeForTheKindItServes)
-{
+    // A class named outright is made for any kind it serves.
     auto corp = CreateDrawRect("TTestCorp", ikSenderName);
     ASSERT_TRUE(corp);
     EXPECT_TRUE(dynamic_cast<TTestItemT<3>*>(corp.get()));

@@ -2,6 +2,7 @@
 // A minimal concrete item for the tests of the drawing objects, stream
 // helpers, and the golden byte fixtures under tests/data/drawing.
 
+#include "core/common/FontUtils.h"
 #include "drawing/objects/DrawRect.h"
 
 #include <QBuffer>
@@ -9,8 +10,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QString>
+#include <QWidget>
 
 #include <gtest/gtest.h>
+#include <initializer_list>
 #include <ostream>
 
 template <int Tag>
@@ -81,4 +84,36 @@ inline qint64 LoadRecord(TDrawRect& item, const QByteArray& bytes)
     in.open(QIODevice::ReadOnly);
     item.LoadFromStream(in);
     return in.pos();
+}
+
+// The same for a record written at `version`.
+inline qint64 LoadRecord(TDrawRect& item, const QByteArray& bytes, qint32 version)
+{
+    TFileVersionScope scope(version);
+    return LoadRecord(item, bytes);
+}
+
+// A dialog's child widget by object name; a missing one fails the test.
+template <class T>
+T* Child(QWidget* w, const char* name)
+{
+    T* c = w->findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(c, nullptr) << name;
+    return c;
+}
+
+inline QByteArray Bytes(std::initializer_list<int> values)
+{
+    QByteArray b;
+    for (int v : values)
+        b.append(char(v));
+    return b;
+}
+
+// 12-point ＭＳ 明朝, the face the stored samples use.
+inline TFont Mincho()
+{
+    TFont f;
+    SetFontAttr(&f, SHIFTJIS_CHARSET, QStringLiteral("ＭＳ 明朝"), 12, 0);
+    return f;
 }

@@ -1,3 +1,4 @@
+#include "DrawRectTestItem.h"
 #include "drawing/objects/FigureRect.h"
 #include "drawing/objects/StreamIO.h"
 #include "platform/RefDevice.h"
@@ -12,30 +13,6 @@ namespace {
 
 const TRefDevice kPrinter600{true, 600, 600, 0, 0};
 const TRefDevice kPrinter200{true, 200, 200, 0, 0};
-
-QByteArray Saved(const TDrawRect& item)
-{
-    QBuffer out;
-    out.open(QIODevice::WriteOnly);
-    item.SaveToStream(out);
-    return out.data();
-}
-
-// Reads the record at a version; the bytes consumed.
-qint64 Load(TDrawRect& item, const QByteArray& record, qint32 version)
-{
-    DrawRectFileVersion = version;
-    QBuffer in;
-    in.setData(record);
-    in.open(QIODevice::ReadOnly);
-    item.LoadFromStream(in);
-    return in.pos();
-}
-
-struct TVersionScope {
-    qint32 saved = DrawRectFileVersion;
-    ~TVersionScope() { DrawRectFileVersion = saved; }
-};
 
 // A figure with every setting away from its default.
 void MakeAwkward(TFigureRect& f)
@@ -83,10 +60,9 @@ double SegmentDistance(QPointF p, QPointF a, QPointF b)
 
 TEST(FigureRecord, DefaultRecordLayoutAndTheVersionBeforeSectors)
 {
-    TVersionScope keep;
     TFigureRect f;
     f.SetRect(TRect(10, 20, 110, 70));
-    const QByteArray record = Saved(f);
+    const QByteArray record = SavedRecord(f);
     ASSERT_EQ(record.size(), 48);
     EXPECT_EQ(record.toHex(' '), QByteArray("0a 00 00 00 14 00 00 00 6e 00 00 00 46 00 00 00 01 " // base
                                             "01 00 00 00 01 00 00 00 00 " // frame, back, gradation, kind, lines, corners
@@ -99,42 +75,41 @@ TEST(FigureRecord, DefaultRecordLayoutAndTheVersionBeforeSectors)
     old[17 + 3] = char(fkSector);
     TFigureRect g;
     g.SetSectorDirection(sdTopRight); // what the object held keeps
-    EXPECT_EQ(Load(g, old, 299), 47);
+    EXPECT_EQ(LoadRecord(g, old, 299), 47);
     EXPECT_EQ(g.GetFigureKind(), fkSector);
     EXPECT_EQ(g.GetSectorDirection(), sdTopRight);
     TFigureRect fresh;
-    EXPECT_EQ(Load(fresh, old, 299), 47);
+    EXPECT_EQ(LoadRecord(fresh, old, 299), 47);
     EXPECT_EQ(fresh.GetSectorDirection(), sdBottomRight);
     EXPECT_EQ(fresh.GetLineWidth(), 5);
     // Written again it is a current record of 48 bytes.
-    EXPECT_EQ(Saved(fresh).size(), 48);
-    EXPECT_EQ(Load(fresh, record, 300), 48);
+    EXPECT_EQ(SavedRecord(fresh).size(), 48);
+    EXPECT_EQ(LoadRecord(fresh, record, 300), 48);
 }
 
 TEST(FigureRecord, EverySettingRoundTripsAndAShortRecordChangesNothing)
 {
-    TVersionScope keep;
     TFigureRect f;
     MakeAwkward(f);
-    const QByteArray record = Saved(f);
+    const QByteArray record = SavedRecord(f);
     TFigureRect g;
     g.SetZoom(0.5);
-    EXPECT_EQ(Load(g, record, DrawRectCurrentVersion), record.size());
-    EXPECT_EQ(Saved(g).toHex(' '), record.toHex(' '));
+    EXPECT_EQ(LoadRecord(g, record, DrawRectCurrentVersion), record.size());
+    EXPECT_EQ(SavedRecord(g).toHex(' '), record.toHex(' '));
     EXPECT_EQ(g.GetDisplayRect(), TRect(-15, 4, 250, 4500));
     EXPECT_FALSE(g.IsFigureValid() || g.IsGradientValid() || g.IsRegionValid());
 
     TFigureRect copy;
     copy.Assign(f);
-    EXPECT_EQ(Saved(copy).toHex(' '), record.toHex(' '));
+    EXPECT_EQ(SavedRecord(copy).toHex(' '), record.toHex(' '));
 
     // Every cut falls short and leaves the figure as it was.
     TFigureRect target;
     target.SetRect(TRect(1, 2, 3, 4));
-    const QByteArray before = Saved(target);
+    const QByteArray before = SavedRecord(target);
     for (int n = 0; n < record.size(); ++n) {
-        EXPECT_THROW(Load(target, record.left(n), DrawRectCurrentVersion), EDrawRectStreamError) << n;
-        ASSERT_EQ(Saved(target), before) << n;
+        EXPECT_THROW(LoadRecord(target, record.left(n), DrawRectCurrentVersion), EDrawRectStreamError) << n;
+        ASSERT_EQ(SavedRecord(target), before) << n;
     }
 }
 

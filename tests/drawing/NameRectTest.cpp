@@ -14,15 +14,6 @@ namespace {
 
 const QString kSp = QString(QChar(0x3000));
 
-TFont Mincho()
-{
-    TFont f;
-    f.SetName(QStringLiteral("ＭＳ 明朝"));
-    f.SetCharset(SHIFTJIS_CHARSET);
-    f.SetSize(12);
-    return f;
-}
-
 template <class T>
 void Prepare(T& item, const TRect& r, quint8 direction)
 {
@@ -58,22 +49,6 @@ const TDrawnGlyph* Glyph(const std::vector<TDrawnGlyph>& gs, QChar ch, int nth =
         if (g.ch == ch && nth-- == 0)
             return &g;
     return nullptr;
-}
-
-QByteArray Saved(const TDrawRect& item)
-{
-    return Written([&](QIODevice& out) { item.SaveToStream(out); });
-}
-
-template <class T>
-void Load(T& item, const QByteArray& bytes, qint32 version)
-{
-    TFileVersionScope scope(version);
-    QBuffer in;
-    in.setData(bytes);
-    in.open(QIODevice::ReadOnly);
-    item.LoadFromStream(in);
-    EXPECT_EQ(in.pos(), bytes.size()) << "the whole record is consumed";
 }
 
 // The base record of a text item as a version-150 file holds it: rectangle,
@@ -137,7 +112,7 @@ TEST(AdditionRectRecord, OldRecordsRenumberFieldsAndKeepTheirVisibleByte)
         if (stored == 0)
             rec.append(Written([](QIODevice& out) { WriteStreamStr(QStringLiteral("表ソ"), out); }));
         TAdditionRect item;
-        Load(item, rec, 150);
+        EXPECT_EQ(LoadRecord(item, rec, 150), rec.size());
         EXPECT_EQ(item.GetFieldId(), expected) << "stored " << stored;
         EXPECT_FALSE(item.IsVisible());
         EXPECT_EQ(item.GetSizeStep(), 3);
@@ -146,7 +121,7 @@ TEST(AdditionRectRecord, OldRecordsRenumberFieldsAndKeepTheirVisibleByte)
     QByteArray rec = OldMetaRecord();
     rec.append(char(1)); // Visible, then nothing more at version 102
     TAdditionRect item;
-    Load(item, rec, 102);
+    EXPECT_EQ(LoadRecord(item, rec, 102), rec.size());
     EXPECT_EQ(item.GetFieldId(), kAdditionContact1);
     EXPECT_TRUE(item.IsVisible());
 }
@@ -157,12 +132,12 @@ TEST(AdditionRectRecord, FixedTextRoundTripsAndSurvivesClearing)
     Prepare(fixed, TRect(0, 0, 200, 30), 1);
     fixed.SetText(QStringLiteral("表ソ十能")); // trail bytes 0x5C
     fixed.SetSizeStep(4);
-    const QByteArray bytes = Saved(fixed);
+    const QByteArray bytes = SavedRecord(fixed);
     TAdditionRect back;
-    Load(back, bytes, DrawRectCurrentVersion);
+    EXPECT_EQ(LoadRecord(back, bytes, DrawRectCurrentVersion), bytes.size());
     EXPECT_EQ(back.GetText(), QStringLiteral("表ソ十能"));
     EXPECT_EQ(back.GetSizeStep(), 4);
-    EXPECT_EQ(Saved(back), bytes);
+    EXPECT_EQ(SavedRecord(back), bytes);
 
     fixed.ClearContent();
     EXPECT_EQ(fixed.GetText(), QStringLiteral("表ソ十能"));
@@ -170,11 +145,11 @@ TEST(AdditionRectRecord, FixedTextRoundTripsAndSurvivesClearing)
     data.SetFieldId(kAdditionContact1);
     data.SetCaption(QStringLiteral("TEL"));
     data.SetText(QStringLiteral("03-1234-5678"));
-    const QByteArray dataBytes = Saved(data);
+    const QByteArray dataBytes = SavedRecord(data);
     data.ClearContent();
     EXPECT_TRUE(data.GetText().isEmpty());
     EXPECT_TRUE(data.GetCaption().isEmpty());
-    EXPECT_EQ(Saved(data), dataBytes) << "a data item stores no text";
+    EXPECT_EQ(SavedRecord(data), dataBytes) << "a data item stores no text";
 
     // Caption, two spaces and the value on one line.
     data.SetFont(Mincho());
@@ -197,28 +172,28 @@ TEST(NameRecords, ReadOlderVersionsAndWriteBackTheSameBytes)
     name.SetShowHonor(0);
     name.SetSizeStep(5);
     name.SetName(QStringLiteral("山田 太郎")); // texts are not stored
-    const QByteArray bytes = Saved(name);
+    const QByteArray bytes = SavedRecord(name);
     TNameRect back;
-    Load(back, bytes, DrawRectCurrentVersion);
+    EXPECT_EQ(LoadRecord(back, bytes, DrawRectCurrentVersion), bytes.size());
     EXPECT_EQ(back.GetShowHonor(), 0);
     EXPECT_EQ(back.GetSizeStep(), 5);
     EXPECT_TRUE(back.GetName().isEmpty());
-    EXPECT_EQ(Saved(back), bytes);
+    EXPECT_EQ(SavedRecord(back), bytes);
 
     TNameRect old;
     old.SetShowHonor(0);
-    Load(old, OldMetaRecord(), 150);
+    EXPECT_EQ(LoadRecord(old, OldMetaRecord(), 150), OldMetaRecord().size());
     EXPECT_EQ(old.GetShowHonor(), 1);
     EXPECT_EQ(old.GetSizeStep(), 3);
 
     TCorpRect corp;
     Prepare(corp, TRect(0, 0, 50, 200), 0);
     corp.SetSizeStep(2);
-    const QByteArray corpBytes = Saved(corp);
+    const QByteArray corpBytes = SavedRecord(corp);
     TCorpRect corpBack;
-    Load(corpBack, corpBytes, DrawRectCurrentVersion);
+    EXPECT_EQ(LoadRecord(corpBack, corpBytes, DrawRectCurrentVersion), corpBytes.size());
     EXPECT_EQ(corpBack.GetSizeStep(), 2);
-    EXPECT_EQ(Saved(corpBack), corpBytes);
+    EXPECT_EQ(SavedRecord(corpBack), corpBytes);
 
     // Cut short inside the item's own part: an error, never a half value.
     TNameRect cut;

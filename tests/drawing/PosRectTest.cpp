@@ -14,13 +14,6 @@ namespace {
 
 const TRefDevice kPrinter600{true, 600, 600, 0, 0};
 
-TFont Mincho()
-{
-    TFont f;
-    SetFontAttr(&f, SHIFTJIS_CHARSET, QStringLiteral("ＭＳ 明朝"), 12, 0);
-    return f;
-}
-
 // Prints the item on a white page at the printer's resolution.
 QImage Printed(TPosRect& item, const TRect& frame)
 {

@@ -35,13 +35,6 @@ struct TEventCount {
     }
 };
 
-TFont Mincho()
-{
-    TFont f;
-    SetFontAttr(&f, SHIFTJIS_CHARSET, QStringLiteral("ＭＳ 明朝"), 12, 0);
-    return f;
-}
-
 // The v600 record of a free text, field by field as stored.
 QByteArray WordRecordV600(const QStringList& lines, qint32 lineCount, quint8 lineSpace, qint32 sizeIndex,
                           qint32 aspect, qint32 align = 0)
