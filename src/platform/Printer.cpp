@@ -378,52 +378,21 @@ void TPrinter::Refresh()
 namespace {
 
 // A virtual printer writes PDF at its resolution, the page as large as the paper.
-class TPdfJob : public TPrintJob {
+class TPdfJob : public TPagedPainterJob<QPdfWriter> {
 public:
     TPdfJob(const QString& file, const TDeviceMetrics& m, int paperWidth, int paperLength, bool landscape,
             const QString& title)
-        : writer_(file), metrics_(m)
+        : TPagedPainterJob(m, file)
     {
-        writer_.setTitle(title);
-        writer_.setCreator(QStringLiteral("Telvora21"));
-        writer_.setResolution(m.dpiX);
+        device_.setTitle(title);
+        device_.setCreator(QStringLiteral("Telvora21"));
+        device_.setResolution(m.dpiX);
         const QPageSize size(QSizeF(paperWidth / 10.0, paperLength / 10.0), QPageSize::Millimeter, QString(),
                              QPageSize::ExactMatch);
-        writer_.setPageLayout(QPageLayout(size, landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+        device_.setPageLayout(QPageLayout(size, landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
                                           QMarginsF(0, 0, 0, 0)));
-        ok_ = painter_.begin(&writer_);
-        if (ok_)
-            placeOrigin();
+        Begin();
     }
-    ~TPdfJob() override
-    {
-        if (painter_.isActive())
-            painter_.end();
-    }
-    bool Ok() const { return ok_; }
-    QPainter& Painter() override { return painter_; }
-    bool NewPage() override
-    {
-        if (!ok_ || !writer_.newPage())
-            return false;
-        placeOrigin();
-        return true;
-    }
-    bool End() override { return ok_ && painter_.end(); }
-
-private:
-    void placeOrigin()
-    {
-        painter_.resetTransform();
-        painter_.setClipping(false);
-        painter_.translate(metrics_.physicalOffsetX, metrics_.physicalOffsetY);
-        painter_.setClipRect(QRect(0, 0, metrics_.pageWidth, metrics_.pageHeight));
-    }
-
-    QPdfWriter writer_;
-    QPainter painter_;
-    TDeviceMetrics metrics_;
-    bool ok_ = false;
 };
 
 } // namespace

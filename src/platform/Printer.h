@@ -15,9 +15,12 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QPainter>
+#include <QRect>
 #include <QString>
 #include <functional>
 #include <memory>
+#include <utility>
 
 class QPaintDevice;
 class QPainter;
@@ -145,6 +148,58 @@ public:
     virtual bool NewPage() = 0;
     // Finishes the document; false when it could not be written.
     virtual bool End() = 0;
+};
+
+// A job painting page after page on a Qt paint device (a PDF writer, a
+// printer): each page's origin sits at the printable area's corner and
+// nothing is painted beyond the printable area.
+template <class TDevice>
+class TPagedPainterJob : public TPrintJob {
+public:
+    ~TPagedPainterJob() override
+    {
+        if (painter_.isActive())
+            painter_.end();
+    }
+    bool Ok() const { return ok_; }
+    QPainter& Painter() override { return painter_; }
+    bool NewPage() override
+    {
+        if (!ok_ || !device_.newPage())
+            return false;
+        placeOrigin();
+        return true;
+    }
+    bool End() override { return ok_ && painter_.end(); }
+
+protected:
+    template <class... TArgs>
+    explicit TPagedPainterJob(const TDeviceMetrics& metrics, TArgs&&... args)
+        : device_(std::forward<TArgs>(args)...), metrics_(metrics)
+    {
+    }
+    // Starts painting once the device is set up.
+    void Begin()
+    {
+        ok_ = painter_.begin(&device_);
+        if (ok_)
+            placeOrigin();
+    }
+
+    TDevice device_;
+
+private:
+    void placeOrigin()
+    {
+        painter_.resetTransform();
+        painter_.setClipping(false);
+        painter_.translate(metrics_.physicalOffsetX, metrics_.physicalOffsetY);
+        painter_.setClipRect(QRect(0, 0, metrics_.pageWidth, metrics_.pageHeight));
+    }
+
+    QPainter painter_;
+    TDeviceMetrics metrics_;
+    bool ok_ = false;
 };
 
 // Where real printers come from (installed by the window side at start).

@@ -43,55 +43,24 @@ int TenthMm(double mm)
     return int(std::lround(mm * 10));
 }
 
-class TCupsJob : public TPrintJob {
+class TCupsJob : public TPagedPainterJob<QPrinter> {
 public:
     TCupsJob(const QPrinterInfo& info, const TDevMode& settings, const TDeviceMetrics& m, int width, int length,
              const QString& title)
-        : printer_(info, QPrinter::HighResolution), metrics_(m)
+        : TPagedPainterJob(m, info, QPrinter::HighResolution)
     {
-        printer_.setDocName(title);
-        printer_.setResolution(m.dpiX);
-        printer_.setFullPage(true);
-        printer_.setCopyCount(std::max<int>(1, settings.Copies()));
+        device_.setDocName(title);
+        device_.setResolution(m.dpiX);
+        device_.setFullPage(true);
+        device_.setCopyCount(std::max<int>(1, settings.Copies()));
         const QPageSize size(QSizeF(width / 10.0, length / 10.0), QPageSize::Millimeter, QString(),
                              QPageSize::FuzzyMatch);
-        printer_.setPageLayout(QPageLayout(size,
-                                           settings.Orientation() == DMORIENT_LANDSCAPE ? QPageLayout::Landscape
-                                                                                        : QPageLayout::Portrait,
-                                           QMarginsF(0, 0, 0, 0)));
-        ok_ = painter_.begin(&printer_);
-        if (ok_)
-            placeOrigin();
+        device_.setPageLayout(QPageLayout(size,
+                                          settings.Orientation() == DMORIENT_LANDSCAPE ? QPageLayout::Landscape
+                                                                                       : QPageLayout::Portrait,
+                                          QMarginsF(0, 0, 0, 0)));
+        Begin();
     }
-    ~TCupsJob() override
-    {
-        if (painter_.isActive())
-            painter_.end();
-    }
-    bool Ok() const { return ok_; }
-    QPainter& Painter() override { return painter_; }
-    bool NewPage() override
-    {
-        if (!ok_ || !printer_.newPage())
-            return false;
-        placeOrigin();
-        return true;
-    }
-    bool End() override { return ok_ && painter_.end(); }
-
-private:
-    void placeOrigin()
-    {
-        painter_.resetTransform();
-        painter_.setClipping(false);
-        painter_.translate(metrics_.physicalOffsetX, metrics_.physicalOffsetY);
-        painter_.setClipRect(QRect(0, 0, metrics_.pageWidth, metrics_.pageHeight));
-    }
-
-    QPrinter printer_;
-    QPainter painter_;
-    TDeviceMetrics metrics_;
-    bool ok_ = false;
 };
 
 class TCupsBackend : public TPrinterBackend {
