@@ -4,6 +4,7 @@
 
 #include "core/common/Units.h"
 #include "drawing/objects/ImageUtils.h"
+#include "drawing/objects/MetaRect.h"
 #include "drawing/objects/PathUtils.h"
 #include "drawing/objects/StreamIO.h"
 #include "platform/RefDevice.h"
@@ -591,15 +592,7 @@ void TFigureRect::Print(TCanvas* Canvas, qint32 X, qint32 Y)
         if (PrintFillRegion)
             Canvas->SelectClipRgn(hadClip ? &saved : nullptr);
     }
-    if (Metafile.Width() <= 0 || Metafile.Height() <= 0)
-        return;
-    // On its own device the recording plays at its natural size; another
-    // device gets the same physical size.
-    const double sx = double(Canvas->DpiX()) / Metafile.DpiX();
-    const double sy = double(Canvas->DpiY()) / Metafile.DpiY();
-    Canvas->StretchDraw(QRectF(double(PrintRect.Left) + X, double(PrintRect.Top) + Y, Metafile.Width() * sx,
-                               Metafile.Height() * sy),
-                        Metafile);
+    PlayRecordingAtPhysicalSize(*Canvas, Metafile, double(PrintRect.Left) + X, double(PrintRect.Top) + Y);
 }
 
 // --- record ---------------------------------------------------------------------------

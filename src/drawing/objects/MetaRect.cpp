@@ -214,15 +214,17 @@ void TMetaRect::Draw(TCanvas* Canvas, qint32 X, qint32 Y)
 
 void TMetaRect::Print(TCanvas* Canvas, qint32 X, qint32 Y)
 {
-    if (!Canvas || Metafile.Width() <= 0 || Metafile.Height() <= 0)
+    if (Canvas)
+        PlayRecordingAtPhysicalSize(*Canvas, Metafile, double(PrintRect.Left) + X, double(PrintRect.Top) + Y);
+}
+
+void PlayRecordingAtPhysicalSize(TCanvas& Canvas, const TMetafileEx& Metafile, double Left, double Top)
+{
+    if (Metafile.Width() <= 0 || Metafile.Height() <= 0)
         return;
-    // A recording made for another device keeps its physical size on this
-    // one; on its own device it plays at its natural size.
-    const double sx = double(Canvas->DpiX()) / Metafile.DpiX();
-    const double sy = double(Canvas->DpiY()) / Metafile.DpiY();
-    Canvas->StretchDraw(QRectF(double(PrintRect.Left) + X, double(PrintRect.Top) + Y, Metafile.Width() * sx,
-                               Metafile.Height() * sy),
-                        Metafile);
+    const double sx = double(Canvas.DpiX()) / Metafile.DpiX();
+    const double sy = double(Canvas.DpiY()) / Metafile.DpiY();
+    Canvas.StretchDraw(QRectF(Left, Top, Metafile.Width() * sx, Metafile.Height() * sy), Metafile);
 }
 
 void TMetaRect::LoadFromStream(QIODevice& Stream)

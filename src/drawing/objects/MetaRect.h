@@ -79,6 +79,11 @@ private:
 // Available / Needed. True with the font alone when nothing needs doing
 // (Needed of 0 or less, a negative ratio, or no growth wanted); False with the
 // font alone when the height would vanish.
+// Plays a recording with its top-left corner at (Left, Top) of the canvas:
+// at its natural size on the device it was made for, at the same physical
+// size on another.
+void PlayRecordingAtPhysicalSize(TCanvas& Canvas, const TMetafileEx& Metafile, double Left, double Top);
+
 bool ScaleCanvasFont(TCanvas& Canvas, qint32 Available, qint32 Needed, bool AllowGrow);
 // Keeps in Text the longest head that fits MaxWidth in the canvas font and
 // returns the remainder in Rest; a surrogate pair is never split.
