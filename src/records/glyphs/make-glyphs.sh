@@ -14,5 +14,3 @@ list=(-fill white -stroke '#606060' -draw 'rectangle 1,1 11,14' -stroke '#2050A0
 g LISTADD "${list[@]}" -stroke none -fill '#20A020' -draw 'rectangle 9,10 15,12' -draw 'rectangle 11,8 13,14'
 g LISTUPD "${list[@]}" -stroke '#C08000' -strokewidth 2 -draw 'line 8,14 14,8'
 g LISTDEL "${list[@]}" -stroke '#D02020' -strokewidth 2 -draw 'line 9,9 14,14' -draw 'line 14,9 9,14'
-g UP   -fill "$ink" -draw 'polygon 8,2 14,9 10,9 10,14 6,14 6,9 2,9'
-g DOWN -fill "$ink" -draw 'polygon 8,14 14,7 10,7 10,2 6,2 6,7 2,7'

@@ -59,3 +59,14 @@ g COPY     -fill white -stroke '#606060' -draw 'rectangle 1,1 9,11' -fill '#E0E8
 g MYNUMBERPRIV -fill '#2080D0' -draw 'circle 7.5,4.5 7.5,7.5' -draw 'roundrectangle 2,9 13,15 4,4'
 g MYNUMBERCORP -fill '#40A040' -draw 'rectangle 3,1 12,15' -fill white \
            -draw 'rectangle 5,3 6,4' -draw 'rectangle 9,3 10,4' -draw 'rectangle 5,7 6,8' -draw 'rectangle 9,7 10,8' -draw 'rectangle 5,11 6,12' -draw 'rectangle 9,11 10,12'
+# Moving and restoring rows of the field and column choosers.
+g TOP     -fill "$ink" -draw 'rectangle 2,1 13,3' -draw 'polygon 8,4 14,10 10,10 10,15 6,15 6,10 2,10'
+g UP      -fill "$ink" -draw 'polygon 8,2 14,9 10,9 10,14 6,14 6,9 2,9'
+g DOWN    -fill "$ink" -draw 'polygon 8,14 14,7 10,7 10,2 6,2 6,7 2,7'
+g BOTTOM  -fill "$ink" -draw 'rectangle 2,12 13,14' -draw 'polygon 8,11 14,5 10,5 10,0 6,0 6,5 2,5'
+g ALLVIEW -fill white -stroke '#606060' -draw 'rectangle 1,1 14,14' -fill none -stroke '#20A020' -strokewidth 2 \
+          -draw 'polyline 3,8 6,11 12,4'
+g REVIEW  -fill none -stroke '#2060C0' -strokewidth 2 -draw 'arc 2,2 13,13 200,480' \
+          -stroke none -fill '#2060C0' -draw 'polygon 1,3 6,3 3,8'
+g RESORT  -fill "$ink" -draw 'rectangle 2,2 6,4' -draw 'rectangle 2,7 9,9' -draw 'rectangle 2,12 13,14' \
+          -fill '#2060C0' -draw 'polygon 12,1 15,6 9,6'
