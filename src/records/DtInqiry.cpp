@@ -2,7 +2,8 @@
 // What it does is kept by concern in the units beside this one: the controls
 // as values (DtInqiryControls), the input's own behaviour (DtInqiryInput),
 // modes and navigation (DtInqiryNavigation), checking and writing
-// (DtInqiryWrite), the lookups (DtInqiryLookup).
+// (DtInqiryWrite), the lookups (DtInqiryLookup), the item copy
+// (DtInqiryCopy).
 
 #include "records/DtInqiry.h"
 
@@ -64,6 +65,8 @@ TDataInquiry::TDataInquiry(QWidget* parent)
     connect(ui->bbtnPosSch, &QPushButton::clicked, this, [this] { DicSearchClick(1); });
     connect(ui->bbtnAdrsSearch, &QPushButton::clicked, this, [this] { DicSearchClick(2); });
     ConnectNameEdits();
+    connect(ui->btnCopy, &QPushButton::clicked, this, &TDataInquiry::CopyItemsClick);
+    connect(ui->bbtnCopySetting, &QPushButton::clicked, this, &TDataInquiry::CopySettingClick);
 
     ui->lvExtLink->setColumnWidth(0, 40);
     ApplyDialogConventions(this);
@@ -95,6 +98,7 @@ void TDataInquiry::LoadSettings()
     // A position saved on a larger or another screen still opens in sight.
     PlaceWindowOnScreen(this, QPoint(left, top));
     ui->chkContinualAdd->setChecked(ini.ReadBool(kSection, QStringLiteral("ContinualAdd"), false));
+    LoadCopySettings();
 }
 
 void TDataInquiry::SaveWindowSettings()

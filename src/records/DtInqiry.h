@@ -5,6 +5,7 @@
 // top-level instance, reached through DataInquiry while it exists.
 
 #include "records/InquiryLinks.h"
+#include "records/ItemCopy.h"
 #include "records/RecordInput.h"
 #include "records/RecordWriter.h"
 
@@ -76,6 +77,15 @@ public:
     void LookupDictionary(int kind, const QString& key);
 
     bool HasHeldRecord() const { return heldRecord_ != nullptr; }
+
+    // Item copy: the chosen items of the shown input as the clipboard gets
+    // them, and their settings, written at once after the chooser's OK.
+    QString ItemCopyText() const;
+    void CopyItemsClick();
+    void CopySettingClick();
+    bool SaveCopySettings();
+    const TCopyItems& CopyItems() const { return copyItems_; }
+    bool CopyLastReturn() const { return copyLastReturn_; }
     bool HasSnapshot() const { return snapshot_ != nullptr; }
 
 protected:
@@ -150,6 +160,11 @@ private:
     bool skipSaveConfirm_ = false;
     bool shownOnce_ = false;
     QPointer<TTntNameDic> nameDic_; // the name-reading popup, made on first use
+
+    // Item copy.
+    void LoadCopySettings();
+    TCopyItems copyItems_ = DefaultCopyItems();
+    bool copyLastReturn_ = true;
 };
 
 // The record window while it exists; cleared when it goes.
