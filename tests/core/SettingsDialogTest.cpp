@@ -11,6 +11,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QMap>
@@ -42,6 +43,15 @@ QStringList Keys(const QByteArray& section)
             keys << QString::fromLatin1(line.left(eq));
     }
     return keys;
+}
+
+// A picture of the dialog for a person to look at, when asked for.
+void Screenshot(QWidget& dialog, const char* name)
+{
+    if (const QByteArray dir = qgetenv("TELVORA_SCREENSHOT_DIR"); !dir.isEmpty()) {
+        dialog.show();
+        dialog.grab().save(QDir(QString::fromLocal8Bit(dir)).filePath(QString::fromLatin1(name)));
+    }
 }
 
 class SettingsWindow : public ::testing::Test {
@@ -84,6 +94,7 @@ TEST_F(SettingsWindow, WritesTheKeysItShowsAndKeepsOtherSectionsByteForByte)
         control<QComboBox>(dialog, "cbxRoot")->setCurrentIndex(1);
         control<QLineEdit>(dialog, "edtMyNumberLabel")->setText(QStringLiteral(" 会社表示 "));
         control<QLineEdit>(dialog, "edtMyNumber")->setText(QStringLiteral("123456789018"));
+        Screenshot(dialog, "SettingsDialog.png");
         ASSERT_TRUE(ok(dialog)) << messages.LastText().toStdString();
     }
     const QMap<QByteArray, QByteArray> written = Sections(file());
