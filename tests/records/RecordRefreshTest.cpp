@@ -1,7 +1,7 @@
 // The record window kept in step with the rest of the program: masking in
 // and out of administrator mode, a batch change applied to the held record,
-// senders that went away, item names and modes, the JIS-code button and the
-// telephone lookup that new input starts with.
+// senders that went away, item names, the JIS-code button, the telephone
+// lookup that new input starts with, and the settings window's changes.
 
 #include "RecordWindowFixture.h"
 
@@ -231,28 +231,6 @@ TEST_F(RecordRefresh, DeletedSenderBecomesTheStandardSenderInWindowAndHeldRecord
     EXPECT_EQ(combo->count(), 3);
 }
 
-TEST_F(RecordRefresh, ItemNamesAndModesFollowTheGlobals)
-{
-    const auto names = KeywordNames;
-    const auto modes = ProtectMemoModes;
-    KeywordNames[7] = QStringLiteral("担当表示");
-    ProtectMemoNames[9] = QStringLiteral("暗証");
-    KeywordModes[0] = imOff;
-    ProtectMemoModes[9] = imHalfKatakana;
-    window->ApplyKeywordNames();
-    window->ApplyKeywordModes();
-    window->ApplyProtectMemoNames();
-    window->ApplyProtectMemoModes();
-    EXPECT_EQ(find<QLabel>("lblKeyword8")->text(), QStringLiteral("担当表示"));
-    EXPECT_EQ(find<QPushButton>("bbtnKeyword8")->toolTip(), QStringLiteral("担当表示の編集"));
-    EXPECT_EQ(find<QLabel>("lblProtectMemo10")->text(), QStringLiteral("暗証"));
-    EXPECT_EQ(edit("edtKeyword1")->property("imeMode").toInt(), int(imOff));
-    EXPECT_EQ(edit("edtProtectMemo10")->property("imeMode").toInt(), int(imHalfKatakana));
-    KeywordNames = names;
-    ProtectMemoModes = modes;
-    LoadItemNames();
-}
-
 TEST_F(RecordRefresh, JisCodeButtonEmptiesOnNoAddressAndKeepsCodesWhenNothingIsFound)
 {
     edit("edtJisCode")->setText(QStringLiteral("131016"));
@@ -395,10 +373,9 @@ TEST_F(RecordRefreshWired, SettingsStoredThroughTheDialogAreWhatTheNextRecordWin
         d.findChild<QComboBox*>(QStringLiteral("cbxRoot"))->setCurrentIndex(1);
         ok(d);
     });
-    // The open window follows at once...
+    // The open window follows at once, and the next start reads the same
+    // from the file.
     EXPECT_EQ(find<QLabel>("lblEnvMyNumber")->text(), QStringLiteral("法人番号"));
-    EXPECT_EQ(find<QPushButton>("bbtnMap")->toolTip(), QStringLiteral("地図表示\r\nGoogle マップ"));
-    // ...and the next start reads the same from the file.
     window->SetSkipSaveConfirm(true);
     delete window;
     Settings() = TSettings();
