@@ -210,6 +210,14 @@ TEST_F(SettingsWindow, CommonMyNumberIsCheckedAndStaysUntouchedWhileMasked)
 {
     {
         TSettingsDialog dialog;
+        // A file that cannot be written keeps the dialog open and every setting as it was.
+        ASSERT_TRUE(QDir().mkdir(SettingsFileName()));
+        control<QCheckBox>(dialog, "chkSameNum")->setChecked(false);
+        EXPECT_FALSE(ok(dialog));
+        EXPECT_TRUE(messages.LastText().startsWith(QStringLiteral("設定を保存できませんでした")));
+        EXPECT_TRUE(Settings().SameNum);
+        ASSERT_TRUE(QDir().rmdir(SettingsFileName()));
+
         control<QLineEdit>(dialog, "edtMyNumber")->setText(QStringLiteral("123456789019")); // wrong check digit
         EXPECT_FALSE(ok(dialog));
         EXPECT_EQ(messages.LastText(), QStringLiteral("共通マイナンバーが正しくありません  "));
