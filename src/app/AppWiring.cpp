@@ -2,6 +2,7 @@
 #include "app/PrintWiring.h"
 
 #include "core/ui/AdrsList.h"
+#include "core/ui/SettingsDialog.h"
 #include "core/AdrsRecord.h"
 #include "core/DBInfo.h"
 #include "core/SenderRecord.h"
@@ -13,6 +14,7 @@
 #include "platform/ui/MessageBox.h"
 #include "records/AdrsCopy.h"
 #include "records/DtInqiry.h"
+#include "records/ItemNameEdit.h"
 #include "records/KeywordEdit.h"
 #include "records/ProtectMemoEdit.h"
 #include "records/SenderForm.h"
@@ -108,6 +110,22 @@ void WireMainWindow(TAddressList& window)
     // The default sender, as every designer reads it at its start.
     LoadDefaultSenderNo();
     QObject::connect(&window, &TAddressList::senderEditRequested, &window, [&window] { EditSenders(window); });
+    QObject::connect(&window, &TAddressList::settingsEditRequested, &window, [&window] { EditSettings(window); });
+    // The open record window follows what the other windows changed.
+    const auto onRecordWindow = [&window](const auto& signal, void (TDataInquiry::*apply)()) {
+        QObject::connect(&ItemNameSignals(), signal, &window, [apply] {
+            if (DataInquiry)
+                (DataInquiry->*apply)();
+        });
+    };
+    onRecordWindow(&TItemNameSignals::keywordNamesChanged, &TDataInquiry::ApplyKeywordNames);
+    onRecordWindow(&TItemNameSignals::keywordModesChanged, &TDataInquiry::ApplyKeywordModes);
+    onRecordWindow(&TItemNameSignals::protectMemoNamesChanged, &TDataInquiry::ApplyProtectMemoNames);
+    onRecordWindow(&TItemNameSignals::protectMemoModesChanged, &TDataInquiry::ApplyProtectMemoModes);
+    QObject::connect(&window, &TAddressList::groupNamesChanged, &window, [] {
+        if (DataInquiry)
+            DataInquiry->RefreshGroupList();
+    });
 }
 
 bool OpenRecordFromList(int index)
@@ -222,7 +240,23 @@ int EditSenders(TAddressList& window)
     dialog.CurrentRecNo = 0; // no layout here names a sender
     const int result = dialog.ShowModal();
     window.LoadSenderList();
+    if (DataInquiry)
+        DataInquiry->RefreshSenderList();
     return result == mrOk ? dialog.CurrentRecNo : 0;
+}
+
+bool EditSettings(TAddressList& window)
+{
+    TSettingsDialog dialog(&window);
+    if (dialog.ShowModal() != mrOk)
+        return false;
+    window.UpdateListColor();
+    if (DataInquiry) {
+        DataInquiry->ShowCommonMyNumber();
+        DataInquiry->UpdateCooperateHints();
+        DataInquiry->ApplyAdminMode();
+    }
+    return true;
 }
 
 TNameAdrsSearch* ShowNameAdrsSearch() { return ShowSearch<TNameAdrsSearch>(TDataInquiry::smNameSearch); }

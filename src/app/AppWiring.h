@@ -38,6 +38,11 @@ bool EditProtectMemoItems(TAddressList& window);
 // RecNo of the sender chosen with "選択", 0 when the window was closed.
 int EditSenders(TAddressList& window);
 
+// The settings window on the main window. After OK the main window repaints
+// its list and the open record window shows the common My Number, the map
+// and route hints and the masking anew. False when the user cancelled.
+bool EditSettings(TAddressList& window);
+
 // The single instance of each search window, made on first use, brought
 // forward afterwards; it goes when it is closed.
 TNameAdrsSearch* ShowNameAdrsSearch();

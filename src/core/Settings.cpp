@@ -8,6 +8,7 @@
 
 #include <QColor>
 #include <QList>
+#include <iterator>
 #include <openssl/crypto.h>
 #include <openssl/evp.h>
 #include <openssl/rand.h>
@@ -155,14 +156,20 @@ bool SetCommonMyNumber(const QString& number)
 
 bool HasAdminPassword() { return !Settings().AdminPassword.isEmpty(); }
 
+bool MakeAdminPasswordHash(const QString& password, QByteArray& stored)
+{
+    stored.clear();
+    if (password.isEmpty())
+        return true;
+    stored = hashPassword(password);
+    return !stored.isEmpty();
+}
+
 bool SetAdminPassword(const QString& password)
 {
     QByteArray stored;
-    if (!password.isEmpty()) {
-        stored = hashPassword(password);
-        if (stored.isEmpty())
-            return false;
-    }
+    if (!MakeAdminPasswordHash(password, stored))
+        return false;
     TIniFile ini(SettingsFileName());
     ini.WriteString(kMyNumber, kAdminPasswordKey, QString::fromLatin1(stored));
     if (!ini.UpdateFile())
@@ -177,3 +184,18 @@ bool CheckAdminPassword(const QString& password)
 }
 
 bool IsProtectedFieldMasked() { return HasAdminPassword() && !Settings().AdminMode; }
+
+QString MapProgramName(int map)
+{
+    static const char16_t* const kNames[] = {
+        u"AtlasMate4/5",        u"プロアトラス2002", u"プロアトラスＷ～Ｗ３/SV～SV7", u"電子地図帳Ｚ[zi]Ⅱ～５",
+        u"いつもNAVI",          u"MapFanⅣ/Ⅴ",        u"MapFan.net",                     u"MapFan PLANNER1/2",
+        u"スーパーマップル・デジタル Ver.1～16", u"グランマップ東京都全域版", u"Google マップ"};
+    return map >= 0 && map < int(std::size(kNames)) ? QString::fromUtf16(kNames[map]) : QString();
+}
+
+QString RouteProgramName(int root)
+{
+    static const char16_t* const kNames[] = {u"駅すぱあと", u"乗換案内"};
+    return root >= 0 && root < int(std::size(kNames)) ? QString::fromUtf16(kNames[root]) : QString();
+}

@@ -66,8 +66,16 @@ bool HasAdminPassword();
 // settings file at once; false, with nothing changed, when the file could not
 // be written.
 bool SetAdminPassword(const QString& password);
+// The stored form of a password (salted PBKDF2), empty for an empty password;
+// false when it cannot be made. Nothing is changed or written.
+bool MakeAdminPasswordHash(const QString& password, QByteArray& stored);
 // True when password is the administrator password. False when none is set.
 bool CheckAdminPassword(const QString& password);
+
+// The names of the map programs ([COOPERATE] Map, 0-10) and the route
+// programs (Root, 0-1); empty out of range.
+QString MapProgramName(int map);
+QString RouteProgramName(int root);
 
 // My Number and protected fields are shown masked and read-only while an
 // administrator password is set and administrator mode is off.

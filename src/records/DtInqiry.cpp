@@ -64,6 +64,7 @@ TDataInquiry::TDataInquiry(QWidget* parent)
     connect(ui->bbtnTelSch, &QPushButton::clicked, this, [this] { DicSearchClick(0); });
     connect(ui->bbtnPosSch, &QPushButton::clicked, this, [this] { DicSearchClick(1); });
     connect(ui->bbtnAdrsSearch, &QPushButton::clicked, this, [this] { DicSearchClick(2); });
+    connect(ui->bbtnGetJisCode, &QPushButton::clicked, this, [this] { GetJisCodeClick(); });
     ConnectNameEdits();
     connect(ui->btnCopy, &QPushButton::clicked, this, &TDataInquiry::CopyItemsClick);
     connect(ui->bbtnCopySetting, &QPushButton::clicked, this, &TDataInquiry::CopySettingClick);
@@ -114,12 +115,19 @@ void TDataInquiry::SaveWindowSettings()
 
 void TDataInquiry::InitControls()
 {
-    FillGroupList();
+    RefreshGroupList();
     FillCategoryMain();
     FillCategorySub(0, 0);
     CheckMyNumbers(kAllMyNumbers);
     FillHistoryLists();
-    FillSenderList();
+    RefreshSenderList();
+    ShowCommonMyNumber();
+    UpdateCooperateHints();
+    ApplyAdminMode();
+    ApplyKeywordNames();
+    ApplyKeywordModes();
+    ApplyProtectMemoNames();
+    ApplyProtectMemoModes();
     ui->sbtnPriv->setChecked(true);
     ApplyPrivCorp();
 }
@@ -138,7 +146,7 @@ void TDataInquiry::showEvent(QShowEvent* event)
     }
     setWindowTitle(kRegistCaption);
     // Runs once the window is up, as a posted message would.
-    QTimer::singleShot(0, this, [this] { ui->cbxGroup->setFocus(); });
+    QTimer::singleShot(0, this, [this] { StartNewInputLookup(); });
 }
 
 void TDataInquiry::closeEvent(QCloseEvent* event)

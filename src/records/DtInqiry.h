@@ -11,6 +11,8 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <array>
+#include <functional>
 #include <memory>
 
 namespace Ui {
@@ -22,6 +24,7 @@ class QComboBox;
 class QToolButton;
 class TTntNMDEdit;
 class TTntNameDic;
+class TDicSearch;
 
 // How ConfirmSaveChanges ended; the values are the ones callers have always
 // been given.
@@ -74,7 +77,9 @@ public:
 
     // The dictionary lookup behind the telephone (0), postal-code (1) and
     // address (2) search buttons.
-    void LookupDictionary(int kind, const QString& key);
+    // askForKey: a key that finds nothing (an empty one) opens the dialog for
+    // the user to type one, as new input does.
+    void LookupDictionary(int kind, const QString& key, bool askForKey = false);
 
     bool HasHeldRecord() const { return heldRecord_ != nullptr; }
 
@@ -88,6 +93,25 @@ public:
     bool CopyLastReturn() const { return copyLastReturn_; }
     bool HasSnapshot() const { return snapshot_ != nullptr; }
 
+    // Refresh hooks: run when the window starts, and by the other windows after the setting they show changed.
+    void ShowCommonMyNumber();
+    void UpdateCooperateHints();
+    void ApplyAdminMode();
+    void RefreshGroupList();
+    void RefreshSenderList();
+    void SelectSender(int senderRecNo);
+    void ApplyKeywordNames();
+    void ApplyKeywordModes();
+    void ApplyProtectMemoNames();
+    void ApplyProtectMemoModes();
+    static constexpr int kBatchFlagCount = 17;
+    void ApplyBatchChange(const TAdrsRecord& record, const std::array<bool, kBatchFlagCount>& flags);
+    // Runs the lookup dialog modally and answers its result; tests replace
+    // it (an empty runner restores the dialog's own; the one in place is
+    // returned).
+    using TDicSearchRunner = std::function<int(TDicSearch& dialog)>;
+    static TDicSearchRunner SetDicSearchRunner(TDicSearchRunner runner);
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -99,12 +123,12 @@ private:
     void ConnectInput();
     void LoadSettings();
     void SaveWindowSettings();
-    void FillGroupList();
     void FillCategoryMain();
     void FillCategorySub(int major, int selectCode);
     void FillHistoryLists();
-    void FillSenderList();
-    bool SelectSender(int recNo);
+    bool ChooseSenderEntry(int recNo);
+    void GetJisCodeClick();
+    void StartNewInputLookup();
     void ApplyPrivCorp();
     void JointChanged(int n);
     void JointLeft(int n);

@@ -22,7 +22,7 @@ constexpr int kMaxExtLinks = 10;
 
 } // namespace
 
-void TDataInquiry::FillGroupList()
+void TDataInquiry::RefreshGroupList()
 {
     ui->cbxGroup->clear();
     ui->cbxGroup->addItem(QStringLiteral("指定しない"));
@@ -91,7 +91,7 @@ void TDataInquiry::FillHistoryLists()
     fill(ui->cbxKeyword8, DMTelvora21->KeywordHistory(8));
 }
 
-void TDataInquiry::FillSenderList()
+void TDataInquiry::RefreshSenderList()
 {
     const int keep = sender_;
     ui->cbxSender->clear();
@@ -100,10 +100,16 @@ void TDataInquiry::FillSenderList()
         for (int i = 0; i < list->SenderCount(); ++i)
             ui->cbxSender->addItem(list->SenderTitle(i), list->SenderRecNo(i));
     }
-    SelectSender(keep);
+    // A sender deleted meanwhile is the standard sender in the held record
+    // too: the next save would otherwise write the old one back.
+    if (!ChooseSenderEntry(keep) && heldRecord_)
+        heldRecord_->Sender = 0;
 }
 
-bool TDataInquiry::SelectSender(int recNo)
+// Shows recNo's entry (the first, "標準", when none holds it) and makes it the
+// window's sender; the held record is left to the caller. False when no
+// entry holds a sender other than 0.
+bool TDataInquiry::ChooseSenderEntry(int recNo)
 {
     for (int i = 1; i < ui->cbxSender->count(); ++i) {
         if (ui->cbxSender->itemData(i).toInt() == recNo) {
@@ -323,7 +329,7 @@ void TDataInquiry::WriteControls(const TRecordInput& in)
         UpdateJointPrintGlyph(n);
     }
     SetPrintTarget(in.PrintTarget);
-    SelectSender(in.Sender);
+    ChooseSenderEntry(in.Sender);
 
     QLineEdit* keywords[] = {ui->edtKeyword1, ui->edtKeyword2, ui->edtKeyword3, ui->edtKeyword4, ui->edtKeyword5};
     for (int i = 0; i < 5; ++i)

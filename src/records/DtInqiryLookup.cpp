@@ -17,6 +17,8 @@
 #include "records/RecordMapping.h"
 #include "records/RecordWriter.h"
 
+#include <utility>
+
 namespace {
 
 constexpr int kAdrsBookHelpContext = 35;
@@ -49,7 +51,23 @@ bool ReadBookRow(QWidget* owner, int recNo, TAdrsRecord& record)
     }
 }
 
+TDataInquiry::TDicSearchRunner& DicSearchRunner()
+{
+    static TDataInquiry::TDicSearchRunner runner;
+    return runner;
+}
+
+int RunDicSearch(TDicSearch& dialog)
+{
+    return DicSearchRunner() ? DicSearchRunner()(dialog) : dialog.exec();
+}
+
 } // namespace
+
+TDataInquiry::TDicSearchRunner TDataInquiry::SetDicSearchRunner(TDicSearchRunner runner)
+{
+    return std::exchange(DicSearchRunner(), std::move(runner));
+}
 
 void TDataInquiry::DicSearchClick(int tag)
 {
@@ -75,7 +93,7 @@ void TDataInquiry::DicSearchClick(int tag)
     source->setFocus();
 }
 
-void TDataInquiry::LookupDictionary(int kind, const QString& key)
+void TDataInquiry::LookupDictionary(int kind, const QString& key, bool askForKey)
 {
     TDicSearch::SetBookTelLookup(OpenBookTelMatches);
     TDicSearch dialog(this);
@@ -84,8 +102,8 @@ void TDataInquiry::LookupDictionary(int kind, const QString& key)
     dialog.SetAdrsBookHelpContext(kAdrsBookHelpContext);
     dialog.SetSearchKinds(15, 1);
     const int started = dialog.StartSearch(kind, key);
-    if (started == 0) {
-        if (dialog.exec() != 1)
+    if (started == 0 || (started != 1 && askForKey)) {
+        if (RunDicSearch(dialog) != 1)
             return;
     } else if (started != 1) {
         return;

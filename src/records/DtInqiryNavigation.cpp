@@ -234,5 +234,5 @@ void TDataInquiry::NewInput()
     ui->btnUpdate->setEnabled(false);
     ui->btnDelete->setEnabled(false);
     ClearControls();
-    ui->cbxGroup->setFocus();
+    StartNewInputLookup();
 }

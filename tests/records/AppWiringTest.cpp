@@ -53,6 +53,7 @@ protected:
     void SetUp() override
     {
         LoadSettings();
+        TDataInquiry::SetDicSearchRunner([](TDicSearch&) { return 2; }); // new input's lookup, cancelled
         dm = std::make_unique<TDMTelvora21>();
         BuildAdrsBookList();
         ASSERT_TRUE(CreateAdrsBook(kBook));
@@ -74,6 +75,7 @@ protected:
         delete TCategorySearch::Instance();
         main.reset();
         SetAddressListResolver({});
+        TDataInquiry::SetDicSearchRunner({});
         dm.reset();
     }
 

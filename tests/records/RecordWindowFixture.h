@@ -100,12 +100,15 @@ protected:
             links.AddressList = &list;
             return links;
         });
+        // The lookup dialog is never shown: each run is counted and cancelled.
+        previousRunner = TDataInquiry::SetDicSearchRunner([this](TDicSearch&) { ++lookupRuns; return 2; });
         window = new TDataInquiry;
     }
     void TearDown() override
     {
         if (DataInquiry)
             delete DataInquiry.data();
+        TDataInquiry::SetDicSearchRunner(previousRunner);
         SetInquiryLinksProvider(previous);
         CtgryMainList.clear();
         CtgrySubLists.clear();
@@ -129,6 +132,8 @@ protected:
     TMessageRecorder messages;
     TFakeAddressList list;
     TInquiryLinksProvider previous;
+    TDataInquiry::TDicSearchRunner previousRunner;
+    int lookupRuns = 0;
     TDataInquiry* window = nullptr;
 };
 

@@ -134,6 +134,7 @@ TAddressList::TAddressList(QWidget* parent) : QMainWindow(parent), ui(std::make_
     connect(ui->actProtectMemoEdit, &QAction::triggered, this, &TAddressList::protectMemoItemsEditRequested);
     connect(ui->actSenderEdit, &QAction::triggered, this, &TAddressList::senderEditRequested);
     connect(ui->actAdrsCopy, &QAction::triggered, this, &TAddressList::adrsCopyRequested);
+    connect(ui->actSettings, &QAction::triggered, this, &TAddressList::settingsEditRequested);
     connect(ui->actOpenAdrsBook, &QAction::triggered, this, &TAddressList::onOpenAdrsBook);
     connect(ui->actNewAdrsBook, &QAction::triggered, this, &TAddressList::onNewAdrsBook);
     connect(ui->actClose, &QAction::triggered, this, &QWidget::close);

@@ -151,6 +151,8 @@ signals:
     void listRebuilt();
     void groupNamesChanged();
     void adrsBookChanged();
+    // The user asked for the settings window.
+    void settingsEditRequested();
     // The window was closed (the program ends with it).
     void closed();
 

@@ -1,0 +1,249 @@
+// What keeps the record window in step with the rest of the program: the
+// settings it shows (common My Number, map and route programs,
+// administrator mode), the item names and input modes, the sender choice,
+// a batch change applied to the record it holds, the JIS-code button and the
+// telephone lookup that new input starts with.
+
+#include "records/DtInqiry.h"
+
+#include "ui_DtInqiry.h"
+
+#include "core/Folders.h"
+#include "core/ItemNames.h"
+#include "core/Settings.h"
+#include "listing_search/ContinualAdrsSearch.h"
+#include "listing_search/DicSch.h"
+#include "platform/Cp932.h"
+#include "records/RecordMapping.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace {
+
+// The property that keeps an edit's input mode (TImeModeNo). Input methods
+// on Linux take no mode from the program; the value stays with the edit for
+// whoever asks it.
+const char* const kImeModeProperty = "imeMode";
+
+// Every character shown as "*", whatever the style's own mask character.
+const QString kAsteriskMask = QStringLiteral("QLineEdit { lineedit-password-character: 42; }");
+
+} // namespace
+
+// ---------------------------------------------------------------- settings shown
+
+void TDataInquiry::ShowCommonMyNumber()
+{
+    const QString label = Settings().MyNumberLabel;
+    ui->lblEnvMyNumber->setText(label.isEmpty() ? QStringLiteral("共通マイナンバー") : label);
+    ui->edtEnvMyNumber->setText(CommonMyNumber());
+}
+
+void TDataInquiry::UpdateCooperateHints()
+{
+    ui->bbtnMap->setToolTip(QStringLiteral("地図表示\r\n") + MapProgramName(Settings().Map));
+    ui->bbtnRoot->setToolTip(QStringLiteral("路線検索\r\n") + RouteProgramName(Settings().Root));
+}
+
+void TDataInquiry::ApplyAdminMode()
+{
+    const bool masked = IsProtectedFieldMasked();
+    const QLineEdit::EchoMode echo = masked ? QLineEdit::Password : QLineEdit::Normal;
+    // The edits keep their plain text: the change test and the save read
+    // it; only what is drawn and what can be typed or copied changes.
+    QList<QLineEdit*> edits;
+    for (int i = 0; i < 6; ++i)
+        edits << MyNumberEdit(i);
+    for (int i = 0; i < kProtectMemoCount; ++i)
+        edits << ProtectMemoEdit(i);
+    for (QLineEdit* edit : edits) {
+        if (edit->styleSheet().isEmpty())
+            edit->setStyleSheet(kAsteriskMask);
+        edit->setEchoMode(echo);
+        edit->setReadOnly(masked);
+    }
+    if (ui->edtEnvMyNumber->styleSheet().isEmpty())
+        ui->edtEnvMyNumber->setStyleSheet(kAsteriskMask);
+    ui->edtEnvMyNumber->setEchoMode(echo);
+    ui->edtEnvMyNumber->setReadOnly(true); // the settings window changes it, never this one
+    ui->mmoProtectNote->setReadOnly(masked);
+    ui->mmoProtectNote->setEnabled(!masked);
+    ui->pnlProtectNoteMask->setVisible(masked);
+    if (masked)
+        ui->pnlProtectNoteMask->raise();
+}
+
+// ---------------------------------------------------------------- item names and modes
+
+void TDataInquiry::ApplyKeywordNames()
+{
+    QLabel* labels[] = {ui->lblKeyword1, ui->lblKeyword2, ui->lblKeyword3, ui->lblKeyword4,
+                        ui->lblKeyword5, ui->lblKeyword6, ui->lblKeyword7, ui->lblKeyword8};
+    for (int i = 0; i < kKeywordCount; ++i)
+        labels[i]->setText(KeywordNames[size_t(i)]);
+    QPushButton* buttons[] = {ui->bbtnKeyword6, ui->bbtnKeyword7, ui->bbtnKeyword8};
+    for (int i = 0; i < 3; ++i)
+        buttons[i]->setToolTip(KeywordNames[size_t(5 + i)] + QStringLiteral("の編集"));
+}
+
+void TDataInquiry::ApplyKeywordModes()
+{
+    QWidget* edits[] = {ui->edtKeyword1, ui->edtKeyword2, ui->edtKeyword3, ui->edtKeyword4,
+                        ui->edtKeyword5, ui->cbxKeyword6, ui->cbxKeyword7, ui->cbxKeyword8};
+    for (int i = 0; i < kKeywordCount; ++i)
+        edits[i]->setProperty(kImeModeProperty, KeywordModes[size_t(i)]);
+}
+
+void TDataInquiry::ApplyProtectMemoNames()
+{
+    QLabel* labels[] = {ui->lblProtectMemo1, ui->lblProtectMemo2, ui->lblProtectMemo3, ui->lblProtectMemo4,
+                        ui->lblProtectMemo5, ui->lblProtectMemo6, ui->lblProtectMemo7, ui->lblProtectMemo8,
+                        ui->lblProtectMemo9, ui->lblProtectMemo10};
+    for (int i = 0; i < kProtectMemoCount; ++i)
+        labels[i]->setText(ProtectMemoNames[size_t(i)]);
+}
+
+void TDataInquiry::ApplyProtectMemoModes()
+{
+    for (int i = 0; i < kProtectMemoCount; ++i)
+        ProtectMemoEdit(i)->setProperty(kImeModeProperty, ProtectMemoModes[size_t(i)]);
+}
+
+// ---------------------------------------------------------------- sender
+
+void TDataInquiry::SelectSender(int senderRecNo)
+{
+    if (!heldRecord_)
+        return;
+    // A sender that no longer exists is the standard one here and in the
+    // held record alike, so the next save cannot write it back unseen.
+    if (!ChooseSenderEntry(senderRecNo))
+        senderRecNo = 0;
+    heldRecord_->Sender = senderRecNo;
+}
+
+// ---------------------------------------------------------------- batch change
+
+void TDataInquiry::ApplyBatchChange(const TAdrsRecord& record, const std::array<bool, kBatchFlagCount>& flags)
+{
+    if (!heldRecord_)
+        return;
+    const TRecordInput from = InputFromRecord(record);
+    // The batch change has written the row already: what the window compares
+    // with before an update takes the same values, or the next 変更 would
+    // take the row for one another program changed.
+    std::vector<TAdrsRecord*> held{heldRecord_.get()};
+    if (rowAsShown_ && rowAsShown_->RecNo == heldRecord_->RecNo)
+        held.push_back(rowAsShown_.get());
+    const auto take = [&held](auto member, const TAdrsRecord& source) {
+        for (TAdrsRecord* r : held)
+            r->*member = source.*member;
+    };
+
+    if (flags[0]) {
+        groupNo_ = qBound(0, int(record.Group), ui->cbxGroup->count() - 1);
+        ui->cbxGroup->setCurrentIndex(groupNo_);
+        for (TAdrsRecord* r : held)
+            r->Group = groupNo_;
+    }
+    if (flags[1]) {
+        ui->edtJisCode->setText(from.JisCode);
+        ui->lblKajoCode->setText(from.KajoCode);
+        take(&TAdrsRecord::JisCode, record);
+        take(&TAdrsRecord::KajoCode, record);
+    }
+    if (flags[2]) {
+        (record.PrivCorp ? ui->sbtnPriv : ui->sbtnCorp)->setChecked(true);
+        ApplyPrivCorp();
+        take(&TAdrsRecord::PrivCorp, record);
+    }
+    if (flags[3]) {
+        ui->chkIgnoreName->setChecked(record.IgnoreName);
+        take(&TAdrsRecord::IgnoreName, record);
+    }
+    if (flags[4]) {
+        ui->cbxCatMain->setCurrentIndex(ui->cbxCatMain->findData(from.CodeMain));
+        majorCode_ = from.CodeMain;
+        FillCategorySub(from.CodeMain, from.CodeSubEntry);
+        if (from.CodeMain > 0 && from.CodeSubEntry > 0 && ui->cbxCatSub->findData(from.CodeSubEntry) < 0) {
+            ui->cbxCatSub->setCurrentIndex(-1);
+            keptSubEntry_ = from.CodeSubEntry;
+        }
+        take(&TAdrsRecord::CodeMain, record);
+        take(&TAdrsRecord::CodeSub, record);
+    }
+    if (flags[5]) {
+        SetPrintTarget(record.PrintTarget);
+        take(&TAdrsRecord::PrintTarget, record);
+    }
+    if (flags[6]) {
+        const int sender = ChooseSenderEntry(record.Sender) ? int(record.Sender) : 0;
+        for (TAdrsRecord* r : held)
+            r->Sender = sender;
+    }
+    QLineEdit* keywordEdits[] = {ui->edtKeyword1, ui->edtKeyword2, ui->edtKeyword3, ui->edtKeyword4, ui->edtKeyword5};
+    QComboBox* keywordCombos[] = {ui->cbxKeyword6, ui->cbxKeyword7, ui->cbxKeyword8};
+    for (int i = 0; i < kKeywordCount; ++i) {
+        if (!flags[size_t(7 + i)])
+            continue;
+        if (i < 5)
+            keywordEdits[i]->setText(from.Keyword[i]);
+        else
+            keywordCombos[i - 5]->setEditText(from.Keyword[i]);
+        for (TAdrsRecord* r : held)
+            r->Keyword[size_t(i)] = record.Keyword[size_t(i)];
+    }
+    if (flags[15]) {
+        const int mark = from.SymbolMark.isEmpty() ? 0 : ui->cbxSymbolMark->findText(from.SymbolMark, Qt::MatchExactly);
+        ui->cbxSymbolMark->setCurrentIndex(mark > 0 ? mark : 0);
+        take(&TAdrsRecord::SymbolMark, record);
+    }
+    if (flags[16]) {
+        SetSymbolColor(record.SymbolColor);
+        take(&TAdrsRecord::SymbolColor, record);
+    }
+    ui->edtUpdDateTime->setText(from.UpdDateTime);
+    take(&TAdrsRecord::UpdDateTime, record);
+}
+
+// ---------------------------------------------------------------- JIS code
+
+void TDataInquiry::GetJisCodeClick()
+{
+    QString address;
+    for (QLineEdit* edit : {ui->edtTdfkn, ui->edtAdrs1, ui->edtAdrs2, ui->edtAdrs3})
+        address += cp932::Trim(edit->text());
+    if (address.isEmpty()) {
+        ui->edtJisCode->clear();
+        ui->lblKajoCode->clear();
+        return;
+    }
+    TContinualAdrsSearch parser(AppPath(), AppPath() + QStringLiteral("Dic/"));
+    if (parser.Search(address) != 0 || parser.GetResultCount() < 1)
+        return; // what the codes were stays
+    const TContinualAdrsResult found = parser.GetResult(0);
+    ui->edtJisCode->setText(cp932::Trim(found.JisCode));
+    ui->lblKajoCode->setText(cp932::Trim(found.KajoCode));
+}
+
+// ---------------------------------------------------------------- new input
+
+void TDataInquiry::StartNewInputLookup()
+{
+    // New input starts with the number: the telephone page of the lookup,
+    // on the numbers the window holds, opened for typing one when it holds
+    // none.
+    QString key;
+    for (QLineEdit* edit : {ui->edtTel, ui->edtFax, ui->edtPortable1, ui->edtPortable2}) {
+        if (!edit->text().isEmpty()) {
+            key = edit->text();
+            break;
+        }
+    }
+    LookupDictionary(TDicSearch::kTel, key, true);
+    ui->cbxGroup->setFocus();
+}
