@@ -150,6 +150,24 @@ private:
     bool skipSaveConfirm_ = false;
     bool shownOnce_ = false;
     QPointer<TTntNameDic> nameDic_; // the name-reading popup, made on first use
+
+    // Input behaviour: the buttons of the input, the Enter table, the tab
+    // change and the note memo's line break.
+    void ConnectButtons();
+    void EditListClick(int tag);
+    void EditGroupClick();
+    void AddExtLinkClick();
+    void AddExtLinkFile();
+    void AddExtLinkUrl();
+    bool AddExtLink(const QString& link);
+    void DelExtLinkClick();
+    void OpenExtLinkClick();
+    void SymbolColorClick();
+    void WebSearchClick();
+    void UpdateEnterTable();
+    void TabChanged(int index);
+    void NoteLeft();
+    QString noteWithBreak_; // the memo's text right after leaving it added a line break
 };
 
 // The record window while it exists; cleared when it goes.
