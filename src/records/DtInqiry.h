@@ -4,6 +4,7 @@
 // was opened from, and registers, changes and deletes records. One modeless
 // top-level instance, reached through DataInquiry while it exists.
 
+#include "integrations/MapSearchParams.h"
 #include "records/InquiryLinks.h"
 #include "records/RecordInput.h"
 #include "records/RecordWriter.h"
@@ -77,6 +78,10 @@ public:
 
     bool HasHeldRecord() const { return heldRecord_ != nullptr; }
     bool HasSnapshot() const { return snapshot_ != nullptr; }
+
+    // Launches: the hints of the map and route buttons name the programs of
+    // the [COOPERATE] settings; run again when they change.
+    void UpdateCooperateHints();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -168,6 +173,30 @@ private:
     void TabChanged(int index);
     void NoteLeft();
     QString noteWithBreak_; // the memo's text right after leaving it added a line break
+
+    // Launches: map, route, QR map, home page and mail.
+    void ConnectLaunches();
+    TMapSearchParams MapSearchParams() const;
+    void bbtnMapClick();
+    void ShowAtlasMateMap(QWidget* owner, TMapSearchParams& params);
+    void ShowProAtlasMap(QWidget* owner, TMapSearchParams& params);
+    void ShowProAtlasWMap(QWidget* owner, TMapSearchParams& params);
+    void ShowEmapZMap(QWidget* owner, TMapSearchParams& params);
+    void ShowItsmoNaviMap(QWidget* owner, TMapSearchParams& params);
+    void ShowMapFanMap(QWidget* owner, TMapSearchParams& params);
+    void ShowMapFanNetMap(QWidget* owner, TMapSearchParams& params);
+    void ShowMapFanPlannerMap(QWidget* owner, TMapSearchParams& params);
+    void ShowMappleMap(QWidget* owner, TMapSearchParams& params);
+    void ShowGrandMap(QWidget* owner, TMapSearchParams& params);
+    void ShowWebMap(QWidget* owner, TMapSearchParams& params);
+    void SaveMapPosition(int latitude, int longitude);
+    void bbtnRootClick();
+    void ShowExpertRouteSearch();
+    void ShowNorikaeRouteSearch();
+    void bbtnQRMapClick();
+    void bbtnGetURLClick();
+    void bbtnOpenURLClick();
+    void bbtnEMailClick(int tag);
 };
 
 // The record window while it exists; cleared when it goes.

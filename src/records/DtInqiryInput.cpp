@@ -284,6 +284,7 @@ void TDataInquiry::ConnectButtons()
                        static_cast<QWidget*>(ui->cbxSymbolMark)})
         new TFocusWatch(this, w, QEvent::FocusIn, [this] { UpdateEnterTable(); });
     UpdateEnterTable();
+    ConnectLaunches();
 }
 
 void TDataInquiry::UpdateEnterTable()
