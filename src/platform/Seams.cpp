@@ -38,12 +38,14 @@ const QString kOpener = QStringLiteral("xdg-open");
 
 TLaunchHandler SetLaunchHandler(TLaunchHandler handler) { return replace(launchHandler(), std::move(handler)); }
 
-bool OpenUrl(const QString& url)
+bool OpenUrl(const QString& url) { return OpenUrlStatus(url) == 0; }
+
+int OpenUrlStatus(const QString& url)
 {
     const QString text = url.trimmed();
     if (text.isEmpty() || text.startsWith(u'-'))
-        return false;
-    return launch(kOpener, {text});
+        return 1;
+    return launch(kOpener, {text}) ? 0 : -1;
 }
 
 bool OpenDocument(const QString& path)

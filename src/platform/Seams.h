@@ -22,6 +22,10 @@ TLaunchHandler SetLaunchHandler(TLaunchHandler handler);
 // for an empty text, a text that starts with '-' (it would reach xdg-open as
 // an option) or when nothing could be started.
 bool OpenUrl(const QString& url);
+// OpenUrl's outcome as a number for a message: 0 started, 1 a text the
+// opener cannot take (empty or starting with '-'; the opener's own status
+// for a bad command line), -1 the opener could not be started.
+int OpenUrlStatus(const QString& url);
 // Opens a file or folder with the desktop's program for it; the path is
 // handed over absolute. False when the path does not exist or nothing could
 // be started.

@@ -4,6 +4,7 @@
 // was opened from, and registers, changes and deletes records. One modeless
 // top-level instance, reached through DataInquiry while it exists.
 
+#include "integrations/MapSearchParams.h"
 #include "records/InquiryLinks.h"
 #include "records/ItemCopy.h"
 #include "records/RecordInput.h"
@@ -95,6 +96,8 @@ public:
 
     // Refresh hooks: run when the window starts, and by the other windows after the setting they show changed.
     void ShowCommonMyNumber();
+    // The hints of the map and route buttons name the programs of the
+    // [COOPERATE] settings.
     void UpdateCooperateHints();
     void ApplyAdminMode();
     void RefreshGroupList();
@@ -189,6 +192,48 @@ private:
     void LoadCopySettings();
     TCopyItems copyItems_ = DefaultCopyItems();
     bool copyLastReturn_ = true;
+
+    // Input behaviour: the buttons of the input, the Enter table, the tab
+    // change and the note memo's line break.
+    void ConnectButtons();
+    void EditListClick(int tag);
+    void EditGroupClick();
+    void AddExtLinkClick();
+    void AddExtLinkFile();
+    void AddExtLinkUrl();
+    bool AddExtLink(const QString& link);
+    void DelExtLinkClick();
+    void OpenExtLinkClick();
+    void SymbolColorClick();
+    void WebSearchClick();
+    void UpdateEnterTable();
+    void TabChanged(int index);
+    void NoteLeft();
+    QString noteWithBreak_; // the memo's text right after leaving it added a line break
+
+    // Launches: map, route, QR map, home page and mail.
+    void ConnectLaunches();
+    TMapSearchParams MapSearchParams() const;
+    void bbtnMapClick();
+    void ShowAtlasMateMap(QWidget* owner, TMapSearchParams& params);
+    void ShowProAtlasMap(QWidget* owner, TMapSearchParams& params);
+    void ShowProAtlasWMap(QWidget* owner, TMapSearchParams& params);
+    void ShowEmapZMap(QWidget* owner, TMapSearchParams& params);
+    void ShowItsmoNaviMap(QWidget* owner, TMapSearchParams& params);
+    void ShowMapFanMap(QWidget* owner, TMapSearchParams& params);
+    void ShowMapFanNetMap(QWidget* owner, TMapSearchParams& params);
+    void ShowMapFanPlannerMap(QWidget* owner, TMapSearchParams& params);
+    void ShowMappleMap(QWidget* owner, TMapSearchParams& params);
+    void ShowGrandMap(QWidget* owner, TMapSearchParams& params);
+    void ShowWebMap(QWidget* owner, TMapSearchParams& params);
+    void SaveMapPosition(int latitude, int longitude);
+    void bbtnRootClick();
+    void ShowExpertRouteSearch();
+    void ShowNorikaeRouteSearch();
+    void bbtnQRMapClick();
+    void bbtnGetURLClick();
+    void bbtnOpenURLClick();
+    void bbtnEMailClick(int tag);
 };
 
 // The record window while it exists; cleared when it goes.

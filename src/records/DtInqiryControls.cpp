@@ -52,6 +52,7 @@ void TDataInquiry::FillCategorySub(int major, int selectCode)
             ui->cbxCatSub->addItem(item.Name, item.Code);
     }
     ui->cbxCatSub->setEnabled(ui->cbxCatSub->count() > 0);
+    UpdateEnterTable();
     if (ui->cbxCatSub->count() == 0)
         return;
     // A major category stored without a minor shows no minor, so that it
@@ -241,6 +242,9 @@ TRecordInput TDataInquiry::ReadControls() const
     in.Keyword[6] = ui->cbxKeyword7->currentText();
     in.Keyword[7] = ui->cbxKeyword8->currentText();
     in.Note = MemoText(ui->mmoNote);
+    // The line break leaving the memo added is no line of the note.
+    if (!noteWithBreak_.isEmpty() && ui->mmoNote->toPlainText() == noteWithBreak_)
+        in.Note.chop(2);
     for (int i = 0; i < 10; ++i)
         in.ProtectMemo[i] = ProtectMemoEdit(i)->text();
     in.ProtectNote = MemoText(ui->mmoProtectNote);
@@ -338,6 +342,7 @@ void TDataInquiry::WriteControls(const TRecordInput& in)
     ui->cbxKeyword7->setEditText(in.Keyword[6]);
     ui->cbxKeyword8->setEditText(in.Keyword[7]);
     SetMemoText(ui->mmoNote, in.Note);
+    noteWithBreak_.clear();
     for (int i = 0; i < 10; ++i)
         ProtectMemoEdit(i)->setText(in.ProtectMemo[i]);
     SetMemoText(ui->mmoProtectNote, in.ProtectNote);

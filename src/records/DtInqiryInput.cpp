@@ -1,6 +1,8 @@
 // The record window's input behaviour: what the controls do while the user
 // types and clicks (the person/company switch, joint names and their owner,
-// print marks, My Number checks, the memos' storable length).
+// print marks, My Number checks, the memos' storable length, the pick-list,
+// group, link, colour and web-search buttons, where Enter goes, the tab
+// change and the note memo's closing line break).
 
 #include "records/DtInqiry.h"
 
@@ -8,18 +10,39 @@
 #include "records/DtInqiryUnits.h"
 
 #include "core/FieldCipher.h"
+#include "core/Folders.h"
+#include "core/Settings.h"
 #include "core/common/AddressText.h"
 #include "core/common/Units.h"
+#include "integrations/AddExtURL.h"
+#include "integrations/WebSearch.h"
+#include "platform/Cp932.h"
+#include "platform/CustomColors.h"
+#include "platform/Seams.h"
 #include "platform/ui/ByteLimitEdit.h"
+#include "platform/ui/ColorDialog.h"
+#include "platform/ui/DialogKit.h"
+#include "platform/ui/DialogSeams.h"
+#include "platform/ui/MessageBox.h"
+#include "records/InputList.h"
 
 #include <QApplication>
 #include <QButtonGroup>
+#include <QDir>
+#include <QFileInfo>
+#include <QMenu>
+#include <QStandardPaths>
+#include <QTextCursor>
+#include <functional>
+#include <iterator>
+#include <optional>
 
 using namespace dtinquiry;
 
 namespace {
 
 constexpr int kProtectNoteBytes = 1000;
+constexpr int kMaxLinks = 10;
 // Windows colour values: blue in the high byte.
 constexpr QRgb kInvalidMyNumberColor = qRgb(0xFF, 0xDF, 0xDF);
 
@@ -32,6 +55,31 @@ void KeepMemoStorable(QPlainTextEdit* memo, int maxBytes)
     auto* limit = new TByteLimit(memo);
     limit->SetMaxBytes(maxBytes);
 }
+
+// Calls back on the focus entering or leaving a control of the window, but
+// not once the window is being torn down (its controls lose the focus then
+// too, after the window's own part is gone).
+class TFocusWatch : public QObject {
+public:
+    TFocusWatch(TDataInquiry* window, QWidget* control, QEvent::Type type, std::function<void()> call)
+        : QObject(control), window_(window), type_(type), call_(std::move(call))
+    {
+        control->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == type_ && qobject_cast<TDataInquiry*>(window_))
+            call_();
+        return false;
+    }
+
+private:
+    QObject* window_;
+    QEvent::Type type_;
+    std::function<void()> call_;
+};
 
 } // namespace
 
@@ -84,6 +132,7 @@ void TDataInquiry::ConnectInput()
         connect(MyNumberEdit(i), &QLineEdit::textChanged, this, [this, i] { CheckMyNumbers(1u << i); });
     KeepMemoStorable(ui->mmoNote, 0);
     KeepMemoStorable(ui->mmoProtectNote, kProtectNoteBytes);
+    ConnectButtons();
 }
 
 void TDataInquiry::ApplyPrivCorp()
@@ -189,4 +238,209 @@ void TDataInquiry::CheckMyNumbers(unsigned which)
         MyNumberDigits(i)->setText(length == 0 ? QString() : QStringLiteral("%1桁").arg(length));
         MyNumberDigits(i)->setVisible(!valid);
     }
+}
+
+// ---------------------------------------------------------------- buttons
+
+void TDataInquiry::ConnectButtons()
+{
+    const std::pair<QPushButton*, int> lists[] = {{ui->bbtnEditDptmnt, 0}, {ui->bbtnEditPost, 1},
+                                                  {ui->bbtnEditHonor, 2},  {ui->bbtnJointHonor, 2},
+                                                  {ui->bbtnKeyword6, 3},   {ui->bbtnKeyword7, 4},
+                                                  {ui->bbtnKeyword8, 5}};
+    for (const auto& [button, tag] : lists)
+        connect(button, &QPushButton::clicked, this, [this, tag = tag] { EditListClick(tag); });
+    ui->bbtnEditGroup->setToolTip(QStringLiteral("グループ名の設定"));
+    connect(ui->bbtnEditGroup, &QPushButton::clicked, this, [this] { EditGroupClick(); });
+    connect(ui->bbtnAddExtLink, &QPushButton::clicked, this, [this] { AddExtLinkClick(); });
+    connect(ui->bbtnDelExtLink, &QPushButton::clicked, this, [this] { DelExtLinkClick(); });
+    connect(ui->bbtnOpenExtLink, &QPushButton::clicked, this, [this] { OpenExtLinkClick(); });
+    connect(ui->lvExtLink, &QTreeWidget::itemDoubleClicked, this, [this] { OpenExtLinkClick(); });
+    connect(ui->bbtnSymbolColor, &QPushButton::clicked, this, [this] { SymbolColorClick(); });
+    connect(ui->bbtnWebSearch, &QPushButton::clicked, this, [this] { WebSearchClick(); });
+    connect(ui->pgctlData, &QTabWidget::currentChanged, this, [this](int index) { TabChanged(index); });
+    new TFocusWatch(this, ui->mmoNote, QEvent::FocusOut, [this] { NoteLeft(); });
+
+    // Where Enter goes: the fixed part of the table here, the part that
+    // depends on the input in UpdateEnterTable, worked out again whenever one
+    // of its controls takes the focus.
+    TEnterKeyFilter* enter = TEnterKeyFilter::Install(this);
+    const std::pair<QWidget*, QWidget*> fixed[] = {
+        {ui->cbxGroup, ui->edtCustomCode},      {ui->edtJisCode, ui->edtTdfkn},
+        {ui->edtAdrs1, ui->edtAdrs2},           {ui->nmedtCorpKanji, ui->edtCorpKana},
+        {ui->cbxDptmnt, ui->cbxPost},           {ui->cbxPost, ui->edtEmployeeNo},
+        {ui->edtURL, ui->edtEMail1},            {ui->edtEMail1, ui->edtEMail2},
+        {ui->edtEMail2, ui->nmedtJoint1},       {ui->cbxJointHonor1, ui->edtJointMyNumber1},
+        {ui->cbxKeyword6, ui->cbxKeyword7},     {ui->cbxKeyword7, ui->cbxKeyword8},
+        {ui->cbxKeyword8, ui->mmoNote},         {ui->lvExtLink, ui->cbxSymbolMark},
+        {ui->edtAddDateTime, ui->edtUpdDateTime},
+    };
+    for (const auto& [from, to] : fixed)
+        enter->SetNext(from, to);
+    for (QWidget* w : {static_cast<QWidget*>(ui->edtTel), static_cast<QWidget*>(ui->edtPos),
+                       static_cast<QWidget*>(ui->edtAdrsKana), static_cast<QWidget*>(ui->edtMyNumber),
+                       static_cast<QWidget*>(ui->cbxHonor), static_cast<QWidget*>(ui->cbxCatMain),
+                       static_cast<QWidget*>(ui->cbxCatSub), static_cast<QWidget*>(ui->cbxSender),
+                       static_cast<QWidget*>(ui->cbxSymbolMark)})
+        new TFocusWatch(this, w, QEvent::FocusIn, [this] { UpdateEnterTable(); });
+    UpdateEnterTable();
+    ConnectLaunches();
+}
+
+void TDataInquiry::UpdateEnterTable()
+{
+    TEnterKeyFilter* enter = TEnterKeyFilter::Install(this);
+    const bool prefecture = !ui->edtTdfkn->text().isEmpty();
+    enter->SetNext(ui->edtTel, prefecture ? static_cast<QWidget*>(ui->chkMainNumber) : ui->bbtnTelSch);
+    enter->SetNext(ui->edtPos, prefecture ? static_cast<QWidget*>(ui->edtTdfkn) : ui->bbtnPosSch);
+    QWidget* name = ui->sbtnCorp->isChecked() ? static_cast<QWidget*>(ui->nmedtCorpKanji) : ui->nmedtNameKanji;
+    enter->SetNext(ui->edtMyNumber, name);
+    // A masked My Number cannot be typed into: Enter passes over it.
+    enter->SetNext(ui->edtAdrsKana,
+                   HasAdminPassword() && !Settings().AdminMode ? name : static_cast<QWidget*>(ui->edtMyNumber));
+    enter->SetNext(ui->cbxHonor, ui->sbtnCorp->isChecked() ? static_cast<QWidget*>(ui->chkIgnoreName)
+                                                          : static_cast<QWidget*>(ui->cbxCatMain));
+    QWidget* write = heldRecord_ ? ui->btnUpdate : ui->btnAdd; // both QPushButton
+    enter->SetNext(ui->cbxCatMain, ui->cbxCatSub->isEnabled() ? static_cast<QWidget*>(ui->cbxCatSub) : write);
+    for (QWidget* w : {static_cast<QWidget*>(ui->cbxCatSub), static_cast<QWidget*>(ui->cbxSender),
+                       static_cast<QWidget*>(ui->cbxSymbolMark)})
+        enter->SetNext(w, write);
+}
+
+void TDataInquiry::TabChanged(int index)
+{
+    // A window not on the screen moves no focus.
+    if (!isVisible())
+        return;
+    QWidget* first[] = {ui->cbxGroup, ui->edtURL, ui->edtKeyword1, ui->edtProtectMemo1, ui->lvExtLink};
+    if (index >= 0 && index < int(std::size(first)))
+        FocusControl(first[index]);
+}
+
+void TDataInquiry::NoteLeft()
+{
+    // The next visit starts on a line of its own. The break is the window's,
+    // not the user's: read back untouched, the note is what it was.
+    const QString text = ui->mmoNote->toPlainText();
+    if (cp932::Trim(text).isEmpty() || text.endsWith(QLatin1Char('\n')))
+        return;
+    QTextCursor cursor(ui->mmoNote->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(QStringLiteral("\n"));
+    noteWithBreak_ = ui->mmoNote->toPlainText();
+}
+
+void TDataInquiry::EditListClick(int tag)
+{
+    const int changed = TInputList::Execute(this, tag);
+    if (changed != 0)
+        FillHistoryLists();
+}
+
+void TDataInquiry::EditGroupClick()
+{
+    if (TAddressListLink* list = CurrentInquiryLinks().AddressList)
+        list->EditGroupNames();
+    FillGroupList();
+    ui->cbxGroup->setFocus();
+}
+
+// ---------------------------------------------------------------- external links
+
+void TDataInquiry::AddExtLinkClick()
+{
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("pmAddExtLink"));
+    menu.addAction(QStringLiteral("キャンセル"));
+    QAction* file = menu.addAction(QStringLiteral("ファイルを登録"));
+    QAction* url = menu.addAction(QStringLiteral("URLを登録"));
+    QAction* chosen = menu.exec(ui->bbtnAddExtLink->mapToGlobal(ui->bbtnAddExtLink->rect().bottomLeft() + QPoint(4, 4)));
+    if (chosen == file)
+        AddExtLinkFile();
+    else if (chosen == url)
+        AddExtLinkUrl();
+}
+
+void TDataInquiry::AddExtLinkFile()
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = DataFolder();
+    const QString path = GetOpenFileName(this, QString(), folder, QStringLiteral("すべてのファイル (*.*)|*.*"));
+    if (!path.isEmpty())
+        AddExtLink(QDir::toNativeSeparators(path));
+}
+
+void TDataInquiry::AddExtLinkUrl()
+{
+    TAddExtURL dialog(this);
+    if (dialog.ShowModal() == mrOk)
+        AddExtLink(dialog.GetURL());
+}
+
+bool TDataInquiry::AddExtLink(const QString& link)
+{
+    QTreeWidget* list = ui->lvExtLink;
+    const int count = list->topLevelItemCount();
+    if (link.isEmpty() || count >= kMaxLinks)
+        return false;
+    for (int i = 0; i < count; ++i) {
+        if (list->topLevelItem(i)->text(1).compare(link, Qt::CaseInsensitive) == 0)
+            return false;
+    }
+    auto* item = new QTreeWidgetItem(list, {QString::number(count + 1), link});
+    list->setCurrentItem(item);
+    list->setFocus();
+    ui->bbtnAddExtLink->setEnabled(count + 1 < kMaxLinks);
+    ui->bbtnDelExtLink->setEnabled(true);
+    return true;
+}
+
+void TDataInquiry::DelExtLinkClick()
+{
+    QTreeWidget* list = ui->lvExtLink;
+    QTreeWidgetItem* item = list->currentItem();
+    if (!item || !item->isSelected())
+        return;
+    const int row = list->indexOfTopLevelItem(item);
+    delete list->takeTopLevelItem(row);
+    const int count = list->topLevelItemCount();
+    for (int i = 0; i < count; ++i)
+        list->topLevelItem(i)->setText(0, QString::number(i + 1));
+    if (count > 0)
+        list->setCurrentItem(list->topLevelItem(qMin(row, count - 1)));
+    ui->bbtnAddExtLink->setEnabled(count < kMaxLinks);
+    ui->bbtnDelExtLink->setEnabled(count > 0);
+}
+
+void TDataInquiry::OpenExtLinkClick()
+{
+    QTreeWidgetItem* item = ui->lvExtLink->currentItem();
+    if (!item || !item->isSelected())
+        return;
+    const QString link = item->text(1);
+    // A path that is there is a document; anything else goes to the desktop
+    // as a link, one argument, no shell.
+    const bool opened = QFileInfo::exists(link) ? OpenDocument(link) : OpenUrl(link);
+    if (!opened)
+        ShowMessage(this, QStringLiteral("リンクを開けませんでした  \r\n") + link, MB_OK | MB_ICONINFORMATION);
+}
+
+// ---------------------------------------------------------------- colour, web search
+
+void TDataInquiry::SymbolColorClick()
+{
+    bool ok = false;
+    const QColor chosen = ChooseColor(this, ColorFromStored(symbolColor_), &ok);
+    if (ok)
+        SetSymbolColor(int(WinColorFromColor(chosen)));
+}
+
+void TDataInquiry::WebSearchClick()
+{
+    std::optional<THourglass> hourglass(std::in_place);
+    TWebSearch dialog(this);
+    dialog.SetWord(ui->nmedtCorpKanji->isEnabled() ? ui->nmedtCorpKanji->text() : QString());
+    hourglass.reset();
+    dialog.ShowModal();
 }

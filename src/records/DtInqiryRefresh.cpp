@@ -43,12 +43,6 @@ void TDataInquiry::ShowCommonMyNumber()
     ui->edtEnvMyNumber->setText(CommonMyNumber());
 }
 
-void TDataInquiry::UpdateCooperateHints()
-{
-    ui->bbtnMap->setToolTip(QStringLiteral("地図表示\r\n") + MapProgramName(Settings().Map));
-    ui->bbtnRoot->setToolTip(QStringLiteral("路線検索\r\n") + RouteProgramName(Settings().Root));
-}
-
 void TDataInquiry::ApplyAdminMode()
 {
     const bool masked = IsProtectedFieldMasked();

@@ -383,8 +383,8 @@ TEST_F(RecordRefreshWired, SettingsStoredThroughTheDialogAreWhatTheNextRecordWin
     window = new TDataInquiry;
     EXPECT_EQ(find<QLabel>("lblEnvMyNumber")->text(), QStringLiteral("法人番号"));
     EXPECT_EQ(find<QLineEdit>("edtEnvMyNumber")->text(), QStringLiteral("123456789018"));
-    EXPECT_EQ(find<QPushButton>("bbtnMap")->toolTip(), QStringLiteral("地図表示\r\nGoogle マップ"));
-    EXPECT_EQ(find<QPushButton>("bbtnRoot")->toolTip(), QStringLiteral("路線検索\r\n乗換案内"));
+    EXPECT_EQ(find<QPushButton>("bbtnMap")->toolTip(), QStringLiteral("地図表示\nGoogle マップ"));
+    EXPECT_EQ(find<QPushButton>("bbtnRoot")->toolTip(), QStringLiteral("路線検索\n乗換案内"));
 }
 
 } // namespace

@@ -1,0 +1,321 @@
+// The record window's input behaviour: external links, joint names and their
+// owner, where Enter goes, the tab wheel, the note memo's line break, the
+// colour and web-search buttons.
+
+#include "RecordWindowFixture.h"
+
+#include "core/AdrsRecord.h"
+#include "integrations/AddExtURL.h"
+#include "integrations/WebSearch.h"
+#include "platform/Cp932.h"
+#include "platform/Seams.h"
+#include "platform/SqlTable.h"
+#include "platform/ui/ColorDialog.h"
+#include "platform/ui/DialogSeams.h"
+#include "core/common/Units.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QWheelEvent>
+#include <functional>
+
+namespace {
+
+// Runs act on the first popup or modal window of type T once it is up.
+template <class T>
+void WhenUp(std::function<void(T*)> act, bool popup = false)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, act, popup] {
+        QWidget* w = popup ? QApplication::activePopupWidget() : QApplication::activeModalWidget();
+        if (T* t = qobject_cast<T*>(w)) {
+            timer->stop();
+            timer->deleteLater();
+            act(t);
+        }
+    });
+    timer->start();
+}
+
+// Chooses the menu entry with this text.
+void ChooseMenu(const QString& text)
+{
+    WhenUp<QMenu>(
+        [text](QMenu* menu) {
+            for (QAction* a : menu->actions())
+                if (a->text() == text)
+                    menu->setActiveAction(a);
+            QTest::keyClick(menu, Qt::Key_Return);
+        },
+        true);
+}
+
+QStringList Column(QTreeWidget* list, int column)
+{
+    QStringList out;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        out << list->topLevelItem(i)->text(column);
+    return out;
+}
+
+} // namespace
+
+class RecordInput : public RecordWindowOnBook {
+protected:
+    void addUrl(const QString& url)
+    {
+        ChooseMenu(QStringLiteral("URLを登録"));
+        WhenUp<TAddExtURL>([url](TAddExtURL* d) {
+            d->findChild<QLineEdit*>(QStringLiteral("edtURL"))->setText(url);
+            d->accept();
+        });
+        find<QPushButton>("bbtnAddExtLink")->click();
+    }
+    void addFile(const QString& path)
+    {
+        const TFileDialogHandler old = SetFileDialogHandler([path](const TFileDialogRequest&) { return path; });
+        ChooseMenu(QStringLiteral("ファイルを登録"));
+        find<QPushButton>("bbtnAddExtLink")->click();
+        SetFileDialogHandler(old);
+    }
+    void show()
+    {
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    }
+    void enterIn(QWidget* w)
+    {
+        w->setFocus();
+        QTest::keyClick(w, Qt::Key_Return);
+    }
+};
+
+TEST_F(RecordInput, TenLinksAtMostCaseBlindDuplicatesRefusedDeleteRenumbersAndSavingKeepsTheOrder)
+{
+    auto* links = find<QTreeWidget>("lvExtLink");
+    auto* add = find<QPushButton>("bbtnAddExtLink");
+    auto* del = find<QPushButton>("bbtnDelExtLink");
+    // A file whose name holds bytes 0x5C as trail bytes in code page 932.
+    const QString file = folder.path() + QStringLiteral("表ソ.txt");
+    QFile(file).open(QIODevice::WriteOnly);
+    addFile(file);
+    for (int i = 2; i <= 9; ++i)
+        addUrl(QStringLiteral("https://example.jp/p%1").arg(i));
+    ASSERT_EQ(links->topLevelItemCount(), 9);
+    addUrl(QStringLiteral("  HTTPS://EXAMPLE.JP/P5  "));
+    addFile(file.chopped(3) + QStringLiteral("TXT")); // the same file, in other case
+    EXPECT_EQ(links->topLevelItemCount(), 9);
+    EXPECT_TRUE(add->isEnabled());
+    addUrl(QStringLiteral("https://example.jp/p10"));
+    ASSERT_EQ(links->topLevelItemCount(), 10);
+    EXPECT_FALSE(add->isEnabled());
+    EXPECT_EQ(links->currentItem()->text(1), QStringLiteral("https://example.jp/p10"));
+
+    links->setCurrentItem(links->topLevelItem(2));
+    del->click();
+    EXPECT_EQ(Column(links, 0), QStringList({"1", "2", "3", "4", "5", "6", "7", "8", "9"}));
+    EXPECT_EQ(links->currentItem()->text(1), QStringLiteral("https://example.jp/p4"));
+    EXPECT_TRUE(add->isEnabled());
+    const QStringList expected = Column(links, 1);
+
+    // Open with nothing selected does nothing; a selected link goes to the
+    // opener as one argument.
+    QStringList opened;
+    const TLaunchHandler old = SetLaunchHandler([&](const QString& program, const QStringList& args) {
+        opened << program << args;
+        return true;
+    });
+    links->clearSelection();
+    find<QPushButton>("bbtnOpenExtLink")->click();
+    del->click();
+    EXPECT_TRUE(opened.isEmpty());
+    EXPECT_EQ(links->topLevelItemCount(), 9);
+    links->setCurrentItem(links->topLevelItem(0));
+    find<QPushButton>("bbtnOpenExtLink")->click();
+    SetLaunchHandler(old);
+    EXPECT_EQ(opened, QStringList({QStringLiteral("xdg-open"), file}));
+
+    find<QLineEdit>("edtTel")->setText(QStringLiteral("03-1111-2222"));
+    find<QPushButton>("btnAdd")->click();
+    EXPECT_TRUE(messages.Messages().empty()) << messages.LastText().toStdString();
+    TSqlTable& t = dm->AdrsTable();
+    t.SetIndexName(QString());
+    t.Last();
+    TAdrsRecord stored;
+    ReadAdrsRecord(t, stored);
+    ASSERT_TRUE(stored.ExtLink);
+    QList<QByteArray> bytes;
+    for (const QString& link : expected)
+        bytes << cp932::Encode(link);
+    EXPECT_EQ(*stored.ExtLink, bytes);
+    EXPECT_TRUE(stored.ExtLink->front().contains('\x5C'));
+}
+
+TEST_F(RecordInput, JointOwnerFollowsTheNamesAndIsAlwaysPrinted)
+{
+    auto* joint2 = find<QLineEdit>("nmedtJoint2");
+    auto* owner = find<QComboBox>("cbxJointOwner");
+    auto* print2 = find<QToolButton>("sbtnJointPrint2");
+    auto* print3 = find<QToolButton>("sbtnJointPrint3");
+    joint2->setText(QStringLiteral("花子"));
+    emit joint2->editingFinished();
+    ASSERT_EQ(owner->count(), 2);
+    EXPECT_EQ(owner->itemText(0), QStringLiteral("本人"));
+    EXPECT_EQ(owner->itemText(1), QStringLiteral("花子"));
+
+    owner->setCurrentIndex(1);
+    emit owner->activated(1);
+    EXPECT_TRUE(print2->isChecked());
+    print2->click(); // the owner's button cannot be released
+    EXPECT_TRUE(print2->isChecked());
+    print3->click(); // nor pressed for a name that is not there
+    EXPECT_FALSE(print3->isChecked());
+    EXPECT_EQ(window->ReadControls().JointOwner, 2);
+
+    joint2->clear();
+    emit joint2->editingFinished();
+    EXPECT_EQ(owner->currentText(), QStringLiteral("本人"));
+    EXPECT_EQ(owner->count(), 1);
+    EXPECT_EQ(window->ReadControls().JointOwner, 0);
+    EXPECT_FALSE(print2->isChecked());
+}
+
+TEST_F(RecordInput, EnterFollowsTheTableAndTheNoteMemoTakesItAsALineBreak)
+{
+    show();
+    auto* tel = find<QLineEdit>("edtTel");
+    auto* pref = find<QLineEdit>("edtTdfkn");
+    enterIn(tel);
+    EXPECT_EQ(QApplication::focusWidget(), find<QPushButton>("bbtnTelSch"));
+    pref->setText(QStringLiteral("東京都"));
+    enterIn(tel);
+    EXPECT_EQ(QApplication::focusWidget(), find<QCheckBox>("chkMainNumber"));
+    enterIn(find<QLineEdit>("edtPos"));
+    EXPECT_EQ(QApplication::focusWidget(), pref);
+    EXPECT_EQ(pref->cursorPosition(), 3);
+
+    // The category: minor when the major has minors, else the add button.
+    auto* major = find<QComboBox>("cbxCatMain");
+    enterIn(major);
+    EXPECT_EQ(QApplication::focusWidget(), find<QPushButton>("btnAdd"));
+    major->setCurrentIndex(major->findData(5));
+    emit major->activated(major->currentIndex());
+    enterIn(major);
+    EXPECT_EQ(QApplication::focusWidget(), find<QComboBox>("cbxCatSub"));
+
+    // A company goes from the honorific to "ignore name", and from the My
+    // Number to the company name.
+    find<QToolButton>("sbtnCorp")->click();
+    enterIn(find<QComboBox>("cbxHonor"));
+    EXPECT_EQ(QApplication::focusWidget(), find<QCheckBox>("chkIgnoreName"));
+    enterIn(find<QLineEdit>("edtMyNumber"));
+    EXPECT_EQ(QApplication::focusWidget(), find<QLineEdit>("nmedtCorpKanji"));
+
+    auto* tabs = find<QTabWidget>("pgctlData");
+    tabs->setCurrentIndex(2);
+    auto* note = find<QPlainTextEdit>("mmoNote");
+    note->setPlainText(QStringLiteral("一行目"));
+    note->moveCursor(QTextCursor::End);
+    enterIn(note);
+    EXPECT_EQ(QApplication::focusWidget(), note);
+    EXPECT_EQ(note->toPlainText(), QStringLiteral("一行目\n"));
+}
+
+TEST_F(RecordInput, WheelOverTheTabHeadersWrapsOverThePageChangesNothing)
+{
+    show();
+    auto* tabs = find<QTabWidget>("pgctlData");
+    QTabBar* bar = tabs->tabBar();
+    const auto wheel = [](QWidget* w, int delta) {
+        const QPointF at(5, 5);
+        QWheelEvent event(at, w->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(w, &event);
+    };
+    const int last = tabs->count() - 1;
+    wheel(bar, -120);
+    EXPECT_EQ(tabs->currentIndex(), 1);
+    EXPECT_EQ(QApplication::focusWidget(), find<QLineEdit>("edtURL"));
+    wheel(bar, 120);
+    wheel(bar, 120);
+    EXPECT_EQ(tabs->currentIndex(), last);
+    EXPECT_EQ(QApplication::focusWidget(), find<QTreeWidget>("lvExtLink"));
+    wheel(bar, -120);
+    EXPECT_EQ(tabs->currentIndex(), 0);
+    wheel(tabs->currentWidget(), -120);
+    wheel(tabs, 120);
+    EXPECT_EQ(tabs->currentIndex(), 0);
+}
+
+TEST_F(RecordInput, LeavingTheNoteAddsALineBreakThatIsNoPartOfTheNote)
+{
+    show();
+    auto* note = find<QPlainTextEdit>("mmoNote");
+    auto* other = find<QLineEdit>("edtKeyword1"); // on the memo's page
+    // A record whose note ends in an empty line keeps it; one without keeps
+    // its lines though leaving the memo adds a break.
+    for (const QStringList& lines : {QStringList{"メモ", ""}, QStringList{"表", "ソ"}}) {
+        SCOPED_TRACE(lines.join('|').toStdString());
+        TAdrsRecord r = list.rows[0];
+        r.Note = std::make_unique<TStringList>();
+        for (const QString& line : lines)
+            r.Note->append(cp932::Encode(line));
+        list.rows[0] = r;
+        showRow(0);
+        const QString before = window->ReadControls().Note;
+        find<QTabWidget>("pgctlData")->setCurrentIndex(2);
+        note->setFocus();
+        other->setFocus();
+        EXPECT_TRUE(note->toPlainText().endsWith('\n'));
+        EXPECT_EQ(window->ReadControls().Note, before);
+        EXPECT_FALSE(window->IsModified());
+    }
+    // Typed after the break, the break is the user's.
+    note->setFocus();
+    note->moveCursor(QTextCursor::End);
+    QTest::keyClicks(note, "x");
+    EXPECT_EQ(window->ReadControls().Note, QStringLiteral("表\r\nソ\r\nx"));
+    // A blank note gets nothing.
+    note->setPlainText(QStringLiteral("  "));
+    note->setFocus();
+    other->setFocus();
+    EXPECT_EQ(note->toPlainText(), QStringLiteral("  "));
+}
+
+TEST_F(RecordInput, SymbolColourAndWebSearchButtons)
+{
+    QColor offered;
+    const TColorDialogHandler old =
+        SetColorDialogHandler([&](QWidget*, const QColor& initial, TCustomColors&, QColor& chosen) {
+            offered = initial;
+            chosen = QColor(0x12, 0x34, 0x56);
+            return true;
+        });
+    find<QPushButton>("bbtnSymbolColor")->click();
+    SetColorDialogHandler(old);
+    EXPECT_EQ(offered, ColorFromStored(kDefaultSymbolColor));
+    EXPECT_EQ(window->ReadControls().SymbolColor, 0x563412);
+
+    // The company name is the word for a company, nothing for a person.
+    find<QLineEdit>("nmedtCorpKanji")->setText(QStringLiteral("表示株式会社"));
+    for (bool corp : {true, false}) {
+        find<QToolButton>(corp ? "sbtnCorp" : "sbtnPriv")->click();
+        QString word;
+        WhenUp<TWebSearch>([&word](TWebSearch* d) {
+            word = d->Word();
+            d->reject();
+        });
+        find<QPushButton>("bbtnWebSearch")->click();
+        EXPECT_EQ(word, corp ? QStringLiteral("表示株式会社") : QString());
+    }
+}
