@@ -341,7 +341,7 @@ void TDataInquiry::EditGroupClick()
 {
     if (TAddressListLink* list = CurrentInquiryLinks().AddressList)
         list->EditGroupNames();
-    FillGroupList();
+    RefreshGroupList();
     ui->cbxGroup->setFocus();
 }
 
