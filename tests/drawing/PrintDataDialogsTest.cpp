@@ -258,3 +258,37 @@ TEST(PrintDataSaveDialog, OkChecksTheTitleAndAFailedSaveKeepsTheOldFile)
     EXPECT_EQ(ReadFile(path), old);
     EXPECT_EQ(layouts.Files(), QStringList{QStringLiteral("表示ソ.gpd")});
 }
+
+TEST(PrintDataList, F2EditsInPlaceAndEnterEndsTheEditNotTheDialog)
+{
+    TLayouts layouts(pdCard, {QStringLiteral("first"), QStringLiteral("second")});
+    TMessageRecorder messages;
+    TPrintDataOpenDialog d;
+    d.SetPrintKind(pdCard);
+    d.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+    QTreeWidget* lv = d.Files()->List();
+    lv->setFocus();
+    lv->setCurrentItem(ItemOf(lv, QStringLiteral("second")));
+
+    QTest::keyClick(lv, Qt::Key_F2);
+    auto* editor = lv->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    editor->setText(QStringLiteral("a;b"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTest::qWait(20);
+    EXPECT_TRUE(d.isVisible()); // Enter went to the edit, not to OK
+    EXPECT_EQ(messages.LastText(), ForbiddenTitleMessage());
+    EXPECT_NE(ItemOf(lv, QStringLiteral("second")), nullptr);
+    // Editing starts again on the same item.
+    editor = lv->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    editor->setText(QStringLiteral("名刺ソ"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTest::qWait(20);
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_EQ(Captions(lv), (QStringList{"first", "名刺ソ"}));
+    EXPECT_EQ(layouts.Files(), (QStringList{"first.gpc", "名刺ソ.gpc"}));
+    EXPECT_TRUE(d.FilesChanged());
+    EXPECT_EQ(d.GetFileName(), QStringLiteral("名刺ソ"));
+}

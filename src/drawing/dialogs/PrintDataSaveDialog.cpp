@@ -26,6 +26,7 @@ TPrintDataSaveDialog::TPrintDataSaveDialog(QWidget* owner) : TModalDialog(owner)
     tools->addStretch();
     layout->addLayout(tools);
     layout->addWidget(list_->List());
+    list_->List()->setMinimumWidth(370); // both columns whole
 
     auto* titleRow = new QHBoxLayout;
     auto* label = new QLabel(QStringLiteral("タイトル"), this);
