@@ -1,0 +1,251 @@
+#include "drawing/dialogs/PrintDataList.h"
+
+#include "drawing/objects/PrintDataFile.h"
+#include "platform/Cp932.h"
+#include "platform/ui/MessageBox.h"
+
+#include <QAction>
+#include <QFile>
+#include <QHeaderView>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QStyledItemDelegate>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+
+namespace {
+
+// Hands the edited caption to the list's rules instead of writing it.
+class TRenameDelegate : public QStyledItemDelegate {
+public:
+    TRenameDelegate(TPrintDataList* list, QTreeWidget* view) : QStyledItemDelegate(view), list_(list), view_(view) {}
+
+    void setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex& index) const override
+    {
+        auto* edit = qobject_cast<QLineEdit*>(editor);
+        QTreeWidgetItem* item = view_->topLevelItem(index.row());
+        if (!edit || !item)
+            return;
+        const QString text = edit->text();
+        // The rules may show a message and start editing again: not from
+        // inside the view's own commit.
+        QTimer::singleShot(0, list_, [list = list_, item, text] { list->EndRename(item, text); });
+    }
+
+private:
+    TPrintDataList* list_;
+    QTreeWidget* view_;
+};
+
+} // namespace
+
+TPrintDataList::TPrintDataList(QWidget* parent) : QObject(parent), owner_(parent)
+{
+    lvFile = new QTreeWidget(parent);
+    lvFile->setObjectName(QStringLiteral("lvFile"));
+    lvFile->setColumnCount(2);
+    lvFile->setHeaderLabels({QStringLiteral("タイトル"), QStringLiteral("日付")});
+    lvFile->setColumnWidth(0, 250);
+    lvFile->setColumnWidth(1, 100);
+    lvFile->setRootIsDecorated(false);
+    lvFile->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lvFile->setSelectionMode(QAbstractItemView::SingleSelection);
+    lvFile->setSortingEnabled(false);
+    lvFile->header()->setSectionsClickable(false);
+    lvFile->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lvFile->setItemDelegateForColumn(0, new TRenameDelegate(this, lvFile));
+    lvFile->installEventFilter(this);
+
+    btnDelete = new QToolButton(parent);
+    btnDelete->setObjectName(QStringLiteral("btnDelete"));
+    btnDelete->setText(QStringLiteral("削除"));
+    btnDelete->setIcon(QIcon(QStringLiteral(":/glyphs/DELFILE.png")));
+    btnDelete->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    btnDelete->setEnabled(false);
+    btnRename = new QToolButton(parent);
+    btnRename->setObjectName(QStringLiteral("btnRename"));
+    btnRename->setText(QStringLiteral("名前の変更"));
+    btnRename->setIcon(QIcon(QStringLiteral(":/glyphs/EDIT.png")));
+    btnRename->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    btnRename->setEnabled(false);
+    connect(btnDelete, &QToolButton::clicked, this, [this] { DeleteSelected(); });
+    connect(btnRename, &QToolButton::clicked, this, [this] { StartRename(); });
+
+    pmFile = new QMenu(lvFile);
+    pmFile->setObjectName(QStringLiteral("pmFile"));
+    QAction* del = pmFile->addAction(QStringLiteral("削除(&D)"));
+    del->setObjectName(QStringLiteral("mnDelete"));
+    QAction* ren = pmFile->addAction(QStringLiteral("名前の変更(&M)"));
+    ren->setObjectName(QStringLiteral("mnRename"));
+    connect(del, &QAction::triggered, this, [this] { DeleteSelected(); });
+    connect(ren, &QAction::triggered, this, [this] { StartRename(); });
+    lvFile->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(lvFile, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        if (Selected())
+            pmFile->popup(lvFile->viewport()->mapToGlobal(at));
+    });
+
+    connect(lvFile, &QTreeWidget::itemSelectionChanged, this, [this] {
+        UpdateButtons();
+        emit SelectionChanged(Selected());
+    });
+}
+
+void TPrintDataList::Fill(quint8 Kind)
+{
+    kind_ = Kind;
+    folder_ = PrintDataFolder(Kind);
+    const QSignalBlocker block(lvFile);
+    lvFile->clear();
+    for (const TPrintDataEntry& e : ListPrintDataFolder(folder_, Kind)) {
+        auto* item = new QTreeWidgetItem(lvFile, {e.Title, e.DateText()});
+        item->setFlags(item->flags() | Qt::ItemIsEditable);
+    }
+    UpdateButtons();
+}
+
+QString TPrintDataList::FileNameOf(const QString& Title) const { return folder_ + Title + PrintDataExtension(kind_); }
+
+QTreeWidgetItem* TPrintDataList::Selected() const
+{
+    const auto items = lvFile->selectedItems();
+    return items.isEmpty() ? nullptr : items.first();
+}
+
+QString TPrintDataList::SelectedTitle() const
+{
+    QTreeWidgetItem* item = Selected();
+    return item ? item->text(0) : QString();
+}
+
+bool TPrintDataList::Select(const QString& Title)
+{
+    for (int i = 0; i < lvFile->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = lvFile->topLevelItem(i);
+        if (item->text(0) == Title) {
+            lvFile->setCurrentItem(item);
+            item->setSelected(true);
+            lvFile->scrollToItem(item);
+            lvFile->setFocus();
+            return true;
+        }
+    }
+    return false;
+}
+
+QStringList TPrintDataList::Titles() const
+{
+    QStringList out;
+    for (int i = 0; i < lvFile->topLevelItemCount(); ++i)
+        out << lvFile->topLevelItem(i)->text(0);
+    return out;
+}
+
+bool TPrintDataList::Contains(const QString& Title) const
+{
+    return Titles().contains(Title, Qt::CaseInsensitive);
+}
+
+void TPrintDataList::UpdateButtons()
+{
+    QTreeWidgetItem* item = Selected();
+    const bool on = item && item->text(0) != CurrentName;
+    btnDelete->setEnabled(on);
+    btnRename->setEnabled(on);
+}
+
+void TPrintDataList::StartRename()
+{
+    if (QTreeWidgetItem* item = Selected())
+        lvFile->editItem(item, 0);
+}
+
+bool TPrintDataList::EndRename(QTreeWidgetItem* Item, const QString& Text)
+{
+    const int row = lvFile->indexOfTopLevelItem(Item);
+    if (row < 0)
+        return false;
+    const QString old = Item->text(0);
+    QString title = cp932::Trim(Text);
+    QStringList others = Titles();
+    others.removeAt(row);
+    auto editAgain = [this, Item] {
+        QTimer::singleShot(0, lvFile, [this, Item] {
+            if (lvFile->indexOfTopLevelItem(Item) >= 0)
+                lvFile->editItem(Item, 0);
+        });
+    };
+    switch (CheckRename(old, title, CurrentName, others)) {
+    case TRenameCheck::Unchanged:
+        return false;
+    case TRenameCheck::OpenLayout:
+        ShowMessage(owner_, QStringLiteral("現在開いているファイルの名前は変更できません  "), MB_ICONINFORMATION);
+        return false;
+    case TRenameCheck::Forbidden:
+        ShowMessage(owner_, ForbiddenTitleMessage(), MB_ICONINFORMATION);
+        editAgain();
+        return false;
+    case TRenameCheck::Exists:
+        ShowMessage(owner_, QStringLiteral("指定されたファイル名は既に存在します  "), MB_ICONINFORMATION);
+        editAgain();
+        return false;
+    case TRenameCheck::Rename:
+        break;
+    }
+    // QFile::rename never replaces an existing file, so a file of another
+    // kind or one the listing left out is never lost under the new name.
+    if (!QFile::rename(FileNameOf(old), FileNameOf(title))) {
+        ShowMessage(owner_, QStringLiteral("ファイルの名前を変更できませんでした  "), MB_ICONERROR);
+        return false;
+    }
+    Item->setText(0, title);
+    FilesChanged = true;
+    UpdateButtons();
+    emit SelectionChanged(Selected());
+    return true;
+}
+
+bool TPrintDataList::DeleteSelected()
+{
+    QTreeWidgetItem* item = Selected();
+    if (!item)
+        return false;
+    const QString title = item->text(0);
+    if (title == CurrentName) {
+        ShowMessage(owner_, QStringLiteral("現在開いているファイルは削除できません  "), MB_ICONINFORMATION);
+        return false;
+    }
+    if (ShowMessage(owner_, QStringLiteral("選択中のファイルを削除します  \nよろしいですか？"),
+                    MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+        return false;
+    if (!QFile::remove(FileNameOf(title))) {
+        ShowMessage(owner_, QStringLiteral("ファイルを削除できませんでした  "), MB_ICONERROR);
+        return false;
+    }
+    delete item;
+    FilesChanged = true;
+    UpdateButtons();
+    emit SelectionChanged(Selected());
+    return true;
+}
+
+bool TPrintDataList::eventFilter(QObject* watched, QEvent* event)
+{
+    // Keys reach the list itself only while no caption is being edited: the
+    // in-place editor has the focus then.
+    if (watched == lvFile && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_F2 && Selected()) {
+            StartRename();
+            return true;
+        }
+        if (key == Qt::Key_Delete && Selected()) {
+            DeleteSelected();
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}

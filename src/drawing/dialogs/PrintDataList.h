@@ -1,0 +1,69 @@
+#pragma once
+// The file list both print-data dialogs share: the saved layouts of one kind
+// with their dates, and the in-place rename and the delete that work on it.
+// A rename or delete the file system refuses is reported and changes
+// nothing in the list.
+
+#include <QObject>
+#include <QString>
+
+class QMenu;
+class QToolButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+class QWidget;
+
+class TPrintDataList : public QObject {
+    Q_OBJECT
+public:
+    // Builds lvFile, the buttons btnDelete and btnRename and the context
+    // menu under parent.
+    explicit TPrintDataList(QWidget* parent);
+
+    QTreeWidget* List() const { return lvFile; }
+    QToolButton* DeleteButton() const { return btnDelete; }
+    QToolButton* RenameButton() const { return btnRename; }
+
+    // Lists the kind's folder (PrintDataFolder) and remembers the kind.
+    void Fill(quint8 Kind);
+    quint8 Kind() const { return kind_; }
+    QString Folder() const { return folder_; }
+    QString FileNameOf(const QString& Title) const;
+
+    QString CurrentName;       // the layout the designer has open
+    bool FilesChanged = false; // a file was renamed or deleted
+
+    QTreeWidgetItem* Selected() const;
+    QString SelectedTitle() const;
+    // Selects, focuses and shows the item of that caption; false when none.
+    bool Select(const QString& Title);
+    QStringList Titles() const;
+    // True when a caption equals Title ignoring case.
+    bool Contains(const QString& Title) const;
+
+    // Starts editing the selected item's caption in place.
+    void StartRename();
+    // Ends an in-place edit of item with Text: the rename rules, then the
+    // rename of the file. True when the file was renamed.
+    bool EndRename(QTreeWidgetItem* Item, const QString& Text);
+    // Asks, then deletes the selected file. True when it was deleted.
+    bool DeleteSelected();
+    // Delete and rename are enabled for a selected item other than the open
+    // layout (exact comparison).
+    void UpdateButtons();
+
+signals:
+    void SelectionChanged(QTreeWidgetItem* Item);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* owner_;
+    QTreeWidget* lvFile;
+    QToolButton* btnDelete;
+    QToolButton* btnRename;
+    QMenu* pmFile;
+    quint8 kind_ = 0;
+    QString folder_;
+};

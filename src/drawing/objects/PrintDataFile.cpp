@@ -1,0 +1,239 @@
+#include "drawing/objects/PrintDataFile.h"
+
+#include "drawing/objects/StreamIO.h"
+#include "platform/Cp932.h"
+#include "platform/PrivateFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <unistd.h>
+
+namespace {
+
+constexpr TPrintDataKind kKinds[kPrintDataKindCount] = {
+    {".gpl", "Mosvik Layout File", "Layout/", 28, "宛名", "宛名面"},
+    {".gpa", "Mosvik Label File", "Label/", 28, "ラベル", "ラベル"},
+    {".gpc", "Mosvik Card File", "Card/", 28, "名刺", "名刺"},
+    {".gpd", "Mosvik Design File", "Design/", 32, "文面", "文面"},
+};
+
+QString& printDataPath()
+{
+    static QString path;
+    return path;
+}
+
+qint32 identifierLength(quint8 Kind) { return qint32(qstrlen(PrintDataKind(Kind).Identifier)); }
+
+} // namespace
+
+const TPrintDataKind& PrintDataKind(quint8 Kind) { return kKinds[Kind < kPrintDataKindCount ? Kind : 0]; }
+
+QString PrintDataExtension(quint8 Kind) { return QString::fromLatin1(PrintDataKind(Kind).Extension); }
+
+QByteArray PrintDataIdentifierBytes(quint8 Kind)
+{
+    QByteArray id(PrintDataKind(Kind).Identifier);
+    for (char& c : id)
+        c = char(~quint8(c));
+    return id;
+}
+
+qint64 PrintDataThumbnailOffset(quint8 Kind) { return identifierLength(Kind) + 4 + PrintDataKind(Kind).HeaderSize; }
+
+void SetPrintDataPath(const QString& Path)
+{
+    printDataPath() = Path.isEmpty() || Path.endsWith(u'/') ? Path : Path + u'/';
+}
+
+QString PrintDataPath() { return printDataPath(); }
+
+QString PrintDataFolder(quint8 Kind) { return PrintDataPath() + QString::fromLatin1(PrintDataKind(Kind).FolderName); }
+
+// ---- Head -------------------------------------------------------------------
+
+bool IsPrintDataOfKind(quint8 Kind, const QByteArray& Data)
+{
+    const QByteArray id = PrintDataIdentifierBytes(Kind);
+    return Data.size() >= id.size() && Data.left(id.size()) == id;
+}
+
+void WritePrintDataHead(QIODevice& Out, quint8 Kind, const TPrintDataHead& Head)
+{
+    const QByteArray id = PrintDataIdentifierBytes(Kind);
+    WriteStreamBytes(Out, id.constData(), id.size());
+    WriteStreamInt32(Out, Head.Version);
+    QByteArray header = Head.Header.left(PrintDataKind(Kind).HeaderSize);
+    header.append(PrintDataKind(Kind).HeaderSize - header.size(), '\0');
+    WriteStreamBytes(Out, header.constData(), header.size());
+    WriteStreamInt32(Out, qint32(Head.Thumbnail.size()));
+    WriteStreamBytes(Out, Head.Thumbnail.constData(), Head.Thumbnail.size());
+}
+
+TPrintDataHead ReadPrintDataHead(QIODevice& In, quint8 Kind)
+{
+    const qint32 idLength = identifierLength(Kind);
+    QByteArray id(idLength, '\0');
+    ReadStreamBytes(In, id.data(), idLength);
+    if (!IsPrintDataOfKind(Kind, id))
+        throw EDrawRectStreamError("not a print-data file of this kind");
+    TPrintDataHead head;
+    head.Version = ReadStreamInt32(In);
+    head.Header.resize(PrintDataKind(Kind).HeaderSize);
+    ReadStreamBytes(In, head.Header.data(), head.Header.size());
+    const qint32 n = ReadStreamInt32(In);
+    // The length comes from the file: it must fit in what the file holds
+    // before a byte of it is allocated.
+    const qint64 left = In.isSequential() ? In.bytesAvailable() : In.size() - In.pos();
+    if (n < 0 || n > left)
+        throw EDrawRectStreamError("thumbnail length beyond the end of the file");
+    head.Thumbnail.resize(n);
+    ReadStreamBytes(In, head.Thumbnail.data(), n);
+    return head;
+}
+
+QByteArray ReadPrintDataThumbnail(const QString& FileName, quint8 Kind)
+{
+    QFile file(FileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EDrawRectStreamError(QStringLiteral("ファイルを開けません: %1").arg(FileName).toStdString());
+    try {
+        return ReadPrintDataHead(file, Kind).Thumbnail;
+    } catch (const EDrawRectStreamError&) {
+        throw EDrawRectStreamError(QStringLiteral("ファイルが壊れています: %1").arg(FileName).toStdString());
+    }
+}
+
+// ---- Listing ----------------------------------------------------------------
+
+QString TPrintDataEntry::DateText() const { return Modified.toString(QStringLiteral("yyyy/MM/dd")); }
+
+std::vector<TPrintDataEntry> ListPrintDataFolder(const QString& Folder, quint8 Kind)
+{
+    const QString ext = PrintDataExtension(Kind);
+    QDir dir(Folder);
+    std::vector<TPrintDataEntry> out;
+    const QFileInfoList infos = dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
+    for (const QFileInfo& info : infos) {
+        const QString name = info.fileName();
+        if (!name.endsWith(ext, Qt::CaseInsensitive))
+            continue;
+        out.push_back({name.left(name.size() - ext.size()), info.absoluteFilePath(), info.lastModified()});
+    }
+    std::sort(out.begin(), out.end(), [](const TPrintDataEntry& a, const TPrintDataEntry& b) {
+        const int c = QString::compare(a.FileName, b.FileName, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a.FileName < b.FileName;
+    });
+    const qint32 idLength = identifierLength(Kind);
+    std::erase_if(out, [&](const TPrintDataEntry& e) {
+        QFile file(e.FileName);
+        return !file.open(QIODevice::ReadOnly) || !IsPrintDataOfKind(Kind, file.read(idLength));
+    });
+    return out;
+}
+
+// ---- Titles -----------------------------------------------------------------
+
+const QString kForbiddenTitleChars = QStringLiteral("\\/:;*?\"<>|");
+
+QString ForbiddenTitleMessage()
+{
+    QString text = QStringLiteral("ファイル名には次の文字は使えません\n   ");
+    for (QChar c : kForbiddenTitleChars)
+        text += c + QStringLiteral(" ");
+    return text;
+}
+
+bool HasForbiddenTitleChars(const QString& Title)
+{
+    for (QChar c : Title)
+        if (kForbiddenTitleChars.contains(c))
+            return true;
+    return !cp932::CanEncode(Title);
+}
+
+QString CutTitle(const QString& Title) { return cp932::CutToBytes(Title, kMaxTitleBytes); }
+
+TRenameCheck CheckRename(const QString& OldTitle, QString& NewTitle, const QString& CurrentName,
+                         const QStringList& Others)
+{
+    if (NewTitle.isEmpty() || NewTitle == OldTitle)
+        return TRenameCheck::Unchanged;
+    if (OldTitle.compare(CurrentName, Qt::CaseInsensitive) == 0)
+        return TRenameCheck::OpenLayout;
+    NewTitle = CutTitle(NewTitle);
+    if (HasForbiddenTitleChars(NewTitle))
+        return TRenameCheck::Forbidden;
+    if (NewTitle == OldTitle)
+        return TRenameCheck::Unchanged;
+    for (const QString& other : Others)
+        if (other.compare(NewTitle, Qt::CaseInsensitive) == 0)
+            return TRenameCheck::Exists;
+    return TRenameCheck::Rename;
+}
+
+// ---- Saving -----------------------------------------------------------------
+
+QString PrintDataBackupName(const QString& FileName)
+{
+    const QFileInfo info(FileName);
+    return info.path() + QStringLiteral("/$$") + info.fileName();
+}
+
+bool SavePrintDataFile(const QString& FileName, const TPrintDataWriter& Writer, QString* Error)
+{
+    auto fail = [Error](const QString& why) {
+        if (Error)
+            *Error = why;
+        return false;
+    };
+    const QFileInfo target(FileName);
+    if (!QDir().mkpath(target.path()))
+        return fail(QStringLiteral("cannot create the folder %1").arg(target.path()));
+
+    // The new file is written whole under a name no listing shows before the
+    // old one is touched: a writer failing half-way leaves the old file as it
+    // was, and a crash leaves at worst a stray temporary file.
+    QTemporaryFile temp(target.path() + QStringLiteral("/.$$") + target.fileName() + QStringLiteral(".XXXXXX"));
+    if (!temp.open())
+        return fail(temp.errorString());
+    MakePrivateFile(temp);
+    try {
+        if (!Writer || !Writer(temp))
+            return fail(QStringLiteral("the writer failed"));
+    } catch (const std::exception& e) {
+        return fail(QString::fromLocal8Bit(e.what()));
+    }
+    if (!temp.flush() || ::fsync(temp.handle()) != 0)
+        return fail(temp.errorString());
+
+    const QByteArray to = QFile::encodeName(target.absoluteFilePath());
+    const QByteArray backup = QFile::encodeName(PrintDataBackupName(target.absoluteFilePath()));
+    // The old file keeps its name until the new one takes it in one step;
+    // meanwhile it is also reachable as "$$" + name, so that it survives
+    // whatever happens to the name.
+    bool linked = false;
+    if (target.exists()) {
+        ::unlink(backup.constData()); // a leftover of an earlier failed save
+        linked = ::link(to.constData(), backup.constData()) == 0;
+    }
+    const QByteArray from = QFile::encodeName(temp.fileName());
+    if (::rename(from.constData(), to.constData()) != 0) {
+        const QString why = QString::fromLocal8Bit(strerror(errno));
+        if (linked)
+            ::unlink(backup.constData());
+        return fail(why);
+    }
+    temp.setAutoRemove(false);
+    if (linked)
+        ::unlink(backup.constData());
+    return true;
+}

@@ -1,0 +1,124 @@
+#pragma once
+// Print-data files: the saved layouts of the designers, one folder per kind.
+// What every kind shares lives here: the kind table, the head of a file as
+// far as the file dialogs read it, the listing of a folder, the title rules
+// of rename and save, and the replacement of a file on save.
+//
+// Head (little-endian):
+//   0          L   the kind's identifier, every byte XOR 0xFF
+//   L          4   Int32 file version
+//   L+4        H   the designer's header (28 bytes, 32 for the message side)
+//   L+4+H      4   Int32 N, the thumbnail's length
+//   L+8+H      N   thumbnail, a JPEG image
+//   then the designer's body.
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+class QIODevice;
+
+// Print-data kinds.
+enum : quint8 { pdAddress = 0, pdLabel = 1, pdCard = 2, pdDesign = 3 };
+inline constexpr int kPrintDataKindCount = 4;
+
+struct TPrintDataKind {
+    const char* Extension;  // ".gpl", with the dot
+    const char* Identifier; // ASCII, stored inverted
+    const char* FolderName; // under the data path, with trailing '/'
+    qint32 HeaderSize;      // the designer's header after the version
+    const char* MenuWord;   // first word of the start menu's caption
+    const char* MenuObject; // what the start menu's "new" radio makes
+};
+
+// The kind's row; a kind beyond the table gives the row of kind 0.
+const TPrintDataKind& PrintDataKind(quint8 Kind);
+QString PrintDataExtension(quint8 Kind);
+// The kind's identifier as stored (every byte inverted).
+QByteArray PrintDataIdentifierBytes(quint8 Kind);
+// Where the designer's thumbnail length is stored: L + 4 + H.
+qint64 PrintDataThumbnailOffset(quint8 Kind);
+
+// The data path the print-data folders lie in (with trailing '/'); the
+// program sets it at start. PrintDataFolder is it plus the kind's folder.
+void SetPrintDataPath(const QString& Path);
+QString PrintDataPath();
+QString PrintDataFolder(quint8 Kind);
+
+// ---- Head -------------------------------------------------------------------
+
+struct TPrintDataHead {
+    qint32 Version = 0;
+    QByteArray Header;    // HeaderSize bytes
+    QByteArray Thumbnail; // JPEG data
+};
+
+// True when the first identifier-length bytes of Data, inverted, are the
+// kind's identifier.
+bool IsPrintDataOfKind(quint8 Kind, const QByteArray& Data);
+
+// Writes the head; Header is padded with zeros or cut to the kind's size.
+// A failed write raises EDrawRectStreamError.
+void WritePrintDataHead(QIODevice& Out, quint8 Kind, const TPrintDataHead& Head);
+// Reads the head from the start of the device. A wrong identifier, a short
+// head or a thumbnail length that is negative or runs past the end of the
+// device raise EDrawRectStreamError before anything is allocated.
+TPrintDataHead ReadPrintDataHead(QIODevice& In, quint8 Kind);
+// The thumbnail of a file; raises EDrawRectStreamError with a message fit
+// for the user when the file cannot be read or its head is damaged.
+QByteArray ReadPrintDataThumbnail(const QString& FileName, quint8 Kind);
+
+// ---- Listing ----------------------------------------------------------------
+
+struct TPrintDataEntry {
+    QString Title;      // file name without folder and extension
+    QString FileName;   // full path
+    QDateTime Modified; // last write, local time
+    QString DateText() const; // "yyyy/MM/dd"
+};
+
+// The files of Folder with the kind's extension (letter case ignored, as the
+// Windows wildcard did) whose identifier is the kind's, sorted by path
+// without regard to case. A file that cannot be read or is shorter than the
+// identifier is left out like a file of another kind.
+std::vector<TPrintDataEntry> ListPrintDataFolder(const QString& Folder, quint8 Kind);
+
+// ---- Titles -----------------------------------------------------------------
+
+inline constexpr int kMaxTitleBytes = 100;
+// The ten characters a title may not hold, in the order the message names them.
+extern const QString kForbiddenTitleChars;
+// "ファイル名には次の文字は使えません", a line break, and the characters.
+QString ForbiddenTitleMessage();
+// True when the title holds a forbidden character or one that code page 932
+// cannot hold (such a name could not be written into the stored lists).
+bool HasForbiddenTitleChars(const QString& Title);
+// The title cut to at most 100 bytes of code page 932, never splitting a
+// double-byte character.
+QString CutTitle(const QString& Title);
+
+// What a rename to NewTitle (already trimmed) comes to. Others are the
+// captions of the other listed files.
+enum class TRenameCheck { Unchanged, OpenLayout, Forbidden, Exists, Rename };
+TRenameCheck CheckRename(const QString& OldTitle, QString& NewTitle, const QString& CurrentName,
+                         const QStringList& Others);
+
+// ---- Saving -----------------------------------------------------------------
+
+// Writes a whole file. Returns false or raises (EDrawRectStreamError or any
+// std::exception) to report failure; whatever it wrote is then discarded.
+using TPrintDataWriter = std::function<bool(QIODevice& Out)>;
+
+// Replaces FileName with what Writer writes. The folder is made when
+// missing. The new file is written in full beside the old one first; only
+// then is the old file moved aside as "$$" + its name, the new one put in
+// its place and the "$$" file deleted. On any failure the old file stays (or
+// is put back) under its name, byte for byte, and nothing else is left in
+// the folder. False on failure, with the reason in Error.
+bool SavePrintDataFile(const QString& FileName, const TPrintDataWriter& Writer, QString* Error = nullptr);
+// The name the old file has while it is being replaced.
+QString PrintDataBackupName(const QString& FileName);

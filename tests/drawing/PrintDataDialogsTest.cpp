@@ -1,0 +1,294 @@
+#include "DrawRectTestItem.h"
+#include "ImageTestSupport.h"
+#include "drawing/dialogs/PrintDataList.h"
+#include "drawing/dialogs/PrintDataOpenDialog.h"
+#include "drawing/dialogs/PrintDataSaveDialog.h"
+#include "drawing/dialogs/PrintMenuDialog.h"
+#include "drawing/objects/PrintDataFile.h"
+#include "drawing/objects/StreamIO.h"
+#include "support/TestSupport.h"
+
+#include <QBuffer>
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeWidget>
+
+namespace {
+
+QByteArray FileBytes(quint8 kind, const QByteArray& thumbnail, const QByteArray& body = "BODY")
+{
+    QBuffer b;
+    b.open(QIODevice::WriteOnly);
+    TPrintDataHead head;
+    head.Version = DrawRectCurrentVersion;
+    head.Thumbnail = thumbnail;
+    WritePrintDataHead(b, kind, head);
+    b.write(body);
+    return b.data();
+}
+
+QByteArray Jpeg(int w, int h) { return MakeJpeg(QImage(w, h, QImage::Format_RGB888)); }
+
+// A data path with one folder of layouts of the kind.
+class TLayouts {
+public:
+    explicit TLayouts(quint8 kind, const QStringList& titles) : kind_(kind)
+    {
+        SetPrintDataPath(dir_.path());
+        QDir().mkpath(PrintDataFolder(kind));
+        for (const QString& t : titles)
+            EXPECT_TRUE(WriteFile(Path(t), FileBytes(kind, Jpeg(200, 100))));
+    }
+    ~TLayouts() { SetPrintDataPath(QString()); }
+    QString Path(const QString& title) const { return PrintDataFolder(kind_) + title + PrintDataExtension(kind_); }
+    QStringList Files() const { return QDir(PrintDataFolder(kind_)).entryList(QDir::Files, QDir::Name); }
+
+private:
+    QTemporaryDir dir_;
+    quint8 kind_;
+};
+
+QStringList Captions(QTreeWidget* lv)
+{
+    QStringList out;
+    for (int i = 0; i < lv->topLevelItemCount(); ++i)
+        out << lv->topLevelItem(i)->text(0);
+    return out;
+}
+
+QTreeWidgetItem* ItemOf(QTreeWidget* lv, const QString& caption)
+{
+    for (int i = 0; i < lv->topLevelItemCount(); ++i)
+        if (lv->topLevelItem(i)->text(0) == caption)
+            return lv->topLevelItem(i);
+    return nullptr;
+}
+
+} // namespace
+
+TEST(PrintMenuDialog, CaptionsFollowTheKindAndContinueIsOnlyEnabledWhenChosen)
+{
+    TPrintMenuDialog d;
+    d.SetPrintKind(pdAddress);
+    EXPECT_EQ(d.windowTitle(), QStringLiteral("宛名印刷　メニュー"));
+    EXPECT_EQ(Child<QRadioButton>(&d, "rbNew")->text(), QStringLiteral("新規に宛名面を作成する"));
+    d.SetPrintKind(pdDesign);
+    EXPECT_EQ(d.windowTitle(), QStringLiteral("文面印刷　メニュー"));
+    EXPECT_EQ(d.HelpContext(), 76);
+    EXPECT_TRUE(d.GetShowMenu());
+    EXPECT_EQ(d.GetMenuIndex(), 0);
+    auto* cont = Child<QRadioButton>(&d, "rbContinue");
+    EXPECT_FALSE(cont->isEnabled());
+    d.SetMenuIndex(2);
+    EXPECT_TRUE(cont->isEnabled());
+    EXPECT_EQ(d.GetMenuIndex(), 2);
+    d.SetMenuIndex(1);
+    EXPECT_FALSE(cont->isEnabled());
+    EXPECT_EQ(d.GetMenuIndex(), 1);
+    Child<QCheckBox>(&d, "ckbShowMenu")->setChecked(false);
+    EXPECT_FALSE(d.GetShowMenu());
+}
+
+TEST(PrintDataOpenDialog, ListsTheKindPreviewsTheThumbnailAndDropsVanishedFiles)
+{
+    TLayouts layouts(pdLabel, {QStringLiteral("b"), QStringLiteral("A"), QStringLiteral("c")});
+    // A thumbnail length beyond the file: an error in the dialog only.
+    QByteArray bad = FileBytes(pdLabel, Jpeg(10, 10));
+    qToLittleEndian(qint32(0x7FFFFFF0), bad.data() + PrintDataThumbnailOffset(pdLabel));
+    ASSERT_TRUE(WriteFile(layouts.Path(QStringLiteral("damaged")), bad));
+
+    TMessageRecorder messages;
+    TPrintDataOpenDialog d;
+    d.SetPrintKind(pdLabel);
+    EXPECT_EQ(d.windowTitle(), QStringLiteral("開く"));
+    EXPECT_EQ(d.HelpContext(), 92);
+    auto* lv = Child<QTreeWidget>(&d, "lvFile");
+    EXPECT_EQ(Captions(lv), (QStringList{"A", "b", "c", "damaged"}));
+    d.SetFileName(QStringLiteral("b"));
+    EXPECT_EQ(d.GetFileName(), QStringLiteral("b"));
+    // The open layout can be neither deleted nor renamed.
+    EXPECT_FALSE(Child<QToolButton>(&d, "btnDelete")->isEnabled());
+    EXPECT_FALSE(Child<QToolButton>(&d, "btnRename")->isEnabled());
+    d.resize(700, 400);
+    d.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+    ASSERT_FALSE(d.Preview().isNull());
+    EXPECT_EQ(d.Preview().size(), QSize(200, 100));
+    const QRect r = d.PreviewRect();
+    EXPECT_NEAR(double(r.width()) / r.height(), 2.0, 0.05);
+    EXPECT_TRUE(messages.Messages().empty());
+
+    lv->setCurrentItem(ItemOf(lv, QStringLiteral("c")));
+    EXPECT_TRUE(Child<QToolButton>(&d, "btnDelete")->isEnabled());
+    lv->setCurrentItem(ItemOf(lv, QStringLiteral("damaged")));
+    EXPECT_TRUE(d.Preview().isNull());
+    ASSERT_EQ(messages.Messages().size(), 1u);
+    EXPECT_EQ(messages.Messages()[0].flags & 0xF0, unsigned(MB_ICONERROR));
+    EXPECT_TRUE(d.isVisible());
+
+    // Deleted behind the dialog's back.
+    messages.Clear();
+    ASSERT_TRUE(QFile::remove(layouts.Path(QStringLiteral("A"))));
+    lv->setCurrentItem(ItemOf(lv, QStringLiteral("A")));
+    EXPECT_EQ(messages.LastText(), QStringLiteral("ファイルが見つかりません  "));
+    QTest::qWait(10);
+    EXPECT_EQ(Captions(lv), (QStringList{"b", "c", "damaged"}));
+
+    lv->clearSelection();
+    EXPECT_TRUE(d.Preview().isNull());
+    EXPECT_FALSE(Child<QToolButton>(&d, "btnRename")->isEnabled());
+    Child<QPushButton>(&d, "btnOK")->click(); // nothing selected: stays open
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_FALSE(d.FilesChanged());
+}
+
+TEST(PrintDataList, RenameAndDeleteChangeFilesOnlyWhenAllowedAndReportRefusals)
+{
+    TLayouts layouts(pdAddress, {QStringLiteral("open"), QStringLiteral("old"), QStringLiteral("Other")});
+    TMessageRecorder messages;
+    TPrintDataSaveDialog d;
+    d.SetPrintKind(pdAddress);
+    d.SetTitle(QStringLiteral("open"));
+    TPrintDataList* files = d.Files();
+    QTreeWidget* lv = files->List();
+    const QByteArray oldBytes = ReadFile(layouts.Path(QStringLiteral("old")));
+
+    // Forbidden characters: message, nothing renamed.
+    EXPECT_FALSE(files->EndRename(ItemOf(lv, QStringLiteral("old")), QStringLiteral("x:y")));
+    EXPECT_EQ(messages.LastText(), ForbiddenTitleMessage());
+    EXPECT_EQ(layouts.Files(), (QStringList{"Other.gpl", "old.gpl", "open.gpl"}));
+    // Taken by another item, ignoring case.
+    EXPECT_FALSE(files->EndRename(ItemOf(lv, QStringLiteral("old")), QStringLiteral("  OTHER ")));
+    EXPECT_EQ(messages.LastText(), QStringLiteral("指定されたファイル名は既に存在します  "));
+    // The open layout, ignoring case.
+    files->CurrentName = QStringLiteral("OPEN");
+    EXPECT_FALSE(files->EndRename(ItemOf(lv, QStringLiteral("open")), QStringLiteral("new")));
+    EXPECT_EQ(messages.LastText(), QStringLiteral("現在開いているファイルの名前は変更できません  "));
+    files->CurrentName = QStringLiteral("open");
+    EXPECT_FALSE(files->FilesChanged);
+
+    // A 101-byte name cut to 99 at the lead byte of 表.
+    const QString longName = QString(99, u'a') + QStringLiteral("表");
+    ASSERT_TRUE(files->EndRename(ItemOf(lv, QStringLiteral("old")), longName));
+    EXPECT_NE(ItemOf(lv, QString(99, u'a')), nullptr);
+    EXPECT_EQ(ReadFile(layouts.Path(QString(99, u'a'))), oldBytes);
+    EXPECT_TRUE(files->FilesChanged);
+    files->FilesChanged = false;
+
+    // A file of that name the list does not show (another kind's bytes) is
+    // never replaced: the rename is refused and the list stays.
+    ASSERT_TRUE(WriteFile(layouts.Path(QStringLiteral("hidden")), "not a layout"));
+    EXPECT_FALSE(files->EndRename(ItemOf(lv, QString(99, u'a')), QStringLiteral("hidden")));
+    EXPECT_EQ(messages.Messages().back().flags & 0xF0, unsigned(MB_ICONERROR));
+    EXPECT_EQ(ReadFile(layouts.Path(QStringLiteral("hidden"))), QByteArray("not a layout"));
+    EXPECT_NE(ItemOf(lv, QString(99, u'a')), nullptr);
+    EXPECT_FALSE(files->FilesChanged);
+
+    // Delete: the open layout is refused; No keeps the file; Yes deletes it.
+    lv->setCurrentItem(ItemOf(lv, QStringLiteral("open")));
+    EXPECT_FALSE(files->DeleteSelected());
+    EXPECT_EQ(messages.LastText(), QStringLiteral("現在開いているファイルは削除できません  "));
+    lv->setCurrentItem(ItemOf(lv, QStringLiteral("Other")));
+    messages.Answer(IDNO);
+    EXPECT_FALSE(files->DeleteSelected());
+    EXPECT_EQ(messages.LastText(), QStringLiteral("選択中のファイルを削除します  \nよろしいですか？"));
+    EXPECT_EQ(messages.Messages().back().flags, unsigned(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
+    EXPECT_TRUE(QFile::exists(layouts.Path(QStringLiteral("Other"))));
+    // Gone behind the dialog's back: the failure is told, the item stays.
+    ASSERT_TRUE(QFile::remove(layouts.Path(QStringLiteral("Other"))));
+    EXPECT_FALSE(files->DeleteSelected());
+    EXPECT_NE(ItemOf(lv, QStringLiteral("Other")), nullptr);
+    ASSERT_TRUE(files->EndRename(ItemOf(lv, QString(99, u'a')), QStringLiteral("gone")));
+    lv->setCurrentItem(ItemOf(lv, QStringLiteral("gone")));
+    EXPECT_TRUE(files->DeleteSelected());
+    EXPECT_EQ(ItemOf(lv, QStringLiteral("gone")), nullptr);
+    EXPECT_FALSE(QFile::exists(layouts.Path(QStringLiteral("gone"))));
+    EXPECT_TRUE(d.FilesChanged());
+}
+
+TEST(PrintDataSaveDialog, OkChecksTheTitleAndAFailedSaveKeepsTheOldFile)
+{
+    TLayouts layouts(pdDesign, {QStringLiteral("表示ソ")});
+    TMessageRecorder messages;
+    TPrintDataSaveDialog d;
+    d.SetPrintKind(pdDesign);
+    EXPECT_EQ(d.HelpContext(), 107);
+    d.SetTitle(QStringLiteral("new"));
+    auto* edit = Child<QLineEdit>(&d, "edtTitle");
+    EXPECT_EQ(edit->text(), QStringLiteral("new"));
+    d.Files()->List()->setCurrentItem(d.Files()->List()->topLevelItem(0));
+    EXPECT_EQ(edit->text(), QStringLiteral("表示ソ")); // selecting copies the caption
+
+    d.show();
+    edit->setText(QStringLiteral("  "));
+    d.accept();
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_TRUE(messages.Messages().empty());
+    edit->setText(QStringLiteral("a|b"));
+    d.accept();
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_EQ(messages.LastText(), ForbiddenTitleMessage());
+    edit->setText(QStringLiteral("表示ソ "));
+    messages.Answer(IDNO);
+    d.accept();
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_EQ(messages.LastText(), QStringLiteral("同名のファイルが存在します．上書きしますか？  "));
+    d.accept(); // Yes
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_EQ(d.result(), int(mrOk));
+    EXPECT_EQ(d.GetTitle(), QStringLiteral("表示ソ"));
+
+    // The designer saves: a writer failing half-way.
+    messages.Clear();
+    const QString path = layouts.Path(d.GetTitle());
+    const QByteArray old = ReadFile(path);
+    const bool saved = SavePrintData(&d, path, [](QIODevice& out) -> bool {
+        out.write(QByteArray(5000, 'x'));
+        throw EDrawRectStreamError("write failed");
+    });
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(messages.LastText(), QStringLiteral("保存できませんでした  "));
+    EXPECT_EQ(messages.Messages().back().flags & 0xF0, unsigned(MB_ICONERROR));
+    EXPECT_EQ(ReadFile(path), old);
+    EXPECT_EQ(layouts.Files(), QStringList{QStringLiteral("表示ソ.gpd")});
+}
+
+TEST(PrintDataList, F2EditsInPlaceAndEnterEndsTheEditNotTheDialog)
+{
+    TLayouts layouts(pdCard, {QStringLiteral("first"), QStringLiteral("second")});
+    TMessageRecorder messages;
+    TPrintDataOpenDialog d;
+    d.SetPrintKind(pdCard);
+    d.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+    QTreeWidget* lv = d.Files()->List();
+    lv->setFocus();
+    lv->setCurrentItem(ItemOf(lv, QStringLiteral("second")));
+
+    QTest::keyClick(lv, Qt::Key_F2);
+    auto* editor = lv->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    editor->setText(QStringLiteral("a;b"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTest::qWait(20);
+    EXPECT_TRUE(d.isVisible()); // Enter went to the edit, not to OK
+    EXPECT_EQ(messages.LastText(), ForbiddenTitleMessage());
+    EXPECT_NE(ItemOf(lv, QStringLiteral("second")), nullptr);
+    // Editing starts again on the same item.
+    editor = lv->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    editor->setText(QStringLiteral("名刺ソ"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTest::qWait(20);
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_EQ(Captions(lv), (QStringList{"first", "名刺ソ"}));
+    EXPECT_EQ(layouts.Files(), (QStringList{"first.gpc", "名刺ソ.gpc"}));
+    EXPECT_TRUE(d.FilesChanged());
+    EXPECT_EQ(d.GetFileName(), QStringLiteral("名刺ソ"));
+}
