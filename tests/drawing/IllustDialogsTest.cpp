@@ -85,6 +85,14 @@ void Retype(TNumEdit* edit, const QString& text, QWidget* leaveTo)
     leaveTo->setFocus(Qt::TabFocusReason);
 }
 
+// TELVORA_SAMPLE_DIR, when set, receives a grab of the dialog to look at.
+void SaveSample(QWidget& w, const char* name)
+{
+    const QByteArray dir = qgetenv("TELVORA_SAMPLE_DIR");
+    if (!dir.isEmpty())
+        w.grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
+}
+
 QPoint Centre(const TRect& r)
 {
     return QPoint(r.Left + r.Width() / 2, r.Top + r.Height() / 2);
@@ -165,6 +173,8 @@ TEST(IllustSettingDialog, TheCutOutIsChosenDraggedAndBroughtBackBesideThePicture
     EXPECT_EQ(copy.GetMaskIndex(), 3);
     d.SelectMask(500); // not a thumbnail
     EXPECT_EQ(d.SelectedMask(), 3);
+    Child<QTabWidget>(&d, "pgcSetting")->setCurrentIndex(1);
+    SaveSample(d, "illust-setting-cut-out");
 
     // The right edge dragged past the left one becomes the left edge.
     const TRect m0 = copy.GetDisplayMaskRect();
@@ -372,6 +382,8 @@ TEST(WordSettingDialog, AlignmentSpacingWrapAndTheRememberedPage)
         Child<QComboBox>(&d, "cbxSize")->setCurrentIndex(0);
         EXPECT_EQ(d.WordRect().GetSizeIndex(), 0);
         EXPECT_EQ(d.WordRect().GetLines(), source.GetLines()) << "the text is not this dialog's";
+        Child<QTabWidget>(&d, "pgcSetting")->setCurrentIndex(1);
+        SaveSample(d, "word-setting-align");
         Child<QTabWidget>(&d, "pgcSetting")->setCurrentIndex(2);
         EXPECT_EQ(d.HelpContext(), 128);
     }
