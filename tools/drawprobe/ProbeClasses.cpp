@@ -1,5 +1,6 @@
 #include "ProbeClasses.h"
 
+#include "ProbeIllust.h"
 #include "ProbeNameClasses.h"
 #include "ProbeTextRect.h"
 #include "ProbeWord.h"
@@ -104,6 +105,7 @@ const TProbeClass kClasses[] = {
     {"TCorpRect", ConfigureProbeCorpRect, DescribeProbeNameRect},
     {"TAdditionRect", ConfigureProbeAdditionRect, DescribeProbeNameRect},
     {"TWordRect", ConfigureProbeWord, ProbeWordDecisions},
+    {"TIllustRect", ConfigureProbeIllust, ProbeIllustDecisions},
 };
 
 } // namespace

@@ -2,7 +2,9 @@
 
 #include "platform/Canvas.h"
 
+#include <QFont>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QSet>
 #include <cmath>
 
@@ -12,6 +14,25 @@ const QString kDefaultJapaneseFace = QStringLiteral("ＭＳ 明朝");
 
 // The faces layouts made on Windows name; they draw with the IPA fonts.
 const char* const kWindowsFaces[] = {"ＭＳ 明朝", "ＭＳ Ｐ明朝", "ＭＳ ゴシック", "ＭＳ Ｐゴシック"};
+
+// The database tells same-named families of different foundries apart as
+// "Name [Foundry]"; a layout stores the bare name.
+QString WithoutFoundry(const QString& family)
+{
+    if (!family.endsWith(QLatin1Char(']')))
+        return family;
+    const qsizetype open = family.lastIndexOf(QStringLiteral(" ["));
+    return open > 0 ? family.left(open) : family;
+}
+
+// The family an installed face name resolves to; empty for a name the
+// database does not know (a substitute alone does not count).
+QString InstalledFamily(const QString& name)
+{
+    if (name.isEmpty() || !QFontDatabase::hasFamily(name))
+        return QString();
+    return WithoutFoundry(QFontInfo(QFont(name)).family());
+}
 
 } // namespace
 
@@ -39,13 +60,30 @@ void ListTrueTypeFonts(std::vector<TFontListEntry>& list, bool fixedPitchOnly, b
         if (fixedPitchOnly && !QFontDatabase::isFixedPitch(family))
             continue;
         const QList<QFontDatabase::WritingSystem> systems = QFontDatabase::writingSystems(family);
+        const QString name = WithoutFoundry(family);
         if (systems.contains(QFontDatabase::Japanese))
-            add(family, SHIFTJIS_CHARSET);
+            add(name, SHIFTJIS_CHARSET);
         else if (systems.contains(QFontDatabase::Latin))
-            add(family, ANSI_CHARSET);
+            add(name, ANSI_CHARSET);
         else if (symbolToo && systems.contains(QFontDatabase::Symbol))
-            add(family, SYMBOL_CHARSET);
+            add(name, SYMBOL_CHARSET);
     }
+}
+
+int FindFontListEntry(const std::vector<TFontListEntry>& list, const QString& name)
+{
+    for (size_t i = 0; i < list.size(); ++i)
+        if (list[i].name == name)
+            return static_cast<int>(i);
+    // Another of the family's names (a family has its Latin and its
+    // Japanese name): both resolve to the same installed family.
+    const QString family = InstalledFamily(name);
+    if (family.isEmpty())
+        return -1;
+    for (size_t i = 0; i < list.size(); ++i)
+        if (InstalledFamily(list[i].name) == family)
+            return static_cast<int>(i);
+    return -1;
 }
 
 bool SetFontAttr(TFont* font, std::uint8_t charset, const QString& name, int size, int styleBits)

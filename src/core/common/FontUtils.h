@@ -19,7 +19,12 @@ struct TFontListEntry {
 // with FixedPitchOnly only fixed-pitch faces. Names beginning with "@" are
 // never listed. The Windows Japanese faces that layouts name are listed too:
 // they draw with their IPA stand-ins.
+// A family the database lists per foundry ("Name [Foundry]") is listed once,
+// under its bare name.
 void ListTrueTypeFonts(std::vector<TFontListEntry>& list, bool fixedPitchOnly, bool symbolToo);
+// The entry that names the face: by its exact name, else by any other name
+// of the same installed family; -1 when none does.
+int FindFontListEntry(const std::vector<TFontListEntry>& list, const QString& name);
 
 // Sets character set, face, size in points and style (1 bold, 2 italic,
 // 4 underline, 8 strikeout). False, and nothing done, without a font.

@@ -5,6 +5,7 @@
 #include "drawing/objects/DrawRect.h"
 #include "drawing/objects/CorpRect.h"
 #include "drawing/objects/FigureRect.h"
+#include "drawing/objects/IllustRect.h"
 #include "drawing/objects/NameRect.h"
 #include "drawing/objects/PosRect.h"
 #include "drawing/objects/WordRect.h"
@@ -79,7 +80,8 @@ const TDrawRectClass& WordClass()
 }
 
 const TDrawRectClass* const kClasses[] = {&PosClass(),      &AddressClass(), &NameClass(), &CorpClass(),
-                                          &AdditionClass(), &WordClass(),    &FigureClass()};
+                                          &AdditionClass(), &WordClass(),    &FigureClass(),
+                                          &IllustDrawRectClass()};
 
 } // namespace
 
