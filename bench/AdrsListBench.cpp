@@ -1,12 +1,14 @@
 // The address-book main window on a generated book of 100,000 records:
-// opening and showing it, re-listing after a change of group, and counting
-// and testing a fragmented selection.
+// opening and showing it, re-listing after a change of group, counting and
+// testing a fragmented selection, the duplicate sets and the word search.
 #include "BookGen.h"
 
 #include "core/AdrsBook.h"
 #include "core/ui/AdrsList.h"
 #include "core/Folders.h"
 #include "core/Settings.h"
+#include "core/DuplicateSets.h"
+#include "core/WordSearch.h"
 
 #include <QApplication>
 #include <QItemSelectionModel>
@@ -142,6 +144,57 @@ void BM_SelCountFragmented(benchmark::State& state)
     state.counters["ranges"] = double(view->selectionModel()->selection().size());
 }
 BENCHMARK(BM_SelCountFragmented)->Unit(benchmark::kMillisecond);
+
+// The duplicate sets over the whole book: by telephone number (arg 1), by
+// address (2), by number and address (3: the book has no such pairs, every
+// key is built and hashed all the same), by number and name (4).
+void BM_DuplicateSets(benchmark::State& state)
+{
+    TOpenList open;
+    const int item1 = state.range(0) == 2 ? diAddress : diTel;
+    const int item2 = state.range(0) == 3 ? diAddress : state.range(0) == 4 ? diName : diNone;
+    size_t rows = 0;
+    for (auto _ : state) {
+        rows = DuplicateRows(open.list->Model().Cache(), item1, item2).size();
+        benchmark::DoNotOptimize(rows);
+    }
+    state.counters["rows"] = double(rows);
+}
+BENCHMARK(BM_DuplicateSets)->Arg(1)->Arg(2)->Arg(3)->Arg(4)->Unit(benchmark::kMillisecond);
+
+// The window's whole duplicate display: sets, re-listing, current record and
+// selection carried over, then back to the sorted list.
+void BM_ShowAndEndDuplicates(benchmark::State& state)
+{
+    TOpenList open;
+    TAdrsRecord r;
+    open.list->ReadRecordAt(5000, r);
+    for (auto _ : state) {
+        open.list->ShowDuplicates(diTel, diNone);
+        benchmark::DoNotOptimize(open.list->GetRecordCount());
+        open.list->EndDuplicateDisplay();
+    }
+}
+BENCHMARK(BM_ShowAndEndDuplicates)->Unit(benchmark::kMillisecond);
+
+// A word found nowhere: every row of the list, in the default columns
+// (arg 0) and in all 52 (arg 1).
+void BM_WordSearchMiss(benchmark::State& state)
+{
+    TOpenList open;
+    if (state.range(0) == 1) {
+        TListColumnSettings all = DefaultListColumns();
+        for (TListColumnSetting& c : all)
+            c.Shown = true;
+        open.list->SetColumnSettings(all);
+    }
+    const QString word = QStringLiteral("見当たらない語");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(FindWordInList(open.list->Model(), word, 0));
+    state.counters["columns"] = double(open.list->Model().Columns().size());
+    open.list->SetColumnSettings(DefaultListColumns());
+}
+BENCHMARK(BM_WordSearchMiss)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -76,6 +76,19 @@ QString AdrsListColumnCaption(int column, const QString* keywordNames)
     return QString::fromUtf8(AdrsListColumnDefs[column].caption);
 }
 
+bool IsValidListColumns(std::span<const TListColumnSetting> columns)
+{
+    if (columns.size() != size_t(kAdrsListColumnCount))
+        return false;
+    std::bitset<kAdrsListColumnCount> seen;
+    for (const TListColumnSetting& c : columns) {
+        if (c.Position < 0 || c.Position >= kAdrsListColumnCount || c.ColumnNo != c.Position || seen[size_t(c.Position)])
+            return false;
+        seen[size_t(c.Position)] = true;
+    }
+    return true;
+}
+
 TListColumnSettings DefaultListColumns()
 {
     TListColumnSettings columns;

@@ -6,6 +6,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <span>
 
 class TIniFile;
 
@@ -49,6 +50,10 @@ struct TListColumnSetting {
 };
 
 using TListColumnSettings = std::array<TListColumnSetting, kAdrsListColumnCount>;
+
+// True when the entries are the 52 columns, each once, each at its own table
+// position; anything else must not reach the list.
+bool IsValidListColumns(std::span<const TListColumnSetting> columns);
 
 // Table order, the table's widths, the eight default columns shown.
 TListColumnSettings DefaultListColumns();

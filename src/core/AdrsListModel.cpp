@@ -231,6 +231,15 @@ void TAdrsListModel::SetSort(int columnNo, bool descending)
     endResetModel();
 }
 
+void TAdrsListModel::SetRowOrder(TRowOrder order)
+{
+    beginResetModel();
+    rowOrder_ = std::move(order);
+    sortOrder();
+    relistRows();
+    endResetModel();
+}
+
 void TAdrsListModel::Rebuild()
 {
     beginResetModel();
@@ -248,6 +257,12 @@ void TAdrsListModel::Relist()
 
 void TAdrsListModel::sortOrder()
 {
+    if (rowOrder_) {
+        order_ = rowOrder_(cache_);
+        const int rows = cache_.Count();
+        std::erase_if(order_, [rows](int row) { return row < 0 || row >= rows; });
+        return;
+    }
     const int n = cache_.Count();
     order_.resize(size_t(n));
     std::iota(order_.begin(), order_.end(), 0); // the cache holds the book in RecNo order

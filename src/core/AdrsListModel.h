@@ -32,6 +32,14 @@ public:
     int SortColumn() const { return sortColumn_; }
     bool SortDescending() const { return sortDescending_; }
 
+    // A fixed row order in place of the sort (the duplicate display): the
+    // cache rows to list, in order, worked out anew whenever the cache is;
+    // an empty function goes back to the sort. The group rule and the
+    // condition still apply.
+    using TRowOrder = std::function<std::vector<int>(const TAdrsListCache&)>;
+    void SetRowOrder(TRowOrder order);
+    bool HasRowOrder() const { return bool(rowOrder_); }
+
     // The group rule of the list: choice 0 every row, 1 rows without a
     // group, n > 1 rows of group n - 1.
     static bool PassesGroup(int groupChoice, std::int64_t group);
@@ -74,6 +82,7 @@ private:
     bool sortDescending_ = false;
     int groupChoice_ = 0;
     TRowCondition condition_;
+    TRowOrder rowOrder_;
 };
 
 // A cell's text straight from the cache (also used where no model exists).

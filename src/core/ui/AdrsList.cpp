@@ -138,6 +138,7 @@ TAddressList::TAddressList(QWidget* parent) : QMainWindow(parent), ui(std::make_
     connect(ui->actOpenAdrsBook, &QAction::triggered, this, &TAddressList::onOpenAdrsBook);
     connect(ui->actNewAdrsBook, &QAction::triggered, this, &TAddressList::onNewAdrsBook);
     connect(ui->actClose, &QAction::triggered, this, &QWidget::close);
+    setupSearchActions();
 
     {
         const TIniFile ini(AdrsListIniFileName());
@@ -599,7 +600,7 @@ void TAddressList::actEditGroupExecute()
 
 void TAddressList::SetColumnSettings(const TListColumnSettings& columns)
 {
-    columns_ = columns;
+    columns_ = IsValidListColumns(columns) ? columns : DefaultListColumns();
     saveListSettings();
     RefreshList(true, false, true);
 }
@@ -619,7 +620,7 @@ void TAddressList::applyColumns()
     for (size_t i = 0; i < widths.size(); ++i)
         header->resizeSection(int(i), ScaleForDpi(widths[i], true));
     const auto sortAt = std::find(shown.begin(), shown.end(), model_.SortColumn());
-    if (sortAt != shown.end())
+    if (sortAt != shown.end() && !IsShowingDuplicates())
         header->setSortIndicator(int(sortAt - shown.begin()),
                                  model_.SortDescending() ? Qt::DescendingOrder : Qt::AscendingOrder);
     else
@@ -641,6 +642,8 @@ void TAddressList::onHeaderClicked(int section)
 {
     if (section < 0 || size_t(section) >= model_.Columns().size())
         return;
+    if (IsShowingDuplicates())
+        return; // the duplicate sets keep their own order
     const int col = model_.Columns()[size_t(section)];
     SetSortColumn(col, col == model_.SortColumn() && !model_.SortDescending());
 }

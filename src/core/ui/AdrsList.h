@@ -120,6 +120,22 @@ public:
     // record and the selection.
     void SetSortColumn(int columnNo, bool descending);
 
+    // Word search, duplicate display and column choice (AdrsListSearch.cpp).
+    // The search looks for SearchWord in the shown texts from row `from` on
+    // and moves to the row found; false, with the message, when none holds it.
+    bool FindSearchWord(int from);
+    // Lists only the records whose item (or both items) equals another
+    // record's, set by set: the filter conditions are dropped, blank items
+    // left out and the column sort is off until EndDuplicateDisplay.
+    void ShowDuplicates(int item1, int item2);
+    void EndDuplicateDisplay();
+    bool IsShowingDuplicates() const { return model_.HasRowOrder(); }
+    void actWordSearchExecute();
+    void actWordSearchNextExecute();
+    void actDuplicateExecute();
+    void actHeaderSelectExecute();
+    void setupSearchActions(); // the constructor's hook
+
     const TAdrsListModel& Model() const { return model_; }
     QTreeView* ListView() const;
 
