@@ -1,13 +1,16 @@
 #include "app/AppWiring.h"
+
 #include "app/PrintWiring.h"
 
 #include "core/ui/AdrsList.h"
 #include "core/ui/SettingsDialog.h"
 #include "core/AdrsRecord.h"
 #include "core/DBInfo.h"
+#include "core/Folders.h"
 #include "core/SenderRecord.h"
 #include "core/Settings.h"
 #include "drawing/dialogs/DrawingSettings.h"
+#include "drawing/objects/PrintDataFile.h"
 #include "listing_search/CtgrySch.h"
 #include "listing_search/ListingDetail.h"
 #include "listing_search/NmAdSch.h"
@@ -83,6 +86,7 @@ TSearch* ShowSearch(int sourceMode)
 void WireMainWindow(TAddressList& window)
 {
     SetDrawingSettingsFileProvider(SettingsFileName);
+    SetPrintDataPath(DataPath());
     SetAddressListResolver(RunningMainWindow);
     WirePrinting(window);
     window.SetRecordWindowLink(RecordWindowShowsListRecord);
