@@ -136,6 +136,7 @@ TAddressList::TAddressList(QWidget* parent) : QMainWindow(parent), ui(std::make_
     connect(ui->actAdrsCopy, &QAction::triggered, this, &TAddressList::adrsCopyRequested);
     connect(ui->actOpenAdrsBook, &QAction::triggered, this, &TAddressList::onOpenAdrsBook);
     connect(ui->actNewAdrsBook, &QAction::triggered, this, &TAddressList::onNewAdrsBook);
+    setupNarrowDown();
     connect(ui->actClose, &QAction::triggered, this, &QWidget::close);
 
     {
