@@ -5,6 +5,7 @@
 #include "BookGen.h"
 
 #include "core/AdrsListCache.h"
+#include "core/FieldCipher.h"
 #include "core/NarrowDown.h"
 #include "core/common/AddressText.h"
 #include "platform/Cp932.h"
@@ -23,10 +24,23 @@ const TAdrsListCache& book(int count)
     static std::map<int, std::unique_ptr<TAdrsListCache>> caches;
     auto& cache = caches[count];
     if (!cache) {
+        // The generated book with My Numbers enciphered as the record window
+        // stores them, so each one is deciphered whole.
         const QString file = dir.filePath(QStringLiteral("Adrs%1.DB").arg(count));
-        TBookGen().MakeBook(file, count);
+        TSqlTable::CreateTable(file, AdrsTableDef());
         TSqlTable table(AdrsTableDef());
         table.Open(file);
+        table.StartTransaction();
+        TBookGen gen;
+        TAdrsRecord r;
+        for (int i = 0; i < count; ++i) {
+            gen.Fill(r, i);
+            r.MyNumber.Assign(EncryptAESString(QByteArray::number(100000000000LL + i * 7919LL), kFieldKey));
+            table.Append();
+            WriteAdrsRecord(r, table);
+            table.Post();
+        }
+        table.Commit();
         cache = std::make_unique<TAdrsListCache>();
         cache->Load(table);
     }

@@ -280,6 +280,8 @@ TNarrowDownEvaluator::TNarrowDownEvaluator(const TNarrowDownCondition& condition
 
 bool TNarrowDownEvaluator::Passes(const TAdrsListCache& cache, int row) const
 {
+    if (conds_.empty())
+        return true; // no filter at all, whichever way it combines
     for (const TPrepared& c : conds_) {
         const bool holds = this->holds(c, cache, row);
         if (matchAll_ && !holds)
@@ -287,7 +289,7 @@ bool TNarrowDownEvaluator::Passes(const TAdrsListCache& cache, int row) const
         if (!matchAll_ && holds)
             return true;
     }
-    return matchAll_; // every condition held, or (any) none did; an empty list passes
+    return matchAll_; // every condition held, or (any) none did
 }
 
 bool TNarrowDownEvaluator::Holds(int index, const TAdrsListCache& cache, int row) const
@@ -315,6 +317,10 @@ bool TNarrowDownEvaluator::holds(const TPrepared& c, const TAdrsListCache& cache
             std::string plain;
             if (!decipher_.Decipher(trimmed(cache.Utf8(row, afMyNumber)), plain))
                 return false; // an unreadable value is not taken for a blank one
+            // The plain text is code page 932; digits (all there should be)
+            // read the same in UTF-8.
+            if (std::any_of(plain.begin(), plain.end(), [](char ch) { return static_cast<unsigned char>(ch) >= 0x80; }))
+                plain = cp932::Decode(plain.data(), int(plain.size())).toStdString();
             return matchUtf8(trimmed(plain), c.utf8, it.Match);
         }
         const int field = textField(it.Item);

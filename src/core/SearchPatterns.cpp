@@ -62,11 +62,14 @@ bool getBool(const QByteArray& b, qsizetype& pos, bool& v)
     return true;
 }
 
-// Writes bytes in place of fileName through a temporary file.
+// Writes bytes in place of fileName through a temporary file. Unbuffered,
+// so a short write is seen here: through the buffer a disk refusing the rest
+// (a full disk, a file size limit) went unnoticed and the commit put a cut
+// file in place of the old one.
 bool writeAtomically(const QString& fileName, const QByteArray& bytes)
 {
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
     if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();

@@ -89,19 +89,19 @@ TEST_F(AddressSearchTest, HandWrittenPatternShowsBlankAndExcludedChoiceRows)
     EXPECT_TRUE(d->btnRelease->isEnabled());
     EXPECT_EQ(d->cbxItem->currentIndex(), ndCorpKanji); // the first condition is in the editor
     EXPECT_TRUE(messages.Messages().empty());
-    d->SwitchView();
-    EXPECT_FALSE(d->AdvancedView());
-    EXPECT_EQ(d->windowTitle(), QStringLiteral("絞り込み"));
-    d->SwitchView();
-    d.reset();
-    EXPECT_EQ(TIniFile(SettingsFileName()).ReadInteger(QStringLiteral("ADRS SCH"), QStringLiteral("ViewType")), 2);
-    d = open();
-    d->SwitchView();
-    d->SwitchView();
-    d->SwitchView(); // 2 -> 3 -> 2 -> 3: still advanced
+    d->SwitchView(); // 2 -> 3: the lowest bit, so still advanced
     EXPECT_TRUE(d->AdvancedView());
     d.reset();
     EXPECT_EQ(TIniFile(SettingsFileName()).ReadInteger(QStringLiteral("ADRS SCH"), QStringLiteral("ViewType")), 3);
+    d = open();
+    EXPECT_TRUE(d->AdvancedView());
+    ASSERT_EQ(d->Patterns().size(), 1u); // read once more, unchanged
+    d->cbxPattern->setEditText(QStringLiteral("会社 ")); // trailing blank: the same pattern
+    d->ViewPattern();
+    EXPECT_EQ(d->lvCondition->topLevelItemCount(), 2);
+    d->cbxPattern->setEditText(QStringLiteral("会 社"));
+    d->ViewPattern();
+    EXPECT_EQ(messages.LastText(), QStringLiteral("指定したパターン名は保存されていません"));
 }
 
 TEST_F(AddressSearchTest, EditorBuildsStoredFormsAndTheListRefusesDuplicatesAndAnEleventh)

@@ -174,7 +174,7 @@ protected:
         TSqlTable table(AdrsTableDef());
         table.Open(AdrsTableFileName(QStringLiteral("検索")));
         const std::vector<QString> dates = {QString(), QStringLiteral("199804"), QStringLiteral("200512"),
-                                            QStringLiteral("2010AB"), QStringLiteral(" 201001")};
+                                            QStringLiteral("201001"), QStringLiteral("1")};
         for (int i = 0; i < count; ++i) {
             TAdrsRecord r;
             InitNewAdrsRecord(r, true);
