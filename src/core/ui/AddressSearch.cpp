@@ -170,6 +170,8 @@ TAddressSearch::TAddressSearch(QWidget* owner) : TModalDialog(owner)
     lvCondition = named(new QTreeWidget(pnlList), "lvCondition");
     lvCondition->setHeaderLabels({QStringLiteral("項目名"), QStringLiteral("内容"), QStringLiteral("条件")});
     lvCondition->setRootIsDecorated(false);
+    lvCondition->setColumnWidth(0, 120);
+    lvCondition->setColumnWidth(1, 260); // a publication range in full
     lvCondition->setSelectionMode(QAbstractItemView::ExtendedSelection);
     lvCondition->viewport()->installEventFilter(this);
     list->addLayout(listButtons);

@@ -32,6 +32,7 @@ public:
 
     int ViewType() const { return viewType_; }
     bool AdvancedView() const { return viewType_ != 0; }
+    int HelpContext() const { return AdvancedView() ? 48 : 47; }
     const TSearchPatterns& Patterns() const { return patterns_; }
     // The condition the editor holds now (as 追加 would build it).
     TNarrowDownItem EditorCondition() const;
