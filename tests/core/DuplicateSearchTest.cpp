@@ -5,6 +5,8 @@
 #include "core/AdrsListModel.h"
 #include "core/AdrsRecord.h"
 #include "core/DBInfo.h"
+#include "core/NarrowDown.h"
+#include "core/SearchPatterns.h"
 #include "core/Settings.h"
 #include "core/common/AddressText.h"
 #include "core/ui/AdrsList.h"
@@ -260,6 +262,27 @@ TEST_F(DuplicateDisplayTest, ShowsSetsTogetherDropsConditionsAndSuspendsTheSort)
     EXPECT_EQ(list->ListView()->header()->sortIndicatorSection(),
               int(std::find(list->Model().Columns().begin(), list->Model().Columns().end(), alcNameKanji) -
                   list->Model().Columns().begin()));
+}
+
+// The filter and the duplicate display end each other: duplicates drop the
+// filter's conditions (also from Search.lst, so the next start has none), and
+// running the filter ends the duplicate display.
+TEST_F(DuplicateDisplayTest, FilterAndDuplicateDisplayEndEachOther)
+{
+    TNarrowDownCondition byTel;
+    byTel.Items = {TNarrowDownItem{ndTel, ndkText, "031", 0, 0, ndmFront, false}};
+    list->RunNarrowDown(byTel);
+    ASSERT_EQ(Shown(), (std::vector<int>{1, 3}));
+
+    list->ShowDuplicates(diTel, diNone);
+    EXPECT_EQ(Shown(), (std::vector<int>{1, 3, 2, 6}));
+    EXPECT_TRUE(LoadSearchList().Condition.Items.empty());
+
+    list->RunNarrowDown(byTel);
+    EXPECT_FALSE(list->IsShowingDuplicates());
+    EXPECT_EQ(list->DupItem1, 0);
+    EXPECT_EQ(Shown(), (std::vector<int>{1, 3}));
+    EXPECT_EQ(LoadSearchList().Condition, byTel);
 }
 
 // Two items: a record is left out only when both are blank; out-of-range

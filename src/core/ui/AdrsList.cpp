@@ -137,6 +137,7 @@ TAddressList::TAddressList(QWidget* parent) : QMainWindow(parent), ui(std::make_
     connect(ui->actSettings, &QAction::triggered, this, &TAddressList::settingsEditRequested);
     connect(ui->actOpenAdrsBook, &QAction::triggered, this, &TAddressList::onOpenAdrsBook);
     connect(ui->actNewAdrsBook, &QAction::triggered, this, &TAddressList::onNewAdrsBook);
+    setupNarrowDown();
     connect(ui->actClose, &QAction::triggered, this, &QWidget::close);
     setupSearchActions();
 

@@ -8,6 +8,7 @@
 #include "core/AdrsListLinks.h"
 #include "core/AdrsListModel.h"
 #include "core/AdrsListSelection.h"
+#include "core/NarrowDown.h"
 
 #include <QList>
 #include <QMainWindow>
@@ -209,6 +210,26 @@ private:
     std::function<bool()> bookChangeGuard_;
     bool applyingColumns_ = false;
     int current_ = -1;
+
+    // Filter (narrowing), AdrsListFilter.cpp: the current conditions, kept in
+    // Search.lst; applied after the group rule while not suspended.
+public:
+    // Takes conditions as the current filter (resumed) and re-lists.
+    void RunNarrowDown(const TNarrowDownCondition& condition);
+    // Drops the conditions (an empty filter, all must hold) and re-lists.
+    void ClearNarrowDown();
+    const TNarrowDownCondition& NarrowDownCondition() const { return narrowDown_; }
+    bool NarrowDownSuspended() const { return narrowDownSuspended_; }
+    void actAdrsSearchExecute();
+    void actDisableSearchExecute();
+    void actCancelSearchExecute();
+
+private:
+    void setupNarrowDown();
+    void applyNarrowDown(bool relist);
+    void saveNarrowDown();
+    TNarrowDownCondition narrowDown_;
+    bool narrowDownSuspended_ = false;
 };
 
 // The one main window while the program runs; nullptr before and after.

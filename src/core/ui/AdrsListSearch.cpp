@@ -80,11 +80,16 @@ void TAddressList::ShowDuplicates(int item1, int item2)
     DupItem1 = item1;
     DupItem2 = item2;
     const THourglass hourglass;
+    // The duplicate display drops the filter conditions, for good as the
+    // filter's own clearing does; the group choice stays.
+    if (!narrowDown_.Items.empty()) {
+        narrowDown_ = {};
+        narrowDownSuspended_ = false;
+        saveNarrowDown();
+        applyNarrowDown(false); // listed once, below
+    }
     relist(
         [&] {
-            // The duplicate display drops the filter conditions; the group
-            // choice stays. (The filter's ClearNarrowDown takes this over
-            // when it lands, with its status text.)
             model_.SetCondition({});
             model_.SetRowOrder(
                 [item1, item2](const TAdrsListCache& cache) { return DuplicateRows(cache, item1, item2); });
