@@ -1,6 +1,7 @@
 #include "ProbeClasses.h"
 
 #include "ProbeNameClasses.h"
+#include "ProbeSender.h"
 #include "ProbeTextRect.h"
 #include "ProbeWord.h"
 
@@ -104,6 +105,7 @@ const TProbeClass kClasses[] = {
     {"TCorpRect", ConfigureProbeCorpRect, DescribeProbeNameRect},
     {"TAdditionRect", ConfigureProbeAdditionRect, DescribeProbeNameRect},
     {"TWordRect", ConfigureProbeWord, ProbeWordDecisions},
+    {"TSenderRect", ConfigureProbeSender, ProbeSenderDecisions},
 };
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "drawing/objects/FigureRect.h"
 #include "drawing/objects/NameRect.h"
 #include "drawing/objects/PosRect.h"
+#include "drawing/objects/SenderRect.h"
 #include "drawing/objects/WordRect.h"
 
 #include <memory>
@@ -79,7 +80,8 @@ const TDrawRectClass& WordClass()
 }
 
 const TDrawRectClass* const kClasses[] = {&PosClass(),      &AddressClass(), &NameClass(), &CorpClass(),
-                                          &AdditionClass(), &WordClass(),    &FigureClass()};
+                                          &AdditionClass(), &WordClass(),    &FigureClass(),
+                                          &SenderRectClass()};
 
 } // namespace
 
