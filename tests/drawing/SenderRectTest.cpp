@@ -378,6 +378,8 @@ TEST(SenderRect, AssignCopiesTheBlockInEitherModeWithoutTurningTwice)
     EXPECT_FALSE(s.GetWholeBlock()); // not copied
     EXPECT_FALSE(s.IsLayoutValid());
     EXPECT_EQ(s.GetBlockDisplayRect(), TRect(40, 50, 300, 330));
+    EXPECT_EQ(s.GetBasicRects(), source.GetBasicRects()); // turned once, as the source's
+    EXPECT_EQ(s.GetFullRects(), source.GetFullRects());
     s.SetWholeBlock(true);
     EXPECT_EQ(SavedRecord(s), SavedRecord(source));
     EXPECT_EQ(s.GetShownList().size(), 12u);
