@@ -2,6 +2,7 @@
 
 #include "ProbeIllust.h"
 #include "ProbeNameClasses.h"
+#include "ProbeSender.h"
 #include "ProbeTextRect.h"
 #include "ProbeWord.h"
 
@@ -106,6 +107,7 @@ const TProbeClass kClasses[] = {
     {"TAdditionRect", ConfigureProbeAdditionRect, DescribeProbeNameRect},
     {"TWordRect", ConfigureProbeWord, ProbeWordDecisions},
     {"TIllustRect", ConfigureProbeIllust, ProbeIllustDecisions},
+    {"TSenderRect", ConfigureProbeSender, ProbeSenderDecisions},
 };
 
 } // namespace

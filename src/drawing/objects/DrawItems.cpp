@@ -8,6 +8,7 @@
 #include "drawing/objects/IllustRect.h"
 #include "drawing/objects/NameRect.h"
 #include "drawing/objects/PosRect.h"
+#include "drawing/objects/SenderRect.h"
 #include "drawing/objects/WordRect.h"
 
 #include <memory>
@@ -81,7 +82,7 @@ const TDrawRectClass& WordClass()
 
 const TDrawRectClass* const kClasses[] = {&PosClass(),      &AddressClass(), &NameClass(), &CorpClass(),
                                           &AdditionClass(), &WordClass(),    &FigureClass(),
-                                          &IllustDrawRectClass()};
+                                          &IllustDrawRectClass(), &SenderRectClass()};
 
 } // namespace
 
