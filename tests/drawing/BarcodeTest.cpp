@@ -1,6 +1,7 @@
 #include "drawing/objects/BarcodeRect.h"
 #include "drawing/objects/CustomerBarcode.h"
 #include "drawing/objects/DrawItems.h"
+#include "drawing/objects/ImageUtils.h"
 #include "drawing/objects/StreamIO.h"
 #include "platform/Cp932.h"
 #include "support/data/DataSupport.h"
@@ -73,7 +74,7 @@ std::optional<QByteArray> ReadBars(const QImage& image)
     std::vector<int> bars;
     for (int i = 0; i < 67; ++i) {
         const int x = 2 * i * u + u / 2;
-        if (dark(x + u, 3 * u) && i < 66)
+        if (i < 66 && dark(x + u, 3 * u))
             return std::nullopt; // a space must stay white
         const bool top = dark(x, u / 2), mid = dark(x, 3 * u), bottom = dark(x, 6 * u - 1 - u / 2);
         if (!mid)
@@ -192,8 +193,9 @@ TEST(BarcodeRect, MakeBarcodeGoesThroughTheWorkFileAndLeavesNothingBehind)
     const int refs = SipwenRefCount();
     {
         TBarcodeRect b;
-        if (refs == 0)
+        if (refs == 0) {
             EXPECT_EQ(SipwenCreateAdrsBar("1000013", "", 0, folder, folder, folder + "x.bmp"), kBarcodeNotLoaded);
+        }
         // 表 and ソ end in byte 0x5C; the address is cut to 255 bytes on the way.
         const QString address = QStringLiteral("岡山県岡山市北区表町三丁目1-15 ソ・ビル502") + QString(200, u'表');
         b.MakeBarcode(QStringLiteral("700-0001"), address, folder, folder + "Dic/", folder);

@@ -160,7 +160,7 @@ TEST(QRCodeRect, ShiftJisPayloadScansBackByteForByte)
     q.SetTel(0, "0312345678");
     q.SetRect(TRect(100, 100, 0, 0));
     q.Refresh(false);
-    const QImage& bmp = q.GetBitmap();
+    const QImage bmp = q.GetBitmap();
     ASSERT_FALSE(bmp.isNull());
     // Screen resolution, code size 3: three pixels a module, four modules of
     // quiet zone; the item takes the picture's size at its old corner.

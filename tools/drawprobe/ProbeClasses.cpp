@@ -1,5 +1,6 @@
 #include "ProbeClasses.h"
 
+#include "ProbeCodes.h"
 #include "ProbeNameClasses.h"
 #include "ProbeTextRect.h"
 #include "ProbeWord.h"
@@ -104,6 +105,8 @@ const TProbeClass kClasses[] = {
     {"TCorpRect", ConfigureProbeCorpRect, DescribeProbeNameRect},
     {"TAdditionRect", ConfigureProbeAdditionRect, DescribeProbeNameRect},
     {"TWordRect", ConfigureProbeWord, ProbeWordDecisions},
+    {"TBarcodeRect", ConfigureProbeBarcode, ProbeBarcodeDecisions},
+    {"TQRCodeRect", ConfigureProbeQRCode, ProbeQRCodeDecisions},
 };
 
 } // namespace

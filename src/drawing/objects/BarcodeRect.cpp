@@ -107,6 +107,7 @@ void TBarcodeRect::SetDisplayRect(const TRect& R)
 
 void TBarcodeRect::SetSizeClass(quint8 Value)
 {
+    Value = std::min<quint8>(Value, kBarcodeSizeClasses - 1);
     if (Value == SizeClass)
         return;
     SizeClass = Value;

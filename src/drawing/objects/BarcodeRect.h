@@ -41,7 +41,7 @@ public:
     void DescribeFields(QJsonObject& Fields) const override;
 
     // Stores the class and resizes the item to it, centred on the old
-    // rectangle (only when the class changes).
+    // rectangle (only when the class changes; above 3 counts as 3).
     void SetSizeClass(quint8 Value);
     // Stores the direction only; the designers call SetSizeClass afterwards.
     void SetHorizontal(bool Value) { Horizontal = Value; }
