@@ -9,6 +9,8 @@
 #include "drawing/dialogs/AdditionInfoDialog.h"
 #include "drawing/dialogs/DrawingSettings.h"
 #include "drawing/dialogs/QRCodeSettingDialog.h"
+#include "listing_search/SkkDictionary.h"
+#include "listing_search/TntNameDic.h"
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
 #include "platform/SqlTable.h"
@@ -23,7 +25,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QListWidget>
 #include <QScrollBar>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -303,4 +307,32 @@ TEST_F(QRCodeDialog, WindowSizeIsKeptAndNeverBelowTheMinimum)
     EXPECT_EQ(ini.ReadInteger(QStringLiteral("DESIGN"), QStringLiteral("QRHeight"), 0), 520);
     TQRCodeSettingDialog again;
     EXPECT_EQ(again.size(), QSize(700, 520));
+}
+
+TEST_F(QRCodeDialog, TypedReadingOffersNamesUnderTheNameEdit)
+{
+    if (!QFile::exists(kJinmeiDictionaryPath))
+        GTEST_SKIP() << "skkdic-extra is not installed";
+    TQRCodeRect source;
+    source.SetDataKind(qdMeCard);
+    TQRCodeSettingDialog d;
+    d.LoadFromRect(source);
+    d.show();
+    d.edName->setFocus();
+    TypeChars(d.edName, QStringLiteral("やまだ"));
+    auto* popup = d.findChild<TTntNameDic*>(QStringLiteral("NameDic"));
+    ASSERT_NE(popup, nullptr);
+    ASSERT_TRUE(popup->isVisible());
+    EXPECT_EQ(popup->pos(), d.edName->mapToGlobal(QPoint(0, d.edName->height())));
+    auto* list = popup->findChild<QListWidget*>(QStringLiteral("lstNames"));
+    ASSERT_GT(list->count(), 0);
+    EXPECT_TRUE(list->item(0)->text().startsWith(u"山田"));
+    // The dialog moves: the popup follows below the edit.
+    d.move(d.pos() + QPoint(30, 20));
+    EXPECT_EQ(popup->pos(), d.edName->mapToGlobal(QPoint(0, d.edName->height())));
+    QTest::keyClick(d.edName, Qt::Key_Return);
+    QTRY_COMPARE(d.edName->text(), QStringLiteral("山田"));
+    EXPECT_FALSE(popup->isVisible());
+    d.btnOK->click();
+    EXPECT_EQ(d.QRCodeRect().GetName(), cp932::Encode(QStringLiteral("山田")));
 }

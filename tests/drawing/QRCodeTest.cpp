@@ -5,6 +5,7 @@
 #include "drawing/objects/StreamIO.h"
 #include "platform/Canvas.h"
 #include "platform/Cp932.h"
+#include "platform/Printer.h"
 #include "platform/RefDevice.h"
 
 #include <QBuffer>
@@ -183,10 +184,23 @@ TEST(QRCodeRect, ShiftJisPayloadScansBackByteForByte)
     EXPECT_EQ(QDir(work.path()).entryList({QStringLiteral("*.bmp")}, QDir::Files), QStringList());
 }
 
-TEST(QRCodeRect, PrintedAt600DpiScansAfterRasterising)
+TEST(QRCodeRect, PrintedOnA600DpiVirtualPrinterScansAfterRasterising)
 {
     QTemporaryDir work;
-    const TRefDeviceScope printer(TRefDevice{true, 600, 600, 0, 0});
+    const QString pdf = work.filePath(QStringLiteral("page.pdf"));
+    Printer().ClearVirtualPrinters();
+    TPrinterDevice device;
+    device.name = QStringLiteral("PDF QR 600");
+    device.dpiX = device.dpiY = 600;
+    device.marginLeft = device.marginTop = device.marginRight = device.marginBottom = 40;
+    device.papers = {{43, QStringLiteral("はがき"), 1000, 1480}};
+    device.defaultPaper = 43;
+    device.isVirtual = true;
+    device.outputFile = pdf;
+    Printer().AddVirtualPrinter(device);
+    Printer().SetPrinterIndex(Printer().IndexOfName(device.name), true);
+    ASSERT_EQ(RefDevice().dpiY, 600);
+
     TQRCodeRect q;
     q.SetWorkFolder(work.path());
     q.SetText(cp932::Encode(QStringLiteral("表示\\ソース：http://x.jp/a;b")));
@@ -194,20 +208,18 @@ TEST(QRCodeRect, PrintedAt600DpiScansAfterRasterising)
     q.SetRect(TRect(20, 20, 0, 0));
     q.Refresh(false);
     const TRect screen = q.GetRect();
-    q.PreparePrint(QPoint(0, 0), true);
+    q.PreparePrint(QPoint(0, 0), false);
     EXPECT_TRUE(q.IsPrintMode());
     // 3 / 96 inch at 600 dpi is 18.75 pixels: 19 a module.
     EXPECT_EQ(q.GetBitmap().width() % 19, 0);
-    const QString pdf = work.filePath(QStringLiteral("page.pdf"));
     {
-        QPdfWriter writer(pdf);
-        writer.setResolution(600);
-        writer.setPageSize(QPageSize(QSizeF(2, 2), QPageSize::Inch));
-        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-        QPainter painter(&writer);
-        TCanvas canvas(painter, 600, 600);
+        std::unique_ptr<TPrintJob> job = Printer().BeginDoc(QStringLiteral("QR"));
+        ASSERT_TRUE(job);
+        TCanvas canvas(job->Painter(), 600, 600);
         q.Print(&canvas, 0, 0);
+        ASSERT_TRUE(job->End());
     }
+    Printer().ClearVirtualPrinters();
     const QString out = work.filePath(QStringLiteral("page"));
     ASSERT_EQ(QProcess::execute(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-png"),
                                                               QStringLiteral("-singlefile"), pdf, out}),
