@@ -330,8 +330,14 @@ void TQRCodeRect::Draw(TCanvas* Canvas, qint32 X, qint32 Y)
 
 void TQRCodeRect::Print(TCanvas* Canvas, qint32 X, qint32 Y)
 {
-    if (Canvas && !Bitmap.isNull())
-        Canvas->Draw(Sat(qint64(PrintRect.Left) + X), Sat(qint64(PrintRect.Top) + Y), Bitmap);
+    if (!Canvas || Bitmap.isNull())
+        return;
+    // A damaged record can place the code where its far edge lies beyond
+    // the int range: that is off every page, and nothing is drawn.
+    const qint64 x = qint64(PrintRect.Left) + X, y = qint64(PrintRect.Top) + Y;
+    if (x < INT_MIN || y < INT_MIN || x + Bitmap.width() > INT_MAX || y + Bitmap.height() > INT_MAX)
+        return;
+    Canvas->Draw(static_cast<int>(x), static_cast<int>(y), Bitmap);
 }
 
 void TQRCodeRect::LoadFromStream(QIODevice& Stream)
