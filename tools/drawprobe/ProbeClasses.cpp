@@ -1,5 +1,6 @@
 #include "ProbeClasses.h"
 
+#include "ProbeCodes.h"
 #include "ProbeIllust.h"
 #include "ProbeNameClasses.h"
 #include "ProbeSender.h"
@@ -108,6 +109,8 @@ const TProbeClass kClasses[] = {
     {"TWordRect", ConfigureProbeWord, ProbeWordDecisions},
     {"TIllustRect", ConfigureProbeIllust, ProbeIllustDecisions},
     {"TSenderRect", ConfigureProbeSender, ProbeSenderDecisions},
+    {"TBarcodeRect", ConfigureProbeBarcode, ProbeBarcodeDecisions},
+    {"TQRCodeRect", ConfigureProbeQRCode, ProbeQRCodeDecisions},
 };
 
 } // namespace

@@ -2,12 +2,14 @@
 
 #include "drawing/objects/AdditionRect.h"
 #include "drawing/objects/AddressRect.h"
-#include "drawing/objects/DrawRect.h"
+#include "drawing/objects/BarcodeRect.h"
 #include "drawing/objects/CorpRect.h"
+#include "drawing/objects/DrawRect.h"
 #include "drawing/objects/FigureRect.h"
 #include "drawing/objects/IllustRect.h"
 #include "drawing/objects/NameRect.h"
 #include "drawing/objects/PosRect.h"
+#include "drawing/objects/QRCodeRect.h"
 #include "drawing/objects/SenderRect.h"
 #include "drawing/objects/WordRect.h"
 
@@ -80,9 +82,26 @@ const TDrawRectClass& WordClass()
     return c;
 }
 
+const TDrawRectClass& BarcodeClass()
+{
+    static const TDrawRectClass c{"TBarcodeRect", {ikBarcode}, [](quint8) -> std::unique_ptr<TDrawRect> {
+                                      return std::make_unique<TBarcodeRect>();
+                                  }};
+    return c;
+}
+
+const TDrawRectClass& QRCodeClass()
+{
+    static const TDrawRectClass c{"TQRCodeRect", {ikQRCode}, [](quint8) -> std::unique_ptr<TDrawRect> {
+                                      return std::make_unique<TQRCodeRect>();
+                                  }};
+    return c;
+}
+
 const TDrawRectClass* const kClasses[] = {&PosClass(),      &AddressClass(), &NameClass(), &CorpClass(),
                                           &AdditionClass(), &WordClass(),    &FigureClass(),
-                                          &IllustDrawRectClass(), &SenderRectClass()};
+                                          &BarcodeClass(),  &QRCodeClass(),  &IllustDrawRectClass(),
+                                          &SenderRectClass()};
 
 } // namespace
 

@@ -1,0 +1,316 @@
+#include "drawing/objects/CustomerBarcode.h"
+
+#include "drawing/objects/ImageUtils.h"
+#include "platform/Cp932.h"
+
+#include <QFile>
+
+#include <atomic>
+
+namespace {
+
+std::atomic<int> gRefCount{0};
+
+bool IsKanjiNumeral(QChar c)
+{
+    return QStringView(u"〇一二三四五六七八九十百千").contains(c);
+}
+
+int KanjiDigit(QChar c)
+{
+    const int i = QStringView(u"〇一二三四五六七八九").indexOf(c);
+    return i;
+}
+
+// A run of kanji numerals as Arabic digits: positional (二十一 21, 百二 102)
+// when it holds 十, 百 or 千, else digit by digit (二〇三 203).
+QString KanjiNumber(QStringView run)
+{
+    bool positional = false;
+    for (QChar c : run)
+        positional |= c == u'十' || c == u'百' || c == u'千';
+    if (!positional) {
+        QString out;
+        for (QChar c : run)
+            out += QChar(u'0' + KanjiDigit(c));
+        return out;
+    }
+    qint64 total = 0, cur = 0;
+    for (QChar c : run) {
+        const int d = KanjiDigit(c);
+        if (d >= 0) {
+            cur = d;
+            continue;
+        }
+        const int unit = c == u'十' ? 10 : c == u'百' ? 100 : 1000;
+        total += (cur ? cur : 1) * unit;
+        cur = 0;
+    }
+    return QString::number(total + cur);
+}
+
+// The words after which kanji numerals are an address number.
+bool NumberMarkerAt(QStringView s, qsizetype at)
+{
+    static const char16_t* const kMarkers[] = {u"丁目", u"丁", u"番地", u"番", u"号", u"地割", u"線", u"の", u"ノ"};
+    const QStringView rest = s.mid(at);
+    for (const char16_t* m : kMarkers)
+        if (rest.startsWith(QStringView(m)))
+            return true;
+    return false;
+}
+
+bool IsHyphenLike(char16_t c)
+{
+    switch (c) {
+    case u'-': case u'‐': case u'‑': case u'‒': case u'–': case u'—': case u'―':
+    case u'−': case u'－': case u'ー': case u'ｰ': case u'─': case u'━':
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsDropped(char16_t c)
+{
+    return c == u'&' || c == u'/' || c == u'・' || c == u'･' || c == u'.';
+}
+
+bool IsLetter(QChar c)
+{
+    return c >= u'A' && c <= u'Z';
+}
+
+bool IsDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+// Half-width capitals, digits and hyphens; & / ・ . taken out.
+QString Normalized(const QString& address)
+{
+    QString s;
+    s.reserve(address.size());
+    for (QChar qc : address) {
+        char16_t c = qc.unicode();
+        if (c >= 0xFF01 && c <= 0xFF5E)
+            c = static_cast<char16_t>(c - 0xFF01 + 0x21);
+        if (c >= u'a' && c <= u'z')
+            c = static_cast<char16_t>(c - u'a' + u'A');
+        if (IsDropped(c))
+            continue;
+        s += IsHyphenLike(c) ? QChar(u'-') : QChar(c);
+    }
+    return s;
+}
+
+// Kanji numerals in front of a marker word as Arabic digits.
+QString WithKanjiNumbers(const QString& s)
+{
+    QString out;
+    qsizetype i = 0;
+    while (i < s.size()) {
+        if (!IsKanjiNumeral(s[i])) {
+            out += s[i++];
+            continue;
+        }
+        qsizetype j = i;
+        while (j < s.size() && IsKanjiNumeral(s[j]))
+            ++j;
+        const QStringView run = QStringView(s).mid(i, j - i);
+        out += NumberMarkerAt(s, j) ? KanjiNumber(run) : run.toString();
+        i = j;
+    }
+    return out;
+}
+
+// Bars of the symbol values 0-18.
+constexpr const char* kBarTable[19] = {"144", "114", "132", "312", "123", "141", "321", "213", "231", "411",
+                                       "414", "324", "342", "234", "432", "243", "423", "441", "111"};
+
+char SymbolOfValue(int v)
+{
+    return v < 10 ? char('0' + v) : v == 10 ? '-' : char('a' + v - 11);
+}
+
+QString WithSeparator(QString folder)
+{
+    if (!folder.isEmpty() && !folder.endsWith(u'/') && !folder.endsWith(u'\\'))
+        folder += u'/';
+    return folder;
+}
+
+} // namespace
+
+QByteArray NormalizeBarcodePostalCode(const QString& PostalCode)
+{
+    QByteArray digits;
+    const QString s = Normalized(PostalCode).trimmed();
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        if (IsDigit(s[i]))
+            digits += char(s[i].unicode());
+        else if (!(s[i] == u'-' && i == 3 && digits.size() == 3))
+            return {};
+    }
+    return digits.size() == 7 ? digits : QByteArray();
+}
+
+QByteArray ExtractAddressNumber(const QString& Address)
+{
+    const QString s = WithKanjiNumbers(Normalized(Address));
+    // Digits, hyphens and lone letters are kept; whatever stands between
+    // them (kanji, kana, blanks, runs of letters, the floor mark F after a
+    // number) becomes one hyphen.
+    QByteArray raw;
+    bool gap = false;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const QChar c = s[i];
+        bool keep = IsDigit(c) || c == u'-';
+        if (IsLetter(c)) {
+            const bool lone = (i == 0 || !IsLetter(s[i - 1])) && (i + 1 == s.size() || !IsLetter(s[i + 1]));
+            const bool floorMark = c == u'F' && i > 0 && IsDigit(s[i - 1]);
+            keep = lone && !floorMark;
+        }
+        if (!keep) {
+            gap = true;
+            continue;
+        }
+        if (gap)
+            raw += '-';
+        gap = false;
+        raw += char(c.unicode());
+    }
+    // One hyphen for a run, none in front, none beside a letter.
+    QByteArray collapsed;
+    for (char c : raw)
+        if (!(c == '-' && (collapsed.isEmpty() || collapsed.back() == '-')))
+            collapsed += c;
+    QByteArray out;
+    for (qsizetype i = 0; i < collapsed.size(); ++i) {
+        const char c = collapsed[i];
+        if (c == '-') {
+            const bool letterBefore = i > 0 && collapsed[i - 1] >= 'A' && collapsed[i - 1] <= 'Z';
+            const bool letterAfter = i + 1 < collapsed.size() && collapsed[i + 1] >= 'A' && collapsed[i + 1] <= 'Z';
+            if (letterBefore || letterAfter)
+                continue;
+        }
+        out += c;
+    }
+    return out;
+}
+
+QByteArray CustomerBarcodeSymbols(const QByteArray& PostalCode7, const QByteArray& AddressNumber)
+{
+    QByteArray s = PostalCode7.left(7);
+    for (char c : AddressNumber) {
+        if (s.size() >= 20)
+            break;
+        if (c >= 'A' && c <= 'Z') {
+            const int i = c - 'A';
+            s += char('a' + i / 10);
+            if (s.size() < 20)
+                s += char('0' + i % 10);
+        } else if ((c >= '0' && c <= '9') || c == '-') {
+            s += c;
+        }
+    }
+    while (s.size() < 20)
+        s += 'd';
+    return s;
+}
+
+int CustomerBarcodeValue(char Symbol)
+{
+    if (Symbol >= '0' && Symbol <= '9')
+        return Symbol - '0';
+    if (Symbol == '-')
+        return 10;
+    if (Symbol >= 'a' && Symbol <= 'h')
+        return 11 + Symbol - 'a';
+    return -1;
+}
+
+char CustomerBarcodeCheck(const QByteArray& Symbols)
+{
+    int sum = 0;
+    for (char c : Symbols)
+        sum += std::max(0, CustomerBarcodeValue(c));
+    return SymbolOfValue((19 - sum % 19) % 19);
+}
+
+std::vector<quint8> CustomerBarcodeBars(const QByteArray& Symbols)
+{
+    std::vector<quint8> bars{bkLong, bkDescender};
+    auto add = [&](char symbol) {
+        const int v = CustomerBarcodeValue(symbol);
+        for (const char* p = kBarTable[v < 0 ? 14 : v]; *p; ++p)
+            bars.push_back(static_cast<quint8>(*p - '0'));
+    };
+    for (char c : Symbols)
+        add(c);
+    add(CustomerBarcodeCheck(Symbols));
+    bars.push_back(bkDescender);
+    bars.push_back(bkLong);
+    return bars;
+}
+
+QImage CustomerBarcodeImage(const std::vector<quint8>& Bars, bool Horizontal)
+{
+    constexpr int u = kBarcodeUnitPixels;
+    if (Bars.empty())
+        return {};
+    QImage img = NewBitmap1(static_cast<int>(Bars.size() * 2 - 1) * u, 6 * u);
+    for (size_t i = 0; i < Bars.size(); ++i) {
+        int top = 0, bottom = 6;
+        switch (Bars[i]) {
+        case bkAscender: bottom = 4; break;
+        case bkDescender: top = 2; break;
+        case bkTiming: top = 2; bottom = 4; break;
+        default: break;
+        }
+        for (int y = top * u; y < bottom * u; ++y)
+            for (int x = 0; x < u; ++x)
+                img.setPixel(static_cast<int>(i) * 2 * u + x, y, 0);
+    }
+    if (Horizontal)
+        return img;
+    std::optional<QImage> turned = RotateBitmap(img, 1);
+    return turned ? *turned : QImage();
+}
+
+int SipwenLoad(const QString&)
+{
+    ++gRefCount;
+    return 0;
+}
+
+void SipwenFree()
+{
+    int n = gRefCount.load();
+    while (n > 0 && !gRefCount.compare_exchange_weak(n, n - 1)) {
+    }
+}
+
+int SipwenRefCount()
+{
+    return gRefCount.load();
+}
+
+int SipwenCreateAdrsBar(const QByteArray& PostalCode, const QByteArray& Address, int Direction,
+                        const QString& /*LibraryFolder*/, const QString& DictionaryFolder, const QString& FileName)
+{
+    if (gRefCount.load() <= 0)
+        return kBarcodeNotLoaded;
+    const QString file = cp932::Trim(FileName).isEmpty() ? WithSeparator(DictionaryFolder) + QStringLiteral("Barcode.bmp")
+                                                         : FileName;
+    const QByteArray postal = NormalizeBarcodePostalCode(cp932::Decode(PostalCode));
+    if (postal.isEmpty())
+        return kBarcodeBadPostalCode;
+    const QByteArray symbols = CustomerBarcodeSymbols(postal, ExtractAddressNumber(cp932::Decode(Address)));
+    const QImage img = CustomerBarcodeImage(CustomerBarcodeBars(symbols), Direction == 0);
+    if (img.isNull() || !img.save(file, "BMP")) {
+        QFile::remove(file);
+        return kBarcodeWriteFailed;
+    }
+    return kBarcodeOk;
+}

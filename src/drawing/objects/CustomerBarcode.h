@@ -1,0 +1,75 @@
+#pragma once
+// The postal customer barcode of an address: the address number taken out
+// of the address by the postal service's published rules, joined to the
+// postal code and cut to 20 symbol characters, the check digit modulo 19,
+// and the 67 bars drawn as a 1-bit bitmap file.
+//
+// The barcode objects reach it through a small binding shaped like a
+// run-time library (load, free, create): a process-wide reference count,
+// and a create call that writes the bitmap file. The bars are built in, so
+// loading cannot fail; the count still says whether anyone has loaded.
+//
+// Symbol characters in text form: '0'-'9', '-', and 'a'-'h' for the control
+// codes CC1-CC8 (a letter is a control code and a digit: A-J CC1 0-9, K-T CC2
+// 0-9, U-Z CC3 0-5; CC4 fills the 20 places).
+//
+// Town names are not looked up (there is no town dictionary): the whole
+// address goes through the extraction, so a town name that holds digits or a
+// lone letter adds them to the address number. Kanji numerals are taken as
+// numbers only in front of 丁目, 丁, 番地, 番, 号, 地割, 線, の and ノ, so
+// town names such as 北六条東 or 十日町 add nothing.
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+#include <array>
+#include <vector>
+
+// Result codes of the create call.
+inline constexpr int kBarcodeOk = 0;
+inline constexpr int kBarcodeBadPostalCode = 1; // not seven digits
+inline constexpr int kBarcodeWriteFailed = 2;   // the bitmap file could not be written
+inline constexpr int kBarcodeNotLoaded = 103;
+
+// Bar kinds, top to bottom: long, ascender (upper part), descender (lower
+// part), timing (middle only).
+enum : quint8 { bkLong = 1, bkAscender = 2, bkDescender = 3, bkTiming = 4 };
+
+// The postal code as seven half-width digits (full-width digits and a hyphen
+// between them accepted); empty when it is not seven digits.
+QByteArray NormalizeBarcodePostalCode(const QString& PostalCode);
+
+// The address number of an address: digits, hyphens and lone letters.
+QByteArray ExtractAddressNumber(const QString& Address);
+
+// Postal code and address number as 20 symbol characters (text form above):
+// letters as two characters, cut after 20 (a control code in place 20 stays
+// without its digit), filled with CC4.
+QByteArray CustomerBarcodeSymbols(const QByteArray& PostalCode7, const QByteArray& AddressNumber);
+
+// Value of a symbol character (0-9, '-' 10, CC1-CC8 11-18); -1 for another.
+int CustomerBarcodeValue(char Symbol);
+// The check character of 20 symbol characters.
+char CustomerBarcodeCheck(const QByteArray& Symbols);
+
+// The 67 bars: start, the 20 symbols, check, stop.
+std::vector<quint8> CustomerBarcodeBars(const QByteArray& Symbols);
+
+// Pixels of one bar width in the bitmap; bars, spaces and heights are whole
+// multiples of it (a bar is one unit wide, the long bar six units high), so
+// stretched onto a printer page every bar keeps one width.
+inline constexpr int kBarcodeUnitPixels = 10;
+// The bars as a 1-bit bitmap (black bars on white), read left to right, or
+// turned right by 90 degrees when not Horizontal (read top to bottom).
+QImage CustomerBarcodeImage(const std::vector<quint8>& Bars, bool Horizontal);
+
+// The binding. SipwenLoad counts a reference and returns 0; SipwenFree
+// releases one. SipwenCreateAdrsBar writes the barcode of the postal code and
+// the address (code page 932 bytes) to FileName (DictionaryFolder +
+// "Barcode.bmp" when FileName is blank); Direction 0 horizontal, 1 vertical.
+int SipwenLoad(const QString& Folder);
+void SipwenFree();
+int SipwenRefCount();
+int SipwenCreateAdrsBar(const QByteArray& PostalCode, const QByteArray& Address, int Direction,
+                        const QString& LibraryFolder, const QString& DictionaryFolder, const QString& FileName);

@@ -1,0 +1,331 @@
+#include "drawing/objects/BarcodeRect.h"
+#include "drawing/objects/CustomerBarcode.h"
+#include "drawing/objects/DrawItems.h"
+#include "drawing/objects/ImageUtils.h"
+#include "drawing/objects/StreamIO.h"
+#include "platform/Cp932.h"
+#include "support/data/DataSupport.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+#include <memory>
+#include <optional>
+#include <zint.h>
+
+namespace {
+
+struct TExample {
+    QString postal, address;
+    QByteArray symbols;
+};
+
+std::vector<TExample> Examples()
+{
+    std::vector<TExample> rows;
+    QFile f(QStringLiteral(TELVORA_TEST_DATA_DIR "/drawing/barcode/extraction.tsv"));
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+    for (const QByteArray& line : f.readAll().split('\n')) {
+        if (line.isEmpty() || line.startsWith('#'))
+            continue;
+        const QList<QByteArray> cols = line.split('\t');
+        EXPECT_EQ(cols.size(), 3) << line.constData();
+        if (cols.size() == 3)
+            rows.push_back({QString::fromUtf8(cols[0]), QString::fromUtf8(cols[1]), cols[2]});
+    }
+    return rows;
+}
+
+// The bars as zint draws them for its input: 1 long, 2 upper, 3 lower, 4 timing.
+std::vector<quint8> ZintBars(const QByteArray& input)
+{
+    zint_symbol* s = ZBarcode_Create();
+    s->symbology = BARCODE_JAPANPOST;
+    const int r = ZBarcode_Encode(s, reinterpret_cast<const unsigned char*>(input.constData()), int(input.size()));
+    std::vector<quint8> bars;
+    if (r < ZINT_ERROR) {
+        auto set = [s](int row, int col) { return (s->encoded_data[row][col >> 3] >> (col & 7)) & 1; };
+        for (int c = 0; c < s->width; c += 2) {
+            const bool top = set(0, c), bottom = set(2, c);
+            bars.push_back(top && bottom ? 1 : top ? 2 : bottom ? 3 : 4);
+        }
+    }
+    ZBarcode_Delete(s);
+    return bars;
+}
+
+// A reader of our own: the bars of a horizontal bitmap back to the symbols,
+// checked against start, stop and the check digit. Nothing when it does not
+// read.
+std::optional<QByteArray> ReadBars(const QImage& image)
+{
+    if (image.isNull() || image.width() % 133 != 0)
+        return std::nullopt;
+    const int u = image.width() / 133;
+    if (image.height() != 6 * u)
+        return std::nullopt;
+    auto dark = [&](int x, int y) { return qGray(image.pixel(x, y)) < 128; };
+    std::vector<int> bars;
+    for (int i = 0; i < 67; ++i) {
+        const int x = 2 * i * u + u / 2;
+        if (i < 66 && dark(x + u, 3 * u))
+            return std::nullopt; // a space must stay white
+        const bool top = dark(x, u / 2), mid = dark(x, 3 * u), bottom = dark(x, 6 * u - 1 - u / 2);
+        if (!mid)
+            return std::nullopt;
+        bars.push_back(top && bottom ? 1 : top ? 2 : bottom ? 3 : 4);
+    }
+    static const std::map<std::vector<int>, char> table = {
+        {{1, 4, 4}, '0'}, {{1, 1, 4}, '1'}, {{1, 3, 2}, '2'}, {{3, 1, 2}, '3'}, {{1, 2, 3}, '4'},
+        {{1, 4, 1}, '5'}, {{3, 2, 1}, '6'}, {{2, 1, 3}, '7'}, {{2, 3, 1}, '8'}, {{4, 1, 1}, '9'},
+        {{4, 1, 4}, '-'}, {{3, 2, 4}, 'a'}, {{3, 4, 2}, 'b'}, {{2, 3, 4}, 'c'}, {{4, 3, 2}, 'd'},
+        {{2, 4, 3}, 'e'}, {{4, 2, 3}, 'f'}, {{4, 4, 1}, 'g'}, {{1, 1, 1}, 'h'}};
+    if (bars[0] != 1 || bars[1] != 3 || bars[65] != 3 || bars[66] != 1)
+        return std::nullopt;
+    QByteArray out;
+    int sum = 0;
+    for (int k = 0; k < 21; ++k) {
+        const auto it = table.find({bars[2 + 3 * k], bars[3 + 3 * k], bars[4 + 3 * k]});
+        if (it == table.end())
+            return std::nullopt;
+        const char c = it->second;
+        sum += c >= '0' && c <= '9' ? c - '0' : c == '-' ? 10 : 11 + c - 'a';
+        if (k < 20)
+            out += c;
+    }
+    if (sum % 19 != 0)
+        return std::nullopt;
+    return out;
+}
+
+QByteArray Record(const TBarcodeRect& b)
+{
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    b.SaveToStream(out);
+    return out.data();
+}
+
+void Load(TBarcodeRect& b, const QByteArray& bytes, qint32 version)
+{
+    const qint32 saved = DrawRectFileVersion;
+    DrawRectFileVersion = version;
+    QBuffer in;
+    in.setData(bytes);
+    in.open(QIODevice::ReadOnly);
+    try {
+        b.LoadFromStream(in);
+    } catch (...) {
+        DrawRectFileVersion = saved;
+        throw;
+    }
+    DrawRectFileVersion = saved;
+}
+
+QByteArray Le32(qint32 v)
+{
+    QByteArray b(4, 0);
+    std::memcpy(b.data(), &v, 4);
+    return b;
+}
+
+} // namespace
+
+TEST(CustomerBarcode, ExtractionExamplesGiveTheirSymbolsAndZintsBars)
+{
+    const std::vector<TExample> rows = Examples();
+    ASSERT_GE(rows.size(), 20u);
+    int comparedWithZint = 0;
+    for (const TExample& e : rows) {
+        SCOPED_TRACE(e.address.toStdString());
+        const QByteArray postal = NormalizeBarcodePostalCode(e.postal);
+        ASSERT_EQ(postal.size(), 7);
+        const QByteArray data = ExtractAddressNumber(e.address);
+        const QByteArray symbols = CustomerBarcodeSymbols(postal, data);
+        EXPECT_EQ(symbols, e.symbols);
+
+        // zint takes letters as they are and refuses what does not fit 20
+        // places, so it is asked only where nothing was cut.
+        const std::vector<quint8> bars = CustomerBarcodeBars(symbols);
+        ASSERT_EQ(bars.size(), 67u);
+        QByteArray full = postal + data;
+        if (CustomerBarcodeSymbols(postal, data + "1") != symbols || data.isEmpty()) {
+            const std::vector<quint8> z = ZintBars(full);
+            ASSERT_FALSE(z.empty()) << full.constData();
+            EXPECT_EQ(bars, z) << full.constData();
+            ++comparedWithZint;
+        } else if (!symbols.contains('a') && !symbols.contains('b') && !symbols.contains('c')) {
+            EXPECT_EQ(bars, ZintBars(symbols)) << symbols.constData();
+            ++comparedWithZint;
+        }
+
+        // Both directions read back to the same symbols.
+        EXPECT_EQ(ReadBars(CustomerBarcodeImage(bars, true)), symbols);
+        const std::optional<QImage> upright = RotateBitmap(CustomerBarcodeImage(bars, false), 0);
+        ASSERT_TRUE(upright);
+        EXPECT_EQ(ReadBars(*upright), symbols);
+    }
+    EXPECT_GE(comparedWithZint, 18);
+}
+
+TEST(CustomerBarcode, PostalCodeIsSevenDigitsOrNothing)
+{
+    EXPECT_EQ(NormalizeBarcodePostalCode(QStringLiteral("263-0023")), "2630023");
+    EXPECT_EQ(NormalizeBarcodePostalCode(QStringLiteral("２６３－００２３ ")), "2630023");
+    EXPECT_EQ(NormalizeBarcodePostalCode(QStringLiteral("2630023")), "2630023");
+    // zint would take the hyphen as data; a short, old or odd code gives no barcode.
+    EXPECT_EQ(NormalizeBarcodePostalCode(QStringLiteral("26-30023")), "");
+    EXPECT_EQ(NormalizeBarcodePostalCode(QStringLiteral("263-00")), "");
+    EXPECT_EQ(NormalizeBarcodePostalCode(QStringLiteral("263")), "");
+    EXPECT_EQ(NormalizeBarcodePostalCode(QStringLiteral("263-00234")), "");
+}
+
+TEST(BarcodeRect, MakeBarcodeGoesThroughTheWorkFileAndLeavesNothingBehind)
+{
+    QTemporaryDir work;
+    const QString folder = work.path() + QLatin1Char('/');
+    const int refs = SipwenRefCount();
+    {
+        TBarcodeRect b;
+        if (refs == 0) {
+            EXPECT_EQ(SipwenCreateAdrsBar("1000013", "", 0, folder, folder, folder + "x.bmp"), kBarcodeNotLoaded);
+        }
+        // 表 and ソ end in byte 0x5C; the address is cut to 255 bytes on the way.
+        const QString address = QStringLiteral("岡山県岡山市北区表町三丁目1-15 ソ・ビル502") + QString(200, u'表');
+        b.MakeBarcode(QStringLiteral("700-0001"), address, folder, folder + "Dic/", folder);
+        EXPECT_EQ(SipwenRefCount(), refs + 1);
+        EXPECT_FALSE(QFile::exists(folder + "Barcode.bmp"));
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::NoDotAndDotDot), QStringList());
+        ASSERT_FALSE(b.GetBitmap().isNull());
+        EXPECT_EQ(ReadBars(b.GetBitmap()), QByteArray("70000013-1-15-502ddd"));
+        b.RotateBitmap();
+        const std::optional<QImage> back = RotateBitmap(b.GetBitmap(), 2);
+        ASSERT_TRUE(back);
+        EXPECT_EQ(ReadBars(*back), QByteArray("70000013-1-15-502ddd"));
+
+        // A bad postal code or a work folder that cannot be written: no
+        // picture, no file, no message.
+        b.MakeBarcode(QStringLiteral("70-1"), address, folder, folder, folder);
+        EXPECT_TRUE(b.GetBitmap().isNull());
+        b.MakeBarcode(QStringLiteral("7000001"), address, folder, folder, folder + "missing/sub/");
+        EXPECT_TRUE(b.GetBitmap().isNull());
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::NoDotAndDotDot), QStringList());
+        EXPECT_EQ(SipwenRefCount(), refs + 1); // one reference per object
+    }
+    EXPECT_EQ(SipwenRefCount(), refs);
+}
+
+TEST(BarcodeRect, SizeClassesFitTheWidthAndResizeAroundTheCentre)
+{
+    quint8 c = 77;
+    EXPECT_FALSE(FindBarcodeSizeClass(682, c));
+    EXPECT_EQ(c, 77);
+    EXPECT_TRUE(FindBarcodeSizeClass(683, c));
+    EXPECT_EQ(c, 0);
+    EXPECT_TRUE(FindBarcodeSizeClass(744, c));
+    EXPECT_EQ(c, 0);
+    EXPECT_TRUE(FindBarcodeSizeClass(745, c));
+    EXPECT_EQ(c, 1);
+    EXPECT_TRUE(FindBarcodeSizeClass(931, c));
+    EXPECT_EQ(c, 3);
+    EXPECT_TRUE(FindBarcodeSizeClass(100000, c));
+    EXPECT_EQ(c, 3);
+
+    const int sizes[4][2] = {{258, 11}, {281, 12}, {304, 13}, {351, 15}};
+    for (quint8 k = 0; k < 4; ++k) {
+        EXPECT_EQ(BarcodeLength(k), sizes[k][0]);
+        EXPECT_EQ(BarcodeThickness(k), sizes[k][1]);
+    }
+
+    TBarcodeRect b;
+    b.SetSizeClass(0);
+    b.SetRect(TRect(100, 50, 999, 999)); // the mouse moves, never resizes
+    EXPECT_EQ(b.GetRect(), TRect(100, 50, 358, 61));
+    b.SetSizeClass(2);
+    EXPECT_EQ(b.GetRect(), TRect(77, 49, 381, 62));
+    b.SetSizeClass(2); // the same class leaves the rectangle alone
+    EXPECT_EQ(b.GetRect(), TRect(77, 49, 381, 62));
+    b.SetHorizontal(false);
+    EXPECT_EQ(b.GetRect(), TRect(77, 49, 381, 62)); // the flag alone
+    b.SetSizeClass(3);
+    EXPECT_EQ(b.GetRect(), TRect(77 + (304 - 15) / 2, 49 + (13 - 351) / 2, 77 + (304 - 15) / 2 + 15,
+                                 49 + (13 - 351) / 2 + 351));
+
+    // A display move of 3 at zoom 2 is 1.5 layout pixels: 2, away from zero.
+    TBarcodeRect m;
+    m.SetZoom(2.0);
+    m.SetRect(TRect(10, 10, 0, 0));
+    const TRect d = m.GetDisplayRect();
+    m.SetDisplayRect(TRect(d.Left + 3, d.Top - 3, d.Left + 1, d.Top + 1));
+    EXPECT_EQ(m.GetRect().Left, 12);
+    EXPECT_EQ(m.GetRect().Top, 8);
+    EXPECT_EQ(m.GetRect().Width(), 304);
+}
+
+TEST(BarcodeRect, RecordsAreByteExactAcrossVersions)
+{
+    TBarcodeRect b;
+    b.SetRect(TRect(-5, 7, 0, 0));
+    b.SetHorizontal(false);
+    b.SetSizeClass(1);
+    b.SetVisible(false);
+    const QByteArray rec = Record(b);
+    const TRect r = b.GetRect();
+    const QByteArray expected = Le32(r.Left) + Le32(r.Top) + Le32(r.Right) + Le32(r.Bottom) +
+                                QByteArray("\x00\x01\x00", 3);
+    EXPECT_EQ(rec, expected);
+
+    TBarcodeRect back;
+    Load(back, rec, DrawRectCurrentVersion);
+    EXPECT_EQ(Record(back), rec);
+    EXPECT_EQ(back.GetSizeClass(), 1);
+    EXPECT_FALSE(back.GetHorizontal());
+    EXPECT_FALSE(back.IsVisible());
+
+    // Version 199: no Visible in the base part, the item's own after it.
+    const QByteArray old = Le32(1) + Le32(2) + Le32(3) + Le32(4) + QByteArray("\x00\x03\x01", 3);
+    TBarcodeRect v199;
+    Load(v199, old, 199);
+    EXPECT_FALSE(v199.IsVisible());
+    EXPECT_EQ(v199.GetSizeClass(), 3);
+    EXPECT_TRUE(v199.GetHorizontal());
+    // Version 200 has neither.
+    TBarcodeRect v200;
+    Load(v200, Le32(1) + Le32(2) + Le32(3) + Le32(4) + QByteArray("\x02\x01", 2), 200);
+    EXPECT_TRUE(v200.IsVisible());
+    EXPECT_EQ(v200.GetSizeClass(), 2);
+
+    // Cut short: an error, and the item as it was.
+    TBarcodeRect keep;
+    keep.SetRect(TRect(9, 9, 0, 0));
+    const QByteArray before = Record(keep);
+    EXPECT_THROW(Load(keep, rec.left(rec.size() - 1), DrawRectCurrentVersion), EDrawRectStreamError);
+    EXPECT_EQ(Record(keep), before);
+
+    // A damaged class byte reads as the largest class, and stays readable.
+    QByteArray damaged = rec;
+    damaged[17] = char(0xC8);
+    TBarcodeRect big;
+    Load(big, damaged, DrawRectCurrentVersion);
+    EXPECT_EQ(big.GetSizeClass(), 3);
+
+    RegisterDrawItemClasses();
+    const std::unique_ptr<TDrawRect> made = CreateDrawRectOfKind(ikBarcode);
+    ASSERT_TRUE(made);
+    EXPECT_EQ(made->GetKind(), ikBarcode);
+}
+
+#include "support/CorpusReplay.h"
+#define BARCODE_RECORD_FUZZER_NO_ENTRY
+#include "../../fuzz/barcode_record_fuzzer.cpp"
+
+TEST(BarcodeRecordSeeds, EverySeedReplaysCleanly)
+{
+    ReplayFuzzCorpus("barcode_record", 6, barcode_fuzz::OneInput);
+}
