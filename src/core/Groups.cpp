@@ -6,7 +6,6 @@
 #include "platform/PrivateFiles.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QtEndian>
 #include <array>
 
@@ -81,6 +80,5 @@ bool SaveGroupNames()
         out.append(char(bytes.size()));
         out.append(bytes);
     }
-    QSaveFile f(GroupDatFileName());
-    return f.open(QIODevice::WriteOnly) && MakePrivateFile(f) && f.write(out) == out.size() && f.commit();
+    return SaveFileAtomically(GroupDatFileName(), out, true);
 }

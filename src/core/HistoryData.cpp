@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QDir>
-#include <QSaveFile>
 #include <QtEndian>
 
 namespace {
@@ -127,10 +126,5 @@ bool THistoryData::Save() const
         out.append(reinterpret_cast<char*>(buf), 2);
         out.append(it.text);
     }
-    QSaveFile f(fileName_);
-    if (!f.open(QIODevice::WriteOnly) || !MakePrivateFile(f))
-        return false;
-    if (f.write(out) != out.size())
-        return false;
-    return f.commit();
+    return SaveFileAtomically(fileName_, out, true);
 }

@@ -3,9 +3,9 @@
 #include "core/Folders.h"
 #include "core/common/AddressText.h"
 #include "platform/Cp932.h"
+#include "platform/PrivateFiles.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <cstring>
 #include <limits>
 
@@ -60,22 +60,6 @@ bool getBool(const QByteArray& b, qsizetype& pos, bool& v)
         return false;
     v = byte == 1;
     return true;
-}
-
-// Writes bytes in place of fileName through a temporary file. Unbuffered,
-// so a short write is seen here: through the buffer a disk refusing the rest
-// (a full disk, a file size limit) went unnoticed and the commit put a cut
-// file in place of the old one.
-bool writeAtomically(const QString& fileName, const QByteArray& bytes)
-{
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
 }
 
 } // namespace
@@ -218,7 +202,7 @@ bool SaveSearchPatterns(const TSearchPatterns& patterns, const QString& fileName
     if (patterns.empty())
         return !QFile::exists(fileName) || QFile::remove(fileName);
     QByteArray bytes;
-    return EncodeSearchPatterns(patterns, bytes) && writeAtomically(fileName, bytes);
+    return EncodeSearchPatterns(patterns, bytes) && SaveFileAtomically(fileName, bytes, true);
 }
 
 // ---------------------------------------------------------------- Search.lst
@@ -272,5 +256,5 @@ bool SaveSearchList(const TSavedFilter& filter, const QString& fileName)
 {
     if (filter.Condition.Items.size() > 255)
         return false;
-    return writeAtomically(fileName, EncodeSearchList(filter));
+    return SaveFileAtomically(fileName, EncodeSearchList(filter), true);
 }

@@ -4,7 +4,6 @@
 #include "platform/PrivateFiles.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <cerrno>
 #include <iterator>
 #include <sys/stat.h>
@@ -330,15 +329,8 @@ bool TIniFile::UpdateFile()
         for (const Line& l : s.lines)
             out += l.raw + eol_;
     }
-    QSaveFile f(fileName_);
     // Settings files hold the administrator password and the books' names.
-    if (!f.open(QIODevice::WriteOnly) || !MakePrivateFile(f))
-        return false;
-    if (f.write(out) != out.size()) {
-        f.cancelWriting();
-        return false;
-    }
-    if (!f.commit())
+    if (!SaveFileAtomically(fileName_, out, true))
         return false;
     dirty_ = false;
     return true;

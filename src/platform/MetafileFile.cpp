@@ -1,10 +1,10 @@
 #include "platform/MetafileFile.h"
 
 #include "platform/Metafile.h"
+#include "platform/PrivateFiles.h"
 
 #include <QFile>
 #include <QFont>
-#include <QSaveFile>
 #include <QtEndian>
 
 #include <cmath>
@@ -435,11 +435,10 @@ bool ReadMetafileBytes(const QByteArray& Data, TMetafileEx& Metafile, QString* E
 
 bool SaveMetafileFile(const TMetafileEx& Metafile, const QString& FileName, QString* Error)
 {
-    QSaveFile file(FileName);
-    const QByteArray bytes = WriteMetafileBytes(Metafile);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    QString why;
+    if (!SaveFileAtomically(FileName, WriteMetafileBytes(Metafile), false, &why)) {
         if (Error)
-            *Error = QStringLiteral("%1: %2").arg(FileName, file.errorString());
+            *Error = QStringLiteral("%1: %2").arg(FileName, why);
         return false;
     }
     return true;

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileDevice>
 #include <QFileInfo>
+#include <QSaveFile>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -47,4 +48,17 @@ bool CreatePrivateFile(const QString& path)
     const bool ok = MakePrivateFile(fd);
     ::close(fd);
     return ok;
+}
+
+bool SaveFileAtomically(const QString& fileName, const QByteArray& bytes, bool privateFile, QString* error)
+{
+    QSaveFile file(fileName);
+    const bool done = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && (!privateFile || MakePrivateFile(file)) &&
+                      file.write(bytes) == bytes.size() && file.commit();
+    if (!done) {
+        if (error)
+            *error = file.errorString();
+        file.cancelWriting();
+    }
+    return done;
 }

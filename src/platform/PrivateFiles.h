@@ -3,6 +3,7 @@
 // its folders are made 0700 and its files 0600 whatever the umask, here and
 // nowhere else.
 
+#include <QByteArray>
 #include <QString>
 
 class QFileDevice;
@@ -19,3 +20,12 @@ bool MakePrivateFile(const QString& path);
 // Creates an empty file 0600 when it is missing; an existing file is left
 // alone. False when it could not be made.
 bool CreatePrivateFile(const QString& path);
+
+// Puts bytes in place of fileName whole or not at all: written to a
+// temporary file beside it, then renamed over it. The write is unbuffered so
+// that a disk refusing part of the bytes (full, or a file size limit) is
+// seen: through Qt's buffer such a short write went unnoticed and the rename
+// put a cut file in place of the old one. privateFile makes the file 0600.
+// False, with the old file untouched, when anything failed; error then says
+// why when given.
+bool SaveFileAtomically(const QString& fileName, const QByteArray& bytes, bool privateFile, QString* error = nullptr);

@@ -3,11 +3,14 @@
 #include "platform/Cp932.h"
 #include "support/TestSupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
+#include <csignal>
 #include <grp.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -54,6 +57,24 @@ TEST(IniFile, ChangesAKeyInPlaceAndDeletesAndAFailedWriteStaysPending)
     nowhere.WriteString("A", "k", "v");
     EXPECT_FALSE(nowhere.UpdateFile());
     EXPECT_TRUE(nowhere.Modified());
+
+    // The disk refusing the bytes half-way (a file size limit stands in for
+    // a full disk): the write fails and the old file stays whole.
+    const QByteArray before = ReadFile(path);
+    ini.WriteString("A", "long", QString(200, QLatin1Char('x')));
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit tight = saved;
+    tight.rlim_cur = 20;
+    setrlimit(RLIMIT_FSIZE, &tight);
+    const bool written = ini.UpdateFile();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(ReadFile(path), before);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("a.ini")});
+    EXPECT_TRUE(ini.UpdateFile());
 }
 
 TEST(IniFile, AWrittenValueReadsTheSameAfterARereadAndALineBreakAddsNoKey)

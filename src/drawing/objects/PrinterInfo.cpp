@@ -3,9 +3,9 @@
 #include "core/common/Units.h"
 #include "platform/Cp932.h"
 #include "platform/Font.h"
+#include "platform/PrivateFiles.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QtEndian>
 #include <stdexcept>
 
@@ -114,9 +114,7 @@ void TPrinterInfo::SaveToFile()
     qToLittleEndian<qint32>(DevMode.Size(), bytes.data());
     bytes += DevMode.Bytes();
     // Written beside and renamed over the old file: it is whole or untouched.
-    QSaveFile file(FileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() ||
-        !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) || !file.commit())
+    if (!SaveFileAtomically(FileName, bytes, true))
         throw std::runtime_error(("cannot write " + FileName.toStdString()).c_str());
 }
 
