@@ -83,13 +83,6 @@ int TAdrsListCache::IndexOfRecNo(std::int64_t recNo) const
     return -1;
 }
 
-std::string_view TAdrsListCache::Utf8(int row, int field) const
-{
-    const size_t k = size_t(row) * textCols_ + slot_[field];
-    const std::uint32_t begin = k == 0 ? 0 : textEnd_[k - 1];
-    return std::string_view(arena_.data() + begin, textEnd_[k] - begin);
-}
-
 QString TAdrsListCache::Text(int row, int field) const
 {
     const std::string_view v = Utf8(row, field);

@@ -26,7 +26,12 @@ public:
     std::int64_t Integer(int row, int field) const { return ints_[size_t(row) * intCols_ + slot_[field]]; }
     double Float(int row, int field) const { return floats_[size_t(row) * floatCols_ + slot_[field]]; }
     // Text and memo fields, as UTF-8.
-    std::string_view Utf8(int row, int field) const;
+    std::string_view Utf8(int row, int field) const
+    {
+        const size_t k = size_t(row) * textCols_ + slot_[field];
+        const std::uint32_t begin = k == 0 ? 0 : textEnd_[k - 1];
+        return std::string_view(arena_.data() + begin, textEnd_[k] - begin);
+    }
     QString Text(int row, int field) const;
     bool IsNull(int row, int field) const { return nulls_[size_t(row) * textCols_ + slot_[field]]; }
 

@@ -6,6 +6,7 @@
 #include "core/Settings.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <functional>
 #include <string>
@@ -58,23 +59,26 @@ bool isAllDigits(std::string_view v)
     return !v.empty() && std::all_of(v.begin(), v.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// False when the stored value cannot be deciphered to any text: a value
-// that is not hexadecimal, or whose blocks do not fit its length byte, is
-// shown empty. Telling that from the bytes spares the cipher on most rows of
-// a book whose numbers are damaged or were never real.
-bool mayDecipher(std::string_view v)
+// The length in bytes of the text a stored value deciphers to; -1 when it
+// cannot be deciphered to any text: a value that is not hexadecimal, or
+// whose blocks do not fit its length byte, is shown empty. Telling that from
+// the bytes spares the cipher on most rows of a book whose numbers are
+// damaged or were never real, and on every row when the word is longer than
+// the numbers.
+int decipheredLength(std::string_view v)
 {
     v = trimmed(v);
     if (v.size() < 2 || v.size() % 2 != 0)
-        return false;
+        return -1;
     int length = 0;
     if (std::from_chars(v.data(), v.data() + 2, length, 16).ptr != v.data() + 2)
-        return false;
+        return -1;
     if ((v.size() - 2) / 2 != size_t((length + 15) / 16 * 16))
-        return false;
-    return std::all_of(v.begin(), v.end(), [](char ch) {
+        return -1;
+    const bool hex = std::all_of(v.begin(), v.end(), [](char ch) {
         return (ch >= '0' && ch <= '9') || (ch >= 'A' && ch <= 'F') || (ch >= 'a' && ch <= 'f');
     });
+    return hex ? length : -1;
 }
 
 } // namespace
@@ -147,14 +151,23 @@ TListWordSearch::TListWordSearch(const TAdrsListCache& cache, const std::vector<
                 return sub ? c->Integer(r, afCodeMain) * 100 + sub : std::int64_t(-1);
             }));
             continue;
-        case alcAddress:
-            matchers_.push_back([c, finder, joined = std::string()](int row) mutable {
+        case alcAddress: {
+            // A match starts in one of the four parts, with the word's first
+            // character: most rows are ruled out without joining them.
+            const std::string first = QString(word.front().isHighSurrogate() ? word.left(2) : word.left(1)).toStdString();
+            matchers_.push_back([c, finder, first, joined = std::string()](int row) mutable {
+                const std::array<std::string_view, 4> parts{trimmed(c->Utf8(row, afTdfkn)), trimmed(c->Utf8(row, afAdrs1)),
+                                                            trimmed(c->Utf8(row, afAdrs2)), trimmed(c->Utf8(row, afAdrs3))};
+                if (std::none_of(parts.begin(), parts.end(),
+                                 [&](std::string_view p) { return p.find(first) != std::string_view::npos; }))
+                    return false;
                 joined.clear();
-                for (const int field : {afTdfkn, afAdrs1, afAdrs2, afAdrs3})
-                    joined += trimmed(c->Utf8(row, field));
+                for (const std::string_view p : parts)
+                    joined += p;
                 return finder->In(joined);
             });
             continue;
+        }
         case alcAddDateTime:
         case alcAddDate:
         case alcAddTime:
@@ -223,7 +236,11 @@ TListWordSearch::TListWordSearch(const TAdrsListCache& cache, const std::vector<
                 // Every value shows the same stars; the digits are not looked at.
                 matchers_.push_back(keyed(column, [c, field](int r) { return std::int64_t(!c->Utf8(r, field).empty()); }));
             } else {
-                matchers_.push_back([=](int row) { return mayDecipher(c->Utf8(row, field)) && cellHolds(row, column); });
+                // Each character shown takes at least one deciphered byte.
+                const int wordChars = int(word.toUcs4().size());
+                matchers_.push_back([=](int row) {
+                    return decipheredLength(c->Utf8(row, field)) >= wordChars && cellHolds(row, column);
+                });
             }
             break;
         default:
