@@ -1,6 +1,7 @@
 #include "listing_search/TntNameDic.h"
 
 #include "listing_search/SkkDictionary.h"
+#include "core/Folders.h"
 #include "platform/ui/MessageBox.h"
 
 #include <QHBoxLayout>
@@ -140,4 +141,28 @@ void TTntNameDic::Choose(int row)
     QMetaObject::invokeMethod(
         this, [this, name = chosenName_, reading = chosenReading_] { emit nameChosen(name, reading); },
         Qt::QueuedConnection);
+}
+
+bool TTntNameDic::OfferNames(const QString& reading, int mode, int tag, QWidget* under)
+{
+    const int count = CountNames(reading, mode);
+    if (count <= 0) {
+        hide();
+        return false;
+    }
+    SetGivenNameMode(mode);
+    SetTag(tag);
+    FillCandidates(count);
+    ShowUnder(under);
+    return true;
+}
+
+TTntNameDic* MakeNameDic(QWidget* owner)
+{
+    auto* dic = new TTntNameDic(owner);
+    dic->setObjectName(QStringLiteral("NameDic"));
+    dic->SetFolders(AppPath(), AppPath() + QStringLiteral("Dic/"));
+    dic->SetHighlightColor(Qt::blue);
+    dic->Initialize();
+    return dic;
 }

@@ -6,6 +6,7 @@
 // handled.
 
 #include <QFrame>
+#include <QPointer>
 #include <vector>
 
 class QListWidget;
@@ -34,6 +35,14 @@ public:
     void ShowUnder(QWidget* edit);
     bool ProcessKey(int key);
 
+    // The kind to look names up as: the one the user fixed in the popup,
+    // else `kind`.
+    int EffectiveMode(int kind) const { return fixedMode_ >= 0 ? fixedMode_ : kind; }
+    // Looks the reading up and shows what it found under the edit `under`
+    // (which the popup then serves as `tag`); hides the popup and answers
+    // false when the dictionary holds no name for it.
+    bool OfferNames(const QString& reading, int mode, int tag, QWidget* under);
+
     // Which edit of the owner the popup serves.
     int Tag() const { return tag_; }
     void SetTag(int tag) { tag_ = tag; }
@@ -59,3 +68,20 @@ private:
     QString chosenName_;
     QString chosenReading_;
 };
+
+// A popup over the program's own dictionaries, owned by `owner`; the
+// dictionary is opened at once.
+TTntNameDic* MakeNameDic(QWidget* owner);
+
+// The popup a window's name edits share, made on first use; the names chosen
+// in it go to onChosen.
+template <class Owner>
+TTntNameDic* NameDicOf(QPointer<TTntNameDic>& dic, Owner* owner,
+                       void (Owner::*onChosen)(const QString& name, const QString& reading))
+{
+    if (!dic) {
+        dic = MakeNameDic(owner);
+        QObject::connect(dic.data(), &TTntNameDic::nameChosen, owner, onChosen);
+    }
+    return dic.data();
+}

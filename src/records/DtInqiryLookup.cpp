@@ -6,7 +6,6 @@
 #include "ui_DtInqiry.h"
 
 #include "core/DBInfo.h"
-#include "core/Folders.h"
 #include "core/Settings.h"
 #include "core/ui/TntNMDEdit.h"
 #include "listing_search/DicSch.h"
@@ -176,33 +175,16 @@ void TDataInquiry::NameConvertNeed(int tag, bool need, const QString& reading, i
         return;
     }
     THourglass hourglass;
-    if (!nameDic_) {
-        nameDic_ = new TTntNameDic(this);
-        nameDic_->setObjectName(QStringLiteral("NameDic"));
-        nameDic_->SetFolders(AppPath(), AppPath() + QStringLiteral("Dic/"));
-        nameDic_->SetHighlightColor(Qt::blue);
-        nameDic_->Initialize();
-        connect(nameDic_, &TTntNameDic::nameChosen, this, &TDataInquiry::ApplyNameReading);
-    }
+    TTntNameDic* dic = NameDicOf(nameDic_, this, &TDataInquiry::ApplyNameReading);
     // Joint names are given names; the kind the user fixed in the popup wins.
-    int mode = tag <= 1 ? kind : 1;
-    if (nameDic_->FixedMode() >= 0)
-        mode = nameDic_->FixedMode();
+    const int mode = dic->EffectiveMode(tag <= 1 ? kind : 1);
     if (tag == 0) {
         // The reading of a picked given name goes to the reading edit; that
         // of a family name only while the reading edit is still empty.
         const bool associate = mode == 1 || ui->nmedtNameKana->text().isEmpty();
         ui->nmedtNameKanji->SetKanaEdit(associate ? ui->nmedtNameKana : nullptr);
     }
-    const int count = nameDic_->CountNames(reading, mode);
-    if (count <= 0) {
-        nameDic_->hide();
-        return;
-    }
-    nameDic_->SetGivenNameMode(mode);
-    nameDic_->SetTag(tag);
-    nameDic_->FillCandidates(count);
-    nameDic_->ShowUnder(NameEdit(tag));
+    dic->OfferNames(reading, mode, tag, NameEdit(tag));
 }
 
 void TDataInquiry::ApplyNameReading(const QString& name, const QString& reading)

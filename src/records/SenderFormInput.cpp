@@ -7,7 +7,6 @@
 #include "ui_SenderForm.h"
 
 #include "core/DBInfo.h"
-#include "core/Folders.h"
 #include "core/HistoryData.h"
 #include "core/SenderRecord.h"
 #include "core/common/AddressText.h"
@@ -379,27 +378,9 @@ void TSenderForm::NameConvertNeed(int tag, bool need, const QString& reading, in
         return;
     }
     THourglass hourglass;
-    if (!nameDic_) {
-        nameDic_ = new TTntNameDic(this);
-        nameDic_->setObjectName(QStringLiteral("NameDic"));
-        nameDic_->SetFolders(AppPath(), AppPath() + QStringLiteral("Dic/"));
-        nameDic_->SetHighlightColor(Qt::blue);
-        nameDic_->Initialize();
-        connect(nameDic_, &TTntNameDic::nameChosen, this, &TSenderForm::ApplyNameReading);
-    }
+    TTntNameDic* dic = NameDicOf(nameDic_, this, &TSenderForm::ApplyNameReading);
     // Joint names are given names; the kind the user fixed in the popup wins.
-    int mode = tag == 0 ? kind : 1;
-    if (nameDic_->FixedMode() >= 0)
-        mode = nameDic_->FixedMode();
-    const int count = nameDic_->CountNames(reading, mode);
-    if (count <= 0) {
-        nameDic_->hide();
-        return;
-    }
-    nameDic_->SetGivenNameMode(mode);
-    nameDic_->SetTag(tag);
-    nameDic_->FillCandidates(count);
-    nameDic_->ShowUnder(NameEdit(tag));
+    dic->OfferNames(reading, dic->EffectiveMode(tag == 0 ? kind : 1), tag, NameEdit(tag));
 }
 
 void TSenderForm::ApplyNameReading(const QString& name, const QString& reading)

@@ -526,23 +526,8 @@ void TQRCodeSettingDialog::nameConvertNeed(bool need, const QString& reading, in
         return;
     }
     THourglass hourglass;
-    if (!nameDic_) {
-        nameDic_ = new TTntNameDic(this);
-        nameDic_->setObjectName(QStringLiteral("NameDic"));
-        nameDic_->SetFolders(AppPath(), AppPath() + QStringLiteral("Dic/"));
-        nameDic_->SetHighlightColor(Qt::blue);
-        nameDic_->Initialize();
-        connect(nameDic_, &TTntNameDic::nameChosen, this, &TQRCodeSettingDialog::applyNameReading);
-    }
-    const int mode = nameDic_->FixedMode() >= 0 ? nameDic_->FixedMode() : kind;
-    const int count = nameDic_->CountNames(reading, mode);
-    if (count <= 0) {
-        nameDic_->hide();
-        return;
-    }
-    nameDic_->SetGivenNameMode(mode);
-    nameDic_->FillCandidates(count);
-    nameDic_->ShowUnder(edName);
+    TTntNameDic* dic = NameDicOf(nameDic_, this, &TQRCodeSettingDialog::applyNameReading);
+    dic->OfferNames(reading, dic->EffectiveMode(kind), 0, edName);
 }
 
 void TQRCodeSettingDialog::applyNameReading(const QString& name, const QString& reading)

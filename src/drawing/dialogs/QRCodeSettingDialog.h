@@ -11,6 +11,7 @@
 #include "drawing/objects/QRCodeRect.h"
 #include "platform/ui/DialogKit.h"
 
+#include <QPointer>
 #include <memory>
 #include <vector>
 
@@ -79,7 +80,7 @@ private:
     bool loading_ = false;
     bool sized_ = false;
     int help_ = 130;
-    TTntNameDic* nameDic_ = nullptr;
+    QPointer<TTntNameDic> nameDic_; // the name-reading popup, made on first use
     TEnterKeyFilter* enter_ = nullptr;
 
 public:
