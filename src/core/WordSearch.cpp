@@ -6,7 +6,6 @@
 #include "core/Settings.h"
 
 #include <algorithm>
-#include <array>
 #include <charconv>
 #include <functional>
 #include <string>
@@ -81,6 +80,20 @@ int decipheredLength(std::string_view v)
     return hex ? length : -1;
 }
 
+// The fewest code page 932 bytes text can be decoded from: one for ASCII,
+// half-width katakana and the other single-byte codes (and for a character
+// an undecodable byte may turn into), two for every other character.
+int leastCp932Bytes(const QString& text)
+{
+    int bytes = 0;
+    for (const char32_t ch : text.toUcs4()) {
+        const bool single = ch < 0x100 || (ch >= 0xFF61 && ch <= 0xFF9F) || (ch >= 0xF8F0 && ch <= 0xF8F3) ||
+                            ch == 0xFFFD;
+        bytes += single ? 1 : 2;
+    }
+    return bytes;
+}
+
 } // namespace
 
 TListWordSearch::TListWordSearch(const TAdrsListCache& cache, const std::vector<int>& columns, const QString& word)
@@ -151,23 +164,14 @@ TListWordSearch::TListWordSearch(const TAdrsListCache& cache, const std::vector<
                 return sub ? c->Integer(r, afCodeMain) * 100 + sub : std::int64_t(-1);
             }));
             continue;
-        case alcAddress: {
-            // A match starts in one of the four parts, with the word's first
-            // character: most rows are ruled out without joining them.
-            const std::string first = QString(word.front().isHighSurrogate() ? word.left(2) : word.left(1)).toStdString();
-            matchers_.push_back([c, finder, first, joined = std::string()](int row) mutable {
-                const std::array<std::string_view, 4> parts{trimmed(c->Utf8(row, afTdfkn)), trimmed(c->Utf8(row, afAdrs1)),
-                                                            trimmed(c->Utf8(row, afAdrs2)), trimmed(c->Utf8(row, afAdrs3))};
-                if (std::none_of(parts.begin(), parts.end(),
-                                 [&](std::string_view p) { return p.find(first) != std::string_view::npos; }))
-                    return false;
+        case alcAddress:
+            matchers_.push_back([c, finder, joined = std::string()](int row) mutable {
                 joined.clear();
-                for (const std::string_view p : parts)
-                    joined += p;
+                for (const int field : {afTdfkn, afAdrs1, afAdrs2, afAdrs3})
+                    joined += trimmed(c->Utf8(row, field));
                 return finder->In(joined);
             });
             continue;
-        }
         case alcAddDateTime:
         case alcAddDate:
         case alcAddTime:
@@ -236,10 +240,11 @@ TListWordSearch::TListWordSearch(const TAdrsListCache& cache, const std::vector<
                 // Every value shows the same stars; the digits are not looked at.
                 matchers_.push_back(keyed(column, [c, field](int r) { return std::int64_t(!c->Utf8(r, field).empty()); }));
             } else {
-                // Each character shown takes at least one deciphered byte.
-                const int wordChars = int(word.toUcs4().size());
+                // The shown number is the deciphered bytes read as code page
+                // 932: a word needing more bytes than they hold is not in it.
+                const int wordBytes = leastCp932Bytes(word);
                 matchers_.push_back([=](int row) {
-                    return decipheredLength(c->Utf8(row, field)) >= wordChars && cellHolds(row, column);
+                    return decipheredLength(c->Utf8(row, field)) >= wordBytes && cellHolds(row, column);
                 });
             }
             break;
