@@ -7,6 +7,7 @@
 #include "ProbeTextRect.h"
 #include "ProbeWord.h"
 
+#include "core/common/FontUtils.h"
 #include "drawing/objects/AddressRect.h"
 #include "drawing/objects/DrawItems.h"
 #include "drawing/objects/DrawRect.h"
@@ -130,4 +131,15 @@ const TProbeClass* FindProbeClass(std::string_view Name)
         if (Name == c.Name)
             return &c;
     return nullptr;
+}
+
+TFont ProbeFont(const QJsonObject& Desc)
+{
+    const QJsonObject font = Desc.value(QStringLiteral("font")).toObject();
+    TFont f;
+    SetFontAttr(&f, static_cast<std::uint8_t>(font.value(QStringLiteral("charset")).toInt(SHIFTJIS_CHARSET)),
+                font.value(QStringLiteral("name")).toString(QStringLiteral("ＭＳ 明朝")),
+                font.value(QStringLiteral("size")).toInt(12), font.value(QStringLiteral("style")).toInt(0));
+    f.SetColor(static_cast<TColor>(font.value(QStringLiteral("color")).toInt(0)));
+    return f;
 }

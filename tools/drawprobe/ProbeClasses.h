@@ -2,6 +2,8 @@
 // The item classes drawprobe knows how to fill from an item file: one
 // configurator per class, and what each notes of its last rendering.
 
+#include "platform/Font.h"
+
 #include <QJsonObject>
 #include <string_view>
 
@@ -19,3 +21,7 @@ struct TProbeClass {
 void RegisterProbeClasses();
 // nullptr when drawprobe has no configurator for the class.
 const TProbeClass* FindProbeClass(std::string_view Name);
+
+// The font of an item file's "font" object (charset, name, size, style,
+// colour), ＭＳ 明朝 12 pt by default.
+TFont ProbeFont(const QJsonObject& Desc);

@@ -1,6 +1,7 @@
 #include "ProbeSender.h"
 
-#include "core/common/FontUtils.h"
+#include "ProbeClasses.h"
+
 #include "drawing/objects/AdditionRect.h"
 #include "drawing/objects/AddressRect.h"
 #include "drawing/objects/CorpRect.h"
@@ -42,13 +43,7 @@ void ConfigureProbeSender(TDrawRect& Item, const QJsonObject& Desc)
     auto* s = dynamic_cast<TSenderRect*>(&Item);
     if (!s)
         return;
-    const QJsonObject font = Desc.value(QStringLiteral("font")).toObject();
-    TFont f;
-    SetFontAttr(&f, static_cast<std::uint8_t>(font.value(QStringLiteral("charset")).toInt(SHIFTJIS_CHARSET)),
-                font.value(QStringLiteral("name")).toString(QStringLiteral("ＭＳ 明朝")),
-                font.value(QStringLiteral("size")).toInt(12), font.value(QStringLiteral("style")).toInt(0));
-    f.SetColor(static_cast<TColor>(font.value(QStringLiteral("color")).toInt(0)));
-    s->SetFont(f);
+    s->SetFont(ProbeFont(Desc));
     s->SetVertical(static_cast<quint8>(Desc.value(QStringLiteral("direction")).toInt(1)));
     s->ResetChildRects(-1);
     s->SetAutoLayout(Desc.value(QStringLiteral("autoLayout")).toBool(true));

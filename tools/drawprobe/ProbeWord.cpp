@@ -1,6 +1,5 @@
 #include "ProbeWord.h"
 
-#include "core/common/FontUtils.h"
 #include "drawing/objects/StreamIO.h"
 #include "drawing/objects/WordRect.h"
 #include "platform/Canvas.h"
@@ -21,15 +20,7 @@ void ConfigureProbeWord(TDrawRect& item, const QJsonObject& desc)
     auto* word = dynamic_cast<TWordRect*>(&item);
     if (!word)
         return;
-    const QJsonObject font = desc.value(QStringLiteral("font")).toObject();
-    TFont f;
-    SetFontAttr(&f, static_cast<std::uint8_t>(font.value(QStringLiteral("charset")).toInt(SHIFTJIS_CHARSET)),
-                font.value(QStringLiteral("name")).toString(QStringLiteral("ＭＳ 明朝")),
-                font.value(QStringLiteral("size")).toInt(12), font.value(QStringLiteral("style")).toInt(0));
-    f.SetColor(static_cast<TColor>(font.value(QStringLiteral("color")).toInt(0)));
-    word->SetFont(f);
-    word->SetVertical(static_cast<quint8>(desc.value(QStringLiteral("direction")).toInt(1)));
-    word->SetUpsideDown(static_cast<quint8>(desc.value(QStringLiteral("upsideDown")).toInt(0)));
+    // drawprobe has set the font, direction and upsideDown of every text item.
     QStringList lines;
     for (const QJsonValue& v : desc.value(QStringLiteral("lines")).toArray())
         lines << v.toString();

@@ -4,7 +4,6 @@
 
 #include "ProbeClasses.h"
 
-#include "core/common/FontUtils.h"
 #include "drawing/objects/DrawRect.h"
 #include "drawing/objects/MetaRect.h"
 #include "drawing/objects/PosRect.h"
@@ -115,13 +114,7 @@ TProbeItem makeItem(const QJsonObject& desc, QString& error)
     }
     made.item = cls->Create(static_cast<quint8>(kind));
     if (auto* text = dynamic_cast<TMetaRect*>(made.item.get())) {
-        const QJsonObject font = desc.value(QStringLiteral("font")).toObject();
-        TFont f;
-        SetFontAttr(&f, static_cast<std::uint8_t>(font.value(QStringLiteral("charset")).toInt(SHIFTJIS_CHARSET)),
-                    font.value(QStringLiteral("name")).toString(QStringLiteral("ＭＳ 明朝")),
-                    font.value(QStringLiteral("size")).toInt(12), font.value(QStringLiteral("style")).toInt(0));
-        f.SetColor(static_cast<TColor>(font.value(QStringLiteral("color")).toInt(0)));
-        text->SetFont(f);
+        text->SetFont(ProbeFont(desc));
         text->SetVertical(static_cast<quint8>(desc.value(QStringLiteral("direction")).toInt(1)));
         text->SetUpsideDown(static_cast<quint8>(desc.value(QStringLiteral("upsideDown")).toInt(0)));
     }

@@ -2,6 +2,7 @@
 
 #include "core/common/Units.h"
 #include "drawing/dialogs/DrawingSettings.h"
+#include "drawing/dialogs/PreviewFit.h"
 #include "platform/Canvas.h"
 #include "platform/ui/ColorDialog.h"
 #include "platform/ui/NumEdit.h"
@@ -459,16 +460,7 @@ void TFigureSettingDialog::LoadFromRect(const TFigureRect& Figure)
 {
     work_->Assign(Figure);
 
-    // Fitted into 90 % of the preview and centred.
-    const TRect r = work_->GetRect();
-    const double cw = pnlPreview->width(), ch = pnlPreview->height();
-    const qint32 w = r.Width(), h = r.Height();
-    const double z = w > 0 && h > 0 ? std::min(cw * 0.9 / w, ch * 0.9 / h) : 1.0;
-    work_->SetZoom(z);
-    const qint64 dx = (RoundHalfUp(cw / z) - w) / 2;
-    const qint64 dy = (RoundHalfUp(ch / z) - h) / 2;
-    work_->SetRect(TRect(static_cast<qint32>(dx), static_cast<qint32>(dy), static_cast<qint32>(dx + w),
-                         static_cast<qint32>(dy + h)));
+    FitIntoPreview(*work_, pnlPreview->size());
 
     const quint8 kind = work_->GetFigureKind();
     cbxFigureKind->setCurrentIndex(kind <= fkRhombus ? kind : 0);

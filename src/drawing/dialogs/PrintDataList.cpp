@@ -249,3 +249,13 @@ bool TPrintDataList::eventFilter(QObject* watched, QEvent* event)
     }
     return QObject::eventFilter(watched, event);
 }
+
+int PrintDataHelpContext(quint8 Kind, int current)
+{
+    switch (Kind) {
+    case 1: return 92;
+    case 2: return 100;
+    case 3: return 107;
+    default: return current;
+    }
+}

@@ -7,6 +7,11 @@
 #include <QObject>
 #include <QString>
 
+// The help context of the open and save dialogs for a print-data kind
+// (address side, message side, labels and cards); another kind keeps
+// `current`.
+int PrintDataHelpContext(quint8 Kind, int current);
+
 class QMenu;
 class QToolButton;
 class QTreeWidget;

@@ -95,12 +95,7 @@ TPrintDataOpenDialog::TPrintDataOpenDialog(QWidget* owner) : TModalDialog(owner)
 
 void TPrintDataOpenDialog::SetPrintKind(quint8 Kind)
 {
-    if (Kind == 1)
-        helpContext_ = 92;
-    else if (Kind == 2)
-        helpContext_ = 100;
-    else if (Kind == 3)
-        helpContext_ = 107;
+    helpContext_ = PrintDataHelpContext(Kind, helpContext_);
     list_->Fill(Kind);
 }
 

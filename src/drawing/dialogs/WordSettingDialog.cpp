@@ -2,6 +2,7 @@
 
 #include "core/common/Units.h"
 #include "drawing/dialogs/DrawingSettings.h"
+#include "drawing/dialogs/PreviewFit.h"
 #include "drawing/dialogs/FramePage.h"
 #include "platform/Canvas.h"
 #include "platform/ui/ColorDialog.h"
@@ -278,15 +279,7 @@ void TWordSettingDialog::LoadFromRect(const TWordRect& Source)
 {
     work_->Assign(Source);
 
-    // Fitted into 90 % of the preview and centred; an empty box keeps zoom 1.
-    const TRect r = work_->GetRect();
-    const double cw = pnlPreview->width(), ch = pnlPreview->height();
-    const qint32 w = r.Width(), h = r.Height();
-    const double z = w > 0 && h > 0 ? std::min(cw * 0.9 / w, ch * 0.9 / h) : 1.0;
-    work_->SetZoom(z);
-    const qint64 dx = (RoundHalfUp(cw / z) - w) / 2;
-    const qint64 dy = (RoundHalfUp(ch / z) - h) / 2;
-    work_->SetRect(TRect(qint32(dx), qint32(dy), qint32(dx + w), qint32(dy + h)));
+    FitIntoPreview(*work_, pnlPreview->size());
 
     loading_ = true;
     const qint32 size = work_->GetSizeIndex();

@@ -53,20 +53,6 @@ TRect DivideRect(const TRect& r, double divisor)
             RoundToInt32(r.Right / divisor), RoundToInt32(r.Bottom / divisor)};
 }
 
-// The zone of one axis: near edge, centre, far edge (its last pixel +- 3),
-// tested in that order so a narrow rectangle favours the near edge.
-quint8 HitZone(qint64 p, qint64 lo, qint64 hi, quint8 nearZone, quint8 farZone)
-{
-    const qint64 centre = lo + (hi - lo) / 2;
-    if (lo - 3 <= p && p <= lo + 3)
-        return nearZone;
-    if (centre - 3 <= p && p <= centre + 3)
-        return hzCentre;
-    if (hi - 4 <= p && p <= hi + 2)
-        return farZone;
-    return hzNone;
-}
-
 std::vector<TDrawRectClass>& Registry()
 {
     static std::vector<TDrawRectClass> classes;
@@ -86,6 +72,20 @@ bool Serves(const TDrawRectClass& c, quint8 kind)
 }
 
 } // namespace
+
+// The zone of one axis: near edge, centre, far edge (its last pixel +- 3),
+// tested in that order so a narrow rectangle favours the near edge.
+quint8 HitZone(qint64 p, qint64 lo, qint64 hi, quint8 nearZone, quint8 farZone)
+{
+    const qint64 centre = lo + (hi - lo) / 2;
+    if (lo - 3 <= p && p <= lo + 3)
+        return nearZone;
+    if (centre - 3 <= p && p <= centre + 3)
+        return hzCentre;
+    if (hi - 4 <= p && p <= hi + 2)
+        return farZone;
+    return hzNone;
+}
 
 TRect ReadStreamRect(QIODevice& Stream)
 {

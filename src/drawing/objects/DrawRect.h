@@ -83,6 +83,9 @@ enum : quint8 { csNone = 0, csLeft = 1, csAbove = 2, csRight = 3, csBelow = 4 };
 
 // Hit zones of GetHitZoneX / GetHitZoneY.
 enum : quint8 { hzLeft = 0, hzRight = 1, hzTop = 2, hzBottom = 3, hzCentre = 4, hzNone = 5 };
+// The zone of p on one axis from lo to hi: nearZone, hzCentre, farZone or
+// hzNone.
+quint8 HitZone(qint64 p, qint64 lo, qint64 hi, quint8 nearZone, quint8 farZone);
 
 class TDrawRect {
 public:

@@ -117,19 +117,6 @@ quint8 TurnedOrientation(quint8 direction, quint8 o)
     return direction < 3 && o < 4 ? table[direction][o] : o;
 }
 
-// One axis of the hit zones: near edge, centre, far edge.
-quint8 MaskZone(qint64 p, qint64 lo, qint64 hi, quint8 nearZone, quint8 farZone)
-{
-    const qint64 centre = lo + (hi - lo) / 2;
-    if (lo - 3 <= p && p <= lo + 3)
-        return nearZone;
-    if (centre - 3 <= p && p <= centre + 3)
-        return hzCentre;
-    if (hi - 4 <= p && p <= hi + 2)
-        return farZone;
-    return hzNone;
-}
-
 } // namespace
 
 TIllustRect::TIllustRect()
@@ -340,8 +327,8 @@ void TIllustRect::SetDisplayMaskRect(const TRect& R)
 quint16 TIllustRect::GetMaskHitZone(qint32 X, qint32 Y) const
 {
     const TRect& m = DisplayMaskRect;
-    const quint8 zx = MaskZone(X, m.Left, m.Right, hzLeft, hzRight);
-    const quint8 zy = MaskZone(Y, m.Top, m.Bottom, hzTop, hzBottom);
+    const quint8 zx = HitZone(X, m.Left, m.Right, hzLeft, hzRight);
+    const quint8 zy = HitZone(Y, m.Top, m.Bottom, hzTop, hzBottom);
     return quint16(zx | (zy << 8));
 }
 
