@@ -35,3 +35,10 @@ probe(own-record "{${item}, \"roundTrip\": {\"class\": \"TProbeTextRect\", \"ver
 # A class of the program, named by the item file: every stored field by name.
 probe(address-fields "{\"class\": \"TAddressRect\", \"kind\": 5, \"rect\": [0, 0, 120, 400], \"direction\": 0, \"lines\": [\"東京都\", \"港区芝公園４丁目\"], \"sizeStep\": 4, \"dpi\": 600, \"roundTrip\": {\"class\": \"TAddressRect\", \"version\": 600}}"
       0 "\"SizeStep\": 4")
+# Without a kind, a class that does not serve the item's takes its own first
+# (the address record read as TAddressRect kind 1); a kind it does not serve is said.
+set(address "000000000000000078000000900100000180000000090000007d937d8ddf69416d560c000000000000000000000000000000000004000000")
+probe(class-first-kind "{${item}, \"roundTrip\": {\"class\": \"TAddressRect\", \"hex\": \"${address}\"}}" 0 "\"kind\": 1,")
+probe(foreign-kind "{${item}, \"roundTrip\": {\"class\": \"TAddressRect\", \"kind\": 0}}" 1 "\"error\": \"TAddressRect does not serve kind 0\"")
+# An item at the end of the int range: pictures and frames saturate, nothing overflows.
+probe(far-out "{\"rect\": [2147483000, 2147483000, 2147483647, 2147483647], \"lines\": [\"東\"], \"dpi\": 600, \"clipSide\": 1, \"clipLine\": 2147483647}" 0 "\"printRect\": [")

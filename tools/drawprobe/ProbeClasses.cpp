@@ -14,7 +14,9 @@
 #include "drawing/objects/PosRect.h"
 
 #include <QJsonArray>
+#include <QPainter>
 #include <QStringList>
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -142,4 +144,32 @@ TFont ProbeFont(const QJsonObject& Desc)
                 font.value(QStringLiteral("size")).toInt(12), font.value(QStringLiteral("style")).toInt(0));
     f.SetColor(static_cast<TColor>(font.value(QStringLiteral("color")).toInt(0)));
     return f;
+}
+
+QRect ProbeSaturatedRect(qint64 Left, qint64 Top, qint64 Right, qint64 Bottom)
+{
+    static constexpr qint64 lo = -kProbeMaxPictureSide, hi = 2 * qint64(kProbeMaxPictureSide);
+    const auto held = [](qint64 v) { return int(std::clamp(v, lo, hi)); };
+    return QRect(QPoint(held(Left), held(Top)), QPoint(held(Right) - 1, held(Bottom) - 1));
+}
+
+QImage ProbeBlankPage(const std::vector<TRect>& Frames, QRgb Page)
+{
+    qint64 w = 40, h = 40;
+    for (const TRect& f : Frames) {
+        // A frame beginning beyond the largest picture shows nowhere on it.
+        if (f.Left >= kProbeMaxPictureSide || f.Top >= kProbeMaxPictureSide)
+            continue;
+        w = std::max(w, qint64(f.Right) + 40);
+        h = std::max(h, qint64(f.Bottom) + 40);
+    }
+    QImage img(int(std::min<qint64>(w, kProbeMaxPictureSide)), int(std::min<qint64>(h, kProbeMaxPictureSide)),
+               QImage::Format_RGB32);
+    img.fill(Page);
+    QPainter p(&img);
+    p.setPen(QColor(0xC0, 0xD8, 0xFF));
+    p.setBrush(Qt::NoBrush);
+    for (const TRect& f : Frames)
+        p.drawRect(ProbeSaturatedRect(qint64(f.Left) - 1, qint64(f.Top) - 1, qint64(f.Right) + 1, qint64(f.Bottom) + 1));
+    return img;
 }

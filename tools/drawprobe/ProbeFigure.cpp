@@ -7,6 +7,8 @@
 //   lineType (0-4), lineWidth, frameColor, color1, color2 (0x00BBGGRR),
 //   angle, clipSide, clipLine, page (0xRRGGBB, the colour under the figure).
 
+#include "ProbeClasses.h"
+
 #include "drawing/objects/FigureRect.h"
 #include "drawing/objects/StreamIO.h"
 #include "platform/Canvas.h"
@@ -39,11 +41,8 @@ QJsonArray RectJson(const TRect& r)
 
 QImage Rendered(const TRect& frame, int dpi, QRgb page, const std::function<void(TCanvas&)>& draw)
 {
-    QImage img(std::max(frame.Right + 40, 40), std::max(frame.Bottom + 40, 40), QImage::Format_RGB32);
-    img.fill(page);
+    QImage img = ProbeBlankPage({frame}, page);
     QPainter p(&img);
-    p.setPen(QColor(0xC0, 0xD8, 0xFF));
-    p.drawRect(QRect(frame.Left - 1, frame.Top - 1, frame.Width() + 1, frame.Height() + 1));
     TCanvas canvas(p, dpi, dpi);
     draw(canvas);
     return img;

@@ -3,6 +3,7 @@
 // page: the paper of the format chosen, the printer information re-read, each
 // item prepared for the page and printed. See tools/README.md.
 
+#include "ProbeClasses.h"
 #include "ProbeTextRect.h"
 
 #include "core/common/FontUtils.h"
@@ -39,7 +40,7 @@ private:
     {
         c->Brush().Color = color_;
         c->Brush().Style = bsSolid;
-        c->FillRect(QRect(r.Left + x, r.Top + y, r.Width(), r.Height()));
+        c->FillRect(ProbeSaturatedRect(qint64(r.Left) + x, qint64(r.Top) + y, qint64(r.Right) + x, qint64(r.Bottom) + y));
     }
     TColor color_;
 };

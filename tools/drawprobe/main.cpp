@@ -50,24 +50,6 @@ TRect rectFrom(const QJsonValue& v)
     return a.size() == 4 ? TRect(a[0].toInt(), a[1].toInt(), a[2].toInt(), a[3].toInt()) : TRect();
 }
 
-// A white page big enough for every frame, with a light frame where each
-// item should land.
-QImage blankPage(const std::vector<TRect>& frames)
-{
-    int w = 40, h = 40;
-    for (const TRect& f : frames) {
-        w = std::max(w, f.Right + 40);
-        h = std::max(h, f.Bottom + 40);
-    }
-    QImage img(w, h, QImage::Format_RGB32);
-    img.fill(Qt::white);
-    QPainter p(&img);
-    p.setPen(QColor(0xC0, 0xD8, 0xFF));
-    for (const TRect& f : frames)
-        p.drawRect(QRect(f.Left - 1, f.Top - 1, f.Width() + 1, f.Height() + 1));
-    return img;
-}
-
 // The seven preprinted postal-code boxes under a postal-code item, in light
 // red, spread over its frame as the item spreads its digits.
 void drawPostalBoxes(QImage& img, const TRect& frame)
@@ -140,23 +122,33 @@ int roundTrip(const QJsonObject& desc, TDrawRect& item, const QString& itemClass
         out.open(QIODevice::WriteOnly);
         item.SaveToStream(out);
     }
+    // Without a kind the item's own serves when the class has it, else the
+    // class's first, as makeItem() does.
     const TDrawRectClass* cls = FindDrawRectClass(className.constData());
-    const int kind = desc.value(QStringLiteral("kind")).toInt(item.GetKind());
-    std::unique_ptr<TDrawRect> copy =
-        cls && std::find(cls->Kinds.begin(), cls->Kinds.end(), kind) != cls->Kinds.end() ? cls->Create(static_cast<quint8>(kind))
-                                                                                          : nullptr;
-    if (!copy) {
+    const auto serves = [cls](int kind) { return std::find(cls->Kinds.begin(), cls->Kinds.end(), kind) != cls->Kinds.end(); };
+    QString refused;
+    int kind = 0;
+    if (!cls || cls->Kinds.empty())
+        refused = QStringLiteral("class not registered");
+    else if (desc.contains(QStringLiteral("kind")) && !serves(kind = desc.value(QStringLiteral("kind")).toInt(-1)))
+        refused = QString::fromUtf8(className) + QStringLiteral(" does not serve kind ") +
+                  desc.value(QStringLiteral("kind")).toVariant().toString();
+    else if (!desc.contains(QStringLiteral("kind")))
+        kind = serves(item.GetKind()) ? item.GetKind() : cls->Kinds.front();
+    if (!refused.isEmpty()) {
         dump[QStringLiteral("roundTrip")] = QJsonObject{
             {QStringLiteral("class"), QString::fromUtf8(className)},
-            {QStringLiteral("error"), QStringLiteral("class not registered")},
+            {QStringLiteral("error"), refused},
         };
         return 1;
     }
+    std::unique_ptr<TDrawRect> copy = cls->Create(static_cast<quint8>(kind));
     DrawRectFileVersion = version;
     QBuffer in(&record);
     in.open(QIODevice::ReadOnly);
     QJsonObject result{
         {QStringLiteral("class"), QString::fromUtf8(className)},
+        {QStringLiteral("kind"), kind},
         {QStringLiteral("version"), version},
         {QStringLiteral("read"), QString::fromLatin1(record.toHex(' '))},
     };
@@ -256,8 +248,8 @@ int main(int argc, char** argv)
                              desc.value(QStringLiteral("physical")).toBool(true));
         printFrames.push_back(p.item->GetPrintRect());
     }
-    QImage screen = blankPage(displayFrames);
-    QImage paper = blankPage(printFrames);
+    QImage screen = ProbeBlankPage(displayFrames);
+    QImage paper = ProbeBlankPage(printFrames);
     for (size_t i = 0; i < items.size(); ++i)
         if (items[i].desc.value(QStringLiteral("boxes")).toBool(false)) {
             drawPostalBoxes(screen, displayFrames[i]);
