@@ -49,15 +49,35 @@ QString KanjiNumber(QStringView run)
     return QString::number(total + cur);
 }
 
-// The words after which kanji numerals are an address number.
+// The length of the mark after which kanji numerals are an address number,
+// or 0. Longer marks first, so 丁目 is not taken for 丁.
+qsizetype NumberMarkAt(QStringView s, qsizetype at)
+{
+    static const char16_t* const kMarks[] = {u"丁目", u"番地", u"地割", u"丁", u"番", u"号", u"線", u"の", u"ノ"};
+    const QStringView rest = s.mid(at);
+    for (const char16_t* m : kMarks)
+        if (rest.startsWith(QStringView(m)))
+            return QStringView(m).size();
+    return 0;
+}
+
+// True when kanji numerals followed by a mark are the number of that mark
+// rather than part of a town name (八丁堀, 三ノ輪, 一番町, 三の丸): what
+// follows the mark must be a number, a hyphen, a blank or the end of the
+// text. 号, 番地, 地割 and 線 close a number whatever follows them (no town
+// name continues after them), as in 第二十一地割大淵川.
 bool NumberMarkerAt(QStringView s, qsizetype at)
 {
-    static const char16_t* const kMarkers[] = {u"丁目", u"丁", u"番地", u"番", u"号", u"地割", u"線", u"の", u"ノ"};
-    const QStringView rest = s.mid(at);
-    for (const char16_t* m : kMarkers)
-        if (rest.startsWith(QStringView(m)))
-            return true;
-    return false;
+    const qsizetype n = NumberMarkAt(s, at);
+    if (n == 0)
+        return false;
+    const QStringView mark = s.mid(at, n);
+    if (mark == u"号" || mark == u"番地" || mark == u"地割" || mark == u"線")
+        return true;
+    if (at + n >= s.size())
+        return true;
+    const QChar next = s[at + n];
+    return (next >= u'0' && next <= u'9') || next == u'-' || next.isSpace() || IsKanjiNumeral(next);
 }
 
 bool IsHyphenLike(char16_t c)

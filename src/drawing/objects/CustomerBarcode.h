@@ -16,8 +16,10 @@
 // Town names are not looked up (there is no town dictionary): the whole
 // address goes through the extraction, so a town name that holds digits or a
 // lone letter adds them to the address number. Kanji numerals are taken as
-// numbers only in front of 丁目, 丁, 番地, 番, 号, 地割, 線, の and ノ, so
-// town names such as 北六条東 or 十日町 add nothing.
+// numbers only in front of 丁目, 丁, 番地, 番, 号, 地割, 線, の and ノ, and
+// (but for 号, 番地, 地割 and 線) only when a number, a hyphen, a blank or
+// the end of the text follows the mark, so town names such as 北六条東,
+// 十日町, 八丁堀, 三ノ輪 or 一番町 add nothing.
 
 #include <QByteArray>
 #include <QImage>
