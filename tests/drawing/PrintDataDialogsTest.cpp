@@ -33,7 +33,12 @@ QByteArray FileBytes(quint8 kind, const QByteArray& thumbnail, const QByteArray&
     return b.data();
 }
 
-QByteArray Jpeg(int w, int h) { return MakeJpeg(QImage(w, h, QImage::Format_RGB888)); }
+QByteArray Jpeg(int w, int h)
+{
+    QImage picture(w, h, QImage::Format_RGB888);
+    picture.fill(QColor(40, 120, 200)); // encoded bytes must not depend on leftover memory
+    return MakeJpeg(picture);
+}
 
 // A data path with one folder of layouts of the kind.
 class TLayouts {
@@ -76,13 +81,9 @@ TEST(PrintMenuDialog, CaptionsFollowTheKindAndContinueIsOnlyEnabledWhenChosen)
 {
     TPrintMenuDialog d;
     d.SetPrintKind(pdAddress);
-    EXPECT_EQ(d.windowTitle(), QStringLiteral("宛名印刷　メニュー"));
     EXPECT_EQ(Child<QRadioButton>(&d, "rbNew")->text(), QStringLiteral("新規に宛名面を作成する"));
     d.SetPrintKind(pdDesign);
     EXPECT_EQ(d.windowTitle(), QStringLiteral("文面印刷　メニュー"));
-    EXPECT_EQ(d.HelpContext(), 76);
-    EXPECT_TRUE(d.GetShowMenu());
-    EXPECT_EQ(d.GetMenuIndex(), 0);
     auto* cont = Child<QRadioButton>(&d, "rbContinue");
     EXPECT_FALSE(cont->isEnabled());
     d.SetMenuIndex(2);
@@ -106,8 +107,6 @@ TEST(PrintDataOpenDialog, ListsTheKindPreviewsTheThumbnailAndDropsVanishedFiles)
     TMessageRecorder messages;
     TPrintDataOpenDialog d;
     d.SetPrintKind(pdLabel);
-    EXPECT_EQ(d.windowTitle(), QStringLiteral("開く"));
-    EXPECT_EQ(d.HelpContext(), 92);
     auto* lv = Child<QTreeWidget>(&d, "lvFile");
     EXPECT_EQ(Captions(lv), (QStringList{"A", "b", "c", "damaged"}));
     d.SetFileName(QStringLiteral("b"));
@@ -173,6 +172,10 @@ TEST(PrintDataList, RenameAndDeleteChangeFilesOnlyWhenAllowedAndReportRefusals)
     files->CurrentName = QStringLiteral("open");
     EXPECT_FALSE(files->FilesChanged);
 
+    // 100 half-width katakana fit 100 bytes of code page 932 but not a file
+    // name (300 bytes of UTF-8).
+    EXPECT_FALSE(files->EndRename(ItemOf(lv, QStringLiteral("old")), QString(100, u'ｱ')));
+    EXPECT_EQ(messages.LastText(), TitleTooLongMessage());
     // A 101-byte name cut to 99 at the lead byte of 表.
     const QString longName = QString(99, u'a') + QStringLiteral("表");
     ASSERT_TRUE(files->EndRename(ItemOf(lv, QStringLiteral("old")), longName));
@@ -218,7 +221,6 @@ TEST(PrintDataSaveDialog, OkChecksTheTitleAndAFailedSaveKeepsTheOldFile)
     TMessageRecorder messages;
     TPrintDataSaveDialog d;
     d.SetPrintKind(pdDesign);
-    EXPECT_EQ(d.HelpContext(), 107);
     d.SetTitle(QStringLiteral("new"));
     auto* edit = Child<QLineEdit>(&d, "edtTitle");
     EXPECT_EQ(edit->text(), QStringLiteral("new"));
@@ -230,10 +232,13 @@ TEST(PrintDataSaveDialog, OkChecksTheTitleAndAFailedSaveKeepsTheOldFile)
     d.accept();
     EXPECT_TRUE(d.isVisible());
     EXPECT_TRUE(messages.Messages().empty());
-    edit->setText(QStringLiteral("a|b"));
-    d.accept();
-    EXPECT_TRUE(d.isVisible());
-    EXPECT_EQ(messages.LastText(), ForbiddenTitleMessage());
+    for (const auto& [title, message] : {std::pair{QStringLiteral("a|b"), ForbiddenTitleMessage()},
+                                         std::pair{QString(100, u'ｱ'), TitleTooLongMessage()}}) {
+        edit->setText(title);
+        d.accept();
+        EXPECT_TRUE(d.isVisible());
+        EXPECT_EQ(messages.LastText(), message);
+    }
     edit->setText(QStringLiteral("表示ソ "));
     messages.Answer(IDNO);
     d.accept();
@@ -246,7 +251,8 @@ TEST(PrintDataSaveDialog, OkChecksTheTitleAndAFailedSaveKeepsTheOldFile)
 
     // The designer saves: a writer failing half-way.
     messages.Clear();
-    const QString path = layouts.Path(d.GetTitle());
+    const QString path = d.FilePath();
+    EXPECT_EQ(path, layouts.Path(QStringLiteral("表示ソ")));
     const QByteArray old = ReadFile(path);
     const bool saved = SavePrintData(&d, path, [](QIODevice& out) -> bool {
         out.write(QByteArray(5000, 'x'));
@@ -291,4 +297,41 @@ TEST(PrintDataList, F2EditsInPlaceAndEnterEndsTheEditNotTheDialog)
     EXPECT_EQ(layouts.Files(), (QStringList{"first.gpc", "名刺ソ.gpc"}));
     EXPECT_TRUE(d.FilesChanged());
     EXPECT_EQ(d.GetFileName(), QStringLiteral("名刺ソ"));
+}
+
+TEST(PrintDataList, NamesDifferingInLetterCaseAreEachOpenedRenamedDeletedAndOverwrittenAsListed)
+{
+    TLayouts layouts(pdAddress, {});
+    const QString folder = PrintDataFolder(pdAddress);
+    const QStringList names{"PLAN.GPL", "Plan.GPL", "Plan.gpl"}; // the listing's order
+    for (const QString& name : names)
+        ASSERT_TRUE(WriteFile(folder + name, FileBytes(pdAddress, Jpeg(20, 10), name.toLatin1())));
+    TMessageRecorder messages;
+    TPrintDataOpenDialog open;
+    open.SetPrintKind(pdAddress);
+    QTreeWidget* lv = open.Files()->List();
+    ASSERT_EQ(Captions(lv), (QStringList{"PLAN", "Plan", "Plan"}));
+    for (int i = 0; i < 3; ++i) {
+        lv->setCurrentItem(lv->topLevelItem(i));
+        EXPECT_EQ(open.FilePath(), folder + names[i]);
+        EXPECT_FALSE(open.Preview().isNull()) << i;
+    }
+    lv->setCurrentItem(lv->topLevelItem(1));
+    ASSERT_TRUE(open.Files()->DeleteSelected());
+    EXPECT_EQ(layouts.Files(), (QStringList{"PLAN.GPL", "Plan.gpl"}));
+    ASSERT_TRUE(open.Files()->EndRename(lv->topLevelItem(0), QStringLiteral("Draft")));
+    EXPECT_EQ(layouts.Files(), (QStringList{"Draft.GPL", "Plan.gpl"}));
+    EXPECT_TRUE(ReadFile(folder + QStringLiteral("Draft.GPL")).endsWith("PLAN.GPL"));
+    EXPECT_EQ(Captions(lv), (QStringList{"Draft", "Plan"}));
+    EXPECT_EQ(messages.Messages().size(), 1u); // the delete's question only
+
+    // "plan" while "Plan" is listed: the question, then Plan.gpl is replaced.
+    TPrintDataSaveDialog save;
+    save.SetPrintKind(pdAddress);
+    Child<QLineEdit>(&save, "edtTitle")->setText(QStringLiteral("plan"));
+    save.accept();
+    EXPECT_EQ(messages.LastText(), QStringLiteral("同名のファイルが存在します．上書きしますか？  "));
+    ASSERT_TRUE(SavePrintData(&save, save.FilePath(), [](QIODevice& out) { return out.write("NEW") == 3; }));
+    EXPECT_EQ(layouts.Files(), (QStringList{"Draft.GPL", "Plan.gpl"}));
+    EXPECT_EQ(ReadFile(folder + QStringLiteral("Plan.gpl")), QByteArray("NEW"));
 }

@@ -15,7 +15,12 @@
 
 namespace {
 
-QByteArray Thumb() { return MakeJpeg(QImage(40, 28, QImage::Format_RGB888)); }
+QByteArray Thumb()
+{
+    QImage picture(40, 28, QImage::Format_RGB888);
+    picture.fill(QColor(200, 80, 20)); // encoded bytes must not depend on leftover memory
+    return MakeJpeg(picture);
+}
 
 // A whole file as a designer writes one: head, then a body.
 QByteArray FileBytes(quint8 kind, const QByteArray& body = "BODY")
@@ -70,8 +75,6 @@ TEST(PrintDataFile, HeadRoundTripsThroughTheStoredBytesForEveryKind)
         in.seek(0);
         EXPECT_THROW(ReadPrintDataHead(in, quint8((kind + 1) % 4)), EDrawRectStreamError);
     }
-    EXPECT_EQ(PrintDataKind(3).HeaderSize, 32);
-    EXPECT_EQ(PrintDataExtension(1), QStringLiteral(".gpa"));
 }
 
 TEST(PrintDataFile, ThumbnailLengthsBeyondTheFileAreErrorsNotAllocations)
@@ -170,6 +173,12 @@ TEST(PrintDataFile, RenameRulesCutAtALeadByteAndRefuseForbiddenAndTakenNames)
     EXPECT_EQ(CheckRename(QStringLiteral("a"), even, QString(), others), TRenameCheck::Rename);
     EXPECT_EQ(even, QString(98, u'a') + QStringLiteral("表"));
 
+    // A file name is at most 255 bytes of UTF-8, and the save's temporary
+    // name adds 10: 80 half-width katakana (240 + ".gpl") fit, 81 do not.
+    QString kana = QString(81, u'ｱ');
+    EXPECT_EQ(CheckRename(QStringLiteral("a"), kana, QString(), others, pdCard), TRenameCheck::TooLong);
+    kana.chop(1);
+    EXPECT_EQ(CheckRename(QStringLiteral("a"), kana, QString(), others, pdCard), TRenameCheck::Rename);
     QString taken = QStringLiteral("OTHER");
     EXPECT_EQ(CheckRename(QStringLiteral("a"), taken, QString(), others), TRenameCheck::Exists);
     QString same = QStringLiteral("a");
@@ -235,4 +244,6 @@ TEST(PrintDataFile, SaveReplacesWholeOrLeavesTheOldFileByteIdentical)
     ASSERT_GT(deep.size(), 260);
     ASSERT_TRUE(SavePrintDataFile(deep, writer(newBytes)));
     EXPECT_EQ(ReadFile(deep), newBytes);
+    // The longest title that fits saves (254 bytes with its temporary name).
+    EXPECT_TRUE(SavePrintDataFile(folder + QString(80, u'ｱ') + QStringLiteral(".gpl"), writer(newBytes)));
 }

@@ -103,11 +103,27 @@ void TPrintDataList::Fill(quint8 Kind)
     for (const TPrintDataEntry& e : ListPrintDataFolder(folder_, Kind)) {
         auto* item = new QTreeWidgetItem(lvFile, {e.Title, e.DateText()});
         item->setFlags(item->flags() | Qt::ItemIsEditable);
+        item->setData(0, Qt::UserRole, e.FileName);
     }
     UpdateButtons();
 }
 
-QString TPrintDataList::FileNameOf(const QString& Title) const { return folder_ + Title + PrintDataExtension(kind_); }
+QString TPrintDataList::FileOf(const QTreeWidgetItem* Item) const
+{
+    return Item ? Item->data(0, Qt::UserRole).toString() : QString();
+}
+
+QString TPrintDataList::FileNameOf(const QString& Title) const
+{
+    QTreeWidgetItem* selected = Selected();
+    if (selected && selected->text(0).compare(Title, Qt::CaseInsensitive) == 0)
+        return FileOf(selected);
+    for (Qt::CaseSensitivity cs : {Qt::CaseSensitive, Qt::CaseInsensitive})
+        for (int i = 0; i < lvFile->topLevelItemCount(); ++i)
+            if (lvFile->topLevelItem(i)->text(0).compare(Title, cs) == 0)
+                return FileOf(lvFile->topLevelItem(i));
+    return folder_ + Title + PrintDataExtension(kind_);
+}
 
 QTreeWidgetItem* TPrintDataList::Selected() const
 {
@@ -178,7 +194,7 @@ bool TPrintDataList::EndRename(QTreeWidgetItem* Item, const QString& Text)
                 lvFile->editItem(Item, 0);
         });
     };
-    switch (CheckRename(old, title, CurrentName, others)) {
+    switch (CheckRename(old, title, CurrentName, others, kind_)) {
     case TRenameCheck::Unchanged:
         return false;
     case TRenameCheck::OpenLayout:
@@ -188,6 +204,10 @@ bool TPrintDataList::EndRename(QTreeWidgetItem* Item, const QString& Text)
         ShowMessage(owner_, ForbiddenTitleMessage(), MB_ICONINFORMATION);
         editAgain();
         return false;
+    case TRenameCheck::TooLong:
+        ShowMessage(owner_, TitleTooLongMessage(), MB_ICONINFORMATION);
+        editAgain();
+        return false;
     case TRenameCheck::Exists:
         ShowMessage(owner_, QStringLiteral("指定されたファイル名は既に存在します  "), MB_ICONINFORMATION);
         editAgain();
@@ -195,13 +215,17 @@ bool TPrintDataList::EndRename(QTreeWidgetItem* Item, const QString& Text)
     case TRenameCheck::Rename:
         break;
     }
+    // The file keeps its extension as written (PLAN.GPL becomes NEW.GPL).
     // QFile::rename never replaces an existing file, so a file of another
     // kind or one the listing left out is never lost under the new name.
-    if (!QFile::rename(FileNameOf(old), FileNameOf(title))) {
+    const QString from = FileOf(Item);
+    const QString to = folder_ + title + from.right(PrintDataExtension(kind_).size());
+    if (!QFile::rename(from, to)) {
         ShowMessage(owner_, QStringLiteral("ファイルの名前を変更できませんでした  "), MB_ICONERROR);
         return false;
     }
     Item->setText(0, title);
+    Item->setData(0, Qt::UserRole, to);
     FilesChanged = true;
     UpdateButtons();
     emit SelectionChanged(Selected());
@@ -221,7 +245,7 @@ bool TPrintDataList::DeleteSelected()
     if (ShowMessage(owner_, QStringLiteral("選択中のファイルを削除します  \nよろしいですか？"),
                     MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
         return false;
-    if (!QFile::remove(FileNameOf(title))) {
+    if (!QFile::remove(FileOf(item))) {
         ShowMessage(owner_, QStringLiteral("ファイルを削除できませんでした  "), MB_ICONERROR);
         return false;
     }

@@ -33,6 +33,13 @@ public:
     void Fill(quint8 Kind);
     quint8 Kind() const { return kind_; }
     QString Folder() const { return folder_; }
+    // The file an item was listed from, by its real name (PLAN.GPL and
+    // Plan.gpl are two files on a case-sensitive disk).
+    QString FileOf(const QTreeWidgetItem* Item) const;
+    // The file a typed title names: the selected item's when its caption
+    // equals Title ignoring case, else the first listed with exactly that
+    // caption, else the first equal ignoring case (an overwrite replaces the
+    // file the question was about), else a new file in the folder.
     QString FileNameOf(const QString& Title) const;
 
     QString CurrentName;       // the layout the designer has open

@@ -110,6 +110,8 @@ void TPrintDataOpenDialog::SetFileName(const QString& Name)
 
 QString TPrintDataOpenDialog::GetFileName() const { return list_->SelectedTitle(); }
 
+QString TPrintDataOpenDialog::FilePath() const { return list_->FileOf(list_->Selected()); }
+
 bool TPrintDataOpenDialog::FilesChanged() const { return list_->FilesChanged; }
 
 void TPrintDataOpenDialog::accept()
@@ -140,8 +142,7 @@ void TPrintDataOpenDialog::itemSelected(QTreeWidgetItem* Item)
 {
     preview_ = QImage();
     if (Item) {
-        const QString title = Item->text(0);
-        const QString fileName = list_->FileNameOf(title);
+        const QString fileName = list_->FileOf(Item);
         if (!QFile::exists(fileName)) {
             ShowMessage(this, QStringLiteral("ファイルが見つかりません  "), MB_ICONINFORMATION);
             // Not from inside the view's selection change.

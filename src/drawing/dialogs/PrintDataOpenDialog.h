@@ -19,7 +19,8 @@ public:
     void SetPrintKind(quint8 Kind);
     void SetPaperKind(int K);
     void SetFileName(const QString& Name);
-    QString GetFileName() const;
+    QString GetFileName() const; // the selected item's title
+    QString FilePath() const;    // and the file it was listed from
     bool FilesChanged() const;
     int HelpContext() const { return helpContext_; }
 

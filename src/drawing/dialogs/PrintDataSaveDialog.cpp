@@ -77,6 +77,8 @@ void TPrintDataSaveDialog::SetTitle(const QString& Name)
 
 QString TPrintDataSaveDialog::GetTitle() const { return cp932::Trim(edtTitle->text()); }
 
+QString TPrintDataSaveDialog::FilePath() const { return list_->FileNameOf(GetTitle()); }
+
 bool TPrintDataSaveDialog::FilesChanged() const { return list_->FilesChanged; }
 
 void TPrintDataSaveDialog::itemSelected(QTreeWidgetItem* Item)
@@ -90,8 +92,9 @@ void TPrintDataSaveDialog::accept()
     const QString title = GetTitle();
     if (title.isEmpty())
         return;
-    if (HasForbiddenTitleChars(title)) {
-        ShowMessage(this, ForbiddenTitleMessage(), MB_ICONINFORMATION);
+    const bool forbidden = HasForbiddenTitleChars(title);
+    if (forbidden || !PrintDataTitleFits(title, list_->Kind())) {
+        ShowMessage(this, forbidden ? ForbiddenTitleMessage() : TitleTooLongMessage(), MB_ICONINFORMATION);
         edtTitle->setFocus();
         edtTitle->setCursorPosition(edtTitle->text().size());
         return;

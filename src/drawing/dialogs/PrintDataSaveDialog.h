@@ -20,13 +20,17 @@ public:
     void SetPaperKind(int K);
     void SetTitle(const QString& Name);
     QString GetTitle() const; // trimmed
+    // The file to write: the listed file the title names (an overwrite
+    // replaces it, whatever the letter case of its name), else a new one.
+    QString FilePath() const;
     bool FilesChanged() const;
     int HelpContext() const { return helpContext_; }
     TPrintDataList* Files() const { return list_; }
 
 public slots:
-    // Keeps the dialog open on an empty or forbidden title, and on a title
-    // already listed unless the user agrees to overwrite it.
+    // Keeps the dialog open on an empty or forbidden title, one too long
+    // for a file name, and on a title already listed unless the user agrees
+    // to overwrite it.
     void accept() override;
 
 private:

@@ -162,8 +162,24 @@ bool HasForbiddenTitleChars(const QString& Title)
 
 QString CutTitle(const QString& Title) { return cp932::CutToBytes(Title, kMaxTitleBytes); }
 
+namespace {
+// What the save's temporary name adds to the file name: ".$$" and ".XXXXXX".
+constexpr qsizetype kSaveNameOverhead = 10;
+constexpr qsizetype kMaxFileNameBytes = 255;
+} // namespace
+
+bool PrintDataTitleFits(const QString& Title, quint8 Kind)
+{
+    return QFile::encodeName(Title + PrintDataExtension(Kind)).size() + kSaveNameOverhead <= kMaxFileNameBytes;
+}
+
+QString TitleTooLongMessage()
+{
+    return QStringLiteral("タイトルが長すぎてファイル名にできません  \n短いタイトルにしてください");
+}
+
 TRenameCheck CheckRename(const QString& OldTitle, QString& NewTitle, const QString& CurrentName,
-                         const QStringList& Others)
+                         const QStringList& Others, quint8 Kind)
 {
     if (NewTitle.isEmpty() || NewTitle == OldTitle)
         return TRenameCheck::Unchanged;
@@ -172,6 +188,8 @@ TRenameCheck CheckRename(const QString& OldTitle, QString& NewTitle, const QStri
     NewTitle = CutTitle(NewTitle);
     if (HasForbiddenTitleChars(NewTitle))
         return TRenameCheck::Forbidden;
+    if (!PrintDataTitleFits(NewTitle, Kind))
+        return TRenameCheck::TooLong;
     if (NewTitle == OldTitle)
         return TRenameCheck::Unchanged;
     for (const QString& other : Others)
@@ -202,6 +220,7 @@ bool SavePrintDataFile(const QString& FileName, const TPrintDataWriter& Writer, 
     // The new file is written whole under a name no listing shows before the
     // old one is touched: a writer failing half-way leaves the old file as it
     // was, and a crash leaves at worst a stray temporary file.
+    // (PrintDataTitleFits counts what this name adds to the file's.)
     QTemporaryFile temp(target.path() + QStringLiteral("/.$$") + target.fileName() + QStringLiteral(".XXXXXX"));
     if (!temp.open())
         return fail(temp.errorString());

@@ -101,11 +101,19 @@ bool HasForbiddenTitleChars(const QString& Title);
 // double-byte character.
 QString CutTitle(const QString& Title);
 
+// True when the title with the kind's extension makes a file name the disk
+// takes: a name is at most 255 bytes as the file system encodes it (UTF-8,
+// where a half-width katakana takes 3), and a save writes beside it under a
+// name 10 bytes longer first.
+bool PrintDataTitleFits(const QString& Title, quint8 Kind);
+// What is said when it does not.
+QString TitleTooLongMessage();
+
 // What a rename to NewTitle (already trimmed) comes to. Others are the
 // captions of the other listed files.
-enum class TRenameCheck { Unchanged, OpenLayout, Forbidden, Exists, Rename };
+enum class TRenameCheck { Unchanged, OpenLayout, Forbidden, TooLong, Exists, Rename };
 TRenameCheck CheckRename(const QString& OldTitle, QString& NewTitle, const QString& CurrentName,
-                         const QStringList& Others);
+                         const QStringList& Others, quint8 Kind = pdAddress);
 
 // ---- Saving -----------------------------------------------------------------
 
