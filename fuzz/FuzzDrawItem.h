@@ -2,7 +2,7 @@
 // What the item-record harnesses share: Qt and the item classes set up once,
 // a record read through the class registry at a chosen layout version and
 // taken round the stored form (written, read back, written again to the same
-// bytes), then drawn on a small screen and, if asked, printed at the
+// bytes), copied with Assign (the copy writes the same bytes), then drawn on a small screen and, if asked, printed at the
 // reference device's resolution. The harness fills the item between the
 // round trip and the drawing. The tests include the harnesses, so all of this
 // also runs inside a test process that already has its application.
@@ -11,6 +11,7 @@
 #include "core/common/FontUtils.h"
 #include "drawing/objects/DrawItems.h"
 #include "drawing/objects/DrawRect.h"
+#include "drawing/objects/SenderRect.h"
 #include "drawing/objects/StreamIO.h"
 #include "platform/Canvas.h"
 #include "platform/RefDevice.h"
@@ -93,6 +94,34 @@ struct TDrawRun {
     std::optional<TPrintAt> print;    // none: drawn on the screen only
 };
 
+// A copy made with Assign into a new item of the class writes the same
+// record as the original: a field Assign forgets is lost whenever an item is
+// copied, pasted or undone.
+inline void CheckCopy(const TDrawRun& run, const TDrawRect& item)
+{
+    std::unique_ptr<TDrawRect> copy = CreateDrawRect(run.className);
+    if (run.zoom)
+        copy->SetZoom(*run.zoom);
+    copy->Assign(item);
+    QByteArray original = Saved(item);
+    // A sender block's edit mode and current child are the designer's, not
+    // the item's: a copy starts as a whole block with none.
+    if (const auto* sender = dynamic_cast<const TSenderRect*>(&item);
+        sender && (!sender->GetWholeBlock() || sender->GetCurrentChild())) {
+        std::unique_ptr<TDrawRect> expected = Loaded(run.harness, run.className, original, run.zoom);
+        auto* s = dynamic_cast<TSenderRect*>(expected.get());
+        Check(s != nullptr, run.harness, "a written record reads back");
+        s->SetWholeBlock(true);
+        s->ClearCurrentChild();
+        original = Saved(*s);
+    }
+    const QByteArray copied = Saved(*copy);
+    if (copied != original)
+        std::fprintf(stderr, "%s: %s writes\n  %s\nits copy\n  %s\n", run.harness, run.className,
+                     original.toHex(' ').constData(), copied.toHex(' ').constData());
+    Check(copied == original, run.harness, "an item copied with Assign writes the same bytes");
+}
+
 // Reads the record at the run's version and checks the round trip at the
 // current one. Then prepare (if given) fills the item and says whether to
 // draw it; it is drawn on a 64x64 screen and printed as the run asks. The
@@ -113,7 +142,9 @@ inline std::unique_ptr<TDrawRect> RoundTripAndDraw(const TDrawRun& run, const QB
         std::unique_ptr<TDrawRect> again = Loaded(run.harness, run.className, first, run.zoom);
         Check(again != nullptr, run.harness, "a written record reads back");
         Check(Saved(*again) == first, run.harness, "a record read back writes the same bytes");
+        CheckCopy(run, *item);
         if (!prepare || prepare(*item)) {
+            CheckCopy(run, *item);
             QImage screen(64, 64, QImage::Format_RGB32);
             screen.fill(Qt::white);
             {

@@ -405,3 +405,14 @@ TEST_F(NameLayout, TurnedUpsideDownMirrorsTheInk)
     EXPECT_NEAR(b.left(), 300 - 1 - a.right(), 4);
     EXPECT_NEAR(b.top(), 40 - 1 - a.bottom(), 4);
 }
+
+// The name-side harness's seeds: each record reads, writes back the same
+// bytes, and a copy made with Assign writes them too (the harness aborts).
+#include "support/CorpusReplay.h"
+#define NAMERECT_FUZZER_NO_ENTRY
+#include "../../fuzz/namerect_fuzzer.cpp"
+
+TEST(NameRecordSeeds, EachRecordAndItsCopyWriteTheSameBytes)
+{
+    ReplayFuzzCorpus("namerect", 10, namerect_fuzz::OneInput);
+}

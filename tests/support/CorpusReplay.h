@@ -1,7 +1,9 @@
 #pragma once
 // Replays the seed corpus of a fuzz harness (fuzz/corpus/<name>/) through
 // the harness's entry, one file after another, each under its name in the
-// failure trace. The sanitizers of the test build do the checking.
+// failure trace. The sanitizers of the test build and the harness's own
+// checks (an item harness: the record written back and an Assign copy give
+// the same bytes) do the checking.
 
 #include <QDir>
 #include <QFile>

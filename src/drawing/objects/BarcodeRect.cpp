@@ -97,6 +97,20 @@ void TBarcodeRect::SetRect(const TRect& R)
     TDrawRect::SetRect(r);
 }
 
+void TBarcodeRect::Assign(const TDrawRect& Source)
+{
+    const auto* b = dynamic_cast<const TBarcodeRect*>(&Source);
+    if (b && b != this) {
+        SizeClass = b->SizeClass;
+        Horizontal = b->Horizontal;
+        Bitmap = b->Bitmap;
+        // The source's rectangle already follows its class: taken as it is.
+        InternalResize = true;
+    }
+    TDrawRect::Assign(Source);
+    InternalResize = false;
+}
+
 void TBarcodeRect::SetDisplayRect(const TRect& R)
 {
     const qint32 dx = BarcodeLogicalMove(Sat(qint64(R.Left) - DisplayRect.Left), Zoom);

@@ -32,6 +32,8 @@ public:
 
     void SetRect(const TRect& R) override;
     void SetDisplayRect(const TRect& R) override;
+    // Class, direction, picture and the rectangle as the source has them.
+    void Assign(const TDrawRect& Source) override;
     quint8 GetKind() const override { return ikBarcode; }
     void Draw(TCanvas* Canvas, qint32 X, qint32 Y) override;
     void Print(TCanvas* Canvas, qint32 X, qint32 Y) override;

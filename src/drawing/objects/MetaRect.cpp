@@ -52,6 +52,9 @@ void TMetaRect::Assign(const TDrawRect& Source)
         StoredFaceName = m->StoredFaceName;
         BaseFontHeight = m->BaseFontHeight;
         FontHeight = m->FontHeight;
+        // Stored by every text item (an address's fixed size): a copy
+        // without it prints at another size and saves other bytes.
+        SizeIndex = m->SizeIndex;
         Direction = m->Direction;
         UpsideDown = m->UpsideDown;
     }

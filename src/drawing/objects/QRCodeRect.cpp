@@ -59,8 +59,11 @@ TQRCodeRect::TQRCodeRect() = default;
 
 void TQRCodeRect::Assign(const TDrawRect& Source)
 {
-    TDrawRect::Assign(Source);
     const auto* q = dynamic_cast<const TQRCodeRect*>(&Source);
+    // The source's rectangle is taken whole: its size is its code's.
+    InternalResize = q && q != this;
+    TDrawRect::Assign(Source);
+    InternalResize = false;
     if (!q || q == this)
         return;
     DataKind = q->DataKind;
@@ -76,6 +79,7 @@ void TQRCodeRect::Assign(const TDrawRect& Source)
     MailTo = q->MailTo;
     Subject = q->Subject;
     Body = q->Body;
+    Rotated = q->Rotated; // stored: a copy must not come out the other way up
     ImageValid = false;
 }
 
