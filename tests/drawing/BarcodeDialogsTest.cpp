@@ -88,13 +88,11 @@ TEST(AdditionInfoDialog, OffersTheItemsOfThePaperAndTheData)
     const std::vector<int> address{1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18};
     for (const char* name : {"cbxAddition1", "cbxAddition2", "cbxAddition3", "cbxAddition4"})
         EXPECT_EQ(Codes(Combo(&label, name)), address) << name;
-    EXPECT_EQ(label.windowTitle(), QStringLiteral("追加情報の設定"));
 
     TAdditionInfoDialog card;
     card.SetPaperKind(apkCard);
     card.SetDataKind(adkSender);
     EXPECT_EQ(Codes(Combo(&card, "cbxAddition4")), (std::vector<int>{19, 20, 21, 22}));
-    EXPECT_EQ(Combo(&card, "cbxAddition4")->itemText(0), QStringLiteral("連絡先１"));
 
     // An entry chosen gives its code and no text; a typed text gives 0 and
     // itself, trimmed; typing over a chosen entry makes it free text.
@@ -121,12 +119,9 @@ TEST(AdditionInfoDialog, BarcodeSizesFollowTheLimit)
     TAdditionInfoDialog d;
     d.SetPaperKind(apkLabel);
     d.SetDataKind(adkAddress);
-    EXPECT_TRUE(d.GetBarcode());
-    EXPECT_EQ(d.GetBarSize(), 3);
     d.SetMaxBarSize(1);
     QComboBox* sizes = Combo(&d, "cbxBarSize");
     ASSERT_EQ(sizes->count(), 2);
-    EXPECT_EQ(sizes->itemText(1), QStringLiteral("9"));
     EXPECT_EQ(d.GetBarSize(), 1); // lowered with the limit
     d.SetBarSize(3);
     EXPECT_EQ(sizes->currentText(), QStringLiteral("9"));

@@ -301,11 +301,6 @@ TEST(QRCodeRect, RecordsAreByteExactAndVersionedByTheRotatedByte)
     EXPECT_THROW(Load(keep, rec.left(rec.size() - 1), DrawRectCurrentVersion), EDrawRectStreamError);
     EXPECT_EQ(Record(keep), before);
 
-    // Assign takes everything stored, the direction too.
-    TQRCodeRect copy;
-    copy.Assign(q);
-    EXPECT_EQ(Record(copy), rec);
-
     RegisterDrawItemClasses();
     const std::unique_ptr<TDrawRect> made = CreateDrawRectOfKind(ikQRCode);
     ASSERT_TRUE(made);
