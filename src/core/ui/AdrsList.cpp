@@ -217,6 +217,8 @@ bool TAddressList::OpenAdrsBook(const QString& name)
         emit adrsBookChanged();
         return false;
     }
+    // Duplicate sets belong to the book they were found in.
+    EndDuplicateDisplay();
     AdrsName = name;
     {
         TIniFile ini(SettingsFileName());
