@@ -147,7 +147,6 @@ TEST_F(ItemCopy, AShownCompanyRecordCopiesItsValuesAndMasksUnderTheLock)
     const QStringList masked = copiedValues();
     for (int i = 0; i < 75; ++i)
         EXPECT_EQ(masked[i], hidden.count(i) ? QString(v[i].toUcs4().size(), QLatin1Char('*')) : v[i]) << i;
-    EXPECT_EQ(masked[17], QStringLiteral("*************"));
     Settings().AdminMode = true;
     EXPECT_EQ(copiedValues(), v);
 }
