@@ -287,11 +287,13 @@ void TAddressCopy::rangeTyped(bool isBegin, const QString& text)
     int begin = beginPos_, end = endPos_;
     const int typed = TNumEdit::ParseNonNegative(text);
     if (typed >= 1 && typed >= lowest_ && typed <= highest_) {
-        (isBegin ? begin : end) = typed;
-        if (isBegin)
+        if (isBegin) {
+            begin = typed;
             end = std::max(end, typed);
-        else
+        } else {
+            end = typed;
             begin = std::min(begin, typed);
+        }
     }
     showCountOf(begin == 0 ? 0 : end - begin + 1);
 }
