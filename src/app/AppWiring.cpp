@@ -255,6 +255,9 @@ bool EditSettings(TAddressList& window)
     if (dialog.ShowModal() != mrOk)
         return false;
     window.UpdateListColor();
+    // What the filter may test and the sort may order by follows the lock.
+    if (dialog.AdminStateChanged())
+        window.ProtectionChanged();
     if (DataInquiry) {
         DataInquiry->ShowCommonMyNumber();
         DataInquiry->UpdateCooperateHints();

@@ -129,7 +129,15 @@ QString SearchPatternFileName() { return DataPath() + QStringLiteral("Search.ptn
 
 QByteArray SearchPatternNameBytes(const QString& name)
 {
-    return cp932::CanEncode(name) ? cp932::Encode(name) : WideToAtHex(name);
+    // A name the code page holds goes as it is, unless the reader would take
+    // those bytes for wide text ("@0041" is "A"): such a name is written as
+    // wide text too, so it reads back as typed.
+    if (cp932::CanEncode(name)) {
+        const QByteArray bytes = cp932::Encode(name);
+        if (AtHexToWide(bytes) == name)
+            return bytes;
+    }
+    return WideToAtHex(name);
 }
 
 int IndexOfSearchPattern(const TSearchPatterns& patterns, const QString& name)

@@ -9,7 +9,8 @@
 //
 // Search.ptn, little-endian, texts in code page 932 without terminator:
 //   pattern count (1 byte), then per pattern: name length (1), name (a name
-//   code page 932 cannot hold as "@XXXX" wide text), condition count (1),
+//   code page 932 cannot hold, or one that looks like it, as "@XXXX" wide
+//   text), condition count (1),
 //   the conditions, all/any (1: 1 all, 0 any).
 // A condition: Item (1), Kind (1), then by kind: 0 text length (Int32) and
 // text, 1 and 12 Value1 (Int32), 11 Value1 and Value2; then Match (1,
@@ -52,7 +53,7 @@ bool EncodeSearchPatterns(const TSearchPatterns& patterns, QByteArray& bytes);
 bool SaveSearchPatterns(const TSearchPatterns& patterns, const QString& fileName = SearchPatternFileName());
 
 // The stored form of a pattern name: code page 932, or "@XXXX" wide text
-// when code page 932 cannot hold it.
+// when code page 932 cannot hold it or its bytes would read as wide text.
 QByteArray SearchPatternNameBytes(const QString& name);
 // The index of the pattern of that name, -1 when none.
 int IndexOfSearchPattern(const TSearchPatterns& patterns, const QString& name);

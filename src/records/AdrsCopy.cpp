@@ -60,6 +60,7 @@ TAddressCopy* ShowAddressCopy(TAddressList& list)
             if (list.GetRecordCount() == 0)
                 window->UpdateCopyCount();
         });
+        QObject::connect(&list, &TAddressList::adrsBookChanged, window, &TAddressCopy::BookChanged);
     }
     if (window->isMinimized())
         window->showNormal();
@@ -96,6 +97,9 @@ TAddressCopy::TAddressCopy(TAddressList& list)
     // spin box's own bounds; typed values are checked on leaving.
     connect(ui->edtBegin, &QSpinBox::valueChanged, this, [this] { rangeEdited(true); });
     connect(ui->edtEnd, &QSpinBox::valueChanged, this, [this] { rangeEdited(false); });
+    for (TNumEdit* e : {ui->edtBegin, ui->edtEnd})
+        connect(e->findChild<QLineEdit*>(), &QLineEdit::textEdited, this,
+                [this, e](const QString& text) { rangeTyped(e == ui->edtBegin, text); });
 
     loadOptions();
 }
@@ -130,12 +134,7 @@ void TAddressCopy::loadOptions()
     ui->chkSameUpdDateTime->setChecked(ini.ReadBool(kSection, QStringLiteral("SameUpdDateTime"), true));
     applyDateBoxes();
 
-    // Every other book not pending deletion, in list order.
-    for (const TAdrsFolderInfo& book : AdrsBookList)
-        if (book.Name != AdrsName && book.State != 1)
-            ui->lbxAdrsBook->addItem(book.Name);
-    if (ui->lbxAdrsBook->count() > 0)
-        ui->lbxAdrsBook->setCurrentRow(0);
+    fillBooks();
 
     shownRows_ = list_.GetRecordCount();
     lowest_ = shownRows_ > 0 ? 1 : 0;
@@ -153,6 +152,29 @@ void TAddressCopy::loadOptions()
     (sameCustom == 0 ? ui->rbtnCustomOverwrite : ui->rbtnCustomSkip)->setChecked(true);
     applyTargets();
     applyDataChoice(); // shows the range and the count
+}
+
+void TAddressCopy::fillBooks()
+{
+    // Every other book not pending deletion, in list order; the chosen one
+    // stays chosen while it is listed.
+    const QListWidgetItem* chosen = ui->lbxAdrsBook->currentItem();
+    const QString name = chosen ? chosen->text() : QString();
+    ui->lbxAdrsBook->clear();
+    for (const TAdrsFolderInfo& book : AdrsBookList)
+        if (book.Name != AdrsName && book.State != 1)
+            ui->lbxAdrsBook->addItem(book.Name);
+    const QList<QListWidgetItem*> again = ui->lbxAdrsBook->findItems(name, Qt::MatchExactly);
+    if (!again.isEmpty())
+        ui->lbxAdrsBook->setCurrentItem(again.front());
+    else if (ui->lbxAdrsBook->count() > 0)
+        ui->lbxAdrsBook->setCurrentRow(0);
+}
+
+void TAddressCopy::BookChanged()
+{
+    fillBooks();
+    UpdateCopyCount();
 }
 
 void TAddressCopy::saveOptions()
@@ -246,9 +268,34 @@ void TAddressCopy::showCount()
         edit->setRange(lowest_, highest_);
         edit->setValue(value);
     }
-    const int count = CopyCount();
+    showCountOf(CopyCount());
+}
+
+void TAddressCopy::showCountOf(int count)
+{
     ui->lblCount->setText(QString::number(count) + QStringLiteral(" 件"));
     ui->btnCopy->setEnabled(count != 0);
+}
+
+void TAddressCopy::rangeTyped(bool isBegin, const QString& text)
+{
+    // The count follows each change typed, as the range will be once the
+    // value is taken on leaving the edit (a start above the end pushes the
+    // end up to it); a value not taken leaves the range's own count.
+    if (dataChoice() != 1)
+        return;
+    int begin = beginPos_, end = endPos_;
+    const int typed = TNumEdit::ParseNonNegative(text);
+    if (typed >= 1 && typed >= lowest_ && typed <= highest_) {
+        if (isBegin) {
+            begin = typed;
+            end = std::max(end, typed);
+        } else {
+            end = typed;
+            begin = std::min(begin, typed);
+        }
+    }
+    showCountOf(begin == 0 ? 0 : end - begin + 1);
 }
 
 void TAddressCopy::rangeEdited(bool isBegin)
@@ -353,11 +400,25 @@ void TAddressCopy::CopyClick()
         ui->lbxAdrsBook->setFocus();
         return;
     }
+    // The book list may be older than the main window's last change of book.
+    const int at = IndexOfAdrsBook(book->text());
+    const bool gone = at < 0 || AdrsBookList[size_t(at)].State == 1;
+    if (gone || AdrsBookList[size_t(at)].Name == AdrsName || !DMTelvora21) {
+        ShowMessage(this,
+                    lines({QStringLiteral("このアドレス帳にはコピーできません"),
+                           gone ? QStringLiteral("アドレス帳が見つかりません") : QStringLiteral("開いているアドレス帳です"),
+                           QStringLiteral("アドレス帳：%1").arg(book->text())}),
+                    MB_OK | MB_ICONWARNING);
+        fillBooks();
+        return;
+    }
     // The rows may have changed since the count was shown: the range is
     // taken against the rows shown now.
     UpdateCopyCount();
-    if (CopyCount() == 0)
+    if (CopyCount() == 0) {
+        ShowMessage(this, lines({QStringLiteral("コピーするデータがありません")}), MB_OK | MB_ICONINFORMATION);
         return;
+    }
     if (ShowMessage(this,
                     lines({QStringLiteral("アドレス帳のデータを、指定した他のアドレス帳にコピーします"),
                            QStringLiteral("よろしいですか？")}),
@@ -369,19 +430,14 @@ void TAddressCopy::CopyClick()
                            QStringLiteral("そのデータを上書きしてしまう設定ですが、よろしいですか？")}),
                     MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
         return;
-    if (!DMTelvora21)
-        return;
-
     std::optional<THourglass> hourglass(std::in_place);
     const int count = CopyCount();
     ui->pbProgress->setRange(0, std::max(count, 1));
     ui->pbProgress->setValue(0);
     repaint();
 
-    const int at = IndexOfAdrsBook(book->text());
-    if (at < 0 || AdrsBookList[size_t(at)].Name == AdrsName ||
-        !OpenSubAdrsTable(*DMTelvora21, AdrsBookList[size_t(at)].Folder, this))
-        return; // the message has been shown (or the book is gone from the list); nothing copied
+    if (!OpenSubAdrsTable(*DMTelvora21, AdrsBookList[size_t(at)].Folder, this))
+        return; // the message has been shown; nothing copied
     counts_ = {};
     {
         TAdrsCopyEngine engine(DMTelvora21->AdrsTable(), *DMTelvora21->SubAdrsTable(), options());

@@ -36,6 +36,9 @@ public:
     // The number of shown rows changed: the range becomes the whole list;
     // then the count is shown again.
     void UpdateCopyCount();
+    // The main window opened another book: the destinations are listed
+    // anew and the range follows the new rows.
+    void BookChanged();
 
     // One run of "コピー", as the button does.
     void CopyClick();
@@ -55,6 +58,9 @@ private:
     void savePosition();
     void resetRange();
     void showCount();
+    void showCountOf(int count);
+    void fillBooks();
+    void rangeTyped(bool isBegin, const QString& text);
     void applyDataChoice();
     void applyTargets();
     void applyDateBoxes();

@@ -3,6 +3,7 @@
 #include "core/AdrsRecord.h"
 #include "core/ItemNames.h"
 #include "core/Settings.h"
+#include "platform/Cp932.h"
 
 #include <QStringList>
 #include <algorithm>
@@ -35,7 +36,7 @@ enum : int {
 // A multi-line text as one value: each line break becomes a tab.
 QString OneLine(const QString& text)
 {
-    QString s = text.trimmed();
+    QString s = cp932::Trim(text);
     s.replace(QStringLiteral("\r\n"), QStringLiteral("\t"));
     s.replace(QLatin1Char('\r'), QLatin1Char('\t'));
     s.replace(QLatin1Char('\n'), QLatin1Char('\t'));
@@ -130,64 +131,64 @@ TCopyValues CopyItemValues(const TCopySource& source)
 {
     const TRecordInput& in = source.Input;
     TCopyValues v;
-    v[0] = source.GroupName.trimmed();
-    v[1] = in.CustomCode.trimmed();
-    v[2] = source.CommonMyNumber.trimmed();
-    v[3] = in.Tel.trimmed();
+    v[0] = cp932::Trim(source.GroupName);
+    v[1] = cp932::Trim(in.CustomCode);
+    v[2] = cp932::Trim(source.CommonMyNumber);
+    v[3] = cp932::Trim(in.Tel);
     v[4] = in.MainNumber ? QStringLiteral("代表") : QString();
-    v[5] = in.Fax.trimmed();
-    v[6] = in.PubDate.trimmed();
-    v[7] = in.Portable1.trimmed();
-    v[8] = in.Portable2.trimmed();
-    v[9] = in.Pos.trimmed();
-    v[10] = in.Tdfkn.trimmed();
-    v[11] = in.Adrs1.trimmed();
-    v[12] = in.Adrs2.trimmed();
-    v[13] = in.Adrs3.trimmed();
+    v[5] = cp932::Trim(in.Fax);
+    v[6] = cp932::Trim(in.PubDate);
+    v[7] = cp932::Trim(in.Portable1);
+    v[8] = cp932::Trim(in.Portable2);
+    v[9] = cp932::Trim(in.Pos);
+    v[10] = cp932::Trim(in.Tdfkn);
+    v[11] = cp932::Trim(in.Adrs1);
+    v[12] = cp932::Trim(in.Adrs2);
+    v[13] = cp932::Trim(in.Adrs3);
     v[14] = v[10] + v[11] + v[12] + v[13];
-    v[15] = in.AdrsKana.trimmed();
-    v[16] = in.JisCode.trimmed();
-    v[17] = in.MyNumber.trimmed();
-    v[18] = in.CorpKanji.trimmed();
-    v[19] = in.CorpKana.trimmed();
-    v[20] = in.Dptmnt.trimmed();
-    v[21] = in.Post.trimmed();
-    v[22] = in.EmployeeNo.trimmed();
+    v[15] = cp932::Trim(in.AdrsKana);
+    v[16] = cp932::Trim(in.JisCode);
+    v[17] = cp932::Trim(in.MyNumber);
+    v[18] = cp932::Trim(in.CorpKanji);
+    v[19] = cp932::Trim(in.CorpKana);
+    v[20] = cp932::Trim(in.Dptmnt);
+    v[21] = cp932::Trim(in.Post);
+    v[22] = cp932::Trim(in.EmployeeNo);
     // Names stay Unicode: the clipboard takes it, so a name outside code
     // page 932 is copied as typed.
-    v[23] = in.NameKanji.trimmed();
-    v[24] = in.NameKana.trimmed();
-    v[25] = in.Honor.trimmed();
-    v[26] = in.URL.trimmed();
-    v[27] = in.EMail1.trimmed();
-    v[28] = in.EMail2.trimmed();
+    v[23] = cp932::Trim(in.NameKanji);
+    v[24] = cp932::Trim(in.NameKana);
+    v[25] = cp932::Trim(in.Honor);
+    v[26] = cp932::Trim(in.URL);
+    v[27] = cp932::Trim(in.EMail1);
+    v[28] = cp932::Trim(in.EMail2);
     for (int i = 0; i < 5; ++i) {
-        v[29 + i] = in.Joint[i].trimmed();
-        v[34 + i] = in.JointHonor[i].trimmed();
-        v[39 + i] = in.JointMyNumber[i].trimmed();
+        v[29 + i] = cp932::Trim(in.Joint[i]);
+        v[34 + i] = cp932::Trim(in.JointHonor[i]);
+        v[39 + i] = cp932::Trim(in.JointMyNumber[i]);
     }
-    v[44] = source.JointOwner.trimmed();
+    v[44] = cp932::Trim(source.JointOwner);
     v[45] = in.PrintTarget == 1   ? QStringLiteral("印刷対象")
             : in.PrintTarget == 2 ? QStringLiteral("印刷除外")
                                   : QStringLiteral("指定なし");
-    v[46] = source.Sender.trimmed();
+    v[46] = cp932::Trim(source.Sender);
     for (int i = 0; i < 8; ++i)
-        v[47 + i] = in.Keyword[i].trimmed();
+        v[47 + i] = cp932::Trim(in.Keyword[i]);
     v[55] = OneLine(in.Note);
     for (int i = 0; i < 10; ++i)
-        v[56 + i] = in.ProtectMemo[i].trimmed();
+        v[56 + i] = cp932::Trim(in.ProtectMemo[i]);
     v[66] = OneLine(in.ProtectNote);
     QStringList links;
     for (const QString& link : in.ExtLink)
-        links << link.trimmed();
+        links << cp932::Trim(link);
     v[67] = links.join(QLatin1Char('\t'));
-    v[68] = in.SymbolMark.trimmed();
+    v[68] = cp932::Trim(in.SymbolMark);
     v[69] = StoredDateTime(source.AddDateTime, QStringLiteral("yyyy/MM/dd"));
     v[70] = StoredDateTime(source.AddDateTime, QStringLiteral("HH:mm:ss"));
     v[71] = StoredDateTime(source.UpdDateTime, QStringLiteral("yyyy/MM/dd"));
     v[72] = StoredDateTime(source.UpdDateTime, QStringLiteral("HH:mm:ss"));
-    v[73] = source.CatMain.trimmed();
-    v[74] = source.CatSub.trimmed();
+    v[73] = cp932::Trim(source.CatMain);
+    v[74] = cp932::Trim(source.CatSub);
     return v;
 }
 

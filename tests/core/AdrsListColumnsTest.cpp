@@ -14,18 +14,6 @@
 
 namespace {
 
-TEST(AdrsListColumns, TableHasTheEightDefaultColumnsAndKeywordColumnsAt34To41)
-{
-    QStringList shown;
-    for (const TListColumnSetting& c : DefaultListColumns())
-        if (c.Shown)
-            shown << AdrsListColumnCaption(c.ColumnNo);
-    EXPECT_EQ(shown, (QStringList{"No.", "グループ", "電話番号", "代表電話", "住所", "マイナンバー", "会社名", "名前"}));
-    const QString names[8] = {"取引先", "b", "c", "d", "e", "f", "g", "h"};
-    EXPECT_EQ(AdrsListColumnCaption(34, names), QStringLiteral("取引先"));
-    EXPECT_EQ(AdrsListColumnCaption(3, names), QStringLiteral("電話番号"));
-}
-
 TEST(AdrsListColumns, SavedOrderWidthAndVisibilityComeBack)
 {
     TTempDataFolder folder;

@@ -172,13 +172,18 @@ TEST_F(SettingsWindow, PasswordIsAskedTwiceAndTheOldOneBeforeAChangeOrClear)
         control<QLineEdit>(d, "edtNewPassword2")->setText(QStringLiteral("新"));
     });
     refused([&](TSettingsDialog& d) { control<QCheckBox>(d, "chkClearPassword")->setChecked(true); });
-    refused([&](TSettingsDialog& d) { control<QCheckBox>(d, "chkAdminMode")->setChecked(true); });
+    refused([&](TSettingsDialog& d) {
+        control<QCheckBox>(d, "chkAdminMode")->setChecked(true);
+        EXPECT_TRUE(control<QLineEdit>(d, "edtMyNumber")->isReadOnly()); // not for a tick alone
+    });
 
     // Mode on with the password: kept in memory, never in the file.
     {
         TSettingsDialog dialog;
         control<QLineEdit>(dialog, "edtPassword")->setText(QStringLiteral("表ソ"));
         control<QCheckBox>(dialog, "chkAdminMode")->setChecked(true);
+        // The common number opens at once, not at the next opening.
+        EXPECT_FALSE(control<QLineEdit>(dialog, "edtMyNumber")->isReadOnly());
         ASSERT_TRUE(ok(dialog));
         EXPECT_TRUE(dialog.AdminStateChanged());
     }

@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTest>
 #include <QThread>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -158,6 +159,13 @@ TEST_F(AdrsCopyTest, ANewRowCountResetsTheRangeToTheWholeList)
     WriteOptions({{"DataSelect", 1}, {"BeginPos", 4}, {"EndPos", 9}});
     Open();
     EXPECT_EQ(Count(), QStringLiteral("6 件"));
+    // Typed, the count follows each key; the value is taken on Enter.
+    auto* end = Get<QSpinBox>("edtEnd");
+    end->selectAll();
+    QTest::keyClicks(end, "12");
+    EXPECT_EQ(Count(), QStringLiteral("9 件"));
+    QTest::keyClick(end, Qt::Key_Return);
+    EXPECT_EQ(End(), 12);
     list->SetGroupChoice(2); // rows of group 1: 15 of them
     ASSERT_EQ(list->GetRecordCount(), 15);
     window->UpdateCopyCount();
@@ -205,6 +213,16 @@ TEST_F(AdrsCopyTest, NoBookOrAnAnsweredNoCopiesNothingAndKeepsTheOptionsUnwritte
     EXPECT_EQ(ReadFile(dest), before);
     EXPECT_FALSE(OptionsWritten());
     EXPECT_TRUE(window->isVisible());
+
+    // The main window opens the destination: the book it left is offered
+    // instead; one gone since the list was filled is told, not passed over.
+    ASSERT_TRUE(list->OpenAdrsBook(kDest));
+    auto* books = Get<QListWidget>("lbxAdrsBook");
+    ASSERT_EQ(books->count(), 1);
+    EXPECT_EQ(books->item(0)->text(), kOpen);
+    AdrsBookList.erase(AdrsBookList.begin() + IndexOfAdrsBook(kOpen));
+    window->CopyClick();
+    EXPECT_TRUE(messages.LastText().contains(QStringLiteral("アドレス帳が見つかりません"))) << messages.LastText().toStdString();
 }
 
 TEST_F(AdrsCopyTest, AFullDestinationTakesOneRecordAndTheSummaryTellsSo)
@@ -268,18 +286,22 @@ TEST_F(AdrsCopyTest, ADestinationHeldByAnotherProgramIsReportedAndLeftUntouched)
     EXPECT_EQ(ReadFile(dest), before);
 }
 
-TEST_F(AdrsCopyTest, RefusedRecordsHaveASummaryLineOfTheirOwn)
+TEST_F(AdrsCopyTest, OnlyTheSelectedRowsAcrossGapsAreCopiedAndARefusedOneHasItsOwnLine)
 {
     const QString dest = AdrsTableFileName(kDest);
-    Exec(dest, "CREATE TRIGGER refuse BEFORE INSERT ON Adrs WHEN NEW.NameKanji='表ソ2' "
+    Exec(dest, "CREATE TRIGGER refuse BEFORE INSERT ON Adrs WHEN NEW.NameKanji='表ソ3' "
                "BEGIN SELECT RAISE(ABORT, 'refused'); END;");
     Open();
-    Get<QRadioButton>("rbtnRange")->setChecked(true);
-    Get<QSpinBox>("edtEnd")->setValue(3);
+    for (int row : {0, 2, 4})
+        list->SelectItem(row, row == 0, false);
     ASSERT_EQ(Count(), QStringLiteral("3 件"));
 
     window->CopyClick();
 
     EXPECT_EQ(messages.LastText(), QStringLiteral("アドレス帳のコピーが完了しました  \r\n  \r\n"
                                                   "対象件数 : \t3 件  \r\n登録件数 : \t2 件  \r\nエラー件数 : \t1 件  "));
+    TSqlTable t(AdrsTableDef());
+    t.Open(dest);
+    t.Last(); // not 表ソ2 of a run from the first to the last selected row
+    EXPECT_EQ(t.AsString(QStringLiteral("NameKanji")), QStringLiteral("表ソ5"));
 }

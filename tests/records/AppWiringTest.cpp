@@ -5,6 +5,7 @@
 #include "core/ui/AdrsList.h"
 #include "core/AdrsRecord.h"
 #include "core/DBInfo.h"
+#include "core/FieldCipher.h"
 #include "core/Settings.h"
 #include "core/common/AddressText.h"
 #include "listing_search/CtgrySch.h"
@@ -15,13 +16,18 @@
 #include "support/TestSupport.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -31,13 +37,15 @@ namespace {
 const QString kBook = QStringLiteral("得意先");
 const QString kOtherBook = QStringLiteral("仕入先");
 
-int AppendPerson(const QString& book, const QString& name)
+int AppendPerson(const QString& book, const QString& name, const char* myNumber = "")
 {
     TSqlTable table(AdrsTableDef());
     table.Open(AdrsTableFileName(book));
     TAdrsRecord r;
     InitNewAdrsRecord(r, true);
     r.NameKanji.SetText(name);
+    if (*myNumber)
+        r.MyNumber.Assign(EncryptAESString(myNumber, kFieldKey));
     table.Append();
     WriteAdrsRecord(r, table);
     table.Post();
@@ -147,6 +155,57 @@ TEST_F(AppWiring, OpeningARowShowsItsRecordAndPaintsTheListWhileShown)
     EXPECT_EQ(listBase(), plain);
     EXPECT_EQ(main->GetCurrentIndex(), -1);
     EXPECT_TRUE(messages.Messages().empty()) << messages.LastText().toStdString();
+}
+
+TEST_F(AppWiring, AdministratorModeSwitchedInTheSettingsWindowReListsByTheLock)
+{
+    const int later = AppendPerson(kBook, QStringLiteral("江藤 四郎"), "123499990001");
+    const int first = AppendPerson(kBook, QStringLiteral("小川 五郎"), "123400000001");
+    AppendPerson(kBook, QStringLiteral("加藤 六郎"), "567800000001");
+    ASSERT_TRUE(SetAdminPassword(QStringLiteral("表ソ")));
+    Settings().AdminMode = true;
+    main->RefreshList(false, true, false);
+    main->RunNarrowDown({{{ndMyNumber, ndkText, "1234", 0, 0, ndmFront}}, true});
+    main->SetSortColumn(alcMyNumber, false);
+    const auto listed = [this] {
+        std::vector<int> rows;
+        for (int i = 0; i < main->GetRecordCount(); ++i)
+            rows.push_back(main->GetRecNo(i));
+        return rows;
+    };
+    EXPECT_EQ(listed(), std::vector<int>({first, later}));
+
+    // Through the settings window, as the user switches the mode.
+    const auto switchMode = [this](bool on) {
+        QTimer::singleShot(0, [on] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            ASSERT_NE(dialog, nullptr);
+            dialog->findChild<QLineEdit*>("edtPassword")->setText(QStringLiteral("表ソ"));
+            dialog->findChild<QCheckBox*>("chkAdminMode")->setChecked(on);
+            dialog->findChild<QPushButton*>("btnOk")->click();
+        });
+        trigger("actSettings");
+    };
+    switchMode(false);
+    EXPECT_TRUE(listed().empty());
+    EXPECT_EQ(main->Model().SortColumn(), -1);
+    switchMode(true);
+    EXPECT_EQ(listed(), std::vector<int>({later, first}));
+}
+
+TEST_F(AppWiring, APasteKeepsItsFirstLineInAOneLineFieldAndEveryLineInAMemo)
+{
+    openRow(0);
+    inRecordWindow<QAbstractButton>("sbtnCorp")->click();
+    QApplication::clipboard()->setText(QStringLiteral("貼付\t表ソ能\r\n二行目　ソ\n三行目"));
+    auto* corp = inRecordWindow<QLineEdit>("nmedtCorpKanji");
+    QTest::keySequence(corp, QKeySequence::Paste);
+    EXPECT_EQ(corp->text(), QStringLiteral("貼付表ソ能"));
+    EXPECT_TRUE(corp->isModified());
+    auto* note = inRecordWindow<QPlainTextEdit>("mmoNote");
+    QTest::keySequence(note, QKeySequence::Paste);
+    EXPECT_TRUE(note->toPlainText().startsWith(QStringLiteral("貼付\t表ソ能\n")));
+    EXPECT_TRUE(note->toPlainText().endsWith(QStringLiteral("\n二行目　ソ\n三行目")));
 }
 
 TEST_F(AppWiring, EditedRecordIsOfferedForSavingBeforeAnotherRowIsShown)

@@ -144,11 +144,11 @@ protected:
     void click(const char* button) { find<QPushButton>(button)->click(); }
     void type(const char* edit, const QString& text) { find<QLineEdit>(edit)->setText(text); }
     // A company record of the book, held by the window.
-    int holdStoredRecord()
+    int holdStoredRecord(int latitude = 35681236, int longitude = 139767125)
     {
         TAdrsRecord r = list.rows[0];
-        r.Latitude = 35681236;
-        r.Longitude = 139767125;
+        r.Latitude = latitude;
+        r.Longitude = longitude;
         int recNo = -1;
         EXPECT_EQ(WriteAdrsRow(dm->AdrsTable(), r, -1, &recNo), TWriteResult::Written);
         TAdrsRecord stored;
@@ -327,13 +327,17 @@ TEST_F(RecordLaunch, APositionThatCannotBeWrittenIsSaidAndStaysAnUnsavedChange)
 TEST_F(RecordLaunch, RouteWindowsGetTheStartPositionInTheirUnits)
 {
     TFakeIntegrations routes;
-    holdStoredRecord();
-    Settings().Root = rpExpert;
-    click("bbtnRoot");
-    EXPECT_EQ(routes.start, qMakePair(9134396, 35780384));
-    Settings().Root = rpNorikae;
-    click("bbtnRoot");
-    EXPECT_EQ(routes.start, qMakePair(35681236, 139767125));
+    // Milliseconds of arc become 1/256 seconds rounded half away from zero:
+    // .504 up and .496 down, south of the equator as well.
+    for (const int lat : {35000084, -35000084}) {
+        holdStoredRecord(lat, 139000041);
+        Settings().Root = rpExpert;
+        click("bbtnRoot");
+        EXPECT_EQ(routes.start, qMakePair(lat < 0 ? -8960022 : 8960022, 35584010)) << lat;
+        Settings().Root = rpNorikae;
+        click("bbtnRoot");
+        EXPECT_EQ(routes.start, qMakePair(lat, 139000041));
+    }
     routes.routeStarts = false;
     routes.start = {-1, -1};
     click("bbtnRoot");

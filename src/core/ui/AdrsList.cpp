@@ -3,6 +3,7 @@
 #include "ui_AdrsList.h"
 
 #include "core/AdrsBook.h"
+#include "core/AdrsFields.h"
 #include "core/AdrsRecord.h"
 #include "core/DBInfo.h"
 #include "core/Folders.h"
@@ -216,6 +217,8 @@ bool TAddressList::OpenAdrsBook(const QString& name)
         emit adrsBookChanged();
         return false;
     }
+    // Duplicate sets belong to the book they were found in.
+    EndDuplicateDisplay();
     AdrsName = name;
     {
         TIniFile ini(SettingsFileName());
@@ -637,6 +640,18 @@ void TAddressList::SetSortColumn(int columnNo, bool descending)
     const auto at = std::find(shown.begin(), shown.end(), model_.SortColumn());
     ui->lvAddress->header()->setSortIndicator(at == shown.end() ? -1 : int(at - shown.begin()),
                                               model_.SortDescending() ? Qt::DescendingOrder : Qt::AscendingOrder);
+}
+
+void TAddressList::ProtectionChanged()
+{
+    const int col = model_.SortColumn();
+    const int field = col >= 0 ? AdrsListColumnDefs[size_t(col)].field : -1;
+    if (IsProtectedFieldMasked() && field >= 0 && AdrsColumnKind(field) == TFieldKind::Cipher && !IsShowingDuplicates()) {
+        SetSortColumn(-1, false); // re-lists
+        return;
+    }
+    const THourglass hourglass;
+    relist([this] { model_.Rebuild(); }, false, true);
 }
 
 void TAddressList::onHeaderClicked(int section)

@@ -120,6 +120,9 @@ public:
     // Sort order: a column number (-1 the book's order); keeps the current
     // record and the selection.
     void SetSortColumn(int columnNo, bool descending);
+    // The administrator lock was switched: the filter is evaluated again and
+    // a sort by values now hidden is dropped.
+    void ProtectionChanged();
 
     // Word search, duplicate display and column choice (AdrsListSearch.cpp).
     // The search looks for SearchWord in the shown texts from row `from` on

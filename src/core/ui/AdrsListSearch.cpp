@@ -95,7 +95,8 @@ void TAddressList::ShowDuplicates(int item1, int item2)
                 [item1, item2](const TAdrsListCache& cache) { return DuplicateRows(cache, item1, item2); });
         },
         false, false);
-    SetFilterStatusText(QString());
+    // Told where the filter tells its own state: the list is not the whole book.
+    SetFilterStatusText(QStringLiteral("重複データ表示中"));
     ui->lvAddress->header()->setSortIndicator(-1, Qt::AscendingOrder);
 }
 
@@ -105,6 +106,7 @@ void TAddressList::EndDuplicateDisplay()
     if (!model_.HasRowOrder())
         return;
     const THourglass hourglass;
+    applyNarrowDown(false); // the filter's state comes back to the status bar
     relist([this] { model_.SetRowOrder({}); }, false, false);
     // The sort chosen before comes back.
     const auto& shown = model_.Columns();

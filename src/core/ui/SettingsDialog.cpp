@@ -113,13 +113,7 @@ TSettingsDialog::TSettingsDialog(QWidget* owner) : TModalDialog(owner)
     edtMyNumber_->setObjectName(QStringLiteral("edtMyNumber"));
     edtMyNumber_->SetMaxBytes(13);
     edtMyNumber_->setText(CommonMyNumber());
-    // Masked as the record window masks it: seen and changed only in
-    // administrator mode.
-    if (IsProtectedFieldMasked()) {
-        edtMyNumber_->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
-        edtMyNumber_->setEchoMode(QLineEdit::Password);
-        edtMyNumber_->setReadOnly(true);
-    }
+    edtMyNumber_->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
     myNumberLayout->addRow(QStringLiteral("表示名"), edtMyNumberLabel_);
     myNumberLayout->addRow(QStringLiteral("共通マイナンバー"), edtMyNumber_);
     root->addWidget(myNumber);
@@ -144,6 +138,8 @@ TSettingsDialog::TSettingsDialog(QWidget* owner) : TModalDialog(owner)
     adminLayout->addRow(QString(), chkAdminMode_);
     root->addWidget(admin);
     connect(chkClearPassword_, &QCheckBox::toggled, this, &TSettingsDialog::UpdatePasswordControls);
+    connect(chkAdminMode_, &QCheckBox::toggled, this, &TSettingsDialog::UpdateMyNumberLock);
+    connect(edtPassword_, &QLineEdit::editingFinished, this, &TSettingsDialog::UpdateMyNumberLock);
     UpdatePasswordControls();
 
     auto* buttons = new QDialogButtonBox;
@@ -187,6 +183,24 @@ void TSettingsDialog::UpdatePasswordControls()
     edtNewPassword_->setEnabled(!clearing);
     edtNewPassword2_->setEnabled(!clearing);
     chkAdminMode_->setEnabled(has && !clearing);
+    UpdateMyNumberLock();
+}
+
+void TSettingsDialog::UpdateMyNumberLock()
+{
+    // Masked as the record window masks it: seen and changed only in
+    // administrator mode. Ticking the mode opens the edit at once when the
+    // password is proven (the mode was on, or the password above is right);
+    // a tick alone never shows the number.
+    const bool modeTicked = chkAdminMode_->isEnabled() && chkAdminMode_->isChecked();
+    const bool open =
+        !HasAdminPassword() || (modeTicked && (Settings().AdminMode || CheckAdminPassword(edtPassword_->text())));
+    if (open == !edtMyNumber_->isReadOnly())
+        return;
+    if (!open)
+        edtMyNumber_->setText(CommonMyNumber()); // nothing typed before the lock is stored
+    edtMyNumber_->setEchoMode(open ? QLineEdit::Normal : QLineEdit::Password);
+    edtMyNumber_->setReadOnly(!open);
 }
 
 void TSettingsDialog::accept()

@@ -30,6 +30,7 @@ private:
     void ShowBGColor();
     void ChooseBGColor();
     void UpdatePasswordControls();
+    void UpdateMyNumberLock();
     // Checks the input and stores it; false (with its message shown) when
     // nothing was stored.
     bool Store();

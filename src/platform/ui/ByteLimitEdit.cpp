@@ -42,6 +42,22 @@ QString StoredMemoText(const QPlainTextEdit* memo)
     return text;
 }
 
+// What a one-line edit takes of a text put in: its first line that is not
+// empty, without control characters (a tab too), which would break the rows
+// of the list and the lines of a copy.
+QString OneLineInput(const QString& text)
+{
+    QString line;
+    for (QChar ch : text) {
+        const bool lineBreak = ch == u'\r' || ch == u'\n' || ch == QChar::LineSeparator || ch == QChar::ParagraphSeparator;
+        if (lineBreak && !line.isEmpty())
+            break;
+        if (!lineBreak && ch.category() != QChar::Other_Control)
+            line += ch;
+    }
+    return line;
+}
+
 } // namespace
 
 TByteLimit::TByteLimit(QLineEdit* edit) : QObject(edit), edit_(edit)
@@ -52,10 +68,13 @@ TByteLimit::TByteLimit(QLineEdit* edit) : QObject(edit), edit_(edit)
     // A change cut to fit is put in as a new text, which leaves the edit
     // unmodified in Qt's eyes; it is the user's input all the same.
     connect(edit, &QLineEdit::textEdited, this, [this] {
+        if (!cut_ && !reshaped_)
+            return;
+        edit_->setModified(true);
+        reshaped_ = false;
         if (!cut_)
             return;
         cut_ = false;
-        edit_->setModified(true);
         QApplication::beep();
         emit InputRefused();
     });
@@ -116,7 +135,19 @@ bool TByteLimit::fit(QString& input, int& pos)
 {
     qsizetype head = 0, tail = 0;
     TByteLimitEdit::ChangedSpan(accepted_, input, head, tail);
-    const QString inserted = input.mid(head, input.size() - head - tail);
+    QString inserted = input.mid(head, input.size() - head - tail);
+    reshaped_ = false;
+    if (edit_) {
+        const QString line = OneLineInput(inserted);
+        if (line.isEmpty() && !inserted.isEmpty())
+            return false;
+        if (line != inserted) {
+            input = input.left(head) + line + input.right(tail);
+            pos = int(head + line.size());
+            inserted = line;
+            reshaped_ = true;
+        }
+    }
     if (!wide_) {
         for (char32_t ch : inserted.toUcs4()) {
             if (!cp932::CanEncodeChar(ch)) {

@@ -7,8 +7,10 @@
 // character and leaves the text as it was. One that would make the text
 // longer than the limit puts in what fits, cut without splitting a
 // character, with a beep; when nothing fits it is refused with a beep.
-// Text the program sets is taken as it is; when the edit is left, text over
-// the limit is cut to it without splitting a double-byte character.
+// A one-line edit takes the first line of a text put in, without its control
+// characters (tabs too); a multi-line edit keeps them. Text the program sets
+// is taken as it is; when the edit is left, text over the limit is cut to it
+// without splitting a double-byte character.
 //
 // The wide variant (for fields kept in Unicode) takes any character and,
 // when a limit is given, counts it in UTF-16 units.
@@ -70,6 +72,7 @@ private:
     void tellUnencodable(char32_t ch);
 
     bool cut_ = false; // the change being validated was cut to fit
+    bool reshaped_ = false; // a line edit's change was narrowed to one line
 
     QLineEdit* edit_ = nullptr;
     QPlainTextEdit* memo_ = nullptr;
