@@ -27,28 +27,13 @@ const char kPpd[] = R"PPD(*PPD-Adobe: "4.3"
 *FileVersion: "1.0"
 *LanguageVersion: English
 *LanguageEncoding: ISOLatin1
-*PCFileName: "TVPOST.PPD"
 *Manufacturer: "Telvora"
-*Product: "(Telvora Postcard PDF)"
 *ModelName: "Telvora Postcard PDF"
 *ShortNickName: "Telvora Postcard PDF"
 *NickName: "Telvora Postcard PDF"
-*PSVersion: "(3010.000) 0"
-*LanguageLevel: "3"
-*ColorDevice: True
-*DefaultColorSpace: RGB
-*FileSystem: False
-*Throughput: "1"
-*LandscapeOrientation: Plus90
-*TTRasterizer: Type42
 *cupsVersion: 2.4
 *cupsManualCopies: True
 *cupsFilter2: "application/vnd.cups-pdf application/pdf 0 -"
-*OpenUI *Resolution/Resolution: PickOne
-*OrderDependency: 10 AnySetup *Resolution
-*DefaultResolution: 600dpi
-*Resolution 600dpi/600 dpi: ""
-*CloseUI: *Resolution
 *OpenUI *PageSize/Media Size: PickOne
 *OrderDependency: 10 AnySetup *PageSize
 *DefaultPageSize: A4
@@ -57,14 +42,6 @@ const char kPpd[] = R"PPD(*PPD-Adobe: "4.3"
 *PageSize A4/A4: "<</PageSize[595.276 841.89]/ImagingBBox null>>setpagedevice"
 *PageSize Card/Card 91x55mm: "<</PageSize[155.906 257.953]/ImagingBBox null>>setpagedevice"
 *CloseUI: *PageSize
-*OpenUI *PageRegion: PickOne
-*OrderDependency: 10 AnySetup *PageRegion
-*DefaultPageRegion: A4
-*PageRegion Postcard/Postcard: "<</PageSize[283.465 419.528]/ImagingBBox null>>setpagedevice"
-*PageRegion B5/JIS B5: "<</PageSize[515.906 728.504]/ImagingBBox null>>setpagedevice"
-*PageRegion A4/A4: "<</PageSize[595.276 841.89]/ImagingBBox null>>setpagedevice"
-*PageRegion Card/Card 91x55mm: "<</PageSize[155.906 257.953]/ImagingBBox null>>setpagedevice"
-*CloseUI: *PageRegion
 *DefaultImageableArea: A4
 *ImageableArea Postcard/Postcard: "10 20 278.465 404.528"
 *ImageableArea B5/JIS B5: "10 20 510.906 713.504"
@@ -75,7 +52,6 @@ const char kPpd[] = R"PPD(*PPD-Adobe: "4.3"
 *PaperDimension B5/JIS B5: "515.906 728.504"
 *PaperDimension A4/A4: "595.276 841.89"
 *PaperDimension Card/Card 91x55mm: "155.906 257.953"
-*HWMargins: 10 20 5 15
 *MaxMediaWidth: "992"
 *MaxMediaHeight: "1389"
 *CustomPageSize True: "pop pop pop <</PageSize[5 -2 roll]/ImagingBBox null>>setpagedevice"
@@ -84,8 +60,6 @@ const char kPpd[] = R"PPD(*PPD-Adobe: "4.3"
 *ParamCustomPageSize WidthOffset: 3 points 0 0
 *ParamCustomPageSize HeightOffset: 4 points 0 0
 *ParamCustomPageSize Orientation: 5 int 0 0
-*DefaultFont: Courier
-*Font Courier: Standard "(002.004S)" Standard ROM
 )PPD";
 
 QString findTool(const QString& name)

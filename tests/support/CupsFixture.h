@@ -26,8 +26,9 @@ public:
 
     const QString& Error() const { return error_; }
     bool Ok() const { return error_.isEmpty(); }
-    // The queue: postcard 100 x 148 mm, JIS B5, A4 and user sizes; 600 dpi;
-    // unprintable margins of 10, 15, 5 and 20 points (left, top, right, bottom).
+    // The queue: postcard 100 x 148 mm, JIS B5, A4, a card of its own and
+    // user sizes; unprintable margins of 10, 15, 5 and 20 points (left, top,
+    // right, bottom).
     static QString Queue() { return QStringLiteral("TelvoraPostcard"); }
 
     // Runs one of the spooler's tools (cupsdisable, cupsreject, lpstat...)
