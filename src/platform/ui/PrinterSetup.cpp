@@ -75,6 +75,28 @@ bool QueueTakesJobs(const QString& name)
     return takes;
 }
 
+// The queue's default resolution as its driver states it (0: none stated).
+int QueueResolution(const QString& name)
+{
+    const auto [queue, instance] = QueueOf(name);
+    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, queue.constData(),
+                                         instance.isEmpty() ? nullptr : instance.constData());
+    if (!dest)
+        return 0;
+    int dpi = 0;
+    if (cups_dinfo_t* info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest)) {
+        if (ipp_attribute_t* a = cupsFindDestDefault(CUPS_HTTP_DEFAULT, dest, info, "printer-resolution")) {
+            ipp_res_t units = IPP_RES_PER_INCH;
+            int y = 0;
+            const int x = ippGetResolution(a, 0, &y, &units);
+            dpi = units == IPP_RES_PER_CM ? int(std::lround(x * 2.54)) : x;
+        }
+        cupsFreeDestInfo(info);
+    }
+    cupsFreeDests(1, dest);
+    return dpi;
+}
+
 // The document goes to a file of ours first and is handed to the spooler
 // by us: Qt's own hand-over drops the spooler's answer, so a refused job
 // would pass as printed.
@@ -157,7 +179,11 @@ public:
             d.driver = info.makeAndModel();
             d.port = QStringLiteral("CUPS");
             QPrinter probe(info, QPrinter::HighResolution);
-            d.dpiX = d.dpiY = probe.resolution() > 0 ? probe.resolution() : 600;
+            // The driver's resolution: the printing window's geometry is in
+            // its pixels, as on the printer the layouts were made for. Qt's
+            // own is a fixed one of its PDF writer.
+            const int dpi = QueueResolution(d.name);
+            d.dpiX = d.dpiY = dpi > 0 ? dpi : probe.resolution() > 0 ? probe.resolution() : 600;
             const QMarginsF margins = probe.pageLayout().minimumMargins();
             const double unit = probe.pageLayout().units() == QPageLayout::Millimeter ? 1.0 : 25.4 / 72.0;
             d.marginLeft = TenthMm(margins.left() * unit);
