@@ -4,9 +4,8 @@
 #include "platform/ui/DialogKit.h"
 
 #include <QComboBox>
-#include <QDir>
-#include <QTemporaryFile>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFormLayout>
 #include <QPageLayout>
 #include <QPainter>
@@ -14,6 +13,7 @@
 #include <QPrinterInfo>
 #include <QRadioButton>
 #include <QHBoxLayout>
+#include <QTemporaryFile>
 #include <cmath>
 
 #include <cups/cups.h>
