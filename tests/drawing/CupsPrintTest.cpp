@@ -22,7 +22,6 @@
 
 #include <gtest/gtest.h>
 
-#include <iostream>
 #include <memory>
 #include <tuple>
 #include <vector>
@@ -252,9 +251,6 @@ TEST_F(CupsPrint, PostcardInkFallsWhereTheVirtualPrinterPutsItTurnedAndCopiedAli
                 if (turned)
                     b.centre = QPointF(b.centre.y(), sheetWidth - b.centre.x());
                 ASSERT_GT(a.amount, 1000);
-                std::cout << "ink " << c.orientation << " area " << area.x() << "," << area.y() << ": "
-                          << b.centre.x() - a.centre.x() << " " << b.centre.y() - a.centre.y() << " amount "
-                          << b.amount / a.amount << "\n";
                 EXPECT_NEAR(b.centre.x(), a.centre.x(), 1);
                 EXPECT_NEAR(b.centre.y(), a.centre.y(), 1);
                 EXPECT_NEAR(b.amount / a.amount, 1, 0.02);
