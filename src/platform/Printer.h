@@ -178,6 +178,10 @@ protected:
         : device_(std::forward<TArgs>(args)...), metrics_(metrics)
     {
     }
+    // Landscape pages go onto the device's portrait page turned, the
+    // portrait top edge becoming the landscape page's left one, as the
+    // landscape metrics have it; sheetWidth: the portrait page's width.
+    void TurnOntoPortraitSheet(int sheetWidth) { sheetWidth_ = sheetWidth; }
     // Starts painting once the device is set up.
     void Begin()
     {
@@ -193,12 +197,17 @@ private:
     {
         painter_.resetTransform();
         painter_.setClipping(false);
+        if (sheetWidth_ > 0) {
+            painter_.translate(sheetWidth_, 0);
+            painter_.rotate(90);
+        }
         painter_.translate(metrics_.physicalOffsetX, metrics_.physicalOffsetY);
         painter_.setClipRect(QRect(0, 0, metrics_.pageWidth, metrics_.pageHeight));
     }
 
     QPainter painter_;
     TDeviceMetrics metrics_;
+    int sheetWidth_ = 0;
     bool ok_ = false;
 };
 

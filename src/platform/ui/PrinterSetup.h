@@ -1,7 +1,9 @@
 #pragma once
-// The window side of printing: the system's printers (CUPS, through Qt's
-// print support) installed into the printer object at program start, and
-// the printer-setup dialog behind a seam that tests replace.
+// The window side of printing: the system's printers (CUPS queues, read
+// through Qt's print support, documents handed to the spooler through the
+// CUPS client library so that a refused job is known) installed into the
+// printer object at program start, and the printer-setup dialog behind a
+// seam that tests replace.
 
 #include <functional>
 
