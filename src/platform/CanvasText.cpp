@@ -65,23 +65,39 @@ struct FaceChars {
     QHash<char32_t, TCanvas::LayoutChar> chars;
 };
 
-// Bounds the caches: a layout uses a handful of faces and a few thousand
-// characters; a damaged or fuzzed one may name any number of sizes.
+// Bounds the caches: a layout uses a handful of faces (a fitted height is a
+// face of its own) and a few thousand characters; a damaged or fuzzed one
+// may name any number of sizes and characters.
 constexpr qsizetype kMaxFaces = 256;
-constexpr qsizetype kMaxChars = 1 << 14;
+constexpr qsizetype kMaxChars = 1 << 14;      // in one face
+constexpr qsizetype kMaxTotalChars = 1 << 16; // in all faces
 
+struct FaceCache {
+    QHash<TFaceKey, std::shared_ptr<FaceChars>> faces;
+    qsizetype chars = 0;
+};
+
+FaceCache& faceCache()
+{
+    thread_local FaceCache cache;
+    return cache;
+}
+
+// The entry stays valid until the next call: no caller keeps it longer.
 FaceChars& faceCharsFor(const TFont& font)
 {
-    thread_local QHash<TFaceKey, std::shared_ptr<FaceChars>> faces;
+    FaceCache& cache = faceCache();
     const TFaceKey key = FaceKeyOf(font);
-    auto it = faces.constFind(key);
-    if (it != faces.constEnd())
+    auto it = cache.faces.constFind(key);
+    if (it != cache.faces.constEnd())
         return **it;
-    if (faces.size() >= kMaxFaces)
-        faces.clear();
+    if (cache.faces.size() >= kMaxFaces || cache.chars >= kMaxTotalChars) {
+        cache.faces.clear();
+        cache.chars = 0;
+    }
     auto entry = std::make_shared<FaceChars>();
     entry->face = RealizeFont(font);
-    return **faces.insert(key, std::move(entry));
+    return **cache.faces.insert(key, std::move(entry));
 }
 
 TCanvas::LayoutChar measureChar(const TFontFace& face, bool vertical, char32_t ch)
@@ -143,6 +159,7 @@ const TCanvas::LayoutChar& charOf(FaceChars& f, bool vertical, char32_t ch)
         return *it;
     if (f.chars.size() >= kMaxChars)
         f.chars.clear();
+    ++faceCache().chars;
     return *f.chars.insert(ch, measureChar(f.face, vertical, ch));
 }
 
