@@ -180,29 +180,29 @@ struct TObjectsSide {
         TPrinterInfo& info = postcardPrinter();
         std::unique_ptr<TPrintJob> doc = Printer().BeginDoc(QStringLiteral("bench"));
         {
-        TCanvas canvas(doc->Painter(), info.GetDpiX(), info.GetDpiY());
-        bool first = true;
-        for (const TCard& c : cards) {
-            if (!first)
-                doc->NewPage();
-            first = false;
-            pos.SetPosCode(c.pos);
-            for (int i = 0; i < 3; ++i)
-                address.SetAddress(i, c.lines[i]);
-            name.SetName(c.name);
-            name.SetHonor(c.honor);
-            name.SetJointCount(c.joint.isEmpty() ? 0 : 1);
-            if (!c.joint.isEmpty()) {
-                name.SetJointName(0, c.joint);
-                name.SetJointHonor(0, c.honor);
+            TCanvas canvas(doc->Painter(), info.GetDpiX(), info.GetDpiY());
+            bool first = true;
+            for (const TCard& c : cards) {
+                if (!first)
+                    doc->NewPage();
+                first = false;
+                pos.SetPosCode(c.pos);
+                for (int i = 0; i < 3; ++i)
+                    address.SetAddress(i, c.lines[i]);
+                name.SetName(c.name);
+                name.SetHonor(c.honor);
+                name.SetJointCount(c.joint.isEmpty() ? 0 : 1);
+                if (!c.joint.isEmpty()) {
+                    name.SetJointName(0, c.joint);
+                    name.SetJointHonor(0, c.honor);
+                }
+                const qint32 x = -info.GetPhysicalOffsetX(), y = -info.GetPhysicalOffsetY();
+                for (TDrawRect* item : std::initializer_list<TDrawRect*>{&pos, &address, &name, &sender}) {
+                    item->Refresh(false);
+                    item->PreparePrint(QPoint(0, 0), true);
+                    item->Print(&canvas, x, y);
+                }
             }
-            const qint32 x = -info.GetPhysicalOffsetX(), y = -info.GetPhysicalOffsetY();
-            for (TDrawRect* item : std::initializer_list<TDrawRect*>{&pos, &address, &name, &sender}) {
-                item->Refresh(false);
-                item->PreparePrint(QPoint(0, 0), true);
-                item->Print(&canvas, x, y);
-            }
-        }
         }
         doc->End();
     }
