@@ -190,8 +190,12 @@ public:
 
 private:
     struct State;
+public:
+    struct LayoutChar; // one character as measured, in CanvasPrivate.h
+private:
     struct Layout;
     Layout layoutText(const QString& text, const int* dx) const;
+    int textWidth(const QString& text) const;
     void emitClip();
     void drawShape(const QPainterPath& fill, const QPainterPath& outline, bool closed);
     void strokeOnly(const QPainterPath& outline);

@@ -62,18 +62,24 @@ struct TCanvas::State {
     std::optional<QPainterPath> clip;
 };
 
-struct TCanvas::Layout {
+struct TCanvas::LayoutChar {
     enum Mode { Along, Upright };
-    struct Char {
-        int units = 1;
-        QRawFont font;
-        quint32 glyph = 0;
-        int advance = 0;
-        Mode mode = Along;
-        double offset = 0; // along the baseline, stretched pixels (centred sideways forms)
-        QPointF shift;     // upright forms set by hand, in em
-        char32_t ch = 0;
-    };
+    int units = 1;
+    QRawFont font;
+    quint32 glyph = 0;
+    int advance = 0;
+    Mode mode = Along;
+    double offset = 0;       // along the baseline, stretched pixels (centred sideways forms)
+    QPointF shift;           // upright forms set by hand, in em
+    double glyphAdvance = 0; // the glyph's own advance in the face, unstretched
+    char32_t ch = 0;
+};
+
+struct TCanvas::Layout {
+    using Mode = LayoutChar::Mode;
+    static constexpr Mode Along = LayoutChar::Along;
+    static constexpr Mode Upright = LayoutChar::Upright;
+    using Char = LayoutChar;
     TFontFace face;
     std::vector<Char> chars;
     int width = 0;

@@ -4,10 +4,12 @@
 #include "platform/VerticalText.h"
 
 #include <QGlyphRun>
+#include <QHash>
 #include <QPainter>
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <memory>
 
 // Text output and measuring of TCanvas.
 
@@ -52,62 +54,140 @@ int pixels(double v)
 
 // --- text -------------------------------------------------------------------
 
+namespace {
+
+// A realised face with the characters measured in it so far: what a text
+// shaper's font cache keeps, by face, size and direction (the "@" of the
+// name). Glyph lookups, fallback faces and vertical forms are asked once per
+// character.
+struct FaceChars {
+    TFontFace face;
+    QHash<char32_t, TCanvas::LayoutChar> chars;
+};
+
+// Bounds the caches: a layout uses a handful of faces (a fitted height is a
+// face of its own) and a few thousand characters; a damaged or fuzzed one
+// may name any number of sizes and characters.
+constexpr qsizetype kMaxFaces = 256;
+constexpr qsizetype kMaxChars = 1 << 14;      // in one face
+constexpr qsizetype kMaxTotalChars = 1 << 16; // in all faces
+
+struct FaceCache {
+    QHash<TFaceKey, std::shared_ptr<FaceChars>> faces;
+    qsizetype chars = 0;
+};
+
+FaceCache& faceCache()
+{
+    thread_local FaceCache cache;
+    return cache;
+}
+
+// The entry stays valid until the next call: no caller keeps it longer.
+FaceChars& faceCharsFor(const TFont& font)
+{
+    FaceCache& cache = faceCache();
+    const TFaceKey key = FaceKeyOf(font);
+    auto it = cache.faces.constFind(key);
+    if (it != cache.faces.constEnd())
+        return **it;
+    if (cache.faces.size() >= kMaxFaces || cache.chars >= kMaxTotalChars) {
+        cache.faces.clear();
+        cache.chars = 0;
+    }
+    auto entry = std::make_shared<FaceChars>();
+    entry->face = RealizeFont(font);
+    return **cache.faces.insert(key, std::move(entry));
+}
+
+TCanvas::LayoutChar measureChar(const TFontFace& face, bool vertical, char32_t ch)
+{
+    using Layout = TCanvas::LayoutChar;
+    Layout c;
+    c.ch = ch;
+    const double em = face.em;
+    const double stretch = face.stretch;
+    QRawFont font = face.raw;
+    if (font.isValid() && !font.supportsCharacter(ch)) {
+        for (int k = 0;; ++k) {
+            const QRawFont fb = FallbackRawFont(k, em);
+            if (!fb.isValid())
+                break;
+            if (fb.supportsCharacter(ch)) {
+                font = fb;
+                break;
+            }
+        }
+    }
+    c.font = font;
+    if (vertical && vtext::IsUpright(ch)) {
+        c.advance = pixels(em * stretch);
+        c.mode = Layout::Upright;
+        // The face's own vertical form first; a character it has none
+        // for (the IPA fonts keep "－" and "＜" horizontal) is set
+        // upright by hand, one character at a time.
+        const quint32 plain = glyphFor(font, ch);
+        const quint32 vertical = vtext::HasVerticalForms(font) ? vtext::VerticalGlyph(font, ch) : plain;
+        if (vertical != plain) {
+            c.glyph = vertical;
+        } else {
+            const vtext::TVerticalFallback fb = vtext::VerticalFallback(ch);
+            if (fb.replacement && font.supportsCharacter(fb.replacement)) {
+                c.glyph = glyphFor(font, fb.replacement);
+            } else {
+                c.glyph = plain;
+                if (fb.rotate) {
+                    c.mode = Layout::Along;
+                    c.offset = (c.advance - glyphAdvance(font, c.glyph) * stretch) / 2;
+                } else {
+                    c.shift = fb.shift;
+                }
+            }
+        }
+    } else {
+        c.glyph = glyphFor(font, ch);
+        c.advance = pixels(glyphAdvance(font, c.glyph) * stretch);
+    }
+    c.glyphAdvance = glyphAdvance(font, c.glyph);
+    return c;
+}
+
+const TCanvas::LayoutChar& charOf(FaceChars& f, bool vertical, char32_t ch)
+{
+    auto it = f.chars.constFind(ch);
+    if (it != f.chars.constEnd())
+        return *it;
+    if (f.chars.size() >= kMaxChars)
+        f.chars.clear();
+    ++faceCache().chars;
+    return *f.chars.insert(ch, measureChar(f.face, vertical, ch));
+}
+
+// The character at i and the UTF-16 units it takes.
+char32_t charAt(const QString& text, qsizetype i, int& units)
+{
+    units = 1;
+    if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+        units = 2;
+        return QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
+    }
+    return text.at(i).unicode();
+}
+
+} // namespace
+
 TCanvas::Layout TCanvas::layoutText(const QString& text, const int* dx) const
 {
     Layout l;
-    l.face = RealizeFont(font_);
+    FaceChars& f = faceCharsFor(font_);
+    l.face = f.face;
     const bool vertical = font_.IsVerticalFace();
-    const double em = l.face.em;
-    const double stretch = l.face.stretch;
+    l.chars.reserve(static_cast<size_t>(text.size()));
     for (qsizetype i = 0; i < text.size();) {
-        Layout::Char c;
-        char32_t ch = text.at(i).unicode();
-        if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
-            ch = QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
-            c.units = 2;
-        }
-        c.ch = ch;
-        QRawFont font = l.face.raw;
-        if (font.isValid() && !font.supportsCharacter(ch)) {
-            for (int k = 0;; ++k) {
-                const QRawFont fb = FallbackRawFont(k, em);
-                if (!fb.isValid())
-                    break;
-                if (fb.supportsCharacter(ch)) {
-                    font = fb;
-                    break;
-                }
-            }
-        }
-        c.font = font;
-        if (vertical && vtext::IsUpright(ch)) {
-            c.advance = pixels(em * stretch);
-            c.mode = Layout::Upright;
-            // The face's own vertical form first; a character it has none
-            // for (the IPA fonts keep "－" and "＜" horizontal) is set
-            // upright by hand, one character at a time.
-            const quint32 plain = glyphFor(font, ch);
-            const quint32 vertical = vtext::HasVerticalForms(font) ? vtext::VerticalGlyph(font, ch) : plain;
-            if (vertical != plain) {
-                c.glyph = vertical;
-            } else {
-                const vtext::TVerticalFallback fb = vtext::VerticalFallback(ch);
-                if (fb.replacement && font.supportsCharacter(fb.replacement)) {
-                    c.glyph = glyphFor(font, fb.replacement);
-                } else {
-                    c.glyph = plain;
-                    if (fb.rotate) {
-                        c.mode = Layout::Along;
-                        c.offset = (c.advance - glyphAdvance(font, c.glyph) * stretch) / 2;
-                    } else {
-                        c.shift = fb.shift;
-                    }
-                }
-            }
-        } else {
-            c.glyph = glyphFor(font, ch);
-            c.advance = pixels(glyphAdvance(font, c.glyph) * stretch);
-        }
+        int units = 1;
+        const char32_t ch = charAt(text, i, units);
+        Layout::Char c = charOf(f, vertical, ch);
+        c.units = units;
         if (dx) {
             long long sum = 0;
             for (int u = 0; u < c.units; ++u)
@@ -116,9 +196,24 @@ TCanvas::Layout TCanvas::layoutText(const QString& text, const int* dx) const
         }
         l.width = extent(static_cast<long long>(l.width) + c.advance);
         l.chars.push_back(std::move(c));
-        i += l.chars.back().units;
+        i += units;
     }
     return l;
+}
+
+int TCanvas::textWidth(const QString& text) const
+{
+    // The width alone, as layoutText sums it, without building the layout.
+    FaceChars& f = faceCharsFor(font_);
+    const bool vertical = font_.IsVerticalFace();
+    int width = 0;
+    for (qsizetype i = 0; i < text.size();) {
+        int units = 1;
+        const char32_t ch = charAt(text, i, units);
+        width = extent(static_cast<long long>(width) + charOf(f, vertical, ch).advance);
+        i += units;
+    }
+    return width;
 }
 
 bool TCanvas::ExtTextOutW(int x, int y, unsigned options, const QRect* rect, const QString& text, const int* dx)
@@ -207,7 +302,7 @@ bool TCanvas::ExtTextOutW(int x, int y, unsigned options, const QRect* rect, con
             if (face.syntheticItalic)
                 up.transform.shear(-0.2, 0);
             const double h = face.Height() > 0 ? face.Height() : em;
-            const QPointF origin(-glyphAdvance(c.font, c.glyph) / 2, -em / 2 + em * face.ascent / h);
+            const QPointF origin(-c.glyphAdvance / 2, -em / 2 + em * face.ascent / h);
             up.glyphs.push_back(c.glyph);
             up.positions.push_back(origin + c.shift * em);
             sink_->Draw(std::move(up));
@@ -238,18 +333,18 @@ bool TCanvas::ExtTextOutW(int x, int y, unsigned options, const QRect* rect, con
 void TCanvas::TextOut(int x, int y, const QString& text)
 {
     ExtTextOutW(x, y, 0, nullptr, text);
-    const long long end = static_cast<long long>(x) + TextWidth(text);
+    const long long end = static_cast<long long>(x) + textWidth(text);
     penPos_ = QPoint(static_cast<int>(std::clamp<long long>(end, INT_MIN, INT_MAX)), y);
 }
 
 int TCanvas::TextWidth(const QString& text) const
 {
-    return layoutText(text, nullptr).width;
+    return textWidth(text);
 }
 
 int TCanvas::TextHeight(const QString& text) const
 {
-    return RealizeFont(font_).Height();
+    return faceCharsFor(font_).face.Height();
 }
 
 QSize TCanvas::TextExtent(const QString& text) const
@@ -283,7 +378,7 @@ QSize TCanvas::GetTextExtentExPointW(const QString& text, int maxExtent, int* fi
 
 TTextMetric TCanvas::GetTextMetrics() const
 {
-    const TFontFace f = RealizeFont(font_);
+    const TFontFace& f = faceCharsFor(font_).face;
     TTextMetric m;
     m.tmHeight = f.Height();
     m.tmAscent = f.ascent;

@@ -264,7 +264,9 @@ void InstallFontSubstitutes()
                 QFont::insertSubstitution(installed, extensionB);
 }
 
-TFontFace RealizeFont(const TFont& font)
+namespace {
+
+TFontFace realizeFontAnew(const TFont& font)
 {
     TFontFace face;
     const QString family = ResolveFontFamily(font.Name());
@@ -311,6 +313,38 @@ TFontFace RealizeFont(const TFont& font)
     return face;
 }
 
+// Bounds every cache of realised faces: a layout names a handful of faces
+// and sizes, a damaged or fuzzed one may name any number.
+constexpr qsizetype kMaxCachedFaces = 512;
+
+} // namespace
+
+TFaceKey FaceKeyOf(const TFont& font)
+{
+    return {font.Name(),  font.Height(), font.Height() == 0 ? font.PixelsPerInch() : 0, font.Width(),
+            font.Charset(), font.Bold(),  font.Italic()};
+}
+
+size_t qHash(const TFaceKey& k, size_t seed)
+{
+    return qHashMulti(seed, k.name, k.height, k.ppi, k.width, k.charset, k.bold, k.italic);
+}
+
+TFontFace RealizeFont(const TFont& font)
+{
+    // A face at a size is realised once, so its raw font keeps the glyphs it
+    // has loaded: setting a pixel size makes a new font engine that loads
+    // every glyph again. Raw fonts belong to the thread that made them.
+    thread_local QHash<TFaceKey, TFontFace> cache;
+    const TFaceKey key = FaceKeyOf(font);
+    auto it = cache.constFind(key);
+    if (it != cache.constEnd())
+        return *it;
+    if (cache.size() >= kMaxCachedFaces)
+        cache.clear();
+    return *cache.insert(key, realizeFontAnew(font));
+}
+
 QRawFont FallbackRawFont(int index, double pixelSize)
 {
     static const QStringList chain = [] {
@@ -325,8 +359,16 @@ QRawFont FallbackRawFont(int index, double pixelSize)
     }();
     if (index < 0 || index >= chain.size())
         return {};
+    thread_local QHash<QPair<int, double>, QRawFont> cache;
+    const QPair<int, double> key(index, pixelSize);
+    auto it = cache.constFind(key);
+    if (it != cache.constEnd())
+        return *it;
     QRawFont raw = baseRawFont(chain.at(index), false, false);
     if (raw.isValid())
         raw.setPixelSize(pixelSize);
+    if (cache.size() >= kMaxCachedFaces)
+        cache.clear();
+    cache.insert(key, raw);
     return raw;
 }

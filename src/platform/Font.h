@@ -118,7 +118,22 @@ struct TFontFace {
 };
 // The em of a realised font is at most kMaxEmPixels.
 inline constexpr double kMaxEmPixels = 1.0e6;
+// Realised faces are kept (per thread) by what they depend on: the face name
+// with its "@", height, width, character set and style (the resolution only
+// for the default height); colour and angles change nothing.
 TFontFace RealizeFont(const TFont& font);
+struct TFaceKey {
+    QString name;
+    int height = 0;
+    int ppi = 0;
+    int width = 0;
+    std::uint8_t charset = 0;
+    bool bold = false;
+    bool italic = false;
+    bool operator==(const TFaceKey&) const = default;
+};
+TFaceKey FaceKeyOf(const TFont& font);
+size_t qHash(const TFaceKey& key, size_t seed = 0);
 // A face of the fallback chain for characters the main face lacks; empty
 // when the chain is exhausted.
 QRawFont FallbackRawFont(int index, double pixelSize);

@@ -128,13 +128,3 @@ TEST(VerticalText, IpaFontsCarryVerticalForms)
         EXPECT_EQ(vtext::VerticalGlyph(raw, U'東'), kanji[0]);
     }
 }
-
-// Faces without vertical forms are drawn through this table.
-TEST(VerticalText, FallbackForFacesWithoutVerticalForms)
-{
-    EXPECT_TRUE(vtext::VerticalFallback(U'ー').rotate);
-    EXPECT_EQ(vtext::VerticalFallback(U'「').replacement, U'﹁');
-    EXPECT_GT(vtext::VerticalFallback(U'。').shift.x(), 0);
-    const vtext::TVerticalFallback kanji = vtext::VerticalFallback(U'東');
-    EXPECT_TRUE(!kanji.rotate && kanji.replacement == 0u && kanji.shift.isNull());
-}

@@ -363,50 +363,52 @@ void TAddressRect::RenderVertical(TCanvas& Canvas, const QPoint& Size)
         SetFontVertical(Canvas.Font());
         const int TH = cell();
         const int gap = TH / 10;
-        int room = 0;
-        for (int k = 1; k <= 3; ++k)
-            if (qint64(TH) * k + qint64(gap) * (k - 1) < m.W)
-                room = k;
-        if (room == 0 || TH <= 0)
+        if (TH <= 0 || TH >= m.W)
             return;
         // A column longer than the frame is cut after the last run that fits
         // (an upright run inside, at a character); the rest starts the next
-        // column.
+        // column. Columns are counted by their real breadths, since a digit
+        // group set across may be wider than a character: the first one that
+        // would reach past the frame is left out with all that follows.
         std::deque<TColumn> queue(cols.begin(), cols.end());
         std::vector<TColumn> out;
-        while (!queue.empty() && static_cast<int>(out.size()) < room) {
-            TColumn col = std::move(queue.front());
+        qint64 across = 0; // the breadths of the columns kept and their gaps
+        while (!queue.empty() && out.size() < 3) {
+            TColumn head = std::move(queue.front()), rest;
             queue.pop_front();
-            if (length(col) <= m.H) {
-                out.push_back(std::move(col));
-                continue;
+            if (length(head) > m.H) {
+                TColumn col = std::move(head);
+                head.clear();
+                int used = 0;
+                size_t i = 0;
+                for (; i < col.size(); ++i) {
+                    const int l = runLength(col[i]);
+                    if (used + l <= m.H) {
+                        head.push_back(col[i]);
+                        used += l;
+                        continue;
+                    }
+                    if (!col[i].Across) {
+                        QString text = col[i].Text, remainder;
+                        SplitTextAtWidth(Canvas, text, m.H - used, remainder);
+                        if (!text.isEmpty())
+                            head.push_back({text, false});
+                        if (!remainder.isEmpty())
+                            rest.push_back({remainder, false});
+                    } else {
+                        rest.push_back(col[i]);
+                    }
+                    ++i;
+                    break;
+                }
+                rest.insert(rest.end(), col.begin() + static_cast<std::ptrdiff_t>(i), col.end());
+                if (head.empty())
+                    break; // not even one character fits the frame's length
             }
-            TColumn head, rest;
-            int used = 0;
-            size_t i = 0;
-            for (; i < col.size(); ++i) {
-                const int l = runLength(col[i]);
-                if (used + l <= m.H) {
-                    head.push_back(col[i]);
-                    used += l;
-                    continue;
-                }
-                if (!col[i].Across) {
-                    QString text = col[i].Text, remainder;
-                    SplitTextAtWidth(Canvas, text, m.H - used, remainder);
-                    if (!text.isEmpty())
-                        head.push_back({text, false});
-                    if (!remainder.isEmpty())
-                        rest.push_back({remainder, false});
-                } else {
-                    rest.push_back(col[i]);
-                }
-                ++i;
+            const qint64 needed = across + (out.empty() ? 0 : gap) + breadth(head);
+            if (needed >= m.W)
                 break;
-            }
-            rest.insert(rest.end(), col.begin() + static_cast<std::ptrdiff_t>(i), col.end());
-            if (head.empty())
-                break; // not even one character fits the frame's length
+            across = needed;
             out.push_back(std::move(head));
             if (!rest.empty())
                 queue.push_front(std::move(rest));
@@ -480,17 +482,29 @@ void TAddressRect::RenderVertical(TCanvas& Canvas, const QPoint& Size)
         len[static_cast<size_t>(i)] = length(cols[static_cast<size_t>(i)]);
         b[static_cast<size_t>(i)] = breadth(cols[static_cast<size_t>(i)]);
     }
-    const int top = m.my, bottom = m.my + m.H;
+    const qint64 top = m.my, bottom = qint64(m.my) + m.H;
     // Every column starts inside the frame and ends inside it when it fits.
-    const auto inFrame = [&](int start, int l) { return std::max(top, std::min(start, bottom - l)); };
-    y[0] = top;
+    const auto inFrame = [&](qint64 start, qint64 l) {
+        return static_cast<int>(std::max(top, std::min(start, bottom - l)));
+    };
+    // A start that would leave a character's room above the column but
+    // reach past the bound given, or else the bound.
+    const auto bounded = [&](qint64 start, qint64 lowest) {
+        if (start < top + c)
+            return top + c;
+        return std::min(start, lowest);
+    };
+    y[0] = static_cast<int>(top);
     if (n == 2) {
         y[1] = inFrame(bottom - len[1], len[1]);
     } else if (n == 3) {
-        // The middle column ends a character short of the bottom, starts at
-        // least a character below the top, and the frame wins over both.
-        y[1] = inFrame(std::max(bottom - len[1] - c, top + c), len[1]);
-        y[2] = inFrame(bottom - len[2], len[2]);
+        // The middle column ends a character short of the bottom but starts
+        // no lower than two characters before the first one's length; the
+        // third ends at the bottom but starts no lower than a character
+        // before the middle one's end, so a short room number ends beside
+        // the middle column. The frame wins over both.
+        y[1] = inFrame(bounded(bottom - len[1] - c, qint64(len[0]) - 2 * qint64(c)), len[1]);
+        y[2] = inFrame(bounded(bottom - len[2], qint64(y[1]) + len[1] - c), len[2]);
     }
     if (fixedSize) {
         int right = m.mx + m.W;
