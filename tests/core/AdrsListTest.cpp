@@ -8,7 +8,6 @@
 #include "core/Settings.h"
 #include "core/common/AddressText.h"
 #include "platform/Cp932.h"
-#include "platform/IniFile.h"
 
 #include "support/TestSupport.h"
 
@@ -21,9 +20,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QSignalSpy>
-#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
@@ -556,34 +553,6 @@ TEST_F(AdrsListTest, TextColumnsSortByTheirCodePage932Bytes)
     for (const char* text : {"表ソ能", "①髙﨑", "〜～−－¥￥", "ｱｲｳﾞ", "abc\\~", "〒100-0001 東京都"}) {
         const QString t = QString::fromUtf8(text);
         EXPECT_EQ(Cp932SortKey(t), cp932::Encode(t).toStdString()) << text;
-    }
-}
-
-// The main window opens wholly on the work area, frame and status bar
-// included, whatever position and size were saved.
-TEST_F(AdrsListTest, SavedPositionOffTheScreenOpensWhollyOnIt)
-{
-    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-    struct Case {
-        int left, top, width, height;
-    } cases[] = {{0, 99999, 1000, 640}, {-5000, -4000, 1000, 640}, {99999, 0, 5000, 5000}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.top);
-        list.reset();
-        TIniFile ini(SettingsFileName());
-        for (const auto& [key, value] : std::initializer_list<std::pair<const char*, int>>{
-                 {"Left", c.left}, {"Top", c.top}, {"Width", c.width}, {"Height", c.height}})
-            ini.WriteInteger(QStringLiteral("ADRS LIST"), QString::fromLatin1(key), value);
-        ini.UpdateFile();
-        list = std::make_unique<TAddressList>();
-        list->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(list.get()));
-        QTest::qWait(20);
-        const QRect frame = list->frameGeometry();
-        EXPECT_TRUE(area.contains(frame)) << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height();
-        const QWidget* status = list->findChild<QStatusBar*>();
-        ASSERT_NE(status, nullptr);
-        EXPECT_TRUE(area.contains(QRect(status->mapToGlobal(QPoint(0, 0)), status->size())));
     }
 }
 

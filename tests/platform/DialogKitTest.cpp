@@ -1,4 +1,5 @@
 #include "platform/ui/DialogKit.h"
+#include "platform/ui/MessageBox.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -184,3 +185,58 @@ TEST(TabWheel, SwitchesTabsAndWrapsAroundBothEnds)
     EXPECT_EQ(bar.currentIndex(), 0);
 }
 
+
+// Dialogs centre on their owner by the size they are shown with, and every
+// window stays wholly on the work area, frame included, wherever it was put.
+// (Offscreen windows have a frame 2 pixels wide.)
+TEST(WindowPlacement, CentresOnTheOwnerAndKeepsTheWholeFrameOnTheScreen)
+{
+    const QRect area(0, 0, 1600, 960); // 1600 x 1000 less a panel at the bottom
+    SetWorkAreaHandler([area](const QRect&) { return area; });
+    QWidget owner;
+    struct Case {
+        QRect owner;
+        QSize content; // a dialog not yet shown must be laid out to it first
+        bool shown;
+        QPoint frame; // where the dialog's frame goes
+    } cases[] = {
+        {{100, 100, 800, 600}, {400, 300}, false, {298, 248}},
+        {{1200, 700, 400, 260}, {384, 731}, false, {1206, 225}},
+        {{1200, 700, 400, 260}, {384, 731}, true, {1206, 225}},
+        {{-500, -300, 400, 300}, {200, 100}, false, {0, 0}},
+        {{1500, 900, 800, 600}, {200, 100}, false, {1396, 856}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.owner.x() << "," << c.owner.y() << " " << c.content.height());
+        owner.setGeometry(c.owner);
+        owner.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
+        TModalDialog dialog(&owner);
+        auto* content = new QWidget;
+        content->setFixedSize(c.content);
+        (new QVBoxLayout(&dialog))->addWidget(content);
+        dialog.layout()->setContentsMargins(0, 0, 0, 0);
+        if (c.shown) {
+            dialog.show();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        }
+        CenterFormOnOwner(&dialog, &owner);
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        QTest::qWait(10);
+        EXPECT_EQ(dialog.frameGeometry(), QRect(c.frame, c.content + QSize(4, 4)));
+    }
+    // Larger than the screen: as large as fits. A position on the screen is
+    // kept as given.
+    QWidget big;
+    big.resize(1700, 1100);
+    PlaceWindowOnScreen(&big, QPoint(-20, 30));
+    big.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&big));
+    QTest::qWait(10);
+    EXPECT_EQ(big.frameGeometry(), area);
+    owner.resize(400, 300);
+    PlaceWindowOnScreen(&owner, QPoint(10, 20));
+    EXPECT_EQ(owner.frameGeometry().topLeft(), QPoint(10, 20));
+    SetWorkAreaHandler({});
+}

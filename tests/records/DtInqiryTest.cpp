@@ -1,6 +1,9 @@
 #include "RecordWindowFixture.h"
 
 #include "core/Folders.h"
+#include "core/ui/AdrsList.h"
+#include "app/AppWiring.h"
+#include "platform/ui/DialogKit.h"
 #include "platform/IniFile.h"
 #include "platform/ui/ByteLimitEdit.h"
 #include "support/TestSupport.h"
@@ -8,7 +11,7 @@
 #include "records/RecordMapping.h"
 
 #include <QApplication>
-#include <QScreen>
+#include <QTimer>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -259,39 +262,43 @@ TEST_F(RecordWindow, WindowGoesAwayAndClearsItsReference)
     EXPECT_EQ(list.index, -1); // the list no longer has a row shown elsewhere
 }
 
-// A position saved on a larger screen, or with another screen to the left
-// and above, still opens the window wholly in sight, frame included; a
-// position on the screen is kept as saved.
-TEST_F(RecordWindow, ASavedPositionOffTheScreenOpensWhollyOnIt)
+// The main window saved anywhere opens wholly on a 1600 x 1000 screen, and
+// 環境設定 opened from it shows its OK button on the screen.
+TEST(WindowPlacement, SettingsFromAMainWindowAnywhereShowItsOkButton)
 {
-    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-    struct Case {
-        int left, top;
-    } cases[] = {{5000, -4000}, {-3000, 99999}, {area.right(), area.bottom()}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.left);
-        delete window;
-        TIniFile ini(DataFolder() + QStringLiteral("Telvora21.ini"));
-        ini.WriteInteger(QStringLiteral("DATA INQUIRY"), QStringLiteral("Left"), c.left);
-        ini.WriteInteger(QStringLiteral("DATA INQUIRY"), QStringLiteral("Top"), c.top);
+    const QRect area(0, 0, 1600, 1000);
+    SetWorkAreaHandler([area](const QRect&) { return area; });
+    TTempDataFolder folder;
+    TMessageRecorder messages;
+    const QPoint cases[] = {{0, 0}, {1000, 500}, {1599, 999}, {-5000, -4000}, {99999, 300}};
+    for (const QPoint& at : cases) {
+        SCOPED_TRACE(testing::Message() << at.x() << "," << at.y());
+        TIniFile ini(SettingsFileName());
+        ini.WriteInteger(QStringLiteral("ADRS LIST"), QStringLiteral("Left"), at.x());
+        ini.WriteInteger(QStringLiteral("ADRS LIST"), QStringLiteral("Top"), at.y());
         ini.UpdateFile();
-        window = new TDataInquiry;
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
-        QTest::qWait(20);
-        EXPECT_TRUE(area.contains(window->frameGeometry()))
-            << window->frameGeometry().x() << "," << window->frameGeometry().y() << " "
-            << window->frameGeometry().width() << "x" << window->frameGeometry().height();
-        window->close();
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        window = nullptr;
+        LoadSettings();
+        TDMTelvora21 dm;
+        TAddressList list;
+        list.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+        EXPECT_TRUE(area.contains(list.frameGeometry()));
+        QRect frame, ok;
+        QTimer::singleShot(0, [&] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            if (!dialog)
+                return;
+            frame = dialog->frameGeometry();
+            for (QPushButton* b : dialog->findChildren<QPushButton*>())
+                if (b->text() == QStringLiteral("OK"))
+                    ok = QRect(b->mapToGlobal(QPoint(0, 0)), b->size());
+            qobject_cast<QDialog*>(dialog)->reject();
+        });
+        EditSettings(list);
+        EXPECT_TRUE(area.contains(frame)) << frame.x() << "," << frame.y() << " " << frame.height();
+        EXPECT_TRUE(!ok.isEmpty() && area.contains(ok)) << ok.x() << "," << ok.y();
     }
-    TIniFile ini(DataFolder() + QStringLiteral("Telvora21.ini"));
-    ini.WriteInteger(QStringLiteral("DATA INQUIRY"), QStringLiteral("Left"), area.left() + 10);
-    ini.WriteInteger(QStringLiteral("DATA INQUIRY"), QStringLiteral("Top"), area.top() + 20);
-    ini.UpdateFile();
-    window = new TDataInquiry;
-    EXPECT_EQ(window->pos(), area.topLeft() + QPoint(10, 20));
+    SetWorkAreaHandler({});
 }
 
 TEST_F(RecordWindow, ListingsOfACategorySearchAreShownForRegistration)

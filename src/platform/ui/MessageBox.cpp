@@ -1,12 +1,13 @@
 #include "platform/ui/MessageBox.h"
 
+#include "platform/ui/DialogKit.h"
+
 #include <QApplication>
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QSpacerItem>
 #include <QPointer>
 #include <QPushButton>
-#include <QScreen>
 #include <QWidget>
 
 namespace {
@@ -15,14 +16,6 @@ TMessageBoxHandler& handler()
 {
     static TMessageBoxHandler h;
     return h;
-}
-
-QRect workArea(QWidget* w)
-{
-    QScreen* screen = w ? w->screen() : nullptr;
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    return screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
 }
 
 int showReal(const TMessageBoxRequest& r)
@@ -110,14 +103,10 @@ void CenterFormOnOwner(QWidget* form, QWidget* owner)
 {
     if (!form)
         return;
-    QRect area = workArea(owner ? owner : form);
-    QSize size = form->frameGeometry().size();
-    if (size.isEmpty())
-        size = form->sizeHint();
-    QRect ownerRect = owner ? owner->window()->frameGeometry() : area;
-    int x = ownerRect.x() + (ownerRect.width() - size.width()) / 2;
-    int y = ownerRect.y() + (ownerRect.height() - size.height()) / 2;
-    x = std::max(area.left(), std::min(x, area.right() + 1 - size.width()));
-    y = std::max(area.top(), std::min(y, area.bottom() + 1 - size.height()));
-    form->move(x, y);
+    // Centred by the size the dialog will be shown with, then kept on the
+    // screen by the one routine every window is placed with.
+    const QSize frame = ShownFrameSize(form);
+    const QRect around = owner ? owner->window()->frameGeometry() : WorkAreaOf(form->frameGeometry());
+    PlaceWindowOnScreen(form, around.topLeft() + QPoint((around.width() - frame.width()) / 2,
+                                                        (around.height() - frame.height()) / 2));
 }
