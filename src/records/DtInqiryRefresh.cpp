@@ -13,7 +13,9 @@
 #include "core/Settings.h"
 #include "listing_search/ContinualAdrsSearch.h"
 #include "listing_search/DicSch.h"
+#include "listing_search/SkkDictionary.h"
 #include "platform/Cp932.h"
+#include "platform/ui/MessageBox.h"
 #include "records/RecordMapping.h"
 
 #include <QComboBox>
@@ -217,9 +219,21 @@ void TDataInquiry::GetJisCodeClick()
         return;
     }
     TContinualAdrsSearch parser(AppPath(), AppPath() + QStringLiteral("Dic/"));
-    if (parser.Search(address) != 0 || parser.GetResultCount() < 1)
-        return; // what the codes were stays
+    const int rc = parser.Search(address);
     const TContinualAdrsResult found = parser.GetResult(0);
+    // What the codes were stays when none is found, and the user is told why.
+    if (rc == 2) {
+        ShowMessage(this, DictionaryMissingMessage(kZipcodeDictionaryPath), MB_OK | MB_ICONSTOP);
+        return;
+    }
+    if (rc != 0 || parser.GetResultCount() < 1 || cp932::Trim(found.JisCode).isEmpty()) {
+        ShowMessage(this,
+                    QStringLiteral("市町村コードを取得できませんでした  \r\n") +
+                        (rc != 0 ? QStringLiteral("住所から都道府県と市区町村が分かりません  ")
+                                 : QStringLiteral("この住所の市町村コードは見つかりません  ")),
+                    MB_OK | MB_ICONINFORMATION);
+        return;
+    }
     ui->edtJisCode->setText(cp932::Trim(found.JisCode));
     ui->lblKajoCode->setText(cp932::Trim(found.KajoCode));
 }

@@ -128,6 +128,42 @@ TEST_F(RecordLookup, PostalCodeFillsTheAddressUnlessItIsTypedAlready)
     EXPECT_EQ(text("edtAdrs2"), QStringLiteral("千代田１－１"));
 }
 
+// A lookup that finds nothing says so and changes nothing; the JIS code of
+// a place found is taken without a word, and no address empties the codes.
+TEST_F(RecordLookup, ButtonsThatFindNothingSaySoAndKeepWhatIsShown)
+{
+    if (!QFile::exists(kZipcodeDictionaryPath))
+        GTEST_SKIP() << "skkdic-extra is not installed";
+    struct Case {
+        const char* button;
+        const char* tdfkn;
+        const char* adrs1;
+        const char* message;
+        const char* jisCode;
+    } cases[] = {
+        {"bbtnAdrsSearch", "", "ソフト表ビル", "該当するデータはありません  ", "999999"},
+        {"bbtnGetJisCode", "", "ソフト表ビル",
+         "市町村コードを取得できませんでした  \r\n住所から都道府県と市区町村が分かりません  ", "999999"},
+        {"bbtnGetJisCode", "沖縄県", "那覇市", "市町村コードを取得できませんでした  \r\nこの住所の市町村コードは見つかりません  ",
+         "999999"},
+        {"bbtnGetJisCode", "東京都", "千代田区", "", "131016"},
+        {"bbtnGetJisCode", "  ", "", "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.button << " " << c.tdfkn);
+        messages.Clear();
+        find<QLineEdit>("edtJisCode")->setText(QStringLiteral("999999"));
+        for (const char* name : {"edtAdrs2", "edtAdrs3"})
+            find<QLineEdit>(name)->clear();
+        find<QLineEdit>("edtTdfkn")->setText(QString::fromUtf8(c.tdfkn));
+        find<QLineEdit>("edtAdrs1")->setText(QString::fromUtf8(c.adrs1));
+        find<QPushButton>(c.button)->click();
+        EXPECT_EQ(messages.LastText(), QString::fromUtf8(c.message));
+        EXPECT_EQ(text("edtJisCode"), QString::fromUtf8(c.jisCode));
+        EXPECT_EQ(text("edtTdfkn"), QString::fromUtf8(c.tdfkn));
+    }
+}
+
 TEST(RecordLookupResult, CompanyResultSwitchesToCompanyAndKeepsNumbersOfAddressPages)
 {
     TDicAdrsRecord found;
