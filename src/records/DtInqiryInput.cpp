@@ -226,7 +226,7 @@ void TDataInquiry::CheckMyNumbers(unsigned which)
                            (length == 13 && CheckMyNumber(text, 1) == 0);
         QPalette pal = edit->palette();
         if (valid) {
-            pal.setColor(QPalette::Base, QApplication::palette(edit).color(QPalette::Base));
+            pal.setColor(QPalette::Base, EditGround(edit));
             MyNumberImage(i)->setPixmap(length == 12   ? QPixmap(QStringLiteral(":/glyphs/MYNUMBERPRIV.png"))
                                         : length == 13 ? QPixmap(QStringLiteral(":/glyphs/MYNUMBERCORP.png"))
                                                        : QPixmap());

@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -249,6 +250,36 @@ TEST_F(RecordWindow, EditsKeepTheLimitsOfTheirFields)
     QTest::keyClick(secret, Qt::Key_Return);
     type(secret, QStringLiteral("あい"));
     EXPECT_EQ(secret->toPlainText(), QStringLiteral("\n") + QString(499, QChar(u'あ')));
+}
+
+// Protected fields under the lock look read-only and answer a typed key
+// with the beep of every refused input; without the lock they take typing
+// on the usual ground. The common My Number is changed in the settings only.
+TEST_F(RecordWindow, LockedFieldsLookReadOnlyAndBeepAtTyping)
+{
+    ASSERT_TRUE(SetAdminPassword(QStringLiteral("合言葉")));
+    showRow(0);
+    const QColor face = QApplication::palette().color(QPalette::Window);
+    const QColor base = QApplication::palette().color(QPalette::Base);
+    ASSERT_NE(face, base);
+    for (const bool admin : {false, true}) {
+        Settings().AdminMode = admin;
+        window->ApplyAdminMode();
+        for (const QString name : {"edtJointMyNumber3", "edtEnvMyNumber", "edtProtectMemo1", "edtProtectMemo10"}) {
+            SCOPED_TRACE(testing::Message() << name.toStdString() << " " << admin);
+            auto* edit = find<TByteLimitEdit>(name);
+            const bool locked = !admin || name == QStringLiteral("edtEnvMyNumber");
+            const QString before = edit->text();
+            QSignalSpy beeps(edit, &TByteLimitEdit::InputRefused);
+            edit->end(false);
+            QTest::keyClick(edit, Qt::Key_1);
+            EXPECT_EQ(edit->text(), locked ? before : before + u'1');
+            QTest::keyClick(edit, Qt::Key_Backspace);
+            QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+            EXPECT_EQ(beeps.count(), locked ? 3 : 0);
+            EXPECT_EQ(edit->palette().color(QPalette::Base), locked ? face : base);
+        }
+    }
 }
 
 TEST_F(RecordWindow, WindowGoesAwayAndClearsItsReference)
