@@ -421,9 +421,12 @@ void TDataInquiry::OpenExtLinkClick()
     const QString link = item->text(1);
     // A path that is there is a document; anything else goes to the desktop
     // as a link, one argument, no shell.
-    const bool opened = QFileInfo::exists(link) ? OpenDocument(link) : OpenUrl(link);
-    if (!opened)
-        ShowMessage(this, QStringLiteral("リンクを開けませんでした  \r\n") + link, MB_OK | MB_ICONINFORMATION);
+    const int status = QFileInfo::exists(link) ? (OpenDocument(link) ? 0 : -1) : OpenUrlStatus(link);
+    if (status != 0)
+        ShowMessage(this,
+                    QStringLiteral("リンクを開けませんでした  \r\n") + link + QStringLiteral("\r\n") +
+                        OpenFailureCause(status),
+                    MB_OK | MB_ICONWARNING);
 }
 
 // ---------------------------------------------------------------- colour, web search

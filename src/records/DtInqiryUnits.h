@@ -39,4 +39,12 @@ inline QColor EditGround(const QLineEdit* edit)
     return QApplication::palette(edit).color(edit->isReadOnly() ? QPalette::Window : QPalette::Base);
 }
 
+// Why the desktop did not open a link: the answer of OpenUrlStatus, on a
+// line of its own under the message.
+inline QString OpenFailureCause(int status)
+{
+    return status == 1 ? QStringLiteral("このアドレスは開ける形ではありません  ")
+                       : QStringLiteral("開くためのプログラム（xdg-open）を起動できませんでした  ");
+}
+
 } // namespace dtinquiry

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -10,6 +11,8 @@
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QTest>
+#include <QTextBoundaryFinder>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <gtest/gtest.h>
@@ -239,4 +242,26 @@ TEST(WindowPlacement, CentresOnTheOwnerAndKeepsTheWholeFrameOnTheScreen)
     PlaceWindowOnScreen(&owner, QPoint(10, 20));
     EXPECT_EQ(owner.frameGeometry().topLeft(), QPoint(10, 20));
     SetWorkAreaHandler({});
+}
+
+// The message box breaks a line too long for it only between words: at a
+// blank, never inside a Japanese word ("いませ" / "ん").
+TEST(MessageBox, BreaksLinesOnlyBetweenWords)
+{
+    const QString text = QStringLiteral("スーパーマップル・デジタル Ver.1～16のいずれもインストールされていません  ");
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        ASSERT_NE(box, nullptr);
+        shown = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))->text();
+        box->findChild<QPushButton*>()->click();
+    });
+    ShowMessage(nullptr, text, MB_OK | MB_ICONINFORMATION);
+    ASSERT_EQ(QString(shown).remove(QChar(0x2060)), text);
+    QTextBoundaryFinder lines(QTextBoundaryFinder::Line, shown);
+    QStringList words;
+    for (qsizetype at = 0, next = lines.toNextBoundary(); next > 0; at = next, next = lines.toNextBoundary())
+        words << shown.mid(at, next - at).remove(QChar(0x2060));
+    EXPECT_EQ(words, QStringList({QStringLiteral("スーパーマップル・デジタル "),
+                                  QStringLiteral("Ver.1～16のいずれもインストールされていません  ")}));
 }

@@ -192,6 +192,11 @@ TEST_F(RecordLaunch, HomePageAndMailReachTheOpenerAsOneArgumentAndFailuresAreSai
     messages.Clear();
     click("bbtnEMail2");
     EXPECT_EQ(messages.LastText(), QStringLiteral("メールソフトが起動できませんでした  \r\nResult = -1  "));
+    type("edtURL", QStringLiteral("www.example.jp"));
+    click("bbtnOpenURL");
+    EXPECT_EQ(messages.LastText(), QStringLiteral("ホームページを開けませんでした  \r\n"
+                                                  "開くためのプログラム（xdg-open）を起動できませんでした  "));
+    EXPECT_EQ(messages.Messages().back().flags, unsigned(MB_OK | MB_ICONWARNING));
     // Whatever the opener did, the address typed stays.
     EXPECT_EQ(find<QLineEdit>("edtEMail2")->text(), QStringLiteral("foo@example.jp"));
 

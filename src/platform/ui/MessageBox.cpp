@@ -18,11 +18,33 @@ TMessageBoxHandler& handler()
     return h;
 }
 
+// Qt wraps a long line wherever Unicode allows a break, and in Japanese that
+// is between any two characters ("いませ" at the end of one line, "ん" on
+// the next). Lines break only where a word ends: at a blank, after a
+// Japanese comma or full stop, or at the text's own line breaks; a word
+// joiner between any other two characters keeps them on one line. Only a
+// line too long for the screen is still cut where it must be.
+QString withBreaksBetweenWords(const QString& text)
+{
+    auto breakable = [](QChar before, QChar after) {
+        return before.isSpace() || after.isSpace() || before == u'、' || before == u'。' || before == u'，' ||
+               before == u'．' || before.isHighSurrogate();
+    };
+    QString out;
+    out.reserve(text.size() * 2);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        out += text.at(i);
+        if (i + 1 < text.size() && !breakable(text.at(i), text.at(i + 1)))
+            out += QChar(0x2060);
+    }
+    return out;
+}
+
 int showReal(const TMessageBoxRequest& r)
 {
     QMessageBox box(r.owner ? r.owner->window() : nullptr);
     box.setWindowTitle(r.caption);
-    box.setText(r.text);
+    box.setText(withBreaksBetweenWords(r.text));
     box.setTextFormat(Qt::PlainText);
     switch (r.flags & 0xF0) {
     case MB_ICONSTOP: box.setIcon(QMessageBox::Critical); break;
