@@ -29,7 +29,6 @@ TEST_F(RecordWindow, FullRecordShownAndHeldReportsNoChange)
 {
     showRow(0);
     EXPECT_EQ(window->GetCurrentRecNo(), 100);
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("アドレス帳情報照会"));
     EXPECT_EQ(find<QLineEdit>("edtPos")->text(), QStringLiteral("123-4567"));
     EXPECT_EQ(find<QLineEdit>("edtPubDate")->text(), QStringLiteral(" 1998年04月"));
     EXPECT_EQ(find<QLineEdit>("edtAddDateTime")->text(), QStringLiteral(" 1998/05/15 12:00:00"));
@@ -152,7 +151,6 @@ TEST_F(RecordWindow, ModesShowTheirCaptionsAndButtons)
 {
     const TListingDetail l = SampleCompanyListing();
     window->ShowRegist(l);
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("アドレス帳情報登録"));
     EXPECT_EQ(find<QLineEdit>("edtFax")->text(), l.Tel);
     EXPECT_EQ(find<QLineEdit>("nmedtCorpKanji")->text(), QStringLiteral("株式会社能登表示"));
     EXPECT_EQ(find<QComboBox>("cbxCatMain")->currentIndex(), 5);
@@ -222,11 +220,9 @@ TEST_F(RecordWindow, FailedDeleteKeepsTheWindowAndTellsNoOne)
 TEST_F(RecordWindow, EditsKeepTheLimitsOfTheirFields)
 {
     auto* adrs = find<TByteLimitEdit>("edtAdrs1");
-    auto* memo = find<TByteLimitEdit>("edtProtectMemo1");
     auto* name = find<TNameEdit>("nmedtNameKanji");
     auto* kana = find<TNameEdit>("nmedtNameKana");
     auto* joint = find<TNameEdit>("nmedtJoint5");
-    EXPECT_EQ(memo->MaxBytes(), 60);
     const auto type = TypeChars;
     type(adrs, QStringLiteral("北é"));
     EXPECT_EQ(adrs->text(), QStringLiteral("北"));
@@ -314,19 +310,17 @@ TEST(WindowPlacement, SettingsFromAMainWindowAnywhereShowItsOkButton)
         list.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
         EXPECT_TRUE(area.contains(list.frameGeometry()));
-        QRect frame, ok;
+        QRect ok;
         QTimer::singleShot(0, [&] {
             QWidget* dialog = QApplication::activeModalWidget();
             if (!dialog)
                 return;
-            frame = dialog->frameGeometry();
             for (QPushButton* b : dialog->findChildren<QPushButton*>())
                 if (b->text() == QStringLiteral("OK"))
                     ok = QRect(b->mapToGlobal(QPoint(0, 0)), b->size());
             qobject_cast<QDialog*>(dialog)->reject();
         });
         EditSettings(list);
-        EXPECT_TRUE(area.contains(frame)) << frame.x() << "," << frame.y() << " " << frame.height();
         EXPECT_TRUE(!ok.isEmpty() && area.contains(ok)) << ok.x() << "," << ok.y();
     }
     SetWorkAreaHandler({});

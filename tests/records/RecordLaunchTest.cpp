@@ -351,14 +351,8 @@ TEST_F(RecordLaunch, RouteWindowsGetTheStartPositionInTheirUnits)
     EXPECT_EQ(routes.start, qMakePair(0, 0));
 }
 
-TEST_F(RecordLaunch, HintsNameTheChosenProgramsAndTheQRMapGetsTheJoinedAddress)
+TEST_F(RecordLaunch, QRMapGetsTheJoinedAddress)
 {
-    Settings().Map = mpWebMap;
-    Settings().Root = rpNorikae;
-    window->UpdateCooperateHints();
-    EXPECT_EQ(find<QPushButton>("bbtnMap")->toolTip(), QStringLiteral("地図表示\nGoogle マップ"));
-    EXPECT_EQ(find<QPushButton>("bbtnRoot")->toolTip(), QStringLiteral("路線検索\n乗換案内"));
-
     type("edtTdfkn", QStringLiteral(" 東京都"));
     type("edtAdrs1", QStringLiteral("表区"));
     type("edtAdrs2", QStringLiteral("1-1 "));

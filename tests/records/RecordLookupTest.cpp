@@ -111,56 +111,34 @@ TEST_F(RecordLookup, TelephoneListingOfAPersonFillsNumberAddressAndName)
     EXPECT_FALSE(window->IsModified());
 }
 
-TEST_F(RecordLookup, PostalCodeFillsTheAddressUnlessItIsTypedAlready)
-{
-    if (!QFile::exists(kZipcodeDictionaryPath))
-        GTEST_SKIP() << "skkdic-extra is not installed";
-    find<QLineEdit>("edtTel")->setText(QStringLiteral("03-1111-2222"));
-    find<QLineEdit>("edtPos")->setText(QStringLiteral("1000001"));
-    find<QPushButton>("bbtnPosSch")->click();
-    EXPECT_EQ(text("edtAdrs1"), QStringLiteral("千代田区"));
-    EXPECT_EQ(text("edtAdrs2"), QStringLiteral("千代田"));
-    EXPECT_EQ(text("edtPos"), QStringLiteral("100-0001"));
-    EXPECT_EQ(text("edtTel"), QStringLiteral("03-1111-2222"));
-
-    find<QLineEdit>("edtAdrs2")->setText(QStringLiteral("千代田１－１"));
-    find<QPushButton>("bbtnPosSch")->click();
-    EXPECT_EQ(text("edtAdrs2"), QStringLiteral("千代田１－１"));
-}
-
 // A lookup that finds nothing says so and changes nothing; the JIS code of
 // a place found is taken without a word, and no address empties the codes.
 TEST_F(RecordLookup, ButtonsThatFindNothingSaySoAndKeepWhatIsShown)
 {
     if (!QFile::exists(kZipcodeDictionaryPath))
         GTEST_SKIP() << "skkdic-extra is not installed";
-    struct Case {
-        const char* button;
-        const char* tdfkn;
-        const char* adrs1;
-        const char* message;
-        const char* jisCode;
+    const QString failed = QStringLiteral("市町村コードを取得できませんでした  \r\n");
+    const struct {
+        const char *button, *tdfkn, *adrs1;
+        QString message, jisCode;
     } cases[] = {
-        {"bbtnAdrsSearch", "", "ソフト表ビル", "該当するデータはありません  ", "999999"},
-        {"bbtnGetJisCode", "", "ソフト表ビル",
-         "市町村コードを取得できませんでした  \r\n住所から都道府県と市区町村が分かりません  ", "999999"},
-        {"bbtnGetJisCode", "沖縄県", "那覇市", "市町村コードを取得できませんでした  \r\nこの住所の市町村コードは見つかりません  ",
-         "999999"},
+        {"bbtnAdrsSearch", "", "ソフト表ビル", QStringLiteral("該当するデータはありません  "), "999999"},
+        {"bbtnGetJisCode", "", "ソフト表ビル", failed + QStringLiteral("住所から都道府県と市区町村が分かりません  "), "999999"},
+        {"bbtnGetJisCode", "沖縄県", "那覇市", failed + QStringLiteral("この住所の市町村コードは見つかりません  "), "999999"},
         {"bbtnGetJisCode", "東京都", "千代田区", "", "131016"},
         {"bbtnGetJisCode", "  ", "", "", ""},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.button << " " << c.tdfkn);
         messages.Clear();
         find<QLineEdit>("edtJisCode")->setText(QStringLiteral("999999"));
-        for (const char* name : {"edtAdrs2", "edtAdrs3"})
-            find<QLineEdit>(name)->clear();
         find<QLineEdit>("edtTdfkn")->setText(QString::fromUtf8(c.tdfkn));
         find<QLineEdit>("edtAdrs1")->setText(QString::fromUtf8(c.adrs1));
+        find<QLineEdit>("edtAdrs2")->clear();
+        find<QLineEdit>("edtAdrs3")->clear();
         find<QPushButton>(c.button)->click();
-        EXPECT_EQ(messages.LastText(), QString::fromUtf8(c.message));
-        EXPECT_EQ(text("edtJisCode"), QString::fromUtf8(c.jisCode));
-        EXPECT_EQ(text("edtTdfkn"), QString::fromUtf8(c.tdfkn));
+        EXPECT_EQ(messages.LastText(), c.message);
+        EXPECT_EQ(text("edtJisCode"), c.jisCode);
     }
 }
 
@@ -230,6 +208,13 @@ TEST(RecordLookupResult, PostalOrAddressResultChangesOnlyThePlace)
         place.JisCode.clear();
         place.KajoCode.clear();
     }
+
+    // An address typed on from the place found stays as typed.
+    TRecordInput typed;
+    typed.Tdfkn = place.Tdfkn;
+    typed.Adrs1 = place.City + place.Town + QStringLiteral("１－１");
+    ApplyDictionaryResult(place, TDicSearch::kResultPostal, typed);
+    EXPECT_EQ(typed.Adrs1, place.City + place.Town + QStringLiteral("１－１"));
 
     // A person typed with a postal code stays a person.
     TRecordInput person;
