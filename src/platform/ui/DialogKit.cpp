@@ -250,7 +250,10 @@ private:
 
 } // namespace
 
-TWorkAreaHandler SetWorkAreaHandler(TWorkAreaHandler handler) { return std::exchange(workAreaHandler(), std::move(handler)); }
+TWorkAreaHandler SetWorkAreaHandler(TWorkAreaHandler handler)
+{
+    return std::exchange(workAreaHandler(), std::move(handler));
+}
 
 QRect WorkAreaOf(const QRect& frame)
 {
