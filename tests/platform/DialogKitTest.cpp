@@ -65,7 +65,7 @@ void wheel(QTabBar* bar, int delta)
 
 } // namespace
 
-TEST(EnterKey, MovesThroughInputControlsInTabOrderToTheEndOfTheNextEdit)
+TEST(EnterKey, MovesThroughInputControlsInTabOrderOrToTheNamedOneToTheEndOfTheEdit)
 {
     TEnterForm f;
     f.focus(f.edit1);
@@ -80,6 +80,19 @@ TEST(EnterKey, MovesThroughInputControlsInTabOrderToTheEndOfTheNextEdit)
     EXPECT_FALSE(f.edit2->hasSelectedText());
     EXPECT_TRUE(f.dialog.isVisible()) << "Enter in an input control must not press the default button";
     EXPECT_FALSE(f.box->isChecked());
+
+    // A control named for Enter, or the first available after it: disabled
+    // and hidden controls are passed over.
+    f.filter->SetNext(f.edit1, f.box);
+    f.box->setEnabled(false);
+    f.focus(f.edit1);
+    f.enter();
+    EXPECT_EQ(QApplication::focusWidget(), f.radioB);
+    f.radioB->hide();
+    f.radioA->hide();
+    f.focus(f.edit1);
+    f.enter();
+    EXPECT_EQ(QApplication::focusWidget(), f.edit2);
 }
 
 TEST(EnterKey, ButtonsMemosAndKeptControlsReceiveEnter)
@@ -116,22 +129,6 @@ TEST(EnterKey, ButtonsMemosAndKeptControlsReceiveEnter)
     QTest::keyClick(edit, Qt::Key_Return);
     EXPECT_EQ(otherReturned.count(), 1);
     EXPECT_EQ(QApplication::focusWidget(), edit);
-}
-
-TEST(EnterKey, GoesToTheNamedControlOrTheFirstAvailableAfterIt)
-{
-    TEnterForm f;
-    f.filter->SetNext(f.edit1, f.box);
-    f.box->setEnabled(false);
-    f.focus(f.edit1);
-    f.enter();
-    EXPECT_EQ(QApplication::focusWidget(), f.radioB);
-    // Disabled and hidden controls are passed over.
-    f.radioB->hide();
-    f.radioA->hide();
-    f.focus(f.edit1);
-    f.enter();
-    EXPECT_EQ(QApplication::focusWidget(), f.edit2);
 }
 
 TEST(BlueCaptions, FollowTheCheckedStateOfBoxesAndRadioGroups)
