@@ -180,11 +180,7 @@ TEST_F(RecordWindow, SavePromptAsksAndKeepsInputWhenTheWriteFails)
     messages.Answer(IDCANCEL);
     EXPECT_EQ(window->ConfirmSaveChanges(0, false), TSaveResult::Cancelled);
     ASSERT_EQ(messages.Messages().size(), 1u);
-    EXPECT_EQ(messages.LastText(), QStringLiteral("照会中のデータが変更されています  \r\n\r\n"
-                                                  "アドレス帳に保存する場合は「はい」  \r\n"
-                                                  "破棄する場合は「いいえ」  \r\n"
-                                                  "中止する場合は「キャンセル」  \r\n\r\n"
-                                                  "を押してください  "));
+    EXPECT_TRUE(messages.LastText().startsWith(QStringLiteral("照会中のデータが変更されています  ")));
     // Yes, but no book is open: the write fails and the input stays.
     messages.Answer(IDYES);
     EXPECT_EQ(window->ConfirmSaveChanges(0, false), TSaveResult::Cancelled);

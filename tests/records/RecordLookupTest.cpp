@@ -60,27 +60,13 @@ TEST_F(RecordLookup, OpenBookAnswersForEachRowHoldingTheNumberOnce)
     EXPECT_TRUE(FindBookTelMatches(dm->AdrsTable(), QStringLiteral("---")).empty());
 }
 
-TEST_F(RecordLookup, TelephoneSearchOfANumberInTheBookShowsThatRecord)
+// A number of the book shows that record, once what is typed is saved or
+// let go.
+TEST_F(RecordLookup, TelephoneSearchOfANumberInTheBookShowsThatRecordAfterTheTypedInput)
 {
     const int recNo = addRow("0399990001", "", "", QStringLiteral("登録済商事"));
     // The telephone edit is empty: the fax number is looked up.
     find<QLineEdit>("edtFax")->setText(QStringLiteral("03-9999-0001"));
-    messages.Answer(IDNO); // the typed number is not kept as a record of its own
-    find<QPushButton>("bbtnTelSch")->click();
-    EXPECT_EQ(window->GetCurrentRecNo(), recNo);
-    EXPECT_EQ(window->SourceMode(), int(TDataInquiry::smAddressList));
-    EXPECT_EQ(text("nmedtCorpKanji"), QStringLiteral("登録済商事"));
-    // Shown as every reader of the book shows numbers, so an untouched record
-    // is not taken for a changed one.
-    EXPECT_EQ(text("edtTel"), QStringLiteral("03-9999-0001"));
-    EXPECT_FALSE(window->IsModified());
-    EXPECT_TRUE(find<QPushButton>("btnUpdate")->isEnabled());
-}
-
-TEST_F(RecordLookup, TypedInputIsOfferedForSavingBeforeABookRecordReplacesIt)
-{
-    const int recNo = addRow("0399990001", "", "", QStringLiteral("登録済商事"));
-    find<QLineEdit>("edtTel")->setText(QStringLiteral("03-9999-0001"));
     find<QLineEdit>("edtAdrs3")->setText(QStringLiteral("入力中ビル"));
 
     // Cancel keeps what is typed.
@@ -91,11 +77,16 @@ TEST_F(RecordLookup, TypedInputIsOfferedForSavingBeforeABookRecordReplacesIt)
     EXPECT_EQ(window->GetCurrentRecNo(), -1);
     EXPECT_EQ(text("edtAdrs3"), QStringLiteral("入力中ビル"));
 
-    // No discards it and shows the record found.
+    // No discards it and shows the record found, its number as every reader
+    // of the book shows it, so the untouched record is no change.
     messages.Answer(IDNO);
     find<QPushButton>("bbtnTelSch")->click();
     EXPECT_EQ(window->GetCurrentRecNo(), recNo);
+    EXPECT_EQ(window->SourceMode(), int(TDataInquiry::smAddressList));
     EXPECT_EQ(text("nmedtCorpKanji"), QStringLiteral("登録済商事"));
+    EXPECT_EQ(text("edtTel"), QStringLiteral("03-9999-0001"));
+    EXPECT_FALSE(window->IsModified());
+    EXPECT_TRUE(find<QPushButton>("btnUpdate")->isEnabled());
 }
 
 TEST_F(RecordLookup, TelephoneListingOfAPersonFillsNumberAddressAndName)
