@@ -226,7 +226,7 @@ void TDataInquiry::CheckMyNumbers(unsigned which)
                            (length == 13 && CheckMyNumber(text, 1) == 0);
         QPalette pal = edit->palette();
         if (valid) {
-            pal.setColor(QPalette::Base, QApplication::palette(edit).color(QPalette::Base));
+            pal.setColor(QPalette::Base, EditGround(edit));
             MyNumberImage(i)->setPixmap(length == 12   ? QPixmap(QStringLiteral(":/glyphs/MYNUMBERPRIV.png"))
                                         : length == 13 ? QPixmap(QStringLiteral(":/glyphs/MYNUMBERCORP.png"))
                                                        : QPixmap());
@@ -421,9 +421,12 @@ void TDataInquiry::OpenExtLinkClick()
     const QString link = item->text(1);
     // A path that is there is a document; anything else goes to the desktop
     // as a link, one argument, no shell.
-    const bool opened = QFileInfo::exists(link) ? OpenDocument(link) : OpenUrl(link);
-    if (!opened)
-        ShowMessage(this, QStringLiteral("リンクを開けませんでした  \r\n") + link, MB_OK | MB_ICONINFORMATION);
+    const int status = QFileInfo::exists(link) ? (OpenDocument(link) ? 0 : -1) : OpenUrlStatus(link);
+    if (status != 0)
+        ShowMessage(this,
+                    QStringLiteral("リンクを開けませんでした  \r\n") + link + QStringLiteral("\r\n") +
+                        OpenFailureCause(status),
+                    MB_OK | MB_ICONWARNING);
 }
 
 // ---------------------------------------------------------------- colour, web search

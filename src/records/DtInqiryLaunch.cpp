@@ -362,8 +362,9 @@ void TDataInquiry::bbtnOpenURLClick()
     }
     if (!StartsWithNoCase(address, "http://") && !StartsWithNoCase(address, "https://"))
         address.prepend(QStringLiteral("http://"));
-    if (!OpenUrl(address))
-        ShowMessage(this, QStringLiteral("ホームページを開けませんでした  "), MB_OK | MB_ICONINFORMATION);
+    if (const int status = OpenUrlStatus(address); status != 0)
+        ShowMessage(this, QStringLiteral("ホームページを開けませんでした  \r\n") + OpenFailureCause(status),
+                    MB_OK | MB_ICONWARNING);
 }
 
 void TDataInquiry::bbtnEMailClick(int tag)

@@ -9,6 +9,7 @@
 #include "core/Settings.h"
 #include "core/ui/TntNMDEdit.h"
 #include "listing_search/DicSch.h"
+#include "listing_search/SkkDictionary.h"
 #include "listing_search/TntNameDic.h"
 #include "platform/ui/DialogKit.h"
 #include "platform/ui/MessageBox.h"
@@ -21,6 +22,7 @@
 namespace {
 
 constexpr int kAdrsBookHelpContext = 35;
+const QString kNothingFound = QStringLiteral("該当するデータはありません  ");
 
 // The address book's side of the telephone lookup: the open book's rows
 // holding the number.
@@ -105,6 +107,10 @@ void TDataInquiry::LookupDictionary(int kind, const QString& key, bool askForKey
         if (RunDicSearch(dialog) != 1)
             return;
     } else if (started != 1) {
+        // Nothing found says so in the dialog's own words, unless the
+        // dictionary could not be read (the dialog has said that already).
+        if (kind == TDicSearch::kTel || TPostalDictionary::Shared().Ready())
+            ShowMessage(this, kNothingFound, MB_OK | MB_ICONINFORMATION);
         return;
     }
 

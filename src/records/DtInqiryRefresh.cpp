@@ -13,10 +13,15 @@
 #include "core/Settings.h"
 #include "listing_search/ContinualAdrsSearch.h"
 #include "listing_search/DicSch.h"
+#include "listing_search/SkkDictionary.h"
 #include "platform/Cp932.h"
+#include "platform/ui/ByteLimitEdit.h"
+#include "platform/ui/MessageBox.h"
+#include "records/DtInqiryUnits.h"
 #include "records/RecordMapping.h"
 
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -31,6 +36,46 @@ const char* const kImeModeProperty = "imeMode";
 
 // Every character shown as "*", whatever the style's own mask character.
 const QString kAsteriskMask = QStringLiteral("QLineEdit { lineedit-password-character: 42; }");
+
+// A locked field refuses what is typed into it with the beep every refused
+// input gives, rather than dropping the key without a sound. Moving on
+// (Enter, Tab, arrows) stays as it is.
+class TLockedFieldBeep : public QObject {
+public:
+    explicit TLockedFieldBeep(QObject* parent) : QObject(parent) { setObjectName(QLatin1String(kName)); }
+    static constexpr const char* kName = "lockedFieldBeep";
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* edit = qobject_cast<QLineEdit*>(watched);
+        if (!edit || !edit->isReadOnly() || event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool typed = key->matches(QKeySequence::Paste) || key->matches(QKeySequence::Cut) ||
+                           key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete ||
+                           (!key->text().isEmpty() && key->text().at(0).isPrint() &&
+                            !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)));
+        if (!typed)
+            return false;
+        if (auto* limit = edit->findChild<TByteLimit*>(QString(), Qt::FindDirectChildrenOnly))
+            limit->Refuse();
+        else
+            QApplication::beep();
+        return true;
+    }
+};
+
+// Locks or unlocks a protected field: read-only, with the read-only look.
+void lockField(QLineEdit* edit, bool locked, QObject* beep)
+{
+    edit->setReadOnly(locked);
+    edit->removeEventFilter(beep);
+    edit->installEventFilter(beep);
+    QPalette pal = edit->palette();
+    pal.setColor(QPalette::Base, dtinquiry::EditGround(edit));
+    edit->setPalette(pal);
+}
 
 } // namespace
 
@@ -54,16 +99,19 @@ void TDataInquiry::ApplyAdminMode()
         edits << MyNumberEdit(i);
     for (int i = 0; i < kProtectMemoCount; ++i)
         edits << ProtectMemoEdit(i);
+    QObject* beep = findChild<QObject*>(QLatin1String(TLockedFieldBeep::kName), Qt::FindDirectChildrenOnly);
+    if (!beep)
+        beep = new TLockedFieldBeep(this);
+    // The settings window changes the common number, never this one.
+    edits << ui->edtEnvMyNumber;
     for (QLineEdit* edit : edits) {
         if (edit->styleSheet().isEmpty())
             edit->setStyleSheet(kAsteriskMask);
         edit->setEchoMode(echo);
-        edit->setReadOnly(masked);
+        lockField(edit, masked || edit == ui->edtEnvMyNumber, beep);
     }
-    if (ui->edtEnvMyNumber->styleSheet().isEmpty())
-        ui->edtEnvMyNumber->setStyleSheet(kAsteriskMask);
-    ui->edtEnvMyNumber->setEchoMode(echo);
-    ui->edtEnvMyNumber->setReadOnly(true); // the settings window changes it, never this one
+    // A My Number that fails its check keeps its warning colour.
+    CheckMyNumbers(kAllMyNumbers);
     ui->mmoProtectNote->setReadOnly(masked);
     ui->mmoProtectNote->setEnabled(!masked);
     ui->pnlProtectNoteMask->setVisible(masked);
@@ -217,9 +265,21 @@ void TDataInquiry::GetJisCodeClick()
         return;
     }
     TContinualAdrsSearch parser(AppPath(), AppPath() + QStringLiteral("Dic/"));
-    if (parser.Search(address) != 0 || parser.GetResultCount() < 1)
-        return; // what the codes were stays
+    const int rc = parser.Search(address);
     const TContinualAdrsResult found = parser.GetResult(0);
+    // What the codes were stays when none is found, and the user is told why.
+    if (rc == 2) {
+        ShowMessage(this, DictionaryMissingMessage(kZipcodeDictionaryPath), MB_OK | MB_ICONSTOP);
+        return;
+    }
+    if (rc != 0 || parser.GetResultCount() < 1 || cp932::Trim(found.JisCode).isEmpty()) {
+        ShowMessage(this,
+                    QStringLiteral("市町村コードを取得できませんでした  \r\n") +
+                        (rc != 0 ? QStringLiteral("住所から都道府県と市区町村が分かりません  ")
+                                 : QStringLiteral("この住所の市町村コードは見つかりません  ")),
+                    MB_OK | MB_ICONINFORMATION);
+        return;
+    }
     ui->edtJisCode->setText(cp932::Trim(found.JisCode));
     ui->lblKajoCode->setText(cp932::Trim(found.KajoCode));
 }

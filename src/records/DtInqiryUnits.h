@@ -2,7 +2,9 @@
 // What the units of the record window share: captions and the memo text as
 // the record keeps it.
 
+#include <QApplication>
 #include <QIcon>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QString>
 
@@ -28,6 +30,21 @@ inline void SetMemoText(QPlainTextEdit* memo, QString text)
 {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     memo->setPlainText(text);
+}
+
+// The ground of an edit in good order: the window's face behind a
+// read-only edit, as read-only fields have always looked, else the base.
+inline QColor EditGround(const QLineEdit* edit)
+{
+    return QApplication::palette(edit).color(edit->isReadOnly() ? QPalette::Window : QPalette::Base);
+}
+
+// Why the desktop did not open a link: the answer of OpenUrlStatus, on a
+// line of its own under the message.
+inline QString OpenFailureCause(int status)
+{
+    return status == 1 ? QStringLiteral("このアドレスは開ける形ではありません  ")
+                       : QStringLiteral("開くためのプログラム（xdg-open）を起動できませんでした  ");
 }
 
 } // namespace dtinquiry

@@ -8,7 +8,6 @@
 #include "core/Settings.h"
 #include "core/common/AddressText.h"
 #include "platform/Cp932.h"
-#include "platform/IniFile.h"
 
 #include "support/TestSupport.h"
 

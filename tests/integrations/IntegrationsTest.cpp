@@ -64,11 +64,6 @@ TEST(WebMap, OpensTheTrimmedPercentEncodedAddressAsOneArgumentAndNothingForNoAdd
     launches.answer = false;
     params.Address = QStringLiteral("大阪府");
     EXPECT_FALSE(OpenGoogleMaps(params));
-
-    // The map programs do not exist here.
-    EXPECT_FALSE(IsAtlasMateInstalled() || IsProAtlasInstalled() || IsProAtlasWInstalled() || IsMapFanInstalled() ||
-                 IsMapFanNetInstalled() || IsMapFanPLANInstalled() || IsMappleInstalled());
-    EXPECT_FALSE(RunEmapZ(params) || RunItsmoNavi(params) || RunGrandMap(params));
 }
 
 TEST(QRCodeMap, DecodesToTheMapLinkOfTheTrimmedAddress)

@@ -55,29 +55,27 @@ TEST(CustomColors, LoadDefaultsToBlackAndSaveWritesAllSixteenKeysKeepingTheRest)
     EXPECT_TRUE(ReadFile(f.file).startsWith(other));
 }
 
-TEST(ChooseColor, WritesCustomColoursBackAlsoOnCancel)
+TEST(ChooseColor, WritesCustomColoursAfterOkOnly)
 {
     TColorFixture f;
+    const QByteArray stored = "[COMMON]\r\n5=FF0000\r\n";
+    ASSERT_TRUE(WriteFile(f.file, stored));
     TCustomColors seen;
-    SetColorDialogHandler([&](QWidget*, const QColor&, TCustomColors& custom, QColor& chosen) {
-        seen = custom;
-        custom[5] = QColor(0, 128, 0);
-        chosen = QColor(1, 2, 3);
-        return false;
-    });
-    bool ok = true;
-    EXPECT_EQ(ChooseColor(nullptr, QColor(9, 9, 9), &ok), QColor(9, 9, 9));
-    EXPECT_FALSE(ok);
-    EXPECT_EQ(seen[5], QColor(Qt::black));
-    EXPECT_EQ(TIniFile(f.file).ReadString("COMMON", "5"), QStringLiteral("008000"));
-
-    SetColorDialogHandler([&](QWidget*, const QColor& initial, TCustomColors& custom, QColor& chosen) {
-        seen = custom;
-        chosen = initial.lighter();
-        return true;
-    });
-    EXPECT_EQ(ChooseColor(nullptr, QColor(40, 40, 40), &ok), QColor(40, 40, 40).lighter());
-    EXPECT_TRUE(ok);
-    EXPECT_EQ(seen[5], QColor(0, 128, 0)) << "the next dialog starts with what the last one left";
+    for (const bool accept : {false, true}) {
+        SetColorDialogHandler([&](QWidget*, const QColor&, TCustomColors& custom, QColor& chosen) {
+            seen = custom;
+            custom[5] = QColor(0, 128, 0);
+            chosen = QColor(1, 2, 3);
+            return accept;
+        });
+        bool ok = !accept;
+        EXPECT_EQ(ChooseColor(nullptr, QColor(9, 9, 9), &ok), accept ? QColor(1, 2, 3) : QColor(9, 9, 9));
+        EXPECT_EQ(ok, accept);
+        // Each dialog starts with what is stored; a cancelled one stores nothing.
+        EXPECT_EQ(seen[5], QColor(0, 0, 255));
+        if (accept)
+            EXPECT_EQ(TIniFile(f.file).ReadString("COMMON", "5"), QStringLiteral("008000"));
+        else
+            EXPECT_EQ(ReadFile(f.file), stored);
+    }
 }
-

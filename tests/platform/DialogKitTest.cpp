@@ -1,7 +1,10 @@
 #include "platform/ui/DialogKit.h"
+#include "platform/ui/DialogSeams.h"
+#include "platform/ui/MessageBox.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -9,6 +12,8 @@
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QTest>
+#include <QTextBoundaryFinder>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <gtest/gtest.h>
@@ -60,7 +65,7 @@ void wheel(QTabBar* bar, int delta)
 
 } // namespace
 
-TEST(EnterKey, MovesThroughInputControlsInTabOrderToTheEndOfTheNextEdit)
+TEST(EnterKey, MovesThroughInputControlsInTabOrderOrToTheNamedOneToTheEndOfTheEdit)
 {
     TEnterForm f;
     f.focus(f.edit1);
@@ -75,6 +80,19 @@ TEST(EnterKey, MovesThroughInputControlsInTabOrderToTheEndOfTheNextEdit)
     EXPECT_FALSE(f.edit2->hasSelectedText());
     EXPECT_TRUE(f.dialog.isVisible()) << "Enter in an input control must not press the default button";
     EXPECT_FALSE(f.box->isChecked());
+
+    // A control named for Enter, or the first available after it: disabled
+    // and hidden controls are passed over.
+    f.filter->SetNext(f.edit1, f.box);
+    f.box->setEnabled(false);
+    f.focus(f.edit1);
+    f.enter();
+    EXPECT_EQ(QApplication::focusWidget(), f.radioB);
+    f.radioB->hide();
+    f.radioA->hide();
+    f.focus(f.edit1);
+    f.enter();
+    EXPECT_EQ(QApplication::focusWidget(), f.edit2);
 }
 
 TEST(EnterKey, ButtonsMemosAndKeptControlsReceiveEnter)
@@ -99,36 +117,17 @@ TEST(EnterKey, ButtonsMemosAndKeptControlsReceiveEnter)
     g.enter();
     EXPECT_EQ(returned.count(), 1);
     EXPECT_EQ(g.dialog.result(), mrOk);
-}
 
-TEST(EnterKey, GoesToTheNamedControlOrTheFirstAvailableAfterIt)
-{
-    TEnterForm f;
-    f.filter->SetNext(f.edit1, f.box);
-    f.box->setEnabled(false);
-    f.focus(f.edit1);
-    f.enter();
-    EXPECT_EQ(QApplication::focusWidget(), f.radioB);
-    // Disabled and hidden controls are passed over.
-    f.radioB->hide();
-    f.radioA->hide();
-    f.focus(f.edit1);
-    f.enter();
-    EXPECT_EQ(QApplication::focusWidget(), f.edit2);
-}
-
-TEST(EnterKey, LeavesOtherWindowsAlone)
-{
-    TEnterForm f;
+    // Other windows are left alone.
     QWidget other;
     auto* edit = new QLineEdit(&other);
     new QLineEdit(&other);
     other.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
     edit->setFocus();
-    QSignalSpy returned(edit, &QLineEdit::returnPressed);
+    QSignalSpy otherReturned(edit, &QLineEdit::returnPressed);
     QTest::keyClick(edit, Qt::Key_Return);
-    EXPECT_EQ(returned.count(), 1);
+    EXPECT_EQ(otherReturned.count(), 1);
     EXPECT_EQ(QApplication::focusWidget(), edit);
 }
 
@@ -184,3 +183,73 @@ TEST(TabWheel, SwitchesTabsAndWrapsAroundBothEnds)
     EXPECT_EQ(bar.currentIndex(), 0);
 }
 
+
+// Dialogs centre on their owner by the size they are shown with, the file
+// and colour dialogs stand below its corner, and every window stays wholly
+// on the work area, frame included. (Offscreen frames are 2 pixels wide.)
+TEST(WindowPlacement, CentresOnTheOwnerAndKeepsTheWholeFrameOnTheScreen)
+{
+    const QRect area(0, 0, 1600, 960); // 1600 x 1000 less a panel at the bottom
+    SetWorkAreaHandler([area](const QRect&) { return area; });
+    QWidget owner;
+    struct Case {
+        QRect owner;
+        QSize content; // a dialog not yet shown is laid out to it first
+        bool common;
+        QPoint frame; // where the dialog's frame goes
+    } cases[] = {
+        {{100, 100, 800, 600}, {400, 300}, false, {298, 248}},
+        {{1200, 700, 400, 260}, {384, 731}, false, {1206, 225}},
+        {{-500, -300, 400, 300}, {200, 100}, false, {0, 0}},
+        {{1500, 900, 800, 600}, {200, 100}, false, {1396, 856}},
+        {{100, 100, 800, 600}, {200, 100}, true, {113, 113}},
+        {{1500, 900, 800, 600}, {200, 100}, true, {1396, 856}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.owner.x() << "," << c.owner.y() << " " << c.content.height());
+        owner.setGeometry(c.owner);
+        owner.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
+        TModalDialog dialog(&owner);
+        auto* content = new QWidget;
+        content->setFixedSize(c.content);
+        (new QVBoxLayout(&dialog))->addWidget(content);
+        dialog.layout()->setContentsMargins(0, 0, 0, 0);
+        c.common ? PlaceCommonDialog(&dialog, &owner) : CenterFormOnOwner(&dialog, &owner);
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        QTest::qWait(10);
+        EXPECT_EQ(dialog.frameGeometry(), QRect(c.frame, c.content + QSize(4, 4)));
+    }
+    // Larger than the screen: as large as fits.
+    QWidget big;
+    big.resize(1700, 1100);
+    PlaceWindowOnScreen(&big, QPoint(-20, 30));
+    big.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&big));
+    QTest::qWait(10);
+    EXPECT_EQ(big.frameGeometry(), area);
+    SetWorkAreaHandler({});
+}
+
+// The message box breaks a line too long for it only between words: at a
+// blank, never inside a Japanese word ("いませ" / "ん").
+TEST(MessageBox, BreaksLinesOnlyBetweenWords)
+{
+    const QString text = QStringLiteral("スーパーマップル・デジタル Ver.1～16のいずれもインストールされていません  ");
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        ASSERT_NE(box, nullptr);
+        shown = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))->text();
+        box->findChild<QPushButton*>()->click();
+    });
+    ShowMessage(nullptr, text, MB_OK | MB_ICONINFORMATION);
+    ASSERT_EQ(QString(shown).remove(QChar(0x2060)), text);
+    QTextBoundaryFinder lines(QTextBoundaryFinder::Line, shown);
+    QStringList words;
+    for (qsizetype at = 0, next = lines.toNextBoundary(); next > 0; at = next, next = lines.toNextBoundary())
+        words << shown.mid(at, next - at).remove(QChar(0x2060));
+    EXPECT_EQ(words, QStringList({QStringLiteral("スーパーマップル・デジタル "),
+                                  QStringLiteral("Ver.1～16のいずれもインストールされていません  ")}));
+}

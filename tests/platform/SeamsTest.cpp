@@ -1,12 +1,9 @@
 #include "platform/Seams.h"
 #include "platform/ui/DialogSeams.h"
 
-#include <QDialog>
 #include <QDir>
 #include <QFile>
-#include <QScreen>
 #include <QTemporaryDir>
-#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -74,21 +71,4 @@ TEST(FileDialogs, ConvertTheSystemsFiltersSoStarDotStarMeansEveryFile)
     EXPECT_EQ(QtNameFilters(QStringLiteral("画像 (*.bmp *.jpg);;すべて (*)")),
               (QStringList{QStringLiteral("画像 (*.bmp *.jpg)"), QStringLiteral("すべて (*)")}));
     EXPECT_TRUE(QtNameFilters(QString()).isEmpty());
-}
-
-TEST(FileDialogs, AreShownBelowTheOwnersCornerAndKeptOnTheScreen)
-{
-    QWidget owner;
-    owner.setGeometry(100, 120, 400, 300);
-    owner.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
-    QDialog dialog(&owner);
-    dialog.resize(200, 100);
-    PlaceCommonDialog(&dialog, &owner);
-    EXPECT_EQ(dialog.pos(), owner.frameGeometry().topLeft() + QPoint(15, 15));
-
-    const QRect area = owner.screen()->availableGeometry();
-    owner.move(area.right() - 50, area.bottom() - 50);
-    PlaceCommonDialog(&dialog, &owner);
-    EXPECT_TRUE(area.contains(dialog.frameGeometry())) << "dialog sticks out of the work area";
 }

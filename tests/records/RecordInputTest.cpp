@@ -131,9 +131,10 @@ TEST_F(RecordInput, TenLinksAtMostCaseBlindDuplicatesRefusedDeleteRenumbersAndSa
     // Open with nothing selected does nothing; a selected link goes to the
     // opener as one argument.
     QStringList opened;
+    bool started = true;
     const TLaunchHandler old = SetLaunchHandler([&](const QString& program, const QStringList& args) {
         opened << program << args;
-        return true;
+        return started;
     });
     links->clearSelection();
     find<QPushButton>("bbtnOpenExtLink")->click();
@@ -142,8 +143,15 @@ TEST_F(RecordInput, TenLinksAtMostCaseBlindDuplicatesRefusedDeleteRenumbersAndSa
     EXPECT_EQ(links->topLevelItemCount(), 9);
     links->setCurrentItem(links->topLevelItem(0));
     find<QPushButton>("bbtnOpenExtLink")->click();
-    SetLaunchHandler(old);
     EXPECT_EQ(opened, QStringList({QStringLiteral("xdg-open"), file}));
+    // With no program to open it, the warning says why on a line of its own.
+    started = false;
+    find<QPushButton>("bbtnOpenExtLink")->click();
+    SetLaunchHandler(old);
+    EXPECT_EQ(messages.LastText(), QStringLiteral("リンクを開けませんでした  \r\n") + file +
+                                       QStringLiteral("\r\n開くためのプログラム（xdg-open）を起動できませんでした  "));
+    EXPECT_EQ(messages.Messages().back().flags, unsigned(MB_OK | MB_ICONWARNING));
+    messages.Clear();
 
     find<QLineEdit>("edtTel")->setText(QStringLiteral("03-1111-2222"));
     find<QPushButton>("btnAdd")->click();

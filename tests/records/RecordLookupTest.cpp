@@ -60,27 +60,13 @@ TEST_F(RecordLookup, OpenBookAnswersForEachRowHoldingTheNumberOnce)
     EXPECT_TRUE(FindBookTelMatches(dm->AdrsTable(), QStringLiteral("---")).empty());
 }
 
-TEST_F(RecordLookup, TelephoneSearchOfANumberInTheBookShowsThatRecord)
+// A number of the book shows that record, once what is typed is saved or
+// let go.
+TEST_F(RecordLookup, TelephoneSearchOfANumberInTheBookShowsThatRecordAfterTheTypedInput)
 {
     const int recNo = addRow("0399990001", "", "", QStringLiteral("登録済商事"));
     // The telephone edit is empty: the fax number is looked up.
     find<QLineEdit>("edtFax")->setText(QStringLiteral("03-9999-0001"));
-    messages.Answer(IDNO); // the typed number is not kept as a record of its own
-    find<QPushButton>("bbtnTelSch")->click();
-    EXPECT_EQ(window->GetCurrentRecNo(), recNo);
-    EXPECT_EQ(window->SourceMode(), int(TDataInquiry::smAddressList));
-    EXPECT_EQ(text("nmedtCorpKanji"), QStringLiteral("登録済商事"));
-    // Shown as every reader of the book shows numbers, so an untouched record
-    // is not taken for a changed one.
-    EXPECT_EQ(text("edtTel"), QStringLiteral("03-9999-0001"));
-    EXPECT_FALSE(window->IsModified());
-    EXPECT_TRUE(find<QPushButton>("btnUpdate")->isEnabled());
-}
-
-TEST_F(RecordLookup, TypedInputIsOfferedForSavingBeforeABookRecordReplacesIt)
-{
-    const int recNo = addRow("0399990001", "", "", QStringLiteral("登録済商事"));
-    find<QLineEdit>("edtTel")->setText(QStringLiteral("03-9999-0001"));
     find<QLineEdit>("edtAdrs3")->setText(QStringLiteral("入力中ビル"));
 
     // Cancel keeps what is typed.
@@ -91,11 +77,16 @@ TEST_F(RecordLookup, TypedInputIsOfferedForSavingBeforeABookRecordReplacesIt)
     EXPECT_EQ(window->GetCurrentRecNo(), -1);
     EXPECT_EQ(text("edtAdrs3"), QStringLiteral("入力中ビル"));
 
-    // No discards it and shows the record found.
+    // No discards it and shows the record found, its number as every reader
+    // of the book shows it, so the untouched record is no change.
     messages.Answer(IDNO);
     find<QPushButton>("bbtnTelSch")->click();
     EXPECT_EQ(window->GetCurrentRecNo(), recNo);
+    EXPECT_EQ(window->SourceMode(), int(TDataInquiry::smAddressList));
     EXPECT_EQ(text("nmedtCorpKanji"), QStringLiteral("登録済商事"));
+    EXPECT_EQ(text("edtTel"), QStringLiteral("03-9999-0001"));
+    EXPECT_FALSE(window->IsModified());
+    EXPECT_TRUE(find<QPushButton>("btnUpdate")->isEnabled());
 }
 
 TEST_F(RecordLookup, TelephoneListingOfAPersonFillsNumberAddressAndName)
@@ -111,21 +102,35 @@ TEST_F(RecordLookup, TelephoneListingOfAPersonFillsNumberAddressAndName)
     EXPECT_FALSE(window->IsModified());
 }
 
-TEST_F(RecordLookup, PostalCodeFillsTheAddressUnlessItIsTypedAlready)
+// A lookup that finds nothing says so and changes nothing; the JIS code of
+// a place found is taken without a word, and no address empties the codes.
+TEST_F(RecordLookup, ButtonsThatFindNothingSaySoAndKeepWhatIsShown)
 {
     if (!QFile::exists(kZipcodeDictionaryPath))
         GTEST_SKIP() << "skkdic-extra is not installed";
-    find<QLineEdit>("edtTel")->setText(QStringLiteral("03-1111-2222"));
-    find<QLineEdit>("edtPos")->setText(QStringLiteral("1000001"));
-    find<QPushButton>("bbtnPosSch")->click();
-    EXPECT_EQ(text("edtAdrs1"), QStringLiteral("千代田区"));
-    EXPECT_EQ(text("edtAdrs2"), QStringLiteral("千代田"));
-    EXPECT_EQ(text("edtPos"), QStringLiteral("100-0001"));
-    EXPECT_EQ(text("edtTel"), QStringLiteral("03-1111-2222"));
-
-    find<QLineEdit>("edtAdrs2")->setText(QStringLiteral("千代田１－１"));
-    find<QPushButton>("bbtnPosSch")->click();
-    EXPECT_EQ(text("edtAdrs2"), QStringLiteral("千代田１－１"));
+    const QString failed = QStringLiteral("市町村コードを取得できませんでした  \r\n");
+    const struct {
+        const char *button, *tdfkn, *adrs1;
+        QString message, jisCode;
+    } cases[] = {
+        {"bbtnAdrsSearch", "", "ソフト表ビル", QStringLiteral("該当するデータはありません  "), "999999"},
+        {"bbtnGetJisCode", "", "ソフト表ビル", failed + QStringLiteral("住所から都道府県と市区町村が分かりません  "), "999999"},
+        {"bbtnGetJisCode", "沖縄県", "那覇市", failed + QStringLiteral("この住所の市町村コードは見つかりません  "), "999999"},
+        {"bbtnGetJisCode", "東京都", "千代田区", "", "131016"},
+        {"bbtnGetJisCode", "  ", "", "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.button << " " << c.tdfkn);
+        messages.Clear();
+        find<QLineEdit>("edtJisCode")->setText(QStringLiteral("999999"));
+        find<QLineEdit>("edtTdfkn")->setText(QString::fromUtf8(c.tdfkn));
+        find<QLineEdit>("edtAdrs1")->setText(QString::fromUtf8(c.adrs1));
+        find<QLineEdit>("edtAdrs2")->clear();
+        find<QLineEdit>("edtAdrs3")->clear();
+        find<QPushButton>(c.button)->click();
+        EXPECT_EQ(messages.LastText(), c.message);
+        EXPECT_EQ(text("edtJisCode"), c.jisCode);
+    }
 }
 
 TEST(RecordLookupResult, CompanyResultSwitchesToCompanyAndKeepsNumbersOfAddressPages)
@@ -194,6 +199,13 @@ TEST(RecordLookupResult, PostalOrAddressResultChangesOnlyThePlace)
         place.JisCode.clear();
         place.KajoCode.clear();
     }
+
+    // An address typed on from the place found stays as typed.
+    TRecordInput typed;
+    typed.Tdfkn = place.Tdfkn;
+    typed.Adrs1 = place.City + place.Town + QStringLiteral("１－１");
+    ApplyDictionaryResult(place, TDicSearch::kResultPostal, typed);
+    EXPECT_EQ(typed.Adrs1, place.City + place.Town + QStringLiteral("１－１"));
 
     // A person typed with a postal code stays a person.
     TRecordInput person;

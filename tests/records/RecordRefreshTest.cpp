@@ -1,6 +1,6 @@
 // The record window kept in step with the rest of the program: masking in
 // and out of administrator mode, a batch change applied to the held record,
-// senders that went away, item names, the JIS-code button, the telephone
+// senders that went away, item names, the telephone
 // lookup that new input starts with, and the settings window's changes.
 
 #include "RecordWindowFixture.h"
@@ -229,22 +229,6 @@ TEST_F(RecordRefresh, DeletedSenderBecomesTheStandardSenderInWindowAndHeldRecord
     window->SelectSender(11);
     EXPECT_EQ(combo->currentText(), QStringLiteral("営業所"));
     EXPECT_EQ(combo->count(), 3);
-}
-
-TEST_F(RecordRefresh, JisCodeButtonEmptiesOnNoAddressAndKeepsCodesWhenNothingIsFound)
-{
-    edit("edtJisCode")->setText(QStringLiteral("131016"));
-    find<QLabel>("lblKajoCode")->setText(QStringLiteral("1001002"));
-    edit("edtAdrs3")->setText(QStringLiteral("ソフト表ビル"));
-    // An address no dictionary knows: the codes stay.
-    find<QPushButton>("bbtnGetJisCode")->click();
-    EXPECT_EQ(edit("edtJisCode")->text(), QStringLiteral("131016"));
-    EXPECT_EQ(find<QLabel>("lblKajoCode")->text(), QStringLiteral("1001002"));
-    // Blanks alone are no address.
-    edit("edtAdrs3")->setText(QStringLiteral("  "));
-    find<QPushButton>("bbtnGetJisCode")->click();
-    EXPECT_TRUE(edit("edtJisCode")->text().isEmpty());
-    EXPECT_TRUE(find<QLabel>("lblKajoCode")->text().isEmpty());
 }
 
 TEST_F(RecordRefresh, NewInputAndTheFirstShowingForNewInputStartTheTelephoneLookup)

@@ -31,12 +31,12 @@ bool showRealDialog(QWidget* owner, const QColor& initial, TCustomColors& custom
     QColorDialog dialog(initial, owner ? owner->window() : nullptr);
     dialog.setOption(QColorDialog::DontUseNativeDialog);
     PlaceCommonDialog(&dialog, owner);
-    const bool ok = dialog.exec() == QDialog::Accepted;
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
     for (int i = 0; i < 16; ++i)
         custom[static_cast<size_t>(i)] = QColorDialog::customColor(i);
-    if (ok)
-        chosen = dialog.selectedColor();
-    return ok;
+    chosen = dialog.selectedColor();
+    return true;
 }
 
 } // namespace
@@ -55,9 +55,10 @@ QColor ChooseColor(QWidget* owner, const QColor& initial, bool* ok)
     QColor chosen = initial;
     const bool accepted = dialogHandler() ? dialogHandler()(owner, initial, custom, chosen)
                                           : showRealDialog(owner, initial, custom, chosen);
-    if (file.isEmpty())
+    // Custom colours changed in a cancelled dialog are let go with it.
+    if (accepted && file.isEmpty())
         sessionColors() = custom;
-    else
+    else if (accepted)
         SaveCustomColors(file, custom);
     if (ok)
         *ok = accepted;

@@ -18,6 +18,6 @@ using TColorDialogHandler =
 TColorDialogHandler SetColorDialogHandler(TColorDialogHandler handler);
 
 // Shows the colour dialog on `initial` with the stored custom colours, and
-// writes the custom colours back when it closes, also on Cancel. Returns the
+// writes the custom colours back after OK only. Returns the
 // chosen colour, or `initial` when cancelled; *ok tells which.
 QColor ChooseColor(QWidget* owner, const QColor& initial, bool* ok = nullptr);

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
@@ -16,6 +17,7 @@
 #include <QTextEdit>
 #include <QWheelEvent>
 #include <algorithm>
+#include <utility>
 
 // ---------------------------------------------------------------------------
 // Enter moves the focus on
@@ -180,16 +182,33 @@ QMargins frameMargins(const QWidget* window)
     return {};
 }
 
+TWorkAreaHandler& workAreaHandler()
+{
+    static TWorkAreaHandler h;
+    return h;
+}
+
+// Polish, layout and size as QWidget::show() gives them, so a dialog is
+// placed by the size it will have rather than the 100 x 30 of a fresh child.
+void layOutForShowing(QWidget* window)
+{
+    if (window->isVisible())
+        return;
+    window->ensurePolished();
+    if (QLayout* layout = window->layout())
+        layout->activate();
+    if (!window->testAttribute(Qt::WA_Resized))
+        window->adjustSize();
+}
+
 void keepOnScreen(QWidget* window, QPoint at)
 {
+    layOutForShowing(window);
     const QMargins m = frameMargins(window);
     QSize frame = window->size().grownBy(m);
-    const QScreen* screen = QGuiApplication::screenAt(QRect(at, frame).center());
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    if (!screen)
+    const QRect area = WorkAreaOf(QRect(at, frame));
+    if (area.isEmpty())
         return;
-    const QRect area = screen->availableGeometry();
     if (frame.width() > area.width() || frame.height() > area.height()) {
         // Larger than the screen with its frame: as large as fits.
         const QSize client = frame.boundedTo(area.size()).shrunkBy(m).expandedTo(window->minimumSize());
@@ -230,6 +249,27 @@ private:
 };
 
 } // namespace
+
+TWorkAreaHandler SetWorkAreaHandler(TWorkAreaHandler handler)
+{
+    return std::exchange(workAreaHandler(), std::move(handler));
+}
+
+QRect WorkAreaOf(const QRect& frame)
+{
+    if (workAreaHandler())
+        return workAreaHandler()(frame);
+    const QScreen* screen = QGuiApplication::screenAt(frame.center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect();
+}
+
+QSize ShownFrameSize(QWidget* window)
+{
+    layOutForShowing(window);
+    return window->size().grownBy(frameMargins(window));
+}
 
 void PlaceWindowOnScreen(QWidget* window, QPoint at)
 {

@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QHash>
 #include <QPointer>
+#include <functional>
 
 class QAbstractButton;
 class QTabBar;
@@ -85,12 +86,24 @@ void InstallTabWheel(QTabBar* bar);
 void InstallTabWheels(QWidget* root);
 
 // Places a top-level window with its frame's top-left corner at `at` (a
-// saved position), then moves it as little as needed to have it wholly on
-// the work area of the screen it is on (the primary screen when it is on
-// none), frame included. Before the window is first shown its frame is not
-// known: the frame of another shown window stands in for it, and the window
-// is checked again once it is shown.
+// saved position, or where a dialog centres on its owner), then moves it as
+// little as needed to have it wholly on the work area of the screen it is
+// on (the primary screen when it is on none), frame included; a window
+// larger than that area is made as large as fits. A window not yet shown is
+// laid out first as showing it would (its size hint, unless it was given a
+// size), and the frame of another shown window stands in for its own until
+// it is shown; it is checked again then.
 void PlaceWindowOnScreen(QWidget* window, QPoint at);
+// The size of the window's frame as PlaceWindowOnScreen reckons it.
+QSize ShownFrameSize(QWidget* window);
+
+// The work area (the screen less its panels) of the screen holding the
+// centre of `frame`, else of the primary screen. Tests stand a screen of
+// their own in through the handler; an empty handler restores the real
+// screens, and the setter returns the handler that was in place.
+using TWorkAreaHandler = std::function<QRect(const QRect& frame)>;
+TWorkAreaHandler SetWorkAreaHandler(TWorkAreaHandler handler);
+QRect WorkAreaOf(const QRect& frame);
 
 // Enter moves on, blue captions and wrapping tab wheels for a whole window.
 TEnterKeyFilter* ApplyDialogConventions(QWidget* window);

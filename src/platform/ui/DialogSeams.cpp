@@ -1,9 +1,9 @@
 #include "platform/ui/DialogSeams.h"
 
+#include "platform/ui/DialogKit.h"
+
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QGuiApplication>
-#include <QScreen>
 
 namespace {
 
@@ -91,16 +91,5 @@ void PlaceCommonDialog(QWidget* dialog, QWidget* owner)
 {
     if (!dialog || !owner)
         return;
-    dialog->adjustSize();
-    const QRect frame = owner->window()->frameGeometry();
-    QRect r(frame.topLeft() + QPoint(15, 15), dialog->frameGeometry().size());
-    QScreen* screen = owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
-    if (screen) {
-        const QRect area = screen->availableGeometry();
-        r.moveRight(qMin(r.right(), area.right()));
-        r.moveBottom(qMin(r.bottom(), area.bottom()));
-        r.moveLeft(qMax(r.left(), area.left()));
-        r.moveTop(qMax(r.top(), area.top()));
-    }
-    dialog->move(r.topLeft());
+    PlaceWindowOnScreen(dialog, owner->window()->frameGeometry().topLeft() + QPoint(15, 15));
 }

@@ -1,12 +1,13 @@
 #include "platform/ui/MessageBox.h"
 
+#include "platform/ui/DialogKit.h"
+
 #include <QApplication>
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QSpacerItem>
 #include <QPointer>
 #include <QPushButton>
-#include <QScreen>
 #include <QWidget>
 
 namespace {
@@ -17,19 +18,33 @@ TMessageBoxHandler& handler()
     return h;
 }
 
-QRect workArea(QWidget* w)
+// Qt wraps a long line wherever Unicode allows a break, and in Japanese that
+// is between any two characters ("いませ" at the end of one line, "ん" on
+// the next). Lines break only where a word ends: at a blank, after a
+// Japanese comma or full stop, or at the text's own line breaks; a word
+// joiner between any other two characters keeps them on one line. Only a
+// line too long for the screen is still cut where it must be.
+QString withBreaksBetweenWords(const QString& text)
 {
-    QScreen* screen = w ? w->screen() : nullptr;
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    return screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    auto breakable = [](QChar before, QChar after) {
+        return before.isSpace() || after.isSpace() || before == u'、' || before == u'。' || before == u'，' ||
+               before == u'．' || before.isHighSurrogate();
+    };
+    QString out;
+    out.reserve(text.size() * 2);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        out += text.at(i);
+        if (i + 1 < text.size() && !breakable(text.at(i), text.at(i + 1)))
+            out += QChar(0x2060);
+    }
+    return out;
 }
 
 int showReal(const TMessageBoxRequest& r)
 {
     QMessageBox box(r.owner ? r.owner->window() : nullptr);
     box.setWindowTitle(r.caption);
-    box.setText(r.text);
+    box.setText(withBreaksBetweenWords(r.text));
     box.setTextFormat(Qt::PlainText);
     switch (r.flags & 0xF0) {
     case MB_ICONSTOP: box.setIcon(QMessageBox::Critical); break;
@@ -110,14 +125,10 @@ void CenterFormOnOwner(QWidget* form, QWidget* owner)
 {
     if (!form)
         return;
-    QRect area = workArea(owner ? owner : form);
-    QSize size = form->frameGeometry().size();
-    if (size.isEmpty())
-        size = form->sizeHint();
-    QRect ownerRect = owner ? owner->window()->frameGeometry() : area;
-    int x = ownerRect.x() + (ownerRect.width() - size.width()) / 2;
-    int y = ownerRect.y() + (ownerRect.height() - size.height()) / 2;
-    x = std::max(area.left(), std::min(x, area.right() + 1 - size.width()));
-    y = std::max(area.top(), std::min(y, area.bottom() + 1 - size.height()));
-    form->move(x, y);
+    // Centred by the size the dialog will be shown with, then kept on the
+    // screen by the one routine every window is placed with.
+    const QSize frame = ShownFrameSize(form);
+    const QRect around = owner ? owner->window()->frameGeometry() : WorkAreaOf(form->frameGeometry());
+    PlaceWindowOnScreen(form, around.topLeft() + QPoint((around.width() - frame.width()) / 2,
+                                                        (around.height() - frame.height()) / 2));
 }
