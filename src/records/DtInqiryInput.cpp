@@ -25,6 +25,7 @@
 #include "platform/ui/DialogSeams.h"
 #include "platform/ui/MessageBox.h"
 #include "records/InputList.h"
+#include "records/LinkSchemes.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -420,8 +421,14 @@ void TDataInquiry::OpenExtLinkClick()
         return;
     const QString link = item->text(1);
     // A path that is there is a document; anything else goes to the desktop
-    // as a link, one argument, no shell.
-    const bool opened = QFileInfo::exists(link) ? OpenDocument(link) : OpenUrl(link);
+    // as a link, one argument, no shell, and only as a web or mail address.
+    const QString url = QFileInfo::exists(link) ? QString() : OpenableWebLink(link);
+    if (!QFileInfo::exists(link) && url.isEmpty()) {
+        ShowMessage(this, QStringLiteral("開けるのはファイルと http:// https:// mailto: のリンクだけです  \r\n") + link,
+                    MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    const bool opened = url.isEmpty() ? OpenDocument(link) : OpenUrl(url);
     if (!opened)
         ShowMessage(this, QStringLiteral("リンクを開けませんでした  \r\n") + link, MB_OK | MB_ICONINFORMATION);
 }

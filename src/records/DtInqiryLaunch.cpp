@@ -9,6 +9,7 @@
 
 #include "core/DBInfo.h"
 #include "core/Launch.h"
+#include "records/LinkSchemes.h"
 #include "core/Settings.h"
 #include "integrations/MapServices.h"
 #include "integrations/QRCodeMap.h"
@@ -375,9 +376,14 @@ void TDataInquiry::bbtnEMailClick(int tag)
         FocusAtEnd(edit);
         return;
     }
+    // The mail program gets the address alone, never a query (?attach=...).
+    address = MailtoAddress(address);
+    if (address.isEmpty()) {
+        ShowMessage(this, QStringLiteral("メールアドレスを入力してください  "), MB_OK | MB_ICONINFORMATION);
+        FocusAtEnd(edit);
+        return;
+    }
     EnsureMailtoUrlProtocol();
-    if (!StartsWithNoCase(address, "mailto:"))
-        address.prepend(QStringLiteral("mailto:"));
     const int status = OpenUrlStatus(address);
     if (status != 0)
         ShowMessage(this,

@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTreeWidget>
 #include <QTimer>
 #include <QUrl>
 #include <QUrlQuery>
@@ -199,6 +200,48 @@ TEST_F(RecordLaunch, HomePageAndMailReachTheOpenerAsOneArgumentAndFailuresAreSai
     type("edtURL", QStringLiteral("http://kept.example.jp"));
     click("bbtnGetURL");
     EXPECT_EQ(find<QLineEdit>("edtURL")->text(), QStringLiteral("http://kept.example.jp"));
+}
+
+TEST_F(RecordLaunch, MailGetsTheAddressAloneAndLinksOpenOnlyAsFilesOrWebAndMailAddresses)
+{
+    TLaunchLog log;
+    // What is typed or stored, and what the opener must be given (empty: refused with a message).
+    const struct {
+        const char* field;
+        QString text;
+        QString opened;
+    } cases[] = {
+        {"edtEMail1", QStringLiteral("a@b?attach=/home/u/.ssh/id_rsa"), QStringLiteral("mailto:a@b")},
+        {"edtEMail2", QStringLiteral("MAILTO:表ソ@example.jp#x?attach=/etc/passwd"), QStringLiteral("mailto:表ソ@example.jp")},
+        {"lvExtLink", QStringLiteral("https://example.jp/a?q=1#f"), QStringLiteral("https://example.jp/a?q=1#f")},
+        {"lvExtLink", QStringLiteral("HTTP://example.jp"), QStringLiteral("HTTP://example.jp")},
+        {"lvExtLink", QStringLiteral("mailto:c@d?attach=~/.ssh/id_rsa&body=x"), QStringLiteral("mailto:c@d")},
+        {"lvExtLink", QStringLiteral("file:///does/not/exist"), QString()},
+        {"lvExtLink", QStringLiteral("javascript:alert(1)"), QString()},
+        {"lvExtLink", QStringLiteral(" smb://host/share"), QString()},
+        {"lvExtLink", QStringLiteral("C:\\表\\a.txt"), QString()},
+    };
+    auto* links = find<QTreeWidget>("lvExtLink");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        log.calls.clear();
+        messages.Clear();
+        if (QByteArray(c.field) == "lvExtLink") {
+            links->clear();
+            links->setCurrentItem(new QTreeWidgetItem(links, {QStringLiteral("1"), c.text}));
+            click("bbtnOpenExtLink");
+        } else {
+            type(c.field, c.text);
+            click(c.field == QByteArray("edtEMail1") ? "bbtnEMail1" : "bbtnEMail2");
+        }
+        if (c.opened.isEmpty()) {
+            EXPECT_TRUE(log.calls.isEmpty());
+            EXPECT_TRUE(messages.LastText().contains(c.text.trimmed())) << messages.LastText().toStdString();
+        } else {
+            EXPECT_EQ(log.calls, QList<QStringList>({{QStringLiteral("xdg-open"), c.opened}}));
+            EXPECT_TRUE(messages.Messages().empty());
+        }
+    }
 }
 
 TEST_F(RecordLaunch, WebMapSearchesTheEncodedAddressAndUninstalledProgramsSayTheirMessage)
