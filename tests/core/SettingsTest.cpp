@@ -5,6 +5,15 @@
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
 #include "support/TestSupport.h"
+#include "support/CorpusReplay.h"
+
+#include "../../fuzz/FuzzSupport.cpp"
+#define LLVMFuzzerTestOneInput AdrsListIniFuzzOne
+#include "../../fuzz/adrslist_ini_fuzzer.cpp"
+#undef LLVMFuzzerTestOneInput
+#define LLVMFuzzerTestOneInput SettingsFuzzOne
+#include "../../fuzz/settings_fuzzer.cpp"
+#undef LLVMFuzzerTestOneInput
 
 #include <QDir>
 #include <QFile>
@@ -71,14 +80,22 @@ TEST(Settings, SaveKeepsOtherSectionsAndReloadsTheSame)
     EXPECT_EQ(CommonMyNumber(), "123456789018");
 }
 
-TEST(Settings, UnreadableCommonMyNumberShowsEmpty)
+TEST(Settings, StoredMyNumberAndPasswordBytesAreWrittenBackAsReadAndUnreadableOnesShowEmpty)
 {
     TTempDataFolder data;
-    writeIni("[MYNUMBER]\r\nMyNumber=0C1234\r\n");
+    // 0x5C trail bytes (ソ 表 能), a half-width kana, bytes code page 932 does
+    // not define and a lone lead byte: none of it may change on a save.
+    const QByteArray odd = cp932::Encode(QStringLiteral("ソ表能ｱ")) + "\x80\xA0\xFD\xFF\\\x81";
+    const QByteArray file = "[MYNUMBER]\r\nMyNumberLabel=L\r\nMyNumber=0C" + odd + "\r\nAdminPassword=" + odd + "\r\n[ADDRESS]\r\nSameNum=1\r\n";
+    writeIni(file);
     LoadSettings();
     EXPECT_EQ(CommonMyNumber(), "");
-    EXPECT_FALSE(SetCommonMyNumber(QString(300, u'1')));
-    EXPECT_EQ(Settings().MyNumber, "0C1234"); // the refused value changed nothing
+    EXPECT_FALSE(SetCommonMyNumber(QString(300, u'1'))); // refused: the stored value stays
+    Settings().SameNum = false;
+    ASSERT_TRUE(SaveSettings());
+    QByteArray expected = file;
+    expected.replace("SameNum=1", "SameNum=0");
+    EXPECT_TRUE(readIni().startsWith(expected)) << readIni().toHex().constData();
 }
 
 TEST(AdminPassword, StoredAsASaltedHashAndChecked)
@@ -154,4 +171,10 @@ TEST(AdminPassword, DamagedHashesAndIterationCountsOutsideTheBoundLockAndAreKept
         ASSERT_TRUE(SaveSettings());
         EXPECT_TRUE(readIni().contains("AdminPassword=" + stored + "\r\n"));
     }
+}
+
+TEST(SettingsFiles, EverySeedOfTheFuzzCorporaReplaysCleanly)
+{
+    ReplayFuzzCorpus("settings", 5, settings_fuzz::OneInput);
+    ReplayFuzzCorpus("adrslist_ini", 4, adrslist_ini_fuzz::OneInput);
 }

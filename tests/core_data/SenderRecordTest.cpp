@@ -6,6 +6,12 @@
 #include "platform/IniFile.h"
 #include "platform/SqlTable.h"
 #include "support/data/DataSupport.h"
+#include "support/CorpusReplay.h"
+
+#include "../../fuzz/FuzzSupport.cpp"
+#define LLVMFuzzerTestOneInput SenderIniFuzzOne
+#include "../../fuzz/sender_ini_fuzzer.cpp"
+#undef LLVMFuzzerTestOneInput
 
 #include <QFile>
 #include <gtest/gtest.h>
@@ -101,14 +107,13 @@ TEST(SenderNumbers, WrittenBesideWhatTheFileHoldsAndReadBack)
     const TSenderNumbers read = ReadSenderNumbers();
     EXPECT_EQ(read.LastNo, 5);
     EXPECT_EQ(read.Default, 2);
+}
+
+// Negative, huge and unreadable numbers, repeated sections, keys of others.
+TEST(SenderNumbers, EverySeedOfTheFuzzCorpusReplaysCleanly)
+{
+    ReplayFuzzCorpus("sender_ini", 3, sender_ini_fuzz::OneInput);
     DefaultSenderNo = 0;
-    LoadDefaultSenderNo();
-    EXPECT_EQ(DefaultSenderNo, 2);
-    DefaultSenderNo = 0;
-    // A negative counter read back is no number to count from.
-    ASSERT_TRUE(WriteFile(SenderIniFileName(), "[SENDER]\r\nLastNo=-7\r\nDefault=x\r\n"));
-    EXPECT_EQ(ReadSenderNumbers().LastNo, 0);
-    EXPECT_EQ(ReadSenderNumbers().Default, 0);
 }
 
 } // namespace

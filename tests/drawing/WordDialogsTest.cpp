@@ -13,6 +13,12 @@
 #include "platform/ui/ColorDialog.h"
 #include "platform/ui/MessageBox.h"
 #include "support/TestSupport.h"
+#include "support/CorpusReplay.h"
+
+#include "../../fuzz/FuzzSupport.cpp"
+#define LLVMFuzzerTestOneInput ExampleTextsFuzzOne
+#include "../../fuzz/example_texts_fuzzer.cpp"
+#undef LLVMFuzzerTestOneInput
 
 #include <QCheckBox>
 #include <QDir>
@@ -126,8 +132,11 @@ TEST_F(WordEditFixture, MissingOrDamagedLibraryFilesStopWithAMessage)
         EXPECT_EQ(Child<QListWidget>(&d, "lbClass")->count(), 0);
     }
     messages.Clear();
+    // A class file that is there but outside Common/ is not read either.
     WriteCp932(Common(QStringLiteral("Text/Index.rbf")),
-               {QStringLiteral("無い,Text\\Missing.txt"), QStringLiteral("壊れ,Text\\Bad.txt")});
+               {QStringLiteral("無い,Text\\Missing.txt"), QStringLiteral("壊れ,Text\\Bad.txt"),
+                QStringLiteral("外,Text\\..\\..\\Outside.txt"), QStringLiteral("絶対,") + dir.filePath("Outside.txt")});
+    WriteCp932(dir.filePath("Outside.txt"), {QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("秘密")});
     WriteCp932(Common(QStringLiteral("Text/Bad.txt")),
                {QStringLiteral("3"), QStringLiteral("1"), QStringLiteral("最初"), QStringLiteral("x"),
                 QStringLiteral("後")});
@@ -140,6 +149,11 @@ TEST_F(WordEditFixture, MissingOrDamagedLibraryFilesStopWithAMessage)
     ASSERT_EQ(messages.Messages().size(), 2u);
     EXPECT_TRUE(messages.LastText().contains(QStringLiteral("'x'")));
     EXPECT_EQ(d.Examples(), QStringList{QStringLiteral("最初")}) << "loading stopped at the bad count";
+    for (const int outside : {2, 3}) {
+        Child<QListWidget>(&d, "lbClass")->setCurrentRow(outside);
+        EXPECT_EQ(messages.LastText(), QStringLiteral("例文データがありません"));
+        EXPECT_TRUE(d.Examples().isEmpty());
+    }
 }
 
 TEST_F(WordEditFixture, TheShippedLibraryLoadsEveryClass)
@@ -253,4 +267,9 @@ TEST(LayoutFontDialog, StripsTheVerticalMarkShowsFourteenPointsAndRebuildsTheSty
     unknown.show();
     EXPECT_EQ(Child<QListWidget>(&unknown, "lbFonts")->currentRow(), 0);
     EXPECT_EQ(unknown.GetFont().Name(), QStringLiteral("どこにもない書体"));
+}
+
+TEST(ExampleTexts, EverySeedOfTheFuzzCorpusReplaysCleanly)
+{
+    ReplayFuzzCorpus("example_texts", 5, example_texts_fuzz::OneInput);
 }
