@@ -422,13 +422,14 @@ void TDataInquiry::OpenExtLinkClick()
     const QString link = item->text(1);
     // A path that is there is a document; anything else goes to the desktop
     // as a link, one argument, no shell, and only as a web or mail address.
-    const QString url = QFileInfo::exists(link) ? QString() : OpenableWebLink(link);
-    if (!QFileInfo::exists(link) && url.isEmpty()) {
+    const bool isFile = QFileInfo::exists(link);
+    const QString url = isFile ? QString() : OpenableWebLink(link);
+    if (!isFile && url.isEmpty()) {
         ShowMessage(this, QStringLiteral("開けるのはファイルと http:// https:// mailto: のリンクだけです  \r\n") + link,
                     MB_OK | MB_ICONINFORMATION);
         return;
     }
-    const bool opened = url.isEmpty() ? OpenDocument(link) : OpenUrl(url);
+    const bool opened = isFile ? OpenDocument(link) : OpenUrl(url);
     if (!opened)
         ShowMessage(this, QStringLiteral("リンクを開けませんでした  \r\n") + link, MB_OK | MB_ICONINFORMATION);
 }

@@ -9,7 +9,6 @@
 
 #include "core/DBInfo.h"
 #include "core/Launch.h"
-#include "records/LinkSchemes.h"
 #include "core/Settings.h"
 #include "integrations/MapServices.h"
 #include "integrations/QRCodeMap.h"
@@ -18,6 +17,7 @@
 #include "platform/SqlTable.h"
 #include "platform/ui/DialogKit.h"
 #include "platform/ui/MessageBox.h"
+#include "records/LinkSchemes.h"
 #include "records/RecordInput.h"
 
 #include <cstdlib>
@@ -370,14 +370,8 @@ void TDataInquiry::bbtnOpenURLClick()
 void TDataInquiry::bbtnEMailClick(int tag)
 {
     QLineEdit* edit = tag == 0 ? ui->edtEMail1 : ui->edtEMail2;
-    QString address = cp932::Trim(edit->text());
-    if (address.isEmpty()) {
-        ShowMessage(this, QStringLiteral("メールアドレスを入力してください  "), MB_OK | MB_ICONINFORMATION);
-        FocusAtEnd(edit);
-        return;
-    }
     // The mail program gets the address alone, never a query (?attach=...).
-    address = MailtoAddress(address);
+    const QString address = MailtoAddress(edit->text());
     if (address.isEmpty()) {
         ShowMessage(this, QStringLiteral("メールアドレスを入力してください  "), MB_OK | MB_ICONINFORMATION);
         FocusAtEnd(edit);
