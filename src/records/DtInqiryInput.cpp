@@ -425,7 +425,9 @@ void TDataInquiry::OpenExtLinkClick()
     const bool isFile = QFileInfo::exists(link);
     const QString url = isFile ? QString() : OpenableWebLink(link);
     if (!isFile && url.isEmpty()) {
-        ShowMessage(this, QStringLiteral("開けるのはファイルと http:// https:// mailto: のリンクだけです  \r\n") + link,
+        ShowMessage(this,
+                    QStringLiteral("このリンクは開けません  \r\n") + link +
+                        QStringLiteral("  \r\n開けるのはファイルと http https mailto のリンクです  "),
                     MB_OK | MB_ICONINFORMATION);
         return;
     }
