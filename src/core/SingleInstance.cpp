@@ -62,11 +62,12 @@ bool TSingleInstance::lockDataFolder()
 {
     if (folderLockPath_.isEmpty() || folderLockFd_ >= 0)
         return true;
-    const int fd = ::open(QFile::encodeName(folderLockPath_).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        unreachable_ = true; // InitFolders made the folder: it cannot be unwritable by accident
-        return false;
-    }
+    const QByteArray path = QFile::encodeName(folderLockPath_);
+    int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC); // a file lock needs no write access
+    if (fd < 0)
+        return true; // a folder nothing can be written to: two programs cannot overwrite each other there
     MakePrivateFile(fd);
     // Held by a start whose runtime folder is not ours: ask it through the
     // socket (it is in the temporary folder, which it may share with us)
