@@ -81,6 +81,16 @@ bool verifyPassword(const QString& password, const QByteArray& stored)
     return actual.size() == kHashBytes && CRYPTO_memcmp(actual.constData(), expected.constData(), kHashBytes) == 0;
 }
 
+// The enciphered number and the password hash are bytes that are never shown
+// and must never change by being loaded and saved: a value as loaded keeps
+// the file's bytes whatever they are (code page 932 cannot decode every byte
+// sequence back to itself), a new one is written as its bytes.
+void writeStoredBytes(TIniFile& ini, const QString& key, const QByteArray& bytes)
+{
+    if (!ini.ValueExists(kMyNumber, key) || cp932::Encode(ini.ReadString(kMyNumber, key)) != bytes)
+        ini.WriteString(kMyNumber, key, cp932::Decode(bytes));
+}
+
 } // namespace
 
 QColor TSettings::BGQColor() const { return ColorFromStored(BGColor); }
@@ -131,8 +141,8 @@ bool SaveSettings()
     ini.WriteInteger(kCooperate, QStringLiteral("MapSearchKind"), s.MapSearchKind);
     ini.WriteInteger(kCooperate, QStringLiteral("Root"), s.Root);
     ini.WriteString(kMyNumber, QStringLiteral("MyNumberLabel"), s.MyNumberLabel);
-    ini.WriteString(kMyNumber, QStringLiteral("MyNumber"), QString::fromLatin1(s.MyNumber));
-    ini.WriteString(kMyNumber, kAdminPasswordKey, QString::fromLatin1(s.AdminPassword));
+    writeStoredBytes(ini, QStringLiteral("MyNumber"), s.MyNumber);
+    writeStoredBytes(ini, kAdminPasswordKey, s.AdminPassword);
     return ini.UpdateFile();
 }
 
@@ -171,7 +181,7 @@ bool SetAdminPassword(const QString& password)
     if (!MakeAdminPasswordHash(password, stored))
         return false;
     TIniFile ini(SettingsFileName());
-    ini.WriteString(kMyNumber, kAdminPasswordKey, QString::fromLatin1(stored));
+    writeStoredBytes(ini, kAdminPasswordKey, stored);
     if (!ini.UpdateFile())
         return false;
     Settings().AdminPassword = stored;

@@ -1,5 +1,7 @@
 #include "core/SingleInstance.h"
 
+#include "platform/PrivateFiles.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
@@ -10,6 +12,11 @@
 #include <QLockFile>
 #include <QStandardPaths>
 #include <QThread>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace {
 
@@ -32,11 +39,13 @@ QString SingleInstanceKeyForDataFolder(const QString& dataFolder)
     return QStringLiteral("Telvora21:") + (canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical);
 }
 
-TSingleInstance::TSingleInstance(const QString& key, QObject* parent) : QObject(parent)
+TSingleInstance::TSingleInstance(const QString& key, const QString& dataFolder, QObject* parent) : QObject(parent)
 {
     const QByteArray hash = QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
     serverName_ = QStringLiteral("telvora21-") + QString::fromLatin1(hash);
     lockPath_ = lockFolder() + u'/' + serverName_ + QStringLiteral(".lock");
+    if (!dataFolder.isEmpty())
+        folderLockPath_ = QDir(dataFolder).filePath(QStringLiteral("Telvora21.lck"));
 }
 
 TSingleInstance::~TSingleInstance()
@@ -45,6 +54,41 @@ TSingleInstance::~TSingleInstance()
         server_->close();
     if (lock_)
         lock_->unlock();
+    if (folderLockFd_ >= 0)
+        ::close(folderLockFd_); // releases the file lock
+}
+
+bool TSingleInstance::lockDataFolder()
+{
+    if (folderLockPath_.isEmpty() || folderLockFd_ >= 0)
+        return true;
+    const QByteArray path = QFile::encodeName(folderLockPath_);
+    int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC); // a file lock needs no write access
+    if (fd < 0)
+        return true; // a folder nothing can be written to: two programs cannot overwrite each other there
+    MakePrivateFile(fd);
+    // Held by a start whose runtime folder is not ours: ask it through the
+    // socket (it is in the temporary folder, which it may share with us)
+    // while it may still be on its way to listening, else say it is there.
+    QElapsedTimer timer;
+    timer.start();
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK && errno != EINTR) {
+            ::close(fd); // a file system without file locks: the runtime lock alone has to do
+            return true;
+        }
+        const bool raised = notifyRunning();
+        if (raised || timer.elapsed() > answerTimeoutMs_) {
+            ::close(fd);
+            unreachable_ = !raised;
+            return false;
+        }
+        QThread::msleep(50);
+    }
+    folderLockFd_ = fd;
+    return true;
 }
 
 bool TSingleInstance::Acquire()
@@ -84,8 +128,12 @@ bool TSingleInstance::Acquire()
         }
         QThread::msleep(50);
     }
+    // Taken while the runtime lock is held, so two starts in one session never
+    // race for it; given up with that lock when the folder is taken.
+    if (!lockDataFolder())
+        return false;
     lock_ = std::move(lock);
-    // We hold the lock, so a socket file left by a crashed instance is ours to remove.
+    // We hold the locks, so a socket file left by a crashed instance is ours to remove.
     QLocalServer::removeServer(serverName_);
     server_ = new QLocalServer(this);
     server_->setSocketOptions(QLocalServer::UserAccessOption);

@@ -3,6 +3,12 @@
 // listens on a local socket; a later start finds the lock taken, asks the
 // first one through the socket to bring its window forward, and ends.
 //
+// That lock file lies in the user's runtime folder, which another login
+// session, a `sudo -u` or a container does not share: the data folder itself
+// holds a file lock as well (Telvora21.lck), so a start from any of those
+// finds the folder taken all the same. The system drops a file lock with
+// the process that held it, so a killed instance never leaves it stale.
+//
 // Keyed on the data folder rather than the user alone: what must never be
 // shared by two processes is the set of address books in that folder, and a
 // second data folder (a test run, a copy for another office) is a different
@@ -18,8 +24,9 @@ class QLockFile;
 class TSingleInstance : public QObject {
     Q_OBJECT
 public:
-    // key: any text naming what must be single (hashed into file and socket names).
-    explicit TSingleInstance(const QString& key, QObject* parent = nullptr);
+    // key: any text naming what must be single (hashed into file and socket
+    // names); dataFolder: the folder that also gets the file lock (none when empty).
+    explicit TSingleInstance(const QString& key, const QString& dataFolder = QString(), QObject* parent = nullptr);
     ~TSingleInstance() override;
 
     // True when this process is now the one instance (and listens for later
@@ -37,6 +44,8 @@ public:
 
     // Name of the local socket the first instance listens on.
     const QString& ServerName() const { return serverName_; }
+    // The file in the data folder that is locked; empty without a data folder.
+    const QString& FolderLockPath() const { return folderLockPath_; }
 
 signals:
     // A later start asked this instance to show its window.
@@ -47,9 +56,12 @@ private:
     void onNewConnection();
 
     bool holderRunsHere(qint64 pid) const;
+    bool lockDataFolder();
 
     QString serverName_;
     QString lockPath_;
+    QString folderLockPath_;
+    int folderLockFd_ = -1;
     std::unique_ptr<QLockFile> lock_;
     QLocalServer* server_ = nullptr;
     bool unreachable_ = false;

@@ -25,6 +25,7 @@
 #include "platform/ui/DialogSeams.h"
 #include "platform/ui/MessageBox.h"
 #include "records/InputList.h"
+#include "records/LinkSchemes.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -420,8 +421,17 @@ void TDataInquiry::OpenExtLinkClick()
         return;
     const QString link = item->text(1);
     // A path that is there is a document; anything else goes to the desktop
-    // as a link, one argument, no shell.
-    const int status = QFileInfo::exists(link) ? (OpenDocument(link) ? 0 : -1) : OpenUrlStatus(link);
+    // as a link, one argument, no shell, and only as a web or mail address.
+    const bool isFile = QFileInfo::exists(link);
+    const QString url = isFile ? QString() : OpenableWebLink(link);
+    if (!isFile && url.isEmpty()) {
+        ShowMessage(this,
+                    QStringLiteral("このリンクは開けません  \r\n") + link +
+                        QStringLiteral("  \r\n開けるのはファイルと http https mailto のリンクです  "),
+                    MB_OK | MB_ICONWARNING);
+        return;
+    }
+    const int status = isFile ? (OpenDocument(link) ? 0 : -1) : OpenUrlStatus(url);
     if (status != 0)
         ShowMessage(this,
                     QStringLiteral("リンクを開けませんでした  \r\n") + link + QStringLiteral("\r\n") +

@@ -17,6 +17,7 @@
 #include "platform/SqlTable.h"
 #include "platform/ui/DialogKit.h"
 #include "platform/ui/MessageBox.h"
+#include "records/LinkSchemes.h"
 #include "records/RecordInput.h"
 
 #include <cstdlib>
@@ -370,15 +371,14 @@ void TDataInquiry::bbtnOpenURLClick()
 void TDataInquiry::bbtnEMailClick(int tag)
 {
     QLineEdit* edit = tag == 0 ? ui->edtEMail1 : ui->edtEMail2;
-    QString address = cp932::Trim(edit->text());
+    // The mail program gets the address alone, never a query (?attach=...).
+    const QString address = MailtoAddress(edit->text());
     if (address.isEmpty()) {
         ShowMessage(this, QStringLiteral("メールアドレスを入力してください  "), MB_OK | MB_ICONINFORMATION);
         FocusAtEnd(edit);
         return;
     }
     EnsureMailtoUrlProtocol();
-    if (!StartsWithNoCase(address, "mailto:"))
-        address.prepend(QStringLiteral("mailto:"));
     const int status = OpenUrlStatus(address);
     if (status != 0)
         ShowMessage(this,

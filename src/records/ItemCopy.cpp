@@ -3,6 +3,7 @@
 #include "core/AdrsRecord.h"
 #include "core/ItemNames.h"
 #include "core/Settings.h"
+#include "listing_search/FieldItemText.h"
 #include "platform/Cp932.h"
 
 #include <QStringList>
@@ -51,11 +52,6 @@ QString StoredDateTime(const std::optional<double>& value, const QString& format
     return dt.isValid() ? dt.toString(format) : QString();
 }
 
-QStringList SplitList(const QString& text)
-{
-    return text.isEmpty() ? QStringList() : text.split(QLatin1Char(','));
-}
-
 } // namespace
 
 QString CopyItemCaption(int itemNo)
@@ -90,42 +86,14 @@ TCopyItems DefaultCopyItems()
 
 TCopyItems ParseCopyItems(const QString& index, const QString& copy)
 {
-    const QStringList codes = SplitList(index);
-    if (codes.size() != kCopyItemCount)
-        return DefaultCopyItems();
-    TCopyItems items;
-    std::array<bool, kCopyItemCount> seen{};
-    for (int i = 0; i < kCopyItemCount; ++i) {
-        bool ok = false;
-        const int code = codes[i].trimmed().toInt(&ok);
-        if (!ok || code < 0 || code >= kCopyItemCount || seen[code])
-            return DefaultCopyItems();
-        seen[code] = true;
-        items[i] = TFieldItem{code, code, true};
-    }
-    const QStringList chosen = SplitList(copy);
-    if (chosen.size() == kCopyItemCount) {
-        for (int i = 0; i < kCopyItemCount; ++i)
-            items[i].Selected = chosen[i].trimmed() == QLatin1String("1");
-    }
+    TCopyItems items = DefaultCopyItems();
+    ParseFieldItems(index, copy, items);
     return items;
 }
 
-QString CopyItemIndexText(const TCopyItems& items)
-{
-    QStringList out;
-    for (const TFieldItem& e : items)
-        out << QString::number(e.ItemCode);
-    return out.join(QLatin1Char(','));
-}
+QString CopyItemIndexText(const TCopyItems& items) { return FieldItemIndexText(items); }
 
-QString CopyItemCopyText(const TCopyItems& items)
-{
-    QStringList out;
-    for (const TFieldItem& e : items)
-        out << (e.Selected ? QStringLiteral("1") : QStringLiteral("0"));
-    return out.join(QLatin1Char(','));
-}
+QString CopyItemCopyText(const TCopyItems& items) { return FieldItemChosenText(items); }
 
 TCopyValues CopyItemValues(const TCopySource& source)
 {

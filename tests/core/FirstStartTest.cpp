@@ -24,6 +24,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -129,38 +131,42 @@ TEST(SingleInstance, ALockHeldByAnUnrelatedLiveProcessIsTakenOver)
     ::waitpid(unrelated, nullptr, 0);
 }
 
-TEST(SingleInstance, AHolderOfThisDataFolderThatDoesNotAnswerIsToldNotTakenOver)
+TEST(SingleInstance, AHolderOfThisDataFolderThatDoesNotAnswerIsToldNotTakenOverUntilItIsKilled)
 {
-    const QString key = QStringLiteral("test:") + QUuid::createUuid().toString();
-    TSingleInstance instance(key);
-    instance.SetAnswerTimeout(300);
-    int ready[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    // This program on this data folder, hung before it listens.
-    const pid_t hung = ::fork();
-    ASSERT_GE(hung, 0);
-    if (hung == 0) {
-        QLockFile held(lockPathFor(instance));
-        held.setStaleLockTime(0);
-        const char c = held.tryLock(0) ? 'y' : 'n';
-        (void)!::write(ready[1], &c, 1);
-        ::pause();
-        ::_exit(0);
+    QTemporaryDir data;
+    // This program on this data folder, hung before it listens: in this
+    // session (the runtime lock), or in another one (the data folder's lock).
+    for (const bool inThisSession : {true, false}) {
+        TSingleInstance instance(QStringLiteral("test:") + QUuid::createUuid().toString(), data.path());
+        instance.SetAnswerTimeout(300);
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        const pid_t hung = ::fork();
+        ASSERT_GE(hung, 0);
+        if (hung == 0) {
+            QLockFile held(lockPathFor(instance));
+            held.setStaleLockTime(0);
+            const int fd = ::open(QFile::encodeName(instance.FolderLockPath()).constData(), O_RDWR | O_CREAT, 0600);
+            const char c = (inThisSession ? held.tryLock(0) : ::flock(fd, LOCK_EX | LOCK_NB) == 0) ? 'y' : 'n';
+            (void)!::write(ready[1], &c, 1);
+            ::pause();
+            ::_exit(0);
+        }
+        char c = 0;
+        ASSERT_EQ(::read(ready[0], &c, 1), 1);
+        ASSERT_EQ(c, 'y');
+        EXPECT_FALSE(instance.Acquire()) << inThisSession;
+        EXPECT_TRUE(instance.Unreachable()); // the start says so instead of ending in silence
+        ::kill(hung, SIGKILL);
+        ::waitpid(hung, nullptr, 0);
+        ::close(ready[0]);
+        ::close(ready[1]);
+        // Its holder gone, the locks are free again.
+        EXPECT_TRUE(instance.Acquire()) << inThisSession;
     }
-    char c = 0;
-    ASSERT_EQ(::read(ready[0], &c, 1), 1);
-    ASSERT_EQ(c, 'y');
-    EXPECT_FALSE(instance.Acquire());
-    EXPECT_TRUE(instance.Unreachable()); // the start says so instead of ending in silence
-    ::kill(hung, SIGKILL);
-    ::waitpid(hung, nullptr, 0);
-    ::close(ready[0]);
-    ::close(ready[1]);
-    // Its holder gone, the lock is free again.
-    EXPECT_TRUE(instance.Acquire());
 }
 
-TEST(FirstStart, KilledAtRandomMomentsTheProgramStartsAgainEveryTime)
+TEST(FirstStart, KilledAtRandomMomentsTheProgramStartsAgainEveryTimeAndAStartFromAnotherSessionEnds)
 {
     ASSERT_TRUE(QFileInfo::exists(programPath())) << programPath().toStdString();
     QTemporaryDir dir;
@@ -186,6 +192,17 @@ TEST(FirstStart, KilledAtRandomMomentsTheProgramStartsAgainEveryTime)
     while (!QFileInfo::exists(data + QStringLiteral("/Data/Adrs/") + kDefaultAdrsName + QStringLiteral("/Adrs.DB")) &&
            timer.elapsed() < 20000)
         QThread::msleep(50);
+    // A start with another runtime folder (another session, a sudo -u) on
+    // the same data folder raises this one and ends before reading anything.
+    QProcess second;
+    QTemporaryDir runtime;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    second.setProcessEnvironment(env);
+    start(second, data);
+    EXPECT_TRUE(second.waitForFinished(30000));
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_TRUE(answers(server)); // the first runs on, its socket in place
     program->kill();
     program->waitForFinished(5000);
     SetDataFolder(data);

@@ -20,14 +20,6 @@ TEST(SingleInstance, SecondStartAsksTheFirstToComeForwardAndIsRefused)
     TSingleInstance second(key);
     EXPECT_FALSE(second.Acquire());
     EXPECT_TRUE(raised.wait(3000) || raised.count() > 0);
-
-}
-
-TEST(SingleInstance, StartsAgainOnceTheFirstHasEnded)
-{
-    const QString key = uniqueKey();
-    TSingleInstance(key).Acquire();
-    EXPECT_TRUE(TSingleInstance(key).Acquire());
 }
 
 TEST(SingleInstance, DifferentDataFoldersRunSideBySideAndOneFolderMeetsItself)

@@ -6,6 +6,12 @@
 #include "platform/IniFile.h"
 #include "platform/SqlTable.h"
 #include "support/data/DataSupport.h"
+#include "support/CorpusReplay.h"
+
+#include "../../fuzz/FuzzSupport.cpp"
+#define LLVMFuzzerTestOneInput SenderIniFuzzOne
+#include "../../fuzz/sender_ini_fuzzer.cpp"
+#undef LLVMFuzzerTestOneInput
 
 #include <QFile>
 #include <gtest/gtest.h>
@@ -88,8 +94,6 @@ TEST_F(SenderTable, BlankRecordPrintsNameAndJointNamesOnly)
 TEST(SenderNumbers, WrittenBesideWhatTheFileHoldsAndReadBack)
 {
     TTempDataFolder folder;
-    EXPECT_EQ(ReadSenderNumbers().LastNo, 0);
-    EXPECT_EQ(ReadSenderNumbers().Default, 0);
     // Sections and keys of others, and a comment, stay byte for byte.
     const QByteArray before = "; kept\r\n[OTHER]\r\nKey=\x95\x5c\r\n[SENDER]\r\nExtra=1\r\nLastNo=3\r\n";
     ASSERT_TRUE(WriteFile(SenderIniFileName(), before));
@@ -97,18 +101,10 @@ TEST(SenderNumbers, WrittenBesideWhatTheFileHoldsAndReadBack)
     ASSERT_TRUE(WriteSenderLastNo(4));
     EXPECT_EQ(ReadFile(SenderIniFileName()),
               QByteArray("; kept\r\n[OTHER]\r\nKey=\x95\x5c\r\n[SENDER]\r\nExtra=1\r\nLastNo=4\r\n"));
-    ASSERT_TRUE(WriteSenderNumbers(5, 2));
-    const TSenderNumbers read = ReadSenderNumbers();
-    EXPECT_EQ(read.LastNo, 5);
-    EXPECT_EQ(read.Default, 2);
+    // Negative, huge and unreadable numbers, repeated sections, keys of
+    // others: read, written and read back by the harness.
+    ReplayFuzzCorpus("sender_ini", 3, sender_ini_fuzz::OneInput);
     DefaultSenderNo = 0;
-    LoadDefaultSenderNo();
-    EXPECT_EQ(DefaultSenderNo, 2);
-    DefaultSenderNo = 0;
-    // A negative counter read back is no number to count from.
-    ASSERT_TRUE(WriteFile(SenderIniFileName(), "[SENDER]\r\nLastNo=-7\r\nDefault=x\r\n"));
-    EXPECT_EQ(ReadSenderNumbers().LastNo, 0);
-    EXPECT_EQ(ReadSenderNumbers().Default, 0);
 }
 
 } // namespace

@@ -13,6 +13,12 @@
 #include "platform/ui/ColorDialog.h"
 #include "platform/ui/MessageBox.h"
 #include "support/TestSupport.h"
+#include "support/CorpusReplay.h"
+
+#include "../../fuzz/FuzzSupport.cpp"
+#define LLVMFuzzerTestOneInput ExampleTextsFuzzOne
+#include "../../fuzz/example_texts_fuzzer.cpp"
+#undef LLVMFuzzerTestOneInput
 
 #include <QCheckBox>
 #include <QDir>
@@ -126,8 +132,11 @@ TEST_F(WordEditFixture, MissingOrDamagedLibraryFilesStopWithAMessage)
         EXPECT_EQ(Child<QListWidget>(&d, "lbClass")->count(), 0);
     }
     messages.Clear();
+    // A class file that is there but outside Common/ is not read either.
     WriteCp932(Common(QStringLiteral("Text/Index.rbf")),
-               {QStringLiteral("無い,Text\\Missing.txt"), QStringLiteral("壊れ,Text\\Bad.txt")});
+               {QStringLiteral("無い,Text\\Missing.txt"), QStringLiteral("壊れ,Text\\Bad.txt"),
+                QStringLiteral("外,Text\\..\\..\\Outside.txt"), QStringLiteral("絶対,") + dir.filePath("Outside.txt")});
+    WriteCp932(dir.filePath("Outside.txt"), {QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("秘密")});
     WriteCp932(Common(QStringLiteral("Text/Bad.txt")),
                {QStringLiteral("3"), QStringLiteral("1"), QStringLiteral("最初"), QStringLiteral("x"),
                 QStringLiteral("後")});
@@ -140,6 +149,13 @@ TEST_F(WordEditFixture, MissingOrDamagedLibraryFilesStopWithAMessage)
     ASSERT_EQ(messages.Messages().size(), 2u);
     EXPECT_TRUE(messages.LastText().contains(QStringLiteral("'x'")));
     EXPECT_EQ(d.Examples(), QStringList{QStringLiteral("最初")}) << "loading stopped at the bad count";
+    for (const int outside : {2, 3}) {
+        Child<QListWidget>(&d, "lbClass")->setCurrentRow(outside);
+        EXPECT_EQ(messages.LastText(), QStringLiteral("例文データがありません"));
+        EXPECT_TRUE(d.Examples().isEmpty());
+    }
+    // Whatever the index and class files hold, as the harness's seeds do.
+    ReplayFuzzCorpus("example_texts", 5, example_texts_fuzz::OneInput);
 }
 
 TEST_F(WordEditFixture, TheShippedLibraryLoadsEveryClass)
@@ -184,14 +200,9 @@ TEST_F(WordEditFixture, StoredSizesKeepToTheirMinimumAndAreWrittenBack)
     EXPECT_EQ(f.ReadInteger(QStringLiteral("WORDEDIT"), QStringLiteral("Example"), -1), 0);
     EXPECT_EQ(f.ReadInteger(QStringLiteral("WORDEDIT"), QStringLiteral("Width"), -1), 640);
     EXPECT_EQ(f.ReadInteger(QStringLiteral("WORDEDIT"), QStringLiteral("Height"), -1), 260);
-
-    Settings(QStringLiteral("Example"), 5);
-    TWordEditDialog odd;
-    EXPECT_FALSE(odd.ExamplesShown());
-    EXPECT_FALSE(Child<QWidget>(&odd, "pnlExample")->isVisibleTo(&odd));
 }
 
-TEST_F(WordEditFixture, FontAndDirectionAreHandedOn)
+TEST_F(WordEditFixture, TheFontIsHandedOnHorizontalAtElevenPoints)
 {
     TWordEditDialog d;
     TFont f;
@@ -202,11 +213,6 @@ TEST_F(WordEditFixture, FontAndDirectionAreHandedOn)
     EXPECT_EQ(d.MemoFont().Size(), 11);
     EXPECT_EQ(d.MemoFont().Escapement(), 0);
     EXPECT_EQ(Child<QPlainTextEdit>(&d, "edText")->font().pointSize(), 11);
-    d.SetDirection(0);
-    d.SetDirection(7);
-    EXPECT_EQ(d.GetDirection(), 0) << "other values change nothing";
-    d.SetDirection(1);
-    EXPECT_EQ(d.GetDirection(), 1);
 }
 
 TEST(LayoutFontDialog, StripsTheVerticalMarkShowsFourteenPointsAndRebuildsTheStyle)
@@ -224,7 +230,6 @@ TEST(LayoutFontDialog, StripsTheVerticalMarkShowsFourteenPointsAndRebuildsTheSty
     EXPECT_EQ(d.GetFont().Name(), face);
     EXPECT_EQ(list->currentItem()->text(), face);
     EXPECT_TRUE(Child<QCheckBox>(&d, "ckbBold")->isChecked());
-    EXPECT_TRUE(d.GetApplyToAll());
     EXPECT_EQ(Child<QWidget>(&d, "pnlSample")->font().pointSize(), 14);
 
     Child<QCheckBox>(&d, "ckbBold")->click();
@@ -240,10 +245,6 @@ TEST(LayoutFontDialog, StripsTheVerticalMarkShowsFourteenPointsAndRebuildsTheSty
     SetColorDialogHandler(old);
     EXPECT_EQ(d.GetFont().Color(), 0x008000u);
 
-    Child<QCheckBox>(&d, "ckbAll")->click();
-    EXPECT_FALSE(d.GetApplyToAll());
-    TLayoutFontDialog again;
-    EXPECT_TRUE(again.GetApplyToAll()) << "checked every time it opens";
 
     // A face nobody installed: the first entry is selected, the font kept.
     TLayoutFontDialog unknown;

@@ -17,15 +17,13 @@
 #include <QTimer>
 #include <set>
 
-namespace {
+#include "support/CorpusReplay.h"
+#include "../../fuzz/FuzzSupport.cpp"
+#define LLVMFuzzerTestOneInput CopyItemsFuzzOne
+#include "../../fuzz/copy_items_fuzzer.cpp"
+#undef LLVMFuzzerTestOneInput
 
-QString Codes(const TCopyItems& items)
-{
-    QStringList out;
-    for (const TFieldItem& e : items)
-        out << QStringLiteral("%1%2").arg(e.ItemNo).arg(e.Selected ? "" : "-");
-    return out.join(QLatin1Char(' '));
-}
+namespace {
 
 QString Sequence(int from, int to)
 {
@@ -37,34 +35,11 @@ QString Sequence(int from, int to)
 
 } // namespace
 
-TEST(ItemCopySettings, StoredOrderIsTakenOnlyWhenItNamesEveryItemOnce)
+// Repeated, missing, out-of-range and unreadable codes, choices of the wrong
+// length: the copy-settings harness holds the reading to the rule.
+TEST(ItemCopySettings, EverySeedOfTheFuzzCorpusReplaysCleanly)
 {
-    const QString defaults = Codes(DefaultCopyItems());
-    const QString all1 = QStringList(75, QStringLiteral("1")).join(QLatin1Char(','));
-    // 74 values, a repeated code (which would lose an item for good), a code
-    // beyond the table, a word, nothing at all: table order, all chosen.
-    for (const QString& index : {Sequence(0, 73), Sequence(0, 73) + QStringLiteral(",0"),
-                                 Sequence(1, 75), Sequence(0, 73) + QStringLiteral(",x"), QString()})
-        EXPECT_EQ(Codes(ParseCopyItems(index, QStringList(75, QStringLiteral("0")).join(','))), defaults) << index.toStdString();
-
-    // Reversed, with items 0 and 74 (now last and first) left out.
-    QStringList reversed = Sequence(0, 74).split(',');
-    std::reverse(reversed.begin(), reversed.end());
-    QStringList copy = all1.split(',');
-    copy.first() = QStringLiteral("0");
-    copy.last() = QStringLiteral("0");
-    const TCopyItems items = ParseCopyItems(reversed.join(','), copy.join(','));
-    EXPECT_EQ(items[0].ItemNo, 74);
-    EXPECT_FALSE(items[0].Selected);
-    EXPECT_EQ(items[74].ItemNo, 0);
-    EXPECT_FALSE(items[74].Selected);
-    EXPECT_TRUE(items[1].Selected);
-    // The stored form reads back to the same choice.
-    EXPECT_EQ(ParseCopyItems(CopyItemIndexText(items), CopyItemCopyText(items)), items);
-    // A choice of the wrong length keeps the order and chooses everything.
-    const TCopyItems chosenAll = ParseCopyItems(reversed.join(','), QStringLiteral("0,0,0"));
-    EXPECT_EQ(chosenAll[0].ItemNo, 74);
-    EXPECT_TRUE(std::all_of(chosenAll.begin(), chosenAll.end(), [](const TFieldItem& e) { return e.Selected; }));
+    ReplayFuzzCorpus("copy_items", 8, copy_items_fuzz::OneInput);
 }
 
 class ItemCopy : public RecordWindow {

@@ -44,7 +44,7 @@ int StartupRun(int argc, char** argv, const TMainWindowWiring& wire)
         return 1;
     }
 
-    TSingleInstance instance(SingleInstanceKeyForDataFolder(DataFolder()));
+    TSingleInstance instance(SingleInstanceKeyForDataFolder(DataFolder()), DataFolder());
     if (!instance.Acquire()) {
         if (!instance.Unreachable())
             return 0; // the running instance has been brought forward

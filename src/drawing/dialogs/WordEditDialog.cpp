@@ -4,13 +4,13 @@
 #include "core/common/FontUtils.h"
 #include "core/common/Units.h"
 #include "drawing/dialogs/DrawingSettings.h"
+#include "drawing/objects/ExampleTexts.h"
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
 #include "platform/ui/MessageBox.h"
 
 #include <QCoreApplication>
 #include <QSignalBlocker>
-#include <QFile>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -55,65 +55,6 @@ protected:
             window()->windowHandle()->startSystemResize(Qt::BottomEdge | Qt::RightEdge);
     }
 };
-
-// One line of a comma-separated text; fields may be double-quoted, a
-// doubled quote inside stands for one.
-QStringList SplitCommaText(const QString& line)
-{
-    QStringList fields;
-    QString field;
-    bool quoted = false;
-    for (int i = 0; i < line.size(); ++i) {
-        const QChar c = line.at(i);
-        if (quoted) {
-            if (c == QLatin1Char('"')) {
-                if (i + 1 < line.size() && line.at(i + 1) == QLatin1Char('"')) {
-                    field += c;
-                    ++i;
-                } else {
-                    quoted = false;
-                }
-            } else {
-                field += c;
-            }
-        } else if (c == QLatin1Char('"')) {
-            quoted = true;
-        } else if (c == QLatin1Char(',')) {
-            fields << field;
-            field.clear();
-        } else {
-            field += c;
-        }
-    }
-    fields << field;
-    return fields;
-}
-
-// The lines of a code page 932 text file; false when it cannot be opened.
-bool ReadCp932Lines(const QString& path, QStringList& lines)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return false;
-    QByteArray data = f.readAll();
-    lines.clear();
-    for (QByteArray line : data.split('\n')) {
-        if (line.endsWith('\r'))
-            line.chop(1);
-        lines << cp932::Decode(line);
-    }
-    // A final line break ends the last line; it does not start another.
-    if (data.endsWith('\n'))
-        lines.removeLast();
-    return true;
-}
-
-bool ParseCount(const QString& text, int& value)
-{
-    bool ok = false;
-    value = cp932::Trim(text).toInt(&ok, 10);
-    return ok && value >= 0;
-}
 
 void PutItems(QListWidget* list, const QStringList& texts)
 {
@@ -296,13 +237,9 @@ void TWordEditDialog::LoadClasses()
         return;
     }
     QStringList names;
-    for (const QString& raw : lines) {
-        const QString line = cp932::Trim(raw);
-        if (line.isEmpty())
-            break;
-        const QStringList fields = SplitCommaText(line);
-        names << fields.value(0);
-        classFiles_ << fields.value(1);
+    for (const TExampleClass& c : ParseExampleIndex(lines)) {
+        names << c.Name;
+        classFiles_ << c.File;
     }
     PutItems(ui->lbClass, names);
     if (!names.isEmpty()) {
@@ -321,37 +258,20 @@ void TWordEditDialog::LoadExamples(int index)
     const QSignalBlocker blockExample(ui->lbExample);
     ui->lbExample->clear();
     ui->edExample->clear();
-    QString path = classFiles_.at(index);
-    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    const QString path = ExampleClassPath(WordEditAppFolder() + QStringLiteral("Common"), classFiles_.at(index));
     QStringList lines;
-    if (path.isEmpty() || !ReadCp932Lines(WordEditAppFolder() + QStringLiteral("Common/") + path, lines)) {
+    if (path.isEmpty() || !ReadCp932Lines(path, lines)) {
         ShowMessage(this, QStringLiteral("例文データがありません"), MB_ICONSTOP);
         return;
     }
     // A count that is not a number stops the loading; what was read stays.
-    const auto badCount = [this](const QString& text) {
-        ShowMessage(this, QStringLiteral("'%1' は有効な整数値ではありません").arg(text), MB_ICONSTOP);
-    };
+    QString badCount;
+    examples_ = ParseExampleClass(lines, &badCount);
+    if (!badCount.isNull())
+        ShowMessage(this, QStringLiteral("'%1' は有効な整数値ではありません").arg(badCount), MB_ICONSTOP);
     QStringList headings;
-    int count = 0;
-    if (lines.isEmpty() || !ParseCount(lines.at(0), count)) {
-        badCount(lines.value(0));
-    } else {
-        int at = 1;
-        for (int e = 0; e < count && at < lines.size(); ++e) {
-            int k = 0;
-            if (!ParseCount(lines.at(at), k)) {
-                badCount(lines.at(at));
-                break;
-            }
-            ++at;
-            QStringList example;
-            for (int j = 0; j < k && at < lines.size(); ++j)
-                example << lines.at(at++);
-            examples_ << example.join(QStringLiteral("\r\n"));
-            headings << example.value(0);
-        }
-    }
+    for (const QString& example : examples_)
+        headings << example.left(example.indexOf(QStringLiteral("\r\n")));
     PutItems(ui->lbExample, headings);
     if (!examples_.isEmpty()) {
         ui->lbExample->setCurrentRow(0);
