@@ -9,9 +9,8 @@ void TAdrsListCache::Clear()
     rows_ = 0;
     ints_.clear();
     floats_.clear();
-    textEnd_.clear();
+    text_.clear();
     nulls_.clear();
-    arena_.clear();
 }
 
 void TAdrsListCache::Load(TSqlTable& table)
@@ -39,23 +38,29 @@ void TAdrsListCache::Load(TSqlTable& table)
         }
     }
     const int expected = table.RecordCount();
-    ints_.reserve(size_t(expected) * intCols_);
-    floats_.reserve(size_t(expected) * floatCols_);
-    textEnd_.reserve(size_t(expected) * textCols_);
+    ints_.resize(size_t(intCols_));
+    for (auto& column : ints_)
+        column.reserve(size_t(expected));
+    floats_.resize(size_t(floatCols_));
+    for (auto& column : floats_)
+        column.reserve(size_t(expected));
+    text_.resize(size_t(textCols_));
+    for (TTextColumn& c : text_)
+        c.ends.reserve(size_t(expected));
     nulls_.reserve(size_t(expected) * textCols_);
-    arena_.reserve(size_t(expected) * 256);
 
     const int n = int(fields.size());
     table.Scan([&](const TSqlRow& row) {
         for (int i = 0; i < n; ++i) {
-            switch (kind_[i]) {
-            case TKind::Int: ints_.push_back(row.Integer(i)); break;
-            case TKind::Float: floats_.push_back(row.Float(i)); break;
+            switch (kind_[size_t(i)]) {
+            case TKind::Int: ints_[size_t(slot_[size_t(i)])].push_back(row.Integer(i)); break;
+            case TKind::Float: floats_[size_t(slot_[size_t(i)])].push_back(row.Float(i)); break;
             case TKind::Text: {
                 int len = 0;
                 const char* p = row.Text(i, &len);
-                arena_.append(p, size_t(len));
-                textEnd_.push_back(std::uint32_t(arena_.size()));
+                TTextColumn& c = text_[size_t(slot_[size_t(i)])];
+                c.arena.append(p, size_t(len));
+                c.ends.push_back(std::uint32_t(c.arena.size()));
                 nulls_.push_back(row.IsNull(i));
                 break;
             }
@@ -63,7 +68,8 @@ void TAdrsListCache::Load(TSqlTable& table)
         }
         ++rows_;
     });
-    arena_.shrink_to_fit();
+    for (TTextColumn& c : text_)
+        c.arena.shrink_to_fit();
 }
 
 int TAdrsListCache::IndexOfRecNo(std::int64_t recNo) const
@@ -83,6 +89,12 @@ int TAdrsListCache::IndexOfRecNo(std::int64_t recNo) const
     return -1;
 }
 
+int TAdrsListCache::RowAtArenaOffset(int field, size_t offset) const
+{
+    const std::vector<std::uint32_t>& ends = text_[size_t(slot_[field])].ends;
+    return int(std::upper_bound(ends.begin(), ends.end(), offset) - ends.begin());
+}
+
 QString TAdrsListCache::Text(int row, int field) const
 {
     const std::string_view v = Utf8(row, field);
@@ -91,6 +103,12 @@ QString TAdrsListCache::Text(int row, int field) const
 
 size_t TAdrsListCache::MemoryBytes() const
 {
-    return ints_.capacity() * sizeof(std::int64_t) + floats_.capacity() * sizeof(double) +
-           textEnd_.capacity() * sizeof(std::uint32_t) + nulls_.capacity() / 8 + arena_.capacity();
+    size_t bytes = nulls_.capacity() / 8;
+    for (const auto& column : ints_)
+        bytes += column.capacity() * sizeof(std::int64_t);
+    for (const auto& column : floats_)
+        bytes += column.capacity() * sizeof(double);
+    for (const TTextColumn& c : text_)
+        bytes += c.ends.capacity() * sizeof(std::uint32_t) + c.arena.capacity();
+    return bytes;
 }

@@ -57,29 +57,65 @@ QByteArray EncryptAESString(const QByteArray& text, const QByteArray& keyText, b
 
 bool DecryptAESString(const QByteArray& text, const QByteArray& keyText, QByteArray& result)
 {
-    result.clear();
-    const QByteArray stored = cp932::Trim(text);
-    if (stored.isEmpty())
+    std::string plain;
+    const bool ok = TFieldDecipher(keyText).Decipher(std::string_view(text.constData(), size_t(text.size())), plain);
+    result = QByteArray(plain.data(), qsizetype(plain.size()));
+    return ok;
+}
+
+TFieldDecipher::TFieldDecipher(const QByteArray& keyText)
+{
+    unsigned char key[kBlock] = {};
+    std::copy_n(keyText.constData(), std::min<qsizetype>(keyText.size(), kBlock), key);
+    ctx_ = EVP_CIPHER_CTX_new();
+    if (ctx_ && (EVP_DecryptInit_ex(ctx_, EVP_aes_128_ecb(), nullptr, key, nullptr) != 1
+                 || EVP_CIPHER_CTX_set_padding(ctx_, 0) != 1)) {
+        EVP_CIPHER_CTX_free(ctx_);
+        ctx_ = nullptr;
+    }
+}
+
+TFieldDecipher::~TFieldDecipher()
+{
+    if (ctx_)
+        EVP_CIPHER_CTX_free(ctx_);
+}
+
+bool TFieldDecipher::Decipher(std::string_view stored, std::string& plain) const
+{
+    plain.clear();
+    while (!stored.empty() && static_cast<unsigned char>(stored.front()) <= 0x20)
+        stored.remove_prefix(1);
+    while (!stored.empty() && static_cast<unsigned char>(stored.back()) <= 0x20)
+        stored.remove_suffix(1);
+    if (stored.empty())
         return true;
-    if (stored.size() % 2 != 0)
+    if (!ctx_ || stored.size() % 2 != 0)
         return false;
-    for (char c : stored)
-        if (!std::isxdigit(static_cast<unsigned char>(c)))
+    auto nibble = [](char c) {
+        return c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+    };
+    for (const char c : stored)
+        if (nibble(c) < 0)
             return false;
-    const QByteArray bytes = QByteArray::fromHex(stored);
-    const int length = static_cast<unsigned char>(bytes[0]);
-    const QByteArray blocks = bytes.mid(1);
-    if (blocks.size() != (length + kBlock - 1) / kBlock * kBlock)
+    // A length byte of at most 255 and its blocks: 257 bytes at the most.
+    const size_t count = stored.size() / 2;
+    const size_t length = size_t(nibble(stored[0]) * 16 + nibble(stored[1]));
+    const size_t blocks = count - 1;
+    if (blocks != (length + kBlock - 1) / kBlock * kBlock)
         return false;
-    QByteArray plain;
-    if (!aesEcb(false, keyText, blocks, plain))
+    unsigned char bytes[256], out[256];
+    for (size_t i = 0; i < blocks; ++i)
+        bytes[i] = static_cast<unsigned char>(nibble(stored[2 * i + 2]) * 16 + nibble(stored[2 * i + 3]));
+    int written = 0;
+    if (blocks && (EVP_DecryptUpdate(ctx_, out, &written, bytes, int(blocks)) != 1 || size_t(written) != blocks))
         return false;
     // The padding was written as zeros; anything else means a wrong key or
     // damaged data.
-    for (qsizetype i = length; i < plain.size(); ++i)
-        if (plain[i] != '\0')
+    for (size_t i = length; i < blocks; ++i)
+        if (out[i] != 0)
             return false;
-    result = plain.left(length);
+    plain.assign(reinterpret_cast<const char*>(out), length);
     return true;
 }
 

@@ -7,6 +7,10 @@
 
 #include <QByteArray>
 #include <QString>
+#include <string>
+#include <string_view>
+
+struct evp_cipher_ctx_st;
 
 // The system's one field key. Every enciphered value in every address book
 // and settings file depends on it: changing it makes all stored values
@@ -24,6 +28,21 @@ QByteArray EncryptAESString(const QByteArray& text, const QByteArray& keyText, b
 // does not match the number of blocks, non-zero padding) gives an empty
 // result and false, so damaged data is never shown as if it were the value.
 bool DecryptAESString(const QByteArray& text, const QByteArray& keyText, QByteArray& result);
+
+// Deciphers many stored values under one key schedule (DecryptAESString makes
+// one per value): what a pass over a whole book uses. Same rules and results.
+class TFieldDecipher {
+public:
+    explicit TFieldDecipher(const QByteArray& keyText = QByteArray(kFieldKey));
+    ~TFieldDecipher();
+    TFieldDecipher(const TFieldDecipher&) = delete;
+    TFieldDecipher& operator=(const TFieldDecipher&) = delete;
+
+    bool Decipher(std::string_view stored, std::string& plain) const;
+
+private:
+    evp_cipher_ctx_st* ctx_ = nullptr;
+};
 
 // Tests a My Number: kind 0 an individual number (12 digits, the last a
 // check digit), kind 1 a corporate number (13 digits, the first a check

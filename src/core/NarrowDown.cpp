@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
-#include <openssl/evp.h>
 #include <cstring>
 #include <string_view>
 
@@ -71,6 +70,73 @@ bool matchUtf8(std::string_view value, const std::string& text, int match)
         return value.find(text) != std::string_view::npos;
     case ndmRear:
         return value.ends_with(text);
+    default:
+        return false;
+    }
+}
+
+// matchUtf8 on the parts joined, without joining them on every row: a front
+// or rear match walks the parts from their end, and a match anywhere is
+// looked for in each part, then across parts only when a part ends with a
+// character the text holds before its last one (or the text could not start
+// in that part and go on).
+bool matchJoined(const std::array<std::string_view, 4>& parts, const std::string& text, int match)
+{
+    if (text.empty())
+        return std::all_of(parts.begin(), parts.end(), [](std::string_view p) { return p.empty(); });
+    const std::string_view t = text;
+    switch (match) {
+    case ndmFront: {
+        size_t at = 0;
+        for (const std::string_view part : parts) {
+            const size_t n = std::min(part.size(), t.size() - at);
+            if (part.substr(0, n) != t.substr(at, n))
+                return false;
+            at += n;
+            if (at == t.size())
+                return true;
+        }
+        return false;
+    }
+    case ndmRear: {
+        size_t left = t.size();
+        for (auto part = parts.rbegin(); part != parts.rend(); ++part) {
+            const size_t n = std::min(part->size(), left);
+            if (part->substr(part->size() - n) != t.substr(left - n, n))
+                return false;
+            left -= n;
+            if (left == 0)
+                return true;
+        }
+        return false;
+    }
+    case ndmAnywhere: {
+        if (std::any_of(parts.begin(), parts.end(), [&](std::string_view p) { return p.find(t) != std::string_view::npos; }))
+            return true;
+        // A match across parts starts in a part that ends with a proper
+        // head of the text: the part's last character stands in the text,
+        // and the part ends with the text up to there.
+        bool spans = false;
+        for (size_t i = 0; i + 1 < parts.size() && !spans; ++i) {
+            const std::string_view p = parts[i];
+            if (p.empty())
+                continue;
+            size_t last = p.size() - 1;
+            while (last > 0 && (static_cast<unsigned char>(p[last]) & 0xC0) == 0x80)
+                --last;
+            const std::string_view lastChar = p.substr(last);
+            for (size_t at = t.find(lastChar); at != std::string_view::npos && !spans; at = t.find(lastChar, at + 1)) {
+                const size_t k = at + lastChar.size();
+                spans = k < t.size() && k <= p.size() && p.ends_with(t.substr(0, k));
+            }
+        }
+        if (!spans)
+            return false;
+        std::string joined;
+        for (const std::string_view part : parts)
+            joined += part;
+        return joined.find(t) != std::string::npos;
+    }
     default:
         return false;
     }
@@ -201,62 +267,6 @@ bool IsSoundNarrowDownItem(const TNarrowDownItem& c)
 
 // ---------------------------------------------------------------- evaluator
 
-// The stored form of FieldCipher.h (hex: a length byte, then AES-128-ECB
-// blocks of the zero-padded plain text), read with one key schedule for the
-// whole filter run instead of one per value.
-TNarrowDownEvaluator::TDecipher::TDecipher()
-{
-    unsigned char key[16] = {};
-    std::memcpy(key, kFieldKey, std::min(sizeof key, std::strlen(kFieldKey)));
-    ctx_ = EVP_CIPHER_CTX_new();
-    if (ctx_ && (EVP_DecryptInit_ex(ctx_, EVP_aes_128_ecb(), nullptr, key, nullptr) != 1
-                 || EVP_CIPHER_CTX_set_padding(ctx_, 0) != 1)) {
-        EVP_CIPHER_CTX_free(ctx_);
-        ctx_ = nullptr;
-    }
-}
-
-TNarrowDownEvaluator::TDecipher::~TDecipher()
-{
-    if (ctx_)
-        EVP_CIPHER_CTX_free(ctx_);
-}
-
-bool TNarrowDownEvaluator::TDecipher::Decipher(std::string_view hex, std::string& plain) const
-{
-    plain.clear();
-    if (hex.empty())
-        return true;
-    if (!ctx_ || hex.size() % 2 != 0 || hex.size() < 2)
-        return false;
-    auto nibble = [](char c) {
-        return c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
-    };
-    unsigned char bytes[128];
-    const size_t count = hex.size() / 2;
-    if (count > sizeof bytes)
-        return false;
-    for (size_t i = 0; i < count; ++i) {
-        const int hi = nibble(hex[2 * i]), lo = nibble(hex[2 * i + 1]);
-        if (hi < 0 || lo < 0)
-            return false;
-        bytes[i] = static_cast<unsigned char>(hi * 16 + lo);
-    }
-    const size_t length = bytes[0];
-    const size_t blocks = count - 1;
-    if (blocks != (length + 15) / 16 * 16)
-        return false;
-    unsigned char out[128];
-    int written = 0;
-    if (blocks && (EVP_DecryptUpdate(ctx_, out, &written, bytes + 1, int(blocks)) != 1 || size_t(written) != blocks))
-        return false;
-    for (size_t i = length; i < blocks; ++i)
-        if (out[i] != 0)
-            return false;
-    plain.assign(reinterpret_cast<const char*>(out), length);
-    return true;
-}
-
 TNarrowDownEvaluator::TNarrowDownEvaluator(const TNarrowDownCondition& condition,
                                            std::function<bool()> myNumberLocked)
     : matchAll_(condition.MatchAll), myNumberLocked_(std::move(myNumberLocked))
@@ -266,6 +276,10 @@ TNarrowDownEvaluator::TNarrowDownEvaluator(const TNarrowDownCondition& condition
     conds_.reserve(condition.Items.size());
     for (const TNarrowDownItem& item : condition.Items) {
         TPrepared p{item, {}, {}, validItem(item.Item) && item.Kind == NarrowDownKindOf(item.Item)};
+        if (p.known && item.Kind == ndkText) {
+            p.field = textField(item.Item);
+            p.wideItem = IsWideNarrowDownItem(item.Item);
+        }
         if (item.Kind == ndkText) {
             if (IsWideNarrowDownItem(item.Item)) {
                 p.wide = AtHexToWide(item.Text);
@@ -305,17 +319,16 @@ bool TNarrowDownEvaluator::holds(const TPrepared& c, const TAdrsListCache& cache
     switch (it.Kind) {
     case ndkText: {
         if (it.Item == ndAddress) {
-            thread_local std::string joined;
-            joined.clear();
-            for (int f : {afTdfkn, afAdrs1, afAdrs2, afAdrs3})
-                joined += trimmed(cache.Utf8(row, f));
-            return matchUtf8(joined, c.utf8, it.Match);
+            const std::array<std::string_view, 4> parts = {
+                trimmed(cache.Utf8(row, afTdfkn)), trimmed(cache.Utf8(row, afAdrs1)),
+                trimmed(cache.Utf8(row, afAdrs2)), trimmed(cache.Utf8(row, afAdrs3))};
+            return matchJoined(parts, c.utf8, it.Match);
         }
         if (it.Item == ndMyNumber) {
             if (myNumberLocked_())
                 return false;
             std::string plain;
-            if (!decipher_.Decipher(trimmed(cache.Utf8(row, afMyNumber)), plain))
+            if (!decipher_.Decipher(cache.Utf8(row, afMyNumber), plain))
                 return false; // an unreadable value is not taken for a blank one
             // The plain text is code page 932; digits (all there should be)
             // read the same in UTF-8.
@@ -323,8 +336,8 @@ bool TNarrowDownEvaluator::holds(const TPrepared& c, const TAdrsListCache& cache
                 plain = cp932::Decode(plain.data(), int(plain.size())).toStdString();
             return matchUtf8(trimmed(plain), c.utf8, it.Match);
         }
-        const int field = textField(it.Item);
-        if (IsWideNarrowDownItem(it.Item)) {
+        const int field = c.field;
+        if (c.wideItem) {
             // Stored plain, the value is its decoded text already; only the
             // "@XXXX" form is decoded.
             const std::string_view stored = trimmed(cache.Utf8(row, field));

@@ -13,6 +13,8 @@
 // joint names (stored plain or as "@XXXX" wide text) are compared on their
 // decoded text.
 
+#include "core/FieldCipher.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -23,7 +25,6 @@
 #include <vector>
 
 class TAdrsListCache;
-struct evp_cipher_ctx_st;
 
 // Condition kinds.
 inline constexpr int ndkText = 0, ndkChoice = 1, ndkRange = 11, ndkCategory = 12;
@@ -111,22 +112,11 @@ private:
         std::string utf8; // the text as UTF-8 (narrow items)
         QString wide;     // the decoded text (names and joint names)
         bool known;       // a known item with its own kind; others never hold
+        int field = -1;   // the table column a text item tests
+        bool wideItem = false;
     };
     bool holds(const TPrepared& c, const TAdrsListCache& cache, int row) const;
-    // Deciphers My Numbers with one key schedule per run (the list filters
-    // on one thread).
-    class TDecipher {
-    public:
-        TDecipher();
-        ~TDecipher();
-        TDecipher(const TDecipher&) = delete;
-        TDecipher& operator=(const TDecipher&) = delete;
-        bool Decipher(std::string_view hex, std::string& plain) const;
-
-    private:
-        evp_cipher_ctx_st* ctx_ = nullptr;
-    };
-    TDecipher decipher_;
+    TFieldDecipher decipher_; // one key schedule for the run (the list filters on one thread)
     std::vector<TPrepared> conds_;
     bool matchAll_ = true;
     std::function<bool()> myNumberLocked_;

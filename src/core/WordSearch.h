@@ -7,7 +7,7 @@
 // text, so that a word found nowhere in a large book is answered at once.
 
 #include <QString>
-#include <functional>
+#include <cstdint>
 #include <vector>
 
 class TAdrsListCache;
@@ -23,10 +23,14 @@ public:
 
     // True when a shown cell of the cache row contains the word.
     bool RowHolds(int cacheRow) const;
+    // True when some row holds the word.
+    bool Any() const { return any_; }
 
 private:
-    // One test per shown column: true when the row's cell holds the word.
-    std::vector<std::function<bool(int cacheRow)>> matchers_;
+    // Per cache row: a shown cell holds the word. Every row is settled
+    // when the search is made, column by column.
+    std::vector<std::uint8_t> holds_;
+    bool any_ = false;
 };
 
 // The first row of the list at or after `from` whose shown cells hold the

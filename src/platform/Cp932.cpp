@@ -1,5 +1,6 @@
 #include "platform/Cp932.h"
 
+#include <array>
 #include <cerrno>
 #include <iconv.h>
 #include <stdexcept>
@@ -120,14 +121,70 @@ QByteArray Encode(const QString& text)
     return out;
 }
 
+namespace {
+// What the converter makes of every byte and byte pair, asked once: a
+// conversion per character costs a call into iconv, and a text of any length
+// is decoded character by character. '?' stands for a sequence code page 932
+// does not define.
+class TDecodeTable {
+public:
+    TDecodeTable()
+    {
+        for (int b = 0x80; b < 0x100; ++b) {
+            const char in[1] = {char(b)};
+            single_[size_t(b - 0x80)] = convert(in, 1);
+        }
+        for (int lead = 0x80; lead < 0x100; ++lead) {
+            if (!IsLeadByte(static_cast<unsigned char>(lead)))
+                continue;
+            for (int trail = 0x40; trail < 0x100; ++trail) {
+                if (!isTrailByte(static_cast<unsigned char>(trail)))
+                    continue;
+                const char in[2] = {char(lead), char(trail)};
+                pair_[size_t(leadIndex(lead) * 0xC0 + (trail - 0x40))] = convert(in, 2);
+            }
+        }
+    }
+    char32_t Single(unsigned char b) const { return single_[size_t(b - 0x80)]; }
+    char32_t Pair(unsigned char lead, unsigned char trail) const
+    {
+        return pair_[size_t(leadIndex(lead) * 0xC0 + (trail - 0x40))];
+    }
+
+private:
+    // Lead bytes 0x81-0x9F and 0xE0-0xFC, numbered 0-59.
+    static int leadIndex(int lead) { return lead <= 0x9F ? lead - 0x81 : lead - 0xE0 + 31; }
+    static char32_t convert(const char* bytes, size_t n)
+    {
+        const Converter& c = decoder();
+        char* inp = const_cast<char*>(bytes);
+        size_t inLeft = n;
+        char32_t u = 0;
+        char* outp = reinterpret_cast<char*>(&u);
+        size_t outLeft = 4;
+        c.reset();
+        if (iconv(c.get(), &inp, &inLeft, &outp, &outLeft) == static_cast<size_t>(-1) || outLeft != 0)
+            return U'?';
+        return u;
+    }
+    std::array<char32_t, 0x80> single_{};
+    std::array<char32_t, 60 * 0xC0> pair_{};
+};
+
+const TDecodeTable& decodeTable()
+{
+    static const TDecodeTable table;
+    return table;
+}
+} // namespace
+
 QString Decode(const char* bytes, int length)
 {
     QString out;
     out.reserve(length);
-    const Converter& c = decoder();
     int i = 0;
     while (i < length) {
-        unsigned char b = static_cast<unsigned char>(bytes[i]);
+        const unsigned char b = static_cast<unsigned char>(bytes[i]);
         if (b < 0x80) {
             out.append(QChar(b));
             ++i;
@@ -136,20 +193,19 @@ QString Decode(const char* bytes, int length)
         // A lead byte without a possible trail byte after it (a text cut in
         // the middle of a character) stands alone: the byte after it is a
         // character of its own, often a line break.
-        int n = (IsLeadByte(b) && i + 1 < length && isTrailByte(static_cast<unsigned char>(bytes[i + 1]))) ? 2 : 1;
-        char* inp = const_cast<char*>(bytes + i);
-        size_t inLeft = static_cast<size_t>(n);
-        char32_t u = 0;
-        char* outp = reinterpret_cast<char*>(&u);
-        size_t outLeft = 4;
-        c.reset();
-        if (iconv(c.get(), &inp, &inLeft, &outp, &outLeft) == static_cast<size_t>(-1) || outLeft != 0) {
-            // A byte sequence code page 932 does not define: keep the place.
-            out.append(QChar(u'?'));
+        const TDecodeTable& table = decodeTable();
+        char32_t u;
+        if (IsLeadByte(b) && i + 1 < length && isTrailByte(static_cast<unsigned char>(bytes[i + 1]))) {
+            u = table.Pair(b, static_cast<unsigned char>(bytes[i + 1]));
+            i += 2;
         } else {
-            out.append(QString::fromUcs4(&u, 1));
+            u = table.Single(b);
+            ++i;
         }
-        i += n;
+        if (u < 0x10000)
+            out.append(QChar(char16_t(u)));
+        else
+            out.append(QString::fromUcs4(&u, 1));
     }
     return out;
 }
