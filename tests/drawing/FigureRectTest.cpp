@@ -306,6 +306,8 @@ TEST(FigurePrinting, GradationCachesFollowThePrinterAndAreFreedEveryPage)
     f.SetFigureKind(fkRhombus);
     f.SetBack(true);
     f.SetGradation(true);
+    f.SetColor1(0x0000FF);
+    f.SetColor2(0xFF0000);
     f.SetRect(TRect(0, 0, 96, 192));
     {
         const TRefDeviceScope scope(kPrinter600);
@@ -321,6 +323,18 @@ TEST(FigurePrinting, GradationCachesFollowThePrinterAndAreFreedEveryPage)
         }
         EXPECT_EQ(page.pixel(5, 5), qRgb(255, 255, 255)) << "outside the rhombus";
         EXPECT_NE(page.pixel(300, 600), qRgb(255, 255, 255));
+        // A page showing only the middle: the same pixels there, and the
+        // gradation worked out only where it shows.
+        f.PreparePrint(QPoint(0, 0), true);
+        QImage middle = WhiteImage(100, 100);
+        {
+            QPainter p(&middle);
+            TCanvas c(p, 600, 600);
+            f.Print(&c, -250, -550);
+        }
+        EXPECT_EQ(middle, page.copy(250, 550, 100, 100));
+        EXPECT_EQ(f.GetPrintGradientBitmap().pixel(0, 0), qRgb(0, 0, 0)) << "never filled";
+        EXPECT_NE(f.GetPrintGradientBitmap().pixel(140, 280), qRgb(0, 0, 0));
         f.FreePrintCache();
         EXPECT_TRUE(f.GetPrintGradientBitmap().isNull());
         EXPECT_FALSE(f.GetPrintFillRegion().has_value());

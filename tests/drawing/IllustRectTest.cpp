@@ -123,6 +123,20 @@ TEST(IllustRecord, AnEmptyPictureStoresItsTypeAloneAndDrawsNothingNotEvenItsFram
 
 TEST(IllustRecord, AJpegIsStoredByteForByteWithItsFlagsAndReadsBackToTheSamePixels)
 {
+    // Padded and ink JPEGs too: other readers open them, so must a layout.
+    const QImage pic = Distinct(24, 16);
+    for (const QByteArray& file :
+         {PaddedBeforeScan(MakeJpeg(pic)), MakeInkJpeg(pic, TInkJpeg::AdobeCmyk), MakeInkJpeg(pic, TInkJpeg::Ycck)}) {
+        TIllustRect ink;
+        const TGraphic g = TJPEGImage{file};
+        ink.LoadFromGraphic(&g);
+        const QByteArray saved = SavedRecord(ink);
+        EXPECT_EQ(saved.mid(28, file.size()), file);
+        TIllustRect back;
+        ASSERT_EQ(Load(back, saved), saved.size());
+        EXPECT_EQ(SavedRecord(back), saved);
+        EXPECT_EQ(back.GetBitmap().size(), QSize(24, 16));
+    }
     const QByteArray jpeg = MakeJpeg(Distinct(24, 16), 1, 200);
     TIllustRect item;
     const TGraphic g = TJPEGImage{jpeg};

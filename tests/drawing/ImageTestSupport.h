@@ -1,7 +1,7 @@
 #pragma once
 // Pictures for the image tests: JPEG files made with libjpeg (with a chosen
-// JFIF density), BMP files with a chosen resolution, and 24-bit bitmaps
-// from rows of grey values.
+// JFIF density, in ink colours, padded), BMP files with a chosen
+// resolution, and 24-bit bitmaps from rows of grey values.
 
 #include "drawing/objects/ImageUtils.h"
 
@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cstdio>
 #include <initializer_list>
 #include <vector>
@@ -47,6 +48,64 @@ inline QByteArray MakeJpeg(const QImage& picture, int unit = 1, int density = 72
     QByteArray data(reinterpret_cast<const char*>(out), qsizetype(size));
     std::free(out);
     return data;
+}
+
+// Ink JPEGs: CMYK as Photoshop writes it (Adobe segment, inverted ink),
+// CMYK without the Adobe segment (ink as it is), and YCCK (Adobe, inverted).
+enum class TInkJpeg { AdobeCmyk, PlainCmyk, Ycck };
+
+inline QByteArray MakeInkJpeg(const QImage& picture, TInkJpeg form)
+{
+    const QImage src = To24Bit(picture);
+    const bool inverted = form != TInkJpeg::PlainCmyk;
+    std::vector<uchar> ink(size_t(src.width()) * 4);
+    jpeg_compress_struct cinfo {};
+    jpeg_error_mgr err {};
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &out, &size);
+    cinfo.image_width = JDIMENSION(src.width());
+    cinfo.image_height = JDIMENSION(src.height());
+    cinfo.input_components = 4;
+    cinfo.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_colorspace(&cinfo, form == TInkJpeg::Ycck ? JCS_YCCK : JCS_CMYK);
+    cinfo.write_Adobe_marker = inverted;
+    jpeg_set_quality(&cinfo, 95, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        const uchar* s = src.constScanLine(int(cinfo.next_scanline));
+        for (int x = 0; x < src.width(); ++x, s += 3) {
+            const int k = 255 - std::max({s[0], s[1], s[2]});
+            uchar* d = ink.data() + x * 4;
+            const uchar* rgb[] = {s + 2, s + 1, s};
+            for (int c = 0; c < 3; ++c)
+                d[c] = uchar(k == 255 ? 0 : (255 - *rgb[c] - k) * 255 / (255 - k));
+            d[3] = uchar(k);
+            if (inverted)
+                for (int c = 0; c < 4; ++c)
+                    d[c] = uchar(255 - d[c]);
+        }
+        JSAMPROW row = ink.data();
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    QByteArray data(reinterpret_cast<const char*>(out), qsizetype(size));
+    std::free(out);
+    return data;
+}
+
+// The JPEG with three padding bytes before its start-of-scan marker, as some
+// cameras and editors write: libjpeg warns of extraneous bytes and decodes it.
+inline QByteArray PaddedBeforeScan(QByteArray jpeg)
+{
+    qsizetype pos = 2;
+    while (pos + 4 <= jpeg.size() && uchar(jpeg[pos + 1]) != 0xDA)
+        pos += 2 + ((uchar(jpeg[pos + 2]) << 8) | uchar(jpeg[pos + 3]));
+    return jpeg.insert(pos, QByteArray(3, '\0'));
 }
 
 // Our BMP of the picture with the horizontal resolution field set.

@@ -53,12 +53,6 @@ TRect Scaled(const TRect& r, long double fx, long double fy)
     return {Saturated(r.Left * fx), Saturated(r.Top * fy), Saturated(r.Right * fx), Saturated(r.Bottom * fy)};
 }
 
-TRect Moved(const TRect& r, qint64 dx, qint64 dy)
-{
-    auto c = [](qint64 v) { return static_cast<qint32>(std::clamp<qint64>(v, INT_MIN, INT_MAX)); };
-    return {c(r.Left + dx), c(r.Top + dy), c(r.Right + dx), c(r.Bottom + dy)};
-}
-
 bool IsEmptyRect(const TRect& r)
 {
     return r.Width() <= 0 || r.Height() <= 0;
