@@ -356,14 +356,3 @@ TEST(FigurePrinting, GradationCachesFollowThePrinterAndAreFreedEveryPage)
         EXPECT_TRUE(f.GetPrintGradientBitmap().isNull());
     }
 }
-
-TEST(FigureClasses, RegisteredOnceByName)
-{
-    RegisterFigureClasses();
-    RegisterFigureClasses();
-    ASSERT_NE(FindDrawRectClass("TFigureRect"), nullptr);
-    const auto item = CreateDrawRectOfKind(ikFigure);
-    ASSERT_NE(item, nullptr);
-    EXPECT_EQ(item->GetKind(), ikFigure);
-    EXPECT_NE(dynamic_cast<TFigureRect*>(item.get()), nullptr);
-}

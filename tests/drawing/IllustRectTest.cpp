@@ -6,15 +6,10 @@
 #include "drawing/objects/StreamIO.h"
 #include "platform/RefDevice.h"
 #include "support/CanvasTestSupport.h"
-#include "support/CorpusReplay.h"
 
 #include <QCoreApplication>
 #include <QtEndian>
 #include <gtest/gtest.h>
-
-#define LLVMFuzzerTestOneInput IllustRecordFuzzInput
-#include "../../fuzz/illust_record_fuzzer.cpp"
-#undef LLVMFuzzerTestOneInput
 
 namespace {
 
@@ -126,7 +121,7 @@ TEST(IllustRecord, AJpegIsStoredByteForByteWithItsFlagsAndReadsBackToTheSamePixe
     // Padded and ink JPEGs too: other readers open them, so must a layout.
     const QImage pic = Distinct(24, 16);
     for (const QByteArray& file :
-         {PaddedBeforeScan(MakeJpeg(pic)), MakeInkJpeg(pic, TInkJpeg::AdobeCmyk), MakeInkJpeg(pic, TInkJpeg::Ycck)}) {
+         {PaddedBeforeScan(MakeJpeg(pic)), MakeJpeg(pic, 1, 72, TJpegForm::AdobeCmyk), MakeJpeg(pic, 1, 72, TJpegForm::Ycck)}) {
         TIllustRect ink;
         const TGraphic g = TJPEGImage{file};
         ink.LoadFromGraphic(&g);
@@ -250,13 +245,6 @@ TEST(IllustRecord, DamagedPicturesRaiseTheMessageAndLeaveTheItemAsItWas)
     // A record cut short after a good picture changes nothing either.
     EXPECT_THROW(Load(item, before.left(before.size() - 5)), EDrawRectStreamError);
     EXPECT_EQ(SavedRecord(item), before);
-}
-
-TEST(IllustRecord, EverySeedOfTheFuzzCorpusReplaysCleanly)
-{
-    const qint32 version = DrawRectFileVersion;
-    ReplayFuzzCorpus("illust_record", 6, IllustRecordFuzzInput);
-    DrawRectFileVersion = version;
 }
 
 // --- mask, colour and geometry ------------------------------------------------------
@@ -398,13 +386,4 @@ TEST(IllustPrinting, ALargePictureIsReducedOnceForAllPagesAndASmallOneIsPrintedI
     item.SetRect(TRect(0, 0, 300, 48)); // wider than the picture
     item.PreparePrint(QPoint(0, 0), true);
     EXPECT_TRUE(item.GetPrintImage().isNull());
-}
-
-TEST(IllustClasses, RegisteredAsKindTenThroughTheOneRegistration)
-{
-    RegisterDrawItemClasses();
-    const std::unique_ptr<TDrawRect> made = CreateDrawRectOfKind(ikIllust);
-    ASSERT_NE(made, nullptr);
-    EXPECT_NE(dynamic_cast<TIllustRect*>(made.get()), nullptr);
-    EXPECT_EQ(made->GetKind(), 10);
 }

@@ -316,11 +316,6 @@ TEST(QRCodeRect, RecordsAreByteExactAndVersionedByTheRotatedByte)
     EXPECT_FALSE(copy.GetRotated());
     copy.SetRotated(true);
     EXPECT_EQ(Record(copy), rec);
-
-    RegisterDrawItemClasses();
-    const std::unique_ptr<TDrawRect> made = CreateDrawRectOfKind(ikQRCode);
-    ASSERT_TRUE(made);
-    EXPECT_EQ(made->GetKind(), ikQRCode);
 }
 
 #include "support/CorpusReplay.h"

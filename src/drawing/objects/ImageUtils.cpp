@@ -399,24 +399,19 @@ std::optional<QImage> MirrorBitmap(const QImage& Source, bool LeftRight)
 {
     if (!FormatSupported(Source))
         return std::nullopt;
-    QImage out = Source.copy();
-    const int w = Source.width(), h = Source.height();
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            if (LeftRight)
-                MovePixel(Source, x, y, out, w - 1 - x, y);
-            else
-                MovePixel(Source, x, y, out, x, h - 1 - y);
-        }
-    return out;
+    // Whole rows move at once: a QR code of large modules is some hundred
+    // million pixels.
+    return Source.mirrored(LeftRight, !LeftRight);
 }
 
 std::optional<QImage> RotateBitmap(const QImage& Source, quint8 Direction)
 {
     if (Direction > 2 || !FormatSupported(Source))
         return std::nullopt;
+    if (Direction == 2)
+        return Source.mirrored(true, true);
     const int w = Source.width(), h = Source.height();
-    QImage out = Direction == 2 ? Source.copy() : QImage(h, w, Source.format());
+    QImage out(h, w, Source.format());
     if (out.isNull())
         return std::nullopt;
     out.setColorTable(Source.colorTable());
@@ -426,10 +421,8 @@ std::optional<QImage> RotateBitmap(const QImage& Source, quint8 Direction)
         for (int x = 0; x < w; ++x) {
             if (Direction == 0)
                 MovePixel(Source, x, y, out, y, w - 1 - x);
-            else if (Direction == 1)
-                MovePixel(Source, x, y, out, h - 1 - y, x);
             else
-                MovePixel(Source, x, y, out, w - 1 - x, h - 1 - y);
+                MovePixel(Source, x, y, out, h - 1 - y, x);
         }
     return out;
 }
