@@ -172,18 +172,6 @@ TEST(FigureCaches, SettersClearOnlyWhatTheyAffect)
     EXPECT_FALSE(f.GetFillRegion().has_value()) << "a line figure's gradation fills its box";
 }
 
-TEST(FigureCaches, AnEmptyFigureStaysStaleUntilItHasASize)
-{
-    TFigureRect f;
-    f.Refresh(false);
-    EXPECT_FALSE(f.IsFigureValid());
-    EXPECT_TRUE(f.GetMetafile().Empty());
-    f.SetRect(TRect(5, 5, 25, 15));
-    f.Refresh(false);
-    EXPECT_TRUE(f.IsFigureValid());
-    EXPECT_FALSE(f.GetMetafile().Empty());
-}
-
 TEST(FigureDrawing, RecordedAtThePrinterResolution)
 {
     const TRefDeviceScope printer(kPrinter600);

@@ -186,6 +186,10 @@ TEST(IllustRecord, OlderVersionsShiftTheMaskIndexAndPlaceTheMaskOverTheItem)
     EXPECT_TRUE(old.HasMaskShape());
     EXPECT_EQ(old.GetMaskRect(), TRect(5, 6, 45, 26));
     EXPECT_EQ(old.GetBitmap(), item.GetBitmap());
+    QByteArray last = v200;
+    qToLittleEndian<qint32>(INT_MAX, last.data() + maskAt - 1 - 4);
+    LoadRecord(old, last, 200);
+    EXPECT_EQ(old.GetMaskIndex(), INT_MAX) << "the largest index cannot move up";
 
     TIllustRect v300;
     LoadRecord(v300, now.left(now.size() - 1), 300);

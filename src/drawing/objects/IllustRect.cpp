@@ -521,7 +521,8 @@ void TIllustRect::LoadFromStream(QIODevice& Stream)
         }
         resolution = ReadStreamInt32(Stream);
         maskIndex = ReadStreamInt32(Stream);
-        if (DrawRectFileVersion < kIllustMaskIndexVersion && maskIndex >= 1)
+        // (The largest index names no shape either way; it stays.)
+        if (DrawRectFileVersion < kIllustMaskIndexVersion && maskIndex >= 1 && maskIndex < INT_MAX)
             ++maskIndex;
         maskRect = DrawRectFileVersion >= kIllustMaskRectVersion ? ReadStreamRect(Stream) : Rect;
         transparent = ReadStreamInt32(Stream);
