@@ -3,9 +3,11 @@
 #include "platform/CanvasPrivate.h"
 
 #include <QGlyphRun>
+#include <QPaintDevice>
 #include <QImage>
 #include <QPainter>
 #include <QPolygonF>
+#include <algorithm>
 #include <cmath>
 
 using namespace gdi;
@@ -69,6 +71,18 @@ public:
             p_.setClipPath(*clip, base_ ? Qt::IntersectClip : Qt::ReplaceClip);
     }
     void Draw(TDrawItem item) override { paintItem(p_, item); }
+    std::optional<QRectF> Reach() const override
+    {
+        bool invertible = false;
+        const QTransform back = p_.combinedTransform().inverted(&invertible);
+        const QPaintDevice* device = p_.device();
+        if (!invertible || !device)
+            return std::nullopt;
+        QRectF r = back.mapRect(QRectF(0, 0, device->width(), device->height()));
+        if (p_.hasClipping())
+            r = r.intersected(p_.clipBoundingRect());
+        return r;
+    }
 
 private:
     QPainter& p_;
@@ -509,6 +523,19 @@ void TCanvas::StretchDraw(const QRect& dest, const QImage& image, const QImage* 
                 line[x] = 0;
     }
     sink_->Draw(TImageItem{argb, areaOf(dest)});
+}
+
+std::optional<QRect> TCanvas::ClipBox() const
+{
+    const std::optional<QRectF> r = sink_->Reach();
+    if (!r)
+        return std::nullopt;
+    if (r->isEmpty())
+        return QRect();
+    // Outwards to whole pixels, inside the int range.
+    auto whole = [](double v) { return int(std::clamp(v, -2.0e9, 2.0e9)); };
+    return QRect(QPoint(whole(std::floor(r->left())), whole(std::floor(r->top()))),
+                 QPoint(whole(std::ceil(r->right())) - 1, whole(std::ceil(r->bottom())) - 1));
 }
 
 void TCanvas::Draw(int x, int y, const QImage& image)

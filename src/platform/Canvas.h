@@ -176,6 +176,10 @@ public:
     int GetClipRgn(TRegion& region) const;
     int SaveDC();
     bool RestoreDC(int saved); // -1: the last saved state
+    // The smallest rectangle holding every pixel a drawing can reach now:
+    // the device's area inside the caller's clip and the canvas's own.
+    // Nothing while recording: a display list may be played anywhere.
+    std::optional<QRect> ClipBox() const;
 
     // Pictures. A mask, when given, keeps the picture where the mask is dark
     // and leaves the page untouched where it is light.

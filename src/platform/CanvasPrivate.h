@@ -23,6 +23,8 @@ public:
     // caller's clip.
     virtual void SetClip(const std::optional<QPainterPath>& clip) = 0;
     virtual void Draw(TDrawItem item) = 0;
+    // What a drawing can reach, in the canvas's coordinates (nullopt: anywhere).
+    virtual std::optional<QRectF> Reach() const { return std::nullopt; }
 };
 
 namespace canvas_detail {

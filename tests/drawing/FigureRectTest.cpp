@@ -172,18 +172,6 @@ TEST(FigureCaches, SettersClearOnlyWhatTheyAffect)
     EXPECT_FALSE(f.GetFillRegion().has_value()) << "a line figure's gradation fills its box";
 }
 
-TEST(FigureCaches, AnEmptyFigureStaysStaleUntilItHasASize)
-{
-    TFigureRect f;
-    f.Refresh(false);
-    EXPECT_FALSE(f.IsFigureValid());
-    EXPECT_TRUE(f.GetMetafile().Empty());
-    f.SetRect(TRect(5, 5, 25, 15));
-    f.Refresh(false);
-    EXPECT_TRUE(f.IsFigureValid());
-    EXPECT_FALSE(f.GetMetafile().Empty());
-}
-
 TEST(FigureDrawing, RecordedAtThePrinterResolution)
 {
     const TRefDeviceScope printer(kPrinter600);
@@ -306,6 +294,8 @@ TEST(FigurePrinting, GradationCachesFollowThePrinterAndAreFreedEveryPage)
     f.SetFigureKind(fkRhombus);
     f.SetBack(true);
     f.SetGradation(true);
+    f.SetColor1(0x0000FF);
+    f.SetColor2(0xFF0000);
     f.SetRect(TRect(0, 0, 96, 192));
     {
         const TRefDeviceScope scope(kPrinter600);
@@ -321,6 +311,18 @@ TEST(FigurePrinting, GradationCachesFollowThePrinterAndAreFreedEveryPage)
         }
         EXPECT_EQ(page.pixel(5, 5), qRgb(255, 255, 255)) << "outside the rhombus";
         EXPECT_NE(page.pixel(300, 600), qRgb(255, 255, 255));
+        // A page showing only the middle: the same pixels there, and the
+        // gradation worked out only where it shows.
+        f.PreparePrint(QPoint(0, 0), true);
+        QImage middle = WhiteImage(100, 100);
+        {
+            QPainter p(&middle);
+            TCanvas c(p, 600, 600);
+            f.Print(&c, -250, -550);
+        }
+        EXPECT_EQ(middle, page.copy(250, 550, 100, 100));
+        EXPECT_EQ(f.GetPrintGradientBitmap().pixel(0, 0), qRgb(0, 0, 0)) << "never filled";
+        EXPECT_NE(f.GetPrintGradientBitmap().pixel(140, 280), qRgb(0, 0, 0));
         f.FreePrintCache();
         EXPECT_TRUE(f.GetPrintGradientBitmap().isNull());
         EXPECT_FALSE(f.GetPrintFillRegion().has_value());
@@ -341,15 +343,4 @@ TEST(FigurePrinting, GradationCachesFollowThePrinterAndAreFreedEveryPage)
         f.PreparePrint(QPoint(0, 0), true);
         EXPECT_TRUE(f.GetPrintGradientBitmap().isNull());
     }
-}
-
-TEST(FigureClasses, RegisteredOnceByName)
-{
-    RegisterFigureClasses();
-    RegisterFigureClasses();
-    ASSERT_NE(FindDrawRectClass("TFigureRect"), nullptr);
-    const auto item = CreateDrawRectOfKind(ikFigure);
-    ASSERT_NE(item, nullptr);
-    EXPECT_EQ(item->GetKind(), ikFigure);
-    EXPECT_NE(dynamic_cast<TFigureRect*>(item.get()), nullptr);
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Pictures for the image tests: JPEG files made with libjpeg (with a chosen
-// JFIF density), BMP files with a chosen resolution, and 24-bit bitmaps
-// from rows of grey values.
+// JFIF density, in ink colours, padded), BMP files with a chosen
+// resolution, and 24-bit bitmaps from rows of grey values.
 
 #include "drawing/objects/ImageUtils.h"
 
@@ -10,16 +10,23 @@
 #include <QImage>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cstdio>
 #include <initializer_list>
 #include <vector>
 
 #include <jpeglib.h>
 
-// A JPEG of the picture; unit and density go into the JFIF segment.
-inline QByteArray MakeJpeg(const QImage& picture, int unit = 1, int density = 72, int quality = 95)
+// JPEG forms: RGB; CMYK as Photoshop writes it (Adobe segment, inverted
+// ink); CMYK without the Adobe segment (ink as it is); YCCK (Adobe, inverted).
+enum class TJpegForm { Rgb, AdobeCmyk, PlainCmyk, Ycck };
+
+// A JPEG of the picture; unit and density go into the JFIF segment of RGB.
+inline QByteArray MakeJpeg(const QImage& picture, int unit = 1, int density = 72, TJpegForm form = TJpegForm::Rgb)
 {
     const QImage src = To24Bit(picture).convertToFormat(QImage::Format_RGB888);
+    const bool ink = form != TJpegForm::Rgb, inverted = ink && form != TJpegForm::PlainCmyk;
+    std::vector<uchar> inkRow(size_t(src.width()) * 4);
     jpeg_compress_struct cinfo {};
     jpeg_error_mgr err {};
     cinfo.err = jpeg_std_error(&err);
@@ -29,17 +36,31 @@ inline QByteArray MakeJpeg(const QImage& picture, int unit = 1, int density = 72
     jpeg_mem_dest(&cinfo, &out, &size);
     cinfo.image_width = JDIMENSION(src.width());
     cinfo.image_height = JDIMENSION(src.height());
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
+    cinfo.input_components = ink ? 4 : 3;
+    cinfo.in_color_space = ink ? JCS_CMYK : JCS_RGB;
     jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, quality, TRUE);
-    cinfo.write_JFIF_header = TRUE;
+    if (ink)
+        jpeg_set_colorspace(&cinfo, form == TJpegForm::Ycck ? JCS_YCCK : JCS_CMYK);
+    cinfo.write_Adobe_marker = inverted;
+    jpeg_set_quality(&cinfo, 95, TRUE);
+    cinfo.write_JFIF_header = !ink;
     cinfo.density_unit = UINT8(unit);
     cinfo.X_density = UINT16(density);
     cinfo.Y_density = UINT16(density);
     jpeg_start_compress(&cinfo, TRUE);
     while (cinfo.next_scanline < cinfo.image_height) {
         JSAMPROW row = const_cast<uchar*>(src.constScanLine(int(cinfo.next_scanline)));
+        for (int x = 0; ink && x < src.width(); ++x) {
+            const uchar* rgb = row + x * 3;
+            const int k = 255 - std::max({rgb[0], rgb[1], rgb[2]});
+            uchar* d = inkRow.data() + x * 4;
+            for (int c = 0; c < 4; ++c) {
+                const int v = c == 3 ? k : k == 255 ? 0 : (255 - rgb[c] - k) * 255 / (255 - k);
+                d[c] = uchar(inverted ? 255 - v : v);
+            }
+        }
+        if (ink)
+            row = inkRow.data();
         jpeg_write_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_compress(&cinfo);
@@ -55,6 +76,16 @@ inline QByteArray MakeBmp(const QImage& picture, qint32 pixelsPerMetre)
     QByteArray bmp = EncodeBmp(picture);
     qToLittleEndian<qint32>(pixelsPerMetre, bmp.data() + 38);
     return bmp;
+}
+
+// The JPEG with three padding bytes before its start-of-scan marker, as some
+// cameras and editors write: libjpeg warns of extraneous bytes and decodes it.
+inline QByteArray PaddedBeforeScan(QByteArray jpeg)
+{
+    qsizetype pos = 2;
+    while (pos + 4 <= jpeg.size() && uchar(jpeg[pos + 1]) != 0xDA)
+        pos += 2 + ((uchar(jpeg[pos + 2]) << 8) | uchar(jpeg[pos + 3]));
+    return jpeg.insert(pos, QByteArray(3, '\0'));
 }
 
 inline void WriteBytes(const QString& name, const QByteArray& data)

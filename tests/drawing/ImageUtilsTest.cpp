@@ -40,15 +40,6 @@ TEST(LoadImageFile, ResolutionOfBmpAndJpeg)
     EXPECT_EQ(dpi, 72);
     LoadImageFile(f.Put("neg.bmp", MakeBmp(pic, -3780)), dpi);
     EXPECT_EQ(dpi, 72);
-
-    const struct {
-        int unit, density, dpi;
-    } jpegs[] = {{1, 300, 300}, {2, 118, 300}, {0, 1, 72}, {1, 0, 72}, {0, 300, 72}};
-    for (const auto& j : jpegs) {
-        auto jg = LoadImageFile(f.Put("p.JPEG", MakeJpeg(pic, j.unit, j.density)), dpi);
-        ASSERT_TRUE(jg && std::holds_alternative<TJPEGImage>(*jg));
-        EXPECT_EQ(dpi, j.dpi) << "unit " << j.unit << " density " << j.density;
-    }
 }
 
 TEST(LoadImageFile, ContentDecidesTheDecoderAndBadFilesGiveNothing)
@@ -72,8 +63,52 @@ TEST(LoadImageFile, ContentDecidesTheDecoderAndBadFilesGiveNothing)
         garbled[i] = char(0xFF);
     EXPECT_FALSE(LoadImageFile(f.Put("garbled.jpg", garbled), dpi));
     EXPECT_TRUE(TJPEGImage {cut}.Decode().isNull());
-    // A truncated BMP gives nothing either.
+    // A BMP whose rows are not all there gives nothing, whatever its header
+    // (the old 12-byte form made thousands of rows out of 29 bytes).
+    QByteArray core = QByteArray("BM\x1D\0\0\0\0\0\0\0\x1A\0\0\0\x0C\0\0\0\xFF\x0D\0\x19\x01\0\x18\0", 26);
+    EXPECT_FALSE(LoadImageFile(f.Put("core.bmp", core + "abc"), dpi));
     EXPECT_FALSE(LoadImageFile(f.Put("cut.bmp", MakeBmp(Distinct(40, 40), 3780).left(100)), dpi));
+    EXPECT_FALSE(LoadImageFile(f.Put("cut-header.bmp", MakeBmp(Distinct(4, 4), 3780).left(40)), dpi));
+}
+
+TEST(LoadImageFile, JpegsLoadAsTheFileWithTheirResolutionAndDecodeToTheirColours)
+{
+    // Flat blocks of red, green, blue and grey, which JPEG keeps nearly exact.
+    QImage pic = NewBitmap24(32, 32);
+    const QColor blocks[] = {QColor(220, 30, 20), QColor(20, 200, 40), QColor(30, 40, 210), QColor(128, 128, 128)};
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x)
+            pic.setPixelColor(x, y, blocks[(y / 16) * 2 + x / 16]);
+    // Padded: three bytes before the scan, as other readers open too.
+    const struct {
+        TJpegForm form;
+        bool padded;
+        int unit, density, dpi;
+    } jpegs[] = {{TJpegForm::Rgb, false, 1, 300, 300}, {TJpegForm::Rgb, false, 2, 118, 300},
+                 {TJpegForm::Rgb, false, 0, 1, 72},    {TJpegForm::Rgb, false, 1, 0, 72},
+                 {TJpegForm::Rgb, false, 0, 300, 72},  {TJpegForm::Rgb, true, 1, 300, 300},
+                 {TJpegForm::Ycck, true, 1, 300, 72},  {TJpegForm::AdobeCmyk, false, 1, 300, 72},
+                 {TJpegForm::PlainCmyk, false, 1, 300, 72}, {TJpegForm::Ycck, false, 1, 300, 72}};
+    Files f;
+    for (const auto& j : jpegs) {
+        SCOPED_TRACE(testing::Message() << int(j.form) << " padded " << j.padded << " density " << j.density);
+        const QByteArray file = j.padded ? PaddedBeforeScan(MakeJpeg(pic, j.unit, j.density, j.form))
+                                         : MakeJpeg(pic, j.unit, j.density, j.form);
+        qint32 dpi = 0;
+        const auto g = LoadImageFile(f.Put("p.JPEG", file), dpi);
+        ASSERT_TRUE(g && std::holds_alternative<TJPEGImage>(*g));
+        EXPECT_EQ(dpi, j.dpi);
+        EXPECT_EQ(std::get<TJPEGImage>(*g).Data, file) << "the file's own bytes are kept";
+        const QImage img = std::get<TJPEGImage>(*g).Decode();
+        ASSERT_EQ(img.size(), QSize(32, 32));
+        for (int i = 0; i < 4; ++i) {
+            const QColor got = img.pixelColor(4 + (i % 2) * 16, 4 + (i / 2) * 16), want = blocks[i];
+            EXPECT_LE(std::abs(got.red() - want.red()) + std::abs(got.green() - want.green()) +
+                          std::abs(got.blue() - want.blue()),
+                      24)
+                << "block " << i;
+        }
+    }
 }
 
 TEST(LoadImageFile, DensityScanStopsAtTheScanAndNeverWalksBack)

@@ -1,13 +1,16 @@
-// Masked and transparent pictures on paper: drawn into a 600-dpi PDF over a
-// red page and rasterised with pdftoppm, the page must show red outside the
-// shape (or at the transparent pixels) and the picture inside, never the
-// black boxes that raster operations leave in a PDF.
-// TELVORA_SAMPLE_DIR, when set, receives the rasterised pages as PNG files.
+// Masked pictures on paper: drawn into a 600-dpi PDF over a red page and
+// rasterised with pdftoppm, the page must show red outside the shape and the
+// picture inside, never the black boxes that raster operations leave in a
+// PDF. TELVORA_SAMPLE_DIR, when set, receives the rasterised pages as PNG
+// files. On a raster page, masked and transparent pictures show the page
+// outside the shape or at the transparent colour, and only the part inside
+// the clip is worked out, showing as in the whole picture.
 
 #include "ImageTestSupport.h"
 #include "platform/Canvas.h"
 #include "platform/Metafile.h"
 #include "platform/MetafileFile.h"
+#include "support/CanvasTestSupport.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -111,17 +114,12 @@ void ExpectCircleOfPicture(const QImage& page)
 
 } // namespace
 
-TEST_F(MaskPrint, MaskedPictureThroughAlphaShowsRedOutsideTheShape)
+TEST_F(MaskPrint, MaskedPictureThroughAlphaOrUnderAClipRegionShowsRedOutsideTheShape)
 {
     const TMetafileEx shape = Circle();
     ExpectCircleOfPicture(PdfPage(QStringLiteral("masked-alpha"), [&](TCanvas& c) {
         DrawMaskedRop(c, Picture(), shape, TRect(0, 0, 400, 400), TRect(100, 100, 500, 500));
     }));
-}
-
-TEST_F(MaskPrint, MaskedPictureUnderAClipRegionShowsRedOutsideTheShape)
-{
-    const TMetafileEx shape = Circle();
     ExpectCircleOfPicture(PdfPage(QStringLiteral("masked-clip"), [&](TCanvas& c) {
         DrawMaskedClip(c, Picture(), shape, TRect(0, 0, 400, 400), TRect(100, 100, 500, 500));
         // The canvas's clip is back as it was: this square is not cut.
@@ -130,25 +128,38 @@ TEST_F(MaskPrint, MaskedPictureUnderAClipRegionShowsRedOutsideTheShape)
     }));
 }
 
-TEST_F(MaskPrint, TransparentColourLetsThePageThroughBothWays)
+TEST(MaskedDrawing, OnlyThePartInTheClipIsWorkedAndItShowsAsInTheWholePicture)
 {
-    // A white frame around a blue-green middle; white is the transparent colour.
-    QImage pic = Picture();
-    for (int y = 0; y < 80; ++y)
-        for (int x = 0; x < 80; ++x)
-            if (x < 10 || y < 10 || x >= 70 || y >= 70)
-                pic.setPixelColor(x, y, Qt::white);
-    for (bool clip : {false, true}) {
-        const QImage page = PdfPage(clip ? QStringLiteral("transparent-clip") : QStringLiteral("transparent-alpha"),
-                                    [&](TCanvas& c) {
-                                        if (clip)
-                                            DrawTransparentClip(c, pic, 0xFFFFFF, TRect(100, 100, 500, 500));
-                                        else
-                                            DrawTransparentRop(c, pic, 0xFFFFFF, TRect(100, 100, 500, 500));
-                                    });
-        ASSERT_FALSE(page.isNull());
-        EXPECT_EQ(Classify(page.pixel(120, 120)), Red) << clip;
-        EXPECT_EQ(Classify(page.pixel(200, 300)), Blue) << clip;
-        EXPECT_EQ(Classify(page.pixel(400, 300)), Green) << clip;
+    const TMetafileEx shape = Circle();
+    const QImage pic = Picture(); // stretched five times: no pixel centre on an edge
+    const std::function<void(TCanvas&)> ways[] = {
+        [&](TCanvas& c) { DrawMaskedRop(c, pic, shape, TRect(20, -10, 420, 390), TRect(0, 0, 400, 400)); },
+        [&](TCanvas& c) { DrawMaskedClip(c, pic, shape, TRect(20, -10, 420, 390), TRect(0, 0, 400, 400)); },
+        [&](TCanvas& c) { DrawTransparentRop(c, pic, 0x00A000, TRect(0, 0, 400, 400)); },
+        [&](TCanvas& c) { DrawTransparentClip(c, pic, 0x00A000, TRect(0, 0, 400, 400)); },
+    };
+    // The page (white) shows outside the circle, or at the green pixels.
+    // Across the circle's edge and the picture's halves (green is the transparent colour).
+    const TRegion clip = TRegion::Rect(150, 0, 230, 44);
+    for (size_t i = 0; i < std::size(ways); ++i) {
+        const QImage whole = Painted(400, 400, ways[i]);
+        EXPECT_EQ(Classify(whole.pixel(100, 200)), Blue) << i;
+        EXPECT_EQ(whole.pixel(300, 200), i < 2 ? qRgb(0, 160, 0) : qRgb(255, 255, 255)) << i;
+        EXPECT_EQ(whole.pixel(5, 390), i < 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 255)) << i;
+        const QImage part = Painted(400, 400, [&](TCanvas& c) {
+            c.SelectClipRgn(&clip);
+            EXPECT_EQ(VisiblePart(c, TRect(0, 0, 400, 400)), TRect(150, 0, 230, 44));
+            ways[i](c);
+        });
+        QImage want = WhiteImage(400, 400);
+        QPainter(&want).drawImage(QPoint(150, 0), whole.copy(150, 0, 80, 44));
+        EXPECT_TRUE(part == want) << "way " << i;
     }
+    QImage page = WhiteImage(64, 48);
+    QPainter painter(&page);
+    TCanvas onPage(painter);
+    EXPECT_EQ(VisiblePart(onPage, TRect(-9, -9, 90000, 90000)), TRect(0, 0, 64, 48)) << "the page bounds it as a clip";
+    TMetafileEx list;
+    TCanvas recording(list);
+    EXPECT_EQ(VisiblePart(recording, TRect(-5, -5, 90000, 90000)), TRect(-5, -5, 90000, 90000)) << "played anywhere";
 }

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <cmath>
 
 using namespace gdi;
@@ -56,15 +57,46 @@ constexpr qint32 kMaxFigureSide = 1 << 16;
 // pixels at 0.48 of its size.
 constexpr qint64 kMaxGradientPixels = 25'000'000;
 
-// A gradation bitmap of w x h filled from Color1 to Color2; null when the
-// size is empty or beyond any page.
-QImage GradientBitmapOf(qint64 w, qint64 h, qint32 angle, TColor c1, TColor c2)
+// Room for a gradation bitmap of w x h, not filled yet; null when the size
+// is empty or beyond any page. The memory comes zeroed from the system and
+// is taken up only where it is written: a gradation is filled only where it
+// shows (FillShown), so a figure far larger than the page costs no more
+// than the page.
+QImage GradientSpaceOf(qint64 w, qint64 h)
 {
     if (w <= 0 || h <= 0 || w > kMaxGradientPixels || h > kMaxGradientPixels || w * h > kMaxGradientPixels)
         return QImage();
-    QImage img = NewBitmap24(static_cast<int>(w), static_cast<int>(h));
-    GradientFill(img, angle, c1, c2);
-    return img;
+    const qsizetype bytesPerLine = qsizetype((w * 3 + 3) / 4 * 4);
+    void* data = std::calloc(size_t(bytesPerLine) * size_t(h), 1);
+    if (!data)
+        return QImage();
+    return QImage(static_cast<uchar*>(data), int(w), int(h), bytesPerLine, QImage::Format_BGR888,
+                  [](void* p) { std::free(p); }, data);
+}
+
+// Fills the part of the gradation bitmap that the visible part of Target
+// (where the bitmap is stretched) reaches, unless Filled holds it already.
+void FillShown(QImage& bitmap, QRect& filled, const TCanvas& canvas, const TRect& target, qint32 angle, TColor c1,
+               TColor c2)
+{
+    const qint64 tw = target.Width(), th = target.Height(), bw = bitmap.width(), bh = bitmap.height();
+    const TRect v = VisiblePart(canvas, target);
+    if (bitmap.isNull() || tw <= 0 || th <= 0 || v.Right <= v.Left || v.Bottom <= v.Top)
+        return;
+    // Bitmap pixels under the visible device pixels, with a pixel to spare
+    // each side for the stretch's rounding.
+    auto from = [](qint64 d, qint64 t, qint64 b) { return std::clamp<qint64>(d * b / t - 2, 0, b); };
+    auto to = [](qint64 d, qint64 t, qint64 b) { return std::clamp<qint64>((d * b + t - 1) / t + 2, 0, b); };
+    const qint64 x0 = from(qint64(v.Left) - target.Left, tw, bw), x1 = to(qint64(v.Right) - target.Left, tw, bw);
+    const qint64 y0 = from(qint64(v.Top) - target.Top, th, bh), y1 = to(qint64(v.Bottom) - target.Top, th, bh);
+    const QRect needed(int(x0), int(y0), int(x1 - x0), int(y1 - y0));
+    if (needed.isEmpty() || filled.contains(needed))
+        return;
+    // A view of those pixels in place.
+    QImage part(bitmap.scanLine(needed.top()) + qsizetype(needed.left()) * 3, needed.width(), needed.height(),
+                bitmap.bytesPerLine(), QImage::Format_BGR888);
+    GradientFillPart(part, bitmap.width(), bitmap.height(), needed.topLeft(), angle, c1, c2);
+    filled = needed;
 }
 
 // The sector's ellipse box in a rectangle L, T, R, B by apex corner (the
@@ -498,9 +530,8 @@ void TFigureRect::Refresh(bool Force)
     if (Force || !FigureValid || otherDevice)
         RenderFigure();
     if (!GradientValid) {
-        GradientBitmap = Gradated() ? GradientBitmapOf(DisplayRect.Width(), DisplayRect.Height(), Angle, Color1,
-                                                       Color2)
-                                    : QImage();
+        GradientBitmap = Gradated() ? GradientSpaceOf(DisplayRect.Width(), DisplayRect.Height()) : QImage();
+        GradientFilled = QRect();
         GradientValid = true;
     }
     if (!RegionValid) {
@@ -524,9 +555,10 @@ void TFigureRect::Draw(TCanvas* Canvas, qint32 X, qint32 Y)
             r.Offset(X, Y);
             Canvas->ExtSelectClipRgn(&r, RGN_AND);
         }
-        Canvas->StretchDraw(QRect(Moved(DisplayRect.Left, X), Moved(DisplayRect.Top, Y), GradientBitmap.width(),
-                                  GradientBitmap.height()),
-                            GradientBitmap);
+        const QRect target(Moved(DisplayRect.Left, X), Moved(DisplayRect.Top, Y), GradientBitmap.width(),
+                           GradientBitmap.height());
+        FillShown(GradientBitmap, GradientFilled, *Canvas, TRect::FromQRect(target), Angle, Color1, Color2);
+        Canvas->StretchDraw(target, GradientBitmap);
         if (FillRegion)
             Canvas->SelectClipRgn(hadClip ? &saved : nullptr);
     }
@@ -560,7 +592,8 @@ void TFigureRect::PreparePrint(const QPoint& Offset, bool Physical)
     // half the print size.
     const qint64 bw = dpiY < 201 ? RoundHalfUp(96 / dpiX * w) : RoundHalfUp(0.48L * w);
     const qint64 bh = dpiY < 201 ? RoundHalfUp(96 / dpiY * h) : RoundHalfUp(0.48L * h);
-    PrintGradientBitmap = GradientBitmapOf(bw, bh, Angle, Color1, Color2);
+    PrintGradientBitmap = GradientSpaceOf(bw, bh);
+    PrintGradientFilled = QRect();
     PrintFillRegion = ShapeRegion(PrintRect);
 }
 
@@ -569,6 +602,7 @@ void TFigureRect::FreePrintCache()
     // Freed whatever the fill is now: it may have changed since the page
     // was prepared.
     PrintGradientBitmap = QImage();
+    PrintGradientFilled = QRect();
     PrintFillRegion.reset();
 }
 
@@ -585,10 +619,10 @@ void TFigureRect::Print(TCanvas* Canvas, qint32 X, qint32 Y)
             r.Offset(X, Y);
             Canvas->ExtSelectClipRgn(&r, RGN_AND);
         }
-        StretchDIB(*Canvas, PrintGradientBitmap,
-                   TRect(Moved(PrintRect.Left, X), Moved(PrintRect.Top, Y), Moved(PrintRect.Right, X),
-                         Moved(PrintRect.Bottom, Y)),
-                   SRCCOPY);
+        const TRect target(Moved(PrintRect.Left, X), Moved(PrintRect.Top, Y), Moved(PrintRect.Right, X),
+                           Moved(PrintRect.Bottom, Y));
+        FillShown(PrintGradientBitmap, PrintGradientFilled, *Canvas, target, Angle, Color1, Color2);
+        StretchDIB(*Canvas, PrintGradientBitmap, target, SRCCOPY);
         if (PrintFillRegion)
             Canvas->SelectClipRgn(hadClip ? &saved : nullptr);
     }

@@ -113,6 +113,7 @@ private:
     bool RegionValid = false;
     std::optional<TRegion> FillRegion;
     QImage GradientBitmap;
+    QRect GradientFilled; // the part of GradientBitmap filled so far
     bool Back = false;
     bool Gradation = false;
     bool Frame = true;
@@ -126,6 +127,7 @@ private:
     quint8 LineType = 0;
     std::array<quint8, 2> CornerRadius{0, 0};
     QImage PrintGradientBitmap;
+    QRect PrintGradientFilled;
     std::optional<TRegion> PrintFillRegion;
     quint8 SectorDirection = sdBottomRight;
 };

@@ -53,12 +53,6 @@ TRect Scaled(const TRect& r, long double fx, long double fy)
     return {Saturated(r.Left * fx), Saturated(r.Top * fy), Saturated(r.Right * fx), Saturated(r.Bottom * fy)};
 }
 
-TRect Moved(const TRect& r, qint64 dx, qint64 dy)
-{
-    auto c = [](qint64 v) { return static_cast<qint32>(std::clamp<qint64>(v, INT_MIN, INT_MAX)); };
-    return {c(r.Left + dx), c(r.Top + dy), c(r.Right + dx), c(r.Bottom + dy)};
-}
-
 bool IsEmptyRect(const TRect& r)
 {
     return r.Width() <= 0 || r.Height() <= 0;
@@ -376,41 +370,57 @@ void TIllustRect::Draw(TCanvas* Canvas, qint32 X, qint32 Y)
     const qint32 w = inner.Width(), h = inner.Height();
     if (!RenderableSize(w, h))
         return;
-    const QRect dest(inner.Left, inner.Top, w, h);
-
-    if (Masked()) {
-        if (Cache.isNull() || Cache.size() != QSize(w, h) || MaskBitmap.size() != QSize(w, h)) {
-            if (MaskShape) {
-                MaskBitmap = MaskFromShape(*MaskShape, Moved(DisplayMaskRect, qint64(X) - inner.Left, qint64(Y) - inner.Top),
-                                           w, h);
-                if (MaskTurned)
-                    if (auto turned = RotateBitmap(MaskBitmap, ioHalf))
-                        MaskBitmap = std::move(*turned);
-            } else {
-                MaskBitmap = NewBitmap1(w, h);
-                StretchNearest(MaskFromColor(Bitmap, TransparentColor), MaskBitmap, TRect(0, 0, w, h));
-            }
-            Cache = NewBitmap24(w, h);
-            if (HighQuality) {
-                QImage source = Bitmap;
-                StretchBitmap(source, &Cache, w, smAreaAverage, h);
-            } else {
-                StretchNearest(Bitmap, Cache, TRect(0, 0, w, h));
-            }
-        }
-        Canvas->StretchDraw(dest, Cache, &MaskBitmap);
+    if (!Masked() && !HighQuality) {
+        Canvas->StretchDraw(QRect(inner.Left, inner.Top, w, h), Bitmap);
         return;
     }
-    if (HighQuality) {
-        if (Cache.size() != QSize(w, h)) {
-            Cache = NewBitmap24(w, h);
+    // The stretched picture (and its mask) is made only for the part of the
+    // item on the screen or in the clip, relative to inner's top-left: a
+    // zoomed item many times the window costs no more than the window. The
+    // part made serves again while what shows lies inside it.
+    const TRect shown = VisiblePart(*Canvas, inner);
+    if (IsEmptyRect(shown))
+        return;
+    const TRect part = Moved(shown, -qint64(inner.Left), -qint64(inner.Top));
+    const int pw = part.Width(), ph = part.Height();
+    const bool made = !Cache.isNull() && CacheFor == QSize(w, h) && part.Left >= CachePart.Left &&
+                      part.Top >= CachePart.Top && part.Right <= CachePart.Right && part.Bottom <= CachePart.Bottom &&
+                      (!Masked() || MaskBitmap.size() == Cache.size());
+    if (!made) {
+        // Pixel (x, y) of the part is pixel (part.Left + x, part.Top + y) of the w x h whole.
+        const TRect whole(-part.Left, -part.Top, w - part.Left, h - part.Top);
+        if (MaskShape) {
+            // A turned mask is the unturned one's opposite part, turned.
+            const TRect from = MaskTurned ? TRect(w - part.Right, h - part.Bottom, w - part.Left, h - part.Top) : part;
+            MaskBitmap = MaskFromShape(
+                *MaskShape, Moved(DisplayMaskRect, qint64(X) - inner.Left - from.Left, qint64(Y) - inner.Top - from.Top),
+                pw, ph);
+            if (MaskTurned)
+                if (auto turned = RotateBitmap(MaskBitmap, ioHalf))
+                    MaskBitmap = std::move(*turned);
+        } else if (Masked()) {
+            MaskBitmap = NewBitmap1(pw, ph);
+            StretchNearest(MaskFromColor(Bitmap, TransparentColor), MaskBitmap, whole);
+        }
+        Cache = NewBitmap24(pw, ph);
+        if (HighQuality) {
             QImage source = Bitmap;
-            StretchBitmap(source, &Cache, w, smAreaAverage, h);
+            StretchBitmapRect(source, &Cache, w, smAreaAverage, QPoint(0, 0), part, h);
+        } else {
+            StretchNearest(Bitmap, Cache, whole);
         }
-        Canvas->StretchDraw(dest, Cache);
-        return;
+        CacheFor = QSize(w, h);
+        CachePart = part;
     }
-    Canvas->StretchDraw(dest, Bitmap);
+    const QRect in(part.Left - CachePart.Left, part.Top - CachePart.Top, pw, ph);
+    const QImage pic = in == Cache.rect() ? Cache : Cache.copy(in);
+    const QRect dest(shown.Left, shown.Top, pw, ph);
+    if (Masked()) {
+        const QImage mask = in == MaskBitmap.rect() ? MaskBitmap : MaskBitmap.copy(in);
+        Canvas->StretchDraw(dest, pic, &mask);
+    } else {
+        Canvas->StretchDraw(dest, pic);
+    }
 }
 
 // --- paper ----------------------------------------------------------------------------
@@ -511,7 +521,8 @@ void TIllustRect::LoadFromStream(QIODevice& Stream)
         }
         resolution = ReadStreamInt32(Stream);
         maskIndex = ReadStreamInt32(Stream);
-        if (DrawRectFileVersion < kIllustMaskIndexVersion && maskIndex >= 1)
+        // (The largest index names no shape either way; it stays.)
+        if (DrawRectFileVersion < kIllustMaskIndexVersion && maskIndex >= 1 && maskIndex < INT_MAX)
             ++maskIndex;
         maskRect = DrawRectFileVersion >= kIllustMaskRectVersion ? ReadStreamRect(Stream) : Rect;
         transparent = ReadStreamInt32(Stream);

@@ -121,8 +121,12 @@ private:
     bool ClipPrinting = false;
     QImage PrintImage;
     TRect PrintMaskRect;
+    // The screen's stretched picture and mask: the part CachePart of a
+    // CacheFor-sized whole.
     QImage Cache;
     QImage MaskBitmap;
+    QSize CacheFor;
+    TRect CachePart;
     TRect DisplayMaskRect;
     bool HighQuality = false;
     TRectFrame Frame;

@@ -13,6 +13,7 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <csetjmp>
 #include <cstdio>
@@ -20,6 +21,7 @@
 #include <vector>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 namespace {
 
@@ -48,18 +50,30 @@ void JpegErrorExit(j_common_ptr cinfo)
     std::longjmp(reinterpret_cast<JpegError*>(cinfo->err)->jump, 1);
 }
 
-// Warnings (level -1) report corrupt data: a cut file, a damaged stream.
-// libjpeg would fill the missing rows with grey and carry on; a picture that
-// is partly grey is no picture we store, so a warning fails the decode too.
+// Warnings (level -1) mostly report lost data: a cut file, a damaged
+// stream, a scan out of step. libjpeg would fill the missing rows with grey
+// and carry on; a picture that is partly grey is no picture we store, so
+// those warnings fail the decode too. A few lose nothing: stray bytes
+// between segments (some cameras and editors pad before a marker), a JFIF
+// revision or an Adobe transform code we do not know, a damaged colour
+// profile, which the decoder does not use.
 void JpegWarning(j_common_ptr cinfo, int level)
 {
-    if (level < 0)
-        std::longjmp(reinterpret_cast<JpegError*>(cinfo->err)->jump, 1);
+    if (level >= 0)
+        return;
+    switch (cinfo->err->msg_code) {
+    case JWRN_EXTRANEOUS_DATA:
+    case JWRN_JFIF_MAJOR:
+    case JWRN_ADOBE_XFORM:
+    case JWRN_BOGUS_ICC: return;
+    default: std::longjmp(reinterpret_cast<JpegError*>(cinfo->err)->jump, 1);
+    }
 }
 void JpegNoOutput(j_common_ptr) {}
 
 // Everything the jump may skip lives outside the function that sets it.
-QImage DecodeJpegInto(jpeg_decompress_struct& cinfo, JpegError& err, const QByteArray& data, QImage& out)
+QImage DecodeJpegInto(jpeg_decompress_struct& cinfo, JpegError& err, const QByteArray& data, QImage& out,
+                      std::vector<JSAMPLE>& inkRow)
 {
     if (setjmp(err.jump)) {
         jpeg_destroy_decompress(&cinfo);
@@ -73,19 +87,42 @@ QImage DecodeJpegInto(jpeg_decompress_struct& cinfo, JpegError& err, const QByte
         jpeg_destroy_decompress(&cinfo);
         return out;
     }
-    // Full size, blue-green-red bytes straight into the bitmap's rows.
-    cinfo.out_color_space = JCS_EXT_BGR;
+    // Full size, blue-green-red bytes straight into the bitmap's rows. libjpeg
+    // makes no RGB from ink: CMYK (and YCCK, which it turns into CMYK) comes
+    // out as ink values and is mixed here.
+    const bool ink = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+    cinfo.out_color_space = ink ? JCS_CMYK : JCS_EXT_BGR;
     cinfo.scale_num = cinfo.scale_denom = 1;
     jpeg_start_decompress(&cinfo);
     out = QImage(int(cinfo.output_width), int(cinfo.output_height), QImage::Format_BGR888);
-    if (out.isNull()) {
+    if (out.isNull() || (ink && cinfo.output_components != 4)) {
         jpeg_destroy_decompress(&cinfo);
+        out = QImage();
         return out;
     }
+    // Files with an Adobe segment (Photoshop's) store ink inverted: 255 is
+    // no ink. Others store the ink itself.
+    const bool inverted = cinfo.saw_Adobe_marker;
+    inkRow.resize(ink ? size_t(cinfo.output_width) * 4 : 0);
     while (cinfo.output_scanline < cinfo.output_height) {
-        JSAMPROW row = out.scanLine(int(cinfo.output_scanline));
+        uchar* line = out.scanLine(int(cinfo.output_scanline));
+        JSAMPROW row = ink ? inkRow.data() : line;
         if (jpeg_read_scanlines(&cinfo, &row, 1) != 1)
             break;
+        if (!ink)
+            continue;
+        for (JDIMENSION x = 0; x < cinfo.output_width; ++x) {
+            const uchar* k = inkRow.data() + size_t(x) * 4;
+            uchar* px = line + size_t(x) * 3;
+            // Each primary is what its ink and the black ink leave of white.
+            auto light = [&](uchar v) {
+                const int a = inverted ? v : 255 - v, b = inverted ? k[3] : 255 - k[3];
+                return uchar((a * b + 127) / 255);
+            };
+            px[0] = light(k[2]);
+            px[1] = light(k[1]);
+            px[2] = light(k[0]);
+        }
     }
     const bool complete = cinfo.output_scanline == cinfo.output_height;
     if (complete)
@@ -96,24 +133,17 @@ QImage DecodeJpegInto(jpeg_decompress_struct& cinfo, JpegError& err, const QByte
     return out;
 }
 
-// Row copies of a picture stretched to w x h and shifted up by y0, band rows high.
-QImage StretchedBand(const QImage& picture, int w, int h, int y0, int rows)
-{
-    QImage band = NewBitmap24(w, rows);
-    StretchNearest(picture, band, TRect(0, -y0, w, h - y0));
-    return band;
-}
-
 int BandRows(int w, int h)
 {
     const qint64 rowBytes = ((qint64(w) * 3 + 3) / 4) * 4;
     return int(std::max<qint64>(1, std::min<qint64>(8'388'608 / std::max<qint64>(rowBytes, 1), h)));
 }
 
-void DrawClipped(TCanvas& Canvas, const QImage& Picture, const QImage& mask, const TRect& DestRect)
+// The mask covers part (relative to DestRect's top-left) of DestRect.
+void DrawClipped(TCanvas& Canvas, const QImage& Picture, const QImage& mask, const TRect& DestRect, const TRect& part)
 {
     TRegion shape = BitmapToRegion(mask);
-    shape.Offset(DestRect.Left, DestRect.Top);
+    shape.Offset(DestRect.Left + part.Left, DestRect.Top + part.Top);
     TRegion saved;
     const bool hadClip = Canvas.GetClipRgn(saved) == 1;
     Canvas.ExtSelectClipRgn(&shape, gdi::RGN_AND);
@@ -136,7 +166,8 @@ QImage TJPEGImage::Decode() const
     err.mgr.emit_message = JpegWarning;
     err.mgr.output_message = JpegNoOutput;
     QImage out;
-    return DecodeJpegInto(cinfo, err, Data, out);
+    std::vector<JSAMPLE> inkRow;
+    return DecodeJpegInto(cinfo, err, Data, out, inkRow);
 }
 
 qint32 GetImageFileKind(const QString& FileName)
@@ -223,22 +254,26 @@ QImage DecodeBmp(const QByteArray& Data)
 {
     if (Data.size() < 26 || !Data.startsWith("BM"))
         return {};
-    // Uncompressed pixel rows must all be there: the reader would otherwise
-    // hand back a picture with made-up rows.
+    // The header must be whole and uncompressed pixel rows must all be
+    // there: the reader would otherwise make up what is missing (a 29-byte
+    // file gave thousands of rows). The old 12-byte header holds 16-bit
+    // sizes; every longer one 32-bit sizes, the compression from 20 bytes on.
     const auto* p = reinterpret_cast<const uchar*>(Data.constData());
     const quint32 headerSize = qFromLittleEndian<quint32>(p + 14);
-    if (headerSize >= 40 && Data.size() >= 54) {
-        const qint64 w = qFromLittleEndian<qint32>(p + 18), h = qFromLittleEndian<qint32>(p + 22);
-        const quint16 bits = qFromLittleEndian<quint16>(p + 28);
-        const quint32 compression = qFromLittleEndian<quint32>(p + 30);
-        const quint32 offBits = qFromLittleEndian<quint32>(p + 10);
-        if (!SizeAcceptable(w, std::abs(h)))
+    if (headerSize < 12 || 14 + qint64(headerSize) > Data.size())
+        return {};
+    const bool core = headerSize < 16;
+    const qint64 w = core ? qFromLittleEndian<quint16>(p + 18) : qFromLittleEndian<qint32>(p + 18);
+    const qint64 h = core ? qFromLittleEndian<quint16>(p + 20) : qFromLittleEndian<qint32>(p + 22);
+    const quint16 bits = qFromLittleEndian<quint16>(p + (core ? 24 : 28));
+    const quint32 compression = headerSize >= 20 ? qFromLittleEndian<quint32>(p + 30) : 0;
+    if (!SizeAcceptable(w, std::abs(h)))
+        return {};
+    if (compression == 0 || compression == 3) {
+        const qint64 start = std::max<qint64>(qFromLittleEndian<quint32>(p + 10), 14 + qint64(headerSize));
+        const qint64 stride = ((w * bits + 31) / 32) * 4;
+        if (start + stride * std::abs(h) > Data.size())
             return {};
-        if (compression == 0 || compression == 3) {
-            const qint64 stride = ((w * bits + 31) / 32) * 4;
-            if (qint64(offBits) + stride * std::abs(h) > Data.size())
-                return {};
-        }
     }
     QByteArray copy = Data;
     QBuffer buffer(&copy);
@@ -364,24 +399,19 @@ std::optional<QImage> MirrorBitmap(const QImage& Source, bool LeftRight)
 {
     if (!FormatSupported(Source))
         return std::nullopt;
-    QImage out = Source.copy();
-    const int w = Source.width(), h = Source.height();
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            if (LeftRight)
-                MovePixel(Source, x, y, out, w - 1 - x, y);
-            else
-                MovePixel(Source, x, y, out, x, h - 1 - y);
-        }
-    return out;
+    // Whole rows move at once: a QR code of large modules is some hundred
+    // million pixels.
+    return Source.mirrored(LeftRight, !LeftRight);
 }
 
 std::optional<QImage> RotateBitmap(const QImage& Source, quint8 Direction)
 {
     if (Direction > 2 || !FormatSupported(Source))
         return std::nullopt;
+    if (Direction == 2)
+        return Source.mirrored(true, true);
     const int w = Source.width(), h = Source.height();
-    QImage out = Direction == 2 ? Source.copy() : QImage(h, w, Source.format());
+    QImage out(h, w, Source.format());
     if (out.isNull())
         return std::nullopt;
     out.setColorTable(Source.colorTable());
@@ -391,10 +421,8 @@ std::optional<QImage> RotateBitmap(const QImage& Source, quint8 Direction)
         for (int x = 0; x < w; ++x) {
             if (Direction == 0)
                 MovePixel(Source, x, y, out, y, w - 1 - x);
-            else if (Direction == 1)
-                MovePixel(Source, x, y, out, h - 1 - y, x);
             else
-                MovePixel(Source, x, y, out, w - 1 - x, h - 1 - y);
+                MovePixel(Source, x, y, out, h - 1 - y, x);
         }
     return out;
 }
@@ -482,11 +510,16 @@ void DrawImageTiled(const QImage& Source, qint32 Dpi, QImage& Dest, bool FromBot
 
 void GradientFill(QImage& Bitmap, qint32 Angle, TColor Color1, TColor Color2)
 {
-    if (Bitmap.isNull())
-        return;
     if (Bitmap.format() != QImage::Format_BGR888)
         Bitmap = To24Bit(Bitmap);
-    const int W = Bitmap.width(), H = Bitmap.height();
+    GradientFillPart(Bitmap, Bitmap.width(), Bitmap.height(), QPoint(0, 0), Angle, Color1, Color2);
+}
+
+void GradientFillPart(QImage& Part, int Width, int Height, QPoint Origin, qint32 Angle, TColor Color1, TColor Color2)
+{
+    if (Part.isNull() || Part.format() != QImage::Format_BGR888)
+        return;
+    const int W = Width, H = Height;
     Angle %= 360;
     if (Angle < 0)
         Angle += 360;
@@ -498,49 +531,50 @@ void GradientFill(QImage& Bitmap, qint32 Angle, TColor Color1, TColor Color2)
         px[1] = c(g);
         px[2] = c(r);
     };
+    // Steps per row (y) and per column (x); the colour of a pixel depends on
+    // its row index y and column index x in the whole bitmap, counted from
+    // the edge where Color1 lies.
+    double sRy = 0, sGy = 0, sBy = 0, sRx = 0, sGx = 0, sBx = 0;
+    bool flipY = false, flipX = false;
     if ((Color1 & 0xFFFFFF) == (Color2 & 0xFFFFFF)) {
-        for (int y = 0; y < H; ++y)
-            for (int x = 0; x < W; ++x)
-                put(Bitmap.scanLine(y) + x * 3, R1, G1, B1);
-        return;
-    }
-    if (Angle == 0 || Angle == 180) {
+    } else if (Angle == 0 || Angle == 180) {
         const double n = H < 2 ? 0 : H - 1;
-        const double sR = n ? (R1 - R2) / n : 0, sG = n ? (G1 - G2) / n : 0, sB = n ? (B1 - B2) / n : 0;
-        for (int y = 0; y < H; ++y) {
-            uchar* row = Bitmap.scanLine(Angle == 0 ? y : H - 1 - y);
-            for (int x = 0; x < W; ++x)
-                put(row + x * 3, R1 - y * sR, G1 - y * sG, B1 - y * sB);
-        }
-        return;
-    }
-    if (Angle == 90 || Angle == 270) {
+        sRy = n ? (R1 - R2) / n : 0, sGy = n ? (G1 - G2) / n : 0, sBy = n ? (B1 - B2) / n : 0;
+        flipY = Angle == 180;
+    } else if (Angle == 90 || Angle == 270) {
         const double n = W < 2 ? 0 : W - 1;
-        const double sR = n ? (R1 - R2) / n : 0, sG = n ? (G1 - G2) / n : 0, sB = n ? (B1 - B2) / n : 0;
-        uchar* row0 = Bitmap.scanLine(0);
-        for (int x = 0; x < W; ++x)
-            put(row0 + (Angle == 90 ? x : W - 1 - x) * 3, R1 - x * sR, G1 - x * sG, B1 - x * sB);
-        for (int y = 1; y < H; ++y)
-            std::memcpy(Bitmap.scanLine(y), row0, size_t(W) * 3);
-        return;
-    }
-    const double a = (Angle % 90) * M_PI / 180, t = std::tan(a);
-    const int q = Angle / 90;
-    double nx, ny;
-    if (q == 0 || q == 2) {
-        nx = std::trunc(std::fabs(H / t)) + W - 1;
-        ny = std::trunc(std::fabs(W * t)) + H - 1;
+        sRx = n ? (R1 - R2) / n : 0, sGx = n ? (G1 - G2) / n : 0, sBx = n ? (B1 - B2) / n : 0;
+        flipX = Angle == 270;
     } else {
-        nx = std::trunc(std::fabs(H * t)) + W - 1;
-        ny = std::trunc(std::fabs(W / t)) + H - 1;
+        const double a = (Angle % 90) * M_PI / 180, t = std::tan(a);
+        const int q = Angle / 90;
+        double nx, ny;
+        if (q == 0 || q == 2) {
+            nx = std::trunc(std::fabs(H / t)) + W - 1;
+            ny = std::trunc(std::fabs(W * t)) + H - 1;
+        } else {
+            nx = std::trunc(std::fabs(H * t)) + W - 1;
+            ny = std::trunc(std::fabs(W / t)) + H - 1;
+        }
+        sRx = nx < 1 ? 0 : (R1 - R2) / nx, sGx = nx < 1 ? 0 : (G1 - G2) / nx, sBx = nx < 1 ? 0 : (B1 - B2) / nx;
+        sRy = ny < 1 ? 0 : (R1 - R2) / ny, sGy = ny < 1 ? 0 : (G1 - G2) / ny, sBy = ny < 1 ? 0 : (B1 - B2) / ny;
+        flipY = Angle >= 90 && Angle <= 270;
+        flipX = Angle >= 180;
     }
-    const double sRx = nx < 1 ? 0 : (R1 - R2) / nx, sGx = nx < 1 ? 0 : (G1 - G2) / nx, sBx = nx < 1 ? 0 : (B1 - B2) / nx;
-    const double sRy = ny < 1 ? 0 : (R1 - R2) / ny, sGy = ny < 1 ? 0 : (G1 - G2) / ny, sBy = ny < 1 ? 0 : (B1 - B2) / ny;
-    for (int y = 0; y < H; ++y) {
-        uchar* row = Bitmap.scanLine(Angle < 90 || Angle > 270 ? y : H - 1 - y);
-        for (int x = 0; x < W; ++x) {
-            const int xx = Angle < 180 ? x : W - 1 - x;
-            put(row + x * 3, R1 - y * sRy - xx * sRx, G1 - y * sGy - xx * sGx, B1 - y * sBy - xx * sBx);
+    const bool rowsOnly = sRx == 0 && sGx == 0 && sBx == 0;
+    for (int py = 0; py < Part.height(); ++py) {
+        const qint64 gy = qint64(Origin.y()) + py;
+        const double y = double(flipY ? H - 1 - gy : gy);
+        uchar* row = Part.scanLine(py);
+        const double r = R1 - y * sRy, g = G1 - y * sGy, b = B1 - y * sBy;
+        for (int px = 0; px < Part.width(); ++px) {
+            if (rowsOnly) {
+                put(row + px * 3, r, g, b);
+                continue;
+            }
+            const qint64 gx = qint64(Origin.x()) + px;
+            const double x = double(flipX ? W - 1 - gx : gx);
+            put(row + px * 3, R1 - y * sRy - x * sRx, G1 - y * sGy - x * sGx, B1 - y * sBy - x * sBx);
         }
     }
 }
@@ -594,53 +628,100 @@ QImage MaskFromColor(const QImage& Picture, TColor Color)
     return mono;
 }
 
-void DrawMaskedRop(TCanvas& Canvas, const QImage& Picture, const TMetafileEx& Mask, const TRect& MaskRect,
-                   const TRect& DestRect)
+TRect Moved(const TRect& R, qint64 dx, qint64 dy)
+{
+    auto c = [](qint64 v) { return static_cast<qint32>(std::clamp<qint64>(v, INT_MIN, INT_MAX)); };
+    return {c(R.Left + dx), c(R.Top + dy), c(R.Right + dx), c(R.Bottom + dy)};
+}
+
+TRect VisiblePart(const TCanvas& Canvas, const TRect& R)
+{
+    const std::optional<QRect> box = Canvas.ClipBox();
+    if (!box)
+        return R;
+    if (box->isEmpty())
+        return TRect(R.Left, R.Top, R.Left, R.Top);
+    const TRect b = TRect::FromQRect(*box);
+    const TRect v(std::max(R.Left, b.Left), std::max(R.Top, b.Top), std::min(R.Right, b.Right),
+                  std::min(R.Bottom, b.Bottom));
+    return v.Right > v.Left && v.Bottom > v.Top ? v : TRect(R.Left, R.Top, R.Left, R.Top);
+}
+
+namespace {
+
+// The part of DestRect that reaches the page, relative to DestRect's
+// top-left; nothing when the picture draws nothing at all. Only this part
+// is stretched and masked: a picture far larger than the page costs no
+// more than the page.
+std::optional<TRect> PartToDraw(const TCanvas& Canvas, const QImage& Picture, const TRect& DestRect)
 {
     const int w = DestRect.Width(), h = DestRect.Height();
     if (Picture.isNull() || w <= 0 || h <= 0 || !SizeAcceptable(w, h))
-        return;
-    const QImage mask = MaskFromShape(Mask, MaskRect, w, h);
-    const int band = BandRows(w, h);
-    for (int y0 = 0; y0 < h; y0 += band) {
-        const int rows = std::min(band, h - y0);
-        const QImage pic = StretchedBand(Picture, w, h, y0, rows);
-        const QImage m = mask.copy(0, y0, w, rows);
-        Canvas.StretchDraw(QRect(DestRect.Left, DestRect.Top + y0, w, rows), pic, &m);
+        return std::nullopt;
+    const TRect v = VisiblePart(Canvas, DestRect);
+    if (v.Right <= v.Left || v.Bottom <= v.Top)
+        return std::nullopt;
+    return TRect(v.Left - DestRect.Left, v.Top - DestRect.Top, v.Right - DestRect.Left, v.Bottom - DestRect.Top);
+}
+
+// Bands of the visible part: the picture stretched to DestRect's size,
+// cut to the band, with the mask the band gives (or the mask's rows).
+template <typename MaskOf>
+void DrawInBands(TCanvas& Canvas, const QImage& Picture, const TRect& DestRect, const TRect& part, MaskOf maskOf)
+{
+    const int w = DestRect.Width(), h = DestRect.Height();
+    const int pw = part.Width(), band = BandRows(pw, part.Height());
+    for (int y0 = part.Top; y0 < part.Bottom; y0 += band) {
+        const int rows = std::min(band, part.Bottom - y0);
+        QImage pic = NewBitmap24(pw, rows);
+        StretchNearest(Picture, pic, TRect(-part.Left, -y0, w - part.Left, h - y0));
+        const QImage m = maskOf(pic, y0 - part.Top, rows);
+        Canvas.StretchDraw(QRect(DestRect.Left + part.Left, DestRect.Top + y0, pw, rows), pic, &m);
     }
+}
+
+} // namespace
+
+void DrawMaskedRop(TCanvas& Canvas, const QImage& Picture, const TMetafileEx& Mask, const TRect& MaskRect,
+                   const TRect& DestRect)
+{
+    const std::optional<TRect> part = PartToDraw(Canvas, Picture, DestRect);
+    if (!part)
+        return;
+    const QImage mask = MaskFromShape(Mask, Moved(MaskRect, -part->Left, -part->Top), part->Width(), part->Height());
+    DrawInBands(Canvas, Picture, DestRect, *part,
+                [&](const QImage&, int top, int rows) { return mask.copy(0, top, part->Width(), rows); });
 }
 
 void DrawTransparentRop(TCanvas& Canvas, const QImage& Picture, TColor TransparentColor, const TRect& DestRect)
 {
-    const int w = DestRect.Width(), h = DestRect.Height();
-    if (Picture.isNull() || w <= 0 || h <= 0 || !SizeAcceptable(w, h))
+    const std::optional<TRect> part = PartToDraw(Canvas, Picture, DestRect);
+    if (!part)
         return;
-    const int band = BandRows(w, h);
-    for (int y0 = 0; y0 < h; y0 += band) {
-        const int rows = std::min(band, h - y0);
-        const QImage pic = StretchedBand(Picture, w, h, y0, rows);
-        const QImage m = MaskFromColor(pic, TransparentColor);
-        Canvas.StretchDraw(QRect(DestRect.Left, DestRect.Top + y0, w, rows), pic, &m);
-    }
+    DrawInBands(Canvas, Picture, DestRect, *part,
+                [&](const QImage& pic, int, int) { return MaskFromColor(pic, TransparentColor); });
 }
 
 void DrawMaskedClip(TCanvas& Canvas, const QImage& Picture, const TMetafileEx& Mask, const TRect& MaskRect,
                     const TRect& DestRect)
 {
-    const int w = DestRect.Width(), h = DestRect.Height();
-    if (Picture.isNull() || w <= 0 || h <= 0 || !SizeAcceptable(w, h))
+    const std::optional<TRect> part = PartToDraw(Canvas, Picture, DestRect);
+    if (!part)
         return;
-    DrawClipped(Canvas, Picture, MaskFromShape(Mask, MaskRect, w, h), DestRect);
+    DrawClipped(Canvas, Picture,
+                MaskFromShape(Mask, Moved(MaskRect, -part->Left, -part->Top), part->Width(), part->Height()),
+                DestRect, *part);
 }
 
 void DrawTransparentClip(TCanvas& Canvas, const QImage& Picture, TColor TransparentColor, const TRect& DestRect)
 {
-    const int w = DestRect.Width(), h = DestRect.Height();
-    if (Picture.isNull() || w <= 0 || h <= 0 || !SizeAcceptable(w, h))
+    const std::optional<TRect> part = PartToDraw(Canvas, Picture, DestRect);
+    if (!part)
         return;
-    QImage mask = NewBitmap1(w, h);
-    StretchNearest(MaskFromColor(Picture, TransparentColor), mask, TRect(0, 0, w, h));
-    DrawClipped(Canvas, Picture, mask, DestRect);
+    QImage mask = NewBitmap1(part->Width(), part->Height());
+    StretchNearest(MaskFromColor(Picture, TransparentColor), mask,
+                   TRect(-part->Left, -part->Top, DestRect.Width() - part->Left, DestRect.Height() - part->Top));
+    DrawClipped(Canvas, Picture, mask, DestRect, *part);
 }
 
 TRegion BitmapToRegion(const QImage& Bitmap)

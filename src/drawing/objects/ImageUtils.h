@@ -98,6 +98,10 @@ void DrawImageTiled(const QImage& Source, qint32 Dpi, QImage& Dest, bool FromBot
 // Angle degrees (0: Color1 on top; 90: Color1 on the left); angles outside
 // 0-359 are taken modulo 360.
 void GradientFill(QImage& Bitmap, qint32 Angle, TColor Color1, TColor Color2);
+// The part of a Width x Height gradation whose top-left pixel is Origin,
+// into the 24-bit bitmap Part (its size is the part's): the same pixels as
+// that part of the whole, for the cost of the part alone.
+void GradientFillPart(QImage& Part, int Width, int Height, QPoint Origin, qint32 Angle, TColor Color1, TColor Color2);
 
 // Colour-on-colour stretching: each destination pixel takes one source pixel,
 // none is blended. Draws Source into Dest's rectangle R (clipped to Dest).
@@ -119,6 +123,13 @@ QImage MaskFromColor(const QImage& Picture, TColor Color);
 void DrawMaskedRop(TCanvas& Canvas, const QImage& Picture, const TMetafileEx& Mask, const TRect& MaskRect,
                    const TRect& DestRect);
 void DrawTransparentRop(TCanvas& Canvas, const QImage& Picture, TColor TransparentColor, const TRect& DestRect);
+// The part of R a drawing on the canvas can reach (its page and clip); R
+// itself while recording; empty (at R's top-left) when nothing shows. The
+// routines above and below stretch and mask only this part.
+TRect VisiblePart(const TCanvas& Canvas, const TRect& R);
+// R moved by dx, dy, each edge kept in the Int32 range.
+TRect Moved(const TRect& R, qint64 dx, qint64 dy);
+
 // The same through a clip region, the canvas's clip restored afterwards.
 void DrawMaskedClip(TCanvas& Canvas, const QImage& Picture, const TMetafileEx& Mask, const TRect& MaskRect,
                     const TRect& DestRect);

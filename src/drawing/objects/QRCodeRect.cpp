@@ -23,11 +23,6 @@ qint32 Sat(qint64 v)
     return static_cast<qint32>(std::clamp<qint64>(v, INT_MIN, INT_MAX));
 }
 
-TRect Moved(const TRect& r, qint32 dx, qint32 dy)
-{
-    return {Sat(qint64(r.Left) + dx), Sat(qint64(r.Top) + dy), Sat(qint64(r.Right) + dx), Sat(qint64(r.Bottom) + dy)};
-}
-
 QRgb Rgb(TColor c)
 {
     return qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
@@ -341,7 +336,15 @@ void TQRCodeRect::Print(TCanvas* Canvas, qint32 X, qint32 Y)
     const qint64 x = qint64(PrintRect.Left) + X, y = qint64(PrintRect.Top) + Y;
     if (x < INT_MIN || y < INT_MIN || x + Bitmap.width() > INT_MAX || y + Bitmap.height() > INT_MAX)
         return;
-    Canvas->Draw(static_cast<int>(x), static_cast<int>(y), Bitmap);
+    // Only the part on the page goes out: a code of large modules can be
+    // many times the page.
+    const TRect v = VisiblePart(*Canvas, TRect(int(x), int(y), int(x + Bitmap.width()), int(y + Bitmap.height())));
+    if (v.Right <= v.Left || v.Bottom <= v.Top)
+        return;
+    if (v.Width() == Bitmap.width() && v.Height() == Bitmap.height())
+        Canvas->Draw(v.Left, v.Top, Bitmap);
+    else
+        Canvas->Draw(v.Left, v.Top, Bitmap.copy(int(v.Left - x), int(v.Top - y), v.Width(), v.Height()));
 }
 
 void TQRCodeRect::LoadFromStream(QIODevice& Stream)
