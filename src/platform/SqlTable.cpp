@@ -45,6 +45,13 @@ QString lockFileName(const QString& fileName)
     return fi.path() + u'/' + fi.completeBaseName() + QStringLiteral(".lck");
 }
 
+// A bulk append of a whole book stays in memory until its commit: the page
+// cache is large while a transaction runs, and small again after, its pages
+// given back. Held for the connection's life, the large cache kept every
+// page the list's load had read (32 MB of a 46 MB book).
+const char* const kBulkCache = "PRAGMA cache_size=-32768";
+const char* const kIdleCache = "PRAGMA cache_size=-2000";
+
 struct DbCloser {
     void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
 };
@@ -213,8 +220,7 @@ void TSqlTable::Open(const QString& fileName, bool exclusive)
     sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
     sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     sqlite3_exec(db_, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
-    // A bulk append of a whole book stays in memory until its commit.
-    sqlite3_exec(db_, "PRAGMA cache_size=-32768", nullptr, nullptr, nullptr);
+    sqlite3_exec(db_, kIdleCache, nullptr, nullptr, nullptr);
     sqlite3_extended_result_codes(db_, 1);
     try {
         // The file must really hold the table with every field: a damaged or
@@ -257,9 +263,10 @@ void TSqlTable::Close()
     eof_ = bof_ = true;
 }
 
-void TSqlTable::fail(const QString& what) const
+void TSqlTable::fail(const QString& what)
 {
     QString detail = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QString();
+    noticeEndedTransaction();
     throw ESqlTableError(QStringLiteral("%1 (%2): %3").arg(what, QFileInfo(fileName_).fileName(), detail));
 }
 
@@ -269,7 +276,7 @@ void TSqlTable::exec(const char* sql)
         fail(QString::fromLatin1(sql));
 }
 
-sqlite3_stmt* TSqlTable::prepare(const QString& sql) const
+sqlite3_stmt* TSqlTable::prepare(const QString& sql)
 {
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v3(db_, sql.toUtf8().constData(), -1, SQLITE_PREPARE_PERSISTENT, &st, nullptr) != SQLITE_OK)
@@ -488,13 +495,38 @@ void TSqlTable::FlushBuffers()
         sqlite3_db_cacheflush(db_);
 }
 
+// A full disk, a size limit or an I/O error makes SQLite take the whole
+// transaction back on its own. Left unnoticed, the table went on as if in
+// one: no new BEGIN, every later row committed alone, and the caller's
+// Rollback failed on the missing transaction.
+void TSqlTable::noticeEndedTransaction()
+{
+    if (inTransaction_ && db_ && sqlite3_get_autocommit(db_))
+        transactionEnded();
+}
+
+void TSqlTable::transactionEnded()
+{
+    inTransaction_ = false;
+    inRow_ = false;
+    sqlite3_exec(db_, kIdleCache, nullptr, nullptr, nullptr);
+    sqlite3_db_release_memory(db_);
+}
+
+bool TSqlTable::InTransaction() const
+{
+    return inTransaction_ && db_ && !sqlite3_get_autocommit(db_);
+}
+
 void TSqlTable::StartTransaction()
 {
     requireBrowse("StartTransaction");
+    noticeEndedTransaction();
     if (inTransaction_)
         throw ESqlTableError(QStringLiteral("トランザクションが既に開始されています"));
     exec("BEGIN IMMEDIATE");
     inTransaction_ = true;
+    sqlite3_exec(db_, kBulkCache, nullptr, nullptr, nullptr);
 }
 
 void TSqlTable::Commit()
@@ -503,8 +535,18 @@ void TSqlTable::Commit()
         return;
     if (inRow_)
         throw ESqlTableError(QStringLiteral("Commit: 行が終わっていません"));
-    exec("COMMIT");
-    inTransaction_ = false;
+    try {
+        exec("COMMIT");
+    } catch (const ESqlTableError&) {
+        if (!inTransaction_) { // taken back whole: the current row may be one that is gone
+            try {
+                refreshCurrent();
+            } catch (const ESqlTableError&) {
+            }
+        }
+        throw;
+    }
+    transactionEnded();
 }
 
 void TSqlTable::Rollback()
@@ -515,8 +557,11 @@ void TSqlTable::Rollback()
         state_ = TState::Browse;
     read_.clear();
     inRow_ = false;
-    exec("ROLLBACK");
-    inTransaction_ = false;
+    noticeEndedTransaction();
+    if (inTransaction_) {
+        exec("ROLLBACK");
+        transactionEnded();
+    }
     refreshCurrent();
 }
 

@@ -137,11 +137,15 @@ public:
     void FlushBuffers();
 
     // Bulk writes: everything between StartTransaction and Commit is one
-    // transaction; Rollback drops it.
+    // transaction; Rollback drops it. SQLite takes a whole transaction back
+    // by itself when a disk fills or a size limit is reached (in a post or
+    // in the commit): the failing call throws and InTransaction() is false
+    // from then on, so the caller knows every row since StartTransaction is
+    // gone and the next write starts a transaction of its own.
     void StartTransaction();
     void Commit();
     void Rollback();
-    bool InTransaction() const { return inTransaction_; }
+    bool InTransaction() const;
 
     // A savepoint per row of a bulk write, inside a transaction: a row that
     // fails is taken back alone (CancelRow, or a TRowSavepoint left without
@@ -233,10 +237,12 @@ private:
     void bindValue(sqlite3_stmt* st, int pos, int field, const TValue& v, bool copy) const;
     void bindCurrentKey(sqlite3_stmt* st) const;
     void bindKeyValues(sqlite3_stmt* st, const QVariantList& values) const;
-    sqlite3_stmt* prepare(const QString& sql) const;
+    sqlite3_stmt* prepare(const QString& sql);
     template <class F>
     sqlite3_stmt* cached(int site, int variant, F&& sql);
-    [[noreturn]] void fail(const QString& what) const;
+    [[noreturn]] void fail(const QString& what);
+    void noticeEndedTransaction();
+    void transactionEnded();
     void exec(const char* sql);
     void requireBrowse(const char* op) const;
     void refreshCurrent();

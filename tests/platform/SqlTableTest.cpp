@@ -280,3 +280,24 @@ TEST_F(SqlTable, ReusedBufferNeverLeaksIntoTheNextRowOrAHeldValue)
     EXPECT_EQ(names, (QList<QByteArray>{"longname", "ab", ""}));
     EXPECT_EQ(memoNull, (QList<bool>{false, true, true})) << "a memo not set is absent, not blank";
 }
+
+// The page cache is large only while a bulk write runs: after its commit, and
+// while the whole table is read, SQLite holds its small cache, not the book.
+TEST_F(SqlTable, ThePageCacheIsGivenBackAfterABulkWrite)
+{
+    const QString memo(1000, u'x');
+    table.StartTransaction();
+    for (int i = 0; i < 6000; ++i) {
+        table.Append();
+        table.SetInteger(3, i);
+        table.SetString(4, memo);
+        table.Post();
+    }
+    EXPECT_GT(sqlite3_memory_used(), 6 << 20) << "the transaction stays in memory until its commit";
+    table.Commit();
+    EXPECT_LT(sqlite3_memory_used(), 3 << 20);
+    int rows = 0;
+    table.Scan([&](const TSqlRow&) { ++rows; });
+    EXPECT_EQ(rows, 6000);
+    EXPECT_LT(sqlite3_memory_used(), 3 << 20);
+}
