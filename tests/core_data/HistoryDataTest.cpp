@@ -2,9 +2,16 @@
 #include "platform/Cp932.h"
 #include "support/data/DataSupport.h"
 
+#include "platform/PrivateFiles.h"
+
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -45,15 +52,61 @@ TEST_F(HistoryData, ItemsAreCutToTheItemSizeWithoutSplittingACharacter)
     EXPECT_EQ(h.IndexOf(QStringLiteral("aあいうえ")), 0);
 }
 
-TEST_F(HistoryData, IndexesOutOfRangeRaise)
+int Mode(const QString& path)
 {
-    THistoryData h(file(), 10);
-    EXPECT_THROW(h.GetItem(0), EHistoryDataError);
-    EXPECT_THROW(h.Insert(1, QStringLiteral("x"), t0), EHistoryDataError);
-    h.Insert(0, QStringLiteral("x"), t0);
-    h.Add(QStringLiteral("y"), t0);
-    EXPECT_EQ(h.GetItem(1), QStringLiteral("y"));
-    EXPECT_THROW(h.GetDateTime(2), EHistoryDataError);
+    struct stat st{};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+}
+
+// A save makes its folders 0700 whatever the umask, removes the temporary
+// files of ours that a killed save left (never a live process's, never
+// another program's), and leaves none of its own.
+TEST_F(HistoryData, ASaveMakesPrivateFoldersAndLeavesNoTemporaryFileBehind)
+{
+    const pid_t gone = ::fork();
+    if (gone == 0)
+        ::_exit(0);
+    ::waitpid(gone, nullptr, 0);
+    const QString folder = dir.path() + QStringLiteral("/a/b");
+    const QString stale = QStringLiteral("Post.mtd.t21save-%1-k3v9").arg(gone);
+    const QStringList kept{QStringLiteral("Post.mtd.AbC123"), QStringLiteral("Post.mtd.t21save-1-x"),
+                           QStringLiteral("Post.mtd.t21save-%1-y").arg(::getpid())};
+    const mode_t mask = ::umask(0);
+    THistoryData h(folder + QStringLiteral("/Post.mtd"), 20);
+    h.Insert(0, QStringLiteral("表"), t0);
+    ASSERT_TRUE(h.Save());
+    for (const QString& f : kept + QStringList{stale, QStringLiteral("Other.ini.t21save-%1-z").arg(gone)})
+        ASSERT_TRUE(WriteFile(folder + u'/' + f, "copy"));
+    ASSERT_TRUE(h.Save());
+    ::umask(mask);
+    EXPECT_EQ(Mode(dir.path() + QStringLiteral("/a")), 0700);
+    EXPECT_EQ(Mode(folder), 0700);
+    EXPECT_EQ(Mode(folder + QStringLiteral("/Post.mtd")), 0600);
+    QStringList left = QDir(folder).entryList(QDir::Files), want = kept + QStringList{QStringLiteral("Post.mtd")};
+    left.sort();
+    want.sort();
+    EXPECT_EQ(left, want);
+}
+
+// Over a file size limit the save fails with its reason and the old file
+// stays; the program goes on (SIGXFSZ used to end it, status 153).
+void SaveOverAFileSizeLimit(const QString& file, const QByteArray& before)
+{
+    KeepRunningAtFileSizeLimit();
+    const rlimit limit{64, 64};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    QString why;
+    const bool saved = SaveFileAtomically(file, QByteArray(100, 'x'), true, &why);
+    std::fprintf(stderr, "%s\n", qPrintable(why));
+    ::_exit(!saved && ReadFile(file) == before ? 0 : 1);
+}
+
+TEST_F(HistoryData, AFileSizeLimitFailsTheSaveAndTheProgramGoesOn)
+{
+    THistoryData h(file(), 200);
+    h.Insert(0, QStringLiteral("課長"), t0);
+    ASSERT_TRUE(h.Save());
+    EXPECT_EXIT(SaveOverAFileSizeLimit(file(), ReadFile(file())), ::testing::ExitedWithCode(0), "File too large");
 }
 
 TEST_F(HistoryData, ListIsBoundedAndDropsTheOldest)
