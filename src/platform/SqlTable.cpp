@@ -63,8 +63,11 @@ ESqlTableError::ESqlTableError(const QString& message) : std::runtime_error(mess
 TSqlTable::TSqlTable(TSqlTableDef def) : def_(std::move(def))
 {
     QStringList cols;
-    for (const auto& f : def_.Fields)
+    for (const auto& f : def_.Fields) {
         cols << quoted(f.Name);
+        info_.push_back({f.Type, f.Type == TSqlFieldType::Text || f.Type == TSqlFieldType::Memo,
+                         f.Type == TSqlFieldType::Memo || f.Type == TSqlFieldType::AutoInc, f.DigitsOnly, f.Size});
+    }
     selectList_ = cols.join(u',');
     selectFrom_ = QStringLiteral("SELECT ") + selectList_ + QStringLiteral(" FROM ") + quoted(def_.TableName);
 }
@@ -248,7 +251,6 @@ void TSqlTable::Close()
     if (db_) {
         if (inTransaction_)
             sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-        inRow_ = false;
         read_.clear();
         sqlite3_close_v2(db_);
         db_ = nullptr;
@@ -508,7 +510,6 @@ void TSqlTable::noticeEndedTransaction()
 void TSqlTable::transactionEnded()
 {
     inTransaction_ = false;
-    inRow_ = false;
     sqlite3_exec(db_, kIdleCache, nullptr, nullptr, nullptr);
     sqlite3_db_release_memory(db_);
 }
@@ -533,8 +534,6 @@ void TSqlTable::Commit()
 {
     if (!inTransaction_)
         return;
-    if (inRow_)
-        throw ESqlTableError(QStringLiteral("Commit: 行が終わっていません"));
     try {
         exec("COMMIT");
     } catch (const ESqlTableError&) {
@@ -556,67 +555,12 @@ void TSqlTable::Rollback()
     if (state_ == TState::Edit || state_ == TState::Insert)
         state_ = TState::Browse;
     read_.clear();
-    inRow_ = false;
     noticeEndedTransaction();
     if (inTransaction_) {
         exec("ROLLBACK");
         transactionEnded();
     }
     refreshCurrent();
-}
-
-void TSqlTable::BeginRow()
-{
-    requireBrowse("BeginRow");
-    if (!inTransaction_)
-        throw ESqlTableError(QStringLiteral("BeginRow: トランザクションが開始されていません"));
-    if (inRow_)
-        throw ESqlTableError(QStringLiteral("BeginRow: 前の行が終わっていません"));
-    exec("SAVEPOINT row");
-    inRow_ = true;
-}
-
-void TSqlTable::EndRow()
-{
-    if (!inRow_)
-        return;
-    if (state_ == TState::Edit || state_ == TState::Insert)
-        Post();
-    exec("RELEASE row");
-    inRow_ = false;
-}
-
-void TSqlTable::CancelRow()
-{
-    if (!inRow_)
-        return;
-    inRow_ = false;
-    if (state_ == TState::Edit || state_ == TState::Insert)
-        state_ = TState::Browse;
-    read_.clear();
-    // ROLLBACK TO leaves the savepoint open; RELEASE then ends it without
-    // writing anything, and the transaction goes on with the rows before.
-    exec("ROLLBACK TO row");
-    exec("RELEASE row");
-    refreshCurrent();
-}
-
-TSqlTable::TRowSavepoint::~TRowSavepoint()
-{
-    if (!done_) {
-        try {
-            table_.CancelRow();
-        } catch (const ESqlTableError&) {
-            // Only when the engine itself fails; the transaction's own
-            // rollback drops the row with everything else.
-        }
-    }
-}
-
-void TSqlTable::TRowSavepoint::Release()
-{
-    table_.EndRow();
-    done_ = true;
 }
 
 void TSqlTable::scanImpl(void (*fn)(void*, const TSqlRow&), void* ctx)

@@ -106,21 +106,9 @@ int LimitPages(sqlite3* db, char**, const sqlite3_api_routines*)
 {
     const char* name = sqlite3_db_filename(db, "main");
     if (gPageLimit > 0 && name && gLimitedFile == name)
-        sqlite3_exec(db, QByteArray("PRAGMA max_page_count=" + QByteArray::number(gPageLimit)).constData(), nullptr,
-                     nullptr, nullptr);
+        sqlite3_exec(db, ("PRAGMA max_page_count=" + QByteArray::number(gPageLimit)).constData(), nullptr, nullptr,
+                     nullptr);
     return SQLITE_OK;
-}
-
-int PageCount(const QString& file)
-{
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db, "PRAGMA page_count", -1, &st, nullptr);
-    const int n = sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int(st, 0) : 0;
-    sqlite3_finalize(st);
-    sqlite3_close(db);
-    return n;
 }
 
 // The rules, applied to dumped rows.
@@ -285,6 +273,12 @@ TEST_F(AdrsCopyEngineTest, DatesAreTheSourcesOrTheTimeOfTheCopyAsTheBoxesSay)
         EXPECT_EQ(Col(row, afUpdDateTime).toDouble(), c.wantUpd) << c.add << c.upd;
     }
     SetClockHandler(previous);
+    const QByteArray before = ReadFile(src);
+    TSqlTable self(AdrsTableDef());
+    self.Open(src, true);
+    EXPECT_TRUE(TAdrsCopyEngine(self, self, {}).Run({1}).WriteError) << "a book is never copied into itself";
+    self.Close();
+    EXPECT_EQ(ReadFile(src), before);
 }
 
 // A record the destination refuses is taken back alone: the records before
@@ -308,7 +302,7 @@ TEST_F(AdrsCopyEngineTest, FailedRecordsAndAFullDiskAreCountedAsTheBookHoldsThem
         recNos.push_back(i);
     sqlite3_auto_extension(reinterpret_cast<void (*)()>(LimitPages));
     gLimitedFile = QFileInfo(dst).canonicalFilePath().toUtf8();
-    gPageLimit = PageCount(dst) + 100; // room for about 1,700 records
+    gPageLimit = 110; // an empty book's eight pages and about 1,700 records
 
     const TAdrsCopyCounts first = Run({}, recNos);
     gPageLimit = 0;
@@ -317,9 +311,6 @@ TEST_F(AdrsCopyEngineTest, FailedRecordsAndAFullDiskAreCountedAsTheBookHoldsThem
     EXPECT_LT(first.Registered, int(many.size()) - kCopyBatchSize / 2) << "the disk filled";
     EXPECT_EQ(first.Registered, int(rows.size()) - 1);
     EXPECT_EQ(first.Registered + first.Failed, int(many.size()));
-    EXPECT_EQ(Col(rows.at(2), afNameKanji), QByteArray("表ソ1"));
-    for (const auto& [n, row] : rows)
-        EXPECT_TRUE(n == 1 || Col(row, afNameKanji) != QByteArray("拒否"));
 
     const TAdrsCopyCounts second = Run({}, recNos);
     sqlite3_cancel_auto_extension(reinterpret_cast<void (*)()>(LimitPages));
@@ -332,18 +323,4 @@ TEST_F(AdrsCopyEngineTest, FailedRecordsAndAFullDiskAreCountedAsTheBookHoldsThem
     EXPECT_EQ(codes.size(), many.size()) << "every code but the refused record's, and the destination's own";
     for (const auto& [code, count] : codes)
         EXPECT_EQ(count, 1) << code.constData();
-}
-
-TEST_F(AdrsCopyEngineTest, ABookIsNeverCopiedIntoItself)
-{
-    AddRows(QStringLiteral("元"), {{"", "", "", "", ""}});
-    const QByteArray before = ReadFile(src);
-    TSqlTable d(AdrsTableDef());
-    d.Open(src, true);
-    TAdrsCopyEngine engine(d, d, {});
-    const TAdrsCopyCounts got = engine.Run({1});
-    EXPECT_TRUE(got.WriteError);
-    EXPECT_EQ(got.Registered, 0);
-    d.Close();
-    EXPECT_EQ(ReadFile(src), before);
 }
