@@ -49,22 +49,28 @@ TAdrsCopyCounts TAdrsCopyEngine::Run(const std::vector<int>& recNos)
         total.WriteError = true;
         return total;
     }
-    // Counted per batch: a batch whose commit fails wrote nothing, and its
-    // records are then counted as failed, not as written.
+    // Counted per batch: a batch whose transaction is gone (a failed commit,
+    // or SQLite taking it back itself when the disk filled) wrote nothing,
+    // and its records are then counted as failed, not as written.
     TAdrsCopyCounts batch;
     int inBatch = 0;
     auto commit = [&] {
-        if (!dst_.InTransaction())
-            return;
-        try {
-            dst_.Commit();
+        bool kept = false;
+        if (dst_.InTransaction()) {
+            try {
+                dst_.Commit();
+                kept = true;
+            } catch (const ESqlTableError&) {
+                try {
+                    dst_.Rollback();
+                } catch (const ESqlTableError&) {
+                }
+            }
+        }
+        if (kept) {
             total.Registered += batch.Registered;
             total.Overwritten += batch.Overwritten;
-        } catch (const ESqlTableError&) {
-            try {
-                dst_.Rollback();
-            } catch (const ESqlTableError&) {
-            }
+        } else {
             total.Failed += batch.Registered + batch.Overwritten;
             dstCount_ -= batch.Registered;
         }
@@ -106,8 +112,8 @@ TAdrsCopyCounts TAdrsCopyEngine::Run(const std::vector<int>& recNos)
         }
         if (OnStep)
             OnStep();
-        if (++inBatch >= kCopyBatchSize)
-            commit();
+        if (++inBatch >= kCopyBatchSize || !dst_.InTransaction())
+            commit(); // a batch SQLite took back is settled at once; the next record begins anew
     }
     commit();
     return total;

@@ -10,7 +10,9 @@
 //
 // Writes go in transactions of kCopyBatchSize records; a record is one
 // statement, which SQLite takes back alone when it fails, so every record
-// written before a failure or the book's limit is kept.
+// written before a failure or the book's limit is kept. A full disk is the
+// exception: SQLite takes back the whole batch, whose records are then
+// counted as failed, so the counts are always what the destination holds.
 
 #include <QDateTime>
 #include <QString>

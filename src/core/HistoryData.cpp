@@ -109,7 +109,7 @@ void THistoryData::Load()
 
 bool THistoryData::Save() const
 {
-    QDir().mkpath(QFileInfo(fileName_).path());
+    MakePrivateFolder(QFileInfo(fileName_).path());
     QByteArray out;
     out.append(kMagic, 4);
     uchar buf[8];

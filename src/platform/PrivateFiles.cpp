@@ -4,9 +4,11 @@
 #include <QFile>
 #include <QFileDevice>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QRandomGenerator>
 
 #include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -50,15 +52,93 @@ bool CreatePrivateFile(const QString& path)
     return ok;
 }
 
+namespace
+{
+
+const QLatin1String kTempMark(".t21save-");
+
+// Temporaries of ours whose process is gone were left by a kill; a live
+// process's (this one's included) may be a save under way.
+void removeStaleTemporaries(const QString& folder)
+{
+    QDir dir(folder);
+    for (const QString& f : dir.entryList({u'*' + kTempMark + u'*'}, QDir::Files | QDir::Hidden | QDir::System)) {
+        bool ok = false;
+        const qint64 pid = f.mid(f.lastIndexOf(kTempMark) + kTempMark.size()).section(u'-', 0, 0).toLongLong(&ok);
+        if (ok && pid > 0 && pid != ::getpid() && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH)
+            dir.remove(f);
+    }
+}
+
+QString lastError()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// A symbolic link is written through: its target is replaced, the link kept.
+QString finalName(const QString& fileName)
+{
+    QFileInfo info(fileName);
+    for (int depth = 0; depth < 64 && info.isSymLink(); ++depth)
+        info.setFile(info.symLinkTarget());
+    return info.isSymLink() ? fileName : info.filePath();
+}
+
+} // namespace
+
 bool SaveFileAtomically(const QString& fileName, const QByteArray& bytes, bool privateFile, QString* error)
 {
-    QSaveFile file(fileName);
-    const bool done = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && (!privateFile || MakePrivateFile(file)) &&
-                      file.write(bytes) == bytes.size() && file.commit();
-    if (!done) {
+    const QString target = finalName(fileName);
+    removeStaleTemporaries(QFileInfo(target).path());
+    auto failed = [error](const QString& why) {
         if (error)
-            *error = file.errorString();
-        file.cancelWriting();
+            *error = why;
+        return false;
+    };
+    QByteArray temp;
+    int fd = -1;
+    for (int tries = 0; fd < 0 && tries < 100; ++tries) {
+        temp = QFile::encodeName(target + kTempMark + QString::number(::getpid()) + u'-' +
+                                 QString::number(QRandomGenerator::global()->generate(), 36));
+        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, privateFile ? 0600 : 0666);
+        if (fd < 0 && errno != EEXIST)
+            return failed(lastError());
     }
-    return done;
+    if (fd < 0)
+        return failed(lastError());
+    // A file replaced keeps its permissions (as an editor's save does); a
+    // private one is 0600 whatever they were.
+    struct stat old{};
+    bool ok = true;
+    if (privateFile)
+        ok = MakePrivateFile(fd);
+    else if (::stat(QFile::encodeName(target).constData(), &old) == 0)
+        ok = ::fchmod(fd, old.st_mode & 07777) == 0;
+    for (qsizetype done = 0; ok && done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n > 0)
+            done += n;
+        else if (n == 0 || errno != EINTR)
+            ok = false;
+    }
+    ok = ok && ::fsync(fd) == 0;
+    QString why = ok ? QString() : lastError();
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        why = lastError();
+    }
+    if (ok && ::rename(temp.constData(), QFile::encodeName(target).constData()) != 0) {
+        ok = false;
+        why = lastError();
+    }
+    if (!ok) {
+        ::unlink(temp.constData());
+        return failed(why);
+    }
+    return true;
+}
+
+void KeepRunningAtFileSizeLimit()
+{
+    std::signal(SIGXFSZ, SIG_IGN);
 }

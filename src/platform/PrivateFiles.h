@@ -28,4 +28,13 @@ bool CreatePrivateFile(const QString& path);
 // put a cut file in place of the old one. privateFile makes the file 0600.
 // False, with the old file untouched, when anything failed; error then says
 // why when given.
+//
+// The temporary file is "<name>.t21save-<pid>-<random>", a name nothing
+// else takes. A save killed half-way leaves one (a whole copy of a private
+// file): each save removes those of the folder whose process is gone.
 bool SaveFileAtomically(const QString& fileName, const QByteArray& bytes, bool privateFile, QString* error = nullptr);
+
+// Called once at start: a file size limit (ulimit -f) then makes a write
+// fail with its message instead of killing the program with SIGXFSZ, which
+// lost the input of every open window without a word.
+void KeepRunningAtFileSizeLimit();

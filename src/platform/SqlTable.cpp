@@ -45,6 +45,13 @@ QString lockFileName(const QString& fileName)
     return fi.path() + u'/' + fi.completeBaseName() + QStringLiteral(".lck");
 }
 
+// A bulk append of a whole book stays in memory until its commit: the page
+// cache is large while a transaction runs, and small again after, its pages
+// given back. Held for the connection's life, the large cache kept every
+// page the list's load had read (32 MB of a 46 MB book).
+const char* const kBulkCache = "PRAGMA cache_size=-32768";
+const char* const kIdleCache = "PRAGMA cache_size=-2000";
+
 struct DbCloser {
     void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
 };
@@ -56,8 +63,11 @@ ESqlTableError::ESqlTableError(const QString& message) : std::runtime_error(mess
 TSqlTable::TSqlTable(TSqlTableDef def) : def_(std::move(def))
 {
     QStringList cols;
-    for (const auto& f : def_.Fields)
+    for (const auto& f : def_.Fields) {
         cols << quoted(f.Name);
+        info_.push_back({f.Type, f.Type == TSqlFieldType::Text || f.Type == TSqlFieldType::Memo,
+                         f.Type == TSqlFieldType::Memo || f.Type == TSqlFieldType::AutoInc, f.DigitsOnly, f.Size});
+    }
     selectList_ = cols.join(u',');
     selectFrom_ = QStringLiteral("SELECT ") + selectList_ + QStringLiteral(" FROM ") + quoted(def_.TableName);
 }
@@ -213,8 +223,7 @@ void TSqlTable::Open(const QString& fileName, bool exclusive)
     sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
     sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     sqlite3_exec(db_, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
-    // A bulk append of a whole book stays in memory until its commit.
-    sqlite3_exec(db_, "PRAGMA cache_size=-32768", nullptr, nullptr, nullptr);
+    sqlite3_exec(db_, kIdleCache, nullptr, nullptr, nullptr);
     sqlite3_extended_result_codes(db_, 1);
     try {
         // The file must really hold the table with every field: a damaged or
@@ -242,7 +251,6 @@ void TSqlTable::Close()
     if (db_) {
         if (inTransaction_)
             sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-        inRow_ = false;
         read_.clear();
         sqlite3_close_v2(db_);
         db_ = nullptr;
@@ -257,9 +265,10 @@ void TSqlTable::Close()
     eof_ = bof_ = true;
 }
 
-void TSqlTable::fail(const QString& what) const
+void TSqlTable::fail(const QString& what)
 {
     QString detail = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QString();
+    noticeEndedTransaction();
     throw ESqlTableError(QStringLiteral("%1 (%2): %3").arg(what, QFileInfo(fileName_).fileName(), detail));
 }
 
@@ -269,7 +278,7 @@ void TSqlTable::exec(const char* sql)
         fail(QString::fromLatin1(sql));
 }
 
-sqlite3_stmt* TSqlTable::prepare(const QString& sql) const
+sqlite3_stmt* TSqlTable::prepare(const QString& sql)
 {
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v3(db_, sql.toUtf8().constData(), -1, SQLITE_PREPARE_PERSISTENT, &st, nullptr) != SQLITE_OK)
@@ -488,23 +497,55 @@ void TSqlTable::FlushBuffers()
         sqlite3_db_cacheflush(db_);
 }
 
+// A full disk, a size limit or an I/O error makes SQLite take the whole
+// transaction back on its own. Left unnoticed, the table went on as if in
+// one: no new BEGIN, every later row committed alone, and the caller's
+// Rollback failed on the missing transaction.
+void TSqlTable::noticeEndedTransaction()
+{
+    if (inTransaction_ && db_ && sqlite3_get_autocommit(db_))
+        transactionEnded();
+}
+
+void TSqlTable::transactionEnded()
+{
+    inTransaction_ = false;
+    sqlite3_exec(db_, kIdleCache, nullptr, nullptr, nullptr);
+    sqlite3_db_release_memory(db_);
+}
+
+bool TSqlTable::InTransaction() const
+{
+    return inTransaction_ && db_ && !sqlite3_get_autocommit(db_);
+}
+
 void TSqlTable::StartTransaction()
 {
     requireBrowse("StartTransaction");
+    noticeEndedTransaction();
     if (inTransaction_)
         throw ESqlTableError(QStringLiteral("トランザクションが既に開始されています"));
     exec("BEGIN IMMEDIATE");
     inTransaction_ = true;
+    sqlite3_exec(db_, kBulkCache, nullptr, nullptr, nullptr);
 }
 
 void TSqlTable::Commit()
 {
     if (!inTransaction_)
         return;
-    if (inRow_)
-        throw ESqlTableError(QStringLiteral("Commit: 行が終わっていません"));
-    exec("COMMIT");
-    inTransaction_ = false;
+    try {
+        exec("COMMIT");
+    } catch (const ESqlTableError&) {
+        if (!inTransaction_) { // taken back whole: the current row may be one that is gone
+            try {
+                refreshCurrent();
+            } catch (const ESqlTableError&) {
+            }
+        }
+        throw;
+    }
+    transactionEnded();
 }
 
 void TSqlTable::Rollback()
@@ -514,64 +555,12 @@ void TSqlTable::Rollback()
     if (state_ == TState::Edit || state_ == TState::Insert)
         state_ = TState::Browse;
     read_.clear();
-    inRow_ = false;
-    exec("ROLLBACK");
-    inTransaction_ = false;
-    refreshCurrent();
-}
-
-void TSqlTable::BeginRow()
-{
-    requireBrowse("BeginRow");
-    if (!inTransaction_)
-        throw ESqlTableError(QStringLiteral("BeginRow: トランザクションが開始されていません"));
-    if (inRow_)
-        throw ESqlTableError(QStringLiteral("BeginRow: 前の行が終わっていません"));
-    exec("SAVEPOINT row");
-    inRow_ = true;
-}
-
-void TSqlTable::EndRow()
-{
-    if (!inRow_)
-        return;
-    if (state_ == TState::Edit || state_ == TState::Insert)
-        Post();
-    exec("RELEASE row");
-    inRow_ = false;
-}
-
-void TSqlTable::CancelRow()
-{
-    if (!inRow_)
-        return;
-    inRow_ = false;
-    if (state_ == TState::Edit || state_ == TState::Insert)
-        state_ = TState::Browse;
-    read_.clear();
-    // ROLLBACK TO leaves the savepoint open; RELEASE then ends it without
-    // writing anything, and the transaction goes on with the rows before.
-    exec("ROLLBACK TO row");
-    exec("RELEASE row");
-    refreshCurrent();
-}
-
-TSqlTable::TRowSavepoint::~TRowSavepoint()
-{
-    if (!done_) {
-        try {
-            table_.CancelRow();
-        } catch (const ESqlTableError&) {
-            // Only when the engine itself fails; the transaction's own
-            // rollback drops the row with everything else.
-        }
+    noticeEndedTransaction();
+    if (inTransaction_) {
+        exec("ROLLBACK");
+        transactionEnded();
     }
-}
-
-void TSqlTable::TRowSavepoint::Release()
-{
-    table_.EndRow();
-    done_ = true;
+    refreshCurrent();
 }
 
 void TSqlTable::scanImpl(void (*fn)(void*, const TSqlRow&), void* ctx)

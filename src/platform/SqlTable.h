@@ -137,31 +137,15 @@ public:
     void FlushBuffers();
 
     // Bulk writes: everything between StartTransaction and Commit is one
-    // transaction; Rollback drops it.
+    // transaction; Rollback drops it. SQLite takes a whole transaction back
+    // by itself when a disk fills or a size limit is reached (in a post or
+    // in the commit): the failing call throws and InTransaction() is false
+    // from then on, so the caller knows every row since StartTransaction is
+    // gone and the next write starts a transaction of its own.
     void StartTransaction();
     void Commit();
     void Rollback();
-    bool InTransaction() const { return inTransaction_; }
-
-    // A savepoint per row of a bulk write, inside a transaction: a row that
-    // fails is taken back alone (CancelRow, or a TRowSavepoint left without
-    // Release, as when a post throws) and the rows before it stay in the
-    // transaction. EndRow posts a pending edit and keeps the row.
-    void BeginRow();
-    void EndRow();
-    void CancelRow();
-    class TRowSavepoint {
-    public:
-        explicit TRowSavepoint(TSqlTable& table) : table_(table) { table_.BeginRow(); }
-        ~TRowSavepoint();
-        TRowSavepoint(const TRowSavepoint&) = delete;
-        TRowSavepoint& operator=(const TRowSavepoint&) = delete;
-        void Release(); // the row is kept
-
-    private:
-        TSqlTable& table_;
-        bool done_ = false;
-    };
+    bool InTransaction() const;
 
     // Fields of the current row or the edit buffer.
     int FieldIndex(const QString& name) const; // -1 when unknown
@@ -221,7 +205,8 @@ private:
         signed char fits = 1;
     };
     int checkedIndex(const QString& name) const;
-    TValue& writable(int field);
+    TValue& writable(int field); // the value a setter writes: the edit buffer's or the key's
+    TValue& writableOther(int field);
     char* textRoom(int field, int capacity); // a text field's value storage, capacity bytes
     void textFilled(int field, int length, int cp932Length);
     signed char valueFits(int field, const char* utf8, qsizetype length, int cp932Length) const;
@@ -233,10 +218,12 @@ private:
     void bindValue(sqlite3_stmt* st, int pos, int field, const TValue& v, bool copy) const;
     void bindCurrentKey(sqlite3_stmt* st) const;
     void bindKeyValues(sqlite3_stmt* st, const QVariantList& values) const;
-    sqlite3_stmt* prepare(const QString& sql) const;
+    sqlite3_stmt* prepare(const QString& sql);
     template <class F>
     sqlite3_stmt* cached(int site, int variant, F&& sql);
-    [[noreturn]] void fail(const QString& what) const;
+    [[noreturn]] void fail(const QString& what);
+    void noticeEndedTransaction();
+    void transactionEnded();
     void exec(const char* sql);
     void requireBrowse(const char* op) const;
     void refreshCurrent();
@@ -246,6 +233,15 @@ private:
     const QString& selectFrom() const { return selectFrom_; } // "SELECT <every column> FROM <table>"
 
     TSqlTableDef def_;
+    // What the write path asks of a field on every row, kept compact.
+    struct TFieldInfo {
+        TSqlFieldType type;
+        bool text;       // Text or Memo
+        bool blankNull;  // NULL when blank (Memo, AutoInc)
+        bool digitsOnly;
+        int size;
+    };
+    std::vector<TFieldInfo> info_;
     QString selectList_;
     QString selectFrom_;
     QString fileName_;
@@ -271,7 +267,6 @@ private:
     bool eof_ = true;
     bool bof_ = true;
     bool inTransaction_ = false;
-    bool inRow_ = false;
 };
 
 template <class Fill>

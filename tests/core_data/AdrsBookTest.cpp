@@ -133,23 +133,3 @@ TEST(AdrsBook, AFirstStartKilledAtRandomMomentsAlwaysLeavesTheDefaultBookNextTim
     RecordProperty("killedMidway", killedMidway);
     EXPECT_GT(killedMidway, 10); // the kills did land inside the first start
 }
-
-TEST(AdrsBook, LeftoversOfAnInterruptedFirstStartAreMadeWhole)
-{
-    // What earlier versions could leave: the default book's folder with no
-    // table, or with an empty Adrs.DB.
-    TTempDataFolder folder;
-    const QString book = AdrsBookFolderPath(kDefaultAdrsName);
-    ASSERT_TRUE(QDir().mkpath(book));
-    EXPECT_TRUE(EnsureDefaultAdrsBook());
-    ASSERT_EQ(AdrsBookList.size(), 1u);
-    TSqlTable table(AdrsTableDef());
-    EXPECT_NO_THROW(table.Open(AdrsTableFileName(kDefaultAdrsName)));
-    table.Close();
-
-    ASSERT_TRUE(QFile::remove(AdrsTableFileName(kDefaultAdrsName)));
-    ASSERT_TRUE(WriteFile(AdrsTableFileName(kDefaultAdrsName), QByteArray()));
-    EXPECT_TRUE(EnsureDefaultAdrsBook());
-    EXPECT_NO_THROW(table.Open(AdrsTableFileName(kDefaultAdrsName)));
-    EXPECT_EQ(table.RecordCount(), 0);
-}

@@ -309,7 +309,6 @@ TEST(QRCodeRect, RecordsAreByteExactAndVersionedByTheRotatedByte)
     const QByteArray before = Record(keep);
     EXPECT_THROW(Load(keep, rec.left(rec.size() - 1), DrawRectCurrentVersion), EDrawRectStreamError);
     EXPECT_EQ(Record(keep), before);
-
 }
 
 #include "support/CorpusReplay.h"

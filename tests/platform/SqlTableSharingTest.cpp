@@ -180,49 +180,6 @@ TEST(SqlTableSharing, AReaderIsNotStoppedByAWriterOfAnotherProcess)
         ::close(fd);
 }
 
-TEST(SqlTableSharing, AFailedRowOfABulkWriteIsTakenBackAloneAndTheRestCommitted)
-{
-    QTemporaryDir dir;
-    const QString file = newBook(dir);
-    TSqlTable t(bookDef());
-    t.Open(file);
-    add(t, QStringLiteral("前"), 1);
-
-    t.StartTransaction();
-    for (int i = 0; i < 4; ++i) {
-        TSqlTable::TRowSavepoint row(t);
-        try {
-            // A row is two writes: the new row, then a change to the first.
-            add(t, QStringLiteral("行%1").arg(i), i);
-            ASSERT_TRUE(t.Locate(QStringLiteral("Name"), QStringLiteral("前")));
-            t.Edit();
-            t.SetInteger(QStringLiteral("Count"), t.AsInteger(QStringLiteral("Count")) + 1);
-            // Row 2's second write is too long for its column: it fails after
-            // the first write of that row is in the file.
-            t.SetString(QStringLiteral("Memo"), QStringLiteral("メモ%1").arg(i));
-            if (i == 2)
-                t.SetString(QStringLiteral("Name"), QStringLiteral("とても長すぎる名前です"));
-            t.Post();
-            row.Release();
-        } catch (const ESqlTableError&) {
-            EXPECT_EQ(i, 2);
-        }
-    }
-    EXPECT_EQ(t.State(), TSqlTable::TState::Browse);
-    t.Commit();
-    EXPECT_EQ(names(file), QStringList({QStringLiteral("前/4/メモ3"), QStringLiteral("行0/0/"), QStringLiteral("行1/1/"),
-                                        QStringLiteral("行3/3/")}));
-
-    // A row outside a transaction is refused; Rollback drops every row.
-    EXPECT_THROW(t.BeginRow(), ESqlTableError);
-    t.StartTransaction();
-    t.BeginRow();
-    add(t, QStringLiteral("後"));
-    t.EndRow();
-    t.Rollback();
-    EXPECT_EQ(names(file).size(), 4);
-}
-
 TEST(SqlTableCreate, AnEmptyFileGetsItsTableAndEveryFileIsTheOwnersOnly)
 {
     QTemporaryDir dir;

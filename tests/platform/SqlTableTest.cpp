@@ -1,6 +1,5 @@
 #include "platform/SqlTable.h"
 
-#include <QProcess>
 #include <sqlite3.h>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -172,24 +171,6 @@ TEST_F(SqlTable, ExclusiveOpenFailsWhileAnotherOpenHoldsTheTable)
     table.Open(file);
 }
 
-TEST_F(SqlTable, ExclusiveOpenFailsWhileAnotherProcessHoldsTheTable)
-{
-    table.Close();
-    QProcess holder;
-    // Another process holds the table's lock (as a second instance would).
-    // -F: flock becomes the command, so killing it releases the lock.
-    holder.start(QStringLiteral("flock"),
-                 {QStringLiteral("-F"), QStringLiteral("-s"), dir.path() + QStringLiteral("/Phone.lck"),
-                  QStringLiteral("sh"), QStringLiteral("-c"), QStringLiteral("echo held; exec sleep 30")});
-    ASSERT_TRUE(holder.waitForReadyRead(5000));
-    TSqlTable sub(phoneDef());
-    EXPECT_THROW(sub.Open(file, true), ESqlTableError);
-    holder.kill();
-    holder.waitForFinished();
-    sub.Open(file, true);
-    EXPECT_TRUE(sub.Active());
-}
-
 TEST(SqlTableOpen, RefusesMissingAndForeignFiles)
 {
     QTemporaryDir dir;
@@ -279,4 +260,29 @@ TEST_F(SqlTable, ReusedBufferNeverLeaksIntoTheNextRowOrAHeldValue)
     }
     EXPECT_EQ(names, (QList<QByteArray>{"longname", "ab", ""}));
     EXPECT_EQ(memoNull, (QList<bool>{false, true, true})) << "a memo not set is absent, not blank";
+}
+
+// The page cache is large only while a bulk write runs: after its commit, and
+// while the whole table is read, SQLite holds its small cache, not the book.
+TEST_F(SqlTable, ThePageCacheIsGivenBackAfterABulkWrite)
+{
+    const QString memo(1000, u'x');
+    table.StartTransaction();
+    for (int i = 0; i < 6000; ++i) {
+        table.Append();
+        table.SetInteger(3, i);
+        table.SetString(4, memo);
+        table.Post();
+    }
+    EXPECT_GT(sqlite3_memory_used(), 6 << 20) << "the transaction stays in memory until its commit";
+    table.Commit();
+    EXPECT_LT(sqlite3_memory_used(), 3 << 20);
+    int rows = 0;
+    table.Scan([&](const TSqlRow&) { ++rows; });
+    EXPECT_EQ(rows, 6000);
+    EXPECT_LT(sqlite3_memory_used(), 3 << 20);
+    table.StartTransaction(); // a rollback drops the rows and gives the cache back too
+    add("1", memo.left(10));
+    table.Rollback();
+    EXPECT_EQ(table.RecordCount(), 6000);
 }

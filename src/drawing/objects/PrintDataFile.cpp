@@ -214,7 +214,7 @@ bool SavePrintDataFile(const QString& FileName, const TPrintDataWriter& Writer, 
         return false;
     };
     const QFileInfo target(FileName);
-    if (!QDir().mkpath(target.path()))
+    if (!MakePrivateFolder(target.path()))
         return fail(QStringLiteral("cannot create the folder %1").arg(target.path()));
 
     // The new file is written whole under a name no listing shows before the
