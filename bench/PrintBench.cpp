@@ -8,6 +8,7 @@
 // own on a QPdfWriter. "objects/plain" is the median of the ratios of
 // back-to-back pairs, by the clock and by this thread's CPU time.
 #include "BookGen.h"
+#include "Pairs.h"
 
 #include "core/common/FontUtils.h"
 #include "drawing/objects/AddressRect.h"
@@ -42,13 +43,6 @@ QTemporaryDir& workDir()
     return dir;
 }
 
-double threadCpuSeconds()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
-}
-
 struct TTimes {
     double wall = 0;
     double cpu = 0;
@@ -58,9 +52,9 @@ template <class F>
 TTimes timed(F&& f)
 {
     const auto t0 = std::chrono::steady_clock::now();
-    const double c0 = threadCpuSeconds();
+    const double c0 = ThreadCpuSeconds();
     f();
-    return {std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(), threadCpuSeconds() - c0};
+    return {std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(), ThreadCpuSeconds() - c0};
 }
 
 QString fullWidth(const QString& s)
@@ -282,12 +276,8 @@ void BM_PostcardsVsPlain(benchmark::State& state)
         cpu.push_back(o.cpu / p.cpu);
         state.SetIterationTime(o.wall + p.wall);
     }
-    const auto median = [](std::vector<double> v) {
-        std::sort(v.begin(), v.end());
-        return v.empty() ? 0 : (v[(v.size() - 1) / 2] + v[v.size() / 2]) / 2;
-    };
-    state.counters["objects/plain"] = median(wall);
-    state.counters["objects/plain cpu"] = median(cpu);
+    state.counters["objects/plain"] = Median(wall);
+    state.counters["objects/plain cpu"] = Median(cpu);
     state.counters["objects s"] = o.wall;
     state.counters["plain s"] = p.wall;
     state.counters["objects KB"] = double(QFile(workDir().filePath(QStringLiteral("objects.pdf"))).size()) / 1024;

@@ -5,6 +5,7 @@
 // The ratio is what the table layer costs: "table/raw" by the clock,
 // "table/raw cpu" by this thread's CPU time, each the median of the pairs.
 #include "BookGen.h"
+#include "Pairs.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -26,15 +27,6 @@ QTemporaryDir& workDir()
 }
 
 using TClock = std::chrono::steady_clock;
-
-// Seconds of CPU this thread used: the engine runs in the caller's thread,
-// so this leaves out the time other programs on a loaded machine take.
-double threadCpuSeconds()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
-}
 
 struct TTimes {
     double wall = 0;
@@ -95,9 +87,9 @@ template <class F>
 TTimes timed(F&& f)
 {
     const auto start = TClock::now();
-    const double cpuStart = threadCpuSeconds();
+    const double cpuStart = ThreadCpuSeconds();
     f();
-    return {std::chrono::duration<double>(TClock::now() - start).count(), threadCpuSeconds() - cpuStart};
+    return {std::chrono::duration<double>(TClock::now() - start).count(), ThreadCpuSeconds() - cpuStart};
 }
 
 // Raw inserts: the prepared values bound straight to the INSERT.
@@ -181,13 +173,6 @@ private:
     TSqlTable t_{AdrsTableDef()};
 };
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const size_t m = v.size() / 2;
-    return v.size() % 2 ? v[m] : (v[m - 1] + v[m]) / 2;
-}
-
 // Each iteration is one pair: n rows appended both ways into fresh files,
 // one transaction each, the side that goes first taking turns from pair to
 // pair. A pair gives the ratio of its two times; the median of the pairs is
@@ -231,8 +216,8 @@ void BM_AppendVsRaw(benchmark::State& state)
     const double runs = double(state.iterations());
     state.counters["table/s"] = n * runs / tableSeconds.wall;
     state.counters["raw/s"] = n * runs / rawSeconds.wall;
-    state.counters["table/raw"] = median(wall);
-    state.counters["table/raw cpu"] = median(cpu);
+    state.counters["table/raw"] = Median(wall);
+    state.counters["table/raw cpu"] = Median(cpu);
     state.counters["worst pair"] = *std::min_element(wall.begin(), wall.end());
     state.counters["best pair"] = *std::max_element(wall.begin(), wall.end());
 }

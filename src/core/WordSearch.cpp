@@ -41,13 +41,14 @@ bool isAllDigits(std::string_view v)
     return !v.empty() && std::all_of(v.begin(), v.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// The length in bytes of the text a stored value deciphers to; -1 when it
-// cannot be deciphered to any text: a value that is not hexadecimal, or
-// whose blocks do not fit its length byte, is shown empty. Telling that from
-// the bytes spares the cipher on most rows of a book whose numbers are
+// Whether a stored value deciphers to a text of at least minBytes bytes:
+// a value that is not hexadecimal, or whose blocks do not fit its length
+// byte, cannot be deciphered to any text and is shown empty. Telling that
+// from the bytes spares the cipher on most rows of a book whose numbers are
 // damaged or were never real, and on every row when the word is longer than
-// the numbers.
-int decipheredLength(std::string_view v)
+// the numbers. The length byte is read first, so a value too short for the
+// word is never scanned whole.
+bool deciphersToAtLeast(std::string_view v, int minBytes)
 {
     // Hexadecimal digits by a table: random stored bytes make every branch
     // a guess, and this runs on every row of the book.
@@ -64,15 +65,15 @@ int decipheredLength(std::string_view v)
     if (!v.empty() && (static_cast<unsigned char>(v.front()) <= 0x20 || static_cast<unsigned char>(v.back()) <= 0x20))
         v = trimmed(v);
     if (v.size() < 2 || v.size() % 2 != 0)
-        return -1;
+        return false;
     const int hi = nibble(v[0]), lo = nibble(v[1]);
     const int length = hi * 16 + lo;
-    if ((hi | lo) < 0 || (v.size() - 2) / 2 != size_t((length + 15) / 16 * 16))
-        return -1;
+    if ((hi | lo) < 0 || length < minBytes || (v.size() - 2) / 2 != size_t((length + 15) / 16 * 16))
+        return false;
     int bad = 0;
     for (const char ch : v.substr(2))
         bad |= nibble(ch);
-    return bad < 0 ? -1 : length;
+    return bad >= 0;
 }
 
 // The fewest code page 932 bytes text can be decoded from: one for ASCII,
@@ -189,6 +190,21 @@ TListWordSearch::TListWordSearch(const TAdrsListCache& cache, const std::vector<
     // A cell whose text follows from one number of its row: each number's
     // text is built once per search.
     auto markKeyed = [&](int column, auto key) {
+        // A two-way key (a flag) is settled on the first row of each value:
+        // when neither text holds the word, no row needs looking at.
+        int first[2] = {-1, -1};
+        for (int row = 0; row < rows && (first[0] < 0 || first[1] < 0); ++row) {
+            const std::int64_t k = key(row);
+            if (k != 0 && k != 1) {
+                first[0] = first[1] = rows; // not a flag: every row is looked at
+                break;
+            }
+            if (first[k] < 0)
+                first[k] = row;
+        }
+        auto holdsAt = [&](int row) { return row >= 0 && row < rows && cellHolds(row, column); };
+        if (first[0] != rows && !holdsAt(first[0]) && !holdsAt(first[1]))
+            return;
         std::vector<std::int8_t> small(256, -1);
         std::unordered_map<std::int64_t, bool> memo;
         for (int row = 0; row < rows; ++row) {
@@ -359,14 +375,10 @@ TListWordSearch::TListWordSearch(const TAdrsListCache& cache, const std::vector<
                     if (static_cast<unsigned char>(arena[at + i] - '0') > 9)
                         other[size_t(c.RowAtArenaOffset(field, at + i))] = 1;
             }
-            forEachText(c, field, [&](int row, std::string_view v) {
-                if (!v.empty() && v.front() != '0')
-                    other[size_t(row)] = 1;
-            });
             if (phoneChars)
                 forEachRowHolding(c, field, digits, [&](int row) { other[size_t(row)] = 1; });
             forEachText(c, field, [&](int row, std::string_view v) {
-                if (!other[size_t(row)] || holds_[size_t(row)])
+                if (v.empty() || (!other[size_t(row)] && v.front() == '0') || holds_[size_t(row)])
                     return;
                 v = trimmed(v);
                 if (v.empty())
@@ -389,7 +401,7 @@ TListWordSearch::TListWordSearch(const TAdrsListCache& cache, const std::vector<
                 const TFieldDecipher decipher;
                 std::string plain;
                 forEachText(c, field, [&](int row, std::string_view v) {
-                    if (holds_[size_t(row)] || decipheredLength(v) < wordBytes || !decipher.Decipher(v, plain))
+                    if (holds_[size_t(row)] || !deciphersToAtLeast(v, wordBytes) || !decipher.Decipher(v, plain))
                         return; // shown empty
                     // ASCII reads the same in code page 932.
                     const bool ascii = std::all_of(plain.begin(), plain.end(),
