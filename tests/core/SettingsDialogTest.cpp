@@ -7,6 +7,7 @@
 #include "core/FieldCipher.h"
 #include "core/Settings.h"
 #include "platform/Cp932.h"
+#include "platform/PrivateFiles.h"
 #include "support/TestSupport.h"
 
 #include <QCheckBox>
@@ -18,6 +19,7 @@
 #include <QPushButton>
 #include <functional>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 namespace {
 
@@ -215,13 +217,26 @@ TEST_F(SettingsWindow, CommonMyNumberIsCheckedAndStaysUntouchedWhileMasked)
 {
     {
         TSettingsDialog dialog;
-        // A file that cannot be written keeps the dialog open and every setting as it was.
-        ASSERT_TRUE(QDir().mkdir(SettingsFileName()));
+        // A file size limit below the settings file's size (ulimit -f) fails
+        // the save with its message: the program goes on, the dialog stays
+        // open, and the file and every setting are as they were.
+        ASSERT_TRUE(SaveSettings());
+        const QByteArray stored = ReadFile(SettingsFileName());
+        KeepRunningAtFileSizeLimit();
+        rlimit limit{};
+        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+        const rlim_t soft = limit.rlim_cur;
+        limit.rlim_cur = rlim_t(stored.size() / 2);
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
         control<QCheckBox>(dialog, "chkSameNum")->setChecked(false);
-        EXPECT_FALSE(ok(dialog));
+        const bool saved = ok(dialog);
+        limit.rlim_cur = soft;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+        EXPECT_FALSE(saved);
         EXPECT_TRUE(messages.LastText().startsWith(QStringLiteral("設定を保存できませんでした")));
         EXPECT_TRUE(Settings().SameNum);
-        ASSERT_TRUE(QDir().rmdir(SettingsFileName()));
+        EXPECT_EQ(ReadFile(SettingsFileName()), stored);
+        ASSERT_TRUE(QFile::remove(SettingsFileName()));
 
         control<QLineEdit>(dialog, "edtMyNumber")->setText(QStringLiteral("123456789019")); // wrong check digit
         EXPECT_FALSE(ok(dialog));

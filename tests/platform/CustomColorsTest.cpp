@@ -7,6 +7,7 @@
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace {
 
@@ -25,24 +26,17 @@ struct TColorFixture {
 
 } // namespace
 
-TEST(CustomColors, TextIsTheWindowsColourValueBlueFirst)
-{
-    EXPECT_EQ(CustomColorText(QColor(0, 0, 255)), QStringLiteral("FF0000"));
-    EXPECT_EQ(CustomColorFromText(QStringLiteral("563412")), QColor(0x12, 0x34, 0x56));
-    EXPECT_EQ(CustomColorFromText(QStringLiteral("$FF")), QColor(255, 0, 0));
-    EXPECT_EQ(CustomColorFromText(QStringLiteral("02FFFFFF")), QColor(255, 255, 255));
-    for (const char* bad : {"", "xyz", "-1", "123456789"})
-        EXPECT_EQ(CustomColorFromText(QString::fromLatin1(bad)), QColor(Qt::black)) << bad;
-}
-
 TEST(CustomColors, LoadDefaultsToBlackAndSaveWritesAllSixteenKeysKeepingTheRest)
 {
     TColorFixture f;
     const QByteArray other = "[OTHER]\r\nName=" + cp932::Encode(QStringLiteral("色")) + "\r\n";
-    ASSERT_TRUE(WriteFile(f.file, other + "[COMMON]\r\n3=FF0000\r\n15=garbage\r\n"));
+    // Windows colour values, blue first, with or without a "$" or a fourth byte.
+    ASSERT_TRUE(WriteFile(f.file, other + "[COMMON]\r\n1=$FF\r\n2=02FFFFFF\r\n3=FF0000\r\n4=-1\r\n"
+                                          "5=123456789\r\n15=garbage\r\n"));
     TCustomColors colors = LoadCustomColors(f.file);
-    EXPECT_EQ(colors[3], QColor(0, 0, 255));
-    EXPECT_EQ(colors[0], QColor(Qt::black));
+    const std::vector<QColor> read = {Qt::black, QColor(255, 0, 0), Qt::white, QColor(0, 0, 255), Qt::black, Qt::black};
+    for (size_t i = 0; i < read.size(); ++i)
+        EXPECT_EQ(colors[int(i)], read[i]) << i;
     EXPECT_EQ(colors[15], QColor(Qt::black));
 
     colors[0] = QColor(255, 0, 0);

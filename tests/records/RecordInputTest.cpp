@@ -20,12 +20,10 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
-#include <QWheelEvent>
 #include <functional>
 
 namespace {
@@ -237,32 +235,6 @@ TEST_F(RecordInput, EnterFollowsTheTableAndTheNoteMemoTakesItAsALineBreak)
     enterIn(note);
     EXPECT_EQ(QApplication::focusWidget(), note);
     EXPECT_EQ(note->toPlainText(), QStringLiteral("一行目\n"));
-}
-
-TEST_F(RecordInput, WheelOverTheTabHeadersWrapsOverThePageChangesNothing)
-{
-    show();
-    auto* tabs = find<QTabWidget>("pgctlData");
-    QTabBar* bar = tabs->tabBar();
-    const auto wheel = [](QWidget* w, int delta) {
-        const QPointF at(5, 5);
-        QWheelEvent event(at, w->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
-                          Qt::NoScrollPhase, false);
-        QApplication::sendEvent(w, &event);
-    };
-    const int last = tabs->count() - 1;
-    wheel(bar, -120);
-    EXPECT_EQ(tabs->currentIndex(), 1);
-    EXPECT_EQ(QApplication::focusWidget(), find<QLineEdit>("edtURL"));
-    wheel(bar, 120);
-    wheel(bar, 120);
-    EXPECT_EQ(tabs->currentIndex(), last);
-    EXPECT_EQ(QApplication::focusWidget(), find<QTreeWidget>("lvExtLink"));
-    wheel(bar, -120);
-    EXPECT_EQ(tabs->currentIndex(), 0);
-    wheel(tabs->currentWidget(), -120);
-    wheel(tabs, 120);
-    EXPECT_EQ(tabs->currentIndex(), 0);
 }
 
 TEST_F(RecordInput, LeavingTheNoteAddsALineBreakThatIsNoPartOfTheNote)
