@@ -3,9 +3,19 @@
 #include "platform/SqlTable.h"
 
 #include <algorithm>
+#include <atomic>
+
+namespace {
+std::uint64_t nextGeneration()
+{
+    static std::atomic<std::uint64_t> last{0};
+    return ++last;
+}
+} // namespace
 
 void TAdrsListCache::Clear()
 {
+    generation_ = nextGeneration();
     rows_ = 0;
     ints_.clear();
     floats_.clear();

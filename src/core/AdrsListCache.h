@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -20,6 +21,9 @@ public:
     void Clear();
 
     int Count() const { return rows_; }
+    // Changes with every Load and Clear, and differs between caches: what
+    // was worked out over the rows holds while it stays the same.
+    std::uint64_t Generation() const { return generation_; }
     std::int64_t RecNo(int row) const { return ints_[0][size_t(row)]; }
     // The row of RecNo, -1 when the book has no such row.
     int IndexOfRecNo(std::int64_t recNo) const;
@@ -42,6 +46,35 @@ public:
     // Per row, where its text of the field ends in the field's arena (it
     // starts where the row before ends).
     const std::vector<std::uint32_t>& FieldEnds(int field) const { return text_[size_t(slot_[field])].ends; }
+    // Calls fn(row) for every row whose text of the field holds a byte
+    // pattern (every row for an empty one): one memmem over the field's
+    // arena, each hit taken by the row it starts in when it ends there too
+    // (a hit across two texts is no hit), then on from that row's end.
+    template <typename Fn>
+    void ForEachRowHolding(int field, std::string_view pattern, Fn&& fn) const
+    {
+        if (pattern.empty()) {
+            for (int row = 0; row < rows_; ++row)
+                fn(row);
+            return;
+        }
+        const std::string_view arena = FieldArena(field);
+        size_t from = 0;
+        while (from + pattern.size() <= arena.size()) {
+            const void* hit = memmem(arena.data() + from, arena.size() - from, pattern.data(), pattern.size());
+            if (!hit)
+                return;
+            const size_t at = size_t(static_cast<const char*>(hit) - arena.data());
+            const int row = RowAtArenaOffset(field, at);
+            const size_t end = ArenaOffset(row, field) + Utf8(row, field).size();
+            if (at + pattern.size() <= end) {
+                fn(row);
+                from = end;
+            } else {
+                from = at + 1;
+            }
+        }
+    }
     // Where the row's text of the field starts in the field's arena.
     size_t ArenaOffset(int row, int field) const
     {
@@ -58,6 +91,7 @@ private:
     std::vector<int> slot_;
     int intCols_ = 0, floatCols_ = 0, textCols_ = 0;
     int rows_ = 0;
+    std::uint64_t generation_ = 0;
     // Every column of every kind holds its field of all rows together, so a
     // pass over one field of the book reads memory in order.
     std::vector<std::vector<std::int64_t>> ints_;

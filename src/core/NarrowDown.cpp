@@ -306,6 +306,39 @@ bool TNarrowDownEvaluator::Passes(const TAdrsListCache& cache, int row) const
     return matchAll_; // every condition held, or (any) none did
 }
 
+std::vector<std::uint8_t> TNarrowDownEvaluator::PassingRows(const TAdrsListCache& cache) const
+{
+    const int rows = cache.Count();
+    if (conds_.empty())
+        return std::vector<std::uint8_t>(size_t(rows), 1); // no filter at all, whichever way it combines
+    // All: a row passes until a condition fails it. Any: a row fails until a
+    // condition passes it. Only the rows still open are tested.
+    const std::uint8_t open = matchAll_ ? 1 : 0;
+    std::vector<std::uint8_t> passing(size_t(rows), open);
+    std::vector<std::uint8_t> hits;
+    for (const TPrepared& c : conds_) {
+        const TNarrowDownItem& it = c.item;
+        // A text anywhere in a narrow field, neither end of it a blank:
+        // found in the field's texts where it is found in their trimmed
+        // forms, so one pass over the field tells every row.
+        const bool onePass = c.known && it.Kind == ndkText && it.Match == ndmAnywhere && c.field >= 0 && !c.wideItem
+            && it.Item != ndMyNumber && !c.utf8.empty() && static_cast<unsigned char>(c.utf8.front()) > 0x20
+            && static_cast<unsigned char>(c.utf8.back()) > 0x20;
+        if (onePass) {
+            hits.assign(size_t(rows), 0);
+            cache.ForEachRowHolding(c.field, c.utf8, [&](int row) { hits[size_t(row)] = 1; });
+        }
+        for (int row = 0; row < rows; ++row) {
+            if (passing[size_t(row)] != open)
+                continue;
+            const bool h = onePass ? hits[size_t(row)] != 0 : holds(c, cache, row);
+            if (h != matchAll_)
+                passing[size_t(row)] = !open;
+        }
+    }
+    return passing;
+}
+
 bool TNarrowDownEvaluator::Holds(int index, const TAdrsListCache& cache, int row) const
 {
     return holds(conds_[size_t(index)], cache, row);

@@ -103,6 +103,13 @@ public:
                                   std::function<bool()> myNumberLocked = {});
 
     bool Passes(const TAdrsListCache& cache, int row) const;
+    // Passes for every row of the cache at once, taken condition by
+    // condition over whole fields (a text looked for anywhere in a field is
+    // one pass over the field's texts), each condition tested only on the
+    // rows it can still decide: what the list uses when it lists anew.
+    std::vector<std::uint8_t> PassingRows(const TAdrsListCache& cache) const;
+    // Whether My Number conditions are locked out now.
+    bool MyNumberLocked() const { return myNumberLocked_(); }
     bool Holds(int index, const TAdrsListCache& cache, int row) const;
     bool Empty() const { return conds_.empty(); }
 

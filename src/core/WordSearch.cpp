@@ -92,36 +92,6 @@ int leastCp932Bytes(const QString& text)
 
 
 
-// The rows of a text field whose stored text holds a byte pattern: one
-// memmem over the field's arena, each hit taken by the row it starts in when
-// it ends there too (a hit across two texts is no hit), then on from that
-// row's end.
-template <typename Fn>
-void forEachRowHolding(const TAdrsListCache& c, int field, std::string_view pattern, Fn&& fn)
-{
-    if (pattern.empty()) { // held by every text, an empty one too
-        for (int row = 0; row < c.Count(); ++row)
-            fn(row);
-        return;
-    }
-    const std::string_view arena = c.FieldArena(field);
-    size_t from = 0;
-    while (from + pattern.size() <= arena.size()) {
-        const void* hit = memmem(arena.data() + from, arena.size() - from, pattern.data(), pattern.size());
-        if (!hit)
-            return;
-        const size_t at = size_t(static_cast<const char*>(hit) - arena.data());
-        const int row = c.RowAtArenaOffset(field, at);
-        const size_t end = c.ArenaOffset(row, field) + c.Utf8(row, field).size();
-        if (at + pattern.size() <= end) {
-            fn(row);
-            from = end;
-        } else {
-            from = at + 1;
-        }
-    }
-}
-
 // Every row's text of a field, in row order, read straight from the arena.
 template <typename Fn>
 void forEachText(const TAdrsListCache& c, int field, Fn&& fn)
@@ -226,7 +196,7 @@ TListWordSearch::TListWordSearch(const TAdrsListCache& cache, const std::vector<
     // A stored text shown as it stands, or in its wide-text form ("@XXXX...")
     // decoded, which only its shown text can tell.
     auto markPlainOrWide = [&](int field, int column) {
-        forEachRowHolding(c, field, pattern, [&](int row) {
+        c.ForEachRowHolding(field, pattern, [&](int row) {
             if (c.Utf8(row, field).front() != '@')
                 mark(row);
         });
@@ -271,7 +241,7 @@ TListWordSearch::TListWordSearch(const TAdrsListCache& cache, const std::vector<
             static constexpr int kParts[] = {afTdfkn, afAdrs1, afAdrs2, afAdrs3};
             std::vector<std::uint8_t> candidate(size_t(rows), 0);
             for (const int field : kParts)
-                forEachRowHolding(c, field, pattern, [&](int row) { candidate[size_t(row)] = 1; });
+                c.ForEachRowHolding(field, pattern, [&](int row) { candidate[size_t(row)] = 1; });
             const std::string_view head = std::string_view(pattern).substr(0, pattern.size() - lastChar(pattern).size());
             if (!head.empty()) {
                 // A part's last character is one of the head's, or the word
@@ -341,7 +311,7 @@ TListWordSearch::TListWordSearch(const TAdrsListCache& cache, const std::vector<
             // in the shown note only where it is in the stored one.
             const bool blankFree = std::none_of(word.begin(), word.end(), [](QChar ch) { return ch.unicode() <= 0x20; });
             if (blankFree)
-                forEachRowHolding(c, afNote, pattern, [&](int row) { markIfCellHolds(row, column); });
+                c.ForEachRowHolding(afNote, pattern, [&](int row) { markIfCellHolds(row, column); });
             else
                 per([&](int row) { return !c.Utf8(row, afNote).empty() && cellHolds(row, column); });
             continue;
@@ -376,7 +346,7 @@ TListWordSearch::TListWordSearch(const TAdrsListCache& cache, const std::vector<
                         other[size_t(c.RowAtArenaOffset(field, at + i))] = 1;
             }
             if (phoneChars)
-                forEachRowHolding(c, field, digits, [&](int row) { other[size_t(row)] = 1; });
+                c.ForEachRowHolding(field, digits, [&](int row) { other[size_t(row)] = 1; });
             forEachText(c, field, [&](int row, std::string_view v) {
                 if (v.empty() || (!other[size_t(row)] && v.front() == '0') || holds_[size_t(row)])
                     return;
@@ -412,7 +382,7 @@ TListWordSearch::TListWordSearch(const TAdrsListCache& cache, const std::vector<
                 });
             }
             break;
-        default: forEachRowHolding(c, field, pattern, mark); break;
+        default: c.ForEachRowHolding(field, pattern, mark); break;
         }
     }
 }

@@ -277,6 +277,8 @@ TEST_F(NarrowDownBook, AgreesWithByteOracleOnRandomConditionsOverTrailByteTraps)
             f.Items.push_back(randomCondition());
         const bool locked = round % 5 == 0;
         const TNarrowDownEvaluator eval(f, [locked] { return locked; });
+        const std::vector<std::uint8_t> passing = eval.PassingRows(cache);
+        ASSERT_EQ(passing.size(), size_t(cache.Count()));
         for (int row = 0; row < cache.Count(); ++row) {
             for (int i = 0; i < n; ++i)
                 ASSERT_EQ(eval.Holds(i, cache, row), oHolds(f.Items[size_t(i)], rows[size_t(row)], locked))
@@ -284,6 +286,7 @@ TEST_F(NarrowDownBook, AgreesWithByteOracleOnRandomConditionsOverTrailByteTraps)
                     << " match " << f.Items[size_t(i)].Match << " row " << row;
             const bool p = eval.Passes(cache, row);
             ASSERT_EQ(p, oPasses(f, rows[size_t(row)], locked));
+            ASSERT_EQ(passing[size_t(row)] != 0, p) << "row " << row;
             passed += p;
             ++total;
         }

@@ -35,8 +35,25 @@ void TAddressList::applyNarrowDown(bool relistNow)
     const bool conditions = !narrowDown_.Items.empty();
     TAdrsListModel::TRowCondition condition;
     if (conditions && !narrowDownSuspended_) {
+        // The rows are worked out for the whole cache at once, again whenever
+        // the cache is loaded anew or the My Number lock changes.
+        struct TPassing {
+            std::uint64_t generation = 0;
+            bool locked = false;
+            std::vector<std::uint8_t> rows;
+        };
         auto evaluator = std::make_shared<const TNarrowDownEvaluator>(narrowDown_);
-        condition = [evaluator](const TAdrsListCache& cache, int row) { return evaluator->Passes(cache, row); };
+        auto passing = std::make_shared<TPassing>();
+        condition = [evaluator, passing](const TAdrsListCache& cache, int row) {
+            const bool locked = evaluator->MyNumberLocked();
+            if (passing->generation != cache.Generation() || passing->locked != locked
+                || passing->rows.size() != size_t(cache.Count())) {
+                passing->rows = evaluator->PassingRows(cache);
+                passing->generation = cache.Generation();
+                passing->locked = locked;
+            }
+            return passing->rows[size_t(row)] != 0;
+        };
     }
     if (relistNow)
         SetRowCondition(std::move(condition));
