@@ -145,13 +145,22 @@ QString addressText(const TAdrsListCache& c, int row)
 
 } // namespace
 
+QString AdrsListFlagText(int columnNo, bool set)
+{
+    if (columnNo == alcTelDiv)
+        return set ? QStringLiteral("代表") : QString();
+    if (columnNo == alcPrivCorp)
+        return set ? QStringLiteral("個人") : QStringLiteral("会社");
+    return {};
+}
+
 QString AdrsListCellText(const TAdrsListCache& c, int row, int columnNo)
 {
     switch (columnNo) {
     case alcNo: return QString::number(c.RecNo(row));
     case alcGroup: return GroupName(int(c.Integer(row, afGroup)));
-    case alcTelDiv: return c.Integer(row, afTelDiv) == 3 ? QStringLiteral("代表") : QString();
-    case alcPrivCorp: return c.Integer(row, afPrivCorp) ? QStringLiteral("個人") : QStringLiteral("会社");
+    case alcTelDiv: return AdrsListFlagText(columnNo, c.Integer(row, afTelDiv) == 3);
+    case alcPrivCorp: return AdrsListFlagText(columnNo, c.Integer(row, afPrivCorp) != 0);
     case alcAddress: return addressText(c, row);
     case alcAddDateTime: return dateTimeText(c.Float(row, afAddDateTime), "yyyy/MM/dd hh:mm:ss");
     case alcAddDate: return dateTimeText(c.Float(row, afAddDateTime), "yyyy/MM/dd");

@@ -87,6 +87,8 @@ private:
 
 // A cell's text straight from the cache (also used where no model exists).
 QString AdrsListCellText(const TAdrsListCache& cache, int cacheRow, int columnNo);
+// What the flag columns (代表電話, 個人会社区分) show for a flag set or not.
+QString AdrsListFlagText(int columnNo, bool set);
 
 // The key a text sorts by: its code page 932 bytes, a character the code
 // page cannot hold after all of them (by code point). Compared as unsigned

@@ -4,6 +4,7 @@
 #include "core/AdrsListModel.h"
 #include "core/DBInfo.h"
 #include "core/FieldCipher.h"
+#include "core/Groups.h"
 #include "core/Settings.h"
 #include "platform/Cp932.h"
 
@@ -160,21 +161,6 @@ TListWordSearch::TListWordSearch(const TAdrsListCache& cache, const std::vector<
     // A cell whose text follows from one number of its row: each number's
     // text is built once per search.
     auto markKeyed = [&](int column, auto key) {
-        // A two-way key (a flag) is settled on the first row of each value:
-        // when neither text holds the word, no row needs looking at.
-        int first[2] = {-1, -1};
-        for (int row = 0; row < rows && (first[0] < 0 || first[1] < 0); ++row) {
-            const std::int64_t k = key(row);
-            if (k != 0 && k != 1) {
-                first[0] = first[1] = rows; // not a flag: every row is looked at
-                break;
-            }
-            if (first[k] < 0)
-                first[k] = row;
-        }
-        auto holdsAt = [&](int row) { return row >= 0 && row < rows && cellHolds(row, column); };
-        if (first[0] != rows && !holdsAt(first[0]) && !holdsAt(first[1]))
-            return;
         std::vector<std::int8_t> small(256, -1);
         std::unordered_map<std::int64_t, bool> memo;
         for (int row = 0; row < rows; ++row) {
@@ -222,11 +208,29 @@ TListWordSearch::TListWordSearch(const TAdrsListCache& cache, const std::vector<
             });
             continue;
         }
-        case alcGroup: markKeyed(column, [&](int r) { return c.Integer(r, afGroup); }); continue;
-        case alcTelDiv: markKeyed(column, [&](int r) { return std::int64_t(c.Integer(r, afTelDiv) == 3); }); continue;
-        case alcPrivCorp:
-            markKeyed(column, [&](int r) { return std::int64_t(c.Integer(r, afPrivCorp) != 0); });
+        case alcGroup: {
+            // A group shows one of the group names or nothing.
+            bool named = false;
+            for (int group = 1; group <= kGroupCount && !named; ++group)
+                named = GroupName(group).contains(word);
+            if (named)
+                markKeyed(column, [&](int r) { return c.Integer(r, afGroup); });
             continue;
+        }
+        case alcTelDiv:
+        case alcPrivCorp: {
+            // A flag shows one of two texts: rows are looked at only for the
+            // text that holds the word.
+            const int field = column == alcTelDiv ? afTelDiv : afPrivCorp;
+            const bool whenSet = AdrsListFlagText(column, true).contains(word);
+            const bool whenClear = AdrsListFlagText(column, false).contains(word);
+            if (whenSet || whenClear)
+                per([&](int row) {
+                    const std::int64_t v = c.Integer(row, field);
+                    return (column == alcTelDiv ? v == 3 : v != 0) ? whenSet : whenClear;
+                });
+            continue;
+        }
         case alcCodeMain: markKeyed(column, [&](int r) { return c.Integer(r, afCodeMain); }); continue;
         case alcCodeSub:
             markKeyed(column, [&](int r) {
