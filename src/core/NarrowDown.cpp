@@ -75,6 +75,40 @@ bool matchUtf8(std::string_view value, const std::string& text, int match)
     }
 }
 
+// Whether a non-empty text stands in the parts joined, starting in one part
+// and going on into the next: such a match starts in a part that ends with a
+// proper head of the text (the part's last character stands in the text, and
+// the part ends with the text up to there); only then are the parts joined.
+bool matchAcrossParts(const std::array<std::string_view, 4>& parts, std::string_view t)
+{
+    bool spans = false;
+    for (size_t i = 0; i + 1 < parts.size() && !spans; ++i) {
+        const std::string_view p = parts[i];
+        if (p.empty())
+            continue;
+        size_t last = p.size() - 1;
+        while (last > 0 && (static_cast<unsigned char>(p[last]) & 0xC0) == 0x80)
+            --last;
+        const std::string_view lastChar = p.substr(last);
+        for (size_t at = t.find(lastChar); at != std::string_view::npos && !spans; at = t.find(lastChar, at + 1)) {
+            const size_t k = at + lastChar.size();
+            spans = k < t.size() && k <= p.size() && p.ends_with(t.substr(0, k));
+        }
+    }
+    if (!spans)
+        return false;
+    std::string joined;
+    for (const std::string_view part : parts)
+        joined += part;
+    return joined.find(t) != std::string::npos;
+}
+
+std::array<std::string_view, 4> addressParts(const TAdrsListCache& cache, int row)
+{
+    return {trimmed(cache.Utf8(row, afTdfkn)), trimmed(cache.Utf8(row, afAdrs1)), trimmed(cache.Utf8(row, afAdrs2)),
+            trimmed(cache.Utf8(row, afAdrs3))};
+}
+
 // matchUtf8 on the parts joined, without joining them on every row: a front
 // or rear match walks the parts from their end, and a match anywhere is
 // looked for in each part, then across parts only when a part ends with a
@@ -113,29 +147,7 @@ bool matchJoined(const std::array<std::string_view, 4>& parts, const std::string
     case ndmAnywhere: {
         if (std::any_of(parts.begin(), parts.end(), [&](std::string_view p) { return p.find(t) != std::string_view::npos; }))
             return true;
-        // A match across parts starts in a part that ends with a proper
-        // head of the text: the part's last character stands in the text,
-        // and the part ends with the text up to there.
-        bool spans = false;
-        for (size_t i = 0; i + 1 < parts.size() && !spans; ++i) {
-            const std::string_view p = parts[i];
-            if (p.empty())
-                continue;
-            size_t last = p.size() - 1;
-            while (last > 0 && (static_cast<unsigned char>(p[last]) & 0xC0) == 0x80)
-                --last;
-            const std::string_view lastChar = p.substr(last);
-            for (size_t at = t.find(lastChar); at != std::string_view::npos && !spans; at = t.find(lastChar, at + 1)) {
-                const size_t k = at + lastChar.size();
-                spans = k < t.size() && k <= p.size() && p.ends_with(t.substr(0, k));
-            }
-        }
-        if (!spans)
-            return false;
-        std::string joined;
-        for (const std::string_view part : parts)
-            joined += part;
-        return joined.find(t) != std::string::npos;
+        return matchAcrossParts(parts, t);
     }
     default:
         return false;
@@ -321,17 +333,46 @@ std::vector<std::uint8_t> TNarrowDownEvaluator::PassingRows(const TAdrsListCache
         // A text anywhere in a narrow field, neither end of it a blank:
         // found in the field's texts where it is found in their trimmed
         // forms, so one pass over the field tells every row.
-        const bool onePass = c.known && it.Kind == ndkText && it.Match == ndmAnywhere && c.field >= 0 && !c.wideItem
-            && it.Item != ndMyNumber && !c.utf8.empty() && static_cast<unsigned char>(c.utf8.front()) > 0x20
-            && static_cast<unsigned char>(c.utf8.back()) > 0x20;
+        // A name stored in its wide-text form and a match across address
+        // parts are still told row by row.
+        const bool onePass = c.known && it.Kind == ndkText && it.Match == ndmAnywhere && it.Item != ndMyNumber
+            && (c.field >= 0 || it.Item == ndAddress) && !c.utf8.empty()
+            && static_cast<unsigned char>(c.utf8.front()) > 0x20 && static_cast<unsigned char>(c.utf8.back()) > 0x20;
         if (onePass) {
             hits.assign(size_t(rows), 0);
-            cache.ForEachRowHolding(c.field, c.utf8, [&](int row) { hits[size_t(row)] = 1; });
+            auto hit = [&](int row) { hits[size_t(row)] = 1; };
+            if (it.Item == ndAddress)
+                for (const int part : {afTdfkn, afAdrs1, afAdrs2, afAdrs3})
+                    cache.ForEachRowHolding(part, c.utf8, hit);
+            else
+                cache.ForEachRowHolding(c.field, c.utf8, hit);
+        }
+        // Any other text of a narrow field: the field's texts read in order.
+        if (!onePass && c.known && it.Kind == ndkText && c.field >= 0 && !c.wideItem && it.Item != ndMyNumber) {
+            const std::vector<std::uint32_t>& ends = cache.FieldEnds(c.field);
+            const char* arena = cache.FieldArena(c.field).data();
+            std::uint32_t begin = 0;
+            for (int row = 0; row < rows; ++row) {
+                const std::uint32_t end = ends[size_t(row)];
+                if (passing[size_t(row)] == open
+                    && matchUtf8(trimmed(std::string_view(arena + begin, end - begin)), c.utf8, it.Match) != matchAll_)
+                    passing[size_t(row)] = !open;
+                begin = end;
+            }
+            continue;
         }
         for (int row = 0; row < rows; ++row) {
             if (passing[size_t(row)] != open)
                 continue;
-            const bool h = onePass ? hits[size_t(row)] != 0 : holds(c, cache, row);
+            bool h;
+            if (!onePass)
+                h = holds(c, cache, row);
+            else if (it.Item == ndAddress)
+                h = hits[size_t(row)] || matchAcrossParts(addressParts(cache, row), c.utf8);
+            else if (c.wideItem && trimmed(cache.Utf8(row, c.field)).starts_with('@'))
+                h = holds(c, cache, row);
+            else
+                h = hits[size_t(row)] != 0;
             if (h != matchAll_)
                 passing[size_t(row)] = !open;
         }
@@ -352,10 +393,7 @@ bool TNarrowDownEvaluator::holds(const TPrepared& c, const TAdrsListCache& cache
     switch (it.Kind) {
     case ndkText: {
         if (it.Item == ndAddress) {
-            const std::array<std::string_view, 4> parts = {
-                trimmed(cache.Utf8(row, afTdfkn)), trimmed(cache.Utf8(row, afAdrs1)),
-                trimmed(cache.Utf8(row, afAdrs2)), trimmed(cache.Utf8(row, afAdrs3))};
-            return matchJoined(parts, c.utf8, it.Match);
+            return matchJoined(addressParts(cache, row), c.utf8, it.Match);
         }
         if (it.Item == ndMyNumber) {
             if (myNumberLocked_())
