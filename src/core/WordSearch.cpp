@@ -13,7 +13,6 @@
 #include <bitset>
 #include <charconv>
 #include <cstring>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>

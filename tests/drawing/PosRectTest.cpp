@@ -133,7 +133,7 @@ TEST(PosRect, NothingBeyondTheSeventhBoxAndNoDivisionByAZeroWidthDigit)
 TEST(PosRect, UpsideDownIsTheSameCodeTurnedAboutTheFrameCentre)
 {
     const TRefDeviceScope scope(kPrinter600);
-    for (const QString code : {QStringLiteral("1234567"), QStringLiteral("〒123-4567")}) {
+    for (const QString& code : {QStringLiteral("1234567"), QStringLiteral("〒123-4567")}) {
         TPosRect normal, turned;
         for (TPosRect* item : {&normal, &turned}) {
             item->SetFont(Mincho());
