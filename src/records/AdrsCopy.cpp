@@ -277,6 +277,21 @@ void TAddressCopy::showCountOf(int count)
     ui->btnCopy->setEnabled(count != 0);
 }
 
+namespace {
+// One end of the range set to a value: the other end follows when it would
+// be passed (a start above the end pushes the end up to it, and back).
+void setRangeEnd(bool isBegin, int value, int& begin, int& end)
+{
+    if (isBegin) {
+        begin = value;
+        end = std::max(end, value);
+    } else {
+        end = value;
+        begin = std::min(begin, value);
+    }
+}
+} // namespace
+
 void TAddressCopy::rangeTyped(bool isBegin, const QString& text)
 {
     // The count follows each change typed, as the range will be once the
@@ -286,28 +301,14 @@ void TAddressCopy::rangeTyped(bool isBegin, const QString& text)
         return;
     int begin = beginPos_, end = endPos_;
     const int typed = TNumEdit::ParseNonNegative(text);
-    if (typed >= 1 && typed >= lowest_ && typed <= highest_) {
-        if (isBegin) {
-            begin = typed;
-            end = std::max(end, typed);
-        } else {
-            end = typed;
-            begin = std::min(begin, typed);
-        }
-    }
+    if (typed >= 1 && typed >= lowest_ && typed <= highest_)
+        setRangeEnd(isBegin, typed, begin, end);
     showCountOf(begin == 0 ? 0 : end - begin + 1);
 }
 
 void TAddressCopy::rangeEdited(bool isBegin)
 {
-    const int value = (isBegin ? ui->edtBegin : ui->edtEnd)->value();
-    if (isBegin) {
-        beginPos_ = value;
-        endPos_ = std::max(endPos_, value);
-    } else {
-        endPos_ = value;
-        beginPos_ = std::min(beginPos_, value);
-    }
+    setRangeEnd(isBegin, (isBegin ? ui->edtBegin : ui->edtEnd)->value(), beginPos_, endPos_);
     showCount();
 }
 

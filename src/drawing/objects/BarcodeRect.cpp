@@ -25,11 +25,6 @@ qint32 Sat(qint64 v)
     return static_cast<qint32>(std::clamp<qint64>(v, INT_MIN, INT_MAX));
 }
 
-TRect Moved(const TRect& r, qint32 dx, qint32 dy)
-{
-    return {Sat(qint64(r.Left) + dx), Sat(qint64(r.Top) + dy), Sat(qint64(r.Right) + dx), Sat(qint64(r.Bottom) + dy)};
-}
-
 } // namespace
 
 qint32 BarcodeThickness(quint8 SizeClass)

@@ -7,6 +7,7 @@
 #include "core/common/Units.h"
 #include "drawing/objects/AdditionRect.h"
 #include "drawing/objects/AddressRect.h"
+#include "drawing/objects/ImageUtils.h"
 #include "drawing/objects/MetaRect.h"
 #include "platform/Canvas.h"
 
@@ -33,12 +34,6 @@ qint32 Clamp32(qint64 v)
 bool IsEmpty(const TRect& r)
 {
     return r.Right <= r.Left || r.Bottom <= r.Top;
-}
-
-TRect Moved(const TRect& r, qint32 x, qint32 y)
-{
-    return {Clamp32(qint64(r.Left) + x), Clamp32(qint64(r.Top) + y), Clamp32(qint64(r.Right) + x),
-            Clamp32(qint64(r.Bottom) + y)};
 }
 
 // A stored place turned by 180 degrees inside the 205 x 205 frame.
