@@ -85,9 +85,9 @@ bool IsKatakana(QChar c)
 // goes on in kanji; anything else (a number, a hyphen, a blank, the end, kana,
 // Latin letters) closes the number. The address lines are joined without a
 // blank, so a building name may start with kanji too: kanji that run into
-// kana or Latin letters (新宿センタービル) are a building name, unless they
-// start with a kanji that carries a town name on after a numeral (町, 堀,
-// 丸, 輪, 通, 条: 三番町ハイツ, 八丁堀ビル).
+// kana or Latin letters (新宿センタービル) or end in 館, 棟, 荘 or 寮 (和光本館)
+// are a building name, unless they start with a kanji that carries a town
+// name on after a numeral (町, 堀, 丸, 輪, 通, 条: 三番町ハイツ, 八丁堀ビル).
 bool NumberMarkerAt(QStringView s, qsizetype at)
 {
     const qsizetype n = NumberMarkAt(s, at);
@@ -103,6 +103,8 @@ bool NumberMarkerAt(QStringView s, qsizetype at)
         return false;
     while (i < s.size() && IsKanji(s[i]) && !IsKanjiNumeral(s[i]))
         ++i;
+    if (QStringView(u"館棟荘寮").contains(s[i - 1]))
+        return true;
     return i < s.size() && (IsKatakana(s[i]) || IsLetter(s[i]));
 }
 
