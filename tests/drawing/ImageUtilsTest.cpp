@@ -5,6 +5,8 @@
 #include "platform/Canvas.h"
 #include "support/CanvasTestSupport.h"
 
+#include <QBuffer>
+#include <QImageReader>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -383,4 +385,25 @@ TEST(DecodeBmp, PixelsThatRunLengthCodingSkipsTakeTheFirstPaletteColourAndSaveTh
         EXPECT_EQ(EncodeBmp(DecodeBmp(file)), stored);
         EXPECT_EQ(DecodeBmp(stored), img);
     }
+}
+
+TEST(DecodeBmp, APicturesStoredFormReadsBackOrThePictureDoesNotLoad)
+{
+    // Run-length data of nothing but an end of bitmap: one byte a pixel
+    // here, four when its stored 24-bit form is read back, and the reader
+    // takes no more than its allocation limit (1 MB for this test).
+    struct Restore {
+        int mb = QImageReader::allocationLimit();
+        ~Restore() { QImageReader::setAllocationLimit(mb); }
+    } restore;
+    QImageReader::setAllocationLimit(1);
+    const std::vector<QRgb> palette = {qRgb(10, 20, 30)};
+    const QImage fits = DecodeBmp(BmpFile(40, 512, 512, 8, 1, palette, QByteArray("\0\1", 2)));
+    ASSERT_FALSE(fits.isNull());
+    QBuffer stored;
+    stored.open(QIODevice::ReadWrite);
+    WriteBmpToStream(stored, fits);
+    stored.seek(0);
+    EXPECT_EQ(ReadBmpFromStream(stored), fits);
+    EXPECT_TRUE(DecodeBmp(BmpFile(40, 512, 513, 8, 1, palette, QByteArray("\0\1", 2))).isNull());
 }

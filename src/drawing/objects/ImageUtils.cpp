@@ -296,6 +296,12 @@ QImage DecodeBmp(const QByteArray& Data)
     const quint32 compression = headerSize >= 20 ? qFromLittleEndian<quint32>(p + 30) : 0;
     if (!SizeAcceptable(w, std::abs(h)))
         return {};
+    // The picture is stored as a 24-bit BMP, which the reader takes in at
+    // four bytes a pixel and only up to its allocation limit; a palette or
+    // run-length picture beyond that would load but never read back from a
+    // saved layout.
+    if (const qint64 limitMb = QImageReader::allocationLimit(); limitMb > 0 && w * std::abs(h) * 4 > (limitMb << 20))
+        return {};
     QByteArray copy = Data;
     if (compression == 0 || compression == 3) {
         // Every pixel must be there; the padding after the last row need not
