@@ -61,11 +61,33 @@ qsizetype NumberMarkAt(QStringView s, qsizetype at)
     return 0;
 }
 
+bool IsLetter(QChar c)
+{
+    return c >= u'A' && c <= u'Z';
+}
+
+bool IsKanji(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= 0x4E00 && u <= 0x9FFF) || (u >= 0x3400 && u <= 0x4DBF) || (u >= 0xF900 && u <= 0xFAFF) || u == u'々';
+}
+
+bool IsKatakana(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= 0x30A1 && u <= 0x30FA) || (u >= 0xFF66 && u <= 0xFF9D);
+}
+
 // True when kanji numerals followed by a mark are the number of that mark
-// rather than part of a town name (八丁堀, 三ノ輪, 一番町, 三の丸): what
-// follows the mark must be a number, a hyphen, a blank or the end of the
-// text. 号, 番地, 地割 and 線 close a number whatever follows them (no town
-// name continues after them), as in 第二十一地割大淵川.
+// rather than part of a town name (八丁堀, 三ノ輪, 一番町, 三の丸). 号, 番地,
+// 地割 and 線 close a number whatever follows them (no town name continues
+// after them), as in 第二十一地割大淵川. After the other marks a town name
+// goes on in kanji; anything else (a number, a hyphen, a blank, the end, kana,
+// Latin letters) closes the number. The address lines are joined without a
+// blank, so a building name may start with kanji too: kanji that run into
+// kana or Latin letters (新宿センタービル) or end in 館, 棟, 荘 or 寮 (和光本館)
+// are a building name, unless they start with a kanji that carries a town
+// name on after a numeral (町, 堀, 丸, 輪, 通, 条: 三番町ハイツ, 八丁堀ビル).
 bool NumberMarkerAt(QStringView s, qsizetype at)
 {
     const qsizetype n = NumberMarkAt(s, at);
@@ -74,10 +96,16 @@ bool NumberMarkerAt(QStringView s, qsizetype at)
     const QStringView mark = s.mid(at, n);
     if (mark == u"号" || mark == u"番地" || mark == u"地割" || mark == u"線")
         return true;
-    if (at + n >= s.size())
+    qsizetype i = at + n;
+    if (i >= s.size() || !IsKanji(s[i]) || IsKanjiNumeral(s[i]))
         return true;
-    const QChar next = s[at + n];
-    return (next >= u'0' && next <= u'9') || next == u'-' || next.isSpace() || IsKanjiNumeral(next);
+    if (QStringView(u"町堀丸輪通条").contains(s[i]))
+        return false;
+    while (i < s.size() && IsKanji(s[i]) && !IsKanjiNumeral(s[i]))
+        ++i;
+    if (QStringView(u"館棟荘寮").contains(s[i - 1]))
+        return true;
+    return i < s.size() && (IsKatakana(s[i]) || IsLetter(s[i]));
 }
 
 bool IsHyphenLike(char16_t c)
@@ -94,11 +122,6 @@ bool IsHyphenLike(char16_t c)
 bool IsDropped(char16_t c)
 {
     return c == u'&' || c == u'/' || c == u'・' || c == u'･' || c == u'.';
-}
-
-bool IsLetter(QChar c)
-{
-    return c >= u'A' && c <= u'Z';
 }
 
 bool IsDigit(QChar c)
@@ -216,6 +239,10 @@ QByteArray ExtractAddressNumber(const QString& Address)
         }
         out += c;
     }
+    // Nor at the end: a word after the numbers (タワー, a typed "－") would
+    // otherwise leave one.
+    while (out.endsWith('-'))
+        out.chop(1);
     return out;
 }
 

@@ -17,9 +17,11 @@
 // address goes through the extraction, so a town name that holds digits or a
 // lone letter adds them to the address number. Kanji numerals are taken as
 // numbers only in front of 丁目, 丁, 番地, 番, 号, 地割, 線, の and ノ, and
-// (but for 号, 番地, 地割 and 線) only when a number, a hyphen, a blank or
-// the end of the text follows the mark, so town names such as 北六条東,
-// 十日町, 八丁堀, 三ノ輪 or 一番町 add nothing.
+// (but for 号, 番地, 地割 and 線) not when the kanji of a town name follow
+// the mark, so town names such as 北六条東, 十日町, 八丁堀, 三ノ輪 or 一番町
+// add nothing while a building name straight after the mark (六番ソ表能ビル,
+// 三丁目新宿ビル) leaves the number in. Whatever is not part of a number
+// becomes a hyphen, a run of them one, and none is left at either end.
 
 #include <QByteArray>
 #include <QImage>

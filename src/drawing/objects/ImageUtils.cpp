@@ -43,6 +43,7 @@ quint16 BigEndian16(const uchar* p)
 struct JpegError {
     jpeg_error_mgr mgr;
     std::jmp_buf jump;
+    bool endMissing = false; // the data ended without its end marker
 };
 
 void JpegErrorExit(j_common_ptr cinfo)
@@ -56,18 +57,44 @@ void JpegErrorExit(j_common_ptr cinfo)
 // those warnings fail the decode too. A few lose nothing: stray bytes
 // between segments (some cameras and editors pad before a marker), a JFIF
 // revision or an Adobe transform code we do not know, a damaged colour
-// profile, which the decoder does not use.
+// profile, which the decoder does not use. Nor does the end of the data
+// when the scan has reached its last row of blocks: a transfer cut just
+// short of the end marker holds every row (the coder reads ahead into the
+// end, and Huffman data that runs out before a row is done still fails).
 void JpegWarning(j_common_ptr cinfo, int level)
 {
     if (level >= 0)
         return;
+    auto* err = reinterpret_cast<JpegError*>(cinfo->err);
     switch (cinfo->err->msg_code) {
     case JWRN_EXTRANEOUS_DATA:
     case JWRN_JFIF_MAJOR:
     case JWRN_ADOBE_XFORM:
     case JWRN_BOGUS_ICC: return;
-    default: std::longjmp(reinterpret_cast<JpegError*>(cinfo->err)->jump, 1);
+    case JWRN_JPEG_EOF: {
+        const auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+        if (cinfo->is_decompressor && d->total_iMCU_rows > 0 && d->input_iMCU_row + 1 >= d->total_iMCU_rows) {
+            err->endMissing = true;
+            return;
+        }
+        std::longjmp(err->jump, 1);
     }
+    default: std::longjmp(err->jump, 1);
+    }
+}
+
+// A progressive picture whose data ended early is whole only when every
+// coefficient of every component came to its last bit: scans missing at the
+// end would leave it blurred.
+bool AllScansRead(const jpeg_decompress_struct& cinfo)
+{
+    if (!cinfo.progressive_mode || !cinfo.coef_bits)
+        return true;
+    for (int c = 0; c < cinfo.num_components; ++c)
+        for (int k = 0; k < DCTSIZE2; ++k)
+            if (cinfo.coef_bits[c][k] != 0)
+                return false;
+    return true;
 }
 void JpegNoOutput(j_common_ptr) {}
 
@@ -124,7 +151,7 @@ QImage DecodeJpegInto(jpeg_decompress_struct& cinfo, JpegError& err, const QByte
             px[2] = light(k[0]);
         }
     }
-    const bool complete = cinfo.output_scanline == cinfo.output_height;
+    const bool complete = cinfo.output_scanline == cinfo.output_height && (!err.endMissing || AllScansRead(cinfo));
     if (complete)
         jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
@@ -269,20 +296,52 @@ QImage DecodeBmp(const QByteArray& Data)
     const quint32 compression = headerSize >= 20 ? qFromLittleEndian<quint32>(p + 30) : 0;
     if (!SizeAcceptable(w, std::abs(h)))
         return {};
+    // The picture is stored as a 24-bit BMP, which the reader takes in at
+    // four bytes a pixel and only up to its allocation limit; a palette or
+    // run-length picture beyond that would load but never read back from a
+    // saved layout.
+    if (const qint64 limitMb = QImageReader::allocationLimit(); limitMb > 0 && w * std::abs(h) * 4 > (limitMb << 20))
+        return {};
+    QByteArray copy = Data;
     if (compression == 0 || compression == 3) {
+        // Every pixel must be there; the padding after the last row need not
+        // (many writers stop at the last pixel), and the reader gets it as
+        // zeros.
         const qint64 start = std::max<qint64>(qFromLittleEndian<quint32>(p + 10), 14 + qint64(headerSize));
         const qint64 stride = ((w * bits + 31) / 32) * 4;
-        if (start + stride * std::abs(h) > Data.size())
+        const qint64 end = start + stride * std::abs(h);
+        if (end - stride + (w * bits + 7) / 8 > Data.size())
             return {};
+        if (end > copy.size())
+            copy.append(QByteArray(qsizetype(end - copy.size()), '\0'));
     }
-    QByteArray copy = Data;
+    if (headerSize == 52 || headerSize == 56) {
+        // The 40-byte header with its colour masks (and an alpha mask), as
+        // image editors write it; the reader knows the masks only inside the
+        // 108-byte header, which holds them at the same places.
+        const qsizetype more = 108 - qsizetype(headerSize);
+        copy.insert(14 + qsizetype(headerSize), QByteArray(more, '\0'));
+        auto* q = reinterpret_cast<uchar*>(copy.data());
+        qToLittleEndian<quint32>(108, q + 14);
+        const quint32 offset = qFromLittleEndian<quint32>(q + 10);
+        qToLittleEndian<quint32>(offset < 14 + headerSize ? 14 + 108 : quint32(offset + more), q + 10);
+    }
     QBuffer buffer(&copy);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "bmp");
+    // A top-down file reports its height as it is stored, negative.
     const QSize size = reader.size();
-    if (!SizeAcceptable(size.width(), size.height()))
+    if (!SizeAcceptable(size.width(), std::abs(size.height())))
         return {};
     QImage img;
+    if (compression == 1 || compression == 2) {
+        // Run-length data may skip pixels (a delta, an early end of bitmap),
+        // which the reader leaves as it finds them in the bitmap it is given.
+        // Given one of the first palette colour, as a fresh bitmap is, they
+        // never carry leftover memory into the picture or a saved layout.
+        img = QImage(size.width(), std::abs(size.height()), QImage::Format_Indexed8);
+        img.fill(0);
+    }
     if (!reader.read(&img))
         return {};
     return To24Bit(img);
