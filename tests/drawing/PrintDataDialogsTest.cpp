@@ -364,6 +364,12 @@ TEST(PrintDataList, TheOpenLayoutIsKnownByItsFileAmongTitlesDifferingInCase)
     EXPECT_EQ(save.Files()->FileOf(save.Files()->Selected()), open);
     EXPECT_EQ(save.GetTitle(), QStringLiteral("Plan"));
     EXPECT_FALSE(save.Files()->DeleteButton()->isEnabled());
+    // A title typed as another file's caption names that file.
+    auto* edit = Child<QLineEdit>(&save, "edtTitle");
+    edit->setText(QStringLiteral("PLAN"));
+    EXPECT_EQ(save.FilePath(), folder + QStringLiteral("PLAN.GPL"));
+    edit->setText(QStringLiteral("plan"));
+    EXPECT_EQ(save.FilePath(), open);
     // The open file is neither renamed nor deleted; its namesakes are.
     EXPECT_FALSE(save.Files()->EndRename(lv->topLevelItem(2), QStringLiteral("Moved")));
     EXPECT_EQ(messages.LastText(), QStringLiteral("現在開いているファイルの名前は変更できません  "));

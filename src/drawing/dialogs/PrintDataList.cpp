@@ -150,18 +150,21 @@ bool TPrintDataList::IsOpenLayout(const QTreeWidgetItem* Item) const
 
 QString TPrintDataList::FileNameOf(const QString& Title) const
 {
+    // A caption equal as typed before one equal but for letter case: "PLAN"
+    // names PLAN.GPL even while Plan.gpl is selected or open.
     QTreeWidgetItem* selected = Selected();
-    if (selected && selected->text(0).compare(Title, Qt::CaseInsensitive) == 0)
-        return FileOf(selected);
-    for (int i = 0; !CurrentFile.isEmpty() && i < lvFile->topLevelItemCount(); ++i) {
-        QTreeWidgetItem* item = lvFile->topLevelItem(i);
-        if (IsOpenLayout(item) && item->text(0).compare(Title, Qt::CaseInsensitive) == 0)
-            return FileOf(item);
-    }
-    for (Qt::CaseSensitivity cs : {Qt::CaseSensitive, Qt::CaseInsensitive})
+    for (Qt::CaseSensitivity cs : {Qt::CaseSensitive, Qt::CaseInsensitive}) {
+        if (selected && selected->text(0).compare(Title, cs) == 0)
+            return FileOf(selected);
+        for (int i = 0; !CurrentFile.isEmpty() && i < lvFile->topLevelItemCount(); ++i) {
+            QTreeWidgetItem* item = lvFile->topLevelItem(i);
+            if (IsOpenLayout(item) && item->text(0).compare(Title, cs) == 0)
+                return FileOf(item);
+        }
         for (int i = 0; i < lvFile->topLevelItemCount(); ++i)
             if (lvFile->topLevelItem(i)->text(0).compare(Title, cs) == 0)
                 return FileOf(lvFile->topLevelItem(i));
+    }
     return folder_ + Title + PrintDataExtension(kind_);
 }
 

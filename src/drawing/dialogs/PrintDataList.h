@@ -37,10 +37,10 @@ public:
     // Plan.gpl are two files on a case-sensitive disk).
     QString FileOf(const QTreeWidgetItem* Item) const;
     // The file a typed title names: the selected item's when its caption
-    // equals Title ignoring case, else the open layout's when its caption
-    // does, else the first listed with exactly that caption, else the first
-    // equal ignoring case (an overwrite replaces the file the question was
-    // about), else a new file in the folder.
+    // equals Title, else the open layout's when its caption does, else the
+    // first listed with that caption; the same again ignoring case (an
+    // overwrite replaces the file the question was about); else a new file
+    // in the folder.
     QString FileNameOf(const QString& Title) const;
 
     QString CurrentName;       // the layout the designer has open
