@@ -5,18 +5,15 @@
 #include "platform/FileErrors.h"
 #include "platform/PrivateFiles.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QBuffer>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <exception>
 #include <new>
-#include <unistd.h>
 
 namespace {
 
