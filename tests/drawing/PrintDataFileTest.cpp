@@ -299,7 +299,9 @@ TEST(PrintDataFile, KilledSavesLeaveNothingListedAndADeadProcesssTemporariesGoAt
     QStringList titles;
     for (const TPrintDataEntry& e : ListPrintDataFolder(folder, pdLabel))
         titles << e.Title;
-    EXPECT_EQ(titles, QStringList{QStringLiteral("Plan")}); // no "$$Plan", no "$$Mine"
+    // "$$Plan" is Plan's backup; "$$Mine" has no layout beside it, so it is
+    // a layout the user titled so.
+    EXPECT_EQ(titles, (QStringList{QStringLiteral("$$"), QStringLiteral("$$Mine"), QStringLiteral("Plan")}));
 
     ASSERT_TRUE(SavePrintDataFile(path, [&](QIODevice& out) { return out.write(newBytes) == newBytes.size(); }));
     EXPECT_EQ(ReadFile(path), newBytes);

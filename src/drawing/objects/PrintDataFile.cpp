@@ -7,6 +7,7 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QSet>
 #include <QFile>
 #include <QFileInfo>
 
@@ -121,11 +122,17 @@ std::vector<TPrintDataEntry> ListPrintDataFolder(const QString& Folder, quint8 K
     QDir dir(Folder);
     std::vector<TPrintDataEntry> out;
     const QFileInfoList infos = dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
+    QSet<QString> names;
+    for (const QFileInfo& info : infos)
+        names.insert(info.fileName());
     for (const QFileInfo& info : infos) {
         const QString name = info.fileName();
-        // "$$" names are a save's backups (an older save left its old file
-        // so when it was killed), never layouts of their own.
-        if (!name.endsWith(ext, Qt::CaseInsensitive) || name.startsWith(kPrintDataBackupPrefix))
+        if (!name.endsWith(ext, Qt::CaseInsensitive))
+            continue;
+        // "$$X" beside X is a save's backup (an older save left its old file
+        // so when it was killed), never a layout of its own. Alone, it is a
+        // layout the user titled so, and stays listed.
+        if (name.startsWith(kPrintDataBackupPrefix) && names.contains(name.mid(kPrintDataBackupPrefix.size())))
             continue;
         out.push_back({name.left(name.size() - ext.size()), info.absoluteFilePath(), info.lastModified()});
     }

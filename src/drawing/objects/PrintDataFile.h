@@ -134,7 +134,8 @@ using TPrintDataWriter = std::function<bool(QIODevice& Out)>;
 // cause in Japanese (a line for the user's message) in Error.
 bool SavePrintDataFile(const QString& FileName, const TPrintDataWriter& Writer, QString* Error = nullptr);
 // Older saves moved the old file aside as "$$" + its name while replacing
-// it, and one killed meanwhile left that file: such names are never listed.
-// They are left where they are, as they cannot be told from a user's file.
+// it, and one killed meanwhile left that file beside the layout: such a name
+// is not listed while its layout is there. It is left where it is, as it
+// cannot be told from a user's file.
 inline constexpr QLatin1String kPrintDataBackupPrefix("$$");
 QString PrintDataBackupName(const QString& FileName);
