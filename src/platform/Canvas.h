@@ -224,3 +224,8 @@ private:
     std::vector<QPoint> pathPoints_;
     std::vector<unsigned char> pathTypes_;
 };
+
+// Measured characters kept by the text caches of this thread, and the most
+// they ever keep, however many faces and characters a layout names.
+qsizetype CanvasCachedChars();
+inline constexpr qsizetype kCanvasMaxCachedChars = 1 << 16;

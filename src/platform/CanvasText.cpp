@@ -70,7 +70,7 @@ struct FaceChars {
 // may name any number of sizes and characters.
 constexpr qsizetype kMaxFaces = 256;
 constexpr qsizetype kMaxChars = 1 << 14;      // in one face
-constexpr qsizetype kMaxTotalChars = 1 << 16; // in all faces
+constexpr qsizetype kMaxTotalChars = kCanvasMaxCachedChars; // in all faces
 
 struct FaceCache {
     QHash<TFaceKey, std::shared_ptr<FaceChars>> faces;
@@ -157,9 +157,21 @@ const TCanvas::LayoutChar& charOf(FaceChars& f, bool vertical, char32_t ch)
     auto it = f.chars.constFind(ch);
     if (it != f.chars.constEnd())
         return *it;
-    if (f.chars.size() >= kMaxChars)
+    // The bounds hold at every insertion: faces made first and filled later
+    // grew past the total when it was looked at only as a face was made.
+    FaceCache& cache = faceCache();
+    if (f.chars.size() >= kMaxChars) {
+        cache.chars -= f.chars.size();
         f.chars.clear();
-    ++faceCache().chars;
+    }
+    if (cache.chars >= kMaxTotalChars) {
+        // The faces stay (f among them, which the caller holds); only their
+        // characters go.
+        for (const std::shared_ptr<FaceChars>& face : std::as_const(cache.faces))
+            face->chars.clear();
+        cache.chars = 0;
+    }
+    ++cache.chars;
     return *f.chars.insert(ch, measureChar(f.face, vertical, ch));
 }
 
@@ -386,4 +398,12 @@ TTextMetric TCanvas::GetTextMetrics() const
     m.tmInternalLeading = f.internalLeading;
     m.tmAveCharWidth = font_.Width() > 0 ? font_.Width() : f.aveCharWidth;
     return m;
+}
+
+qsizetype CanvasCachedChars()
+{
+    qsizetype n = 0;
+    for (const auto& f : std::as_const(faceCache().faces))
+        n += f->chars.size();
+    return n;
 }

@@ -399,9 +399,14 @@ public:
 
 std::unique_ptr<TPrintJob> TPrinter::BeginDoc(const QString& title)
 {
+    lastError_.clear();
     const TPrinterDevice* dev = Current();
     if (!dev)
         return nullptr;
+    if (!dev->unusable.isEmpty()) {
+        lastError_ = dev->unusable;
+        return nullptr;
+    }
     const TDeviceMetrics m = Metrics();
     if (!dev->isVirtual)
         return backend_ ? backend_->StartJob(*dev, devMode_, m, title) : nullptr;

@@ -125,6 +125,7 @@ struct TPrinterDevice {
     qint16 defaultPaper = 0; // 0: the first listed
     bool isVirtual = false;
     QString outputFile; // virtual printers: where a printed document goes (PDF)
+    QString unusable;   // why nothing can be printed on it (empty: it can)
 };
 
 // The device geometry of the current settings, in device pixels.
@@ -255,8 +256,9 @@ public:
     TDeviceMetrics Metrics() const;
 
     // A document on the current printer; null without a printer or when the
-    // output cannot be opened.
+    // output cannot be opened, LastError then saying why where it is known.
     std::unique_ptr<TPrintJob> BeginDoc(const QString& title);
+    const QString& LastError() const { return lastError_; }
 
     // Installs the back end of real printers (none: virtual ones only) and
     // re-reads the printer list.
@@ -276,6 +278,7 @@ private:
     QString defaultName_;
     int index_ = -1;
     TDevMode devMode_;
+    QString lastError_;
 };
 
 // The one printer object of the program.

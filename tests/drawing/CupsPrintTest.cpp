@@ -18,12 +18,16 @@
 #include <QImage>
 #include <QPointF>
 #include <QProcess>
+#include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <tuple>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -288,4 +292,61 @@ TEST_F(CupsPrint, StoppedOrRefusingQueueReportsNothingPrinted)
     EXPECT_TRUE(spooler->TakeOutput().startsWith("%PDF"));
 }
 
+TEST_F(CupsPrint, ADriverlessQueueIsListedWithoutPapersAndSaysWhyItCannotPrint)
+{
+    const QString raw = QStringLiteral("TelvoraRaw");
+    ASSERT_FALSE(spooler->Tool(QStringLiteral("lpadmin"),
+                               {QStringLiteral("-p"), raw, QStringLiteral("-v"),
+                                QStringLiteral("file://") + dir.filePath(QStringLiteral("raw.out")), QStringLiteral("-E")})
+                     .isNull())
+        << spooler->Error().toStdString();
+    Printer().Refresh();
+    const int index = Printer().IndexOfName(raw);
+    ASSERT_GE(index, 0);
+    EXPECT_TRUE(Printer().Printers()[index].papers.isEmpty());
+    Printer().SetPrinterIndex(index, true);
+    EXPECT_EQ(Printer().BeginDoc(QStringLiteral("raw")), nullptr);
+    EXPECT_TRUE(Printer().LastError().contains(raw)) << Printer().LastError().toStdString();
+    EXPECT_TRUE(Printer().LastError().contains(QStringLiteral("ドライバ"))) << Printer().LastError().toStdString();
+    // The postcard queue beside it prints, and the reason goes with the failure.
+    Printer().SetPrinterIndex(queue, true);
+    SelectPrinterPaper(43, DMORIENT_PORTRAIT, 0, 0);
+    std::unique_ptr<TPrintJob> job = Printer().BeginDoc(QStringLiteral("postcard"));
+    ASSERT_NE(job, nullptr);
+    EXPECT_TRUE(Printer().LastError().isEmpty());
+    job->Painter().fillRect(QRect(0, 0, 100, 100), Qt::black);
+    EXPECT_TRUE(job->End());
+    EXPECT_TRUE(spooler->TakeOutput().startsWith("%PDF"));
+}
+
 } // namespace
+
+// A test process killed while its scheduler ran left the scheduler's folder
+// behind: the next spooler removes such folders whose process is gone, and
+// leaves a living process's alone.
+TEST(CupsSpooler, FoldersOfKilledTestProcessesAreRemovedAtStart)
+{
+    const QString missing = TCupsSpooler::Missing();
+    if (!missing.isEmpty())
+        GTEST_SKIP() << missing.toStdString();
+    const pid_t gone = ::fork();
+    ASSERT_GE(gone, 0);
+    if (gone == 0)
+        ::_exit(0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(gone, &status, 0), gone);
+    const QString tmp = QDir::tempPath() + u'/';
+    const QString dead = tmp + QStringLiteral("tvcups-%1-Ab12Cd").arg(gone);
+    const QString live = tmp + QStringLiteral("tvcups-%1-Ab12Cd").arg(::getppid());
+    for (const QString& d : {dead, live}) {
+        ASSERT_TRUE(QDir().mkpath(d + QStringLiteral("/spool/tmp")));
+        ASSERT_TRUE(WriteFile(d + QStringLiteral("/spool/tmp/job"), "left"));
+    }
+    {
+        TCupsSpooler spooler;
+        ASSERT_TRUE(spooler.Ok()) << spooler.Error().toStdString();
+        EXPECT_FALSE(QFileInfo::exists(dead));
+        EXPECT_EQ(ReadFile(live + QStringLiteral("/spool/tmp/job")), QByteArray("left"));
+    }
+    QDir(live).removeRecursively();
+}

@@ -3,6 +3,7 @@
 #include "drawing/objects/PrintDataFile.h"
 #include "drawing/objects/StreamIO.h"
 #include "platform/Cp932.h"
+#include "platform/FileErrors.h"
 #include "support/data/DataSupport.h"
 
 #include <QBuffer>
@@ -11,7 +12,11 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <cerrno>
+#include <csignal>
 #include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -172,8 +177,8 @@ TEST(PrintDataFile, RenameRulesCutAtALeadByteAndRefuseForbiddenAndTakenNames)
     EXPECT_EQ(even, QString(98, u'a') + QStringLiteral("表"));
 
     // A file name is at most 255 bytes of UTF-8, and the save's temporary
-    // name adds 10: 80 half-width katakana (240 + ".gpl") fit, 81 do not.
-    QString kana = QString(81, u'ｱ');
+    // name adds up to 24: 75 half-width katakana (225 + ".gpl") fit, 76 do not.
+    QString kana = QString(76, u'ｱ');
     EXPECT_EQ(CheckRename(QStringLiteral("a"), kana, QString(), others, pdCard), TRenameCheck::TooLong);
     kana.chop(1);
     EXPECT_EQ(CheckRename(QStringLiteral("a"), kana, QString(), others, pdCard), TRenameCheck::Rename);
@@ -229,11 +234,13 @@ TEST(PrintDataFile, SaveReplacesWholeOrLeavesTheOldFileByteIdentical)
         EXPECT_EQ(FilesIn(folder), QStringList{QStringLiteral("表示ソ.gpl")}) << i; // no "$$", no leftovers
     }
 
-    // A "$$" file left by an earlier failed run does not stop a save.
+    // A "$$" file left by an earlier failed run does not stop a save, and
+    // is left as it is: it cannot be told from a user's file.
     ASSERT_TRUE(WriteFile(PrintDataBackupName(path), "stale"));
     ASSERT_TRUE(SavePrintDataFile(path, writer(newBytes)));
     EXPECT_EQ(ReadFile(path), newBytes);
-    EXPECT_EQ(FilesIn(folder), QStringList{QStringLiteral("表示ソ.gpl")});
+    EXPECT_EQ(FilesIn(folder), (QStringList{QStringLiteral("$$表示ソ.gpl"), QStringLiteral("表示ソ.gpl")}));
+    EXPECT_EQ(ReadFile(PrintDataBackupName(path)), QByteArray("stale"));
     EXPECT_EQ(QFileInfo(path).permissions() & (QFileDevice::ReadOther | QFileDevice::ReadGroup),
               QFileDevice::Permissions());
 
@@ -242,6 +249,82 @@ TEST(PrintDataFile, SaveReplacesWholeOrLeavesTheOldFileByteIdentical)
     ASSERT_GT(deep.size(), 260);
     ASSERT_TRUE(SavePrintDataFile(deep, writer(newBytes)));
     EXPECT_EQ(ReadFile(deep), newBytes);
-    // The longest title that fits saves (254 bytes with its temporary name).
-    EXPECT_TRUE(SavePrintDataFile(folder + QString(80, u'ｱ') + QStringLiteral(".gpl"), writer(newBytes)));
+    // The longest title that fits saves (253 bytes with the longest
+    // temporary name, whatever the process id).
+    EXPECT_TRUE(PrintDataTitleFits(QString(75, u'ｱ'), pdAddress));
+    EXPECT_FALSE(PrintDataTitleFits(QString(76, u'ｱ'), pdAddress));
+    EXPECT_TRUE(SavePrintDataFile(folder + QString(75, u'ｱ') + QStringLiteral(".gpl"), writer(newBytes)));
+}
+
+TEST(PrintDataFile, KilledSavesLeaveNothingListedAndADeadProcesssTemporariesGoAtTheNextSave)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QStringLiteral("/Label/");
+    const QString path = folder + QStringLiteral("Plan.gpa");
+    const QByteArray oldBytes = FileBytes(pdLabel, "OLD");
+    const QByteArray newBytes = FileBytes(pdLabel, "NEW");
+    ASSERT_TRUE(SavePrintDataFile(path, [&](QIODevice& out) { return out.write(oldBytes) == oldBytes.size(); }));
+
+    // A save killed while the layout is being written leaves the old file
+    // alone and nothing else.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        SavePrintDataFile(path, [&](QIODevice& out) -> bool {
+            out.write(newBytes.left(40));
+            ::raise(SIGKILL);
+            return true;
+        });
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(FilesIn(folder), QStringList{QStringLiteral("Plan.gpa")});
+    EXPECT_EQ(ReadFile(path), oldBytes);
+
+    // What a save killed later leaves: its temporary (a whole private copy,
+    // named with its process), and an older program's "$$" backup beside a
+    // user's file of that shape. A process that is gone, and one that lives.
+    const pid_t gone = ::fork();
+    ASSERT_GE(gone, 0);
+    if (gone == 0)
+        ::_exit(0);
+    ASSERT_EQ(::waitpid(gone, &status, 0), gone);
+    const QString deadTemp = path + QStringLiteral(".t21save-%1-k1ll3d").arg(gone);
+    const QString liveTemp = folder + QStringLiteral("Other.gpa.t21save-%1-l1v3").arg(::getppid());
+    for (const QString& f : {deadTemp, liveTemp, PrintDataBackupName(path), folder + QStringLiteral("$$Mine.gpa"),
+                             folder + QStringLiteral("$$.gpa")})
+        ASSERT_TRUE(WriteFile(f, oldBytes));
+    QStringList titles;
+    for (const TPrintDataEntry& e : ListPrintDataFolder(folder, pdLabel))
+        titles << e.Title;
+    // "$$Plan" is Plan's backup; "$$Mine" has no layout beside it, so it is
+    // a layout the user titled so.
+    EXPECT_EQ(titles, (QStringList{QStringLiteral("$$"), QStringLiteral("$$Mine"), QStringLiteral("Plan")}));
+
+    ASSERT_TRUE(SavePrintDataFile(path, [&](QIODevice& out) { return out.write(newBytes) == newBytes.size(); }));
+    EXPECT_EQ(ReadFile(path), newBytes);
+    EXPECT_FALSE(QFile::exists(deadTemp));
+    EXPECT_EQ(ReadFile(liveTemp), oldBytes); // may be a save under way
+    // A "$$" name cannot be told from a user's file: it stays as it was.
+    EXPECT_EQ(ReadFile(PrintDataBackupName(path)), oldBytes);
+    EXPECT_EQ(ReadFile(folder + QStringLiteral("$$Mine.gpa")), oldBytes);
+    EXPECT_EQ(FilesIn(folder).size(), 5);
+}
+
+TEST(PrintDataFile, AFailedSaveSaysWhyInJapanese)
+{
+    QTemporaryDir dir;
+    QString error;
+    // A name the file system refuses.
+    EXPECT_FALSE(SavePrintDataFile(dir.filePath(QString(300, u'n') + QStringLiteral(".gpl")),
+                                   [](QIODevice& out) { return out.write("x") == 1; }, &error));
+    EXPECT_EQ(error, FileErrorCause(ENAMETOOLONG));
+    // A folder that cannot be made: a file stands in its way.
+    ASSERT_TRUE(WriteFile(dir.filePath(QStringLiteral("Layout")), "a file"));
+    EXPECT_FALSE(SavePrintDataFile(dir.filePath(QStringLiteral("Layout/a.gpl")),
+                                   [](QIODevice& out) { return out.write("x") == 1; }, &error));
+    EXPECT_EQ(error, FileErrorCause(ENOTDIR));
+    EXPECT_EQ(ReadFile(dir.filePath(QStringLiteral("Layout"))), QByteArray("a file"));
 }

@@ -56,6 +56,30 @@ TEST(CanvasText, MeasuringCountsWholeCharactersAndScalesWithTheHeight)
     EXPECT_EQ(fit, 0);
 }
 
+TEST(CanvasText, MeasuredCharacterCachesKeepTheirBoundWhateverOrderFacesFillIn)
+{
+    TScratchCanvas s;
+    TCanvas& c = s.c;
+    // Five sizes made first with one character each, then filled: every
+    // insertion counts against the bound, not only a new face.
+    constexpr int kFaces = 5;
+    for (int f = 0; f < kFaces; ++f) {
+        UseMincho(c, -10 - f);
+        c.TextWidth(QStringLiteral("あ"));
+    }
+    QString many;
+    for (char32_t ch = 0x4E00; ch < 0x4E00 + 16000; ++ch)
+        many += QChar(char16_t(ch));
+    for (int f = 0; f < kFaces; ++f) {
+        UseMincho(c, -10 - f);
+        const int before = c.TextWidth(many);
+        EXPECT_LE(CanvasCachedChars(), kCanvasMaxCachedChars) << f;
+        // Measuring again after the caches were emptied gives the same.
+        EXPECT_EQ(c.TextWidth(many), before) << f;
+    }
+    EXPECT_GT(CanvasCachedChars(), 0);
+}
+
 TEST(CanvasText, AdvanceArrayPlacesEachCharacter)
 {
     const QImage img = Painted(600, 100, [](TCanvas& c) {

@@ -5,7 +5,9 @@
 #include "platform/ui/MessageBox.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QIcon>
 #include <QKeyEvent>
@@ -113,15 +115,56 @@ QString TPrintDataList::FileOf(const QTreeWidgetItem* Item) const
     return Item ? Item->data(0, Qt::UserRole).toString() : QString();
 }
 
+namespace {
+QString samePath(const QString& path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
+} // namespace
+
+void TPrintDataList::SetCurrent(const QString& Name, const QString& File)
+{
+    CurrentName = Name;
+    CurrentFile = File.isEmpty() ? QString() : samePath(File);
+    bool selected = false;
+    for (int i = 0; !selected && !CurrentFile.isEmpty() && i < lvFile->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = lvFile->topLevelItem(i);
+        if (IsOpenLayout(item)) {
+            lvFile->setCurrentItem(item);
+            item->setSelected(true);
+            lvFile->scrollToItem(item);
+            lvFile->setFocus();
+            selected = true;
+        }
+    }
+    if (!selected)
+        Select(Name);
+    UpdateButtons();
+}
+
+bool TPrintDataList::IsOpenLayout(const QTreeWidgetItem* Item) const
+{
+    if (!Item)
+        return false;
+    if (!CurrentFile.isEmpty())
+        return samePath(FileOf(Item)) == CurrentFile;
+    return Item->text(0).compare(CurrentName, Qt::CaseInsensitive) == 0;
+}
+
 QString TPrintDataList::FileNameOf(const QString& Title) const
 {
+    // A caption equal as typed before one equal but for letter case: "PLAN"
+    // names PLAN.GPL even while Plan.gpl is selected or open.
     QTreeWidgetItem* selected = Selected();
-    if (selected && selected->text(0).compare(Title, Qt::CaseInsensitive) == 0)
-        return FileOf(selected);
-    for (Qt::CaseSensitivity cs : {Qt::CaseSensitive, Qt::CaseInsensitive})
+    for (Qt::CaseSensitivity cs : {Qt::CaseSensitive, Qt::CaseInsensitive}) {
+        if (selected && selected->text(0).compare(Title, cs) == 0)
+            return FileOf(selected);
+        for (int i = 0; !CurrentFile.isEmpty() && i < lvFile->topLevelItemCount(); ++i) {
+            QTreeWidgetItem* item = lvFile->topLevelItem(i);
+            if (IsOpenLayout(item) && item->text(0).compare(Title, cs) == 0)
+                return FileOf(item);
+        }
         for (int i = 0; i < lvFile->topLevelItemCount(); ++i)
             if (lvFile->topLevelItem(i)->text(0).compare(Title, cs) == 0)
                 return FileOf(lvFile->topLevelItem(i));
+    }
     return folder_ + Title + PrintDataExtension(kind_);
 }
 
@@ -168,7 +211,7 @@ bool TPrintDataList::Contains(const QString& Title) const
 void TPrintDataList::UpdateButtons()
 {
     QTreeWidgetItem* item = Selected();
-    const bool on = item && item->text(0) != CurrentName;
+    const bool on = item && !IsOpenLayout(item);
     btnDelete->setEnabled(on);
     btnRename->setEnabled(on);
 }
@@ -194,7 +237,7 @@ bool TPrintDataList::EndRename(QTreeWidgetItem* Item, const QString& Text)
                 lvFile->editItem(Item, 0);
         });
     };
-    switch (CheckRename(old, title, CurrentName, others, kind_)) {
+    switch (CheckRename(old, title, IsOpenLayout(Item), others, kind_)) {
     case TRenameCheck::Unchanged:
         return false;
     case TRenameCheck::OpenLayout:
@@ -237,8 +280,7 @@ bool TPrintDataList::DeleteSelected()
     QTreeWidgetItem* item = Selected();
     if (!item)
         return false;
-    const QString title = item->text(0);
-    if (title == CurrentName) {
+    if (IsOpenLayout(item)) {
         ShowMessage(owner_, QStringLiteral("現在開いているファイルは削除できません  "), MB_ICONINFORMATION);
         return false;
     }

@@ -37,13 +37,23 @@ public:
     // Plan.gpl are two files on a case-sensitive disk).
     QString FileOf(const QTreeWidgetItem* Item) const;
     // The file a typed title names: the selected item's when its caption
-    // equals Title ignoring case, else the first listed with exactly that
-    // caption, else the first equal ignoring case (an overwrite replaces the
-    // file the question was about), else a new file in the folder.
+    // equals Title, else the open layout's when its caption does, else the
+    // first listed with that caption; the same again ignoring case (an
+    // overwrite replaces the file the question was about); else a new file
+    // in the folder.
     QString FileNameOf(const QString& Title) const;
 
     QString CurrentName;       // the layout the designer has open
+    QString CurrentFile;       // and the file it was read from (empty: not known)
     bool FilesChanged = false; // a file was renamed or deleted
+    // Sets both and selects the open layout's item: its file's where that
+    // is known and listed, else the first of that exact caption.
+    void SetCurrent(const QString& Name, const QString& File);
+    // Whether an item is the open layout, which is neither renamed nor
+    // deleted: its file is CurrentFile; without one, its caption equals
+    // CurrentName ignoring case. The buttons, the rename and the delete
+    // all ask this.
+    bool IsOpenLayout(const QTreeWidgetItem* Item) const;
 
     QTreeWidgetItem* Selected() const;
     QString SelectedTitle() const;
@@ -61,7 +71,7 @@ public:
     // Asks, then deletes the selected file. True when it was deleted.
     bool DeleteSelected();
     // Delete and rename are enabled for a selected item other than the open
-    // layout (exact comparison).
+    // layout.
     void UpdateButtons();
 
 signals:

@@ -101,11 +101,9 @@ void TPrintDataOpenDialog::SetPrintKind(quint8 Kind)
 
 void TPrintDataOpenDialog::SetPaperKind(int K) { helpContext_ = K == 0 ? 79 : 85; }
 
-void TPrintDataOpenDialog::SetFileName(const QString& Name)
+void TPrintDataOpenDialog::SetFileName(const QString& Name, const QString& OpenFile)
 {
-    list_->CurrentName = Name;
-    list_->Select(Name);
-    list_->UpdateButtons();
+    list_->SetCurrent(Name, OpenFile);
 }
 
 QString TPrintDataOpenDialog::GetFileName() const { return list_->SelectedTitle(); }

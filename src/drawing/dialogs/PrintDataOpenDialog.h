@@ -18,7 +18,9 @@ public:
 
     void SetPrintKind(quint8 Kind);
     void SetPaperKind(int K);
-    void SetFileName(const QString& Name);
+    // The open layout: its title and, where known, the file it was read
+    // from (titles differing in letter case name different files).
+    void SetFileName(const QString& Name, const QString& OpenFile = QString());
     QString GetFileName() const; // the selected item's title
     QString FilePath() const;    // and the file it was listed from
     bool FilesChanged() const;

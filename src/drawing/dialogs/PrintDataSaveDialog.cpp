@@ -66,12 +66,11 @@ void TPrintDataSaveDialog::SetPrintKind(quint8 Kind)
 
 void TPrintDataSaveDialog::SetPaperKind(int K) { helpContext_ = K == 0 ? 79 : 85; }
 
-void TPrintDataSaveDialog::SetTitle(const QString& Name)
+void TPrintDataSaveDialog::SetTitle(const QString& Name, const QString& OpenFile)
 {
-    list_->CurrentName = Name;
-    if (!list_->Select(Name))
+    list_->SetCurrent(Name, OpenFile);
+    if (!list_->Selected())
         edtTitle->setText(Name);
-    list_->UpdateButtons();
     edtTitle->setCursorPosition(edtTitle->text().size());
 }
 
@@ -108,8 +107,9 @@ void TPrintDataSaveDialog::accept()
 
 bool SavePrintData(QWidget* owner, const QString& FileName, const TPrintDataWriter& Writer)
 {
-    if (SavePrintDataFile(FileName, Writer))
+    QString cause;
+    if (SavePrintDataFile(FileName, Writer, &cause))
         return true;
-    ShowMessage(owner, QStringLiteral("保存できませんでした  "), MB_ICONERROR);
+    ShowMessage(owner, QStringLiteral("保存できませんでした  \r\n") + cause, MB_ICONERROR);
     return false;
 }

@@ -18,7 +18,9 @@ public:
 
     void SetPrintKind(quint8 Kind);
     void SetPaperKind(int K);
-    void SetTitle(const QString& Name);
+    // The open layout: its title and, where known, the file it was read
+    // from, which is then selected and overwritten.
+    void SetTitle(const QString& Name, const QString& OpenFile = QString());
     QString GetTitle() const; // trimmed
     // The file to write: the listed file the title names (an overwrite
     // replaces it, whatever the letter case of its name), else a new one.
@@ -44,5 +46,6 @@ private:
 };
 
 // Replaces FileName through SavePrintDataFile; on failure shows
-// "保存できませんでした  " over owner and answers false.
+// "保存できませんでした  " with the cause on a line of its own over owner
+// and answers false.
 bool SavePrintData(QWidget* owner, const QString& FileName, const TPrintDataWriter& Writer);

@@ -2,19 +2,19 @@
 
 #include "drawing/objects/StreamIO.h"
 #include "platform/Cp932.h"
+#include "platform/FileErrors.h"
 #include "platform/PrivateFiles.h"
 
+#include <QBuffer>
 #include <QDir>
+#include <QSet>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <exception>
-#include <unistd.h>
+#include <new>
 
 namespace {
 
@@ -122,9 +122,17 @@ std::vector<TPrintDataEntry> ListPrintDataFolder(const QString& Folder, quint8 K
     QDir dir(Folder);
     std::vector<TPrintDataEntry> out;
     const QFileInfoList infos = dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
+    QSet<QString> names;
+    for (const QFileInfo& info : infos)
+        names.insert(info.fileName());
     for (const QFileInfo& info : infos) {
         const QString name = info.fileName();
         if (!name.endsWith(ext, Qt::CaseInsensitive))
+            continue;
+        // "$$X" beside X is a save's backup (an older save left its old file
+        // so when it was killed), never a layout of its own. Alone, it is a
+        // layout the user titled so, and stays listed.
+        if (name.startsWith(kPrintDataBackupPrefix) && names.contains(name.mid(kPrintDataBackupPrefix.size())))
             continue;
         out.push_back({name.left(name.size() - ext.size()), info.absoluteFilePath(), info.lastModified()});
     }
@@ -163,8 +171,9 @@ bool HasForbiddenTitleChars(const QString& Title)
 QString CutTitle(const QString& Title) { return cp932::CutToBytes(Title, kMaxTitleBytes); }
 
 namespace {
-// What the save's temporary name adds to the file name: ".$$" and ".XXXXXX".
-constexpr qsizetype kSaveNameOverhead = 10;
+// What the save's temporary name adds to the file name:
+// ".t21save-<pid>-<random>", a pid of up to 7 digits and up to 7 random ones.
+constexpr qsizetype kSaveNameOverhead = 24;
 constexpr qsizetype kMaxFileNameBytes = 255;
 } // namespace
 
@@ -181,9 +190,15 @@ QString TitleTooLongMessage()
 TRenameCheck CheckRename(const QString& OldTitle, QString& NewTitle, const QString& CurrentName,
                          const QStringList& Others, quint8 Kind)
 {
+    return CheckRename(OldTitle, NewTitle, OldTitle.compare(CurrentName, Qt::CaseInsensitive) == 0, Others, Kind);
+}
+
+TRenameCheck CheckRename(const QString& OldTitle, QString& NewTitle, bool IsOpenLayout, const QStringList& Others,
+                         quint8 Kind)
+{
     if (NewTitle.isEmpty() || NewTitle == OldTitle)
         return TRenameCheck::Unchanged;
-    if (OldTitle.compare(CurrentName, Qt::CaseInsensitive) == 0)
+    if (IsOpenLayout)
         return TRenameCheck::OpenLayout;
     NewTitle = CutTitle(NewTitle);
     if (HasForbiddenTitleChars(NewTitle))
@@ -203,7 +218,7 @@ TRenameCheck CheckRename(const QString& OldTitle, QString& NewTitle, const QStri
 QString PrintDataBackupName(const QString& FileName)
 {
     const QFileInfo info(FileName);
-    return info.path() + QStringLiteral("/$$") + info.fileName();
+    return info.path() + u'/' + kPrintDataBackupPrefix + info.fileName();
 }
 
 bool SavePrintDataFile(const QString& FileName, const TPrintDataWriter& Writer, QString* Error)
@@ -213,46 +228,32 @@ bool SavePrintDataFile(const QString& FileName, const TPrintDataWriter& Writer, 
             *Error = why;
         return false;
     };
-    const QFileInfo target(FileName);
-    if (!MakePrivateFolder(target.path()))
-        return fail(QStringLiteral("cannot create the folder %1").arg(target.path()));
-
-    // The new file is written whole under a name no listing shows before the
-    // old one is touched: a writer failing half-way leaves the old file as it
-    // was, and a crash leaves at worst a stray temporary file.
-    // (PrintDataTitleFits counts what this name adds to the file's.)
-    QTemporaryFile temp(target.path() + QStringLiteral("/.$$") + target.fileName() + QStringLiteral(".XXXXXX"));
-    if (!temp.open())
-        return fail(temp.errorString());
-    MakePrivateFile(temp);
+    // The layout is put together in memory first: a writer failing half-way
+    // has touched no file at all.
+    QBuffer bytes;
+    bytes.open(QIODevice::WriteOnly);
     try {
-        if (!Writer || !Writer(temp))
-            return fail(QStringLiteral("the writer failed"));
-    } catch (const std::exception& e) {
-        return fail(QString::fromLocal8Bit(e.what()));
+        if (!Writer || !Writer(bytes))
+            return fail(FileErrorCause(0));
+    } catch (const std::bad_alloc&) {
+        return fail(QStringLiteral("メモリが足りません"));
+    } catch (const std::exception&) {
+        return fail(FileErrorCause(0));
     }
-    if (!temp.flush() || ::fsync(temp.handle()) != 0)
-        return fail(temp.errorString());
-
-    const QByteArray to = QFile::encodeName(target.absoluteFilePath());
-    const QByteArray backup = QFile::encodeName(PrintDataBackupName(target.absoluteFilePath()));
-    // The old file keeps its name until the new one takes it in one step;
-    // meanwhile it is also reachable as "$$" + name, so that it survives
-    // whatever happens to the name.
-    bool linked = false;
-    if (target.exists()) {
-        ::unlink(backup.constData()); // a leftover of an earlier failed save
-        linked = ::link(to.constData(), backup.constData()) == 0;
+    const QFileInfo target(FileName);
+    if (!MakePrivateFolder(target.path())) {
+        // mkdir says EEXIST where a file stands in the folder's place.
+        return fail(FileErrorCause(errno == EEXIST ? ENOTDIR : errno));
     }
-    const QByteArray from = QFile::encodeName(temp.fileName());
-    if (::rename(from.constData(), to.constData()) != 0) {
-        const QString why = QString::fromLocal8Bit(strerror(errno));
-        if (linked)
-            ::unlink(backup.constData());
-        return fail(why);
+    // Written whole under a temporary name that carries this process's id,
+    // then renamed over the old file in one step; a save killed half-way
+    // leaves that temporary, which the next save in the folder removes once
+    // its process is gone, as the settings files' saves do.
+    QString why;
+    if (!SaveFileAtomically(target.absoluteFilePath(), bytes.data(), true, &why)) {
+        // SaveFileAtomically leaves errno as the failing call set it.
+        const int errnum = errno;
+        return fail(FileErrorCause(errnum));
     }
-    temp.setAutoRemove(false);
-    if (linked)
-        ::unlink(backup.constData());
     return true;
 }

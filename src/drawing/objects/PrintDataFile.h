@@ -82,7 +82,7 @@ struct TPrintDataEntry {
 };
 
 // The files of Folder with the kind's extension (letter case ignored, as the
-// Windows wildcard did) whose identifier is the kind's, sorted by path
+// Windows wildcard did) whose identifier is the kind's, but for "$$" names, sorted by path
 // without regard to case. A file that cannot be read or is shorter than the
 // identifier is left out like a file of another kind.
 std::vector<TPrintDataEntry> ListPrintDataFolder(const QString& Folder, quint8 Kind);
@@ -104,7 +104,7 @@ QString CutTitle(const QString& Title);
 // True when the title with the kind's extension makes a file name the disk
 // takes: a name is at most 255 bytes as the file system encodes it (UTF-8,
 // where a half-width katakana takes 3), and a save writes beside it under a
-// name 10 bytes longer first.
+// name 24 bytes longer first.
 bool PrintDataTitleFits(const QString& Title, quint8 Kind);
 // What is said when it does not.
 QString TitleTooLongMessage();
@@ -114,6 +114,10 @@ QString TitleTooLongMessage();
 enum class TRenameCheck { Unchanged, OpenLayout, Forbidden, TooLong, Exists, Rename };
 TRenameCheck CheckRename(const QString& OldTitle, QString& NewTitle, const QString& CurrentName,
                          const QStringList& Others, quint8 Kind = pdAddress);
+// The same where the caller knows whether the item is the open layout (by
+// its file: captions differing in letter case are different files).
+TRenameCheck CheckRename(const QString& OldTitle, QString& NewTitle, bool IsOpenLayout, const QStringList& Others,
+                         quint8 Kind = pdAddress);
 
 // ---- Saving -----------------------------------------------------------------
 
@@ -122,11 +126,16 @@ TRenameCheck CheckRename(const QString& OldTitle, QString& NewTitle, const QStri
 using TPrintDataWriter = std::function<bool(QIODevice& Out)>;
 
 // Replaces FileName with what Writer writes. The folder is made when
-// missing. The new file is written in full beside the old one first; only
-// then is the old file moved aside as "$$" + its name, the new one put in
-// its place and the "$$" file deleted. On any failure the old file stays (or
-// is put back) under its name, byte for byte, and nothing else is left in
-// the folder. False on failure, with the reason in Error.
+// missing. The new file is put together in memory, written in full beside
+// the old one under "<name>.t21save-<pid>-<random>" and renamed over it in
+// one step; on any failure the old file stays under its name, byte for
+// byte. A save killed half-way leaves its temporary, which the next save in
+// that folder removes once the process is gone. False on failure, with the
+// cause in Japanese (a line for the user's message) in Error.
 bool SavePrintDataFile(const QString& FileName, const TPrintDataWriter& Writer, QString* Error = nullptr);
-// The name the old file has while it is being replaced.
+// Older saves moved the old file aside as "$$" + its name while replacing
+// it, and one killed meanwhile left that file beside the layout: such a name
+// is not listed while its layout is there. It is left where it is, as it
+// cannot be told from a user's file.
+inline constexpr QLatin1String kPrintDataBackupPrefix("$$");
 QString PrintDataBackupName(const QString& FileName);

@@ -207,6 +207,11 @@ public:
                     d.maxUserLength = TenthMm(max.height());
                 }
             }
+            // A queue without a driver (a raw queue) states no paper, so no
+            // page can be laid out for it.
+            if (d.papers.isEmpty())
+                d.unusable = QStringLiteral("プリンタ「%1」にはドライバが設定されていないため、用紙の大きさが分からず印刷できません")
+                                 .arg(d.name);
             list.append(d);
         }
         return list;
