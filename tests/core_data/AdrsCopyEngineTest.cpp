@@ -311,12 +311,14 @@ TEST_F(AdrsCopyEngineTest, FailedRecordsAndAFullDiskAreCountedAsTheBookHoldsThem
     EXPECT_LT(first.Registered, int(many.size()) - kCopyBatchSize / 2) << "the disk filled";
     EXPECT_EQ(first.Registered, int(rows.size()) - 1);
     EXPECT_EQ(first.Registered + first.Failed, int(many.size()));
+    EXPECT_EQ(first.WriteFault, TAdrsCopyWriteFault::DiskFull) << "records were lost to the full disk";
 
     const TAdrsCopyCounts second = Run({}, recNos);
     sqlite3_cancel_auto_extension(reinterpret_cast<void (*)()>(LimitPages));
     EXPECT_EQ(second.NotProcessed, first.Registered);
     EXPECT_EQ(second.Registered, int(many.size()) - 1 - first.Registered);
     EXPECT_EQ(second.Failed, 1);
+    EXPECT_EQ(second.WriteFault, TAdrsCopyWriteFault::None) << "a refused record is no fault of the disk";
     std::map<QByteArray, int> codes;
     for (const auto& [n, row] : Dump(dst))
         ++codes[Col(row, afCustomCode)];
