@@ -336,34 +336,18 @@ TEST_F(AdrsCopyTest, ABookWhoseFolderWentIsNamedAndNothingIsCopied)
     EXPECT_FALSE(OptionsWritten());
 }
 
-namespace {
-// A small disk for the destination: its connections hold so many pages.
-QByteArray gLimitedFile;
-int gPageLimit = 0;
-int LimitPages(sqlite3* db, char**, const sqlite3_api_routines*)
-{
-    const char* name = sqlite3_db_filename(db, "main");
-    if (gPageLimit > 0 && name && gLimitedFile == name)
-        sqlite3_exec(db, ("PRAGMA max_page_count=" + QByteArray::number(gPageLimit)).constData(), nullptr, nullptr,
-                     nullptr);
-    return SQLITE_OK;
-}
-} // namespace
-
 // The destination's disk fills during the run: not "completed", but records
 // not written, with the cause on a line of its own and the warning icon;
 // the counts are what the book holds.
 TEST_F(AdrsCopyTest, AFullDiskIsToldWithItsCauseAndTheWarningIcon)
 {
     Exec(AdrsTableFileName(kOpen), "UPDATE Adrs SET Note=hex(zeroblob(6000))"); // pages of their own
-    sqlite3_auto_extension(reinterpret_cast<void (*)()>(LimitPages));
-    gLimitedFile = QFileInfo(AdrsTableFileName(kDest)).canonicalFilePath().toUtf8();
-    gPageLimit = 40; // room for some of the 30 records
-    Open();
-    Get<QRadioButton>("rbtnAll")->setChecked(true);
-    window->CopyClick();
-    gPageLimit = 0;
-    sqlite3_cancel_auto_extension(reinterpret_cast<void (*)()>(LimitPages));
+    {
+        const TPageLimit limit(AdrsTableFileName(kDest), 40); // room for some of the 30 records
+        Open();
+        Get<QRadioButton>("rbtnAll")->setChecked(true);
+        window->CopyClick();
+    }
 
     TSqlTable t(AdrsTableDef());
     t.Open(AdrsTableFileName(kDest));
