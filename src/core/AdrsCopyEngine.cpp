@@ -9,6 +9,7 @@
 
 #include <QFileInfo>
 #include <array>
+#include <sqlite3.h>
 
 namespace {
 
@@ -29,6 +30,22 @@ TAdrsCopyEngine::TAdrsCopyEngine(TSqlTable& source, TSqlTable& destination, cons
 {
 }
 
+TAdrsCopyWriteFault TAdrsCopyEngine::WriteFaultOf(const QString& message)
+{
+    // A table's error ends in what SQLite said (its English text for the
+    // result code), which is what tells a disk from a refused record.
+    const auto says = [&](int code) { return message.contains(QLatin1String(sqlite3_errstr(code))); };
+    if (says(SQLITE_FULL))
+        return TAdrsCopyWriteFault::DiskFull;
+    if (says(SQLITE_READONLY))
+        return TAdrsCopyWriteFault::ReadOnly;
+    if (says(SQLITE_IOERR))
+        return TAdrsCopyWriteFault::DiskError;
+    if (says(SQLITE_CORRUPT) || says(SQLITE_NOTADB))
+        return TAdrsCopyWriteFault::Damaged;
+    return TAdrsCopyWriteFault::Other;
+}
+
 bool TAdrsCopyEngine::IsSameBook(const TSqlTable& source, const TSqlTable& destination)
 {
     const QString a = QFileInfo(source.FileName()).canonicalFilePath();
@@ -43,10 +60,16 @@ TAdrsCopyCounts TAdrsCopyEngine::Run(const std::vector<int>& recNos)
         total.WriteError = true;
         return total;
     }
+    // The first failure that lost records to the destination tells why.
+    auto fault = [&](const QString& error) {
+        if (total.WriteFault == TAdrsCopyWriteFault::None)
+            total.WriteFault = WriteFaultOf(error);
+    };
     try {
         dstCount_ = dst_.RecordCount();
-    } catch (const ESqlTableError&) {
+    } catch (const ESqlTableError& e) {
         total.WriteError = true;
+        fault(e.Message());
         return total;
     }
     // Counted per batch: a batch whose transaction is gone (a failed commit,
@@ -60,7 +83,8 @@ TAdrsCopyCounts TAdrsCopyEngine::Run(const std::vector<int>& recNos)
             try {
                 dst_.Commit();
                 kept = true;
-            } catch (const ESqlTableError&) {
+            } catch (const ESqlTableError& e) {
+                lastError_ = e.Message();
                 try {
                     dst_.Rollback();
                 } catch (const ESqlTableError&) {
@@ -73,6 +97,10 @@ TAdrsCopyCounts TAdrsCopyEngine::Run(const std::vector<int>& recNos)
         } else {
             total.Failed += batch.Registered + batch.Overwritten;
             dstCount_ -= batch.Registered;
+            // Taken back whole (a full disk, a disk error) or not committed:
+            // the destination could not be written, whatever was refused.
+            if (inBatch > 0)
+                fault(lastError_);
         }
         total.NotProcessed += batch.NotProcessed;
         total.Failed += batch.Failed;
@@ -94,12 +122,19 @@ TAdrsCopyCounts TAdrsCopyEngine::Run(const std::vector<int>& recNos)
         if (!dst_.InTransaction()) {
             try {
                 dst_.StartTransaction();
-            } catch (const ESqlTableError&) {
+            } catch (const ESqlTableError& e) {
                 total.WriteError = true;
+                fault(e.Message());
                 break;
             }
         }
+        lastError_.clear();
         r = copyCurrent();
+        // A record that failed on the file or its disk (not refused by the
+        // book's rules) was lost to a destination that cannot be written,
+        // even when SQLite kept the batch going.
+        if (r == TAdrsCopyResult::Failed && WriteFaultOf(lastError_) != TAdrsCopyWriteFault::Other)
+            fault(lastError_);
         if (r == TAdrsCopyResult::LimitReached) {
             total.LimitReached = true;
             break;
@@ -154,7 +189,8 @@ TAdrsCopyResult TAdrsCopyEngine::copyCurrent()
             return TAdrsCopyResult::Overwritten;
         ++dstCount_;
         return TAdrsCopyResult::Registered;
-    } catch (const ESqlTableError&) {
+    } catch (const ESqlTableError& e) {
+        lastError_ = e.Message();
         // The failed statement wrote nothing; the edit buffer is let go.
         try {
             if (dst_.State() == TSqlTable::TState::Edit || dst_.State() == TSqlTable::TState::Insert)

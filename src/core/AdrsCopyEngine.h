@@ -38,6 +38,9 @@ struct TAdrsCopyOptions {
 
 enum class TAdrsCopyResult { Registered, Overwritten, NotProcessed, LimitReached, Failed };
 
+// Why the destination could not be written, as SQLite told it.
+enum class TAdrsCopyWriteFault { None, DiskFull, ReadOnly, DiskError, Damaged, Other };
+
 struct TAdrsCopyCounts {
     int Registered = 0;
     int Overwritten = 0;
@@ -47,6 +50,11 @@ struct TAdrsCopyCounts {
     // The destination could not be written from some point on (a
     // transaction could not be started); what was committed before stays.
     bool WriteError = false;
+    // Records were lost because the destination could not be written (a
+    // batch taken back or not committed, a record failing on a full disk or
+    // a disk error), not refused one by one: why, from the first such
+    // failure. None when every failed record was refused on its own.
+    TAdrsCopyWriteFault WriteFault = TAdrsCopyWriteFault::None;
 };
 
 inline constexpr int kCopyBatchSize = 1000;
@@ -68,6 +76,9 @@ public:
 
     // True when both tables are one file: a book is never copied into itself.
     static bool IsSameBook(const TSqlTable& source, const TSqlTable& destination);
+    // The kind of write failure a table's error message tells (Other for
+    // any that is not about the file or its disk, a refused record too).
+    static TAdrsCopyWriteFault WriteFaultOf(const QString& message);
 
 private:
     TAdrsCopyResult copyCurrent();
@@ -78,4 +89,5 @@ private:
     TSqlTable& dst_;
     TAdrsCopyOptions opt_;
     int dstCount_ = 0;
+    QString lastError_; // of the last failure writing the destination
 };

@@ -17,6 +17,11 @@ void TAdrsListCache::Clear()
 {
     generation_ = nextGeneration();
     rows_ = 0;
+    // No columns either: a cache that holds no book reads as one of no
+    // rows whichever field is asked for (the columns come with the next Load).
+    kind_.clear();
+    slot_.clear();
+    intCols_ = floatCols_ = textCols_ = 0;
     ints_.clear();
     floats_.clear();
     text_.clear();
@@ -101,7 +106,7 @@ int TAdrsListCache::IndexOfRecNo(std::int64_t recNo) const
 
 int TAdrsListCache::RowAtArenaOffset(int field, size_t offset) const
 {
-    const std::vector<std::uint32_t>& ends = text_[size_t(slot_[field])].ends;
+    const std::vector<std::uint32_t>& ends = FieldEnds(field);
     return int(std::upper_bound(ends.begin(), ends.end(), offset) - ends.begin());
 }
 

@@ -40,12 +40,13 @@ public:
     }
     // A text field of every row end to end, and the row whose text holds
     // the byte at an offset into it (texts never overlap; an empty text
-    // holds no byte).
-    std::string_view FieldArena(int field) const { return text_[size_t(slot_[field])].arena; }
+    // holds no byte). A cache that holds no book (never loaded, or
+    // cleared) has no columns: these read as the field of no rows.
+    std::string_view FieldArena(int field) const { return textColumn(field).arena; }
     int RowAtArenaOffset(int field, size_t offset) const;
     // Per row, where its text of the field ends in the field's arena (it
     // starts where the row before ends).
-    const std::vector<std::uint32_t>& FieldEnds(int field) const { return text_[size_t(slot_[field])].ends; }
+    const std::vector<std::uint32_t>& FieldEnds(int field) const { return textColumn(field).ends; }
     // Calls fn(row) for every row whose text of the field holds a byte
     // pattern (every row for an empty one): one memmem over the field's
     // arena, each hit taken by the row it starts in when it ends there too
@@ -78,7 +79,7 @@ public:
     // Where the row's text of the field starts in the field's arena.
     size_t ArenaOffset(int row, int field) const
     {
-        return row == 0 ? 0 : text_[size_t(slot_[field])].ends[size_t(row) - 1];
+        return row == 0 ? 0 : textColumn(field).ends[size_t(row) - 1];
     }
     QString Text(int row, int field) const;
     bool IsNull(int row, int field) const { return nulls_[size_t(row) * textCols_ + slot_[field]]; }
@@ -102,4 +103,10 @@ private:
     };
     std::vector<TTextColumn> text_;
     std::vector<bool> nulls_;
+    // The field's text column; an empty one while the cache holds no book.
+    const TTextColumn& textColumn(int field) const
+    {
+        static const TTextColumn none;
+        return size_t(field) < slot_.size() ? text_[size_t(slot_[size_t(field)])] : none;
+    }
 };

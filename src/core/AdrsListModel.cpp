@@ -240,6 +240,14 @@ void TAdrsListModel::SetSort(int columnNo, bool descending)
     endResetModel();
 }
 
+bool TAdrsListModel::CanSortBy(int columnNo)
+{
+    if (columnNo < 0 || columnNo >= kAdrsListColumnCount)
+        return true;
+    const int field = AdrsListColumnDefs[size_t(columnNo)].field;
+    return field < 0 || AdrsColumnKind(field) != TFieldKind::Cipher || !IsProtectedFieldMasked();
+}
+
 void TAdrsListModel::SetRowOrder(TRowOrder order)
 {
     beginResetModel();
@@ -271,6 +279,12 @@ void TAdrsListModel::sortOrder()
         const int rows = cache_.Count();
         std::erase_if(order_, [rows](int row) { return row < 0 || row >= rows; });
         return;
+    }
+    if (!CanSortBy(sortColumn_)) {
+        // Not sorted by hidden values, nor claimed to be: the book's order,
+        // also once the lock is lifted (no sort the user did not see).
+        sortColumn_ = -1;
+        sortDescending_ = false;
     }
     const int n = cache_.Count();
     order_.resize(size_t(n));
@@ -326,8 +340,6 @@ void TAdrsListModel::sortOrder()
     // (the level-1 kanji in reading order). Keys are built once per sort;
     // the cache holds UTF-8, whose ASCII is the same bytes.
     if (col == alcAddress || col == alcNameKana || kind == TFieldKind::Wide || kind == TFieldKind::Cipher) {
-        if (kind == TFieldKind::Cipher && IsProtectedFieldMasked())
-            return; // masked values give away nothing, not even their order
         std::vector<std::string> keys(static_cast<size_t>(n));
         for (int r = 0; r < n; ++r)
             keys[size_t(r)] = Cp932SortKey(AdrsListCellText(cache_, r, col));

@@ -28,8 +28,14 @@ public:
     const std::vector<int>& Columns() const { return columns_; }
 
     // Sort order: a column number, or -1 for the book's order (RecNo).
+    // SortColumn always names the order the rows are in: a sort the rows
+    // cannot have now (CanSortBy) is dropped for the book's order.
     void SetSort(int columnNo, bool descending);
     int SortColumn() const { return sortColumn_; }
+    // Whether the rows can be sorted by the column now: not by one whose
+    // values are hidden behind the administrator lock (masked values give
+    // away nothing, not even their order). -1 (the book's order) always.
+    static bool CanSortBy(int columnNo);
     bool SortDescending() const { return sortDescending_; }
 
     // A fixed row order in place of the sort (the duplicate display): the

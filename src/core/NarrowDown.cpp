@@ -321,6 +321,8 @@ bool TNarrowDownEvaluator::Passes(const TAdrsListCache& cache, int row) const
 std::vector<std::uint8_t> TNarrowDownEvaluator::PassingRows(const TAdrsListCache& cache) const
 {
     const int rows = cache.Count();
+    if (rows == 0)
+        return {}; // no book (or an empty one): no field is read
     if (conds_.empty())
         return std::vector<std::uint8_t>(size_t(rows), 1); // no filter at all, whichever way it combines
     // All: a row passes until a condition fails it. Any: a row fails until a

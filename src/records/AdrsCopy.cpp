@@ -14,6 +14,7 @@
 #include "platform/ui/NumEdit.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QPointer>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -35,6 +36,26 @@ QString lines(std::initializer_list<QString> list)
 }
 
 int inRange(int value, int low, int high, int def) { return value < low || value > high ? def : value; }
+
+// Why the destination could not be written, in words a user can act on.
+QString writeFaultCause(TAdrsCopyWriteFault fault)
+{
+    switch (fault) {
+    case TAdrsCopyWriteFault::DiskFull: return QStringLiteral("コピー先のディスクの空き容量が足りません");
+    case TAdrsCopyWriteFault::ReadOnly: return QStringLiteral("コピー先のアドレス帳に書き込む権限がありません");
+    case TAdrsCopyWriteFault::DiskError: return QStringLiteral("コピー先のディスクの読み書きでエラーが起きました");
+    case TAdrsCopyWriteFault::Damaged: return QStringLiteral("コピー先のアドレス帳のファイルが壊れています");
+    default: return QStringLiteral("コピー先のアドレス帳のファイルに書き込めません");
+    }
+}
+
+// Why a book listed before is not there now: its folder, or the table in it.
+QString goneCause(const QString& folder)
+{
+    return QFileInfo::exists(AdrsBookFolderPath(folder))
+               ? QStringLiteral("アドレス帳のファイルがありません")
+               : QStringLiteral("アドレス帳のフォルダがありません（削除されたか、名前が変えられています）");
+}
 
 QPointer<TAddressCopy> gAddressCopy;
 
@@ -61,6 +82,9 @@ TAddressCopy* ShowAddressCopy(TAddressList& list)
                 window->UpdateCopyCount();
         });
         QObject::connect(&list, &TAddressList::adrsBookChanged, window, &TAddressCopy::BookChanged);
+    } else {
+        // Books may have gone or come outside the program since it was filled.
+        window->BookChanged();
     }
     if (window->isMinimized())
         window->showNormal();
@@ -134,6 +158,7 @@ void TAddressCopy::loadOptions()
     ui->chkSameUpdDateTime->setChecked(ini.ReadBool(kSection, QStringLiteral("SameUpdDateTime"), true));
     applyDateBoxes();
 
+    BuildAdrsBookList(); // as the books are now, not as they were at the start
     fillBooks();
 
     shownRows_ = list_.GetRecordCount();
@@ -173,6 +198,7 @@ void TAddressCopy::fillBooks()
 
 void TAddressCopy::BookChanged()
 {
+    BuildAdrsBookList();
     fillBooks();
     UpdateCopyCount();
 }
@@ -401,14 +427,33 @@ void TAddressCopy::CopyClick()
         ui->lbxAdrsBook->setFocus();
         return;
     }
-    // The book list may be older than the main window's last change of book.
-    const int at = IndexOfAdrsBook(book->text());
-    const bool gone = at < 0 || AdrsBookList[size_t(at)].State == 1;
-    if (gone || AdrsBookList[size_t(at)].Name == AdrsName || !DMTelvora21) {
+    const QString name = book->text();
+    // The open book is copied from its file as it stands in its folder: one
+    // whose folder went (deleted or renamed outside the program) is no
+    // longer the book, though the program still holds the file.
+    if (DMTelvora21 && DMTelvora21->AdrsTable().Active()
+        && !QFileInfo::exists(DMTelvora21->AdrsTable().FileName())) {
         ShowMessage(this,
-                    lines({QStringLiteral("このアドレス帳にはコピーできません"),
-                           gone ? QStringLiteral("アドレス帳が見つかりません") : QStringLiteral("開いているアドレス帳です"),
-                           QStringLiteral("アドレス帳：%1").arg(book->text())}),
+                    lines({QStringLiteral("コピー元のアドレス帳が見つかりません"),
+                           QStringLiteral("開いているアドレス帳のフォルダが削除されたか、名前が変えられています"),
+                           QStringLiteral("アドレス帳：%1").arg(AdrsName)}),
+                    MB_OK | MB_ICONWARNING);
+        return;
+    }
+    // The books are read again: the list may be older than a book deleted
+    // or renamed outside the program, or the main window's last change of book.
+    const int listed = IndexOfAdrsBook(name);
+    const QString folder = listed >= 0 ? AdrsBookList[size_t(listed)].Folder : name;
+    BuildAdrsBookList();
+    const int at = IndexOfAdrsBook(name);
+    if (at < 0 || AdrsBookList[size_t(at)].State == 1 || name == AdrsName || !DMTelvora21) {
+        ShowMessage(this,
+                    at < 0 ? lines({QStringLiteral("コピー先のアドレス帳が見つかりません"), goneCause(folder),
+                                    QStringLiteral("アドレス帳：%1").arg(name)})
+                           : lines({QStringLiteral("このアドレス帳にはコピーできません"),
+                                    name == AdrsName ? QStringLiteral("開いているアドレス帳です")
+                                                     : QStringLiteral("削除の予定になっています"),
+                                    QStringLiteral("アドレス帳：%1").arg(name)}),
                     MB_OK | MB_ICONWARNING);
         fillBooks();
         return;
@@ -457,22 +502,28 @@ void TAddressCopy::CopyClick()
     DMTelvora21->CloseSubAdrsTable();
     saveOptions();
 
-    QStringList summary{QStringLiteral("アドレス帳のコピーが完了しました"), QString(),
-                        QStringLiteral("対象件数 : \t%1 件").arg(count),
-                        QStringLiteral("登録件数 : \t%1 件").arg(counts_.Registered)};
+    // Records lost to a destination that could not be written are told with
+    // the cause on a line of its own, not as a completed copy.
+    const bool written = !counts_.WriteError && counts_.WriteFault == TAdrsCopyWriteFault::None;
+    QStringList summary;
+    if (written)
+        summary << QStringLiteral("アドレス帳のコピーが完了しました");
+    else
+        summary << (counts_.WriteError ? QStringLiteral("コピー先のアドレス帳に書き込めないため、コピーを中止しました")
+                                       : QStringLiteral("コピー先のアドレス帳に書き込めなかったデータがあります"))
+                << writeFaultCause(counts_.WriteFault) << QStringLiteral("アドレス帳：%1").arg(name);
+    summary << QString() << QStringLiteral("対象件数 : \t%1 件").arg(count)
+            << QStringLiteral("登録件数 : \t%1 件").arg(counts_.Registered);
     if (counts_.Overwritten > 0)
         summary << QStringLiteral("上書き件数 : \t%1 件").arg(counts_.Overwritten);
     if (counts_.NotProcessed > 0)
         summary << QStringLiteral("未処理件数 : \t%1 件").arg(counts_.NotProcessed);
     if (counts_.Failed > 0)
         summary << QStringLiteral("エラー件数 : \t%1 件").arg(counts_.Failed);
-    const bool written = !counts_.WriteError;
-    if (!written)
-        summary << QStringLiteral("コピー先のアドレス帳に書き込めませんでした");
     QStringList out;
     for (const QString& l : summary)
         out << l + QStringLiteral("  ");
     hourglass.reset();
-    ShowMessage(this, out.join(QStringLiteral("\r\n")), MB_OK | (written ? MB_ICONINFORMATION : MB_ICONERROR));
+    ShowMessage(this, out.join(QStringLiteral("\r\n")), MB_OK | (written ? MB_ICONINFORMATION : MB_ICONWARNING));
     close();
 }

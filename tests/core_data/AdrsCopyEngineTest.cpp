@@ -98,19 +98,6 @@ void AddRows(const QString& book, const std::vector<TSpec>& specs)
     t.Commit();
 }
 
-// SQLite's own size limit (max_page_count) on every connection opened to
-// one file: that book's disk fills as a real one does, with no mock.
-QByteArray gLimitedFile;
-int gPageLimit = 0;
-int LimitPages(sqlite3* db, char**, const sqlite3_api_routines*)
-{
-    const char* name = sqlite3_db_filename(db, "main");
-    if (gPageLimit > 0 && name && gLimitedFile == name)
-        sqlite3_exec(db, ("PRAGMA max_page_count=" + QByteArray::number(gPageLimit)).constData(), nullptr, nullptr,
-                     nullptr);
-    return SQLITE_OK;
-}
-
 // The rules, applied to dumped rows.
 struct TOracle {
     TRows dst;
@@ -300,23 +287,22 @@ TEST_F(AdrsCopyEngineTest, FailedRecordsAndAFullDiskAreCountedAsTheBookHoldsThem
     std::vector<int> recNos;
     for (int i = 1; i <= int(many.size()); ++i)
         recNos.push_back(i);
-    sqlite3_auto_extension(reinterpret_cast<void (*)()>(LimitPages));
-    gLimitedFile = QFileInfo(dst).canonicalFilePath().toUtf8();
-    gPageLimit = 110; // an empty book's eight pages and about 1,700 records
+    TPageLimit limit(dst, 110); // an empty book's eight pages and about 1,700 records
 
     const TAdrsCopyCounts first = Run({}, recNos);
-    gPageLimit = 0;
+    limit.Set(0);
     const TRows rows = Dump(dst);
     EXPECT_GT(first.Registered, kCopyBatchSize / 2) << "the first batch is kept";
     EXPECT_LT(first.Registered, int(many.size()) - kCopyBatchSize / 2) << "the disk filled";
     EXPECT_EQ(first.Registered, int(rows.size()) - 1);
     EXPECT_EQ(first.Registered + first.Failed, int(many.size()));
+    EXPECT_EQ(first.WriteFault, TAdrsCopyWriteFault::DiskFull) << "records were lost to the full disk";
 
     const TAdrsCopyCounts second = Run({}, recNos);
-    sqlite3_cancel_auto_extension(reinterpret_cast<void (*)()>(LimitPages));
     EXPECT_EQ(second.NotProcessed, first.Registered);
     EXPECT_EQ(second.Registered, int(many.size()) - 1 - first.Registered);
     EXPECT_EQ(second.Failed, 1);
+    EXPECT_EQ(second.WriteFault, TAdrsCopyWriteFault::None) << "a refused record is no fault of the disk";
     std::map<QByteArray, int> codes;
     for (const auto& [n, row] : Dump(dst))
         ++codes[Col(row, afCustomCode)];

@@ -466,6 +466,7 @@ void TAddressList::relist(const std::function<void()>& change, bool keepIndexWhe
         view->verticalScrollBar()->setValue(top);
     else if (now >= 0)
         view->scrollTo(model_.index(now, 0));
+    showSortArrow();
     updateStatus();
     emit listRebuilt();
 }
@@ -623,30 +624,32 @@ void TAddressList::applyColumns()
     QHeaderView* header = ui->lvAddress->header();
     for (size_t i = 0; i < widths.size(); ++i)
         header->resizeSection(int(i), ScaleForDpi(widths[i], true));
-    const auto sortAt = std::find(shown.begin(), shown.end(), model_.SortColumn());
-    if (sortAt != shown.end() && !IsShowingDuplicates())
-        header->setSortIndicator(int(sortAt - shown.begin()),
-                                 model_.SortDescending() ? Qt::DescendingOrder : Qt::AscendingOrder);
-    else
-        header->setSortIndicator(-1, Qt::AscendingOrder);
+    showSortArrow();
     applyingColumns_ = false;
+}
+
+void TAddressList::showSortArrow()
+{
+    // The order the rows are in: none while the duplicate sets keep their
+    // own order, or in the book's order; the model names no sort it did
+    // not apply.
+    const auto& shown = model_.Columns();
+    const auto at = std::find(shown.begin(), shown.end(), model_.SortColumn());
+    const bool sorted = at != shown.end() && !IsShowingDuplicates();
+    ui->lvAddress->header()->setSortIndicator(sorted ? int(at - shown.begin()) : -1,
+                                              sorted && model_.SortDescending() ? Qt::DescendingOrder
+                                                                                : Qt::AscendingOrder);
 }
 
 void TAddressList::SetSortColumn(int columnNo, bool descending)
 {
     const THourglass hourglass;
-    relist([&] { model_.SetSort(columnNo, descending); }, false, false);
-    const auto& shown = model_.Columns();
-    const auto at = std::find(shown.begin(), shown.end(), model_.SortColumn());
-    ui->lvAddress->header()->setSortIndicator(at == shown.end() ? -1 : int(at - shown.begin()),
-                                              model_.SortDescending() ? Qt::DescendingOrder : Qt::AscendingOrder);
+    relist([&] { model_.SetSort(columnNo, descending); }, false, false); // shows the arrow
 }
 
 void TAddressList::ProtectionChanged()
 {
-    const int col = model_.SortColumn();
-    const int field = col >= 0 ? AdrsListColumnDefs[size_t(col)].field : -1;
-    if (IsProtectedFieldMasked() && field >= 0 && AdrsColumnKind(field) == TFieldKind::Cipher && !IsShowingDuplicates()) {
+    if (!TAdrsListModel::CanSortBy(model_.SortColumn()) && !IsShowingDuplicates()) {
         SetSortColumn(-1, false); // re-lists
         return;
     }
@@ -656,11 +659,15 @@ void TAddressList::ProtectionChanged()
 
 void TAddressList::onHeaderClicked(int section)
 {
-    if (section < 0 || size_t(section) >= model_.Columns().size())
+    // The header has moved its arrow to the clicked column already; a click
+    // that sorts nothing puts it back where the rows' order is.
+    const int col = section >= 0 && size_t(section) < model_.Columns().size() ? model_.Columns()[size_t(section)] : -1;
+    if (col < 0 || IsShowingDuplicates() || !TAdrsListModel::CanSortBy(col)) {
+        // The duplicate sets keep their own order; hidden values are not
+        // sorted by (the order the rows have stays).
+        showSortArrow();
         return;
-    if (IsShowingDuplicates())
-        return; // the duplicate sets keep their own order
-    const int col = model_.Columns()[size_t(section)];
+    }
     SetSortColumn(col, col == model_.SortColumn() && !model_.SortDescending());
 }
 
@@ -692,6 +699,13 @@ void TAddressList::updateTitle()
     const bool open = DMTelvora21 && DMTelvora21->AdrsTable().Active();
     ui->actInquiry->setEnabled(open);
     ui->actNewRecord->setEnabled(open);
+    // Nor do a search through the rows, the duplicates among them or a copy
+    // of them mean anything. The filter and the columns stay: they are kept
+    // for the book opened next.
+    ui->actWordSearch->setEnabled(open);
+    ui->actWordSearchNext->setEnabled(open && !SearchWord.isEmpty());
+    ui->actDuplicate->setEnabled(open);
+    ui->actAdrsCopy->setEnabled(open);
 }
 
 void TAddressList::updateStatus()

@@ -193,6 +193,9 @@ private:
     bool saveWindowSettings();
     bool saveListSettings();
     void onHeaderClicked(int section);
+    // The header's arrow on the column the rows are sorted by, none when
+    // they are in the book's order or the duplicate sets' own.
+    void showSortArrow();
     void onOpenAdrsBook();
     void onNewAdrsBook();
     void requestOpen(int index);

@@ -3,8 +3,10 @@
 #include "core/Folders.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <sqlite3.h>
 
 QByteArray ReadFile(const QString& path)
 {
@@ -44,3 +46,31 @@ TTempDataFolder::TTempDataFolder()
 TTempDataFolder::~TTempDataFolder() = default;
 
 QString TTempDataFolder::path() const { return DataFolder(); }
+
+namespace {
+QByteArray gLimitedFile;
+int gPageLimit = 0;
+int limitPages(sqlite3* db, char**, const sqlite3_api_routines*)
+{
+    const char* name = sqlite3_db_filename(db, "main");
+    if (gPageLimit > 0 && name && gLimitedFile == name)
+        sqlite3_exec(db, ("PRAGMA max_page_count=" + QByteArray::number(gPageLimit)).constData(), nullptr, nullptr,
+                     nullptr);
+    return SQLITE_OK;
+}
+} // namespace
+
+TPageLimit::TPageLimit(const QString& file, int pages)
+{
+    gLimitedFile = QFileInfo(file).canonicalFilePath().toUtf8();
+    gPageLimit = pages;
+    sqlite3_auto_extension(reinterpret_cast<void (*)()>(limitPages));
+}
+
+TPageLimit::~TPageLimit()
+{
+    sqlite3_cancel_auto_extension(reinterpret_cast<void (*)()>(limitPages));
+    gPageLimit = 0;
+}
+
+void TPageLimit::Set(int pages) { gPageLimit = pages; }

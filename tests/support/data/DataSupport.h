@@ -1,6 +1,6 @@
 #pragma once
 // Helpers for tests that link no widgets: whole-file reads and writes, an
-// independent AES, and a throw-away data folder.
+// independent AES, a throw-away data folder and a small disk for one book.
 
 #include <QByteArray>
 #include <QString>
@@ -26,4 +26,14 @@ public:
 
 private:
     QTemporaryDir dir_;
+};
+
+// SQLite's own size limit (max_page_count) on every connection opened to
+// one file while the object lives: that file's disk fills as a real one
+// does, with no mock. Set(0) lifts the limit for connections opened later.
+class TPageLimit {
+public:
+    TPageLimit(const QString& file, int pages);
+    ~TPageLimit();
+    void Set(int pages);
 };
