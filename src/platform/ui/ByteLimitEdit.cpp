@@ -244,6 +244,9 @@ bool TByteLimit::CutToLimit()
 
 void TByteLimit::Leaving(const QFocusEvent* event)
 {
+    // A read-only edit holds what the program put there, to be kept.
+    if (edit_ && edit_->isReadOnly())
+        return;
     if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason)
         CutToLimit();
 }

@@ -56,7 +56,7 @@ public:
     // Refuses an input the edit's owner judged itself: the beep and the signal.
     void Refuse();
     // The line edit loses the focus: cut unless the focus only went to a
-    // context menu, a popup or another window. Seen through an event filter;
+    // context menu, a popup or another window, or the edit is read-only. Seen through an event filter;
     // an edit whose focus events are handed to it directly (the edit of a
     // combo box) calls it from its own focusOutEvent. Cutting twice is cutting once.
     void Leaving(const QFocusEvent* event);
