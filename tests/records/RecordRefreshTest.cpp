@@ -222,6 +222,7 @@ TEST_F(RecordRefresh, LockedProtectedFieldsRefuseEveryInputPath)
     edit("edtProtectMemo1")->setFocus(Qt::TabFocusReason);
     edit("edtAdrs3")->setFocus(Qt::TabFocusReason);
     EXPECT_EQ(edit("edtProtectMemo1")->text(), longMemo);
+    QApplication::clipboard()->clear(); // for the tests after this one
 }
 
 TEST_F(RecordRefresh, BatchChangeOfOneKeywordChangesThatKeywordAndTheUpdateDateAlone)

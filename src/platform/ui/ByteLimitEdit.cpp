@@ -288,7 +288,9 @@ void TByteLimit::showContextMenu(const QPoint& globalPos)
 
 bool TByteLimit::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != edit_)
+    // An edit being destroyed is a line edit no more (it loses the focus
+    // from the widget's destructor): nothing to cut or take.
+    if (watched != edit_ || !qobject_cast<QLineEdit*>(watched))
         return QObject::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::FocusOut:
