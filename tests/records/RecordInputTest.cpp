@@ -10,6 +10,7 @@
 #include "platform/Cp932.h"
 #include "platform/Seams.h"
 #include "platform/SqlTable.h"
+#include "platform/ui/ByteLimitEdit.h"
 #include "platform/ui/ColorDialog.h"
 #include "platform/ui/DialogSeams.h"
 #include "core/common/Units.h"
@@ -20,6 +21,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -298,4 +300,41 @@ TEST_F(RecordInput, SymbolColourAndWebSearchButtons)
         find<QPushButton>("bbtnWebSearch")->click();
         EXPECT_EQ(word, corp ? QStringLiteral("表示株式会社") : QString());
     }
+}
+
+// Numbers committed with the input method on are taken in half width, so a
+// full-width telephone number fits its edit whole and registers; what still
+// does not fit is cut with the refusal typing gives.
+TEST_F(RecordInput, FullWidthNumbersCommittedFitTheirEditsAndWhatDoesNotFitIsRefusedAloud)
+{
+    show();
+    const std::pair<const char*, QString> numbers[] = {
+        {"edtTel", QStringLiteral("03-1234-5678")},       {"edtFax", QStringLiteral("03-1234-5679")},
+        {"edtPortable1", QStringLiteral("090-1111-2222")}, {"edtPortable2", QStringLiteral("080-3333-4444")},
+        {"edtPos", QStringLiteral("100-0001")},
+    };
+    for (const auto& [name, half] : numbers) {
+        SCOPED_TRACE(name);
+        auto* edit = find<TByteLimitEdit>(QLatin1String(name));
+        QSignalSpy refused(edit, &TByteLimitEdit::InputRefused);
+        edit->setFocus();
+        // Each digit and hyphen in its full-width form; ー as the hyphen.
+        QString full;
+        for (QChar c : half)
+            full += c == u'-' ? (full.size() > 4 ? QChar(u'ー') : QChar(u'－')) : QChar(c.unicode() - u'0' + u'０');
+        CommitText(edit, full);
+        EXPECT_EQ(edit->text(), half);
+        EXPECT_EQ(refused.count(), 0);
+    }
+    auto* portable = find<TByteLimitEdit>("edtPortable1"); // full: 13 bytes
+    QSignalSpy portableRefused(portable, &TByteLimitEdit::InputRefused);
+    CommitText(portable, QStringLiteral("１２"));
+    EXPECT_EQ(portable->text(), QStringLiteral("090-1111-2222")) << "nothing fits";
+    EXPECT_EQ(portableRefused.count(), 1);
+    auto* tel = find<TByteLimitEdit>("edtTel");
+    QSignalSpy refused(tel, &TByteLimitEdit::InputRefused);
+    tel->clear();
+    CommitText(tel, QStringLiteral("０３－１２３４－５６７８－９９"));
+    EXPECT_EQ(tel->text(), QStringLiteral("03-1234-5678-"));
+    EXPECT_EQ(refused.count(), 1);
 }
