@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QInputMethodEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -340,4 +341,15 @@ TEST(ByteLimitEdit, InputCutToFitKeepsTheHeadOfWhatArrivedAndSignalsTheRefusal)
     CommitText(f.edit, QStringLiteral("０３－１２３４－５６７８"));
     EXPECT_EQ(f.edit->text(), QStringLiteral("０３－１２３"));
     EXPECT_EQ(refused.count(), before + 1);
+    // As input methods deliver it: composed first, then committed.
+    f.edit->clear();
+    const QString number = QStringLiteral("０３－１２３４－５６７８");
+    QInputMethodEvent composing(number, {QInputMethodEvent::Attribute(QInputMethodEvent::Cursor, int(number.size()), 1)});
+    QApplication::sendEvent(f.edit, &composing);
+    EXPECT_TRUE(f.edit->text().isEmpty());
+    QInputMethodEvent commit;
+    commit.setCommitString(number);
+    QApplication::sendEvent(f.edit, &commit);
+    EXPECT_EQ(f.edit->text(), QStringLiteral("０３－１２３"));
+    EXPECT_EQ(refused.count(), before + 2);
 }
