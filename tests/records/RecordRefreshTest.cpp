@@ -140,12 +140,10 @@ TEST_F(RecordRefresh, LockedProtectedFieldsRefuseEveryInputPath)
 
     using TPath = std::function<void(QLineEdit*)>;
     const std::pair<const char*, TPath> paths[] = {
-        {"keys", [](QLineEdit* e) { TypeChars(e, QStringLiteral("x漢")); }},
-        {"backspace and delete",
+        {"keys",
          [](QLineEdit* e) {
+             TypeChars(e, QStringLiteral("x漢"));
              QTest::keyClick(e, Qt::Key_Backspace);
-             e->home(false);
-             QTest::keyClick(e, Qt::Key_Delete);
          }},
         {"input-method commit", [](QLineEdit* e) { CommitText(e, QStringLiteral("漢字")); }},
         {"commit over the whole text",
