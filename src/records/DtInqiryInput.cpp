@@ -129,6 +129,10 @@ void TDataInquiry::ConnectInput()
     connect(ui->sbtnPrintException, &QToolButton::clicked, this,
             [this](bool pressed) { SetPrintTarget(pressed ? 2 : 0); });
 
+    // Numbers typed with the input method on come in full width: taken in
+    // half width, what is shown is what the record stores.
+    for (TByteLimitEdit* edit : {ui->edtTel, ui->edtFax, ui->edtPortable1, ui->edtPortable2, ui->edtPos})
+        edit->SetNumeric(true);
     for (int i = 0; i < 6; ++i)
         connect(MyNumberEdit(i), &QLineEdit::textChanged, this, [this, i] { CheckMyNumbers(1u << i); });
     KeepMemoStorable(ui->mmoNote, 0);

@@ -20,7 +20,10 @@
 #include "records/DtInqiryUnits.h"
 #include "records/RecordMapping.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QInputMethodEvent>
+#include <QInputMethodQueryEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -37,9 +40,12 @@ const char* const kImeModeProperty = "imeMode";
 // Every character shown as "*", whatever the style's own mask character.
 const QString kAsteriskMask = QStringLiteral("QLineEdit { lineedit-password-character: 42; }");
 
-// A locked field refuses what is typed into it with the beep every refused
-// input gives, rather than dropping the key without a sound. Moving on
-// (Enter, Tab, arrows) stays as it is.
+// A locked field takes nothing from the user, whichever way it comes: what
+// is typed (with the beep every refused input gives, rather than a key
+// dropped without a sound), an input-method commit, a paste, a cut, a drop,
+// undo and redo. It tells the input method it takes no input, so none is
+// opened on it. Moving on (Enter, Tab, arrows) and selecting stay as they
+// are; the context menu of a read-only edit offers nothing that changes it.
 class TLockedFieldBeep : public QObject {
 public:
     explicit TLockedFieldBeep(QObject* parent) : QObject(parent) { setObjectName(QLatin1String(kName)); }
@@ -49,26 +55,85 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         auto* edit = qobject_cast<QLineEdit*>(watched);
-        if (!edit || !edit->isReadOnly() || event->type() != QEvent::KeyPress)
+        if (!edit || !edit->isReadOnly())
             return false;
-        const auto* key = static_cast<QKeyEvent*>(event);
-        const bool typed = key->matches(QKeySequence::Paste) || key->matches(QKeySequence::Cut) ||
-                           key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete ||
-                           (!key->text().isEmpty() && key->text().at(0).isPrint() &&
-                            !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)));
-        if (!typed)
+        switch (event->type()) {
+        case QEvent::KeyPress: {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            const bool typed = key->matches(QKeySequence::Paste) || key->matches(QKeySequence::Cut) ||
+                               key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) ||
+                               key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete ||
+                               (!key->text().isEmpty() && key->text().at(0).isPrint() &&
+                                !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)));
+            if (!typed)
+                return false;
+            refuse(edit);
+            return true;
+        }
+        case QEvent::InputMethod: {
+            const auto* im = static_cast<QInputMethodEvent*>(event);
+            if (!im->commitString().isEmpty() || im->replacementLength() > 0)
+                refuse(edit);
+            event->ignore();
+            return true;
+        }
+        case QEvent::InputMethodQuery: {
+            auto* query = static_cast<QInputMethodQueryEvent*>(event);
+            if (!(query->queries() & Qt::ImEnabled))
+                return false;
+            watched->event(event); // the rest answered as the edit answers it
+            query->setValue(Qt::ImEnabled, false);
+            return true;
+        }
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+            static_cast<QDropEvent*>(event)->ignore();
+            return true;
+        default:
             return false;
+        }
+    }
+
+private:
+    static void refuse(QLineEdit* edit)
+    {
         if (auto* limit = edit->findChild<TByteLimit*>(QString(), Qt::FindDirectChildrenOnly))
             limit->Refuse();
         else
             QApplication::beep();
-        return true;
     }
 };
+
+// The text a locked edit holds, as the program last set it.
+const char* const kLockedTextProperty = "lockedText";
+
+// What the program sets (setText) leaves an edit unmodified; any other change
+// of a locked edit (a masked edit's undo() clears it, whatever its undo
+// history) is put back at once.
+void guardLockedText(QLineEdit* edit, QObject* owner)
+{
+    if (edit->property(kLockedTextProperty).isValid())
+        return;
+    edit->setProperty(kLockedTextProperty, edit->text());
+    QObject::connect(edit, &QLineEdit::textChanged, owner, [edit](const QString& text) {
+        if (!edit->isReadOnly() || !edit->isModified())
+            edit->setProperty(kLockedTextProperty, text);
+        else
+            edit->setText(edit->property(kLockedTextProperty).toString());
+    });
+}
 
 // Locks or unlocks a protected field: read-only, with the read-only look.
 void lockField(QLineEdit* edit, bool locked, QObject* beep)
 {
+    // Steps typed before the lock are not there to be undone or redone
+    // under it (the edit's own answer on them is no guide once it is
+    // masked); the text stays. The window tells a change by comparing
+    // texts, not by the edit's modified flag.
+    if (locked && !edit->isReadOnly())
+        edit->setText(edit->text());
+    guardLockedText(edit, beep);
     edit->setReadOnly(locked);
     edit->removeEventFilter(beep);
     edit->installEventFilter(beep);

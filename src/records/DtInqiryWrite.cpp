@@ -288,7 +288,8 @@ TWriteResult TDataInquiry::WriteRecord(bool isUpdate, int* newRecNo)
     if (isUpdate && heldRecNo < 0)
         return TWriteResult::Failed;
     TAdrsRecord* rowAsShown = isUpdate && rowAsShown_ && rowAsShown_->RecNo == heldRecNo ? rowAsShown_.get() : nullptr;
-    const TWriteResult result = WriteAdrsRow(table, record, heldRecNo, newRecNo, &writeCause_, rowAsShown);
+    const TWriteResult result = WriteAdrsRow(table, record, heldRecNo, newRecNo, &writeCause_, rowAsShown,
+                                             IsProtectedFieldMasked());
     if (result == TWriteResult::Refused)
         ShowMessage(this, QStringLiteral("変更データを参照できませんでした  "), MB_OK | MB_ICONSTOP);
     if (result == TWriteResult::Written) {

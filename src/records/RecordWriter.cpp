@@ -138,32 +138,47 @@ bool SameRow(TAdrsRecord a, TAdrsRecord b)
     return a == b;
 }
 
+// The fields the administrator lock protects, taken from what is stored.
+void KeepProtected(const TAdrsRecord& stored, TAdrsRecord& record)
+{
+    record.MyNumber = stored.MyNumber;
+    record.JointMyNumber = stored.JointMyNumber;
+    record.ProtectMemo = stored.ProtectMemo;
+    record.ProtectNote = stored.ProtectNote;
+}
+
 } // namespace
 
 TWriteResult WriteAdrsRow(TSqlTable& table, const TAdrsRecord& record, int heldRecNo, int* newRecNo, QString* cause,
-                          TAdrsRecord* rowAsShown)
+                          TAdrsRecord* rowAsShown, bool keepProtected)
 {
     if (cause)
         cause->clear();
     try {
         table.SetIndexName(QString());
+        const TAdrsRecord* written = &record;
+        TAdrsRecord kept;
         if (heldRecNo < 0) {
             table.Append();
         } else {
             if (!table.FindKey({heldRecNo}))
                 return TWriteResult::Refused;
-            if (rowAsShown) {
-                TAdrsRecord now;
+            TAdrsRecord now;
+            if (rowAsShown || keepProtected)
                 ReadAdrsRecord(table, now);
-                if (!SameRow(now, *rowAsShown)) {
-                    if (cause)
-                        *cause = QStringLiteral("データが他で変更されています");
-                    return TWriteResult::Failed;
-                }
+            if (rowAsShown && !SameRow(now, *rowAsShown)) {
+                if (cause)
+                    *cause = QStringLiteral("データが他で変更されています");
+                return TWriteResult::Failed;
             }
             table.Edit();
+            if (keepProtected) {
+                kept = record;
+                KeepProtected(now, kept);
+                written = &kept;
+            }
         }
-        WriteAdrsRecord(record, table);
+        WriteAdrsRecord(*written, table);
         table.Post();
         table.FlushBuffers();
         if (rowAsShown && heldRecNo >= 0 && table.FindKey({heldRecNo}))

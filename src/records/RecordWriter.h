@@ -44,8 +44,13 @@ enum class TWriteResult : int { Written = 0, Refused = 1, Failed = 9 };
 // the record was on screen: when given, it is the row as read when the
 // record was shown, and the write fails (Failed, with the cause) if the row
 // holds anything else now; after a write it receives the row as written.
+//
+// keepProtected (the administrator lock is on): an update keeps the row's
+// stored My Numbers, protected memos and protected free memo byte for byte,
+// whatever the record holds, so that no way into the window's locked fields
+// can change them.
 TWriteResult WriteAdrsRow(TSqlTable& table, const TAdrsRecord& record, int heldRecNo, int* newRecNo,
-                          QString* cause = nullptr, TAdrsRecord* rowAsShown = nullptr);
+                          QString* cause = nullptr, TAdrsRecord* rowAsShown = nullptr, bool keepProtected = false);
 // The message of a failed write: its text ("add error", "update error") and,
 // on a line of its own, the cause when one is known.
 QString WriteFailureMessage(const QString& text, const QString& cause);

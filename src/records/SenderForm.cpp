@@ -17,9 +17,11 @@
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
 #include "platform/SqlTable.h"
+#include "platform/ui/ByteLimitEdit.h"
 #include "platform/ui/MessageBox.h"
 #include "listing_search/TntNameDic.h"
 
+#include <algorithm>
 #include <climits>
 
 namespace sf = senderfield;
@@ -37,14 +39,28 @@ const QString kReadFailed = QStringLiteral("差出人ファイルが読み込め
 const QString kTelTooLong = QStringLiteral("電話番号は11桁までで入力してください  ");
 const QString kFaxTooLong = QStringLiteral("FAX番号は11桁までで入力してください  ");
 const QString kPosTooLong = QStringLiteral("郵便番号は7桁までで入力してください  ");
+const QString kTelNotNumber = QStringLiteral("電話番号は半角数字かハイフンのみが有効です  ");
+const QString kFaxNotNumber = QStringLiteral("FAX番号は半角数字かハイフンのみが有効です  ");
+const QString kPosNotNumber = QStringLiteral("正しい郵便番号を入力してください  ");
 
 // The stored number digits of Tel and Fax.
 constexpr int kPhoneDigits = 11;
 constexpr int kPostalDigits = 7;
 
+// The edits fold full-width input as it comes; text the program put there
+// (a lookup, an older record) is folded here, so what is stored is what the
+// number is.
 QString Digits(const QString& text)
 {
-    return QString::fromLatin1(ExtractNumChars(cp932::Encode(text), kExtractDigits));
+    return QString::fromLatin1(ExtractNumChars(cp932::Encode(TByteLimitEdit::FoldNumber(text)), kExtractDigits));
+}
+
+// Only digits and hyphens once outer blanks are trimmed; anything else would
+// be dropped from the stored digits without a word.
+bool IsNumberText(const QString& text)
+{
+    const QString folded = TByteLimitEdit::FoldNumber(cp932::Trim(text));
+    return std::all_of(folded.begin(), folded.end(), [](QChar c) { return (c >= u'0' && c <= u'9') || c == u'-'; });
 }
 
 // Wide text goes through the narrow column as "@XXXX" units.
@@ -344,8 +360,14 @@ bool TSenderForm::CheckTitleDuplicate()
     return false;
 }
 
-bool TSenderForm::CheckDigits(QLineEdit* edit, int maxDigits, const QString& message)
+bool TSenderForm::CheckDigits(QLineEdit* edit, int maxDigits, const QString& notNumber, const QString& message)
 {
+    if (!IsNumberText(edit->text())) {
+        ShowMessage(this, notNumber, MB_OK | MB_ICONINFORMATION);
+        edit->setFocus(Qt::OtherFocusReason);
+        edit->selectAll();
+        return false;
+    }
     if (Digits(edit->text()).size() <= maxDigits)
         return true;
     ShowMessage(this, message, MB_OK | MB_ICONINFORMATION);
@@ -365,9 +387,11 @@ bool TSenderForm::SaveData()
     // may come before the title edit is left.
     if (titleChanged_ && CheckTitleDuplicate())
         return false;
-    // More digits than the record holds are refused, never cut.
-    if (!CheckDigits(ui->edTel, kPhoneDigits, kTelTooLong) || !CheckDigits(ui->edFax, kPhoneDigits, kFaxTooLong) ||
-        !CheckDigits(ui->edPos, kPostalDigits, kPosTooLong))
+    // Other characters than digits and hyphens, and more digits than the
+    // record holds, are refused, never dropped or cut.
+    if (!CheckDigits(ui->edTel, kPhoneDigits, kTelNotNumber, kTelTooLong) ||
+        !CheckDigits(ui->edFax, kPhoneDigits, kFaxNotNumber, kFaxTooLong) ||
+        !CheckDigits(ui->edPos, kPostalDigits, kPosNotNumber, kPosTooLong))
         return false;
     if (!SaveRecord())
         return false;

@@ -91,7 +91,9 @@ private:
     void FillHistoryBox(QComboBox* box, const THistoryData& history);
     void UpdatePrintGlyph(QToolButton* button);
     void UpdatePrintTargets();
-    bool CheckDigits(QLineEdit* edit, int maxDigits, const QString& message);
+    // A number edit holds digits and hyphens only (notNumber otherwise), and
+    // no more than maxDigits digits (message otherwise).
+    bool CheckDigits(QLineEdit* edit, int maxDigits, const QString& notNumber, const QString& message);
     void NameConvertNeed(int tag, bool need, const QString& reading, int kind);
     void ApplyNameReading(const QString& name, const QString& reading);
     void ShowError(const QString& text, const std::exception& e);

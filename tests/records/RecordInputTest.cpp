@@ -10,6 +10,7 @@
 #include "platform/Cp932.h"
 #include "platform/Seams.h"
 #include "platform/SqlTable.h"
+#include "platform/ui/ByteLimitEdit.h"
 #include "platform/ui/ColorDialog.h"
 #include "platform/ui/DialogSeams.h"
 #include "core/common/Units.h"
@@ -20,6 +21,8 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -297,5 +300,29 @@ TEST_F(RecordInput, SymbolColourAndWebSearchButtons)
         });
         find<QPushButton>("bbtnWebSearch")->click();
         EXPECT_EQ(word, corp ? QStringLiteral("表示株式会社") : QString());
+    }
+}
+
+// Numbers committed with the input method on are taken in half width, so a
+// full-width number fits its edit whole; what still does not fit is cut with
+// the refusal typing gives.
+TEST_F(RecordInput, FullWidthNumbersCommittedFitTheirEditsAndWhatDoesNotFitIsRefusedAloud)
+{
+    show();
+    const std::pair<const char*, QString> numbers[] = {
+        {"edtTel", QStringLiteral("０３－１２３４ー５６７８")},       {"edtFax", QStringLiteral("０３－１２３４－５６７９")},
+        {"edtPortable1", QStringLiteral("０９０‐１１１１‐２２２２")}, {"edtPortable2", QStringLiteral("０８０ー３３３３ー４４４４")},
+        {"edtPos", QStringLiteral("１００－０００１")},
+    };
+    for (const auto& [name, full] : numbers) {
+        SCOPED_TRACE(name);
+        auto* edit = find<TByteLimitEdit>(QLatin1String(name));
+        QSignalSpy refused(edit, &TByteLimitEdit::InputRefused);
+        CommitText(edit, full);
+        EXPECT_EQ(edit->text(), TByteLimitEdit::FoldNumber(full));
+        EXPECT_FALSE(edit->text().contains(QRegularExpression(QStringLiteral("[^0-9-]"))));
+        EXPECT_EQ(refused.count(), 0);
+        CommitText(edit, QStringLiteral("１２"));
+        EXPECT_EQ(refused.count(), 1);
     }
 }

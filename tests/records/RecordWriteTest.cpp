@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <cmath>
@@ -423,6 +424,48 @@ TEST_F(RecordWrite, ChangingOneFieldOfAShownRecordRewritesThatFieldAlone)
     raw->Exec(QStringLiteral("UPDATE %1 SET Adrs3 = '%2', UpdDateTime = %3")
                   .arg(TRawBook::Table(), r.Adrs3.Text(), QString::number(r.UpdDateTime, 'g', 17)));
     EXPECT_TRUE(raw->Dump() == before);
+}
+
+// Whatever reaches a protected edit under the lock (here the program's own
+// text, which no input filter sees), a save keeps the stored values: the
+// writer takes them from the row, not from the window.
+TEST_F(RecordWrite, SaveUnderTheLockKeepsEveryStoredProtectedValueByteForByte)
+{
+    TAdrsRecord r = FullSampleRecord();
+    r.CodeMain = 5;
+    r.CodeSub = 0; // a category without a minor
+    r.ProtectNote.SetText(QStringLiteral("表ソ\r\n\r\n")); // a note ending in an empty line
+    int recNo = -1;
+    ASSERT_EQ(WriteAdrsRow(dm->AdrsTable(), r, -1, &recNo), TWriteResult::Written);
+    raw->Exec(QStringLiteral("UPDATE %1 SET ProtectMemo2 = 'NOT-A-CIPHER', JointMyNumber3 = ''").arg(TRawBook::Table()));
+    const QByteArray before = raw->Dump();
+    ASSERT_TRUE(SetAdminPassword(QStringLiteral("合言葉")));
+    window->ApplyAdminMode();
+    window->ShowInquiry(stored(recNo));
+
+    find<QLineEdit>("edtMyNumber")->setText(QStringLiteral("漢字"));
+    for (int i = 1; i <= 5; ++i)
+        find<QLineEdit>(QStringLiteral("edtJointMyNumber%1").arg(i))->setText(QStringLiteral("123456789018"));
+    for (int i = 1; i <= 10; ++i)
+        find<QLineEdit>(QStringLiteral("edtProtectMemo%1").arg(i))->setText(QStringLiteral("書き換え%1").arg(i));
+    find<QPlainTextEdit>("mmoProtectNote")->setPlainText(QStringLiteral("書き換え"));
+    type("edtAdrs3", QStringLiteral("ソフト表ビル９階"));
+    find<QPushButton>("btnUpdate")->click();
+    EXPECT_TRUE(messages.Messages().empty()) << messages.LastText().toStdString();
+
+    // Only the edited field and the update time differ.
+    EXPECT_EQ(stored(recNo).Adrs3.Text(), QStringLiteral("ソフト表ビル９階"));
+    raw->Exec(QStringLiteral("UPDATE %1 SET Adrs3 = '%2', UpdDateTime = %3")
+                  .arg(TRawBook::Table(), r.Adrs3.Text(), QString::number(r.UpdDateTime, 'g', 17)));
+    EXPECT_TRUE(raw->Dump() == before);
+
+    // With administrator mode on the same edits are written.
+    Settings().AdminMode = true;
+    window->ApplyAdminMode();
+    window->ShowInquiry(stored(recNo));
+    find<QLineEdit>("edtProtectMemo1")->setText(QStringLiteral("新しいメモ"));
+    find<QPushButton>("btnUpdate")->click();
+    EXPECT_EQ(InputFromRecord(stored(recNo)).ProtectMemo[0], QStringLiteral("新しいメモ"));
 }
 
 TEST_F(RecordWrite, ChangingARecordFoundByItsNumberStaysOnThatRecord)

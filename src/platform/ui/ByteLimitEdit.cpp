@@ -3,8 +3,16 @@
 #include "platform/Cp932.h"
 #include "platform/ui/MessageBox.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QFocusEvent>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QTextCursor>
 #include <QValidator>
@@ -131,12 +139,41 @@ void TByteLimit::checkMemo()
     emit InputRefused();
 }
 
+bool TByteLimit::arrivedSpan(const QString& input, int pos, qsizetype& head, qsizetype& tail) const
+{
+    // The caret stands after what went in; what stands before and after it
+    // must be what stood before and after the replaced part.
+    const qsizetype n = arriving_.size();
+    if (!arrivingSet_ || pos < n || pos > input.size() || QStringView(input).mid(pos - n, n) != arriving_)
+        return false;
+    const qsizetype h = pos - n, t = input.size() - pos;
+    if (h + t > accepted_.size() || QStringView(input).left(h) != QStringView(accepted_).left(h) ||
+        QStringView(input).right(t) != QStringView(accepted_).right(t))
+        return false;
+    head = h;
+    tail = t;
+    return true;
+}
+
 bool TByteLimit::fit(QString& input, int& pos)
 {
     qsizetype head = 0, tail = 0;
-    TByteLimitEdit::ChangedSpan(accepted_, input, head, tail);
-    QString inserted = input.mid(head, input.size() - head - tail);
+    // Text put in by a paste, a drop or the input method is known as it
+    // came; only typing is told apart by comparing the texts.
+    if (!arrivedSpan(input, pos, head, tail))
+        TByteLimitEdit::ChangedSpan(accepted_, input, head, tail);
+    arrivingSet_ = false;
     reshaped_ = false;
+    if (numeric_) {
+        // Folded whole: a ー typed before the digit after it is folded once
+        // that digit comes. One character for one, so the span stands.
+        const QString folded = TByteLimitEdit::FoldNumber(input);
+        if (folded != input) {
+            input = folded;
+            reshaped_ = true;
+        }
+    }
+    QString inserted = input.mid(head, input.size() - head - tail);
     if (edit_) {
         const QString line = OneLineInput(inserted);
         if (line.isEmpty() && !inserted.isEmpty())
@@ -207,15 +244,87 @@ bool TByteLimit::CutToLimit()
 
 void TByteLimit::Leaving(const QFocusEvent* event)
 {
+    // A read-only edit holds what the program put there, to be kept.
+    if (edit_ && edit_->isReadOnly())
+        return;
     if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason)
         CutToLimit();
 }
 
+bool TByteLimit::deliver(QObject* watched, QEvent* event, const QString& text)
+{
+    arriving_ = text;
+    arrivingSet_ = true;
+    watched->event(event);
+    arrivingSet_ = false;
+    arriving_.clear();
+    return true; // handled here, once
+}
+
+void TByteLimit::showContextMenu(const QPoint& globalPos)
+{
+    // The edit's own menu, with its paste taken through deliver() like the
+    // paste key, so that the clipboard's text is known as it arrives.
+    QMenu* menu = edit_->createStandardContextMenu();
+    if (!menu)
+        return;
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    const QString pasteText = QLineEdit::tr("&Paste");
+    for (QAction* action : menu->actions()) {
+        if (action->text().section(QLatin1Char('\t'), 0, 0) != pasteText)
+            continue;
+        action->setObjectName(QStringLiteral("edit-paste"));
+        disconnect(action, &QAction::triggered, edit_, nullptr);
+        connect(action, &QAction::triggered, this, [this] {
+            arriving_ = QApplication::clipboard()->text(QClipboard::Clipboard);
+            arrivingSet_ = true;
+            edit_->paste();
+            arrivingSet_ = false;
+            arriving_.clear();
+        });
+    }
+    menu->popup(globalPos);
+}
+
 bool TByteLimit::eventFilter(QObject* watched, QEvent* event)
 {
-    // The cut comes before the edit's own handling of the leave.
-    if (watched == edit_ && event->type() == QEvent::FocusOut)
+    // An edit being destroyed is a line edit no more (it loses the focus
+    // from the widget's destructor): nothing to cut or take.
+    if (watched != edit_ || !qobject_cast<QLineEdit*>(watched))
+        return QObject::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::FocusOut:
+        // The cut comes before the edit's own handling of the leave.
         Leaving(static_cast<QFocusEvent*>(event));
+        break;
+    case QEvent::KeyPress:
+        if (static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste))
+            return deliver(watched, event, QApplication::clipboard()->text(QClipboard::Clipboard));
+        break;
+    case QEvent::InputMethod: {
+        const QString commit = static_cast<QInputMethodEvent*>(event)->commitString();
+        if (!commit.isEmpty())
+            return deliver(watched, event, commit);
+        break;
+    }
+    case QEvent::Drop:
+        if (const QMimeData* mime = static_cast<QDropEvent*>(event)->mimeData(); mime && mime->hasText())
+            return deliver(watched, event, mime->text());
+        break;
+    case QEvent::MouseButtonRelease:
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton &&
+            QApplication::clipboard()->supportsSelection())
+            return deliver(watched, event, QApplication::clipboard()->text(QClipboard::Selection));
+        break;
+    case QEvent::ContextMenu:
+        if (edit_->contextMenuPolicy() == Qt::DefaultContextMenu) {
+            showContextMenu(static_cast<QContextMenuEvent*>(event)->globalPos());
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
     return QObject::eventFilter(watched, event);
 }
 
@@ -279,6 +388,25 @@ QString TByteLimitEdit::Cut(const QString& text, int maxBytes, bool wide)
     if (text[n - 1].isHighSurrogate())
         --n;
     return text.left(n);
+}
+
+QString TByteLimitEdit::FoldNumber(const QString& text)
+{
+    QString out = text;
+    for (QChar& ch : out) {
+        const char16_t u = ch.unicode();
+        if (u >= u'０' && u <= u'９')
+            ch = QChar(u'0' + (u - u'０'));
+        else if (u == u'－' || u == u'‐')
+            ch = QLatin1Char('-');
+    }
+    // The long vowel mark stands for a hyphen only between two digits.
+    const auto digit = [&out](qsizetype i) { return i >= 0 && i < out.size() && out[i] >= u'0' && out[i] <= u'9'; };
+    for (qsizetype i = 1; i + 1 < out.size(); ++i) {
+        if (out[i] == u'ー' && digit(i - 1) && digit(i + 1))
+            out[i] = QLatin1Char('-');
+    }
+    return out;
 }
 
 TByteLimitComboBox::TByteLimitComboBox(QWidget* parent) : QComboBox(parent), edit_(new TByteLimitEdit(this))

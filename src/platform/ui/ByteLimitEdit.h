@@ -8,7 +8,11 @@
 // longer than the limit puts in what fits, cut without splitting a
 // character, with a beep; when nothing fits it is refused with a beep.
 // A one-line edit takes the first line of a text put in, without its control
-// characters (tabs too); a multi-line edit keeps them. Text the program sets
+// characters (tabs too); a multi-line edit keeps them. Pasted, dropped and
+// committed text is taken as it arrives, so text beside the caret that
+// equals its first line is never mistaken for it.
+// A numeric edit (telephone numbers, postal codes) takes full-width digits
+// and hyphens as their half-width forms, so what is shown is what is stored. Text the program sets
 // is taken as it is; when the edit is left, text over the limit is cut to it
 // without splitting a double-byte character.
 //
@@ -41,6 +45,8 @@ public:
     void SetMaxBytes(int maxBytes) { maxBytes_ = qMax(0, maxBytes); }
     bool Wide() const { return wide_; }
     void SetWide(bool wide) { wide_ = wide; }
+    bool Numeric() const { return numeric_; }
+    void SetNumeric(bool numeric) { numeric_ = numeric; }
 
     // Cuts a line edit's text to the limit now; true when it was cut.
     bool CutToLimit();
@@ -50,7 +56,7 @@ public:
     // Refuses an input the edit's owner judged itself: the beep and the signal.
     void Refuse();
     // The line edit loses the focus: cut unless the focus only went to a
-    // context menu, a popup or another window. Seen through an event filter;
+    // context menu, a popup or another window, or the edit is read-only. Seen through an event filter;
     // an edit whose focus events are handed to it directly (the edit of a
     // combo box) calls it from its own focusOutEvent. Cutting twice is cutting once.
     void Leaving(const QFocusEvent* event);
@@ -65,6 +71,11 @@ protected:
 private:
     friend class TByteLimitValidator;
     void checkMemo();
+    // Hands the edit an event that puts `text` in, known while it is validated.
+    bool deliver(QObject* watched, QEvent* event, const QString& text);
+    void showContextMenu(const QPoint& globalPos);
+    // The span of input_ that arriving_ took, when it is found there whole.
+    bool arrivedSpan(const QString& input, int pos, qsizetype& head, qsizetype& tail) const;
     // The validation of a line edit's change from accepted_ to `input`:
     // false refuses it; true takes it, with `input` and `pos` narrowed to
     // what fits when the change put in more than the limit leaves room for.
@@ -78,6 +89,9 @@ private:
     QPlainTextEdit* memo_ = nullptr;
     int maxBytes_ = 0;
     bool wide_ = false;
+    bool numeric_ = false;
+    bool arrivingSet_ = false;
+    QString arriving_; // what the event being handled puts in, as it came
     QString accepted_; // the text before the change being checked
 };
 
@@ -85,6 +99,7 @@ class TByteLimitEdit : public QLineEdit {
     Q_OBJECT
     Q_PROPERTY(int maxBytes READ MaxBytes WRITE SetMaxBytes)
     Q_PROPERTY(bool wide READ Wide WRITE SetWide)
+    Q_PROPERTY(bool numeric READ Numeric WRITE SetNumeric)
 public:
     explicit TByteLimitEdit(QWidget* parent = nullptr);
 
@@ -93,6 +108,8 @@ public:
     void SetMaxBytes(int maxBytes) { limit_->SetMaxBytes(maxBytes); }
     bool Wide() const { return limit_->Wide(); }
     void SetWide(bool wide) { limit_->SetWide(wide); }
+    bool Numeric() const { return limit_->Numeric(); }
+    void SetNumeric(bool numeric) { limit_->SetNumeric(numeric); }
 
     // The length the limit is counted in.
     int TextLength() const { return Length(text(), Wide()); }
@@ -108,6 +125,10 @@ public:
     // longest common head and tail, no surrogate pair split.
     static void ChangedSpan(const QString& before, const QString& after, qsizetype& head, qsizetype& tail);
     static QString Cut(const QString& text, int maxBytes, bool wide);
+    // A number as typed with the input method, in half-width forms: ０-９
+    // become 0-9, － and ‐ become "-", and so does ー between two digits.
+    // Every other character stays as it is, one for one.
+    static QString FoldNumber(const QString& text);
 
 signals:
     // An input was refused (after the beep).
