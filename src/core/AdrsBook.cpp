@@ -3,6 +3,7 @@
 #include "core/DBInfo.h"
 #include "core/Folders.h"
 #include "platform/Cp932.h"
+#include "platform/FileErrors.h"
 #include "platform/IniFile.h"
 #include "platform/PrivateFiles.h"
 
@@ -126,7 +127,8 @@ namespace {
 // books and renames it into place: a kill leaves either the whole book or a
 // hidden folder that no list takes (removed by the next creation once its
 // process is gone).
-bool buildBookFolder(const QString& folder)
+// cause: why not, in Japanese.
+bool buildBookFolder(const QString& folder, QString& cause)
 {
     const QFileInfo target(QDir::cleanPath(folder));
     QDir adrs(target.path());
@@ -139,14 +141,18 @@ bool buildBookFolder(const QString& folder)
     const QString temp = target.path() + QStringLiteral("/.new-%1").arg(QCoreApplication::applicationPid());
     QDir(temp).removeRecursively();
     try {
-        if (!MakePrivateFolder(temp))
+        if (!MakePrivateFolder(temp)) {
+            cause = FileErrorCause(errno);
             return false;
+        }
         TSqlTable::CreateTable(temp + QStringLiteral("/Adrs.DB"), AdrsTableDef());
-    } catch (const ESqlTableError&) {
+    } catch (const ESqlTableError& e) {
+        cause = e.Cause();
         QDir(temp).removeRecursively();
         return false;
     }
     if (::rename(QFile::encodeName(temp).constData(), QFile::encodeName(target.filePath()).constData()) != 0) {
+        cause = FileErrorCause(errno);
         QDir(temp).removeRecursively();
         return false;
     }
@@ -159,21 +165,27 @@ bool CreateAdrsBook(const QString& name, QString* error)
 {
     QString msg = CheckAdrsBookName(name);
     if (msg.isEmpty()) {
-        if (MakePrivateFolder(DataPath() + QStringLiteral("Adrs")) && buildBookFolder(AdrsBookFolderPath(name))) {
+        QString cause;
+        if (!MakePrivateFolder(DataPath() + QStringLiteral("Adrs"))) {
+            cause = FileErrorCause(errno);
+        } else if (buildBookFolder(AdrsBookFolderPath(name), cause)) {
             AdrsBookList.push_back({name, name, 0});
             if (SaveAdrsBookList())
                 return true;
+            cause = FileErrorCause(errno);
             AdrsBookList.pop_back();
             QDir(AdrsBookFolderPath(name)).removeRecursively(); // no book the list does not hold
         }
         msg = QStringLiteral("アドレス帳を作成できませんでした  ");
+        if (!cause.isEmpty())
+            msg += QStringLiteral("\r\n") + cause + QStringLiteral("  ");
     }
     if (error)
         *error = msg;
     return false;
 }
 
-bool EnsureDefaultAdrsBook()
+bool EnsureDefaultAdrsBook(QString* cause)
 {
     BuildAdrsBookList();
     if (!AdrsBookList.empty())
@@ -184,11 +196,22 @@ bool EnsureDefaultAdrsBook()
     if (QFileInfo(folder).isDir() && !QFileInfo::exists(AdrsTableFileName(kDefaultAdrsName))) {
         try {
             TSqlTable::CreateTable(AdrsTableFileName(kDefaultAdrsName), AdrsTableDef());
-        } catch (const ESqlTableError&) {
+        } catch (const ESqlTableError& e) {
+            if (cause)
+                *cause = e.Cause();
             return false;
         }
         AdrsBookList.push_back({kDefaultAdrsName, kDefaultAdrsName, 0});
-        return SaveAdrsBookList();
+        if (SaveAdrsBookList())
+            return true;
+        if (cause)
+            *cause = FileErrorCause(errno);
+        return false;
     }
-    return CreateAdrsBook(kDefaultAdrsName);
+    QString error;
+    if (CreateAdrsBook(kDefaultAdrsName, &error))
+        return true;
+    if (cause)
+        *cause = error.section(QStringLiteral("\r\n"), 1).trimmed();
+    return false;
 }

@@ -28,8 +28,10 @@ bool SaveAdrsBookList();
 // Empty when name can be a new book's name, else the message to show.
 QString CheckAdrsBookName(const QString& name);
 // Makes the folder and its empty table and appends the book to
-// AdrsBookList and AdrsMng.ini. On failure returns false with the message.
+// AdrsBookList and AdrsMng.ini. On failure returns false with the message
+// (its cause, when known, on a line of its own).
 bool CreateAdrsBook(const QString& name, QString* error = nullptr);
 // On the first start (no book at all) creates the default book "アドレス".
-bool EnsureDefaultAdrsBook();
+// False when it could not be made; cause then says why, in Japanese.
+bool EnsureDefaultAdrsBook(QString* cause = nullptr);
 int IndexOfAdrsBook(const QString& name); // -1 when not in AdrsBookList

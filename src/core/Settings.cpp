@@ -4,8 +4,10 @@
 #include "core/Folders.h"
 #include "core/common/Units.h"
 #include "platform/Cp932.h"
+#include "platform/FileErrors.h"
 #include "platform/IniFile.h"
 
+#include <cerrno>
 #include <QColor>
 #include <QList>
 #include <iterator>
@@ -126,7 +128,7 @@ void LoadSettings()
     Settings() = std::move(s);
 }
 
-bool SaveSettings()
+bool SaveSettings(QString* cause)
 {
     const TSettings& s = Settings();
     TIniFile ini(SettingsFileName());
@@ -143,7 +145,14 @@ bool SaveSettings()
     ini.WriteString(kMyNumber, QStringLiteral("MyNumberLabel"), s.MyNumberLabel);
     writeStoredBytes(ini, QStringLiteral("MyNumber"), s.MyNumber);
     writeStoredBytes(ini, kAdminPasswordKey, s.AdminPassword);
-    return ini.UpdateFile();
+    if (ini.UpdateFile())
+        return true;
+    if (cause)
+        // A file that could not be read is never written over: it may hold
+        // the administrator password and keys this program does not know.
+        *cause = ini.Readable() ? FileErrorCause(errno)
+                                : QStringLiteral("今のファイルを読み込めないため、書き換えませんでした");
+    return false;
 }
 
 QString CommonMyNumber()

@@ -51,8 +51,9 @@ QString SettingsFileName();
 // administrator mode is off.
 void LoadSettings();
 // Writes every setting above except administrator mode; false when the file
-// could not be written (the old file is then untouched).
-bool SaveSettings();
+// could not be written (the old file is then untouched); cause then says
+// why, in Japanese.
+bool SaveSettings(QString* cause = nullptr);
 
 // The common My Number deciphered; empty when none is stored or the stored
 // value is unreadable.

@@ -15,7 +15,6 @@
 
 #include <cerrno>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 namespace {
@@ -72,11 +71,14 @@ bool TSingleInstance::lockDataFolder()
     // Held by a start whose runtime folder is not ours: ask it through the
     // socket (it is in the temporary folder, which it may share with us)
     // while it may still be on its way to listening, else say it is there.
+    // TryLockFile falls back to fcntl locks where the file system has no
+    // flock (some FUSE and network ones): two programs are kept apart there
+    // too, instead of both starting.
     QElapsedTimer timer;
     timer.start();
-    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        if (errno != EWOULDBLOCK && errno != EINTR) {
-            ::close(fd); // a file system without file locks: the runtime lock alone has to do
+    while (const int error = TryLockFile(fd, true)) {
+        if (error != EWOULDBLOCK) {
+            ::close(fd); // no file lock of any kind here: the runtime lock alone has to do
             return true;
         }
         const bool raised = notifyRunning();
@@ -105,7 +107,15 @@ bool TSingleInstance::Acquire()
     // just ended.
     QElapsedTimer timer;
     timer.start();
+    bool runtimeLocked = true;
     while (!lock->tryLock(0)) {
+        if (lock->error() != QLockFile::LockFailedError) {
+            // The lock could not be written (a full or read-only runtime
+            // folder): that says nothing of another copy. The data folder's
+            // lock alone keeps two programs apart then.
+            runtimeLocked = false;
+            break;
+        }
         if (notifyRunning())
             return false;
         if (timer.elapsed() > answerTimeoutMs_) {
@@ -121,8 +131,11 @@ bool TSingleInstance::Acquire()
             }
             lock->removeStaleLockFile();
             if (!lock->tryLock(0)) {
-                unreachable_ = true; // another start took it meanwhile, or the folder is not writable
-                return false;
+                if (lock->error() == QLockFile::LockFailedError) {
+                    unreachable_ = true; // another start took it meanwhile
+                    return false;
+                }
+                runtimeLocked = false; // a stale lock gone and no room for ours: as above
             }
             break;
         }
@@ -132,7 +145,8 @@ bool TSingleInstance::Acquire()
     // race for it; given up with that lock when the folder is taken.
     if (!lockDataFolder())
         return false;
-    lock_ = std::move(lock);
+    if (runtimeLocked)
+        lock_ = std::move(lock);
     // We hold the locks, so a socket file left by a crashed instance is ours to remove.
     QLocalServer::removeServer(serverName_);
     server_ = new QLocalServer(this);

@@ -36,7 +36,10 @@ public:
     //
     // A lock whose holder does not answer within a few seconds is taken over
     // unless the holder is this program on this data folder: a killed
-    // instance's number may since have gone to any other process.
+    // instance's number may since have gone to any other process. A runtime
+    // lock that cannot be written (a full or read-only runtime folder) is no
+    // sign of another copy: the start goes on, kept apart from others by the
+    // data folder's lock alone.
     bool Acquire();
     bool Unreachable() const { return unreachable_; }
     // How long a holder that does not answer is waited for (tests shorten it).

@@ -1,5 +1,7 @@
 #include "platform/FileErrors.h"
 
+#include <sqlite3.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -38,4 +40,49 @@ QString FileErrorCause(int errnum)
     if (errnum == 0)
         return QStringLiteral("原因は分かりません");
     return QStringLiteral("エラーが起きました（%1）").arg(QString::fromLocal8Bit(std::strerror(errnum)));
+}
+
+bool SqliteErrorMeansDamaged(int extendedCode)
+{
+    const int primary = extendedCode & 0xFF;
+    return primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT;
+}
+
+bool SqliteErrorMeansInUse(int extendedCode)
+{
+    const int primary = extendedCode & 0xFF;
+    return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
+}
+
+QString SqliteErrorCause(int extendedCode, int systemErrno, const QString& engineText)
+{
+    if (SqliteErrorMeansDamaged(extendedCode))
+        return QStringLiteral("データベースのファイルではないか、壊れています");
+    if (SqliteErrorMeansInUse(extendedCode))
+        return FileErrorCause(EWOULDBLOCK);
+    switch (extendedCode & 0xFF) {
+    case SQLITE_FULL:
+        // The engine says "full" also when the system said nothing (its
+        // page limit); a quota or size limit under it is said as that.
+        return FileErrorCause(systemErrno == EDQUOT || systemErrno == EFBIG ? systemErrno : ENOSPC);
+    case SQLITE_IOERR:
+    case SQLITE_CANTOPEN:
+        // The system call under the engine knows best: a full disk on
+        // opening a book shows here as an I/O error on its side files.
+        return FileErrorCause(systemErrno ? systemErrno : (extendedCode & 0xFF) == SQLITE_IOERR ? EIO : ENOENT);
+    case SQLITE_READONLY:
+        return systemErrno ? FileErrorCause(systemErrno) : FileErrorCause(EACCES);
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        return FileErrorCause(EACCES);
+    case SQLITE_NOMEM:
+        return QStringLiteral("メモリが足りません");
+    case SQLITE_NOLFS:
+    case SQLITE_TOOBIG:
+        return FileErrorCause(EFBIG);
+    default:
+        break;
+    }
+    return QStringLiteral("エラーが起きました（%1）")
+        .arg(engineText.isEmpty() ? QString::fromUtf8(sqlite3_errstr(extendedCode)) : engineText);
 }

@@ -9,3 +9,16 @@
 // errnum is an errno value; 0 or an unknown value gives a general cause
 // with the system's own text beside it.
 QString FileErrorCause(int errnum);
+
+// The same for a failure of the database engine: its extended result code
+// and the errno of the system call that failed under it (0 when none). A
+// full disk, a missing permission or a file in use is said as such; only
+// the engine's own verdict that the file is no database or is corrupt says
+// so, since a user told "damaged" may delete an intact book.
+// engineText, the engine's own message, stands beside a cause it has no
+// words for.
+QString SqliteErrorCause(int extendedCode, int systemErrno, const QString& engineText = QString());
+// True for the codes that mean the file itself is damaged or foreign.
+bool SqliteErrorMeansDamaged(int extendedCode);
+// True for the codes that mean another connection holds the file.
+bool SqliteErrorMeansInUse(int extendedCode);

@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -90,9 +91,10 @@ bool SaveFileAtomically(const QString& fileName, const QByteArray& bytes, bool p
 {
     const QString target = finalName(fileName);
     removeStaleTemporaries(QFileInfo(target).path());
-    auto failed = [error](const QString& why) {
+    auto failed = [error](const QString& why, int errnum) {
         if (error)
             *error = why;
+        errno = errnum; // for a caller that says the cause in its own words
         return false;
     };
     QByteArray temp;
@@ -102,10 +104,10 @@ bool SaveFileAtomically(const QString& fileName, const QByteArray& bytes, bool p
                                  QString::number(QRandomGenerator::global()->generate(), 36));
         fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, privateFile ? 0600 : 0666);
         if (fd < 0 && errno != EEXIST)
-            return failed(lastError());
+            return failed(lastError(), errno);
     }
     if (fd < 0)
-        return failed(lastError());
+        return failed(lastError(), errno);
     // A file replaced keeps its permissions (as an editor's save does); a
     // private one is 0600 whatever they were.
     struct stat old{};
@@ -118,22 +120,28 @@ bool SaveFileAtomically(const QString& fileName, const QByteArray& bytes, bool p
         const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
         if (n > 0)
             done += n;
-        else if (n == 0 || errno != EINTR)
+        else if (n == 0 || errno != EINTR) {
+            if (n == 0)
+                errno = ENOSPC; // a disk that takes nothing more
             ok = false;
+        }
     }
     ok = ok && ::fsync(fd) == 0;
+    int errnum = ok ? 0 : errno;
     QString why = ok ? QString() : lastError();
     if (::close(fd) != 0 && ok) {
         ok = false;
+        errnum = errno;
         why = lastError();
     }
     if (ok && ::rename(temp.constData(), QFile::encodeName(target).constData()) != 0) {
         ok = false;
+        errnum = errno;
         why = lastError();
     }
     if (!ok) {
         ::unlink(temp.constData());
-        return failed(why);
+        return failed(why, errnum);
     }
     return true;
 }
@@ -141,4 +149,53 @@ bool SaveFileAtomically(const QString& fileName, const QByteArray& bytes, bool p
 void KeepRunningAtFileSizeLimit()
 {
     std::signal(SIGXFSZ, SIG_IGN);
+}
+
+namespace
+{
+
+TFlockHandler& flockHandler()
+{
+    static TFlockHandler handler;
+    return handler;
+}
+
+int callFlock(int fd, int operation)
+{
+    const TFlockHandler& handler = flockHandler();
+    return handler ? handler(fd, operation) : ::flock(fd, operation);
+}
+
+} // namespace
+
+TFlockHandler SetFlockHandler(TFlockHandler handler)
+{
+    TFlockHandler previous = std::move(flockHandler());
+    flockHandler() = std::move(handler);
+    return previous;
+}
+
+int TryLockFile(int fd, bool exclusive)
+{
+    int rc;
+    do
+        rc = callFlock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB);
+    while (rc != 0 && errno == EINTR);
+    if (rc == 0)
+        return 0;
+    const int flockError = errno;
+    if (flockError == EWOULDBLOCK)
+        return EWOULDBLOCK;
+    if (flockError != ENOLCK && flockError != ENOTSUP && flockError != EOPNOTSUPP && flockError != EINVAL &&
+        flockError != ENOSYS)
+        return flockError;
+    struct flock lock{};
+    lock.l_type = exclusive ? F_WRLCK : F_RDLCK;
+    lock.l_whence = SEEK_SET; // l_start 0, l_len 0: the whole file, however long
+    do
+        rc = ::fcntl(fd, F_OFD_SETLK, &lock);
+    while (rc != 0 && errno == EINTR);
+    if (rc == 0)
+        return 0;
+    return errno == EAGAIN || errno == EACCES ? EWOULDBLOCK : errno;
 }

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 class QFileDevice;
 
@@ -27,7 +28,7 @@ bool CreatePrivateFile(const QString& path);
 // seen: through Qt's buffer such a short write went unnoticed and the rename
 // put a cut file in place of the old one. privateFile makes the file 0600.
 // False, with the old file untouched, when anything failed; error then says
-// why when given.
+// why when given, and errno holds the cause (for FileErrorCause).
 //
 // The temporary file is "<name>.t21save-<pid>-<random>", a name nothing
 // else takes. A save killed half-way leaves one (a whole copy of a private
@@ -38,3 +39,20 @@ bool SaveFileAtomically(const QString& fileName, const QByteArray& bytes, bool p
 // fail with its message instead of killing the program with SIGXFSZ, which
 // lost the input of every open window without a word.
 void KeepRunningAtFileSizeLimit();
+
+// Takes a lock on the whole file fd is open on, without waiting: exclusive
+// or shared. Returns 0 when taken, EWOULDBLOCK when another open of the file
+// holds it (another process, or another open in this one), else the errno
+// of why no lock could be had. The lock goes with the last descriptor of
+// that open.
+//
+// flock first. Some FUSE and network file systems have none (ENOLCK,
+// ENOTSUP, EINVAL) while their fcntl locks work: there an open-file lock of
+// fcntl takes its place, which conflicts the same way. Only for lock files
+// of our own: a database file's fcntl locks are the engine's, and closing
+// any descriptor of it would drop them.
+int TryLockFile(int fd, bool exclusive);
+// Stands in for flock(2) in tests (a file system without it); an empty
+// handler restores the real call. Returns the handler that was in place.
+using TFlockHandler = std::function<int(int fd, int operation)>;
+TFlockHandler SetFlockHandler(TFlockHandler handler);

@@ -2,6 +2,7 @@
 #include "platform/SqlTableInternal.h"
 
 #include "platform/Cp932.h"
+#include "platform/FileErrors.h"
 #include "platform/PrivateFiles.h"
 
 #include <QDir>
@@ -13,7 +14,7 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace
@@ -56,9 +57,59 @@ struct DbCloser {
     void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
 };
 
+// The engine's failure on db, with its cause in words a user reads and
+// what the caller may act on; its own English text stays in the message.
+ESqlTableError engineError(sqlite3* db, const QString& what)
+{
+    const int code = db ? sqlite3_extended_errcode(db) : SQLITE_NOMEM;
+    const int systemErrno = db ? sqlite3_system_errno(db) : 0;
+    const auto kind = SqliteErrorMeansDamaged(code) ? ESqlTableError::TKind::Damaged
+                      : SqliteErrorMeansInUse(code) ? ESqlTableError::TKind::InUse
+                                                    : ESqlTableError::TKind::Other;
+    return ESqlTableError(what + QStringLiteral(": ") + QString::fromUtf8(db ? sqlite3_errmsg(db) : "out of memory"),
+                          SqliteErrorCause(code, systemErrno, QString::fromUtf8(db ? sqlite3_errmsg(db) : "")), kind);
+}
+
+// Side files of the engine that a failed open may have made (on a full disk
+// the log index cannot grow, and the open fails after both were created).
+// They are removed only when nothing could be lost: the log is empty, and no
+// connection anywhere, in this process or another, holds the engine's lock
+// on the index (a reader of the log keeps a read lock there while open).
+void removeIdleSideFiles(const QString& fileName)
+{
+    const QByteArray wal = QFile::encodeName(fileName + QStringLiteral("-wal"));
+    const QByteArray shm = QFile::encodeName(fileName + QStringLiteral("-shm"));
+    struct stat st{};
+    if (::stat(wal.constData(), &st) == 0 && st.st_size > 0)
+        return; // committed rows not yet in the file
+    const int fd = ::open(shm.constData(), O_RDWR | O_CLOEXEC);
+    if (fd >= 0) {
+        // The engine's lock bytes of the index: 120 onwards, the last (128)
+        // held shared by every live connection. An open-file lock test sees
+        // the locks of this process's connections too.
+        struct flock probe{};
+        probe.l_type = F_WRLCK;
+        probe.l_whence = SEEK_SET;
+        probe.l_start = 120;
+        probe.l_len = 9;
+        const bool idle = ::fcntl(fd, F_OFD_GETLK, &probe) == 0 && probe.l_type == F_UNLCK;
+        ::close(fd);
+        if (!idle)
+            return;
+    } else if (errno != ENOENT) {
+        return;
+    }
+    ::unlink(wal.constData());
+    ::unlink(shm.constData());
+}
+
+
 } // namespace
 
-ESqlTableError::ESqlTableError(const QString& message) : std::runtime_error(message.toStdString()), message_(message) {}
+ESqlTableError::ESqlTableError(const QString& message, const QString& cause, TKind kind)
+    : std::runtime_error(message.toStdString()), message_(message), cause_(cause), kind_(kind)
+{
+}
 
 TSqlTable::TSqlTable(TSqlTableDef def) : def_(std::move(def))
 {
@@ -104,19 +155,14 @@ QString createSql(const TSqlTableDef& def)
 void createIn(const QString& fileName, const QString& shownName, const TSqlTableDef& def)
 {
     if (!CreatePrivateFile(fileName))
-        throw ESqlTableError(QStringLiteral("%1 を作成できません").arg(shownName));
+        throw ESqlTableError(QStringLiteral("%1 を作成できません").arg(shownName), FileErrorCause(errno));
     sqlite3* raw = nullptr;
     int rc = sqlite3_open_v2(fileName.toUtf8().constData(), &raw, SQLITE_OPEN_READWRITE, nullptr);
     std::unique_ptr<sqlite3, DbCloser> db(raw);
     if (rc != SQLITE_OK)
-        throw ESqlTableError(QStringLiteral("%1 を作成できません: %2")
-                                 .arg(shownName, QString::fromUtf8(raw ? sqlite3_errmsg(raw) : "out of memory")));
-    char* err = nullptr;
-    if (sqlite3_exec(db.get(), createSql(def).toUtf8().constData(), nullptr, nullptr, &err) != SQLITE_OK) {
-        QString msg = QString::fromUtf8(err ? err : "");
-        sqlite3_free(err);
-        throw ESqlTableError(QStringLiteral("%1 を作成できません: %2").arg(shownName, msg));
-    }
+        throw engineError(raw, QStringLiteral("%1 を作成できません").arg(shownName));
+    if (sqlite3_exec(db.get(), createSql(def).toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        throw engineError(db.get(), QStringLiteral("%1 を作成できません").arg(shownName));
 }
 
 // Files "<name>.new-<pid>" are tables being built; one whose process is gone
@@ -148,7 +194,7 @@ void TSqlTable::CreateTable(const QString& fileName, const TSqlTableDef& def)
 {
     const QFileInfo target(fileName);
     if (!MakePrivateFolder(target.path()))
-        throw ESqlTableError(QStringLiteral("%1 を作成できません").arg(fileName));
+        throw ESqlTableError(QStringLiteral("%1 を作成できません").arg(fileName), FileErrorCause(errno));
     if (target.exists() && target.size() > 0) {
         createIn(fileName, fileName, def); // a table added to a file is one transaction
         return;
@@ -161,12 +207,14 @@ void TSqlTable::CreateTable(const QString& fileName, const TSqlTableDef& def)
         createIn(temp, fileName, def);
     } catch (...) {
         QFile::remove(temp);
+        QFile::remove(temp + QStringLiteral("-journal")); // a transaction a full disk stopped
         throw;
     }
     if (::rename(QFile::encodeName(temp).constData(), QFile::encodeName(fileName).constData()) != 0) {
-        const QString cause = QString::fromLocal8Bit(std::strerror(errno));
+        const int error = errno;
         QFile::remove(temp);
-        throw ESqlTableError(QStringLiteral("%1 を作成できません: %2").arg(fileName, cause));
+        throw ESqlTableError(QStringLiteral("%1 を作成できません: %2").arg(fileName, QString::fromLocal8Bit(std::strerror(error))),
+                             FileErrorCause(error));
     }
     syncFolder(target.path());
 }
@@ -175,18 +223,18 @@ void TSqlTable::Open(const QString& fileName, bool exclusive)
 {
     Close();
     if (!QFileInfo::exists(fileName))
-        throw ESqlTableError(QStringLiteral("%1 がありません").arg(fileName));
+        throw ESqlTableError(QStringLiteral("%1 がありません").arg(fileName), FileErrorCause(ENOENT));
 
     const QString lockName = lockFileName(fileName);
     const bool madeLock = !QFileInfo::exists(lockName);
     int fd = ::open(QFile::encodeName(lockName).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0)
-        throw ESqlTableError(QStringLiteral("%1 をロックできません").arg(fileName));
+        throw ESqlTableError(QStringLiteral("%1 をロックできません").arg(fileName), FileErrorCause(errno));
     if (madeLock)
         MakePrivateFile(fd);
     // An empty file is what a kill while the table was first made leaves:
     // it gets its table, by the one open that holds the book alone.
-    if (QFileInfo(fileName).size() == 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+    if (QFileInfo(fileName).size() == 0 && TryLockFile(fd, true) == 0) {
         try {
             if (QFileInfo(fileName).size() == 0)
                 CreateTable(fileName, def_);
@@ -195,9 +243,14 @@ void TSqlTable::Open(const QString& fileName, bool exclusive)
             throw;
         }
     }
-    if (::flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
+    if (const int error = TryLockFile(fd, exclusive); error != 0) {
         ::close(fd);
-        throw ESqlTableError(QStringLiteral("%1 は他で使用中です").arg(fileName));
+        // "In use" only when another open holds the lock; a file system
+        // that refuses locks altogether is said as such.
+        if (error == EWOULDBLOCK)
+            throw ESqlTableError(QStringLiteral("%1 は他で使用中です").arg(fileName), FileErrorCause(EWOULDBLOCK),
+                                 ESqlTableError::TKind::InUse);
+        throw ESqlTableError(QStringLiteral("%1 をロックできません").arg(fileName), FileErrorCause(error));
     }
     lockFd_ = fd;
 
@@ -207,9 +260,9 @@ void TSqlTable::Open(const QString& fileName, bool exclusive)
     db_ = raw;
     fileName_ = fileName;
     if (rc != SQLITE_OK) {
-        QString msg = QString::fromUtf8(raw ? sqlite3_errmsg(raw) : "out of memory");
-        Close();
-        throw ESqlTableError(QStringLiteral("%1 を開けません: %2").arg(fileName, msg));
+        const ESqlTableError error = engineError(raw, QStringLiteral("%1 を開けません").arg(fileName));
+        abandonOpen();
+        throw error;
     }
     // Two programs can meet on one book. With the write-ahead log a reader
     // is never stopped by a writer (the rollback journal locks the whole
@@ -230,8 +283,16 @@ void TSqlTable::Open(const QString& fileName, bool exclusive)
         // foreign file is refused here instead of failing on the first read.
         sqlite3_stmt* st = prepare(selectFrom() + QStringLiteral(" LIMIT 0"));
         sqlite3_finalize(st);
+    } catch (const ESqlTableError& e) {
+        // A database without our table or one of its fields is no file of
+        // ours; the engine calls that a plain error.
+        const bool foreign = (sqlite3_extended_errcode(db_) & 0xFF) == SQLITE_ERROR;
+        abandonOpen();
+        if (!foreign)
+            throw;
+        throw ESqlTableError(e.Message(), SqliteErrorCause(SQLITE_NOTADB, 0), ESqlTableError::TKind::Damaged);
     } catch (...) {
-        Close();
+        abandonOpen();
         throw;
     }
     state_ = TState::Browse;
@@ -267,9 +328,24 @@ void TSqlTable::Close()
 
 void TSqlTable::fail(const QString& what)
 {
-    QString detail = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QString();
+    ESqlTableError error = engineError(db_, QStringLiteral("%1 (%2)").arg(what, QFileInfo(fileName_).fileName()));
     noticeEndedTransaction();
-    throw ESqlTableError(QStringLiteral("%1 (%2): %3").arg(what, QFileInfo(fileName_).fileName(), detail));
+    throw error;
+}
+
+void TSqlTable::abandonOpen()
+{
+    // The lock is kept across the close: side files are removed only while
+    // no other open of ours can be using them.
+    const int fd = lockFd_;
+    lockFd_ = -1;
+    const QString fileName = fileName_;
+    Close();
+    if (fd >= 0) {
+        if (!fileName.isEmpty() && TryLockFile(fd, true) == 0)
+            removeIdleSideFiles(fileName);
+        ::close(fd);
+    }
 }
 
 void TSqlTable::exec(const char* sql)
@@ -416,8 +492,10 @@ void TSqlTable::Post()
         const int found = sqlite3_step(exists);
         sqlite3_reset(exists);
         if (found == SQLITE_ROW)
-            throw ESqlTableError(QStringLiteral("保存 (%1): データが他で変更されています").arg(file));
-        throw ESqlTableError(QStringLiteral("保存 (%1): データが他で削除されています").arg(file));
+            throw ESqlTableError(QStringLiteral("保存 (%1): データが他で変更されています").arg(file),
+                                 QStringLiteral("データが他で変更されています"));
+        throw ESqlTableError(QStringLiteral("保存 (%1): データが他で削除されています").arg(file),
+                             QStringLiteral("データが他で削除されています"));
     }
     read_.clear();
     cur_ = state_ == TState::Insert ? sqlite3_last_insert_rowid(db_) : newRecNo;

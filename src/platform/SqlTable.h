@@ -49,11 +49,21 @@ struct TSqlTableDef {
 
 class ESqlTableError : public std::runtime_error {
 public:
-    explicit ESqlTableError(const QString& message);
+    // What a caller may act on: another connection holds the file, or the
+    // engine found the file foreign or corrupt. Everything else (a full
+    // disk, a missing permission) is Other, with its cause.
+    enum class TKind { Other, InUse, Damaged };
+    explicit ESqlTableError(const QString& message, const QString& cause = QString(), TKind kind = TKind::Other);
     const QString& Message() const { return message_; }
+    // Why, in Japanese, for a line of its own under a failure message;
+    // empty when the message says all there is.
+    const QString& Cause() const { return cause_; }
+    TKind Kind() const { return kind_; }
 
 private:
     QString message_;
+    QString cause_;
+    TKind kind_;
 };
 
 // The columns of one row while a table is scanned; valid only inside the
@@ -90,7 +100,8 @@ public:
     // made leaves, gets its table first). Every open holds a lock on "<base>.lck" beside
     // the file: shared normally, exclusive with exclusive = true, so an
     // exclusive open fails while any other open (in this or another process)
-    // holds the table, and the other way round.
+    // holds the table, and the other way round (InUse). A failed open leaves
+    // no side files of the engine behind that it made.
     void Open(const QString& fileName, bool exclusive = false);
     void Close();
     bool Active() const { return db_ != nullptr; }
@@ -222,6 +233,7 @@ private:
     template <class F>
     sqlite3_stmt* cached(int site, int variant, F&& sql);
     [[noreturn]] void fail(const QString& what);
+    void abandonOpen();
     void noticeEndedTransaction();
     void transactionEnded();
     void exec(const char* sql);

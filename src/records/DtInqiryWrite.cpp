@@ -53,7 +53,7 @@ TSaveResult TDataInquiry::ConfirmSaveChanges(int kind, bool refresh)
     const TWriteResult written = WriteRecord(update, update ? nullptr : &newRecNo);
     if (written != TWriteResult::Written) {
         if (written == TWriteResult::Failed)
-            ShowMessage(this, WriteFailureMessage(QStringLiteral("update error"), writeCause_), MB_OK);
+            ShowMessage(this, WriteFailureMessage(QStringLiteral("update error"), writeCause_), MB_OK | MB_ICONWARNING);
         // Whatever kept the record from being written, the input stays.
         return TSaveResult::Cancelled;
     }
@@ -77,7 +77,7 @@ void TDataInquiry::AddRecord()
     int newRecNo = -1;
     const TWriteResult written = WriteRecord(false, &newRecNo);
     if (written == TWriteResult::Failed)
-        ShowMessage(this, WriteFailureMessage(QStringLiteral("add error"), writeCause_), MB_OK);
+        ShowMessage(this, WriteFailureMessage(QStringLiteral("add error"), writeCause_), MB_OK | MB_ICONWARNING);
     if (written != TWriteResult::Written)
         return;
     const TInquiryLinks links = CurrentInquiryLinks();
@@ -119,7 +119,7 @@ void TDataInquiry::UpdateRecord()
         return;
     const TWriteResult written = WriteRecord(true, nullptr);
     if (written == TWriteResult::Failed)
-        ShowMessage(this, WriteFailureMessage(QStringLiteral("update error"), writeCause_), MB_OK);
+        ShowMessage(this, WriteFailureMessage(QStringLiteral("update error"), writeCause_), MB_OK | MB_ICONWARNING);
     if (written != TWriteResult::Written)
         return;
     TAddressListLink* list = CurrentInquiryLinks().AddressList;
@@ -227,7 +227,7 @@ bool TDataInquiry::ValidateInput(bool isNew)
         } catch (const ESqlTableError& e) {
             // A code that cannot be checked is no code known to be free.
             error = TInputError{QStringLiteral("顧客コードが使われているか確認できませんでした  \r\n") +
-                                    QString::fromUtf8(e.what()),
+                                    (e.Cause().isEmpty() ? e.Message() : e.Cause()) + QStringLiteral("  "),
                                 QStringLiteral("edtCustomCode"), true};
         }
         if (used)
@@ -273,7 +273,7 @@ TWriteResult TDataInquiry::WriteRecord(bool isUpdate, int* newRecNo)
             }
         }
     } catch (const ESqlTableError& e) {
-        writeCause_ = e.Message();
+        writeCause_ = e.Cause().isEmpty() ? e.Message() : e.Cause();
         return TWriteResult::Failed;
     }
 

@@ -190,7 +190,7 @@ TWriteResult WriteAdrsRow(TSqlTable& table, const TAdrsRecord& record, int heldR
         return TWriteResult::Written;
     } catch (const ESqlTableError& e) {
         if (cause)
-            *cause = e.Message();
+            *cause = e.Cause().isEmpty() ? e.Message() : e.Cause(); // in Japanese where the engine's text is not
         try {
             if (table.State() == TSqlTable::TState::Edit || table.State() == TSqlTable::TState::Insert)
                 table.Cancel();

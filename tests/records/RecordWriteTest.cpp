@@ -8,6 +8,7 @@
 #include "core/FieldCipher.h"
 #include "core/Folders.h"
 #include "core/HistoryData.h"
+#include "platform/FileErrors.h"
 #include "records/RecordMapping.h"
 
 #include "../../bench/BookGen.h"
@@ -18,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <cerrno>
 #include <cmath>
 #include <optional>
 #include <sqlite3.h>
@@ -259,8 +261,9 @@ TEST_F(RecordWrite, FailedWriteKeepsTheInputAndLeavesTheTableAsItWas)
     messages.Clear();
     type("edtAdrs1", QStringLiteral("港区"));
     add();
-    // The text stays; the cause stands on a line of its own.
-    const QString cause = QStringLiteral("\r\n保存 (Adrs.DB): disk full  ");
+    // The text stays; the cause stands on a line of its own, the engine's
+    // text in it only where it has no cause of its own in Japanese.
+    const QString cause = QStringLiteral("\r\nエラーが起きました（disk full）  ");
     EXPECT_EQ(messages.LastText(), QStringLiteral("add error") + cause);
     EXPECT_EQ(raw->Count(), 1);
     EXPECT_EQ(find<QLineEdit>("edtAdrs1")->text(), QStringLiteral("港区"));
@@ -287,6 +290,40 @@ TEST_F(RecordWrite, FailedWriteKeepsTheInputAndLeavesTheTableAsItWas)
     EXPECT_TRUE(messages.Messages().empty()) << messages.LastText().toStdString();
     EXPECT_EQ(stored(1).Adrs1.Text(), QStringLiteral("中央区"));
     EXPECT_EQ(list.updated, (QList<int>{1, 1}));
+}
+
+// A disk that takes no more (here a file size limit below the book's log)
+// is said in Japanese under the save message, on the warning icon, and the
+// input and the book stay as they were.
+TEST_F(RecordWrite, ASaveTheDiskRefusesSaysWhyInJapanese)
+{
+    type("edtAdrs1", QStringLiteral("千代田区"));
+    add();
+    ASSERT_EQ(raw->Count(), 1);
+    const QByteArray before = raw->Dump();
+    window->ShowInquiry(stored(1));
+    type("edtAdrs1", QStringLiteral("表ソ能"));
+    messages.Clear();
+    {
+        TFileSizeLimit limit(1024);
+        find<QPushButton>("btnUpdate")->click();
+        type("edtCustomCode", QStringLiteral("A1"));
+        find<QPushButton>("btnAdd")->click();
+    }
+    ASSERT_EQ(messages.Messages().size(), 2u);
+    // The engine keeps the system's errno of a refused write only at times.
+    QStringList why;
+    for (const int errnum : {EFBIG, ENOSPC, EIO})
+        why << FileErrorCause(errnum) + QStringLiteral("  ");
+    for (const auto& said : messages.Messages()) {
+        const QStringList lines = said.text.split(QStringLiteral("\r\n"));
+        ASSERT_EQ(lines.size(), 2) << said.text.toStdString();
+        EXPECT_TRUE(lines[0] == QLatin1String("update error") || lines[0] == QLatin1String("add error"));
+        EXPECT_TRUE(why.contains(lines[1])) << lines[1].toStdString();
+        EXPECT_EQ(said.flags & 0xF0, unsigned(MB_ICONWARNING));
+    }
+    EXPECT_EQ(find<QLineEdit>("edtAdrs1")->text(), QStringLiteral("表ソ能"));
+    EXPECT_EQ(raw->Dump(), before);
 }
 
 TEST_F(RecordWrite, LimitCountsTheRowsOfTheTable)

@@ -13,6 +13,7 @@
 #include "core/Settings.h"
 #include "core/common/Units.h"
 #include "platform/Cp932.h"
+#include "platform/FileErrors.h"
 #include "platform/ui/DialogKit.h"
 #include "platform/IniFile.h"
 #include "platform/ui/MessageBox.h"
@@ -38,7 +39,7 @@ namespace {
 const QString kWindowSection = QStringLiteral("ADRS LIST");
 const QString kSortSection = QStringLiteral("LIST SORT");
 const QString kRowReadError = QStringLiteral("データを読み込めませんでした  \r\n");
-const QString kSenderReadError = QStringLiteral("差出人ファイルが読み込めませんでした  ");
+const QString kSenderReadError = QStringLiteral("差出人ファイルが読み込めませんでした");
 
 QString lines(std::initializer_list<QString> list)
 {
@@ -48,8 +49,11 @@ QString lines(std::initializer_list<QString> list)
     return out.join(QStringLiteral("\r\n"));
 }
 
-// Why a book's file could not be opened, in words a user can act on.
-QString openFailureCause(const QString& folder, const QString& error)
+// Why a book's file could not be opened, in words a user can act on. The
+// book is called damaged only when the engine says so: a user told that may
+// delete an intact book or restore an old backup over it, while a full disk
+// or a refused lock says nothing about the file.
+QString openFailureCause(const QString& folder, const ESqlTableError& error)
 {
     const QFileInfo file(AdrsTableFileName(folder));
     const QFileInfo dir(file.absolutePath());
@@ -60,11 +64,15 @@ QString openFailureCause(const QString& folder, const QString& error)
                                 : QStringLiteral("アドレス帳のフォルダに書き込む権限がありません");
     if (!file.isReadable() || !file.isWritable() || !dir.isWritable())
         return QStringLiteral("アドレス帳のファイルまたはフォルダにアクセスする権限がありません");
-    if (error.contains(QStringLiteral("他で使用中")))
+    switch (error.Kind()) {
+    case ESqlTableError::TKind::InUse:
         return QStringLiteral("アドレス帳のファイルが他で使用中です");
-    if (error.contains(QStringLiteral("ロックできません")))
-        return QStringLiteral("アドレス帳のフォルダに書き込む権限がありません");
-    return QStringLiteral("アドレス帳のファイルではないか、壊れています");
+    case ESqlTableError::TKind::Damaged:
+        return QStringLiteral("アドレス帳のファイルではないか、壊れています");
+    case ESqlTableError::TKind::Other:
+        break;
+    }
+    return error.Cause().isEmpty() ? FileErrorCause(0) : error.Cause();
 }
 
 } // namespace
@@ -151,8 +159,8 @@ TAddressList::TAddressList(QWidget* parent) : QMainWindow(parent), ui(std::make_
     applyColumns();
     // Without its senders the record window would show every record's
     // sender as the standard one, and a record saved there would lose it.
-    if (!LoadSenderList())
-        ShowMessage(this, kSenderReadError, MB_OK | MB_ICONERROR);
+    if (QString cause; !LoadSenderList(&cause))
+        ShowMessage(this, lines({kSenderReadError, cause}), MB_OK | MB_ICONERROR);
     loadWindowSettings();
     updateTitle();
     updateStatus();
@@ -181,13 +189,15 @@ bool TAddressList::OpenAdrsBook(const QString& name)
         return false;
     const QString previous = DMTelvora21->AdrsTable().Active() ? AdrsName : QString();
     std::optional<THourglass> hourglass(std::in_place);
-    QString error;
+    std::optional<ESqlTableError> error;
     try {
         DMTelvora21->OpenAdrsTable(AdrsBookList[size_t(at)].Folder);
+    } catch (const ESqlTableError& e) {
+        error = e;
     } catch (const std::exception& e) {
-        error = QString::fromUtf8(e.what());
+        error = ESqlTableError(QString::fromUtf8(e.what()));
     }
-    if (!error.isEmpty()) {
+    if (error) {
         // Stay usable: go back to the book that was open.
         bool back = false;
         const int prev = previous.isEmpty() ? -1 : IndexOfAdrsBook(previous);
@@ -211,7 +221,7 @@ bool TAddressList::OpenAdrsBook(const QString& name)
         updateStatus();
         ShowMessage(this,
                     lines({QStringLiteral("アドレス帳ファイルがオープンできませんでした"),
-                           openFailureCause(AdrsBookList[size_t(at)].Folder, error),
+                           openFailureCause(AdrsBookList[size_t(at)].Folder, *error),
                            QStringLiteral("アドレス帳：%1").arg(name)}),
                     MB_OK | MB_ICONERROR);
         emit adrsBookChanged();
@@ -264,8 +274,18 @@ bool TAddressList::OpenStartBook()
 {
     BuildAdrsBookList();
     if (AdrsBookList.empty()) {
-        EnsureDefaultAdrsBook();
+        QString cause;
+        const bool made = EnsureDefaultAdrsBook(&cause);
         BuildAdrsBookList();
+        if (AdrsBookList.empty()) {
+            // Not "not found": the book was never there to find. Said with
+            // its cause, as a full disk on a first start is the likely one.
+            ShowMessage(this,
+                        lines({QStringLiteral("アドレス帳「%1」を作成できませんでした").arg(kDefaultAdrsName),
+                               made || cause.isEmpty() ? FileErrorCause(0) : cause}),
+                        MB_OK | MB_ICONERROR);
+            return false;
+        }
     }
     const TIniFile ini(SettingsFileName());
     QString name = ini.ReadString(kWindowSection, QStringLiteral("AdrsName"), kDefaultAdrsName);
@@ -533,7 +553,7 @@ int TAddressList::GetSenderRecNo(int index) const
     return index >= 0 && index < GetSenderCount() ? senders_[size_t(index)].first : -1;
 }
 
-bool TAddressList::LoadSenderList()
+bool TAddressList::LoadSenderList(QString* cause)
 {
     senders_.clear();
     if (!DMTelvora21)
@@ -541,8 +561,15 @@ bool TAddressList::LoadSenderList()
     try {
         for (TDMTelvora21::TSenderTitle& sender : DMTelvora21->ReadSenderTitles())
             senders_.emplace_back(sender.RecNo, std::move(sender.Title));
+    } catch (const ESqlTableError& e) {
+        senders_.clear();
+        if (cause)
+            *cause = e.Cause().isEmpty() ? FileErrorCause(0) : e.Cause();
+        return false;
     } catch (const std::exception&) {
         senders_.clear();
+        if (cause)
+            *cause = FileErrorCause(0);
         return false;
     }
     return true;

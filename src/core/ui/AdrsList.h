@@ -84,7 +84,7 @@ public:
     int GetSenderRecNo(int index) const;
     // False (and an empty list) when Sender.DB cannot be read; the main
     // window tells the user so when it starts.
-    bool LoadSenderList();
+    bool LoadSenderList(QString* cause = nullptr); // cause: why not, in Japanese
 
     // The record window's link, as the record window steps through the list.
     bool IsFirst() const override { return IsFirstRecord(); }

@@ -263,9 +263,12 @@ bool TSettingsDialog::Store()
     next.AdminMode = modeOn && !next.AdminPassword.isEmpty();
 
     Settings() = next;
-    if (!SaveSettings()) {
+    if (QString cause; !SaveSettings(&cause)) {
         Settings() = old;
-        ShowMessage(this, QStringLiteral("設定を保存できませんでした  \r\n") + SettingsFileName(), MB_OK | MB_ICONSTOP);
+        ShowMessage(this,
+                    QStringLiteral("設定を保存できませんでした  \r\n") + cause + QStringLiteral("  \r\n") +
+                        SettingsFileName(),
+                    MB_OK | MB_ICONSTOP);
         return false;
     }
     adminChanged_ = old.AdminMode != next.AdminMode || old.AdminPassword != next.AdminPassword;

@@ -37,3 +37,39 @@ public:
     ~TPageLimit();
     void Set(int pages);
 };
+
+// A disk that really fills up: a tmpfs of `bytes` mounted on a temporary
+// folder for the life of the object (unmounted and removed after). Mounting
+// needs root; Mounted() is false otherwise, with SkipReason() to say so.
+class TSmallDisk {
+public:
+    explicit TSmallDisk(qint64 bytes);
+    ~TSmallDisk();
+    TSmallDisk(const TSmallDisk&) = delete;
+    TSmallDisk& operator=(const TSmallDisk&) = delete;
+    bool Mounted() const { return mounted_; }
+    const QString& SkipReason() const { return skipReason_; }
+    QString path() const { return dir_.path(); }
+    // Writes a filler file until the disk refuses any more; Free removes it.
+    void Fill();
+    void Free();
+
+private:
+    QTemporaryDir dir_;
+    bool mounted_ = false;
+    QString skipReason_;
+};
+
+// A file size limit (ulimit -f) of `bytes` for this process while the
+// object lives, with SIGXFSZ ignored so that writes past it fail with EFBIG.
+class TFileSizeLimit {
+public:
+    explicit TFileSizeLimit(qint64 bytes);
+    ~TFileSizeLimit();
+    TFileSizeLimit(const TFileSizeLimit&) = delete;
+    TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
+
+private:
+    unsigned long long soft_ = 0; // the limit before, RLIM_INFINITY included
+    bool set_ = false;
+};
