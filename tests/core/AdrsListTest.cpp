@@ -280,8 +280,6 @@ TEST_F(AdrsListTest, WithoutABookTheListActionsHoldOrAreOff)
 // lock sorts nothing, and a click during the duplicate display shows no arrow.
 TEST_F(AdrsListTest, TheSortArrowShowsTheOrderTheRowsAreIn)
 {
-    list->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(list.get()));
     QHeaderView* header = list->ListView()->header();
     const auto click = [&](int col) { // with the mouse: the header moves its arrow itself
         const auto& shown = list->Model().Columns();

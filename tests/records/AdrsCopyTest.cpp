@@ -317,6 +317,7 @@ TEST_F(AdrsCopyTest, OnlyTheSelectedRowsAcrossGapsAreCopiedAndARefusedOneHasItsO
 TEST_F(AdrsCopyTest, ABookWhoseFolderWentIsNamedAndNothingIsCopied)
 {
     Open();
+    Get<QRadioButton>("rbtnAll")->setChecked(true);
     ASSERT_TRUE(QDir().rename(AdrsBookFolderPath(kOpen), AdrsBookFolderPath(QStringLiteral("本2"))));
     window->CopyClick();
     EXPECT_EQ(messages.LastText(), QStringLiteral("コピー元のアドレス帳が見つかりません  \r\n開いているアドレス帳のフォルダが"
@@ -330,12 +331,10 @@ TEST_F(AdrsCopyTest, ABookWhoseFolderWentIsNamedAndNothingIsCopied)
 TEST_F(AdrsCopyTest, AFullDiskIsToldWithItsCauseAndTheWarningIcon)
 {
     Exec(AdrsTableFileName(kOpen), "UPDATE Adrs SET Note=hex(zeroblob(6000))"); // pages of their own
-    {
-        const TPageLimit limit(AdrsTableFileName(kDest), 40); // room for some of the 30 records
-        Open();
-        Get<QRadioButton>("rbtnAll")->setChecked(true);
-        window->CopyClick();
-    }
+    const TPageLimit limit(AdrsTableFileName(kDest), 40); // room for some of the 30 records
+    Open();
+    Get<QRadioButton>("rbtnAll")->setChecked(true);
+    window->CopyClick();
     TSqlTable t(AdrsTableDef());
     t.Open(AdrsTableFileName(kDest));
     const int held = t.RecordCount();
