@@ -73,7 +73,6 @@ TEST(CanvasText, MeasuredCharacterCachesKeepTheirBoundWhateverOrderFacesFillIn)
         EXPECT_LE(CanvasCachedChars(), kCanvasMaxCachedChars) << f;
         EXPECT_EQ(s.c.TextWidth(many), width) << f; // the same from emptied caches
     }
-    EXPECT_GT(CanvasCachedChars(), 0);
 }
 
 TEST(CanvasText, AdvanceArrayPlacesEachCharacter)
