@@ -18,8 +18,6 @@
 #include <QImage>
 #include <QPointF>
 #include <QProcess>
-#include <QDir>
-#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -295,58 +293,40 @@ TEST_F(CupsPrint, StoppedOrRefusingQueueReportsNothingPrinted)
 TEST_F(CupsPrint, ADriverlessQueueIsListedWithoutPapersAndSaysWhyItCannotPrint)
 {
     const QString raw = QStringLiteral("TelvoraRaw");
-    ASSERT_FALSE(spooler->Tool(QStringLiteral("lpadmin"),
-                               {QStringLiteral("-p"), raw, QStringLiteral("-v"),
-                                QStringLiteral("file://") + dir.filePath(QStringLiteral("raw.out")), QStringLiteral("-E")})
-                     .isNull())
-        << spooler->Error().toStdString();
+    const QStringList args = {QStringLiteral("-p"), raw, QStringLiteral("-E"), QStringLiteral("-v"),
+                              "file://" + dir.filePath("raw.out")};
+    ASSERT_FALSE(spooler->Tool(QStringLiteral("lpadmin"), args).isNull()) << spooler->Error().toStdString();
     Printer().Refresh();
     const int index = Printer().IndexOfName(raw);
     ASSERT_GE(index, 0);
     EXPECT_TRUE(Printer().Printers()[index].papers.isEmpty());
     Printer().SetPrinterIndex(index, true);
     EXPECT_EQ(Printer().BeginDoc(QStringLiteral("raw")), nullptr);
-    EXPECT_TRUE(Printer().LastError().contains(raw)) << Printer().LastError().toStdString();
-    EXPECT_TRUE(Printer().LastError().contains(QStringLiteral("ドライバ"))) << Printer().LastError().toStdString();
-    // The postcard queue beside it prints, and the reason goes with the failure.
-    Printer().SetPrinterIndex(queue, true);
-    SelectPrinterPaper(43, DMORIENT_PORTRAIT, 0, 0);
-    std::unique_ptr<TPrintJob> job = Printer().BeginDoc(QStringLiteral("postcard"));
-    ASSERT_NE(job, nullptr);
-    EXPECT_TRUE(Printer().LastError().isEmpty());
-    job->Painter().fillRect(QRect(0, 0, 100, 100), Qt::black);
-    EXPECT_TRUE(job->End());
-    EXPECT_TRUE(spooler->TakeOutput().startsWith("%PDF"));
+    const QString why = Printer().LastError();
+    EXPECT_TRUE(why.contains(raw) && why.contains(QStringLiteral("ドライバ"))) << why.toStdString();
+    Printer().SetPrinterIndex(queue, true); // the reason goes with that failure only
+    const std::unique_ptr<TPrintJob> job = Printer().BeginDoc(QStringLiteral("postcard"));
+    EXPECT_TRUE(job && job->End() && Printer().LastError().isEmpty());
 }
 
 } // namespace
 
-// A test process killed while its scheduler ran left the scheduler's folder
-// behind: the next spooler removes such folders whose process is gone, and
-// leaves a living process's alone.
+// A killed test process leaves its scheduler's folder: the next spooler
+// removes those whose process is gone, not a living one's.
 TEST(CupsSpooler, FoldersOfKilledTestProcessesAreRemovedAtStart)
 {
-    const QString missing = TCupsSpooler::Missing();
-    if (!missing.isEmpty())
+    if (const QString missing = TCupsSpooler::Missing(); !missing.isEmpty())
         GTEST_SKIP() << missing.toStdString();
     const pid_t gone = ::fork();
-    ASSERT_GE(gone, 0);
     if (gone == 0)
         ::_exit(0);
-    int status = 0;
-    ASSERT_EQ(::waitpid(gone, &status, 0), gone);
-    const QString tmp = QDir::tempPath() + u'/';
-    const QString dead = tmp + QStringLiteral("tvcups-%1-Ab12Cd").arg(gone);
-    const QString live = tmp + QStringLiteral("tvcups-%1-Ab12Cd").arg(::getppid());
-    for (const QString& d : {dead, live}) {
+    ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
+    const QString dead = QDir::tempPath() + QStringLiteral("/tvcups-%1-Ab12Cd").arg(gone);
+    const QString live = QDir::tempPath() + QStringLiteral("/tvcups-%1-Ab12Cd").arg(::getppid());
+    for (const QString& d : {dead, live})
         ASSERT_TRUE(QDir().mkpath(d + QStringLiteral("/spool/tmp")));
-        ASSERT_TRUE(WriteFile(d + QStringLiteral("/spool/tmp/job"), "left"));
-    }
-    {
-        TCupsSpooler spooler;
-        ASSERT_TRUE(spooler.Ok()) << spooler.Error().toStdString();
-        EXPECT_FALSE(QFileInfo::exists(dead));
-        EXPECT_EQ(ReadFile(live + QStringLiteral("/spool/tmp/job")), QByteArray("left"));
-    }
+    EXPECT_TRUE(TCupsSpooler().Ok());
+    EXPECT_FALSE(QFileInfo::exists(dead));
+    EXPECT_TRUE(QFileInfo::exists(live + QStringLiteral("/spool/tmp")));
     QDir(live).removeRecursively();
 }

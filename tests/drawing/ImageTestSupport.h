@@ -21,9 +21,7 @@
 // ink); CMYK without the Adobe segment (ink as it is); YCCK (Adobe, inverted).
 enum class TJpegForm { Rgb, AdobeCmyk, PlainCmyk, Ycck };
 
-// How the scans are coded: Huffman with the standard tables, Huffman with
-// tables made for the picture, a restart marker after every MCU, progressive,
-// arithmetic, progressive and arithmetic.
+// How the scans are coded (Restarts: a restart marker after every MCU).
 enum class TJpegCoding { Baseline, Optimized, Restarts, Progressive, Arithmetic, ProgressiveArithmetic };
 
 // A JPEG of the picture; unit and density go into the JFIF segment of RGB.
@@ -51,9 +49,9 @@ inline QByteArray MakeJpeg(const QImage& picture, int unit = 1, int density = 72
     jpeg_set_quality(&cinfo, 95, TRUE);
     cinfo.optimize_coding = coding == TJpegCoding::Optimized;
     cinfo.restart_interval = coding == TJpegCoding::Restarts ? 1 : 0;
+    cinfo.arith_code = coding == TJpegCoding::Arithmetic || coding == TJpegCoding::ProgressiveArithmetic;
     if (coding == TJpegCoding::Progressive || coding == TJpegCoding::ProgressiveArithmetic)
         jpeg_simple_progression(&cinfo);
-    cinfo.arith_code = coding == TJpegCoding::Arithmetic || coding == TJpegCoding::ProgressiveArithmetic;
     cinfo.write_JFIF_header = !ink;
     cinfo.density_unit = UINT8(unit);
     cinfo.X_density = UINT16(density);

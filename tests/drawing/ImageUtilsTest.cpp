@@ -5,7 +5,6 @@
 #include "platform/Canvas.h"
 #include "support/CanvasTestSupport.h"
 
-#include <QBuffer>
 #include <QImageReader>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -27,60 +26,18 @@ QRgb At(const QImage& img, int x, int y)
     return img.pixel(x, y) & 0xFFFFFF;
 }
 
-// A BMP file: the file header, an info header of HeaderSize bytes (12 is the
-// old form with 16-bit sizes and 3-byte palette entries), the palette and the
-// pixel data as given. A negative height is a top-down file.
-QByteArray BmpFile(int headerSize, qint32 w, qint32 h, int bits, quint32 compression,
-                   const std::vector<QRgb>& palette, const QByteArray& pixels)
+// A BMP with an info header of `header` bytes, then palette and pixels as
+// given; a negative height is a top-down file.
+QByteArray BmpFile(int header, qint32 w, qint32 h, int bits, qint32 compression, const std::vector<QRgb>& palette,
+                   const QByteArray& pixels)
 {
-    const bool core = headerSize == 12;
-    const int entry = core ? 3 : 4;
-    const int offset = 14 + headerSize + int(palette.size()) * entry;
-    QByteArray f(offset, '\0');
-    auto* p = reinterpret_cast<uchar*>(f.data());
-    p[0] = 'B';
-    p[1] = 'M';
-    qToLittleEndian<quint32>(quint32(offset + pixels.size()), p + 2);
-    qToLittleEndian<quint32>(quint32(offset), p + 10);
-    qToLittleEndian<quint32>(quint32(headerSize), p + 14);
-    if (core) {
-        qToLittleEndian<quint16>(quint16(w), p + 18);
-        qToLittleEndian<quint16>(quint16(h), p + 20);
-        qToLittleEndian<quint16>(1, p + 22);
-        qToLittleEndian<quint16>(quint16(bits), p + 24);
-    } else {
-        qToLittleEndian<qint32>(w, p + 18);
-        qToLittleEndian<qint32>(h, p + 22);
-        qToLittleEndian<quint16>(1, p + 26);
-        qToLittleEndian<quint16>(quint16(bits), p + 28);
-        qToLittleEndian<quint32>(compression, p + 30);
-        qToLittleEndian<quint32>(quint32(pixels.size()), p + 34);
-        qToLittleEndian<quint32>(quint32(palette.size()), p + 46);
-        if (headerSize >= 108)
-            qToLittleEndian<quint32>(0x73524742, p + 14 + 56); // sRGB
-    }
-    for (size_t i = 0; i < palette.size(); ++i) {
-        uchar* e = p + 14 + headerSize + i * size_t(entry);
-        e[0] = uchar(qBlue(palette[i]));
-        e[1] = uchar(qGreen(palette[i]));
-        e[2] = uchar(qRed(palette[i]));
-    }
+    const qint32 colours = qint32(palette.size()), start = 14 + header + 4 * colours, n = qint32(pixels.size());
+    const qint32 v[] = {start + n, 0, start, header, w, h, 1 | bits << 16, compression, n, 0, 0, colours};
+    QByteArray f = "BM" + QByteArray(start - 2, '\0');
+    qToLittleEndian<qint32>(v, 12, f.data() + 2);
+    for (size_t i = 0; i < palette.size(); ++i)
+        qToLittleEndian<quint32>(palette[i], f.data() + 14 + header + 4 * i);
     return f + pixels;
-}
-
-// The rows of a 24-bit picture in file order (bottom-up, or top-down), each
-// padded to four bytes but the last when LastUnpadded.
-QByteArray Rows24(const QImage& pic, bool topDown, bool lastUnpadded)
-{
-    const int rowBytes = pic.width() * 3, stride = (rowBytes + 3) / 4 * 4;
-    QByteArray out;
-    for (int i = 0; i < pic.height(); ++i) {
-        const int y = topDown ? i : pic.height() - 1 - i;
-        out += QByteArray(reinterpret_cast<const char*>(pic.constScanLine(y)), rowBytes);
-        if (!(lastUnpadded && i + 1 == pic.height()))
-            out += QByteArray(stride - rowBytes, '\0');
-    }
-    return out;
 }
 
 } // namespace
@@ -302,108 +259,66 @@ TEST(BitmapToRegion, UnionOfBlackRunsIncludingRunsToTheRowEnd)
 TEST(LoadImageFile, TopDownBmpsAndLastRowsWithoutPaddingLoadRightWayUpInEveryHeaderForm)
 {
     Files f;
-    const QImage pic = Distinct(5, 3); // 15 bytes a row: one byte of padding
     qint32 dpi = 0;
-    for (int header : {12, 40, 52, 56, 64, 108, 124}) {
-        for (const bool topDown : {false, true}) {
-            if (header == 12 && topDown)
-                continue; // its sizes are unsigned
-            for (const bool lastUnpadded : {false, true}) {
-                SCOPED_TRACE(testing::Message() << header << " top-down " << topDown << " unpadded " << lastUnpadded);
-                const QByteArray file =
-                    BmpFile(header, 5, topDown ? -3 : 3, 24, 0, {}, Rows24(pic, topDown, lastUnpadded));
-                const auto g = LoadImageFile(f.Put("p.bmp", file), dpi);
-                ASSERT_TRUE(g && std::holds_alternative<QImage>(*g));
-                EXPECT_EQ(std::get<QImage>(*g), pic);
+    // Two rows of one pixel, each padded to four bytes but perhaps the last.
+    const QByteArray rows("\x10\x20\x30\0\x40\x50\x60\0", 8);
+    for (int header : {40, 52, 56, 64, 108, 124})
+        for (int topDown : {0, 1})
+            for (int pad : {0, 1}) {
+                SCOPED_TRACE(testing::Message() << header << " top-down " << topDown << " padded " << pad);
+                const auto file = [&](int n) { return BmpFile(header, 1, topDown ? -2 : 2, 24, 0, {}, rows.left(n)); };
+                const auto g = LoadImageFile(f.Put("p.bmp", file(7 + pad)), dpi);
+                const QImage* img = g ? std::get_if<QImage>(&*g) : nullptr;
+                EXPECT_TRUE(img && At(*img, 0, 1 - topDown) == 0x302010u && At(*img, 0, topDown) == 0x605040u);
+                EXPECT_FALSE(LoadImageFile(f.Put("short.bmp", file(6)), dpi)); // a pixel's byte missing
             }
-        }
-    }
-    // 8 bits a pixel, top-down, the last row cut after its pixels; one short
-    // of them is still no picture.
-    const std::vector<QRgb> palette = {qRgb(10, 20, 30), qRgb(200, 100, 50), qRgb(0, 255, 0)};
-    const QByteArray rows8 = QByteArray("\0\1\2\1\0\0\0\0\2\2\1\1\0", 13);
-    const auto g8 = LoadImageFile(f.Put("p8.bmp", BmpFile(40, 5, -2, 8, 0, palette, rows8)), dpi);
-    ASSERT_TRUE(g8 && std::holds_alternative<QImage>(*g8));
-    for (int i = 0; i < 10; ++i)
-        EXPECT_EQ(At(std::get<QImage>(*g8), i % 5, i / 5), palette[size_t(rows8[i < 5 ? i : i + 3])] & 0xFFFFFF) << i;
-    EXPECT_FALSE(LoadImageFile(f.Put("short.bmp", BmpFile(40, 5, -2, 8, 0, palette, rows8.chopped(1))), dpi));
 }
 
 TEST(LoadImageFile, JpegsWithoutTheirEndMarkerLoadInEveryCodingAndCutOnesDoNot)
 {
     Files f;
-    const QImage pic = Distinct(48, 40);
     qint32 dpi = 0;
-    for (const TJpegCoding coding : {TJpegCoding::Baseline, TJpegCoding::Optimized, TJpegCoding::Restarts,
-                                     TJpegCoding::Progressive, TJpegCoding::Arithmetic,
-                                     TJpegCoding::ProgressiveArithmetic}) {
-        for (const TJpegForm form : {TJpegForm::Rgb, TJpegForm::Ycck}) {
-            SCOPED_TRACE(testing::Message() << "coding " << int(coding) << " form " << int(form));
-            const QByteArray whole = MakeJpeg(pic, 1, 72, form, coding);
-            ASSERT_TRUE(whole.endsWith("\xFF\xD9"));
-            const QImage want = TJPEGImage {whole}.Decode();
-            ASSERT_FALSE(want.isNull());
-            // A transfer two bytes short: every row is there, the end marker is not.
-            const QByteArray noEnd = whole.chopped(2);
-            const auto g = LoadImageFile(f.Put("p.jpg", noEnd), dpi);
-            ASSERT_TRUE(g && std::holds_alternative<TJPEGImage>(*g));
-            EXPECT_EQ(std::get<TJPEGImage>(*g).Data, noEnd);
-            EXPECT_EQ(std::get<TJPEGImage>(*g).Decode(), want);
-            // Rows missing: nothing, wherever the cut falls.
-            for (const qsizetype keep : {whole.size() / 2, whole.size() * 3 / 4})
-                EXPECT_FALSE(LoadImageFile(f.Put("cut.jpg", whole.left(keep)), dpi)) << keep;
-            // A progressive file cut before its last scan has every row, but
-            // not every bit of them.
-            const qsizetype lastScan = whole.lastIndexOf("\xFF\xDA");
-            if (coding == TJpegCoding::Progressive || coding == TJpegCoding::ProgressiveArithmetic) {
-                EXPECT_FALSE(LoadImageFile(f.Put("cut.jpg", whole.left(lastScan)), dpi));
-            }
-        }
+    using C = TJpegCoding;
+    for (C coding : {C::Baseline, C::Optimized, C::Restarts, C::Progressive, C::Arithmetic, C::ProgressiveArithmetic}) {
+        SCOPED_TRACE(testing::Message() << "coding " << int(coding));
+        const QByteArray whole = MakeJpeg(Distinct(48, 40), 1, 72, TJpegForm::Rgb, coding);
+        // A transfer two bytes short: every row is there, the end marker is not.
+        const auto g = LoadImageFile(f.Put("p.jpg", whole.chopped(2)), dpi);
+        const TJPEGImage* loaded = g ? std::get_if<TJPEGImage>(&*g) : nullptr;
+        EXPECT_TRUE(loaded && loaded->Decode() == TJPEGImage {whole}.Decode());
+        // Rows missing, or a progressive file's last scan (every row, not every bit): nothing.
+        for (qsizetype keep : {whole.size() / 2, whole.size() * 3 / 4, whole.lastIndexOf("\xFF\xDA")})
+            EXPECT_FALSE(LoadImageFile(f.Put("cut.jpg", whole.left(keep)), dpi)) << keep;
     }
 }
 
 TEST(DecodeBmp, PixelsThatRunLengthCodingSkipsTakeTheFirstPaletteColourAndSaveTheSame)
 {
-    // 8 x 4, bottom-up. RLE8: three of colour 1 on the bottom row, a delta two
-    // on and one up, two of colour 2, end of line, three pixels as they are,
-    // and an early end of bitmap. RLE4 the same with two colours a byte.
+    // 8 x 4, bottom-up: three of colour 1, a delta two on and one up, two of
+    // colour 2, end of line, three pixels as they are, an early end of bitmap.
     const std::vector<QRgb> palette = {qRgb(10, 20, 30), qRgb(200, 100, 50), qRgb(0, 255, 0)};
     const QByteArray rle8("\x03\x01\x00\x02\x02\x01\x02\x02\x00\x00\x00\x03\x01\x02\x01\x00\x00\x01", 18);
     const QByteArray rle4("\x03\x11\x00\x02\x02\x01\x02\x22\x00\x00\x00\x03\x12\x10\x00\x01", 16);
-    const int want[4][8] = {{0, 0, 0, 0, 0, 0, 0, 0}, {1, 2, 1, 0, 0, 0, 0, 0},
-                            {0, 0, 0, 0, 0, 2, 2, 0}, {1, 1, 1, 0, 0, 0, 0, 0}};
-    for (const bool four : {false, true}) {
-        SCOPED_TRACE(four ? "RLE4" : "RLE8");
-        const QByteArray file = BmpFile(40, 8, 4, four ? 4 : 8, four ? 2 : 1, palette, four ? rle4 : rle8);
-        const QImage img = DecodeBmp(file);
-        ASSERT_EQ(img.size(), QSize(8, 4));
-        for (int y = 0; y < 4; ++y)
-            for (int x = 0; x < 8; ++x)
-                EXPECT_EQ(At(img, x, y), palette[size_t(want[y][x])] & 0xFFFFFF) << x << "," << y;
-        // The stored picture holds the same pixels, byte for byte each time.
-        const QByteArray stored = EncodeBmp(img);
-        EXPECT_EQ(EncodeBmp(DecodeBmp(file)), stored);
-        EXPECT_EQ(DecodeBmp(stored), img);
+    const char* want[] = {"00000000", "12100000", "00000220", "11100000"};
+    for (int four : {0, 1}) {
+        const QImage img = DecodeBmp(BmpFile(40, 8, 4, four ? 4 : 8, four ? 2 : 1, palette, four ? rle4 : rle8));
+        ASSERT_EQ(img.size(), QSize(8, 4)) << four;
+        for (int i = 0; i < 32; ++i)
+            EXPECT_EQ(At(img, i % 8, i / 8), palette[size_t(want[i / 8][i % 8] - '0')] & 0xFFFFFF) << four << " " << i;
+        EXPECT_EQ(DecodeBmp(EncodeBmp(img)), img) << four; // as saved in a layout
     }
 }
 
 TEST(DecodeBmp, APicturesStoredFormReadsBackOrThePictureDoesNotLoad)
 {
-    // Run-length data of nothing but an end of bitmap: one byte a pixel
-    // here, four when its stored 24-bit form is read back, and the reader
-    // takes no more than its allocation limit (1 MB for this test).
-    struct Restore {
-        int mb = QImageReader::allocationLimit();
-        ~Restore() { QImageReader::setAllocationLimit(mb); }
-    } restore;
+    // Run-length data of just an end of bitmap: four bytes a pixel in the
+    // stored 24-bit form, which the reader takes up to its limit, here 1 MB.
+    const auto rle = [](int h) { return DecodeBmp(BmpFile(40, 512, h, 8, 1, {0}, QByteArray("\0\1", 2))); };
+    const int mb = QImageReader::allocationLimit();
     QImageReader::setAllocationLimit(1);
-    const std::vector<QRgb> palette = {qRgb(10, 20, 30)};
-    const QImage fits = DecodeBmp(BmpFile(40, 512, 512, 8, 1, palette, QByteArray("\0\1", 2)));
-    ASSERT_FALSE(fits.isNull());
-    QBuffer stored;
-    stored.open(QIODevice::ReadWrite);
-    WriteBmpToStream(stored, fits);
-    stored.seek(0);
-    EXPECT_EQ(ReadBmpFromStream(stored), fits);
-    EXPECT_TRUE(DecodeBmp(BmpFile(40, 512, 513, 8, 1, palette, QByteArray("\0\1", 2))).isNull());
+    const QImage fits = rle(512), readBack = DecodeBmp(EncodeBmp(fits)), tooBig = rle(513);
+    QImageReader::setAllocationLimit(mb);
+    EXPECT_FALSE(fits.isNull());
+    EXPECT_EQ(readBack, fits);
+    EXPECT_TRUE(tooBig.isNull());
 }

@@ -100,23 +100,6 @@ int activeJobs()
     return n < 0 || (n == 0 && cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE) ? -1 : n;
 }
 
-const QLatin1String kFolderPrefix("tvcups-");
-
-// Scheduler folders are "tvcups-<pid>-XXXXXX" for the test process that
-// made them. One killed left its folder (its scheduler died with it):
-// those of processes that are gone are removed; a living one's may be a
-// test running beside this one.
-void removeFoldersOfGoneProcesses()
-{
-    QDir tmp(QDir::tempPath());
-    for (const QString& name : tmp.entryList({kFolderPrefix + u'*'}, QDir::Dirs | QDir::NoDotAndDotDot)) {
-        bool ok = false;
-        const qint64 pid = name.mid(kFolderPrefix.size()).section(u'-', 0, 0).toLongLong(&ok);
-        if (ok && pid > 0 && pid != ::getpid() && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH)
-            QDir(tmp.filePath(name)).removeRecursively();
-    }
-}
-
 } // namespace
 
 QString TCupsSpooler::Missing()
@@ -153,10 +136,16 @@ TCupsSpooler::~TCupsSpooler()
 
 bool TCupsSpooler::start()
 {
-    removeFoldersOfGoneProcesses();
+    // A test process killed while its scheduler ran left the scheduler's
+    // folder, "tvcups-<pid>-XXXXXX": it goes once that process is gone.
+    QDir tmp(QDir::tempPath());
+    for (const QString& name : tmp.entryList({QStringLiteral("tvcups-*")}, QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const int pid = name.section(u'-', 1, 1).toInt();
+        if (pid > 0 && ::kill(pid, 0) != 0 && errno == ESRCH)
+            QDir(tmp.filePath(name)).removeRecursively();
+    }
     // Short: a unix socket's path has room for about a hundred bytes.
-    dir_ = std::make_unique<QTemporaryDir>(QDir::tempPath() + u'/' + kFolderPrefix + QString::number(::getpid()) +
-                                           QStringLiteral("-XXXXXX"));
+    dir_ = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/tvcups-%1-XXXXXX").arg(::getpid()));
     if (!dir_->isValid()) {
         error_ = QStringLiteral("no temporary folder: ") + dir_->errorString();
         return false;

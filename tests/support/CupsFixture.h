@@ -4,8 +4,7 @@
 // the program's CUPS client pointed at it. Nothing is shared with a system
 // spooler or with another test process; the scheduler is stopped and its
 // folder removed when the object goes, and dies with the test process if
-// that is killed; the folders of killed test processes are removed when the
-// next spooler starts.
+// that is killed (its folder goes when the next spooler starts).
 
 #include <QByteArray>
 #include <QProcess>
