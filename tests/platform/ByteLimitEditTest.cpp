@@ -275,31 +275,26 @@ void Arrive(QLineEdit* edit, TArrival how, const QString& text)
 // fit is the end of what arrived.
 TEST(ByteLimitEdit, OneLineInputTakesTheFirstLineOfWhatArrivesWhateverStandsBesideIt)
 {
-    TEditForm<TByteLimitEdit> f(100);
-    QSignalSpy refused(f.edit, &TByteLimitEdit::InputRefused);
+    TEditForm<TByteLimitEdit> f(20);
     const struct {
         QString before, arriving, after;
         bool selectAll; // else the caret at the start
-        int limit;
     } cases[] = {
-        {QStringLiteral("株式会社テスト"), QStringLiteral("株式会社テスト\r\n営業部"), QStringLiteral("株式会社テスト"), true, 100},
-        {QStringLiteral("田中"), QStringLiteral("田中\n花子"), QStringLiteral("田中田中"), false, 100},
-        {QStringLiteral("表ソ"), QStringLiteral("\r\n表ソ\t能\r\n"), QStringLiteral("表ソ能表ソ"), false, 100},
-        {QStringLiteral("ab"), QStringLiteral("abZ"), QStringLiteral("aab"), false, 3},
+        {QStringLiteral("株式会社テスト"), QStringLiteral("株式会社テスト\r\n営業部"), QStringLiteral("株式会社テスト"), true},
+        {QStringLiteral("田中"), QStringLiteral("田中\n花子"), QStringLiteral("田中田中"), false},
+        {QStringLiteral("表ソ"), QStringLiteral("\r\n表ソ\t能\r\n"), QStringLiteral("表ソ能表ソ"), false},
+        {QStringLiteral("田中"), QStringLiteral("田中表ソ能株式会社テスト"), QStringLiteral("田中表ソ能株式会田中"), false},
     };
     for (TArrival how : {TArrival::PasteKey, TArrival::MenuPaste, TArrival::Drop, TArrival::Commit}) {
         for (const auto& c : cases) {
             if (how == TArrival::Drop && c.selectAll)
                 continue; // a drop goes in where it lands, never over a selection
             SCOPED_TRACE(QStringLiteral("%1: %2").arg(int(how)).arg(c.arriving).toStdString());
-            f.edit->SetMaxBytes(c.limit);
             f.edit->setText(c.before);
             f.edit->setFocus();
             c.selectAll ? f.edit->selectAll() : f.edit->setCursorPosition(0);
-            refused.clear();
             Arrive(f.edit, how, c.arriving);
             EXPECT_EQ(f.edit->text(), c.after);
-            EXPECT_EQ(refused.count(), c.limit < 100 ? 1 : 0);
         }
     }
 }
