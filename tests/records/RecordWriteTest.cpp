@@ -303,18 +303,19 @@ TEST_F(RecordWrite, ASaveTheDiskRefusesSaysWhyInJapanese)
     window->ShowInquiry(stored(1));
     type("edtAdrs1", QStringLiteral("表ソ能"));
     messages.Clear();
-    TFileSizeLimit limit(1024);
-    find<QPushButton>("btnUpdate")->click();
-    type("edtCustomCode", QStringLiteral("A1"));
-    add();
-    QStringList said; // the engine keeps the errno of a refused write only at times
-    for (const int errnum : {EFBIG, ENOSPC, EIO})
-        said << QStringLiteral("update error\r\n") + FileErrorCause(errnum) + QStringLiteral("  ");
-    ASSERT_EQ(messages.Messages().size(), 2u);
-    EXPECT_TRUE(said.contains(messages.Messages()[0].text)) << messages.Messages()[0].text.toStdString();
-    EXPECT_TRUE(said.replaceInStrings(QStringLiteral("update"), QStringLiteral("add")).contains(messages.LastText()));
-    for (const auto& m : messages.Messages())
+    { // held only while saving: what the test reports goes to files too
+        TFileSizeLimit limit(1024);
+        find<QPushButton>("btnUpdate")->click();
+        type("edtCustomCode", QStringLiteral("A1"));
+        add();
+    }
+    ASSERT_EQ(messages.Messages().size(), 2u); // update, then add
+    for (const auto& m : messages.Messages()) { // the engine keeps a refused write's errno only at times
+        const QString cause = m.text.section(QStringLiteral(" error\r\n"), 1);
+        EXPECT_TRUE(cause == FileErrorCause(EFBIG) + "  " || cause == FileErrorCause(ENOSPC) + "  " ||
+                    cause == FileErrorCause(EIO) + "  ") << m.text.toStdString();
         EXPECT_EQ(m.flags & 0xF0, unsigned(MB_ICONWARNING));
+    }
     EXPECT_EQ(find<QLineEdit>("edtAdrs1")->text(), QStringLiteral("表ソ能"));
     EXPECT_EQ(raw->Dump(), before);
 }
