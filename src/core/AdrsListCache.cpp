@@ -1,5 +1,6 @@
 #include "core/AdrsListCache.h"
 
+#include "core/AdrsListColumns.h"
 #include "core/DBInfo.h"
 #include "platform/SqlTable.h"
 
@@ -154,7 +155,11 @@ void TAdrsListCache::keepRowShapes()
             eachText(field, [&](size_t row, std::string_view v) { tail[row] = TailKey(v); });
             continue;
         }
-        const bool myNumber = field == afMyNumber || (field >= afJointMyNumber1 && field <= afJointMyNumber5);
+        // The enciphered fields the list shows (the My Numbers), not the
+        // protected memos it never does.
+        const bool myNumber = AdrsColumnKind(field) == TFieldKind::Cipher
+                              && std::any_of(AdrsListColumnDefs.begin(), AdrsListColumnDefs.end(),
+                                             [&](const TAdrsListColumnDef& d) { return d.field == field; });
         const bool phone = AdrsColumnKind(field) == TFieldKind::Phone;
         if (!myNumber && !phone)
             continue;

@@ -92,7 +92,7 @@ public:
     //   run from one part into the next are joined;
     // - per telephone field, its shape: kBlank (nothing but blanks),
     //   kDialled (digits only, starting with 0: shown hyphenated) or kOther;
-    // - per My Number field (afMyNumber, afJointMyNumber1-5), the length of
+    // - per enciphered field the list shows (the My Numbers), the length of
     //   the plain text the stored value announces when it is well-formed
     //   (hexadecimal, its blocks fitting that length), 0 when it cannot be
     //   deciphered to any text and is shown empty.
