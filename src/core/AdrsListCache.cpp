@@ -1,5 +1,7 @@
 #include "core/AdrsListCache.h"
 
+#include "core/AdrsListColumns.h"
+#include "core/DBInfo.h"
 #include "platform/SqlTable.h"
 
 #include <algorithm>
@@ -26,6 +28,8 @@ void TAdrsListCache::Clear()
     floats_.clear();
     text_.clear();
     nulls_.clear();
+    tails_.clear();
+    shapes_.clear();
 }
 
 void TAdrsListCache::Load(TSqlTable& table)
@@ -85,6 +89,112 @@ void TAdrsListCache::Load(TSqlTable& table)
     });
     for (TTextColumn& c : text_)
         c.arena.shrink_to_fit();
+    keepRowShapes();
+}
+
+namespace {
+
+// The length of the plain text a stored enciphered value announces when the
+// value is well-formed: trimmed, an even number of hexadecimal digits, its
+// first byte the length and the rest whole 16-byte blocks that fit it. 0
+// otherwise (such a value is shown empty).
+std::uint8_t cipherLength(std::string_view v)
+{
+    static const auto kNibble = [] {
+        std::array<std::int8_t, 256> t;
+        t.fill(-1);
+        for (int d = 0; d < 10; ++d)
+            t[size_t('0' + d)] = std::int8_t(d);
+        for (int d = 0; d < 6; ++d)
+            t[size_t('A' + d)] = t[size_t('a' + d)] = std::int8_t(10 + d);
+        return t;
+    }();
+    while (!v.empty() && static_cast<unsigned char>(v.front()) <= 0x20)
+        v.remove_prefix(1);
+    while (!v.empty() && static_cast<unsigned char>(v.back()) <= 0x20)
+        v.remove_suffix(1);
+    if (v.size() < 2 || v.size() % 2 != 0)
+        return 0;
+    int bad = 0;
+    for (const char ch : v)
+        bad |= kNibble[static_cast<unsigned char>(ch)];
+    if (bad < 0)
+        return 0;
+    const int length = kNibble[static_cast<unsigned char>(v[0])] * 16 + kNibble[static_cast<unsigned char>(v[1])];
+    return (v.size() - 2) / 2 == size_t((length + 15) / 16 * 16) ? std::uint8_t(length) : 0;
+}
+
+std::uint8_t phoneShape(std::string_view v)
+{
+    if (!v.empty() && v.front() == '0'
+        && std::all_of(v.begin(), v.end(), [](char ch) { return ch >= '0' && ch <= '9'; }))
+        return TAdrsListCache::kDialled;
+    return std::all_of(v.begin(), v.end(), [](char ch) { return static_cast<unsigned char>(ch) <= 0x20; })
+               ? TAdrsListCache::kBlank
+               : TAdrsListCache::kOther;
+}
+
+} // namespace
+
+void TAdrsListCache::keepRowShapes()
+{
+    if (kind_.size() != size_t(afFieldCount))
+        return;
+    auto isText = [&](int field) { return kind_[size_t(field)] == TKind::Text; };
+    auto eachText = [&](int field, auto fn) {
+        const TTextColumn& c = text_[size_t(slot_[size_t(field)])];
+        std::uint32_t begin = 0;
+        for (size_t row = 0; row < c.ends.size(); ++row) {
+            fn(row, std::string_view(c.arena.data() + begin, c.ends[row] - begin));
+            begin = c.ends[row];
+        }
+    };
+    tails_.assign(kind_.size(), {});
+    shapes_.assign(kind_.size(), {});
+    for (int field = 0; field < afFieldCount; ++field) {
+        if (!isText(field))
+            continue;
+        if (field == afTdfkn || field == afAdrs1 || field == afAdrs2) {
+            std::vector<std::uint16_t>& tail = tails_[size_t(field)];
+            tail.resize(size_t(rows_));
+            eachText(field, [&](size_t row, std::string_view v) { tail[row] = TailKey(v); });
+            continue;
+        }
+        // The enciphered fields the list shows (the My Numbers), not the
+        // protected memos it never does.
+        const bool myNumber = AdrsColumnKind(field) == TFieldKind::Cipher
+                              && std::any_of(AdrsListColumnDefs.begin(), AdrsListColumnDefs.end(),
+                                             [&](const TAdrsListColumnDef& d) { return d.field == field; });
+        const bool phone = AdrsColumnKind(field) == TFieldKind::Phone;
+        if (!myNumber && !phone)
+            continue;
+        std::vector<std::uint8_t>& shape = shapes_[size_t(field)];
+        shape.resize(size_t(rows_));
+        eachText(field,
+                 [&](size_t row, std::string_view v) { shape[row] = myNumber ? cipherLength(v) : phoneShape(v); });
+    }
+}
+
+const std::vector<std::uint16_t>& TAdrsListCache::TailKeys(int field) const
+{
+    static const std::vector<std::uint16_t> kNone;
+    return field >= 0 && size_t(field) < tails_.size() ? tails_[size_t(field)] : kNone;
+}
+
+const std::vector<std::uint8_t>& TAdrsListCache::PhoneShapes(int field) const
+{
+    static const std::vector<std::uint8_t> kNone;
+    return field >= 0 && size_t(field) < shapes_.size() && AdrsColumnKind(field) == TFieldKind::Phone
+               ? shapes_[size_t(field)]
+               : kNone;
+}
+
+const std::vector<std::uint8_t>& TAdrsListCache::CipherLengths(int field) const
+{
+    static const std::vector<std::uint8_t> kNone;
+    return field >= 0 && size_t(field) < shapes_.size() && AdrsColumnKind(field) == TFieldKind::Cipher
+               ? shapes_[size_t(field)]
+               : kNone;
 }
 
 int TAdrsListCache::IndexOfRecNo(std::int64_t recNo) const
@@ -125,5 +235,9 @@ size_t TAdrsListCache::MemoryBytes() const
         bytes += column.capacity() * sizeof(double);
     for (const TTextColumn& c : text_)
         bytes += c.ends.capacity() * sizeof(std::uint32_t) + c.arena.capacity();
+    for (const auto& tail : tails_)
+        bytes += tail.capacity() * sizeof(std::uint16_t);
+    for (const auto& shape : shapes_)
+        bytes += shape.capacity();
     return bytes;
 }

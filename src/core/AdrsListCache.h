@@ -84,6 +84,38 @@ public:
     QString Text(int row, int field) const;
     bool IsNull(int row, int field) const { return nulls_[size_t(row) * textCols_ + slot_[field]]; }
 
+    // Kept per row at load, a small column each, so that a pass over every
+    // row for a word need not read the arenas again for what they tell
+    // (empty for a field not named here, and for a table other than the
+    // address book's):
+    // - for the address's first three parts (afTdfkn, afAdrs1, afAdrs2), the
+    //   TailKey of each row's text, so that only the rows where a text could
+    //   run from one part into the next are joined;
+    // - per telephone field, its shape: kBlank (nothing but blanks),
+    //   kDialled (digits only, starting with 0: shown hyphenated) or kOther;
+    // - per enciphered field the list shows (the My Numbers), the length of
+    //   the plain text the stored value announces when it is well-formed
+    //   (hexadecimal, its blocks fitting that length), 0 when it cannot be
+    //   deciphered to any text and is shown empty.
+    const std::vector<std::uint16_t>& TailKeys(int field) const;
+    enum TPhoneShape : std::uint8_t { kBlank, kDialled, kOther };
+    const std::vector<std::uint8_t>& PhoneShapes(int field) const;
+    const std::vector<std::uint8_t>& CipherLengths(int field) const;
+    // The last character of a text after its trailing blanks (bytes up to
+    // the space) as a number: its byte for ASCII, else its last two UTF-8
+    // bytes; 0 for a blank text. Two characters rarely share a key.
+    static std::uint16_t TailKey(std::string_view text)
+    {
+        while (!text.empty() && static_cast<unsigned char>(text.back()) <= 0x20)
+            text.remove_suffix(1);
+        if (text.empty())
+            return 0;
+        const unsigned last = static_cast<unsigned char>(text.back());
+        if (last < 0x80 || text.size() < 2)
+            return std::uint16_t(last);
+        return std::uint16_t((unsigned(static_cast<unsigned char>(text[text.size() - 2])) << 8) | last);
+    }
+
     size_t MemoryBytes() const;
 
 private:
@@ -109,4 +141,7 @@ private:
         static const TTextColumn none;
         return size_t(field) < slot_.size() ? text_[size_t(slot_[size_t(field)])] : none;
     }
+    std::vector<std::vector<std::uint16_t>> tails_; // per field: TailKeys, else empty
+    std::vector<std::vector<std::uint8_t>> shapes_; // per field: PhoneShapes or CipherLengths, else empty
+    void keepRowShapes();
 };

@@ -1,5 +1,6 @@
 #include "core/WordSearch.h"
 
+#include "core/AdrsListCache.h"
 #include "core/AdrsListColumns.h"
 #include "core/AdrsListModel.h"
 #include "core/DBInfo.h"
@@ -9,7 +10,6 @@
 #include "platform/Cp932.h"
 
 #include <algorithm>
-#include <array>
 #include <bitset>
 #include <charconv>
 #include <cstring>
@@ -41,41 +41,6 @@ bool isAllDigits(std::string_view v)
     return !v.empty() && std::all_of(v.begin(), v.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// Whether a stored value deciphers to a text of at least minBytes bytes:
-// a value that is not hexadecimal, or whose blocks do not fit its length
-// byte, cannot be deciphered to any text and is shown empty. Telling that
-// from the bytes spares the cipher on most rows of a book whose numbers are
-// damaged or were never real, and on every row when the word is longer than
-// the numbers. The length byte is read first, so a value too short for the
-// word is never scanned whole.
-bool deciphersToAtLeast(std::string_view v, int minBytes)
-{
-    // Hexadecimal digits by a table: random stored bytes make every branch
-    // a guess, and this runs on every row of the book.
-    static const auto kNibble = [] {
-        std::array<std::int8_t, 256> t;
-        t.fill(-1);
-        for (int d = 0; d < 10; ++d)
-            t[size_t('0' + d)] = std::int8_t(d);
-        for (int d = 0; d < 6; ++d)
-            t[size_t('A' + d)] = t[size_t('a' + d)] = std::int8_t(10 + d);
-        return t;
-    }();
-    auto nibble = [](char ch) { return int(kNibble[static_cast<unsigned char>(ch)]); };
-    if (!v.empty() && (static_cast<unsigned char>(v.front()) <= 0x20 || static_cast<unsigned char>(v.back()) <= 0x20))
-        v = trimmed(v);
-    if (v.size() < 2 || v.size() % 2 != 0)
-        return false;
-    const int hi = nibble(v[0]), lo = nibble(v[1]);
-    const int length = hi * 16 + lo;
-    if ((hi | lo) < 0 || length < minBytes || (v.size() - 2) / 2 != size_t((length + 15) / 16 * 16))
-        return false;
-    int bad = 0;
-    for (const char ch : v.substr(2))
-        bad |= nibble(ch);
-    return bad >= 0;
-}
-
 // The fewest code page 932 bytes text can be decoded from: one for ASCII,
 // half-width katakana and the other single-byte codes (and for a character
 // an undecodable byte may turn into), two for every other character.
@@ -90,19 +55,17 @@ int leastCp932Bytes(const QString& text)
     return bytes;
 }
 
+// Rows are taken a block at a time where a whole block can be ruled out by
+// a test on a column kept per row, which the compiler makes on many rows at
+// once.
+constexpr int kRowBlock = 64;
 
-
-// Every row's text of a field, in row order, read straight from the arena.
-template <typename Fn>
-void forEachText(const TAdrsListCache& c, int field, Fn&& fn)
+bool anyByte(const std::uint8_t* bytes, int n)
 {
-    const std::vector<std::uint32_t>& ends = c.FieldEnds(field);
-    const char* arena = c.FieldArena(field).data();
-    std::uint32_t begin = 0;
-    for (size_t row = 0; row < ends.size(); ++row) {
-        fn(int(row), std::string_view(arena + begin, ends[row] - begin));
-        begin = ends[row];
-    }
+    unsigned any = 0;
+    for (int i = 0; i < n; ++i)
+        any |= bytes[i];
+    return any != 0;
 }
 
 // The rows whose text of a field starts with a byte.
@@ -120,15 +83,6 @@ void forEachRowStartingWith(const TAdrsListCache& c, int field, char first, Fn&&
             fn(row);
         from = at + 1;
     }
-}
-
-// The last character of a UTF-8 text (empty for an empty text).
-std::string_view lastChar(std::string_view v)
-{
-    size_t at = v.size();
-    while (at > 0 && at + 4 > v.size() && (static_cast<unsigned char>(v[at - 1]) & 0xC0) == 0x80)
-        --at;
-    return at > 0 ? v.substr(at - 1) : v;
 }
 
 } // namespace
@@ -239,45 +193,55 @@ TListWordSearch::TListWordSearch(const TAdrsListCache& cache, const std::vector<
             continue;
         case alcAddress: {
             // The four parts trimmed and joined. The word lies inside one
-            // part, or it starts in a part whose last character is in the
-            // word before its own last character; only such rows are joined.
+            // part, or it starts in a part whose last character is one of
+            // the word's before its own last character: only such rows are
+            // joined. The cache keeps the parts' last characters per row as
+            // numbers, so the parts are not read for this, and a block of
+            // rows none of whose parts ends so is passed over at once.
             static constexpr int kParts[] = {afTdfkn, afAdrs1, afAdrs2, afAdrs3};
             std::vector<std::uint8_t> candidate(size_t(rows), 0);
             for (const int field : kParts)
                 c.ForEachRowHolding(field, pattern, [&](int row) { candidate[size_t(row)] = 1; });
-            const std::string_view head = std::string_view(pattern).substr(0, pattern.size() - lastChar(pattern).size());
-            if (!head.empty()) {
-                // A part's last character is one of the head's, or the word
-                // cannot start in that part and go on. Characters are told
-                // apart by their last two bytes (one for ASCII) in a table,
-                // so the test on every row is one look-up.
-                auto key = [](std::string_view v) {
-                    const unsigned last = static_cast<unsigned char>(v.back());
-                    return last < 0x80 || v.size() < 2 ? last : (unsigned(static_cast<unsigned char>(v[v.size() - 2])) << 8) | last;
-                };
-                std::bitset<65536> ends;
-                for (size_t i = 0; i < head.size(); ++i)
-                    if (i + 1 == head.size() || (static_cast<unsigned char>(head[i + 1]) & 0xC0) != 0x80)
-                        ends.set(key(head.substr(0, i + 1)));
-                for (const int field : {afTdfkn, afAdrs1, afAdrs2}) {
-                    forEachText(c, field, [&](int row, std::string_view part) {
-                        while (!part.empty() && static_cast<unsigned char>(part.back()) <= 0x20)
-                            part.remove_suffix(1);
-                        if (!part.empty() && ends.test(key(part)) && !candidate[size_t(row)]
-                            && head.find(lastChar(part)) != std::string_view::npos)
-                            candidate[size_t(row)] = 1;
-                    });
+            std::bitset<65536> heads;
+            std::vector<std::uint16_t> headKeys;
+            for (size_t i = 0; i + 1 < pattern.size(); ++i) {
+                if ((static_cast<unsigned char>(pattern[i + 1]) & 0xC0) == 0x80)
+                    continue;
+                const std::uint16_t key = TAdrsListCache::TailKey(std::string_view(pattern).substr(0, i + 1));
+                if (key != 0 && !heads.test(key)) // 0: a blank part
+                    headKeys.push_back(key);
+                heads.set(key);
+            }
+            heads.reset(0);
+            const std::uint16_t* tails[] = {c.TailKeys(afTdfkn).data(), c.TailKeys(afAdrs1).data(),
+                                            c.TailKeys(afAdrs2).data()};
+            // A few keys are tested on a block at once; many, row by row.
+            const bool fewKeys = headKeys.size() <= 8;
+            if (!fewKeys)
+                headKeys.clear();
+            std::string joined;
+            for (int from = 0; from < rows; from += kRowBlock) {
+                const int n = std::min(kRowBlock, rows - from);
+                unsigned maybe = !fewKeys || anyByte(candidate.data() + from, n);
+                for (const std::uint16_t key : headKeys)
+                    for (const std::uint16_t* t : tails)
+                        for (int i = 0; i < n; ++i)
+                            maybe |= t[from + i] == key;
+                if (!maybe)
+                    continue;
+                for (int row = from; row < from + n; ++row) {
+                    if (holds_[size_t(row)])
+                        continue;
+                    if (!candidate[size_t(row)]
+                        && !(heads.test(tails[0][row]) | heads.test(tails[1][row]) | heads.test(tails[2][row])))
+                        continue;
+                    joined.clear();
+                    for (const int field : kParts)
+                        joined += trimmed(c.Utf8(row, field));
+                    if (joined.find(pattern) != std::string::npos)
+                        mark(row);
                 }
             }
-            std::string joined;
-            per([&](int row) {
-                if (!candidate[size_t(row)])
-                    return false;
-                joined.clear();
-                for (const int field : kParts)
-                    joined += trimmed(c.Utf8(row, field));
-                return joined.find(pattern) != std::string::npos;
-            });
             continue;
         }
         case alcAddDateTime:
@@ -329,60 +293,97 @@ TListWordSearch::TListWordSearch(const TAdrsListCache& cache, const std::vector<
         case TFieldKind::Wide: markPlainOrWide(field, column); break;
         case TFieldKind::Phone: {
             // A number of digits starting with the trunk prefix is shown as
-            // those digits with hyphens put in; anything else as it stands
-            // or as the hyphenation gives it, which only its text can tell.
+            // those digits with hyphens put in: it can hold a word of
+            // digits and hyphens only, where the word's digits are in it.
+            // Anything else shows as it stands or as the hyphenation gives
+            // it, which only its text can tell. The cache keeps which kind
+            // each row's number is, and a block of rows with nothing to
+            // look at is passed over at once.
             const bool phoneChars = onlyChars(word, u"0123456789-");
             const std::string digits = QString(word).remove(u'-').toStdString();
-            // Rows holding only digits and starting with 0 are told by one
-            // pass that looks for any other byte, 64 bytes at a time.
-            std::vector<std::uint8_t> other(size_t(rows), 0);
-            const std::string_view arena = c.FieldArena(field);
-            for (size_t at = 0; at < arena.size(); at += 64) {
-                const size_t n = std::min<size_t>(64, arena.size() - at);
-                unsigned char flagged = 0;
-                for (size_t i = 0; i < n; ++i)
-                    flagged |= static_cast<unsigned char>(static_cast<unsigned char>(arena[at + i] - '0') > 9);
-                if (!flagged)
-                    continue;
-                for (size_t i = 0; i < n; ++i)
-                    if (static_cast<unsigned char>(arena[at + i] - '0') > 9)
-                        other[size_t(c.RowAtArenaOffset(field, at + i))] = 1;
-            }
+            const std::uint8_t* shapes = c.PhoneShapes(field).data();
+            std::vector<std::uint8_t> dialledHolding(size_t(rows), 0);
             if (phoneChars)
-                c.ForEachRowHolding(field, digits, [&](int row) { other[size_t(row)] = 1; });
-            forEachText(c, field, [&](int row, std::string_view v) {
-                if (v.empty() || (!other[size_t(row)] && v.front() == '0') || holds_[size_t(row)])
-                    return;
-                v = trimmed(v);
-                if (v.empty())
-                    return;
-                if (v.front() == '0' && isAllDigits(v) && (!phoneChars || v.find(digits) == std::string_view::npos))
-                    return;
-                if (cellHolds(row, column))
-                    mark(row);
-            });
+                c.ForEachRowHolding(field, digits, [&](int row) { dialledHolding[size_t(row)] = 1; });
+            for (int from = 0; from < rows; from += kRowBlock) {
+                const int n = std::min(kRowBlock, rows - from);
+                unsigned other = 0;
+                for (int i = 0; i < n; ++i)
+                    other |= shapes[from + i] == TAdrsListCache::kOther;
+                if (!other && !(phoneChars && anyByte(dialledHolding.data() + from, n)))
+                    continue;
+                for (int row = from; row < from + n; ++row) {
+                    if (holds_[size_t(row)] || shapes[row] == TAdrsListCache::kBlank
+                        || (shapes[row] == TAdrsListCache::kDialled && !dialledHolding[size_t(row)]))
+                        continue;
+                    if (shapes[row] == TAdrsListCache::kOther) {
+                        const std::string_view v = trimmed(c.Utf8(row, field));
+                        if (v.front() == '0' && isAllDigits(v)
+                            && (!phoneChars || v.find(digits) == std::string_view::npos))
+                            continue;
+                    }
+                    if (cellHolds(row, column))
+                        mark(row);
+                }
+            }
             break;
         }
         case TFieldKind::Cipher:
             if (IsProtectedFieldMasked()) {
-                // Every value shows the same stars; the digits are not looked at.
-                markKeyed(column, [&](int r) { return std::int64_t(!c.Utf8(r, field).empty()); });
+                // Every value shows the same stars, an empty one nothing:
+                // the rows are read only when the stars hold the word.
+                const std::vector<std::uint32_t>& ends = c.FieldEnds(field);
+                int valued = 0;
+                while (valued < rows && ends[size_t(valued)] == (valued ? ends[size_t(valued) - 1] : 0))
+                    ++valued;
+                if (valued < rows && cellHolds(valued, column))
+                    per([&](int row) { return !c.Utf8(row, field).empty(); });
             } else {
                 // The shown number is the deciphered bytes read as code page
-                // 932: a word needing more bytes than they hold is not in it.
+                // 932: a word needing more bytes than the stored value
+                // announces is not in it, which the cache's lengths tell for
+                // every row, a block at a time, without reading the values.
+                // The values left are read ahead of their turn: they lie
+                // scattered over the field, and reading each only when it
+                // is deciphered would wait on memory for every one.
                 const int wordBytes = leastCp932Bytes(word);
+                const std::uint8_t* lengths = c.CipherLengths(field).data();
+                std::vector<int> toRead;
+                for (int from = 0; from < rows; from += kRowBlock) {
+                    const int n = std::min(kRowBlock, rows - from);
+                    std::uint8_t longest = 0;
+                    for (int i = 0; i < n; ++i)
+                        longest = std::max(longest, lengths[from + i]);
+                    if (longest < wordBytes)
+                        continue;
+                    for (int row = from; row < from + n; ++row)
+                        if (lengths[row] >= wordBytes && !holds_[size_t(row)])
+                            toRead.push_back(row);
+                }
+                const std::vector<std::uint32_t>& ends = c.FieldEnds(field);
+                const char* arena = c.FieldArena(field).data();
+                auto begin = [&](int row) { return row == 0 ? std::uint32_t(0) : ends[size_t(row) - 1]; };
+                constexpr size_t kAhead = 8;
                 const TFieldDecipher decipher;
                 std::string plain;
-                forEachText(c, field, [&](int row, std::string_view v) {
-                    if (holds_[size_t(row)] || !deciphersToAtLeast(v, wordBytes) || !decipher.Decipher(v, plain))
-                        return; // shown empty
+                for (size_t k = 0; k < toRead.size(); ++k) {
+                    if (k + 2 * kAhead < toRead.size())
+                        __builtin_prefetch(&ends[size_t(std::max(toRead[k + 2 * kAhead] - 1, 0))]);
+                    if (k + kAhead < toRead.size()) {
+                        const int ahead = toRead[k + kAhead];
+                        __builtin_prefetch(arena + begin(ahead));
+                        __builtin_prefetch(arena + ends[size_t(ahead)] - 1);
+                    }
+                    const int row = toRead[k];
+                    if (!decipher.Decipher(std::string_view(arena + begin(row), ends[size_t(row)] - begin(row)), plain))
+                        continue; // shown empty
                     // ASCII reads the same in code page 932.
                     const bool ascii = std::all_of(plain.begin(), plain.end(),
                                                    [](char ch) { return static_cast<unsigned char>(ch) < 0x80; });
                     if (ascii ? plain.find(pattern) != std::string::npos
                               : cp932::Decode(plain.data(), int(plain.size())).contains(word))
                         mark(row);
-                });
+                }
             }
             break;
         default: c.ForEachRowHolding(field, pattern, mark); break;

@@ -24,6 +24,7 @@
 #include <gtest/gtest.h>
 #include <numeric>
 #include <random>
+#include <sqlite3.h>
 
 namespace {
 
@@ -86,6 +87,41 @@ protected:
             r.NameKanji.SetText(QStringLiteral("能登 ソラ"));
         });
         append([](TAdrsRecord& r) { r.Tel.SetText("12345"); });
+        // RecNo 5-9: words that run from one address part into the next
+        // across trail bytes 0x5C, an empty and a blank part; My Numbers of
+        // every shape (no padding, a length byte that lies, lower case, not
+        // hexadecimal, code page 932 text); telephone numbers that are not
+        // plain digits (written below, past the table's checks).
+        const QByteArray key(kFieldKey);
+        append([&](TAdrsRecord& r) {
+            r.Tdfkn.SetText(QStringLiteral("東京都"));
+            r.Adrs1.SetText(QStringLiteral("能"));
+            r.Adrs2.SetText(QStringLiteral("表町１"));
+            r.Adrs3.SetText(QStringLiteral("ソ"));
+            r.MyNumber.Assign(EncryptAESString("1234567890123456", key));
+            r.JointMyNumber[0].Assign(EncryptAESString("123456789018", key).toLower());
+        });
+        append([&](TAdrsRecord& r) {
+            r.Tdfkn.SetText(QStringLiteral("大阪府 "));
+            r.Adrs2.SetText(QStringLiteral("   "));
+            r.Adrs3.SetText(QStringLiteral("十条ソ表"));
+            r.MyNumber.Assign(EncryptAESString("1234567890123", key));
+        });
+        append([&](TAdrsRecord& r) {
+            r.Adrs1.SetText(QStringLiteral("1-1"));
+            r.Adrs2.SetText(QStringLiteral("表"));
+            r.MyNumber.Assign("0D" + EncryptAESString("123456789018", key).mid(2)); // 13 bytes, the last a zero
+            r.JointMyNumber[1].Assign("11" + EncryptAESString("123456789018", key).mid(2)); // blocks too few
+        });
+        append([&](TAdrsRecord& r) {
+            r.MyNumber.Assign("00");
+            r.JointMyNumber[4].Assign("0CZZ" + EncryptAESString("123456789018", key).mid(4));
+        });
+        append([&](TAdrsRecord& r) {
+            r.Tdfkn.SetText(QStringLiteral("ソ"));
+            r.Adrs1.SetText(QStringLiteral("ソ"));
+            r.MyNumber.Assign(EncryptAESString(cp932::Encode(QStringLiteral("表ソ能")), key));
+        });
         std::mt19937 rng(33);
         const QStringList pieces = {"表", "ソ", "能", "十", "予", "東京都", "千代田区", "1-1", " ", "ｿﾌﾄ", "株式会社"};
         auto text = [&](int parts) {
@@ -94,24 +130,40 @@ protected:
                 t += pieces[int(rng() % pieces.size())];
             return t;
         };
-        for (int i = 0; i < 60; ++i)
+        // Enough rows for several blocks of the search, the last one short.
+        for (int i = 0; i < 150; ++i)
             append([&](TAdrsRecord& r) {
                 r.Group = int(rng() % 4);
                 r.Tel.SetText(QStringLiteral("0%1").arg(300000000 + int(rng() % 900000000)));
                 r.Portable1.SetText(rng() % 2 ? QStringLiteral("090%1").arg(10000000 + int(rng() % 80000000)) : QString());
-                r.Tdfkn.SetText(text(1));
-                r.Adrs1.SetText(text(2));
+                r.Tdfkn.SetText(text(int(rng() % 2)));
+                r.Adrs1.SetText(text(int(rng() % 3)));
                 r.Adrs2.SetText(text(1));
+                r.Adrs3.SetText(text(int(rng() % 2)));
                 r.CorpKanji.SetText(text(2));
                 r.NameKanji.SetText(text(2));
                 if (rng() % 5 == 0)
                     r.MyNumber.Assign(EncryptAESString(QByteArray::number(100000000000ll + rng() % 1000000000),
                                                        QByteArray(kFieldKey)));
+                if (rng() % 7 == 0)
+                    r.JointMyNumber[2].Assign(EncryptAESString(
+                        QByteArray::number(1000000000000ll + rng() % 1000000000), QByteArray(kFieldKey)));
                 r.UpdDateTime = 44000 + (rng() % 2000) / 7.0;
                 r.CodeMain = int(rng() % 5);
             });
         table.Commit();
         table.Close();
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(AdrsTableFileName(kBook).toUtf8().constData(), &db), SQLITE_OK);
+        const char* kStoredOtherwise =
+            "UPDATE Adrs SET Tel = ' 0312345678 ', Fax = 'ABC', Portable2 = '0' WHERE RecNo = 5;"
+            "UPDATE Adrs SET Tel = '03-1234-5678', MyNumber = ' ' || MyNumber || ' ' WHERE RecNo = 6;"
+            "UPDATE Adrs SET Tel = '   ', Fax = '' WHERE RecNo = 7;"
+            "UPDATE Adrs SET Tel = '０３１２', Portable1 = ' ' WHERE RecNo = 8;"
+            "UPDATE Adrs SET Tel = '+81312345678', Fax = '0312 345678' WHERE RecNo = 9;";
+        const int updated = sqlite3_exec(db, kStoredOtherwise, nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+        ASSERT_EQ(updated, SQLITE_OK);
         list = std::make_unique<TAddressList>();
         ASSERT_TRUE(list->OpenAdrsBook(kBook));
     }
@@ -143,33 +195,71 @@ protected:
     std::unique_ptr<TAddressList> list;
 };
 
-// The quick tests on stored bytes must agree with the texts themselves: for
-// every column, every row and each awkward word, the search finds exactly
-// the rows whose shown cell holds the word, locked and unlocked.
+// The quick tests on stored bytes and on what the cache keeps per row must
+// agree with the texts themselves: for every column, every row and each
+// awkward word, the search finds exactly the rows whose shown cell holds the
+// word, locked and unlocked.
 TEST_F(WordSearchTest, FindsExactlyTheRowsWhoseShownTextHoldsTheWord)
 {
     const QStringList words = {"表", "ソ", "\\", "能登 ソ", "03-1234", "0312345678", "1234", "-", "--", "090-",
                                "0120-", "代表", "個人", "会社", "取引先", "2015/04", "100-0001", "1-1", "千代田区千代田",
                                "区千", "一行目 表示", "表示", "髙橋𠮷", "𠮷", "ﾀｶﾊｼ", "123456789018", "*", "1", ":",
-                               "2023/03", "見込み", "12345", " ", "ｿﾌﾄ株式"};
+                               "2023/03", "見込み", "12345", " ", "ｿﾌﾄ株式",
+                               // across address parts, and more characters than a block test takes
+                               "能表", "都能", "都能表町１ソ", "府十", "府十条", "1表", "-1表", "ソソ", "表表",
+                               "東京都千代田区千代田1-1", "十1-1", "予表",
+                               // My Numbers and telephone numbers of every shape
+                               "1234567890123456", "1234567890123", "90123", "表ソ能", "ソ能", "03-1234-5678", " 0312",
+                               "０３", "+81", "ABC", "0", "0312 3", "03"};
     const TAdrsListModel& model = list->Model();
     const TAdrsListCache& cache = model.Cache();
-    std::vector<int> every(kAdrsListColumnCount);
-    std::iota(every.begin(), every.end(), 0);
     for (const bool locked : {false, true}) {
         ASSERT_TRUE(SetAdminPassword(locked ? QStringLiteral("secret") : QString()));
-        for (const int column : every) {
+        for (int column = 0; column < kAdrsListColumnCount; ++column) {
+            std::vector<QString> cells;
+            for (int row = 0; row < cache.Count(); ++row)
+                cells.push_back(AdrsListCellText(cache, row, column));
             for (const QString& word : words) {
                 const TListWordSearch search(cache, {column}, word);
-                for (int row = 0; row < cache.Count(); ++row) {
-                    const bool expected = AdrsListCellText(cache, row, column).contains(word);
-                    ASSERT_EQ(search.RowHolds(row), expected)
+                for (int row = 0; row < cache.Count(); ++row)
+                    ASSERT_EQ(search.RowHolds(row), cells[size_t(row)].contains(word))
                         << "column " << column << " row " << row << " word " << word.toStdString() << " locked "
-                        << locked << " cell " << AdrsListCellText(cache, row, column).toStdString();
-                }
+                        << locked << " cell " << cells[size_t(row)].toStdString();
             }
         }
     }
+}
+
+// What the cache keeps per row is made anew with every load: a record added
+// after the list was first loaded lands in a block of rows the first load
+// did not have, and is found by a word across its address parts, by its
+// shown number and by its My Number.
+TEST_F(WordSearchTest, RowsAddedAfterTheFirstLoadAreSearchedAfterTheReload)
+{
+    ShowColumns({alcNo, alcTel, alcAddress, alcMyNumber});
+    const QString across = QStringLiteral("構ソ予");
+    EXPECT_EQ(FindWordInList(list->Model(), across, 0), -1);
+    TSqlTable& table = dm->AdrsTable();
+    for (int i = 0; i < 70; ++i) {
+        TAdrsRecord r;
+        InitNewAdrsRecord(r, true);
+        if (i == 69) {
+            r.Tdfkn.SetText(QStringLiteral("構"));
+            r.Adrs1.SetText(QStringLiteral("ソ "));
+            r.Adrs3.SetText(QStringLiteral("予"));
+            r.Tel.SetText("0987654321");
+            r.MyNumber.Assign(EncryptAESString("987654321098", QByteArray(kFieldKey)));
+        }
+        table.Append();
+        WriteAdrsRecord(r, table);
+        table.Post();
+    }
+    list->RefreshList(false, true, true);
+    const int last = list->GetRecordCount() - 1;
+    ASSERT_EQ(list->Model().CellText(last, alcAddress), QStringLiteral("構ソ予"));
+    EXPECT_EQ(FindWordInList(list->Model(), across, 0), last);
+    EXPECT_EQ(FindWordInList(list->Model(), list->Model().CellText(last, alcTel), 0), last);
+    EXPECT_EQ(FindWordInList(list->Model(), QStringLiteral("987654321098"), 0), last);
 }
 
 // Behind the administrator lock a My Number shows as stars, and its digits
