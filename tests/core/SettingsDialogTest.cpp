@@ -8,6 +8,7 @@
 #include "core/Settings.h"
 #include "platform/Cp932.h"
 #include "platform/FileErrors.h"
+#include "platform/PrivateFiles.h"
 #include "support/TestSupport.h"
 
 #include <QCheckBox>
@@ -20,6 +21,7 @@
 #include <cerrno>
 #include <functional>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 namespace {
 
@@ -217,6 +219,28 @@ TEST_F(SettingsWindow, CommonMyNumberIsCheckedAndStaysUntouchedWhileMasked)
 {
     {
         TSettingsDialog dialog;
+        // A file size limit below the settings file's size (ulimit -f) fails
+        // the save with its message: the program goes on, the dialog stays
+        // open, and the file and every setting are as they were.
+        ASSERT_TRUE(SaveSettings());
+        const QByteArray stored = ReadFile(SettingsFileName());
+        KeepRunningAtFileSizeLimit();
+        rlimit limit{};
+        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+        const rlim_t soft = limit.rlim_cur;
+        limit.rlim_cur = rlim_t(stored.size() / 2);
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+        control<QCheckBox>(dialog, "chkSameNum")->setChecked(false);
+        const bool saved = ok(dialog);
+        limit.rlim_cur = soft;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+        EXPECT_FALSE(saved);
+        EXPECT_TRUE(messages.LastText().startsWith(QStringLiteral("設定を保存できませんでした")));
+        EXPECT_EQ(messages.LastText().split(QStringLiteral("\r\n")).value(1).trimmed(), FileErrorCause(EFBIG)); // why
+        EXPECT_TRUE(Settings().SameNum);
+        EXPECT_EQ(ReadFile(SettingsFileName()), stored);
+        ASSERT_TRUE(QFile::remove(SettingsFileName()));
+
         control<QLineEdit>(dialog, "edtMyNumber")->setText(QStringLiteral("123456789019")); // wrong check digit
         EXPECT_FALSE(ok(dialog));
         EXPECT_EQ(messages.LastText(), QStringLiteral("共通マイナンバーが正しくありません  "));
@@ -232,25 +256,6 @@ TEST_F(SettingsWindow, CommonMyNumberIsCheckedAndStaysUntouchedWhileMasked)
     EXPECT_TRUE(number->isReadOnly());
     ASSERT_TRUE(ok(dialog));
     EXPECT_EQ(Settings().MyNumber, cipher);
-}
-
-// A file size limit below the settings file's size (ulimit -f) fails the
-// save with its cause on a line of its own: the program goes on, the dialog
-// stays open, and the file and every setting are as they were.
-TEST_F(SettingsWindow, ASaveTheDiskRefusesSaysWhyAndKeepsTheFile)
-{
-    ASSERT_TRUE(SaveSettings());
-    const QByteArray stored = file();
-    TSettingsDialog dialog;
-    control<QCheckBox>(dialog, "chkSameNum")->setChecked(false);
-    {
-        TFileSizeLimit limit(stored.size() / 2);
-        EXPECT_FALSE(ok(dialog));
-    }
-    EXPECT_EQ(messages.LastText(), QStringLiteral("設定を保存できませんでした  \r\n") + FileErrorCause(EFBIG) +
-                                       QStringLiteral("  \r\n") + SettingsFileName());
-    EXPECT_TRUE(Settings().SameNum);
-    EXPECT_EQ(file(), stored);
 }
 
 } // namespace

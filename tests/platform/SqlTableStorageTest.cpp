@@ -1,6 +1,4 @@
-// A table under a file size limit too small for the engine's side files
-// (the full disk itself, which needs root, is in StorageUnderPressure) and on
-// a file system without flock: what fails says its true cause.
+// A table on storage under pressure without root (the real full disk is in StorageUnderPressure).
 #include "platform/FileErrors.h"
 #include "platform/SqlTable.h"
 
@@ -43,9 +41,7 @@ QStringList sideFiles(const QString& dir)
 
 } // namespace
 
-// The engine grows the index of its log by a write far into the file, which
-// the limit refuses as a full disk does: the intact table is refused for that
-// cause, not called damaged, and left as it was.
+// The engine grows its log's index by a write far into the file, refused here as on a full disk.
 TEST(SqlTableStorage, AFileSizeLimitRefusesAnIntactTableForWhatItIs)
 {
     QTemporaryDir dir;
@@ -63,8 +59,7 @@ TEST(SqlTableStorage, AFileSizeLimitRefusesAnIntactTableForWhatItIs)
     EXPECT_EQ(refusal(file), QStringLiteral("Damaged: ") + SqliteErrorCause(SQLITE_NOTADB, 0));
 }
 
-// A failed open removes the engine's side files only when no other
-// connection uses them: those of a book another program has open stay.
+// A failed open removes the engine's side files only when no other connection (here another program) uses them.
 TEST(SqlTableStorage, AFailedOpenLeavesTheSideFilesOfAnotherConnectionAlone)
 {
     QTemporaryDir dir;
@@ -81,9 +76,7 @@ TEST(SqlTableStorage, AFailedOpenLeavesTheSideFilesOfAnotherConnectionAlone)
     EXPECT_EQ(sideFiles(dir.path()).size(), 2);
 }
 
-// Where flock fails for want of it (ENOLCK, ENOTSUP, EINVAL), the table
-// locks through fcntl: opens that fit together open, one that does not is
-// "in use". A lock refused for another reason is no "in use".
+// Without flock the table locks through fcntl; a lock refused for another reason than a holder is no "in use".
 TEST(SqlTableStorage, WithoutFlockAnFcntlLockKeepsOpensApartAndOnlyAHeldLockIsInUse)
 {
     QTemporaryDir dir;

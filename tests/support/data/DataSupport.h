@@ -1,7 +1,6 @@
 #pragma once
 // Helpers for tests that link no widgets: whole-file reads and writes, an
-// independent AES, a throw-away data folder, and storage under pressure: a
-// page limit, a file size limit, no flock.
+// independent AES, a throw-away data folder, and storage under pressure.
 
 #include <QByteArray>
 #include <QScopeGuard>
@@ -42,8 +41,7 @@ public:
     void Set(int pages);
 };
 
-// A file size limit (ulimit -f) of `bytes` for this process while the
-// object lives, with SIGXFSZ ignored so that writes past it fail with EFBIG.
+// A file size limit (ulimit -f) while the object lives; writes past it fail with EFBIG (SIGXFSZ ignored).
 class TFileSizeLimit {
 public:
     explicit TFileSizeLimit(qint64 bytes);
@@ -54,6 +52,5 @@ private:
     rlimit before_{};
 };
 
-// flock(2) failing with `error` until the returned guard goes, as on a FUSE
-// or network file system without it (through SetFlockHandler).
+// flock(2) failing with `error` until the guard goes, as on a FUSE or network file system without it.
 [[nodiscard]] QScopeGuard<std::function<void()>> NoFlock(int error);
