@@ -1,20 +1,14 @@
 #include "support/data/DataSupport.h"
 
 #include "core/Folders.h"
+#include "platform/PrivateFiles.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
-#include <sqlite3.h>
-
 #include <cerrno>
-#include <csignal>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/mount.h>
-#include <sys/resource.h>
-#include <unistd.h>
+#include <sqlite3.h>
 
 QByteArray ReadFile(const QString& path)
 {
@@ -83,64 +77,20 @@ TPageLimit::~TPageLimit()
 
 void TPageLimit::Set(int pages) { gPageLimit = pages; }
 
-TSmallDisk::TSmallDisk(qint64 bytes)
-{
-    if (::geteuid() != 0) {
-        skipReason_ = QStringLiteral("mounting a small tmpfs needs root");
-        return;
-    }
-    const QByteArray options = "size=" + QByteArray::number(bytes) + ",mode=0700";
-    if (::mount("tmpfs", QFile::encodeName(dir_.path()).constData(), "tmpfs", MS_NOSUID | MS_NODEV,
-                options.constData()) != 0) {
-        skipReason_ = QStringLiteral("cannot mount a tmpfs here: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
-        return;
-    }
-    mounted_ = true;
-}
-
-TSmallDisk::~TSmallDisk()
-{
-    if (mounted_ && ::umount2(QFile::encodeName(dir_.path()).constData(), 0) != 0)
-        ::umount2(QFile::encodeName(dir_.path()).constData(), MNT_DETACH); // still in use: let it go when closed
-}
-
-void TSmallDisk::Fill()
-{
-    const int fd = ::open(QFile::encodeName(dir_.path() + QStringLiteral("/filler")).constData(),
-                          O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return;
-    const QByteArray block(4096, 'f');
-    // Whole blocks first, then single bytes to take what is left of the last one.
-    while (::write(fd, block.constData(), size_t(block.size())) > 0) {
-    }
-    while (::write(fd, "f", 1) > 0) {
-    }
-    ::close(fd);
-}
-
-void TSmallDisk::Free()
-{
-    QFile::remove(dir_.path() + QStringLiteral("/filler"));
-}
-
 TFileSizeLimit::TFileSizeLimit(qint64 bytes)
 {
-    ::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit{};
-    if (::getrlimit(RLIMIT_FSIZE, &limit) != 0)
-        return;
-    soft_ = limit.rlim_cur;
-    set_ = true;
+    KeepRunningAtFileSizeLimit();
+    ::getrlimit(RLIMIT_FSIZE, &before_);
+    rlimit limit = before_;
     limit.rlim_cur = rlim_t(bytes);
     ::setrlimit(RLIMIT_FSIZE, &limit);
 }
 
-TFileSizeLimit::~TFileSizeLimit()
+QScopeGuard<std::function<void()>> NoFlock(int error)
 {
-    rlimit limit{};
-    if (!set_ || ::getrlimit(RLIMIT_FSIZE, &limit) != 0)
-        return;
-    limit.rlim_cur = rlim_t(soft_);
-    ::setrlimit(RLIMIT_FSIZE, &limit);
+    const TFlockHandler previous = SetFlockHandler([error](int, int) {
+        errno = error;
+        return -1;
+    });
+    return QScopeGuard<std::function<void()>>([previous] { SetFlockHandler(previous); });
 }

@@ -1,11 +1,14 @@
 #pragma once
 // Helpers for tests that link no widgets: whole-file reads and writes, an
-// independent AES, a throw-away data folder and a small disk for one book.
+// independent AES, a throw-away data folder, and storage under pressure.
 
 #include <QByteArray>
+#include <QScopeGuard>
 #include <QString>
 #include <QTemporaryDir>
+#include <functional>
 #include <optional>
+#include <sys/resource.h>
 
 // Whole-file reads and writes for setting up and checking stored files.
 QByteArray ReadFile(const QString& path);
@@ -38,38 +41,16 @@ public:
     void Set(int pages);
 };
 
-// A disk that really fills up: a tmpfs of `bytes` mounted on a temporary
-// folder for the life of the object (unmounted and removed after). Mounting
-// needs root; Mounted() is false otherwise, with SkipReason() to say so.
-class TSmallDisk {
-public:
-    explicit TSmallDisk(qint64 bytes);
-    ~TSmallDisk();
-    TSmallDisk(const TSmallDisk&) = delete;
-    TSmallDisk& operator=(const TSmallDisk&) = delete;
-    bool Mounted() const { return mounted_; }
-    const QString& SkipReason() const { return skipReason_; }
-    QString path() const { return dir_.path(); }
-    // Writes a filler file until the disk refuses any more; Free removes it.
-    void Fill();
-    void Free();
-
-private:
-    QTemporaryDir dir_;
-    bool mounted_ = false;
-    QString skipReason_;
-};
-
-// A file size limit (ulimit -f) of `bytes` for this process while the
-// object lives, with SIGXFSZ ignored so that writes past it fail with EFBIG.
+// A file size limit (ulimit -f) while the object lives; writes past it fail with EFBIG (SIGXFSZ ignored).
 class TFileSizeLimit {
 public:
     explicit TFileSizeLimit(qint64 bytes);
-    ~TFileSizeLimit();
-    TFileSizeLimit(const TFileSizeLimit&) = delete;
-    TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
+    ~TFileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &before_); }
+    Q_DISABLE_COPY_MOVE(TFileSizeLimit)
 
 private:
-    unsigned long long soft_ = 0; // the limit before, RLIM_INFINITY included
-    bool set_ = false;
+    rlimit before_{};
 };
+
+// flock(2) failing with `error` until the guard goes, as on a FUSE or network file system without it.
+[[nodiscard]] QScopeGuard<std::function<void()>> NoFlock(int error);
