@@ -4,6 +4,7 @@
 #include "core/AdrsRecord.h"
 #include "core/DBInfo.h"
 #include "core/common/AddressText.h"
+#include "platform/FileErrors.h"
 #include "platform/Seams.h"
 #include "platform/SqlTable.h"
 
@@ -30,20 +31,16 @@ TAdrsCopyEngine::TAdrsCopyEngine(TSqlTable& source, TSqlTable& destination, cons
 {
 }
 
-TAdrsCopyWriteFault TAdrsCopyEngine::WriteFaultOf(const QString& message)
+TAdrsCopyWriteFault TAdrsCopyEngine::WriteFaultOf(int code)
 {
-    // A table's error ends in what SQLite said (its English text for the
-    // result code), which is what tells a disk from a refused record.
-    const auto says = [&](int code) { return message.contains(QLatin1String(sqlite3_errstr(code))); };
-    if (says(SQLITE_FULL))
-        return TAdrsCopyWriteFault::DiskFull;
-    if (says(SQLITE_READONLY))
-        return TAdrsCopyWriteFault::ReadOnly;
-    if (says(SQLITE_IOERR))
-        return TAdrsCopyWriteFault::DiskError;
-    if (says(SQLITE_CORRUPT) || says(SQLITE_NOTADB))
+    if (SqliteErrorMeansDamaged(code))
         return TAdrsCopyWriteFault::Damaged;
-    return TAdrsCopyWriteFault::Other;
+    switch (code & 0xFF) {
+    case SQLITE_FULL: return TAdrsCopyWriteFault::DiskFull;
+    case SQLITE_READONLY: return TAdrsCopyWriteFault::ReadOnly;
+    case SQLITE_IOERR: return TAdrsCopyWriteFault::DiskError;
+    default: return TAdrsCopyWriteFault::Other;
+    }
 }
 
 bool TAdrsCopyEngine::IsSameBook(const TSqlTable& source, const TSqlTable& destination)
@@ -61,15 +58,15 @@ TAdrsCopyCounts TAdrsCopyEngine::Run(const std::vector<int>& recNos)
         return total;
     }
     // The first failure that lost records to the destination tells why.
-    auto fault = [&](const QString& error) {
+    auto fault = [&](int code) {
         if (total.WriteFault == TAdrsCopyWriteFault::None)
-            total.WriteFault = WriteFaultOf(error);
+            total.WriteFault = WriteFaultOf(code);
     };
     try {
         dstCount_ = dst_.RecordCount();
     } catch (const ESqlTableError& e) {
         total.WriteError = true;
-        fault(e.Message());
+        fault(e.Code());
         return total;
     }
     // Counted per batch: a batch whose transaction is gone (a failed commit,
@@ -84,7 +81,7 @@ TAdrsCopyCounts TAdrsCopyEngine::Run(const std::vector<int>& recNos)
                 dst_.Commit();
                 kept = true;
             } catch (const ESqlTableError& e) {
-                lastError_ = e.Message();
+                lastCode_ = e.Code();
                 try {
                     dst_.Rollback();
                 } catch (const ESqlTableError&) {
@@ -100,7 +97,7 @@ TAdrsCopyCounts TAdrsCopyEngine::Run(const std::vector<int>& recNos)
             // Taken back whole (a full disk, a disk error) or not committed:
             // the destination could not be written, whatever was refused.
             if (inBatch > 0)
-                fault(lastError_);
+                fault(lastCode_);
         }
         total.NotProcessed += batch.NotProcessed;
         total.Failed += batch.Failed;
@@ -124,17 +121,17 @@ TAdrsCopyCounts TAdrsCopyEngine::Run(const std::vector<int>& recNos)
                 dst_.StartTransaction();
             } catch (const ESqlTableError& e) {
                 total.WriteError = true;
-                fault(e.Message());
+                fault(e.Code());
                 break;
             }
         }
-        lastError_.clear();
+        lastCode_ = 0;
         r = copyCurrent();
         // A record that failed on the file or its disk (not refused by the
         // book's rules) was lost to a destination that cannot be written,
         // even when SQLite kept the batch going.
-        if (r == TAdrsCopyResult::Failed && WriteFaultOf(lastError_) != TAdrsCopyWriteFault::Other)
-            fault(lastError_);
+        if (r == TAdrsCopyResult::Failed && WriteFaultOf(lastCode_) != TAdrsCopyWriteFault::Other)
+            fault(lastCode_);
         if (r == TAdrsCopyResult::LimitReached) {
             total.LimitReached = true;
             break;
@@ -190,7 +187,7 @@ TAdrsCopyResult TAdrsCopyEngine::copyCurrent()
         ++dstCount_;
         return TAdrsCopyResult::Registered;
     } catch (const ESqlTableError& e) {
-        lastError_ = e.Message();
+        lastCode_ = e.Code();
         // The failed statement wrote nothing; the edit buffer is let go.
         try {
             if (dst_.State() == TSqlTable::TState::Edit || dst_.State() == TSqlTable::TState::Insert)

@@ -76,9 +76,10 @@ public:
 
     // True when both tables are one file: a book is never copied into itself.
     static bool IsSameBook(const TSqlTable& source, const TSqlTable& destination);
-    // The kind of write failure a table's error message tells (Other for
-    // any that is not about the file or its disk, a refused record too).
-    static TAdrsCopyWriteFault WriteFaultOf(const QString& message);
+    // The kind of write failure the engine's result code of a table error
+    // tells (Other for any that is not about the file or its disk, a
+    // refused record too).
+    static TAdrsCopyWriteFault WriteFaultOf(int code);
 
 private:
     TAdrsCopyResult copyCurrent();
@@ -89,5 +90,5 @@ private:
     TSqlTable& dst_;
     TAdrsCopyOptions opt_;
     int dstCount_ = 0;
-    QString lastError_; // of the last failure writing the destination
+    int lastCode_ = 0; // of the last failure writing the destination
 };

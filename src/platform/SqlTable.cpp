@@ -67,7 +67,8 @@ ESqlTableError engineError(sqlite3* db, const QString& what)
                       : SqliteErrorMeansInUse(code) ? ESqlTableError::TKind::InUse
                                                     : ESqlTableError::TKind::Other;
     return ESqlTableError(what + QStringLiteral(": ") + QString::fromUtf8(db ? sqlite3_errmsg(db) : "out of memory"),
-                          SqliteErrorCause(code, systemErrno, QString::fromUtf8(db ? sqlite3_errmsg(db) : "")), kind);
+                          SqliteErrorCause(code, systemErrno, QString::fromUtf8(db ? sqlite3_errmsg(db) : "")), kind,
+                          code);
 }
 
 // Side files of the engine that a failed open may have made (on a full disk
@@ -106,8 +107,8 @@ void removeIdleSideFiles(const QString& fileName)
 
 } // namespace
 
-ESqlTableError::ESqlTableError(const QString& message, const QString& cause, TKind kind)
-    : std::runtime_error(message.toStdString()), message_(message), cause_(cause), kind_(kind)
+ESqlTableError::ESqlTableError(const QString& message, const QString& cause, TKind kind, int code)
+    : std::runtime_error(message.toStdString()), message_(message), cause_(cause), kind_(kind), code_(code)
 {
 }
 

@@ -53,17 +53,21 @@ public:
     // engine found the file foreign or corrupt. Everything else (a full
     // disk, a missing permission) is Other, with its cause.
     enum class TKind { Other, InUse, Damaged };
-    explicit ESqlTableError(const QString& message, const QString& cause = QString(), TKind kind = TKind::Other);
+    explicit ESqlTableError(const QString& message, const QString& cause = QString(), TKind kind = TKind::Other,
+                            int code = 0);
     const QString& Message() const { return message_; }
     // Why, in Japanese, for a line of its own under a failure message;
     // empty when the message says all there is.
     const QString& Cause() const { return cause_; }
     TKind Kind() const { return kind_; }
+    // The engine's extended result code; 0 for a refusal of the table layer's own.
+    int Code() const { return code_; }
 
 private:
     QString message_;
     QString cause_;
     TKind kind_;
+    int code_;
 };
 
 // The columns of one row while a table is scanned; valid only inside the
