@@ -284,7 +284,9 @@ TEST(CustomerBarcode, TheDictionaryIsReadOnceWhicheverThreadAsksFirst)
     std::vector<QByteArray> read(4);
     std::vector<std::thread> threads;
     for (size_t i = 0; i < read.size(); ++i)
-        threads.emplace_back([&, i] { read[i] = ReadBars(ObjectBarcode(QStringLiteral("1060045"), QStringLiteral("麻布十番２－３－４"))).value_or(""); });
+        threads.emplace_back([&, i] {
+            read[i] = ReadBars(ObjectBarcode(QStringLiteral("1060045"), QStringLiteral("麻布十番２－３－４"))).value_or("");
+        });
     for (std::thread& t : threads)
         t.join();
     for (const QByteArray& r : read)
