@@ -15,7 +15,7 @@
 //
 // The address number is read from what follows the town the postal code
 // names (Debian's postal-code dictionary, read once per process), so a town
-// name that holds a numeral (麻布十番, 一番, 三ノ輪) never adds a number. The
+// name that holds a numeral (麻布十番, 一番, 八丁堀) never adds a number. The
 // address may begin at the prefecture, the city, the ward or the town. Where
 // the dictionary does not know the code (newer codes, office codes), the
 // address does not spell its town or the dictionary is missing, the whole
