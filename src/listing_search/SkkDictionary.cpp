@@ -1,111 +1,9 @@
 #include "listing_search/SkkDictionary.h"
 
-#include <QFile>
 #include <algorithm>
-#include <cerrno>
-#include <iconv.h>
 #include <memory>
 
 namespace {
-
-// EUC-JP with the JIS X 0213 planes the SKK files use; a byte that does not
-// decode becomes U+FFFD and the rest of the file still reads.
-QString DecodeEuc(const QByteArray& bytes)
-{
-    iconv_t cd = iconv_open("UTF-16LE", "EUC-JISX0213");
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        cd = iconv_open("UTF-16LE", "EUC-JP");
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        return QString::fromLatin1(bytes);
-    const std::unique_ptr<void, int (*)(iconv_t)> guard(cd, iconv_close);
-    QByteArray out(bytes.size() * 2 + 16, Qt::Uninitialized);
-    char* in = const_cast<char*>(bytes.constData());
-    size_t inLeft = size_t(bytes.size());
-    char* dst = out.data();
-    size_t outLeft = size_t(out.size());
-    while (inLeft > 0) {
-        if (iconv(cd, &in, &inLeft, &dst, &outLeft) != size_t(-1))
-            break;
-        if (errno == E2BIG)
-            break; // cannot happen: every EUC character takes at most two UTF-16 units per byte pair
-        // Invalid or truncated sequence: replace one byte and go on.
-        ++in;
-        --inLeft;
-        if (outLeft >= 2) {
-            *dst++ = char(0xFD);
-            *dst++ = char(0xFF);
-            outLeft -= 2;
-        }
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    }
-    return QString::fromUtf16(reinterpret_cast<const char16_t*>(out.constData()),
-                              qsizetype((out.size() - qsizetype(outLeft)) / 2));
-}
-
-bool ReadDictionary(const QString& path, QString& text)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return false;
-    text = DecodeEuc(f.readAll());
-    return true;
-}
-
-// Calls fn(reading, candidates) for every entry line.
-template <typename Fn>
-void ForEachEntry(const QString& text, Fn fn)
-{
-    qsizetype pos = 0;
-    const qsizetype n = text.size();
-    while (pos < n) {
-        qsizetype end = text.indexOf(u'\n', pos);
-        if (end < 0)
-            end = n;
-        const QStringView line = QStringView(text).mid(pos, end - pos);
-        pos = end + 1;
-        if (line.isEmpty() || line.front() == u';')
-            continue;
-        const qsizetype sp = line.indexOf(u' ');
-        if (sp <= 0)
-            continue;
-        fn(line.left(sp), line.mid(sp + 1).trimmed());
-    }
-}
-
-const QString kPrefectureSuffixes = QStringLiteral("都道府県");
-
-QString PrefectureOf(const QString& address)
-{
-    if (address.startsWith(u"北海道"))
-        return QStringLiteral("北海道");
-    // 東京都, 京都府, 大阪府 and the 県: two to three characters and the suffix.
-    for (int len = 2; len <= 4 && len < address.size(); ++len)
-        if (kPrefectureSuffixes.contains(address.at(len)))
-            return address.left(len + 1);
-    return {};
-}
-
-// When the dictionary does not know the municipality: the county's town or
-// village, else the text up to the first 市, 区, 町 or 村.
-QString GuessCity(const QString& rest)
-{
-    const qsizetype gun = rest.indexOf(u'郡');
-    if (gun > 0) {
-        for (qsizetype i = gun + 1; i < rest.size(); ++i)
-            if (rest.at(i) == u'町' || rest.at(i) == u'村')
-                return rest.left(i + 1);
-    }
-    for (qsizetype i = 1; i < rest.size(); ++i) {
-        const QChar c = rest.at(i);
-        if (c == u'市' || c == u'区' || c == u'町' || c == u'村') {
-            // 四日市市, 廿日市市: the city name holds a 市 of its own.
-            if (c == u'市' && i + 1 < rest.size() && rest.at(i + 1) == u'市')
-                ++i;
-            return rest.left(i + 1);
-        }
-    }
-    return {};
-}
 
 template <typename T>
 std::unique_ptr<T>& SharedHolder()
@@ -115,11 +13,6 @@ std::unique_ptr<T>& SharedHolder()
 }
 
 } // namespace
-
-QString DictionaryMissingMessage(const QString& path)
-{
-    return QStringLiteral("辞書ファイルが読み込めませんでした。  \r\n") + path + QStringLiteral("  ");
-}
 
 QString ToHiraganaReading(const QString& text)
 {
@@ -131,121 +24,6 @@ QString ToHiraganaReading(const QString& text)
         out += (u >= 0x30A1 && u <= 0x30F6) ? QChar(char16_t(u - 0x60)) : ch;
     }
     return out;
-}
-
-// ---- postal codes ----------------------------------------------------------
-
-TPostalDictionary::TPostalDictionary(QString path) : TLazyDictionary(std::move(path), &TPostalDictionary::Read) {}
-
-TPostalDictionary& TPostalDictionary::Shared()
-{
-    auto& h = SharedHolder<TPostalDictionary>();
-    if (!h)
-        h = std::make_unique<TPostalDictionary>();
-    return *h;
-}
-
-void TPostalDictionary::SetSharedPath(const QString& path)
-{
-    SharedHolder<TPostalDictionary>() = std::make_unique<TPostalDictionary>(path);
-}
-
-TPostalData TPostalDictionary::Read(const QString& path)
-{
-    TPostalData d;
-    QString text;
-    if (!ReadDictionary(path, text))
-        return d;
-    d.entries.reserve(130000);
-    ForEachEntry(text, [&](QStringView code, QStringView rest) {
-        if (code.size() != 7)
-            return;
-        // One code may serve several places: "/A/B/".
-        for (QStringView a : rest.split(u'/', Qt::SkipEmptyParts)) {
-            d.entries.push_back({code.toString(), a.toString()});
-            // The "xxxxx00" codes stand for a whole municipality.
-            if (code.endsWith(u"00"))
-                d.municipalities.push_back(d.entries.back().Address);
-        }
-    });
-    std::stable_sort(d.entries.begin(), d.entries.end(),
-                     [](const TPostalEntry& a, const TPostalEntry& b) { return a.Code < b.Code; });
-    std::sort(d.municipalities.begin(), d.municipalities.end());
-    d.municipalities.erase(std::unique(d.municipalities.begin(), d.municipalities.end()), d.municipalities.end());
-    d.ok = true;
-    return d;
-}
-
-std::vector<TPostalEntry> TPostalDictionary::FindByCode(const QString& code)
-{
-    std::vector<TPostalEntry> out;
-    QString digits;
-    for (QChar c : code.normalized(QString::NormalizationForm_KC))
-        if (c.isDigit())
-            digits += c;
-    if (!Ready() || (digits.size() != 3 && digits.size() != 5 && digits.size() != 7))
-        return out;
-    auto it = std::lower_bound(data_->entries.begin(), data_->entries.end(), digits,
-                               [](const TPostalEntry& e, const QString& k) { return e.Code < k; });
-    for (; it != data_->entries.end() && it->Code.startsWith(digits); ++it)
-        out.push_back(*it);
-    return out;
-}
-
-std::vector<TPostalEntry> TPostalDictionary::FindByAddress(const QString& text)
-{
-    std::vector<TPostalEntry> out;
-    QString key;
-    for (QChar c : text)
-        if (c.unicode() > 0x20 && c != u'\u3000')
-            key += c;
-    if (!Ready() || key.isEmpty())
-        return out;
-    qsizetype best = 0;
-    for (const TPostalEntry& e : data_->entries) {
-        if (e.Address.size() >= best && key.startsWith(e.Address)) {
-            if (e.Address.size() > best)
-                out.clear();
-            best = e.Address.size();
-            out.push_back(e);
-        }
-    }
-    if (!out.empty())
-        return out;
-    for (const TPostalEntry& e : data_->entries)
-        if (e.Address.startsWith(key))
-            out.push_back(e);
-    return out;
-}
-
-QString TPostalDictionary::CityOf(const QString& tdfkn, const QString& rest)
-{
-    // The longest known municipality the text begins with: 札幌市中央区
-    // rather than 札幌市.
-    const QString full = tdfkn + rest;
-    const auto& m = data_->municipalities;
-    QString best;
-    auto it = std::upper_bound(m.begin(), m.end(), full);
-    // Every prefix of full sorts before it; walk back while the entries share
-    // the prefecture.
-    while (it != m.begin()) {
-        --it;
-        if (!it->startsWith(tdfkn))
-            break;
-        if (full.startsWith(*it) && it->size() > best.size())
-            best = *it;
-    }
-    return best.isEmpty() ? GuessCity(rest) : best.mid(tdfkn.size());
-}
-
-TAddressParts TPostalDictionary::Split(const QString& address)
-{
-    TAddressParts p;
-    p.Tdfkn = PrefectureOf(address);
-    QString rest = address.mid(p.Tdfkn.size());
-    p.City = Ready() ? CityOf(p.Tdfkn, rest) : GuessCity(rest);
-    p.Town = rest.mid(p.City.size());
-    return p;
 }
 
 // ---- name readings ---------------------------------------------------------
@@ -269,9 +47,9 @@ TNameData TNameDictionary::Read(const QString& path)
 {
     TNameData d;
     QString text;
-    if (!ReadDictionary(path, text))
+    if (!ReadSkkDictionary(path, text))
         return d;
-    ForEachEntry(text, [&](QStringView reading, QStringView rest) {
+    ForEachSkkEntry(text, [&](QStringView reading, QStringView rest) {
         const QString r = reading.toString();
         for (QStringView cand : rest.split(u'/', Qt::SkipEmptyParts)) {
             const qsizetype semi = cand.indexOf(u';');
@@ -309,7 +87,7 @@ std::vector<TNameCandidate> TNameDictionary::Find(const QString& reading, bool g
     const QString key = ToHiraganaReading(reading);
     if (key.isEmpty() || !Ready())
         return out;
-    const auto& e = data_->entries;
+    const auto& e = data()->entries;
     const auto first = std::lower_bound(e.begin(), e.end(), key,
                                         [](const Entry& x, const QString& k) { return x.Reading < k; });
     auto last = first;

@@ -1,5 +1,6 @@
 #include "drawing/objects/CustomerBarcode.h"
 
+#include "core/common/PostalDictionary.h"
 #include "drawing/objects/ImageUtils.h"
 #include "platform/Cp932.h"
 
@@ -78,23 +79,43 @@ bool IsKatakana(QChar c)
     return (u >= 0x30A1 && u <= 0x30FA) || (u >= 0xFF66 && u <= 0xFF9D);
 }
 
+// The block a mark numbers, larger to smaller: 地割 and 線 (0), 丁目 and 丁
+// (1), 番 and 番地 (2), 号 (3), の and ノ (4).
+int MarkLevel(QStringView mark)
+{
+    if (mark.startsWith(u'丁'))
+        return 1;
+    if (mark.startsWith(u'番'))
+        return 2;
+    if (mark == u"号")
+        return 3;
+    if (mark == u"の" || mark == u"ノ")
+        return 4;
+    return 0;
+}
+
 // True when kanji numerals followed by a mark are the number of that mark
 // rather than part of a town name (八丁堀, 三ノ輪, 一番町, 三の丸). 号, 番地,
-// 地割 and 線 close a number whatever follows them (no town name continues
-// after them), as in 第二十一地割大淵川. After the other marks a town name
-// goes on in kanji; anything else (a number, a hyphen, a blank, the end, kana,
-// Latin letters) closes the number. The address lines are joined without a
-// blank, so a building name may start with kanji too: kanji that run into
-// kana or Latin letters (新宿センタービル) or end in 館, 棟, 荘 or 寮 (和光本館)
-// are a building name, unless they start with a kanji that carries a town
-// name on after a numeral (町, 堀, 丸, 輪, 通, 条: 三番町ハイツ, 八丁堀ビル).
-bool NumberMarkerAt(QStringView s, qsizetype at)
+// 地割, 線 and 丁目 close a number whatever follows them (no town name goes on
+// after them), as in 第二十一地割大淵川 or 六丁目町田東急ツインズ. The number
+// of a smaller block straight after a larger one (二丁目四番, 三番五号) is
+// one too, whatever name follows it: a town name never stands inside an
+// address number. Otherwise a town name goes on in kanji after
+// the mark; anything else (a number, a hyphen, a blank, the end, kana, Latin
+// letters) closes the number. The address lines are joined without a blank,
+// so a building name may start with kanji too: kanji that run into kana or
+// Latin letters (新宿センタービル) or end in 館, 棟, 荘 or 寮 (和光本館) are a
+// building name, unless they start with a kanji that carries a town name on
+// after a numeral (町, 堀, 丸, 輪, 通, 条: 三番町ハイツ, 八丁堀ビル).
+bool NumberMarkerAt(QStringView s, qsizetype at, int LastLevel)
 {
     const qsizetype n = NumberMarkAt(s, at);
     if (n == 0)
         return false;
     const QStringView mark = s.mid(at, n);
-    if (mark == u"号" || mark == u"番地" || mark == u"地割" || mark == u"線")
+    if (mark == u"号" || mark == u"番地" || mark == u"地割" || mark == u"線" || mark == u"丁目")
+        return true;
+    if (LastLevel >= 0 && MarkLevel(mark) > LastLevel)
         return true;
     qsizetype i = at + n;
     if (i >= s.size() || !IsKanji(s[i]) || IsKanjiNumeral(s[i]))
@@ -151,8 +172,16 @@ QString Normalized(const QString& address)
 QString WithKanjiNumbers(const QString& s)
 {
     QString out;
+    int lastLevel = -1; // the block of the last number, -1 when none or unmarked
     qsizetype i = 0;
     while (i < s.size()) {
+        if (IsDigit(s[i])) {
+            while (i < s.size() && IsDigit(s[i]))
+                out += s[i++];
+            const qsizetype n = NumberMarkAt(s, i);
+            lastLevel = n ? MarkLevel(QStringView(s).mid(i, n)) : -1;
+            continue;
+        }
         if (!IsKanjiNumeral(s[i])) {
             out += s[i++];
             continue;
@@ -161,46 +190,21 @@ QString WithKanjiNumbers(const QString& s)
         while (j < s.size() && IsKanjiNumeral(s[j]))
             ++j;
         const QStringView run = QStringView(s).mid(i, j - i);
-        out += NumberMarkerAt(s, j) ? KanjiNumber(run) : run.toString();
+        if (NumberMarkerAt(s, j, lastLevel)) {
+            out += KanjiNumber(run);
+            lastLevel = MarkLevel(QStringView(s).mid(j, NumberMarkAt(s, j)));
+        } else {
+            out += run.toString();
+        }
         i = j;
     }
     return out;
 }
 
-// Bars of the symbol values 0-18.
-constexpr const char* kBarTable[19] = {"144", "114", "132", "312", "123", "141", "321", "213", "231", "411",
-                                       "414", "324", "342", "234", "432", "243", "423", "441", "111"};
-
-char SymbolOfValue(int v)
+// The address number of a normalised text (see ExtractAddressNumber).
+QByteArray NumberOf(const QString& Normal)
 {
-    return v < 10 ? char('0' + v) : v == 10 ? '-' : char('a' + v - 11);
-}
-
-QString WithSeparator(QString folder)
-{
-    if (!folder.isEmpty() && !folder.endsWith(u'/') && !folder.endsWith(u'\\'))
-        folder += u'/';
-    return folder;
-}
-
-} // namespace
-
-QByteArray NormalizeBarcodePostalCode(const QString& PostalCode)
-{
-    QByteArray digits;
-    const QString s = Normalized(PostalCode).trimmed();
-    for (qsizetype i = 0; i < s.size(); ++i) {
-        if (IsDigit(s[i]))
-            digits += char(s[i].unicode());
-        else if (!(s[i] == u'-' && i == 3 && digits.size() == 3))
-            return {};
-    }
-    return digits.size() == 7 ? digits : QByteArray();
-}
-
-QByteArray ExtractAddressNumber(const QString& Address)
-{
-    const QString s = WithKanjiNumbers(Normalized(Address));
+    const QString s = WithKanjiNumbers(Normal);
     // Digits, hyphens and lone letters are kept; whatever stands between
     // them (kanji, kana, blanks, runs of letters, the floor mark F after a
     // number) becomes one hyphen.
@@ -244,6 +248,181 @@ QByteArray ExtractAddressNumber(const QString& Address)
     while (out.endsWith('-'))
         out.chop(1);
     return out;
+}
+
+// ---- the town the postal code names ---------------------------------------
+
+// A character as town names compare: ケ, ヶ, ヵ, が and ガ alike (霞が関,
+// 霞ヶ関), の, ノ and 之 alike (丸の内, 丸ノ内).
+char16_t TownFold(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u == u'ヶ' || u == u'ヵ' || u == u'が' || u == u'ガ')
+        return u'ケ';
+    if (u == u'の' || u == u'之')
+        return u'ノ';
+    return u;
+}
+
+bool IsNumeral(QChar c)
+{
+    return IsDigit(c) || IsKanjiNumeral(c);
+}
+
+// The value of a run of digits or of kanji numerals, without leading zeros.
+QString RunValue(QStringView run)
+{
+    QString v = IsDigit(run.front()) ? run.toString() : KanjiNumber(run);
+    while (v.size() > 1 && v.front() == u'0')
+        v.remove(0, 1);
+    return v;
+}
+
+// How far the text from At spells Name (both normalised), numbers compared by
+// value (六, 6 and ６ alike); -1 when it does not.
+qsizetype SpellsAt(QStringView s, qsizetype At, QStringView Name)
+{
+    qsizetype i = At, j = 0;
+    while (j < Name.size()) {
+        if (i >= s.size())
+            return -1;
+        if (IsNumeral(s[i]) && IsNumeral(Name[j])) {
+            auto runEnd = [](QStringView t, qsizetype k) {
+                const bool digits = IsDigit(t[k]);
+                while (k < t.size() && (digits ? IsDigit(t[k]) : IsKanjiNumeral(t[k])))
+                    ++k;
+                return k;
+            };
+            const qsizetype i2 = runEnd(s, i), j2 = runEnd(Name, j);
+            if (RunValue(s.mid(i, i2 - i)) != RunValue(Name.mid(j, j2 - j)))
+                return -1;
+            i = i2;
+            j = j2;
+            continue;
+        }
+        if (TownFold(s[i]) != TownFold(Name[j]))
+            return -1;
+        ++i;
+        ++j;
+    }
+    return i - At;
+}
+
+// The town as an address spells it before its number: the 地割 a town name
+// of the dictionary ends in (種市第８地割) is the first part of the address
+// number, as in 津軽石第二十一地割.
+QString TownName(const QString& Town)
+{
+    QString t = Normalized(Town);
+    if (t.endsWith(u"地割")) {
+        qsizetype k = t.size() - 2;
+        while (k > 0 && IsNumeral(t[k - 1]))
+            --k;
+        if (k > 0 && t[k - 1] == u'第')
+            --k;
+        t.truncate(k);
+    }
+    return t;
+}
+
+// Where the prefecture and city of a place end at the start of the text: the
+// address may begin with them, with the city alone, without the county or
+// at the ward of a designated city. 0 when it begins with none of them.
+qsizetype CityEnd(QStringView s, const TAddressParts& Place)
+{
+    const QString city = Normalized(Place.City);
+    QStringList heads{city};
+    // 九戸郡洋野町 as 洋野町, 名古屋市熱田区 as 熱田区 (not 四日市市 as 市).
+    const qsizetype gun = city.indexOf(u'郡');
+    if (gun > 0 && gun + 1 < city.size())
+        heads << city.mid(gun + 1);
+    const qsizetype shi = city.indexOf(u'市');
+    if (shi > 0 && shi + 1 < city.size() && city.endsWith(u'区'))
+        heads << city.mid(shi + 1);
+    const QString tdfkn = Normalized(Place.Tdfkn);
+    for (qsizetype k = 0, n = heads.size(); k < n; ++k)
+        heads << tdfkn + heads[k];
+    heads << tdfkn;
+    qsizetype best = 0;
+    for (const QString& h : heads)
+        if (!h.isEmpty())
+            best = std::max(best, SpellsAt(s, 0, h));
+    return best;
+}
+
+// Where the town a postal code names ends in the text, or -1 when the
+// dictionary does not know the code, cannot be read, or the address does
+// not spell the town. The town is looked for after the city, before any
+// address number (a later one is a building name: 日本橋二丁目三番日本橋高島屋);
+// of several towns of one code the longest spelled wins (南郷通南 over 南郷通).
+qsizetype TownEnd(TPostalDictionary& Dictionary, const QByteArray& PostalCode7, const QString& s)
+{
+    qsizetype end = -1, longest = 0;
+    for (const TAddressParts& place : Dictionary.PlacesOf(QString::fromLatin1(PostalCode7))) {
+        const QString town = TownName(place.Town);
+        if (town.size() <= longest)
+            continue;
+        const qsizetype from = CityEnd(s, place);
+        for (qsizetype at = from; at < s.size(); ++at) {
+            const qsizetype n = SpellsAt(s, at, town);
+            if (n < 0)
+                continue;
+            if (NumberOf(s.mid(from, at - from)).isEmpty()) {
+                end = at + n;
+                longest = town.size();
+            }
+            break;
+        }
+    }
+    return end;
+}
+
+// Bars of the symbol values 0-18.
+constexpr const char* kBarTable[19] = {"144", "114", "132", "312", "123", "141", "321", "213", "231", "411",
+                                       "414", "324", "342", "234", "432", "243", "423", "441", "111"};
+
+char SymbolOfValue(int v)
+{
+    return v < 10 ? char('0' + v) : v == 10 ? '-' : char('a' + v - 11);
+}
+
+QString WithSeparator(QString folder)
+{
+    if (!folder.isEmpty() && !folder.endsWith(u'/') && !folder.endsWith(u'\\'))
+        folder += u'/';
+    return folder;
+}
+
+} // namespace
+
+QByteArray NormalizeBarcodePostalCode(const QString& PostalCode)
+{
+    QByteArray digits;
+    const QString s = Normalized(PostalCode).trimmed();
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        if (IsDigit(s[i]))
+            digits += char(s[i].unicode());
+        else if (!(s[i] == u'-' && i == 3 && digits.size() == 3))
+            return {};
+    }
+    return digits.size() == 7 ? digits : QByteArray();
+}
+
+QByteArray ExtractAddressNumber(const QString& Address)
+{
+    return NumberOf(Normalized(Address));
+}
+
+QByteArray ExtractAddressNumber(TPostalDictionary& Dictionary, const QByteArray& PostalCode7, const QString& Address)
+{
+    const QString s = Normalized(Address);
+    const qsizetype end = TownEnd(Dictionary, PostalCode7, s);
+    return NumberOf(end < 0 ? s : s.mid(end));
+}
+
+QByteArray ExtractAddressNumber(const QByteArray& PostalCode7, const QString& Address)
+{
+    return ExtractAddressNumber(TPostalDictionary::Shared(), PostalCode7, Address);
 }
 
 QByteArray CustomerBarcodeSymbols(const QByteArray& PostalCode7, const QByteArray& AddressNumber)
@@ -353,7 +532,7 @@ int SipwenCreateAdrsBar(const QByteArray& PostalCode, const QByteArray& Address,
     const QByteArray postal = NormalizeBarcodePostalCode(cp932::Decode(PostalCode));
     if (postal.isEmpty())
         return kBarcodeBadPostalCode;
-    const QByteArray symbols = CustomerBarcodeSymbols(postal, ExtractAddressNumber(cp932::Decode(Address)));
+    const QByteArray symbols = CustomerBarcodeSymbols(postal, ExtractAddressNumber(postal, cp932::Decode(Address)));
     const QImage img = CustomerBarcodeImage(CustomerBarcodeBars(symbols), Direction == 0);
     if (img.isNull() || !img.save(file, "BMP")) {
         QFile::remove(file);

@@ -13,15 +13,22 @@
 // codes CC1-CC8 (a letter is a control code and a digit: A-J CC1 0-9, K-T CC2
 // 0-9, U-Z CC3 0-5; CC4 fills the 20 places).
 //
-// Town names are not looked up (there is no town dictionary): the whole
+// The address number is read from what follows the town the postal code
+// names (Debian's postal-code dictionary, read once per process), so a town
+// name that holds a numeral (麻布十番, 一番, 八丁堀) never adds a number. The
+// address may begin at the prefecture, the city, the ward or the town. Where
+// the dictionary does not know the code (newer codes, office codes), the
+// address does not spell its town or the dictionary is missing, the whole
 // address goes through the extraction, so a town name that holds digits or a
 // lone letter adds them to the address number. Kanji numerals are taken as
-// numbers only in front of 丁目, 丁, 番地, 番, 号, 地割, 線, の and ノ, and
-// (but for 号, 番地, 地割 and 線) not when the kanji of a town name follow
-// the mark, so town names such as 北六条東, 十日町, 八丁堀, 三ノ輪 or 一番町
-// add nothing while a building name straight after the mark (六番ソ表能ビル,
-// 三丁目新宿ビル) leaves the number in. Whatever is not part of a number
-// becomes a hyphen, a run of them one, and none is left at either end.
+// numbers only in front of 丁目, 丁, 番地, 番, 号, 地割, 線, の and ノ: in front
+// of 丁目, 号, 番地, 地割 and 線 always, and as the next smaller block after a
+// number (二丁目四番丸の内ビル); otherwise not when the kanji of a town name
+// follow the mark, so town names such as 北六条東, 十日町, 八丁堀, 三ノ輪 or
+// 一番町 add nothing while a building name straight after the mark
+// (六番ソ表能ビル, 三丁目新宿ビル) leaves the number in. Whatever is not part
+// of a number becomes a hyphen, a run of them one, and none is left at
+// either end.
 
 #include <QByteArray>
 #include <QImage>
@@ -29,6 +36,8 @@
 
 #include <array>
 #include <vector>
+
+class TPostalDictionary;
 
 // Result codes of the create call.
 inline constexpr int kBarcodeOk = 0;
@@ -44,7 +53,12 @@ enum : quint8 { bkLong = 1, bkAscender = 2, bkDescender = 3, bkTiming = 4 };
 // between them accepted); empty when it is not seven digits.
 QByteArray NormalizeBarcodePostalCode(const QString& PostalCode);
 
-// The address number of an address: digits, hyphens and lone letters.
+// The address number of an address: digits, hyphens and lone letters. With
+// the postal code (seven digits), read from what follows the town it names;
+// without, from the whole address. The dictionary is the shared one unless
+// given.
+QByteArray ExtractAddressNumber(const QByteArray& PostalCode7, const QString& Address);
+QByteArray ExtractAddressNumber(TPostalDictionary& Dictionary, const QByteArray& PostalCode7, const QString& Address);
 QByteArray ExtractAddressNumber(const QString& Address);
 
 // Postal code and address number as 20 symbol characters (text form above):
