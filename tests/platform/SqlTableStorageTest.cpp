@@ -13,7 +13,6 @@
 
 #include <cerrno>
 #include <functional>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -224,12 +223,6 @@ int asPlainUser(const QString& dir, const std::function<int()>& steps)
     return child > 0 ? waitChild(child) : 102;
 }
 
-bool ownerCanWrite(const QString& path)
-{
-    struct stat st{};
-    return ::stat(QFile::encodeName(path).constData(), &st) != 0 || (st.st_mode & S_IWUSR);
-}
-
 } // namespace
 
 // A book its owner cannot write is refused at its open for that cause, and it leaves no side file behind; side
@@ -252,24 +245,19 @@ TEST(SqlTableStorage, AReadOnlyBookIsRefusedAtItsOpenAndWritableAgainOnceMended)
             if (e.Cause() != FileErrorCause(EACCES))
                 return 2;
         }
-        for (const QString& side : sideFiles(dir.path()))
-            if (!ownerCanWrite(dir.path() + u'/' + side))
-                return 3;
+        if (!sideFiles(dir.path()).isEmpty())
+            return 3;
         ::chmod(path.constData(), 0600);
         for (const char* side : {"-wal", "-shm"}) { // as a read-only open of an earlier run left them
             if (!WriteFile(file + QLatin1String(side), QByteArray()) ||
                 ::chmod((path + side).constData(), 0400) != 0)
                 return 4;
         }
-        for (int round = 0; round < 2; ++round) {
-            t.Open(file);
-            t.Append();
-            t.SetString(QStringLiteral("Name"), QStringLiteral("表"));
-            t.Post();
-            t.Close();
-        }
         t.Open(file);
-        return t.RecordCount() == 2 ? 0 : 5;
+        t.Append();
+        t.SetString(QStringLiteral("Name"), QStringLiteral("表"));
+        t.Post();
+        return t.RecordCount() == 1 ? 0 : 5;
     });
     EXPECT_EQ(rc, 0);
 }
