@@ -58,8 +58,10 @@ QString SqliteErrorCause(int extendedCode, int systemErrno, const QString& engin
 {
     if (SqliteErrorMeansDamaged(extendedCode))
         return QStringLiteral("データベースのファイルではないか、壊れています");
+    // The engine reports a lock the file system refuses as "locked" too;
+    // where it kept the system's answer, that answer is the cause.
     if (SqliteErrorMeansInUse(extendedCode))
-        return FileErrorCause(EWOULDBLOCK);
+        return FileErrorCause(systemErrno == ENOLCK ? ENOLCK : EWOULDBLOCK);
     switch (extendedCode & 0xFF) {
     case SQLITE_FULL:
         // The engine says "full" also when the system said nothing (its

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <sqlite3.h>
 
 #include <cerrno>
@@ -53,6 +54,11 @@ QString lockFileName(const QString& fileName)
 const char* const kBulkCache = "PRAGMA cache_size=-32768";
 const char* const kIdleCache = "PRAGMA cache_size=-2000";
 
+// How long a statement waits for another connection's lock (ms), and the
+// one wait of an open.
+constexpr int kBusyWait = 5000;
+constexpr int kOpenBusyWait = 1000;
+
 struct DbCloser {
     void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
 };
@@ -63,38 +69,82 @@ ESqlTableError engineError(sqlite3* db, const QString& what)
 {
     const int code = db ? sqlite3_extended_errcode(db) : SQLITE_NOMEM;
     const int systemErrno = db ? sqlite3_system_errno(db) : 0;
-    const auto kind = SqliteErrorMeansDamaged(code) ? ESqlTableError::TKind::Damaged
-                      : SqliteErrorMeansInUse(code) ? ESqlTableError::TKind::InUse
-                                                    : ESqlTableError::TKind::Other;
+    // A lock the file system refuses is "locked" to the engine too.
+    const auto kind = SqliteErrorMeansDamaged(code)                           ? ESqlTableError::TKind::Damaged
+                      : SqliteErrorMeansInUse(code) && systemErrno != ENOLCK ? ESqlTableError::TKind::InUse
+                                                                              : ESqlTableError::TKind::Other;
     return ESqlTableError(what + QStringLiteral(": ") + QString::fromUtf8(db ? sqlite3_errmsg(db) : "out of memory"),
                           SqliteErrorCause(code, systemErrno, QString::fromUtf8(db ? sqlite3_errmsg(db) : "")), kind,
                           code);
 }
 
+// A book opened while it could not be written leaves its side files with
+// its mode: read-only files the engine then opens for reading only, so every
+// write to the mended book failed until they were deleted by hand. The
+// owner's write is given back to the owner's own side files (changing a mode
+// takes nothing from a program that has them open).
+void mendSideFileModes(const QString& fileName)
+{
+    struct stat book{};
+    if (::stat(QFile::encodeName(fileName).constData(), &book) != 0 || !(book.st_mode & S_IWUSR))
+        return;
+    for (const char* suffix : {"-wal", "-shm"}) {
+        const QByteArray side = QFile::encodeName(fileName) + suffix;
+        struct stat st{};
+        if (::lstat(side.constData(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+            !(st.st_mode & S_IWUSR))
+            ::chmod(side.constData(), (st.st_mode | S_IWUSR) & 07777);
+    }
+}
+
+// Takes an open-file write lock on len bytes from start of fd without
+// waiting; false when any connection, of this process or another, holds a
+// lock there. Held until fd is closed.
+bool lockIdleRange(int fd, off_t start, off_t len)
+{
+    struct flock lock{};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = start;
+    lock.l_len = len;
+    return ::fcntl(fd, F_OFD_SETLK, &lock) == 0;
+}
+
 // Side files of the engine that a failed open may have made (on a full disk
 // the log index cannot grow, and the open fails after both were created).
 // They are removed only when nothing could be lost: the log is empty, and no
-// connection anywhere, in this process or another, holds the engine's lock
-// on the index (a reader of the log keeps a read lock there while open).
+// connection anywhere holds a lock on the book's lock bytes or on the
+// index's. The book's lock tells it all: a connection in WAL mode holds one
+// there for its whole life, and one in exclusive locking mode keeps its
+// index in memory and writes into a log that stays empty until its commit.
+// Both ranges stay locked while the files go, so no connection starts on
+// them meanwhile. The caller holds the book's lock file alone, so no
+// connection of this process has the book open (closing an fd drops this
+// process's own record locks on that file).
 void removeIdleSideFiles(const QString& fileName)
 {
+    // The engine's lock bytes of the book: the pending and reserved bytes
+    // at 1 GiB and the 510 shared bytes after them.
+    constexpr off_t kBookLockBytes = 0x40000000;
+    constexpr off_t kBookLockLength = 2 + 510;
+    const QByteArray book = QFile::encodeName(fileName);
     const QByteArray wal = QFile::encodeName(fileName + QStringLiteral("-wal"));
     const QByteArray shm = QFile::encodeName(fileName + QStringLiteral("-shm"));
+    const int bookFd = ::open(book.constData(), O_RDWR | O_CLOEXEC);
+    if (bookFd < 0)
+        return;
+    const auto closeBook = qScopeGuard([bookFd] { ::close(bookFd); });
+    if (!lockIdleRange(bookFd, kBookLockBytes, kBookLockLength))
+        return;
     struct stat st{};
     if (::stat(wal.constData(), &st) == 0 && st.st_size > 0)
-        return; // committed rows not yet in the file
-    const int fd = ::open(shm.constData(), O_RDWR | O_CLOEXEC);
-    if (fd >= 0) {
-        // The engine's lock bytes of the index: 120 onwards, the last (128)
-        // held shared by every live connection. An open-file lock test sees
-        // the locks of this process's connections too.
-        struct flock probe{};
-        probe.l_type = F_WRLCK;
-        probe.l_whence = SEEK_SET;
-        probe.l_start = 120;
-        probe.l_len = 9;
-        const bool idle = ::fcntl(fd, F_OFD_GETLK, &probe) == 0 && probe.l_type == F_UNLCK;
-        ::close(fd);
+        return; // committed rows not yet in the book
+    const int shmFd = ::open(shm.constData(), O_RDWR | O_CLOEXEC);
+    if (shmFd >= 0) {
+        // The index's lock bytes: 120 onwards, the last (128) held shared
+        // by every live connection that shares the index.
+        const bool idle = lockIdleRange(shmFd, 120, 9);
+        ::close(shmFd);
         if (!idle)
             return;
     } else if (errno != ENOENT) {
@@ -153,17 +203,27 @@ QString createSql(const TSqlTableDef& def)
 }
 
 // Adds the table to the file (made when missing, 0600) in one transaction.
-void createIn(const QString& fileName, const QString& shownName, const TSqlTableDef& def)
+// A file of this process's own making (fresh) is known to no other: the
+// engine's "locked" there means the file system refuses its locks (a
+// network file system without its lock service), which the engine does not
+// tell apart from a lock another connection holds.
+void createIn(const QString& fileName, const QString& shownName, const TSqlTableDef& def, bool fresh)
 {
     if (!CreatePrivateFile(fileName))
         throw ESqlTableError(QStringLiteral("%1 を作成できません").arg(shownName), FileErrorCause(errno));
+    const auto refused = [&](sqlite3* db) {
+        ESqlTableError error = engineError(db, QStringLiteral("%1 を作成できません").arg(shownName));
+        if (fresh && error.Kind() == ESqlTableError::TKind::InUse)
+            return ESqlTableError(error.Message(), FileErrorCause(ENOLCK), ESqlTableError::TKind::Other, error.Code());
+        return error;
+    };
     sqlite3* raw = nullptr;
     int rc = sqlite3_open_v2(fileName.toUtf8().constData(), &raw, SQLITE_OPEN_READWRITE, nullptr);
     std::unique_ptr<sqlite3, DbCloser> db(raw);
     if (rc != SQLITE_OK)
-        throw engineError(raw, QStringLiteral("%1 を作成できません").arg(shownName));
+        throw refused(raw);
     if (sqlite3_exec(db.get(), createSql(def).toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
-        throw engineError(db.get(), QStringLiteral("%1 を作成できません").arg(shownName));
+        throw refused(db.get());
 }
 
 // Files "<name>.new-<pid>" are tables being built; one whose process is gone
@@ -197,7 +257,7 @@ void TSqlTable::CreateTable(const QString& fileName, const TSqlTableDef& def)
     if (!MakePrivateFolder(target.path()))
         throw ESqlTableError(QStringLiteral("%1 を作成できません").arg(fileName), FileErrorCause(errno));
     if (target.exists() && target.size() > 0) {
-        createIn(fileName, fileName, def); // a table added to a file is one transaction
+        createIn(fileName, fileName, def, false); // a table added to a file is one transaction
         return;
     }
     // A new file (or an empty one, left by a kill) is built under another
@@ -205,7 +265,7 @@ void TSqlTable::CreateTable(const QString& fileName, const TSqlTableDef& def)
     removeAbandonedBuilds(target);
     const QString temp = fileName + QStringLiteral(".new-%1").arg(::getpid());
     try {
-        createIn(temp, fileName, def);
+        createIn(temp, fileName, def, true);
     } catch (...) {
         QFile::remove(temp);
         QFile::remove(temp + QStringLiteral("-journal")); // a transaction a full disk stopped
@@ -255,6 +315,7 @@ void TSqlTable::Open(const QString& fileName, bool exclusive)
     }
     lockFd_ = fd;
 
+    mendSideFileModes(fileName);
     sqlite3* raw = nullptr;
     // One connection per table object, used by one thread: no mutex.
     int rc = sqlite3_open_v2(fileName.toUtf8().constData(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
@@ -265,18 +326,30 @@ void TSqlTable::Open(const QString& fileName, bool exclusive)
         abandonOpen();
         throw error;
     }
+    // The engine opens a book it may not write for reading only, and every
+    // later write failed. Refused here, before the engine's first read: that
+    // would make the side files, with the book's own mode.
+    if (sqlite3_db_readonly(db_, "main") == 1) {
+        const int error =
+            ::faccessat(AT_FDCWD, QFile::encodeName(fileName).constData(), W_OK, AT_EACCESS) == 0 ? EACCES : errno;
+        abandonOpen();
+        throw ESqlTableError(QStringLiteral("%1 に書き込めません").arg(fileName), FileErrorCause(error));
+    }
     // Two programs can meet on one book. With the write-ahead log a reader
     // is never stopped by a writer (the rollback journal locks the whole
     // file while a write commits, and a reader arriving then got "database
     // is locked"); writers still take turns, waiting up to the busy timeout.
     // The mode is stored in the file; a book another connection holds in the
     // old mode keeps it until the next open.
-    sqlite3_busy_timeout(db_, 5000);
+    // The open itself waits once and briefly: a book held elsewhere is told
+    // at once instead of after a wait for every statement of the open.
+    sqlite3_busy_timeout(db_, kOpenBusyWait);
     // A double-quoted name that is no column must fail, not turn silently
     // into a string literal (a query on a misspelt column found nothing).
     sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
     sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
-    sqlite3_exec(db_, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+    if ((sqlite3_exec(db_, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr) & 0xFF) == SQLITE_BUSY)
+        sqlite3_busy_timeout(db_, 0); // waited for already
     sqlite3_exec(db_, kIdleCache, nullptr, nullptr, nullptr);
     sqlite3_extended_result_codes(db_, 1);
     try {
@@ -296,6 +369,7 @@ void TSqlTable::Open(const QString& fileName, bool exclusive)
         abandonOpen();
         throw;
     }
+    sqlite3_busy_timeout(db_, kBusyWait);
     state_ = TState::Browse;
     buf_.assign(def_.Fields.size(), TValue{});
     SetIndexName(QString());

@@ -148,7 +148,7 @@ private:
     void AddRecord();
     void UpdateRecord();
     void DeleteRecord();
-    bool DeleteRow(int recNo);
+    bool DeleteRow(int recNo, QString* cause);
     bool ValidateInput(bool isNew);
     TWriteResult WriteRecord(bool isUpdate, int* newRecNo);
     QString writeCause_; // why the last WriteRecord failed, for its message

@@ -13,6 +13,7 @@
 #include "core/common/AddressText.h"
 #include "core/common/Units.h"
 #include "platform/Cp932.h"
+#include "platform/FileErrors.h"
 #include "platform/ui/DialogKit.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/Seams.h"
@@ -177,8 +178,9 @@ void TDataInquiry::DeleteRecord()
     const int recNo = heldRecord_->RecNo;
     {
         THourglass hourglass;
-        if (!DeleteRow(recNo)) {
-            ShowMessage(this, QStringLiteral("データを削除できませんでした  "), MB_OK | MB_ICONSTOP);
+        if (QString cause; !DeleteRow(recNo, &cause)) {
+            ShowMessage(this, QStringLiteral("データを削除できませんでした  \r\n") + cause + QStringLiteral("  "),
+                        MB_OK | MB_ICONSTOP);
             return;
         }
         if (TAddressListLink* list = CurrentInquiryLinks().AddressList) {
@@ -191,10 +193,12 @@ void TDataInquiry::DeleteRecord()
     close();
 }
 
-bool TDataInquiry::DeleteRow(int recNo)
+bool TDataInquiry::DeleteRow(int recNo, QString* cause)
 {
-    if (!DMTelvora21)
+    if (!DMTelvora21) {
+        *cause = FileErrorCause(0);
         return false;
+    }
     TSqlTable& table = DMTelvora21->AdrsTable();
     try {
         table.SetIndexName(QString());
@@ -203,9 +207,10 @@ bool TDataInquiry::DeleteRow(int recNo)
             table.Delete();
         table.FlushBuffers();
         return true;
-    } catch (const ESqlTableError&) {
+    } catch (const ESqlTableError& e) {
         if (table.State() == TSqlTable::TState::Edit || table.State() == TSqlTable::TState::Insert)
             table.Cancel();
+        *cause = e.Cause().isEmpty() ? e.Message() : e.Cause(); // in Japanese where the engine's text is not
         return false;
     }
 }

@@ -111,8 +111,9 @@ void TSenderForm::FormCreate()
     try {
         TSqlTable& table = Table();
         if (table.IsEmpty()) {
-            if (!AppendFirstRecord()) {
-                ShowMessage(parentWidget(), kCreateFailed, MB_OK | MB_ICONSTOP);
+            if (QString cause; !AppendFirstRecord(&cause)) {
+                ShowMessage(parentWidget(), kCreateFailed + QStringLiteral("\r\n") + cause + QStringLiteral("  "),
+                            MB_OK | MB_ICONSTOP);
                 return;
             }
         } else {
@@ -135,7 +136,7 @@ void TSenderForm::FormCreate()
     ready_ = true;
 }
 
-bool TSenderForm::AppendFirstRecord()
+bool TSenderForm::AppendFirstRecord(QString* cause)
 {
     TSqlTable& table = Table();
     try {
@@ -144,8 +145,9 @@ bool TSenderForm::AppendFirstRecord()
         table.SetInteger(sf::RecNo, 1);
         table.Post();
         table.FlushBuffers();
-    } catch (const ESqlTableError&) {
+    } catch (const ESqlTableError& e) {
         table.Cancel();
+        *cause = e.Cause().isEmpty() ? e.Message() : e.Cause();
         return false;
     }
     // A counter that went further before (the table was emptied behind our
@@ -242,9 +244,12 @@ void TSenderForm::WriteSettings()
     WriteSenderNumbers(lastNo_, DefaultSenderNo);
 }
 
-void TSenderForm::ShowError(const QString& text, const std::exception& e)
+// The failure and its cause in Japanese under it; the engine's own English
+// text would tell a user nothing.
+void TSenderForm::ShowError(const QString& text, const ESqlTableError& e)
 {
-    ShowMessage(isVisible() ? this : parentWidget(), text + QStringLiteral("\r\n") + QString::fromUtf8(e.what()),
+    ShowMessage(isVisible() ? this : parentWidget(),
+                text + QStringLiteral("\r\n") + (e.Cause().isEmpty() ? e.Message() : e.Cause()) + QStringLiteral("  "),
                 MB_OK | MB_ICONSTOP);
 }
 
@@ -444,9 +449,9 @@ bool TSenderForm::SaveRecord()
             table.SetBoolean(sf::AdditionPrint(n), AdditionPrintButton(n)->isChecked());
         table.Post();
         table.FlushBuffers();
-    } catch (const ESqlTableError&) {
+    } catch (const ESqlTableError& e) {
         table.Cancel();
-        ShowMessage(this, kSaveFailed, MB_OK | MB_ICONSTOP);
+        ShowError(kSaveFailed, e);
         return false;
     }
     return true;
@@ -494,9 +499,9 @@ void TSenderForm::bbtnNewClick()
         table.SetInteger(sf::RecNo, newNo);
         table.Post();
         table.FlushBuffers();
-    } catch (const ESqlTableError&) {
+    } catch (const ESqlTableError& e) {
         table.Cancel();
-        ShowMessage(this, kCreateFailed, MB_OK | MB_ICONSTOP);
+        ShowError(kCreateFailed, e);
         table.Locate(sf::RecNo, CurrentRecNo);
         ShowRecord();
         return;
@@ -543,9 +548,9 @@ void TSenderForm::bbtnDeleteClick()
             CurrentRecNo = 1;
             DefaultSenderNo = 1;
             additionPrintCount_ = 0;
-        } catch (const ESqlTableError&) {
+        } catch (const ESqlTableError& e) {
             table.Cancel();
-            ShowMessage(this, kClearFailed, MB_OK | MB_ICONSTOP);
+            ShowError(kClearFailed, e);
         }
     } else {
         try {
@@ -555,9 +560,9 @@ void TSenderForm::bbtnDeleteClick()
             CurrentRecNo = int(table.CurrentRecNo());
             if (wasDefault)
                 DefaultSenderNo = CurrentRecNo;
-        } catch (const ESqlTableError&) {
+        } catch (const ESqlTableError& e) {
             table.Cancel();
-            ShowMessage(this, kDeleteFailed, MB_OK | MB_ICONSTOP);
+            ShowError(kDeleteFailed, e);
             table.Locate(sf::RecNo, CurrentRecNo);
         }
     }

@@ -20,6 +20,7 @@
 namespace Ui {
 class TSenderForm;
 }
+class ESqlTableError;
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
@@ -66,7 +67,7 @@ private:
     void ReadSettings();
     void WriteSettings();
     void ConnectControls();
-    bool AppendFirstRecord();
+    bool AppendFirstRecord(QString* cause);
 
     void ShowRecord();
     bool SaveData();
@@ -96,7 +97,7 @@ private:
     bool CheckDigits(QLineEdit* edit, int maxDigits, const QString& notNumber, const QString& message);
     void NameConvertNeed(int tag, bool need, const QString& reading, int kind);
     void ApplyNameReading(const QString& name, const QString& reading);
-    void ShowError(const QString& text, const std::exception& e);
+    void ShowError(const QString& text, const ESqlTableError& e);
 
     TNameEdit* NameEdit(int tag) const; // 0 the name, 1-5 the joint names
     QLineEdit* JointEdit(int n) const;  // 1-5

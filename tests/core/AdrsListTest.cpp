@@ -6,10 +6,12 @@
 #include "core/DuplicateSets.h"
 #include "core/FieldCipher.h"
 #include "core/Groups.h"
+#include "core/ItemNames.h"
 #include "core/Settings.h"
 #include "core/WordSearch.h"
 #include "core/common/AddressText.h"
 #include "platform/Cp932.h"
+#include "platform/FileErrors.h"
 
 #include "support/TestSupport.h"
 
@@ -28,6 +30,8 @@
 #include <QTreeView>
 #include <algorithm>
 #include <gtest/gtest.h>
+
+#include <cerrno>
 #include <unistd.h>
 
 namespace {
@@ -571,6 +575,16 @@ TEST_F(AdrsListTest, SettingsThatCannotBeWrittenAtTheEndAreReported)
     EXPECT_TRUE(messages.LastText().contains(QStringLiteral("設定を保存できませんでした")));
     EXPECT_TRUE(messages.LastText().contains(SettingsFileName()));
     QDir(SettingsFileName()).removeRecursively();
+    // On a full disk, with the cause in Japanese above the files.
+    list->show();
+    messages.Clear();
+    {
+        const TFileSizeLimit full(0);
+        EXPECT_TRUE(list->close());
+    }
+    EXPECT_EQ(messages.LastText(), QStringLiteral("設定を保存できませんでした  \r\n") + FileErrorCause(EFBIG) +
+                                       QStringLiteral("  \r\n") + SettingsFileName() + QStringLiteral("  \r\n") +
+                                       AdrsListIniFileName() + QStringLiteral("  "));
 }
 
 // Text columns sort as the stored code page 932 bytes do: JIS level-1 kanji

@@ -1,6 +1,9 @@
 #include "core/SingleInstance.h"
+#include "core/ui/Startup.h"
 
 #include <QCoreApplication>
+#include <QEvent>
+#include <QWidget>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QUuid>
@@ -32,6 +35,34 @@ TEST(SingleInstance, DifferentDataFoldersRunSideBySideAndOneFolderMeetsItself)
     // The same folder spelt with a trailing separator and a "." is the same instance.
     TSingleInstance same(SingleInstanceKeyForDataFolder(a.path() + QStringLiteral("/./")));
     EXPECT_FALSE(same.Acquire());
+}
+
+// The start book is opened over a drawn window: a wait for a book held elsewhere never leaves it blank.
+TEST(Startup, TheStartBookIsOpenedOnceTheWindowHasBeenPainted)
+{
+    struct TPaints : QObject {
+        int count = 0;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            count += event->type() == QEvent::Paint;
+            return false;
+        }
+    } paints;
+    QWidget window;
+    window.installEventFilter(&paints);
+    window.show();
+    int paintsAtOpen = -1, opens = 0;
+    StartupWhenShown(window, [&] {
+        paintsAtOpen = paints.count;
+        ++opens;
+    });
+    EXPECT_EQ(opens, 0);
+    for (int i = 0; i < 200 && opens == 0; ++i)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    EXPECT_GT(paintsAtOpen, 0);
+    window.update();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(opens, 1);
 }
 
 } // namespace

@@ -49,6 +49,11 @@ public:
         }
     }
     void Free() { QFile::remove(path() + QStringLiteral("/filler")); }
+    bool SetReadOnly(bool readOnly)
+    {
+        return ::mount(nullptr, QFile::encodeName(path()).constData(), nullptr,
+                       MS_REMOUNT | MS_NOSUID | MS_NODEV | (readOnly ? MS_RDONLY : 0), nullptr) == 0;
+    }
 
     std::string skipReason;
 
@@ -130,4 +135,49 @@ TEST(StorageUnderPressure, WithoutFlockTheDataFolderLockStillKeepsTwoApart)
     EXPECT_TRUE(first.Acquire());
     EXPECT_FALSE(other.Acquire());
     EXPECT_TRUE(other.Unreachable());
+}
+
+// A data folder on a read-only disk is said to be on one, by the main window and for the sender file alike.
+TEST(StorageUnderPressure, AReadOnlyDiskIsToldAsSuchNotAsAPermission)
+{
+    TSmallDisk disk(4 * 1024 * 1024);
+    if (!disk.skipReason.empty())
+        GTEST_SKIP() << disk.skipReason;
+    SetDataFolder(disk.path() + QStringLiteral("/data"));
+    ASSERT_TRUE(CreateDataFolders());
+    LoadSettings();
+    TMessageRecorder messages;
+    {
+        TDMTelvora21 dm;
+        TAddressList list;
+        ASSERT_TRUE(list.OpenStartBook()) << messages.LastText().toStdString();
+    }
+    ASSERT_TRUE(disk.SetReadOnly(true));
+    const auto writable = qScopeGuard([&disk] { disk.SetReadOnly(false); });
+    messages.Clear();
+    TDMTelvora21 dm;
+    TAddressList list;
+    EXPECT_FALSE(list.OpenStartBook());
+    const QString readOnly = QStringLiteral("  \r\n") + FileErrorCause(EROFS) + QStringLiteral("  ");
+    ASSERT_EQ(messages.Messages().size(), 2u);
+    EXPECT_EQ(messages.Messages()[0].text, QStringLiteral("差出人ファイルが読み込めませんでした") + readOnly);
+    EXPECT_EQ(messages.Messages()[1].text, QStringLiteral("アドレス帳ファイルがオープンできませんでした") + readOnly +
+                                               QStringLiteral("\r\nアドレス帳：%1  ").arg(kDefaultAdrsName));
+}
+
+// Where the file system refuses every record lock, a first start says the files cannot be locked, not "in use".
+TEST(StorageUnderPressure, AFileSystemWithoutLocksIsNoBookInUseOnAFirstStart)
+{
+    TTempDataFolder folder;
+    LoadSettings();
+    TMessageRecorder messages;
+    const auto noLocks = NoEngineLocks(ENOLCK);
+    TDMTelvora21 dm;
+    TAddressList list;
+    EXPECT_FALSE(list.OpenStartBook());
+    const QString noLock = QStringLiteral("  \r\n") + FileErrorCause(ENOLCK) + QStringLiteral("  ");
+    ASSERT_EQ(messages.Messages().size(), 2u);
+    EXPECT_EQ(messages.Messages()[0].text, QStringLiteral("差出人ファイルが読み込めませんでした") + noLock);
+    EXPECT_EQ(messages.Messages()[1].text,
+              QStringLiteral("アドレス帳「%1」を作成できませんでした").arg(kDefaultAdrsName) + noLock);
 }

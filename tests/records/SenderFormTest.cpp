@@ -9,6 +9,7 @@
 #include "core/SenderRecord.h"
 #include "core/Settings.h"
 #include "core/ui/AdrsList.h"
+#include "platform/FileErrors.h"
 #include "platform/IniFile.h"
 #include "platform/SqlTable.h"
 #include "records/InquiryLinks.h"
@@ -28,6 +29,8 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <sqlite3.h>
+
+#include <cerrno>
 
 namespace {
 
@@ -146,10 +149,70 @@ TEST_F(SenderWindow, WindowThatCannotMakeItsFirstRecordClosesAfterSaying)
     sqlite3_close(db);
     open();
     EXPECT_FALSE(form->Ready());
-    EXPECT_EQ(messages.LastText(), QStringLiteral("差出人情報の作成に失敗しました  "));
+    EXPECT_EQ(messages.LastText(), QStringLiteral("差出人情報の作成に失敗しました  \r\n") +
+                                       SqliteErrorCause(SQLITE_CONSTRAINT_TRIGGER, 0, QStringLiteral("full")) +
+                                       QStringLiteral("  "));
     EXPECT_EQ(form->ShowModal(), int(mrCancel)) << "never shown";
     EXPECT_TRUE(StoredRows().empty());
     EXPECT_EQ(ini("LastNo"), -1) << "no number was given out";
+}
+
+// A sender file the engine refuses (past a file size limit here, as a full disk refuses it) is told with its
+// cause in Japanese wherever the window meets it: opening, saving, making, clearing and deleting a record.
+TEST_F(SenderWindow, EveryFailureIsToldWithItsCauseInJapanese)
+{
+    // The heading and a Japanese cause; the engine keeps a refused write's errno only at times.
+    const auto causeUnder = [](const QString& heading, const QString& said) {
+        for (const int error : {EFBIG, ENOSPC, EIO})
+            if (said == heading + QStringLiteral("\r\n") + FileErrorCause(error) + QStringLiteral("  "))
+                return QStringLiteral("a cause");
+        return said;
+    };
+    open();
+    click("bbtnNew");
+    ASSERT_TRUE(close());
+    {
+        form.reset();
+        const TFileSizeLimit full(1024); // the log's index cannot be made
+        open();
+        EXPECT_FALSE(form->Ready());
+        EXPECT_EQ(causeUnder(QStringLiteral("差出人ファイルが読み込めませんでした  "), messages.LastText()), "a cause");
+    }
+    open(2);
+    ASSERT_TRUE(form->Ready());
+    const struct {
+        const char* button;
+        QString said;
+    } cases[] = {
+        {"bbtnNew", QStringLiteral("差出人情報の作成に失敗しました  ")},
+        {"sbtnFirst", QStringLiteral("保存できませんでした  ")}, // leaving the changed record saves it
+        {"bbtnDelete", QStringLiteral("削除できませんでした  ")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.button);
+        if (c.said.startsWith(QStringLiteral("保存")))
+            setText("edCorp", QStringLiteral("株式会社表ソ"));
+        messages.Clear();
+        messages.Answer(IDYES);
+        const TFileSizeLimit full(1024);
+        click(c.button);
+        EXPECT_EQ(causeUnder(c.said, messages.LastText()), "a cause");
+    }
+    setText("edCorp", QString());
+    messages.Answer(IDYES);
+    click("bbtnDelete");
+    ASSERT_EQ(StoredRows().size(), 1u);
+    setText("edCorp", QStringLiteral("株式会社表ソ"));
+    ASSERT_TRUE(close());
+    open();
+    messages.Clear();
+    messages.Answer(IDYES);
+    {
+        const TFileSizeLimit full(1024);
+        click("bbtnDelete"); // the only record is cleared
+        EXPECT_EQ(causeUnder(QStringLiteral("クリアできませんでした  "), messages.LastText()), "a cause");
+    }
+    EXPECT_EQ(StoredRows()[0].at("Corp"), QStringLiteral("株式会社表ソ"));
 }
 
 TEST_F(SenderWindow, NewNumbersAreNeverReusedAndTitlesFillTheGap)

@@ -31,6 +31,7 @@
 #include <QScrollBar>
 #include <QTreeView>
 #include <algorithm>
+#include <cerrno>
 
 TAddressList* AddressList = nullptr;
 
@@ -62,7 +63,10 @@ QString openFailureCause(const QString& folder, const ESqlTableError& error)
     if (!file.exists())
         return dir.isWritable() ? QStringLiteral("アドレス帳のファイルがありません")
                                 : QStringLiteral("アドレス帳のフォルダに書き込む権限がありません");
-    if (!file.isReadable() || !file.isWritable() || !dir.isWritable())
+    // The error's own cause comes first: a file on a read-only disk is not
+    // writable either, yet no permission would mend that.
+    const bool ownCauseSaysLittle = error.Cause().isEmpty() || error.Cause() == FileErrorCause(EACCES);
+    if (ownCauseSaysLittle && (!file.isReadable() || !file.isWritable() || !dir.isWritable()))
         return QStringLiteral("アドレス帳のファイルまたはフォルダにアクセスする権限がありません");
     switch (error.Kind()) {
     case ESqlTableError::TKind::InUse:
@@ -792,8 +796,12 @@ void TAddressList::closeEvent(QCloseEvent* event)
             return;
         }
     }
+    // Each save ends in the write that failed, so errno right after it is
+    // its cause (a full disk, a read-only disk).
     const bool windowSaved = saveWindowSettings();
+    const int windowError = errno;
     const bool listSaved = saveListSettings();
+    const int listError = errno;
     if (!windowSaved || !listSaved) {
         QStringList files;
         if (!windowSaved)
@@ -801,7 +809,8 @@ void TAddressList::closeEvent(QCloseEvent* event)
         if (!listSaved)
             files << AdrsListIniFileName();
         ShowMessage(this,
-                    lines({QStringLiteral("設定を保存できませんでした"), files.join(QStringLiteral("  \r\n"))}),
+                    lines({QStringLiteral("設定を保存できませんでした"), FileErrorCause(windowSaved ? listError : windowError),
+                           files.join(QStringLiteral("  \r\n"))}),
                     MB_OK | MB_ICONERROR);
     }
     event->accept();

@@ -28,6 +28,46 @@ bool StartupLoadTranslations(QApplication& app)
     return true;
 }
 
+namespace {
+
+// Watches a window for its first paint and then runs what waited for it, once.
+class TFirstPaint : public QObject {
+public:
+    TFirstPaint(QWidget& window, std::function<void()> run) : QObject(&window), run_(std::move(run))
+    {
+        window.installEventFilter(this);
+        QTimer::singleShot(1000, this, [this] { fire(); });
+    }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        // Queued: the paint is flushed to the screen once every widget has drawn.
+        if (event->type() == QEvent::Paint)
+            QTimer::singleShot(0, this, [this] { fire(); });
+        return false;
+    }
+
+private:
+    void fire()
+    {
+        if (!run_)
+            return;
+        parent()->removeEventFilter(this);
+        const std::function<void()> run = std::move(run_);
+        run_ = nullptr;
+        deleteLater();
+        run();
+    }
+
+    std::function<void()> run_;
+};
+
+} // namespace
+
+void StartupWhenShown(QWidget& window, std::function<void()> open)
+{
+    new TFirstPaint(window, std::move(open));
+}
+
 int StartupRun(int argc, char** argv, const TMainWindowWiring& wire)
 {
     QApplication app(argc, argv);
@@ -71,9 +111,10 @@ int StartupRun(int argc, char** argv, const TMainWindowWiring& wire)
         window.activateWindow();
     });
     window.show();
-    // The book opens once the window is on the screen, so a message about a
-    // book that cannot be opened has a window to stand over.
-    QTimer::singleShot(0, &window, [&window] { window.OpenStartBook(); });
+    // The book opens once the window is drawn on the screen, so a message
+    // about a book that cannot be opened has a window to stand over, and a
+    // wait for a book held elsewhere shows a window at work, not a blank one.
+    StartupWhenShown(window, [&window] { window.OpenStartBook(); });
     // The record window and the copy window stand beside the list; closing
     // the list ends the program.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -6,6 +6,7 @@
 #include <functional>
 
 class QApplication;
+class QWidget;
 class TAddressList;
 
 // Loads Qt's own Japanese texts (standard buttons, dialogs) from the Qt
@@ -16,6 +17,12 @@ bool StartupLoadTranslations(QApplication& app);
 // searches), which live in libraries above this one; called once the window
 // exists and before it is shown.
 using TMainWindowWiring = std::function<void(TAddressList&)>;
+
+// Runs open once window has been painted for the first time (at the latest a
+// second after the call, for a window the desktop keeps off the screen): a
+// wait inside it, for a book another program holds, then stands over a drawn
+// window with the hourglass instead of a blank frame.
+void StartupWhenShown(QWidget& window, std::function<void()> open);
 
 // Runs the program; returns the exit code.
 int StartupRun(int argc, char** argv, const TMainWindowWiring& wire = {});
