@@ -71,8 +71,31 @@ TAddressSearch::TAddressSearch(QWidget* owner) : TModalDialog(owner)
     patterns_ = LoadSearchPatterns();
 
     auto* root = new QVBoxLayout(this);
+    root->addWidget(buildPatternBar());
+    root->addWidget(buildItemPanel());
+    root->addWidget(buildConditionList());
+    root->addWidget(buildMatchAll());
+    root->addLayout(buildBottomRow());
+    connectActions();
 
-    // Pattern bar.
+    enter_ = ApplyDialogConventions(this);
+    enter_->SetNext(cbxPattern, cbxItem);
+    enter_->SetNext(rbAll, btnOK);
+    enter_->SetNext(rbAny, btnOK);
+    auto listNext = [this] { enter_->SetNext(lvCondition, rbAll->isChecked() ? rbAll : rbAny); };
+    connect(rbAll, &QRadioButton::toggled, this, listNext);
+    listNext();
+
+    setupEditor(0, true);
+    refillPatternBox();
+    applyView();
+    updateButtons();
+    btnRelease->setEnabled(false);
+}
+
+// The pattern bar: a pattern's name and 表示, 保存, 削除.
+QWidget* TAddressSearch::buildPatternBar()
+{
     pnlPattern = named(new QGroupBox(QStringLiteral("条件パターン"), this), "pnlPattern");
     auto* pattern = new QHBoxLayout(pnlPattern);
     cbxPattern = named(new QComboBox(pnlPattern), "cbxPattern");
@@ -88,9 +111,12 @@ TAddressSearch::TAddressSearch(QWidget* owner) : TModalDialog(owner)
     pattern->addWidget(btnPtnView);
     pattern->addWidget(btnPtnSave);
     pattern->addWidget(btnPtnDelete);
-    root->addWidget(pnlPattern);
+    return pnlPattern;
+}
 
-    // Item panel: the item, its editor and how it matches.
+// The item panel: the item, its editor and how it matches.
+QWidget* TAddressSearch::buildItemPanel()
+{
     auto* pnlItem = named(new QGroupBox(this), "pnlItem");
     auto* grid = new QGridLayout(pnlItem);
     cbxItem = named(new QComboBox(pnlItem), "cbxItem");
@@ -101,12 +127,43 @@ TAddressSearch::TAddressSearch(QWidget* owner) : TModalDialog(owner)
         cbxItem->addItem(caption, item);
     }
     cbxItem->setMaxVisibleItems(10);
-    stkEditor = named(new QStackedWidget(pnlItem), "stkEditor");
+    buildEditorStack(pnlItem);
+    lblCondition = named(new QLabel(QStringLiteral("条件"), pnlItem), "lblCondition");
+    cbxMatch = named(new QComboBox(pnlItem), "cbxMatch");
+    cbxMatch->addItems({QStringLiteral("前方一致"), QStringLiteral("あいまい"), QStringLiteral("後方一致")});
+    chkExclude = named(new QCheckBox(QStringLiteral("以外を検索"), pnlItem), "chkExclude");
+    grid->addWidget(new QLabel(QStringLiteral("項目"), pnlItem), 0, 0);
+    grid->addWidget(cbxItem, 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("内容"), pnlItem), 1, 0);
+    grid->addWidget(stkEditor, 1, 1, 1, 3);
+    grid->addWidget(lblCondition, 0, 2);
+    grid->addWidget(cbxMatch, 0, 3);
+    grid->addWidget(chkExclude, 0, 4);
+    return pnlItem;
+}
+
+// One editor a kind of item, in the order of TPage.
+void TAddressSearch::buildEditorStack(QWidget* panel)
+{
+    stkEditor = named(new QStackedWidget(panel), "stkEditor");
     edtAnsi = named(new TByteLimitEdit(stkEditor), "edtAnsi");
     edtWide = named(new TByteLimitEdit(stkEditor), "edtWide");
     edtWide->SetWide(true);
     cbxHistory = named(new TByteLimitComboBox(stkEditor), "cbxHistory");
     cbxChoice = named(new QComboBox(stkEditor), "cbxChoice");
+    QWidget* range = buildRangeEditor();
+    QWidget* category = buildCategoryEditor();
+    stkEditor->addWidget(edtAnsi);
+    stkEditor->addWidget(edtWide);
+    stkEditor->addWidget(cbxHistory);
+    stkEditor->addWidget(cbxChoice);
+    stkEditor->addWidget(range);
+    stkEditor->addWidget(category);
+}
+
+// A publication range: year and month to year and month.
+QWidget* TAddressSearch::buildRangeEditor()
+{
     auto* range = new QWidget(stkEditor);
     auto* rangeRow = new QHBoxLayout(range);
     rangeRow->setContentsMargins(0, 0, 0, 0);
@@ -129,6 +186,12 @@ TAddressSearch::TAddressSearch(QWidget* owner) : TModalDialog(owner)
     rangeRow->addWidget(new QLabel(QStringLiteral("～"), range));
     rangeRow->addWidget(cbxYear2);
     rangeRow->addWidget(cbxMonth2);
+    return range;
+}
+
+// A category: the main one and its minor.
+QWidget* TAddressSearch::buildCategoryEditor()
+{
     auto* category = new QWidget(stkEditor);
     auto* categoryRow = new QHBoxLayout(category);
     categoryRow->setContentsMargins(0, 0, 0, 0);
@@ -136,26 +199,12 @@ TAddressSearch::TAddressSearch(QWidget* owner) : TModalDialog(owner)
     cbxCtgrySub = named(new QComboBox(category), "cbxCtgrySub");
     categoryRow->addWidget(cbxCtgryMain, 1);
     categoryRow->addWidget(cbxCtgrySub, 1);
-    stkEditor->addWidget(edtAnsi);
-    stkEditor->addWidget(edtWide);
-    stkEditor->addWidget(cbxHistory);
-    stkEditor->addWidget(cbxChoice);
-    stkEditor->addWidget(range);
-    stkEditor->addWidget(category);
-    lblCondition = named(new QLabel(QStringLiteral("条件"), pnlItem), "lblCondition");
-    cbxMatch = named(new QComboBox(pnlItem), "cbxMatch");
-    cbxMatch->addItems({QStringLiteral("前方一致"), QStringLiteral("あいまい"), QStringLiteral("後方一致")});
-    chkExclude = named(new QCheckBox(QStringLiteral("以外を検索"), pnlItem), "chkExclude");
-    grid->addWidget(new QLabel(QStringLiteral("項目"), pnlItem), 0, 0);
-    grid->addWidget(cbxItem, 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("内容"), pnlItem), 1, 0);
-    grid->addWidget(stkEditor, 1, 1, 1, 3);
-    grid->addWidget(lblCondition, 0, 2);
-    grid->addWidget(cbxMatch, 0, 3);
-    grid->addWidget(chkExclude, 0, 4);
-    root->addWidget(pnlItem);
+    return category;
+}
 
-    // Condition list.
+// The condition list with its buttons.
+QWidget* TAddressSearch::buildConditionList()
+{
     pnlList = named(new QWidget(this), "pnlList");
     auto* list = new QVBoxLayout(pnlList);
     list->setContentsMargins(0, 0, 0, 0);
@@ -176,8 +225,12 @@ TAddressSearch::TAddressSearch(QWidget* owner) : TModalDialog(owner)
     lvCondition->viewport()->installEventFilter(this);
     list->addLayout(listButtons);
     list->addWidget(lvCondition);
-    root->addWidget(pnlList);
+    return pnlList;
+}
 
+// Whether all conditions must hold or any.
+QWidget* TAddressSearch::buildMatchAll()
+{
     pnlMatchAll = named(new QWidget(this), "pnlMatchAll");
     auto* matchAll = new QHBoxLayout(pnlMatchAll);
     matchAll->setContentsMargins(0, 0, 0, 0);
@@ -187,8 +240,11 @@ TAddressSearch::TAddressSearch(QWidget* owner) : TModalDialog(owner)
     matchAll->addWidget(rbAll);
     matchAll->addWidget(rbAny);
     matchAll->addStretch(1);
-    root->addWidget(pnlMatchAll);
+    return pnlMatchAll;
+}
 
+QHBoxLayout* TAddressSearch::buildBottomRow()
+{
     auto* bottom = new QHBoxLayout;
     btnSwitch = button(QString(), "btnSwitch", this);
     btnOK = button(QStringLiteral("絞り込む"), "btnOK", this);
@@ -199,8 +255,11 @@ TAddressSearch::TAddressSearch(QWidget* owner) : TModalDialog(owner)
     bottom->addWidget(btnOK);
     bottom->addWidget(btnRelease);
     bottom->addWidget(btnCancel);
-    root->addLayout(bottom);
+    return bottom;
+}
 
+void TAddressSearch::connectActions()
+{
     connect(cbxItem, &QComboBox::currentIndexChanged, this, [this](int item) { setupEditor(item); });
     connect(cbxCtgryMain, &QComboBox::currentIndexChanged, this, [this] { fillSubCategories(); });
     connect(btnAdd, &QPushButton::clicked, this, &TAddressSearch::AddCondition);
@@ -215,20 +274,6 @@ TAddressSearch::TAddressSearch(QWidget* owner) : TModalDialog(owner)
     connect(btnOK, &QPushButton::clicked, this, &TAddressSearch::Narrow);
     connect(btnRelease, &QPushButton::clicked, this, &TAddressSearch::ReleaseFilter);
     connect(btnCancel, &QPushButton::clicked, this, &TAddressSearch::reject);
-
-    enter_ = ApplyDialogConventions(this);
-    enter_->SetNext(cbxPattern, cbxItem);
-    enter_->SetNext(rbAll, btnOK);
-    enter_->SetNext(rbAny, btnOK);
-    auto listNext = [this] { enter_->SetNext(lvCondition, rbAll->isChecked() ? rbAll : rbAny); };
-    connect(rbAll, &QRadioButton::toggled, this, listNext);
-    listNext();
-
-    setupEditor(0, true);
-    refillPatternBox();
-    applyView();
-    updateButtons();
-    btnRelease->setEnabled(false);
 }
 
 TAddressSearch::~TAddressSearch()

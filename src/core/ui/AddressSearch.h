@@ -11,6 +11,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -75,6 +76,17 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The window in steps, each control made in tab order.
+    QWidget* buildPatternBar();
+    QWidget* buildItemPanel();
+    void buildEditorStack(QWidget* panel);
+    QWidget* buildRangeEditor();
+    QWidget* buildCategoryEditor();
+    QWidget* buildConditionList();
+    QWidget* buildMatchAll();
+    QHBoxLayout* buildBottomRow();
+    void connectActions();
+
     void applyView();
     void setupEditor(int item, bool force = false);
     void fillSubCategories();

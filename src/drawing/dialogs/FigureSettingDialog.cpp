@@ -227,186 +227,8 @@ void TFigureSettingDialog::build()
 
     pgcSetting = new QTabWidget(this);
     pgcSetting->setObjectName(QStringLiteral("pgcSetting"));
-
-    // Page "図形"
-    auto* pageFigure = new QWidget;
-    auto* vFigure = new QVBoxLayout(pageFigure);
-    auto* kindRow = new QHBoxLayout;
-    kindRow->addWidget(new QLabel(QStringLiteral("図形の種類："), pageFigure));
-    cbxFigureKind = new QComboBox(pageFigure);
-    cbxFigureKind->setObjectName(QStringLiteral("cbxFigureKind"));
-    cbxFigureKind->addItems({QStringLiteral("直線"), QStringLiteral("四角"), QStringLiteral("四角（角丸）"),
-                             QStringLiteral("円"), QStringLiteral("扇形"), QStringLiteral("ひし形")});
-    kindRow->addWidget(cbxFigureKind, 1);
-    vFigure->addLayout(kindRow);
-
-    pnlLine = new QWidget(pageFigure);
-    pnlLine->setObjectName(QStringLiteral("pnlLine"));
-    {
-        auto* l = new QVBoxLayout(pnlLine);
-        l->setContentsMargins(0, 0, 0, 0);
-        auto* gbx = new QGroupBox(QStringLiteral("線の方向"), pnlLine);
-        gbx->setObjectName(QStringLiteral("gbxLine"));
-        auto* g = new QVBoxLayout(gbx);
-        const char* names[] = {"ckbHorizontal", "ckbVertical", "ckbDiagonal_L", "ckbDiagonal_R"};
-        const QString captions[] = {QStringLiteral("水平線"), QStringLiteral("垂直線"),
-                                    QStringLiteral("対角線： 左上から右下"), QStringLiteral("対角線： 右上から左下")};
-        for (int i = 0; i < 4; ++i) {
-            ckbLine[i] = new QCheckBox(captions[i], gbx);
-            ckbLine[i]->setObjectName(QLatin1String(names[i]));
-            g->addWidget(ckbLine[i]);
-            connect(ckbLine[i], &QCheckBox::clicked, this, [this, i](bool on) {
-                const quint8 bit = quint8(1u << i);
-                work_->SetLineDirections(on ? quint8(work_->GetLineDirections() | bit)
-                                            : quint8(work_->GetLineDirections() & ~bit));
-                repaintPreview();
-            });
-        }
-        l->addWidget(gbx);
-    }
-    pnlRoundRect = new QWidget(pageFigure);
-    pnlRoundRect->setObjectName(QStringLiteral("pnlRoundRect"));
-    {
-        auto* l = new QVBoxLayout(pnlRoundRect);
-        l->setContentsMargins(0, 0, 0, 0);
-        auto* gbx = new QGroupBox(QStringLiteral("角の半径"), pnlRoundRect);
-        gbx->setObjectName(QStringLiteral("gbxRoundRect"));
-        auto* g = new QGridLayout(gbx);
-        const char* names[] = {"cbxDiameterH", "cbxDiameterV"};
-        const QString captions[] = {QStringLiteral("横方向："), QStringLiteral("縦方向：")};
-        for (int i = 0; i < 2; ++i) {
-            cbxDiameter[i] = new QComboBox(gbx);
-            cbxDiameter[i]->setObjectName(QLatin1String(names[i]));
-            cbxDiameter[i]->addItems({QStringLiteral("小さい"), QStringLiteral("普通"), QStringLiteral("大きい")});
-            g->addWidget(new QLabel(captions[i], gbx), i, 0);
-            g->addWidget(cbxDiameter[i], i, 1);
-            connect(cbxDiameter[i], &QComboBox::activated, this, [this, i](int index) {
-                work_->SetCornerRadius(i, static_cast<quint8>(std::max(index, 0)));
-                repaintPreview();
-            });
-        }
-        l->addWidget(gbx);
-    }
-    pnlSector = new QWidget(pageFigure);
-    pnlSector->setObjectName(QStringLiteral("pnlSector"));
-    {
-        auto* l = new QVBoxLayout(pnlSector);
-        l->setContentsMargins(0, 0, 0, 0);
-        auto* gbx = new QGroupBox(QStringLiteral("頂点の方向"), pnlSector);
-        gbx->setObjectName(QStringLiteral("gbxSector"));
-        auto* g = new QGridLayout(gbx);
-        const char* names[] = {"rbBottomRight", "rbBottomLeft", "rbTopRight", "rbTopLeft"};
-        const QString captions[] = {QStringLiteral("右下"), QStringLiteral("左下"), QStringLiteral("右上"),
-                                    QStringLiteral("左上")};
-        // Shown as the corners lie: top row left and right, then the bottom row.
-        const int cells[4][2] = {{1, 1}, {1, 0}, {0, 1}, {0, 0}};
-        auto* group = new QButtonGroup(gbx);
-        for (int i = 0; i < 4; ++i) {
-            rbSector[i] = new QRadioButton(captions[i], gbx);
-            rbSector[i]->setObjectName(QLatin1String(names[i]));
-            group->addButton(rbSector[i], i);
-            g->addWidget(rbSector[i], cells[i][0], cells[i][1]);
-            connect(rbSector[i], &QRadioButton::clicked, this, [this, i] { sectorClicked(i); });
-        }
-        l->addWidget(gbx);
-    }
-    auto* options = new QStackedLayout;
-    options->setStackingMode(QStackedLayout::StackAll);
-    options->addWidget(pnlLine);
-    options->addWidget(pnlRoundRect);
-    options->addWidget(pnlSector);
-    vFigure->addLayout(options);
-    vFigure->addStretch(1);
-    pgcSetting->addTab(pageFigure, QStringLiteral("図形"));
-
-    // Page "色・設定"
-    auto* pageColor = new QWidget;
-    auto* vColor = new QVBoxLayout(pageColor);
-    // Five 16-pixel rows of line types and the fill below them fit the page
-    // only with tight spacing.
-    vColor->setContentsMargins(8, 4, 8, 4);
-    vColor->setSpacing(2);
-    ckbFrame = new QCheckBox(QStringLiteral("枠線"), pageColor);
-    ckbFrame->setObjectName(QStringLiteral("ckbFrame"));
-    ckbFrame->setChecked(true);
-    vColor->addWidget(ckbFrame);
-    auto* gbxFrame = new QGroupBox(pageColor);
-    gbxFrame->setObjectName(QStringLiteral("gbxFrame"));
-    {
-        auto* g = new QGridLayout(gbxFrame);
-        g->setContentsMargins(8, 4, 8, 4);
-        g->setVerticalSpacing(2);
-        lblFrame[0] = new QLabel(QStringLiteral("色："), gbxFrame);
-        pnlFrameColor = NewColorPanel(gbxFrame, "pnlFrameColor");
-        bbtnFrameColor = NewColorButton(gbxFrame, "bbtnFrameColor");
-        auto* colorRow = new QHBoxLayout;
-        colorRow->addWidget(pnlFrameColor);
-        colorRow->addWidget(bbtnFrameColor);
-        colorRow->addStretch(1);
-        g->addWidget(lblFrame[0], 0, 0);
-        g->addLayout(colorRow, 0, 1);
-        lblFrame[1] = new QLabel(QStringLiteral("太さ："), gbxFrame);
-        edLineWidth = new TNumEdit(gbxFrame);
-        edLineWidth->setObjectName(QStringLiteral("edLineWidth"));
-        edLineWidth->setRange(1, 50);
-        edLineWidth->SetMaxLength(4);
-        lblFrame[2] = new QLabel(QStringLiteral("(ピクセル)"), gbxFrame);
-        auto* widthRow = new QHBoxLayout;
-        widthRow->addWidget(edLineWidth);
-        widthRow->addWidget(lblFrame[2]);
-        widthRow->addStretch(1);
-        g->addWidget(lblFrame[1], 1, 0);
-        g->addLayout(widthRow, 1, 1);
-        lblLineType = new QLabel(QStringLiteral("種類："), gbxFrame);
-        dgLineType = new TLineTypeGrid(gbxFrame);
-        g->addWidget(lblLineType, 2, 0, Qt::AlignTop);
-        g->addWidget(dgLineType, 2, 1);
-    }
-    vColor->addWidget(gbxFrame);
-    ckbBack = new QCheckBox(QStringLiteral("背景"), pageColor);
-    ckbBack->setObjectName(QStringLiteral("ckbBack"));
-    ckbBack->setChecked(true);
-    vColor->addWidget(ckbBack);
-    auto* gbxBack = new QGroupBox(pageColor);
-    gbxBack->setObjectName(QStringLiteral("gbxBack"));
-    {
-        auto* g = new QGridLayout(gbxBack);
-        g->setContentsMargins(8, 4, 8, 4);
-        g->setVerticalSpacing(2);
-        rbFilled = new QRadioButton(QStringLiteral("単色"), gbxBack);
-        rbFilled->setObjectName(QStringLiteral("rbFilled"));
-        rbGradation = new QRadioButton(QStringLiteral("グラデーション"), gbxBack);
-        rbGradation->setObjectName(QStringLiteral("rbGradation"));
-        rbFilled->setChecked(true);
-        g->addWidget(rbFilled, 0, 0, 1, 2);
-        g->addWidget(rbGradation, 0, 2, 1, 2);
-        lblColor1 = new QLabel(QStringLiteral("色１："), gbxBack);
-        pnlColor1 = NewColorPanel(gbxBack, "pnlColor1");
-        bbtnColorDlg1 = NewColorButton(gbxBack, "bbtnColorDlg1");
-        lblColor2 = new QLabel(QStringLiteral("色２："), gbxBack);
-        pnlColor2 = NewColorPanel(gbxBack, "pnlColor2");
-        bbtnColorDlg2 = NewColorButton(gbxBack, "bbtnColorDlg2");
-        auto* c1 = new QHBoxLayout;
-        c1->addWidget(pnlColor1);
-        c1->addWidget(bbtnColorDlg1);
-        auto* c2 = new QHBoxLayout;
-        c2->addWidget(pnlColor2);
-        c2->addWidget(bbtnColorDlg2);
-        g->addWidget(lblColor1, 1, 0);
-        g->addLayout(c1, 1, 1);
-        g->addWidget(lblColor2, 1, 2);
-        g->addLayout(c2, 1, 3);
-        lblAngle = new QLabel(QStringLiteral("角度："), gbxBack);
-        edAngle = new TNumEdit(gbxBack);
-        edAngle->setObjectName(QStringLiteral("edAngle"));
-        edAngle->setRange(0, 359);
-        edAngle->SetMaxLength(3);
-        g->addWidget(lblAngle, 2, 2);
-        g->addWidget(edAngle, 2, 3);
-    }
-    vColor->addWidget(gbxBack);
-    vColor->addStretch(1);
-    pgcSetting->addTab(pageColor, QStringLiteral("色・設定"));
+    pgcSetting->addTab(buildFigurePage(), QStringLiteral("図形"));
+    pgcSetting->addTab(buildColorPage(), QStringLiteral("色・設定"));
 
     pnlPreview = new TPreview(this, *work_);
     btnOK = new QPushButton(QStringLiteral("OK"), this);
@@ -425,7 +247,222 @@ void TFigureSettingDialog::build()
     auto* main = new QHBoxLayout(this);
     main->addWidget(pgcSetting, 1);
     main->addLayout(right);
+    connectControls();
+}
 
+// Page "図形": the kind, and under it the one panel of options the kind
+// has (the panels lie stacked, kindChanged shows one).
+QWidget* TFigureSettingDialog::buildFigurePage()
+{
+    auto* pageFigure = new QWidget;
+    auto* vFigure = new QVBoxLayout(pageFigure);
+    auto* kindRow = new QHBoxLayout;
+    kindRow->addWidget(new QLabel(QStringLiteral("図形の種類："), pageFigure));
+    cbxFigureKind = new QComboBox(pageFigure);
+    cbxFigureKind->setObjectName(QStringLiteral("cbxFigureKind"));
+    cbxFigureKind->addItems({QStringLiteral("直線"), QStringLiteral("四角"), QStringLiteral("四角（角丸）"),
+                             QStringLiteral("円"), QStringLiteral("扇形"), QStringLiteral("ひし形")});
+    kindRow->addWidget(cbxFigureKind, 1);
+    vFigure->addLayout(kindRow);
+
+    pnlLine = buildLinePanel(pageFigure);
+    pnlRoundRect = buildRoundRectPanel(pageFigure);
+    pnlSector = buildSectorPanel(pageFigure);
+    auto* options = new QStackedLayout;
+    options->setStackingMode(QStackedLayout::StackAll);
+    options->addWidget(pnlLine);
+    options->addWidget(pnlRoundRect);
+    options->addWidget(pnlSector);
+    vFigure->addLayout(options);
+    vFigure->addStretch(1);
+    return pageFigure;
+}
+
+// The line figure's directions, one check box a line.
+QWidget* TFigureSettingDialog::buildLinePanel(QWidget* page)
+{
+    auto* panel = new QWidget(page);
+    panel->setObjectName(QStringLiteral("pnlLine"));
+    auto* l = new QVBoxLayout(panel);
+    l->setContentsMargins(0, 0, 0, 0);
+    auto* gbx = new QGroupBox(QStringLiteral("線の方向"), panel);
+    gbx->setObjectName(QStringLiteral("gbxLine"));
+    auto* g = new QVBoxLayout(gbx);
+    const char* names[] = {"ckbHorizontal", "ckbVertical", "ckbDiagonal_L", "ckbDiagonal_R"};
+    const QString captions[] = {QStringLiteral("水平線"), QStringLiteral("垂直線"),
+                                QStringLiteral("対角線： 左上から右下"), QStringLiteral("対角線： 右上から左下")};
+    for (int i = 0; i < 4; ++i) {
+        ckbLine[i] = new QCheckBox(captions[i], gbx);
+        ckbLine[i]->setObjectName(QLatin1String(names[i]));
+        g->addWidget(ckbLine[i]);
+        connect(ckbLine[i], &QCheckBox::clicked, this, [this, i](bool on) {
+            const quint8 bit = quint8(1u << i);
+            work_->SetLineDirections(on ? quint8(work_->GetLineDirections() | bit)
+                                        : quint8(work_->GetLineDirections() & ~bit));
+            repaintPreview();
+        });
+    }
+    l->addWidget(gbx);
+    return panel;
+}
+
+// The rounded rectangle's corner size across and down.
+QWidget* TFigureSettingDialog::buildRoundRectPanel(QWidget* page)
+{
+    auto* panel = new QWidget(page);
+    panel->setObjectName(QStringLiteral("pnlRoundRect"));
+    auto* l = new QVBoxLayout(panel);
+    l->setContentsMargins(0, 0, 0, 0);
+    auto* gbx = new QGroupBox(QStringLiteral("角の半径"), panel);
+    gbx->setObjectName(QStringLiteral("gbxRoundRect"));
+    auto* g = new QGridLayout(gbx);
+    const char* names[] = {"cbxDiameterH", "cbxDiameterV"};
+    const QString captions[] = {QStringLiteral("横方向："), QStringLiteral("縦方向：")};
+    for (int i = 0; i < 2; ++i) {
+        cbxDiameter[i] = new QComboBox(gbx);
+        cbxDiameter[i]->setObjectName(QLatin1String(names[i]));
+        cbxDiameter[i]->addItems({QStringLiteral("小さい"), QStringLiteral("普通"), QStringLiteral("大きい")});
+        g->addWidget(new QLabel(captions[i], gbx), i, 0);
+        g->addWidget(cbxDiameter[i], i, 1);
+        connect(cbxDiameter[i], &QComboBox::activated, this, [this, i](int index) {
+            work_->SetCornerRadius(i, static_cast<quint8>(std::max(index, 0)));
+            repaintPreview();
+        });
+    }
+    l->addWidget(gbx);
+    return panel;
+}
+
+// The sector's apex corner.
+QWidget* TFigureSettingDialog::buildSectorPanel(QWidget* page)
+{
+    auto* panel = new QWidget(page);
+    panel->setObjectName(QStringLiteral("pnlSector"));
+    auto* l = new QVBoxLayout(panel);
+    l->setContentsMargins(0, 0, 0, 0);
+    auto* gbx = new QGroupBox(QStringLiteral("頂点の方向"), panel);
+    gbx->setObjectName(QStringLiteral("gbxSector"));
+    auto* g = new QGridLayout(gbx);
+    const char* names[] = {"rbBottomRight", "rbBottomLeft", "rbTopRight", "rbTopLeft"};
+    const QString captions[] = {QStringLiteral("右下"), QStringLiteral("左下"), QStringLiteral("右上"),
+                                QStringLiteral("左上")};
+    // Shown as the corners lie: top row left and right, then the bottom row.
+    const int cells[4][2] = {{1, 1}, {1, 0}, {0, 1}, {0, 0}};
+    auto* group = new QButtonGroup(gbx);
+    for (int i = 0; i < 4; ++i) {
+        rbSector[i] = new QRadioButton(captions[i], gbx);
+        rbSector[i]->setObjectName(QLatin1String(names[i]));
+        group->addButton(rbSector[i], i);
+        g->addWidget(rbSector[i], cells[i][0], cells[i][1]);
+        connect(rbSector[i], &QRadioButton::clicked, this, [this, i] { sectorClicked(i); });
+    }
+    l->addWidget(gbx);
+    return panel;
+}
+
+// Page "色・設定": the outline (枠線) and the fill (背景), each a check box
+// over its group.
+QWidget* TFigureSettingDialog::buildColorPage()
+{
+    auto* pageColor = new QWidget;
+    auto* vColor = new QVBoxLayout(pageColor);
+    // Five 16-pixel rows of line types and the fill below them fit the page
+    // only with tight spacing.
+    vColor->setContentsMargins(8, 4, 8, 4);
+    vColor->setSpacing(2);
+    ckbFrame = new QCheckBox(QStringLiteral("枠線"), pageColor);
+    ckbFrame->setObjectName(QStringLiteral("ckbFrame"));
+    ckbFrame->setChecked(true);
+    vColor->addWidget(ckbFrame);
+    vColor->addWidget(buildFrameBox(pageColor));
+    ckbBack = new QCheckBox(QStringLiteral("背景"), pageColor);
+    ckbBack->setObjectName(QStringLiteral("ckbBack"));
+    ckbBack->setChecked(true);
+    vColor->addWidget(ckbBack);
+    vColor->addWidget(buildBackBox(pageColor));
+    vColor->addStretch(1);
+    return pageColor;
+}
+
+// The outline's colour, width and line type.
+QGroupBox* TFigureSettingDialog::buildFrameBox(QWidget* page)
+{
+    auto* gbxFrame = new QGroupBox(page);
+    gbxFrame->setObjectName(QStringLiteral("gbxFrame"));
+    auto* g = new QGridLayout(gbxFrame);
+    g->setContentsMargins(8, 4, 8, 4);
+    g->setVerticalSpacing(2);
+    lblFrame[0] = new QLabel(QStringLiteral("色："), gbxFrame);
+    pnlFrameColor = NewColorPanel(gbxFrame, "pnlFrameColor");
+    bbtnFrameColor = NewColorButton(gbxFrame, "bbtnFrameColor");
+    auto* colorRow = new QHBoxLayout;
+    colorRow->addWidget(pnlFrameColor);
+    colorRow->addWidget(bbtnFrameColor);
+    colorRow->addStretch(1);
+    g->addWidget(lblFrame[0], 0, 0);
+    g->addLayout(colorRow, 0, 1);
+    lblFrame[1] = new QLabel(QStringLiteral("太さ："), gbxFrame);
+    edLineWidth = new TNumEdit(gbxFrame);
+    edLineWidth->setObjectName(QStringLiteral("edLineWidth"));
+    edLineWidth->setRange(1, 50);
+    edLineWidth->SetMaxLength(4);
+    lblFrame[2] = new QLabel(QStringLiteral("(ピクセル)"), gbxFrame);
+    auto* widthRow = new QHBoxLayout;
+    widthRow->addWidget(edLineWidth);
+    widthRow->addWidget(lblFrame[2]);
+    widthRow->addStretch(1);
+    g->addWidget(lblFrame[1], 1, 0);
+    g->addLayout(widthRow, 1, 1);
+    lblLineType = new QLabel(QStringLiteral("種類："), gbxFrame);
+    dgLineType = new TLineTypeGrid(gbxFrame);
+    g->addWidget(lblLineType, 2, 0, Qt::AlignTop);
+    g->addWidget(dgLineType, 2, 1);
+    return gbxFrame;
+}
+
+// The fill: one colour or a gradation of two at an angle.
+QGroupBox* TFigureSettingDialog::buildBackBox(QWidget* page)
+{
+    auto* gbxBack = new QGroupBox(page);
+    gbxBack->setObjectName(QStringLiteral("gbxBack"));
+    auto* g = new QGridLayout(gbxBack);
+    g->setContentsMargins(8, 4, 8, 4);
+    g->setVerticalSpacing(2);
+    rbFilled = new QRadioButton(QStringLiteral("単色"), gbxBack);
+    rbFilled->setObjectName(QStringLiteral("rbFilled"));
+    rbGradation = new QRadioButton(QStringLiteral("グラデーション"), gbxBack);
+    rbGradation->setObjectName(QStringLiteral("rbGradation"));
+    rbFilled->setChecked(true);
+    g->addWidget(rbFilled, 0, 0, 1, 2);
+    g->addWidget(rbGradation, 0, 2, 1, 2);
+    lblColor1 = new QLabel(QStringLiteral("色１："), gbxBack);
+    pnlColor1 = NewColorPanel(gbxBack, "pnlColor1");
+    bbtnColorDlg1 = NewColorButton(gbxBack, "bbtnColorDlg1");
+    lblColor2 = new QLabel(QStringLiteral("色２："), gbxBack);
+    pnlColor2 = NewColorPanel(gbxBack, "pnlColor2");
+    bbtnColorDlg2 = NewColorButton(gbxBack, "bbtnColorDlg2");
+    auto* c1 = new QHBoxLayout;
+    c1->addWidget(pnlColor1);
+    c1->addWidget(bbtnColorDlg1);
+    auto* c2 = new QHBoxLayout;
+    c2->addWidget(pnlColor2);
+    c2->addWidget(bbtnColorDlg2);
+    g->addWidget(lblColor1, 1, 0);
+    g->addLayout(c1, 1, 1);
+    g->addWidget(lblColor2, 1, 2);
+    g->addLayout(c2, 1, 3);
+    lblAngle = new QLabel(QStringLiteral("角度："), gbxBack);
+    edAngle = new TNumEdit(gbxBack);
+    edAngle->setObjectName(QStringLiteral("edAngle"));
+    edAngle->setRange(0, 359);
+    edAngle->SetMaxLength(3);
+    g->addWidget(lblAngle, 2, 2);
+    g->addWidget(edAngle, 2, 3);
+    return gbxBack;
+}
+
+void TFigureSettingDialog::connectControls()
+{
     connect(cbxFigureKind, &QComboBox::activated, this, &TFigureSettingDialog::kindChanged);
     connect(ckbFrame, &QCheckBox::clicked, this, [this] { frameChanged(); });
     connect(ckbBack, &QCheckBox::clicked, this, [this] { backChanged(); });

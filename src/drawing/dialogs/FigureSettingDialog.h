@@ -15,6 +15,7 @@ class QAbstractButton;
 class QCheckBox;
 class QComboBox;
 class QFrame;
+class QGroupBox;
 class QLabel;
 class QPushButton;
 class QRadioButton;
@@ -45,7 +46,16 @@ private:
     class TPreview;
     class TLineTypeGrid;
 
+    // The window in steps, each control made in tab order.
     void build();
+    QWidget* buildFigurePage();
+    QWidget* buildLinePanel(QWidget* page);
+    QWidget* buildRoundRectPanel(QWidget* page);
+    QWidget* buildSectorPanel(QWidget* page);
+    QWidget* buildColorPage();
+    QGroupBox* buildFrameBox(QWidget* page);
+    QGroupBox* buildBackBox(QWidget* page);
+    void connectControls();
     void kindChanged(int index);
     void frameChanged();
     void backChanged();

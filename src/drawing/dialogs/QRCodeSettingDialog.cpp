@@ -123,6 +123,44 @@ TQRCodeSettingDialog::~TQRCodeSettingDialog() = default;
 
 void TQRCodeSettingDialog::build()
 {
+    QGroupBox* kind = buildKindBox();
+    buildCarrierBox();
+    QGroupBox* content = buildContentBox();
+    QGroupBox* view = buildViewBox();
+    buildPreview();
+    buildButtons();
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(kind);
+    left->addWidget(gbxCarrier);
+    left->addWidget(content, 1);
+    auto* right = new QVBoxLayout;
+    right->addWidget(view);
+    right->addWidget(sbxPreview, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(btnRefresh);
+    buttons->addStretch(1);
+    buttons->addWidget(btnOK);
+    buttons->addWidget(btnCancel);
+    buttons->addWidget(pnlGrip, 0, Qt::AlignBottom | Qt::AlignRight);
+    auto* main = new QGridLayout(this);
+    main->addLayout(left, 0, 0);
+    main->addLayout(right, 0, 1);
+    main->addLayout(buttons, 1, 0, 1, 2);
+    main->setColumnStretch(0, 1);
+    main->setColumnStretch(1, 1);
+
+    enter_ = ApplyDialogConventions(this);
+    enter_->SetNext(edSize, btnOK);
+    rbText->setChecked(true);
+    rbDocomo->setChecked(true);
+    udSize->setValue(3);
+    edSize->setText(QStringLiteral("3"));
+}
+
+// 種類: a text, a phone-book entry or a mail.
+QGroupBox* TQRCodeSettingDialog::buildKindBox()
+{
     auto* kind = new QGroupBox(QStringLiteral("種類"), this);
     rbText = new QRadioButton(QStringLiteral("文章"), kind);
     rbAddress = new QRadioButton(QStringLiteral("電話帳登録"), kind);
@@ -140,7 +178,12 @@ void TQRCodeSettingDialog::build()
     rbText->setObjectName(QStringLiteral("rbText"));
     rbAddress->setObjectName(QStringLiteral("rbAddress"));
     rbMail->setObjectName(QStringLiteral("rbMail"));
+    return kind;
+}
 
+// キャリア: the form a phone-book entry or a mail takes.
+void TQRCodeSettingDialog::buildCarrierBox()
+{
     gbxCarrier = new QGroupBox(QStringLiteral("キャリア"), this);
     rbDocomo = new QRadioButton(QStringLiteral("docomo"), gbxCarrier);
     rbDocomo->setObjectName(QStringLiteral("rbDocomo"));
@@ -154,12 +197,23 @@ void TQRCodeSettingDialog::build()
     carrierLayout->addWidget(rbDocomo);
     carrierLayout->addWidget(rbSoftBank);
     carrierLayout->addWidget(lblInfo, 1);
+}
 
+// 内容: one page of edits a kind.
+QGroupBox* TQRCodeSettingDialog::buildContentBox()
+{
     auto* content = new QGroupBox(QStringLiteral("内容"), this);
     pgcContent = new QStackedWidget(content);
     auto* contentLayout = new QVBoxLayout(content);
     contentLayout->addWidget(pgcContent);
+    pgcContent->addWidget(buildTextPage());
+    pgcContent->addWidget(buildPhonePage());
+    pgcContent->addWidget(buildMailPage());
+    return content;
+}
 
+QWidget* TQRCodeSettingDialog::buildTextPage()
+{
     auto* textPage = new QWidget;
     auto* textLayout = new QGridLayout(textPage);
     memText = new QPlainTextEdit(textPage);
@@ -176,7 +230,12 @@ void TQRCodeSettingDialog::build()
     textLayout->addWidget(bbtnURLHeader, 2, 1);
     connect(bbtnTelHeader, &QPushButton::clicked, this, [this] { insertHeader(0); });
     connect(bbtnURLHeader, &QPushButton::clicked, this, [this] { insertHeader(1); });
+    return textPage;
+}
 
+// The phone-book entry, which a sender may fill.
+QWidget* TQRCodeSettingDialog::buildPhonePage()
+{
     auto* phonePage = new QWidget;
     auto* phoneLayout = new QGridLayout(phonePage);
     edName = new TTntNMDEdit(phonePage);
@@ -214,23 +273,29 @@ void TQRCodeSettingDialog::build()
     });
     connect(edName, &TTntNMDEdit::NameConvertNeed, this, &TQRCodeSettingDialog::nameConvertNeed);
     edName->OnConvertKeyDown = [this](int key) { return nameDic_ && nameDic_->isVisible() && nameDic_->ProcessKey(key); };
+    return phonePage;
+}
 
+QWidget* TQRCodeSettingDialog::buildMailPage()
+{
     auto* mailPage = new QWidget;
     auto* mailLayout = new QGridLayout(mailPage);
     edMailTo = LimitedEdit(mailPage, "edMailTo", 128);
     edSubject = LimitedEdit(mailPage, "edSubject", 100);
     edBody = LimitedEdit(mailPage, "edBody", 200);
-    row = 0;
+    int row = 0;
     for (const auto& [caption, edit] : {std::pair<const char16_t*, QWidget*>{u"宛先：", edMailTo},
                                         {u"件名：", edSubject}, {u"本文：", edBody}}) {
         mailLayout->addWidget(new QLabel(QString::fromUtf16(caption), mailPage), row, 0);
         mailLayout->addWidget(edit, row++, 1);
     }
     mailLayout->setRowStretch(row, 1);
-    pgcContent->addWidget(textPage);
-    pgcContent->addWidget(phonePage);
-    pgcContent->addWidget(mailPage);
+    return mailPage;
+}
 
+// 表示: the colour and the module size.
+QGroupBox* TQRCodeSettingDialog::buildViewBox()
+{
     auto* view = new QGroupBox(QStringLiteral("表示"), this);
     auto* viewLayout = new QHBoxLayout(view);
     pnlColor = new QFrame(view);
@@ -259,7 +324,12 @@ void TQRCodeSettingDialog::build()
     connect(udSize, &QScrollBar::valueChanged, this, [this](int v) { edSize->setText(QString::number(v)); });
     connect(edSize, &QLineEdit::editingFinished, this, &TQRCodeSettingDialog::sizeEdited);
     edSize->installEventFilter(this);
+    return view;
+}
 
+// The preview on white, the code drawn at its own size.
+void TQRCodeSettingDialog::buildPreview()
+{
     sbxPreview = new QScrollArea(this);
     sbxPreview->setObjectName(QStringLiteral("sbxPreview"));
     sbxPreview->setWidgetResizable(false);
@@ -271,7 +341,10 @@ void TQRCodeSettingDialog::build()
     pbxPreview = new TPreview(this, sbxPreview);
     pbxPreview->setObjectName(QStringLiteral("pbxPreview"));
     sbxPreview->setWidget(pbxPreview);
+}
 
+void TQRCodeSettingDialog::buildButtons()
+{
     btnRefresh = new QPushButton(QStringLiteral("更新"), this);
     btnRefresh->setObjectName(QStringLiteral("btnRefresh"));
     btnOK = new QPushButton(QStringLiteral("OK"), this);
@@ -283,33 +356,6 @@ void TQRCodeSettingDialog::build()
     connect(btnRefresh, &QPushButton::clicked, this, &TQRCodeSettingDialog::RefreshFromControls);
     connect(btnOK, &QPushButton::clicked, this, &TQRCodeSettingDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &TQRCodeSettingDialog::reject);
-
-    auto* left = new QVBoxLayout;
-    left->addWidget(kind);
-    left->addWidget(gbxCarrier);
-    left->addWidget(content, 1);
-    auto* right = new QVBoxLayout;
-    right->addWidget(view);
-    right->addWidget(sbxPreview, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(btnRefresh);
-    buttons->addStretch(1);
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnCancel);
-    buttons->addWidget(pnlGrip, 0, Qt::AlignBottom | Qt::AlignRight);
-    auto* main = new QGridLayout(this);
-    main->addLayout(left, 0, 0);
-    main->addLayout(right, 0, 1);
-    main->addLayout(buttons, 1, 0, 1, 2);
-    main->setColumnStretch(0, 1);
-    main->setColumnStretch(1, 1);
-
-    enter_ = ApplyDialogConventions(this);
-    enter_->SetNext(edSize, btnOK);
-    rbText->setChecked(true);
-    rbDocomo->setChecked(true);
-    udSize->setValue(3);
-    edSize->setText(QStringLiteral("3"));
 }
 
 void TQRCodeSettingDialog::loadSenders()

@@ -63,7 +63,17 @@ protected:
 private:
     class TPreview;
 
+    // The window in steps, each control made in tab order.
     void build();
+    QGroupBox* buildKindBox();
+    void buildCarrierBox();
+    QGroupBox* buildContentBox();
+    QWidget* buildTextPage();
+    QWidget* buildPhonePage();
+    QWidget* buildMailPage();
+    QGroupBox* buildViewBox();
+    void buildPreview();
+    void buildButtons();
     void loadSenders();
     void fillControls();
     void kindChosen();

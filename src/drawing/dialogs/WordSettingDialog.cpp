@@ -106,19 +106,35 @@ void TWordSettingDialog::build()
     setFixedSize(620, 380);
     auto* top = new QHBoxLayout(this);
     auto* left = new QVBoxLayout;
+    left->addWidget(buildDirectionBox());
 
+    pgcSetting = new QTabWidget(this);
+    pgcSetting->setObjectName(QStringLiteral("pgcSetting"));
+    pgcSetting->addTab(buildFontPage(), QStringLiteral("フォント"));
+    pgcSetting->addTab(buildAlignPage(), QStringLiteral("文字の配置"));
+    framePage = new TFramePage;
+    pgcSetting->addTab(framePage, QStringLiteral("飾り枠"));
+    left->addWidget(pgcSetting);
+    top->addLayout(left, 1);
+    top->addLayout(buildPreviewColumn());
+    connectControls();
+}
+
+QGroupBox* TWordSettingDialog::buildDirectionBox()
+{
     auto* gbxDirection = new QGroupBox(QStringLiteral("方向"), this);
     auto* hDir = new QHBoxLayout(gbxDirection);
     rbVertical = NewRadio(gbxDirection, "縦書き", "rbVertical");
     rbHorizontal = NewRadio(gbxDirection, "横書き", "rbHorizontal");
     hDir->addWidget(rbVertical);
     hDir->addWidget(rbHorizontal);
-    left->addWidget(gbxDirection);
+    return gbxDirection;
+}
 
-    pgcSetting = new QTabWidget(this);
-    pgcSetting->setObjectName(QStringLiteral("pgcSetting"));
-
-    // Page "フォント"
+// Page "フォント": the face list beside its character set, size, aspect
+// ratio, style and colour.
+QWidget* TWordSettingDialog::buildFontPage()
+{
     auto* pageFont = new QWidget;
     auto* gFont = new QGridLayout(pageFont);
     lbFont = new QListWidget(pageFont);
@@ -160,9 +176,13 @@ void TWordSettingDialog::build()
     hColor->addWidget(pnlFontColor);
     hColor->addWidget(btnFontColor);
     gFont->addLayout(hColor, 4, 2);
-    pgcSetting->addTab(pageFont, QStringLiteral("フォント"));
+    return pageFont;
+}
 
-    // Page "文字の配置"
+// Page "文字の配置": the alignment across and down, wrapping and line
+// spacing.
+QWidget* TWordSettingDialog::buildAlignPage()
+{
     auto* pageAlign = new QWidget;
     auto* vAlign = new QVBoxLayout(pageAlign);
     auto* gbxH = new QGroupBox(QStringLiteral("横方向"), pageAlign);
@@ -196,14 +216,12 @@ void TWordSettingDialog::build()
     hSpace->addWidget(cbxLineSpace);
     vAlign->addLayout(hSpace);
     vAlign->addStretch(1);
-    pgcSetting->addTab(pageAlign, QStringLiteral("文字の配置"));
+    return pageAlign;
+}
 
-    // Page "飾り枠"
-    framePage = new TFramePage;
-    pgcSetting->addTab(framePage, QStringLiteral("飾り枠"));
-    left->addWidget(pgcSetting);
-    top->addLayout(left, 1);
-
+// The preview with OK and キャンセル under it.
+QVBoxLayout* TWordSettingDialog::buildPreviewColumn()
+{
     auto* right = new QVBoxLayout;
     pnlPreview = new TPreview(this, *work_);
     right->addWidget(pnlPreview);
@@ -216,8 +234,11 @@ void TWordSettingDialog::build()
     buttons->addWidget(btnOK);
     buttons->addWidget(btnCancel);
     right->addLayout(buttons);
-    top->addLayout(right);
+    return right;
+}
 
+void TWordSettingDialog::connectControls()
+{
     connect(rbVertical, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
             directionChanged(true);

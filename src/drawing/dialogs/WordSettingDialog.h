@@ -19,11 +19,13 @@
 class QCheckBox;
 class QComboBox;
 class QFrame;
+class QGroupBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
 class QTabWidget;
+class QVBoxLayout;
 class TFramePage;
 class TNumEdit;
 
@@ -49,7 +51,13 @@ protected:
 private:
     class TPreview;
 
+    // The window in steps, each control made in tab order.
     void build();
+    QGroupBox* buildDirectionBox();
+    QWidget* buildFontPage();
+    QWidget* buildAlignPage();
+    QVBoxLayout* buildPreviewColumn();
+    void connectControls();
     void fillFontPage();
     void fontChosen(int row);
     void styleChanged();

@@ -302,186 +302,217 @@ void TAddressRect::RenderHorizontal(TCanvas& Canvas, const QPoint& Size)
         RotateFont180(Canvas.Font());
 }
 
-void TAddressRect::RenderVertical(TCanvas& Canvas, const QPoint& Size)
-{
-    const TMargins m = Margins(Size);
-    if (m.W < 1 || m.H < 1)
-        return;
+// The columns of a vertical address on their way to the canvas. Measures
+// are taken in the canvas font, which stays vertical; groups set across the
+// column are measured in its horizontal twin.
+struct TAddressRect::TColumns {
     using TColumn = std::vector<TRun>;
-    std::vector<TColumn> cols;
-    for (const QString& line : Address)
-        if (!line.isEmpty())
-            cols.push_back(SplitRuns(Narrow(line), VertNumeral != 0));
-    if (cols.empty())
-        return;
-    // A first line of at most two full-width characters (a prefecture of
-    // two, or a short fragment) goes at the head of the second.
-    const auto bytes = [](const TColumn& c) {
-        int n = 0;
-        for (const TRun& r : c)
-            n += cp932::ByteLength(r.Text);
-        return n;
-    };
-    const auto join = [&](size_t i) {
-        cols[i].insert(cols[i].end(), cols[i + 1].begin(), cols[i + 1].end());
-        cols.erase(cols.begin() + static_cast<std::ptrdiff_t>(i) + 1);
-    };
-    if (cols.size() > 1 && bytes(cols[0]) < 5)
-        join(0);
 
-    // Measures in the canvas font, which stays vertical; groups across the
-    // column are measured in its horizontal twin.
-    const auto acrossWidth = [&](const QString& s) {
+    TCanvas& Canvas;
+    const TMargins m;
+    std::vector<TColumn> cols;
+
+    int Cell() const { return Canvas.TextHeight(kRefChar); }
+    int AcrossWidth(const QString& s) const
+    {
         const TFont vertical = Canvas.Font();
         SetFontHorizontal(Canvas.Font());
         const int w = Canvas.TextWidth(s);
         Canvas.Font() = vertical;
         return w;
-    };
-    const auto cell = [&] { return Canvas.TextHeight(kRefChar); };
-    const auto runLength = [&](const TRun& r) { return r.Across ? cell() : Canvas.TextWidth(r.Text); };
-    const auto runBreadth = [&](const TRun& r) { return r.Across ? acrossWidth(r.Text) : cell(); };
-    const auto length = [&](const TColumn& c) {
+    }
+    int RunLength(const TRun& r) const { return r.Across ? Cell() : Canvas.TextWidth(r.Text); }
+    int RunBreadth(const TRun& r) const { return r.Across ? AcrossWidth(r.Text) : Cell(); }
+    int Length(const TColumn& c) const
+    {
         int n = 0;
         for (const TRun& r : c)
-            n += runLength(r);
+            n += RunLength(r);
         return n;
-    };
-    const auto breadth = [&](const TColumn& c) {
+    }
+    int Breadth(const TColumn& c) const
+    {
         int b = 0;
         for (const TRun& r : c)
-            b = std::max(b, runBreadth(r));
+            b = std::max(b, RunBreadth(r));
         return b;
-    };
-    const auto fit = [&](int available, int needed) { return ScaleCanvasFont(Canvas, available, needed, false); };
+    }
+    static int Bytes(const TColumn& c)
+    {
+        int n = 0;
+        for (const TRun& r : c)
+            n += cp932::ByteLength(r.Text);
+        return n;
+    }
+    bool Fit(int available, int needed) const { return ScaleCanvasFont(Canvas, available, needed, false); }
+    // Column i + 1 goes at the end of column i.
+    void Join(size_t i)
+    {
+        cols[i].insert(cols[i].end(), cols[i + 1].begin(), cols[i + 1].end());
+        cols.erase(cols.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+    }
 
+    bool CutColumn(TColumn& head, TColumn& rest) const;
+    std::vector<int> Starts(const std::vector<int>& len) const;
+    std::vector<int> Centres(const std::vector<int>& b, bool fixedSize) const;
+};
+
+void TAddressRect::RenderVertical(TCanvas& Canvas, const QPoint& Size)
+{
+    const TMargins m = Margins(Size);
+    if (m.W < 1 || m.H < 1)
+        return;
+    TColumns text{Canvas, m, {}};
+    for (const QString& line : Address)
+        if (!line.isEmpty())
+            text.cols.push_back(SplitRuns(Narrow(line), VertNumeral != 0));
+    if (text.cols.empty())
+        return;
+    // A first line of at most two full-width characters (a prefecture of
+    // two, or a short fragment) goes at the head of the second.
+    if (text.cols.size() > 1 && TColumns::Bytes(text.cols[0]) < 5)
+        text.Join(0);
     const bool fixedSize = SizeIndex > 0;
-    if (fixedSize) {
-        // A size chosen by the user is kept: whatever does not fit is cut
-        // off at the end, never shrunk.
-        Canvas.SetFont(Font);
-        SetFontVertical(Canvas.Font());
-        const int TH = cell();
-        const int gap = TH / 10;
-        if (TH <= 0 || TH >= m.W)
-            return;
-        // A column longer than the frame is cut after the last run that fits
-        // (an upright run inside, at a character); the rest starts the next
-        // column. Columns are counted by their real breadths, since a digit
-        // group set across may be wider than a character: the first one that
-        // would reach past the frame is left out with all that follows.
-        std::deque<TColumn> queue(cols.begin(), cols.end());
-        std::vector<TColumn> out;
-        qint64 across = 0; // the breadths of the columns kept and their gaps
-        while (!queue.empty() && out.size() < 3) {
-            TColumn head = std::move(queue.front()), rest;
-            queue.pop_front();
-            if (length(head) > m.H) {
-                TColumn col = std::move(head);
-                head.clear();
-                int used = 0;
-                size_t i = 0;
-                for (; i < col.size(); ++i) {
-                    const int l = runLength(col[i]);
-                    if (used + l <= m.H) {
-                        head.push_back(col[i]);
-                        used += l;
-                        continue;
-                    }
-                    if (!col[i].Across) {
-                        QString text = col[i].Text, remainder;
-                        SplitTextAtWidth(Canvas, text, m.H - used, remainder);
-                        if (!text.isEmpty())
-                            head.push_back({text, false});
-                        if (!remainder.isEmpty())
-                            rest.push_back({remainder, false});
-                    } else {
-                        rest.push_back(col[i]);
-                    }
-                    ++i;
-                    break;
-                }
-                rest.insert(rest.end(), col.begin() + static_cast<std::ptrdiff_t>(i), col.end());
-                if (head.empty())
-                    break; // not even one character fits the frame's length
-            }
-            const qint64 needed = across + (out.empty() ? 0 : gap) + breadth(head);
-            if (needed >= m.W)
-                break;
-            across = needed;
-            out.push_back(std::move(head));
-            if (!rest.empty())
-                queue.push_front(std::move(rest));
+    if (fixedSize ? !CutColumnsToFrame(text) : !ShrinkColumnsToFit(text))
+        return;
+    DrawColumns(text, fixedSize, Size);
+}
+
+// A size chosen by the user is kept: whatever does not fit is cut off at
+// the end, never shrunk. False when nothing is left to draw.
+bool TAddressRect::CutColumnsToFrame(TColumns& Text) const
+{
+    using TColumn = TColumns::TColumn;
+    Text.Canvas.SetFont(Font);
+    SetFontVertical(Text.Canvas.Font());
+    const int TH = Text.Cell();
+    const int gap = TH / 10;
+    if (TH <= 0 || TH >= Text.m.W)
+        return false;
+    // A column longer than the frame is cut (CutColumn); the rest starts
+    // the next column. Columns are counted by their real breadths, since a
+    // digit group set across may be wider than a character: the first one
+    // that would reach past the frame is left out with all that follows.
+    std::deque<TColumn> queue(Text.cols.begin(), Text.cols.end());
+    std::vector<TColumn> out;
+    qint64 across = 0; // the breadths of the columns kept and their gaps
+    while (!queue.empty() && out.size() < 3) {
+        TColumn head = std::move(queue.front()), rest;
+        queue.pop_front();
+        if (Text.Length(head) > Text.m.H && !Text.CutColumn(head, rest))
+            break; // not even one character fits the frame's length
+        const qint64 needed = across + (out.empty() ? 0 : gap) + Text.Breadth(head);
+        if (needed >= Text.m.W)
+            break;
+        across = needed;
+        out.push_back(std::move(head));
+        if (!rest.empty())
+            queue.push_front(std::move(rest));
+    }
+    Text.cols = std::move(out);
+    return !Text.cols.empty();
+}
+
+// Cuts a column longer than the frame after the last run that fits (an
+// upright run inside, at a character); Rest takes what follows. False when
+// not even one character fits.
+bool TAddressRect::TColumns::CutColumn(TColumn& head, TColumn& rest) const
+{
+    TColumn col = std::move(head);
+    head.clear();
+    int used = 0;
+    size_t i = 0;
+    for (; i < col.size(); ++i) {
+        const int l = RunLength(col[i]);
+        if (used + l <= m.H) {
+            head.push_back(col[i]);
+            used += l;
+            continue;
         }
-        cols = std::move(out);
-        if (cols.empty())
-            return;
-    } else {
-        // The rules of horizontal writing, with columns for lines: breadths
-        // against the width, lengths against the height.
-        size_t n = std::min<size_t>(cols.size(), 3);
-        cols.resize(n);
-        bool laid = false;
-        while (!laid && n > 0) {
-            SetCanvasFont(Canvas);
-            SetFontVertical(Canvas.Font());
-            const int gap = cell() / 10;
-            if (n == 1) {
-                if (fit(m.W, breadth(cols[0]) + gap) && fit(m.H, length(cols[0])))
-                    laid = true;
-                else
-                    n = 0;
-            } else if (n == 2) {
-                if (!fit(m.W, breadth(cols[0]) + breadth(cols[1]) + 2 * gap)) {
-                    join(0);
-                    n = 1;
-                } else if (!fit(m.H, std::max(length(cols[0]), length(cols[1])) + Canvas.TextWidth(kRefChar))) {
-                    n = 0;
-                } else if (length(cols[0]) + length(cols[1]) - Canvas.TextWidth(kRefChar) >= m.H) {
-                    laid = true;
-                } else {
-                    join(0);
-                    n = 1;
-                }
+        if (!col[i].Across) {
+            QString text = col[i].Text, remainder;
+            SplitTextAtWidth(Canvas, text, m.H - used, remainder);
+            if (!text.isEmpty())
+                head.push_back({text, false});
+            if (!remainder.isEmpty())
+                rest.push_back({remainder, false});
+        } else {
+            rest.push_back(col[i]);
+        }
+        ++i;
+        break;
+    }
+    rest.insert(rest.end(), col.begin() + static_cast<std::ptrdiff_t>(i), col.end());
+    return !head.empty();
+}
+
+// The rules of horizontal writing, with columns for lines: breadths against
+// the width, lengths against the height. The font shrinks and columns join
+// until they fit; False when they never do.
+bool TAddressRect::ShrinkColumnsToFit(TColumns& Text) const
+{
+    TCanvas& Canvas = Text.Canvas;
+    std::vector<TColumns::TColumn>& cols = Text.cols;
+    const TMargins& m = Text.m;
+    const auto length = [&](size_t i) { return Text.Length(cols[i]); };
+    const auto breadth = [&](size_t i) { return Text.Breadth(cols[i]); };
+    size_t n = std::min<size_t>(cols.size(), 3);
+    cols.resize(n);
+    bool laid = false;
+    while (!laid && n > 0) {
+        SetCanvasFont(Canvas);
+        SetFontVertical(Canvas.Font());
+        const int gap = Text.Cell() / 10;
+        if (n == 1) {
+            if (Text.Fit(m.W, breadth(0) + gap) && Text.Fit(m.H, length(0)))
+                laid = true;
+            else
+                n = 0;
+        } else if (n == 2) {
+            if (!Text.Fit(m.W, breadth(0) + breadth(1) + 2 * gap)) {
+                Text.Join(0);
+                n = 1;
+            } else if (!Text.Fit(m.H, std::max(length(0), length(1)) + Canvas.TextWidth(kRefChar))) {
+                n = 0;
+            } else if (length(0) + length(1) - Canvas.TextWidth(kRefChar) >= m.H) {
+                laid = true;
             } else {
-                const int widest = Widest(length(cols[0]), length(cols[1]), length(cols[2]));
-                bool merge = false;
-                if (!fit(m.W, breadth(cols[0]) + breadth(cols[1]) + breadth(cols[2]) + 3 * gap)) {
-                    merge = true;
-                } else if (!fit(m.H, length(cols[static_cast<size_t>(widest)]) + 2 * Canvas.TextWidth(kRefChar))) {
-                    n = 0;
-                } else if (length(cols[0]) + length(cols[1]) - Canvas.TextWidth(kRefChar) >= m.H) {
-                    if (length(cols[1]) + length(cols[2]) + Canvas.TextWidth(kRefChar) >= m.H) {
-                        laid = true;
-                    } else {
-                        join(1);
-                        n = 2;
-                    }
+                Text.Join(0);
+                n = 1;
+            }
+        } else {
+            const int widest = Widest(length(0), length(1), length(2));
+            bool merge = false;
+            if (!Text.Fit(m.W, breadth(0) + breadth(1) + breadth(2) + 3 * gap)) {
+                merge = true;
+            } else if (!Text.Fit(m.H, length(static_cast<size_t>(widest)) + 2 * Canvas.TextWidth(kRefChar))) {
+                n = 0;
+            } else if (length(0) + length(1) - Canvas.TextWidth(kRefChar) >= m.H) {
+                if (length(1) + length(2) + Canvas.TextWidth(kRefChar) >= m.H) {
+                    laid = true;
                 } else {
-                    merge = true;
-                }
-                if (merge) {
-                    join(widest != 0 && length(cols[0]) <= length(cols[2]) ? 0 : 1);
+                    Text.Join(1);
                     n = 2;
                 }
+            } else {
+                merge = true;
+            }
+            if (merge) {
+                Text.Join(widest != 0 && length(0) <= length(2) ? 0 : 1);
+                n = 2;
             }
         }
-        if (!laid)
-            return;
     }
+    return laid;
+}
 
-    // Placement: the first column from the top margin, the last ending at
-    // the bottom one, a middle one ending a character short of it.
-    const int n = static_cast<int>(cols.size());
-    const int TH = cell();
-    const int gap = TH / 10;
+// Where each column starts along its length (len: the columns' lengths):
+// the first from the top margin, the last ending at the bottom one, a middle
+// one ending a character short of it.
+std::vector<int> TAddressRect::TColumns::Starts(const std::vector<int>& len) const
+{
     const int c = Canvas.TextWidth(kRefChar);
-    std::vector<int> len(static_cast<size_t>(n)), b(static_cast<size_t>(n)), y(static_cast<size_t>(n)),
-        ref(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i) {
-        len[static_cast<size_t>(i)] = length(cols[static_cast<size_t>(i)]);
-        b[static_cast<size_t>(i)] = breadth(cols[static_cast<size_t>(i)]);
-    }
+    std::vector<int> y(len.size());
     const qint64 top = m.my, bottom = qint64(m.my) + m.H;
     // Every column starts inside the frame and ends inside it when it fits.
     const auto inFrame = [&](qint64 start, qint64 l) {
@@ -495,9 +526,9 @@ void TAddressRect::RenderVertical(TCanvas& Canvas, const QPoint& Size)
         return std::min(start, lowest);
     };
     y[0] = static_cast<int>(top);
-    if (n == 2) {
+    if (len.size() == 2) {
         y[1] = inFrame(bottom - len[1], len[1]);
-    } else if (n == 3) {
+    } else if (len.size() == 3) {
         // The middle column ends a character short of the bottom but starts
         // no lower than two characters before the first one's length; the
         // third ends at the bottom but starts no lower than a character
@@ -506,6 +537,17 @@ void TAddressRect::RenderVertical(TCanvas& Canvas, const QPoint& Size)
         y[1] = inFrame(bounded(bottom - len[1] - c, qint64(len[0]) - 2 * qint64(c)), len[1]);
         y[2] = inFrame(bounded(bottom - len[2], qint64(y[1]) + len[1] - c), len[2]);
     }
+    return y;
+}
+
+// The centre line of each column across (b: the columns' breadths): at a
+// fixed size from the right margin on, else the block centred in the frame.
+std::vector<int> TAddressRect::TColumns::Centres(const std::vector<int>& b, bool fixedSize) const
+{
+    const int n = static_cast<int>(b.size());
+    const int TH = Cell();
+    const int gap = TH / 10;
+    std::vector<int> ref(b.size());
     if (fixedSize) {
         int right = m.mx + m.W;
         for (int i = 0; i < n; ++i) {
@@ -523,18 +565,34 @@ void TAddressRect::RenderVertical(TCanvas& Canvas, const QPoint& Size)
             left += b[static_cast<size_t>(i)] + gap;
         }
     }
+    return ref;
+}
+
+// Places the fitted columns, draws them run by run and notes the layout.
+void TAddressRect::DrawColumns(TColumns& Text, bool FixedSize, const QPoint& Size)
+{
+    TCanvas& Canvas = Text.Canvas;
+    const int n = static_cast<int>(Text.cols.size());
+    const int TH = Text.Cell();
+    std::vector<int> len(static_cast<size_t>(n)), b(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        len[static_cast<size_t>(i)] = Text.Length(Text.cols[static_cast<size_t>(i)]);
+        b[static_cast<size_t>(i)] = Text.Breadth(Text.cols[static_cast<size_t>(i)]);
+    }
+    const std::vector<int> y = Text.Starts(len);
+    const std::vector<int> ref = Text.Centres(b, FixedSize);
 
     TFont vertical = Canvas.Font();
     TFont across = vertical;
     SetFontHorizontal(across);
     Layout.Drawn = true;
-    Layout.FixedSize = fixedSize;
+    Layout.FixedSize = FixedSize;
     Layout.Lines = n;
     Layout.FontHeight = vertical.Height();
     for (int i = 0; i < n; ++i) {
         int at = y[static_cast<size_t>(i)];
         const int x = ref[static_cast<size_t>(i)];
-        for (const TRun& r : cols[static_cast<size_t>(i)]) {
+        for (const TRun& r : Text.cols[static_cast<size_t>(i)]) {
             Canvas.Font() = r.Across ? across : vertical;
             const int l = r.Across ? TH : Canvas.TextWidth(r.Text);
             const int w = r.Across ? Canvas.TextWidth(r.Text) : TH;

@@ -69,6 +69,11 @@ public:
 private:
     void RenderHorizontal(TCanvas& Canvas, const QPoint& Size);
     void RenderVertical(TCanvas& Canvas, const QPoint& Size);
+    // The steps of vertical writing (AddressRect.cpp).
+    struct TColumns;
+    bool CutColumnsToFrame(TColumns& Text) const;
+    bool ShrinkColumnsToFit(TColumns& Text) const;
+    void DrawColumns(TColumns& Text, bool FixedSize, const QPoint& Size);
 
     std::array<QString, 3> Address;
     quint8 SenderItem = 0;

@@ -329,6 +329,64 @@ void TFigureRect::SetAngle(qint32 Value)
 
 // --- rendering ----------------------------------------------------------------------
 
+// What the steps of a recording share: the figure's box in device pixels
+// and the shapes in it, the fill, the outline's pen and the clip that keeps
+// the visible part.
+struct TFigureRect::TShape {
+    qint32 W = 0, H = 0;
+    QSize corner;
+    std::vector<QPoint> rhombus;
+    std::optional<TRect> sector;
+    QPoint from, to; // the sector's radial points
+    bool solidFill = false;
+    qint32 penWidth = 0;
+    const TDashPattern& pattern;
+    std::optional<TRegion> base;
+};
+
+namespace {
+
+// The part of a recording of Side x Side that stays visible, by clip side;
+// nothing without a clip.
+std::optional<TRegion> VisibleClip(quint8 clipSide, qint32 clipLine, const TRect& rect, qint32 side, int dpiX,
+                                   int dpiY)
+{
+    if (clipSide == csNone)
+        return std::nullopt;
+    int cl = 0, ct = 0, cr = side, cb = side;
+    switch (clipSide) {
+    case csLeft: cr = ToDevice(qint64(clipLine) - rect.Left, dpiX); break;
+    case csAbove: cb = ToDevice(qint64(clipLine) - rect.Top, dpiY); break;
+    case csRight: cl = ToDevice(qint64(clipLine) - rect.Left, dpiX); break;
+    case csBelow: ct = ToDevice(qint64(clipLine) - rect.Top, dpiY); break;
+    default: break;
+    }
+    return TRegion::Rect(cl, ct, cr, cb);
+}
+
+// The lines of a line figure across its box W x H, by direction bits.
+void DrawLines(TCanvas& canvas, quint8 directions, qint32 W, qint32 H)
+{
+    if (directions & ldHorizontal) {
+        canvas.MoveTo(0, H / 2);
+        canvas.LineTo(W, H / 2);
+    }
+    if (directions & ldVertical) {
+        canvas.MoveTo(W / 2, 0);
+        canvas.LineTo(W / 2, H);
+    }
+    if (directions & ldDiagonalL) {
+        canvas.MoveTo(0, 0);
+        canvas.LineTo(W, H);
+    }
+    if (directions & ldDiagonalR) {
+        canvas.MoveTo(W, 0);
+        canvas.LineTo(0, H);
+    }
+}
+
+} // namespace
+
 void TFigureRect::RenderFigure()
 {
     Metafile.Clear();
@@ -348,157 +406,133 @@ void TFigureRect::RenderFigure()
     Metafile.SetWidth(side);
     Metafile.SetHeight(side);
 
-    // The part that stays visible, by clip side.
-    int cl = 0, ct = 0, cr = side, cb = side;
-    switch (ClipSide) {
-    case csLeft: cr = ToDevice(qint64(ClipLine) - Rect.Left, dpiX); break;
-    case csAbove: cb = ToDevice(qint64(ClipLine) - Rect.Top, dpiY); break;
-    case csRight: cl = ToDevice(qint64(ClipLine) - Rect.Left, dpiX); break;
-    case csBelow: ct = ToDevice(qint64(ClipLine) - Rect.Top, dpiY); break;
-    default: break;
-    }
-
-    const bool solidFill = Back && !Gradation;
-    const qint32 penWidth = Saturated(static_cast<long double>(LineWidth) * dpiY / 96, 0, 0xFFFF);
-    const TDashPattern& pattern = LineTypePattern(LineType);
+    TShape shape{W, H, {}, {}, {}, {}, {}, Back && !Gradation,
+                 Saturated(static_cast<long double>(LineWidth) * dpiY / 96, 0, 0xFFFF), LineTypePattern(LineType),
+                 VisibleClip(ClipSide, ClipLine, Rect, side, dpiX, dpiY)};
     try {
         TCanvas canvas(Metafile);
-        std::optional<TRegion> base;
-        if (ClipSide != csNone) {
-            base = TRegion::Rect(cl, ct, cr, cb);
-            canvas.SelectClipRgn(&*base);
-        }
-        canvas.Brush().Style = solidFill ? bsSolid : bsClear;
+        if (shape.base)
+            canvas.SelectClipRgn(&*shape.base);
+        canvas.Brush().Style = shape.solidFill ? bsSolid : bsClear;
         canvas.Brush().Color = Color1;
         TPen pen;
         pen.Color = FrameColor;
-        pen.Width = penWidth;
+        pen.Width = shape.penWidth;
         pen.Style = Frame ? psSolid : psClear;
         canvas.Pen() = pen;
 
-        const QSize corner = CornerEllipse(std::min(W, H), CornerRadius[0], CornerRadius[1]);
-        const std::vector<QPoint> rhombus = RhombusPoints(0, 0, W, H);
-        const std::optional<TRect> sector = SectorBox(SectorDirection, 0, 0, W, H);
-        // The sector's radial points by apex corner.
-        QPoint from, to;
+        shape.corner = CornerEllipse(std::min(W, H), CornerRadius[0], CornerRadius[1]);
+        shape.rhombus = RhombusPoints(0, 0, W, H);
+        shape.sector = SectorBox(SectorDirection, 0, 0, W, H);
         switch (SectorDirection) {
-        case sdBottomRight: from = QPoint(W - 1, 0); to = QPoint(0, H - 1); break;
-        case sdBottomLeft: from = QPoint(W, H - 1); to = QPoint(0, 0); break;
-        case sdTopRight: from = QPoint(0, 0); to = QPoint(W - 1, H); break;
-        default: from = QPoint(0, H); to = QPoint(W, 0); break;
+        case sdBottomRight: shape.from = QPoint(W - 1, 0); shape.to = QPoint(0, H - 1); break;
+        case sdBottomLeft: shape.from = QPoint(W, H - 1); shape.to = QPoint(0, 0); break;
+        case sdTopRight: shape.from = QPoint(0, 0); shape.to = QPoint(W - 1, H); break;
+        default: shape.from = QPoint(0, H); shape.to = QPoint(W, 0); break;
         }
-        auto lines = [&] {
-            if (LineDirections & ldHorizontal) {
-                canvas.MoveTo(0, H / 2);
-                canvas.LineTo(W, H / 2);
-            }
-            if (LineDirections & ldVertical) {
-                canvas.MoveTo(W / 2, 0);
-                canvas.LineTo(W / 2, H);
-            }
-            if (LineDirections & ldDiagonalL) {
-                canvas.MoveTo(0, 0);
-                canvas.LineTo(W, H);
-            }
-            if (LineDirections & ldDiagonalR) {
-                canvas.MoveTo(W, 0);
-                canvas.LineTo(0, H);
-            }
-        };
-
-        if (pattern.empty()) {
-            // Solid: the canvas's own shapes with its plain pen.
-            switch (FigureKind) {
-            case fkLine:
-                if (solidFill)
-                    canvas.FillRect(QRect(0, 0, W, H));
-                lines();
-                break;
-            case fkRectangle: canvas.Rectangle(0, 0, W, H); break;
-            case fkRoundRect: canvas.RoundRect(0, 0, W, H, corner.width(), corner.height()); break;
-            case fkEllipse: canvas.Ellipse(0, 0, W, H); break;
-            case fkSector:
-                if (sector) {
-                    canvas.BeginPath();
-                    PathPie(canvas, sector->Left, sector->Top, sector->Right, sector->Bottom, from.x(), from.y(),
-                            to.x(), to.y());
-                    canvas.EndPath();
-                    canvas.StrokeAndFillPath();
-                }
-                break;
-            case fkRhombus:
-                // Filled as a polygon, never flood-filled: a recorded flood
-                // fill spreads over whatever lies beneath the figure.
-                canvas.SetPolyFillMode(WINDING);
-                canvas.Polygon(rhombus);
-                if (solidFill && !Frame)
-                    FillBoxWithin(canvas, TRegion::Polygon(rhombus, WINDING), W, H, base);
-                break;
-            default: break;
-            }
-        } else {
-            // Dashed: fills painted directly, the outline gathered into the
-            // canvas's path and stroked dash by dash.
-            if (Frame)
-                canvas.BeginPath();
-            switch (FigureKind) {
-            case fkLine:
-                if (solidFill)
-                    canvas.FillRect(QRect(0, 0, W, H));
-                if (Frame)
-                    lines();
-                break;
-            case fkRectangle:
-                if (solidFill)
-                    canvas.FillRect(QRect(0, 0, W, H));
-                if (Frame)
-                    PathRectangle(canvas, 0, 0, W, H);
-                break;
-            case fkRoundRect:
-                if (solidFill)
-                    FillBoxWithin(canvas, TRegion::RoundRect(0, 0, W, H, corner.width(), corner.height()), W, H,
-                                  base);
-                if (Frame)
-                    PathRoundRect(canvas, 0, 0, W, H, corner.width(), corner.height());
-                break;
-            case fkEllipse:
-                if (solidFill)
-                    FillBoxWithin(canvas, TRegion::Ellipse(0, 0, W, H), W, H, base);
-                if (Frame)
-                    PathEllipse(canvas, 0, 0, W, H);
-                break;
-            case fkSector:
-                if (!sector)
-                    break;
-                if (solidFill)
-                    FillBoxWithin(canvas, TRegion::Ellipse(sector->Left, sector->Top, sector->Right, sector->Bottom),
-                                  W, H, base);
-                if (Frame)
-                    PathPie(canvas, sector->Left, sector->Top, sector->Right, sector->Bottom, from.x(), from.y(),
-                            to.x(), to.y());
-                break;
-            case fkRhombus:
-                if (solidFill)
-                    FillBoxWithin(canvas, TRegion::Polygon(rhombus, WINDING), W, H, base);
-                if (Frame)
-                    canvas.Polygon(rhombus);
-                break;
-            default: break;
-            }
-            if (Frame) {
-                canvas.EndPath();
-                canvas.FlattenPath();
-                TPath path;
-                path.LoadFromCanvas(canvas);
-                canvas.AbortPath();
-                path.StrokeDashed(canvas, FrameColor, penWidth, pattern, true);
-            }
-        }
+        if (shape.pattern.empty())
+            RecordSolid(canvas, shape);
+        else
+            RecordDashed(canvas, shape);
     } catch (...) {
         Metafile.Clear();
         throw;
     }
     FigureValid = true;
+}
+
+// Solid: the canvas's own shapes with its plain pen.
+void TFigureRect::RecordSolid(TCanvas& canvas, const TShape& s) const
+{
+    const qint32 W = s.W, H = s.H;
+    switch (FigureKind) {
+    case fkLine:
+        if (s.solidFill)
+            canvas.FillRect(QRect(0, 0, W, H));
+        DrawLines(canvas, LineDirections, W, H);
+        break;
+    case fkRectangle: canvas.Rectangle(0, 0, W, H); break;
+    case fkRoundRect: canvas.RoundRect(0, 0, W, H, s.corner.width(), s.corner.height()); break;
+    case fkEllipse: canvas.Ellipse(0, 0, W, H); break;
+    case fkSector:
+        if (s.sector) {
+            canvas.BeginPath();
+            PathPie(canvas, s.sector->Left, s.sector->Top, s.sector->Right, s.sector->Bottom, s.from.x(), s.from.y(),
+                    s.to.x(), s.to.y());
+            canvas.EndPath();
+            canvas.StrokeAndFillPath();
+        }
+        break;
+    case fkRhombus:
+        // Filled as a polygon, never flood-filled: a recorded flood fill
+        // spreads over whatever lies beneath the figure.
+        canvas.SetPolyFillMode(WINDING);
+        canvas.Polygon(s.rhombus);
+        if (s.solidFill && !Frame)
+            FillBoxWithin(canvas, TRegion::Polygon(s.rhombus, WINDING), W, H, s.base);
+        break;
+    default: break;
+    }
+}
+
+// Dashed: fills painted directly, the outline gathered into the canvas's
+// path and stroked dash by dash.
+void TFigureRect::RecordDashed(TCanvas& canvas, const TShape& s) const
+{
+    const qint32 W = s.W, H = s.H;
+    if (Frame)
+        canvas.BeginPath();
+    switch (FigureKind) {
+    case fkLine:
+        if (s.solidFill)
+            canvas.FillRect(QRect(0, 0, W, H));
+        if (Frame)
+            DrawLines(canvas, LineDirections, W, H);
+        break;
+    case fkRectangle:
+        if (s.solidFill)
+            canvas.FillRect(QRect(0, 0, W, H));
+        if (Frame)
+            PathRectangle(canvas, 0, 0, W, H);
+        break;
+    case fkRoundRect:
+        if (s.solidFill)
+            FillBoxWithin(canvas, TRegion::RoundRect(0, 0, W, H, s.corner.width(), s.corner.height()), W, H, s.base);
+        if (Frame)
+            PathRoundRect(canvas, 0, 0, W, H, s.corner.width(), s.corner.height());
+        break;
+    case fkEllipse:
+        if (s.solidFill)
+            FillBoxWithin(canvas, TRegion::Ellipse(0, 0, W, H), W, H, s.base);
+        if (Frame)
+            PathEllipse(canvas, 0, 0, W, H);
+        break;
+    case fkSector:
+        if (!s.sector)
+            break;
+        if (s.solidFill)
+            FillBoxWithin(canvas, TRegion::Ellipse(s.sector->Left, s.sector->Top, s.sector->Right, s.sector->Bottom),
+                          W, H, s.base);
+        if (Frame)
+            PathPie(canvas, s.sector->Left, s.sector->Top, s.sector->Right, s.sector->Bottom, s.from.x(), s.from.y(),
+                    s.to.x(), s.to.y());
+        break;
+    case fkRhombus:
+        if (s.solidFill)
+            FillBoxWithin(canvas, TRegion::Polygon(s.rhombus, WINDING), W, H, s.base);
+        if (Frame)
+            canvas.Polygon(s.rhombus);
+        break;
+    default: break;
+    }
+    if (Frame) {
+        canvas.EndPath();
+        canvas.FlattenPath();
+        TPath path;
+        path.LoadFromCanvas(canvas);
+        canvas.AbortPath();
+        path.StrokeDashed(canvas, FrameColor, s.penWidth, s.pattern, true);
+    }
 }
 
 std::optional<TRegion> TFigureRect::ShapeRegion(const TRect& R) const

@@ -103,6 +103,11 @@ public:
     static QSize CornerEllipse(qint32 Side, quint8 ClassH, quint8 ClassV);
 
 private:
+    // The steps of a recording (FigureRect.cpp).
+    struct TShape;
+    void RecordSolid(TCanvas& Canvas, const TShape& Shape) const;
+    void RecordDashed(TCanvas& Canvas, const TShape& Shape) const;
+
     bool Gradated() const { return Back && Gradation; }
     // The fill region of the shape in a rectangle (display or print).
     std::optional<TRegion> ShapeRegion(const TRect& R) const;

@@ -471,46 +471,49 @@ void TNameRect::RenderPersonal(TCanvas& Canvas, const QPoint& Size)
     }
 }
 
-void TNameRect::RenderCorporate(TCanvas& Canvas, const QPoint& Size)
-{
-    const TTextFrame f = TextFrameOf(Size, Direction);
-    const bool hasName = std::any_of(Name.begin(), Name.end(), [](QChar c) { return !IsBlank(c); });
-    const bool honorShown = ShowHonor == 1 && !Honor.isEmpty();
-    const bool postOnNameLine = hasName && !Post.isEmpty() && Post.size() < 7;
+namespace {
 
-    struct TCorpLine {
-        QString text;
-        QString head, rest;
-        double baseRatio = 1;
-        double ratio = 1;
-        int quarters = 0; // indent in quarters of a character
-        bool isCorp = false;
-        bool isDptmnt = false;
-        bool onNameLine = false;
-        bool honorHere = false;
-        qint32 height = 0;
-        qint32 TW = 0, TH = 0, indent = 0, length = 0;
-    };
+// A company-side line of a corporate block: the company, a department or
+// the job title, its height a share of the name's.
+struct TCorpLine {
+    QString text;
+    QString head, rest;
+    double baseRatio = 1;
+    double ratio = 1;
+    int quarters = 0; // indent in quarters of a character
+    bool isCorp = false;
+    bool isDptmnt = false;
+    bool onNameLine = false;
+    bool honorHere = false;
+    qint32 height = 0;
+    qint32 TW = 0, TH = 0, indent = 0, length = 0;
+};
+
+// The company-side lines of a corporate block and the steps that fit them
+// into the frame: along its length A each line, across its breadth B the
+// block with the name under it.
+struct TCorpBlock {
+    TCanvas& Canvas;
+    const TTextFrame f;
+    const QString& honor;
+    const bool honorShown;
+    const bool hasName;
+    const bool corpBreak;
     std::vector<TCorpLine> lines;
-    auto add = [&](const QString& text, double ratio, int quarters, bool isCorp, bool isDptmnt, bool onNameLine) {
+    qint32 nameTH = 0;
+    qint32 blockTH = 0;
+
+    void Add(const QString& text, double ratio, int quarters, bool isCorp, bool isDptmnt, bool onNameLine)
+    {
         if (!text.isEmpty())
             lines.push_back(TCorpLine{text, text, {}, ratio, ratio, quarters, isCorp, isDptmnt, onNameLine});
-    };
-    add(Corp, CorpRatio, 0, true, false, false);
-    add(Dptmnt[0], DptmntRatio, 1, false, true, false);
-    add(Dptmnt[1], DptmntRatio, 2, false, true, false);
-    add(Post, PostRatio, 0, false, false, postOnNameLine);
-    if (!hasName && lines.empty())
-        return;
-    // Without a name the honorific follows the last company-side line.
-    if (!hasName && honorShown)
-        lines.back().honorHere = true;
-
-    const qint32 nameHeight0 = Canvas.Font().Height();
-    auto honorPart = [&](const TCorpLine& l) {
-        return honorShown ? static_cast<qint32>(RoundHalfUp(l.TW / 3.0)) + Canvas.TextWidth(Honor) : 0;
-    };
-    auto measure = [&](TCorpLine& l, qint32 nameHeight) {
+    }
+    qint32 HonorPart(const TCorpLine& l) const
+    {
+        return honorShown ? static_cast<qint32>(RoundHalfUp(l.TW / 3.0)) + Canvas.TextWidth(honor) : 0;
+    }
+    void Measure(TCorpLine& l, qint32 nameHeight) const
+    {
         const double h = std::trunc(nameHeight * l.ratio);
         l.height = h < 0 ? static_cast<qint32>(std::max(h, -1.0e6)) : 0;
         if (l.height == 0)
@@ -521,90 +524,112 @@ void TNameRect::RenderCorporate(TCanvas& Canvas, const QPoint& Size)
         l.indent = l.TW * l.quarters / 4;
         const qint32 wh = Canvas.TextWidth(l.head);
         l.length = l.indent + (l.rest.isEmpty() ? wh : std::max(wh, Canvas.TextWidth(l.rest)) + l.TW) +
-                   (l.honorHere ? honorPart(l) : 0);
-    };
+                   (l.honorHere ? HonorPart(l) : 0);
+    }
+    bool Fit();
+    void MeasureAtHeight(qint32 nameHeight);
+    void CondenseToLength(qint32 nameHeight);
+    qint32 Breadth() const;
+    const TCorpLine* Title() const;
+    void AddRuns(std::vector<TNameRun>& Runs, const TNamesLayout& L, const TCorpLine* title, qint32 start) const;
+};
 
-    qint32 nameTH = 0, blockTH = 0;
+// Shrinks the name's font until the block fits the breadth; False when it
+// never does.
+bool TCorpBlock::Fit()
+{
     for (int attempt = 0;; ++attempt) {
         const qint32 nameHeight = Canvas.Font().Height();
         nameTH = TextH(Canvas);
-        for (TCorpLine& l : lines) {
-            l.ratio = l.baseRatio;
-            l.head = l.text;
-            l.rest.clear();
-            measure(l, nameHeight);
-            if (l.height == 0 || !CorpBreak || l.onNameLine)
-                continue;
-            Canvas.Font().SetHeight(l.height);
-            const qint32 w = Canvas.TextWidth(l.text);
-            const bool tooLong = l.isCorp ? w + honorPart(l) - 2 * l.TW > f.A : w - l.TW + l.indent > f.A;
-            if (tooLong && BreakAtSpace(l.head, l.rest))
-                measure(l, nameHeight);
-        }
-        const TCorpLine* corp = nullptr;
-        double dptmnt = 0;
-        bool anyDptmnt = false;
-        for (TCorpLine& l : lines) {
-            if (l.height != 0 && l.length > f.A && l.length > 0) {
-                l.ratio *= double(f.A) / l.length;
-                measure(l, nameHeight);
-            }
-            if (l.isCorp && l.height != 0)
-                corp = &l;
-            if (l.isDptmnt && l.height != 0) {
-                dptmnt = anyDptmnt ? std::min(dptmnt, l.ratio) : l.ratio;
-                anyDptmnt = true;
-            }
-        }
-        for (TCorpLine& l : lines)
-            if (l.isDptmnt && l.height != 0) {
-                l.ratio = corp ? std::min(dptmnt, corp->ratio) : dptmnt;
-                measure(l, nameHeight);
-            }
-        blockTH = 0;
-        int own = 0;
-        for (const TCorpLine& l : lines)
-            if (l.height != 0 && !l.onNameLine) {
-                blockTH += l.TH * (l.rest.isEmpty() ? 1 : 2);
-                ++own;
-            }
-        if (own > 1)
-            blockTH += (own - 1) * (nameTH / 16);
-        if (hasName)
-            blockTH += own > 0 ? nameTH / 4 + nameTH : nameTH;
+        MeasureAtHeight(nameHeight);
+        CondenseToLength(nameHeight);
+        blockTH = Breadth();
         Canvas.Font().SetHeight(nameHeight);
         if (blockTH <= f.B)
-            break;
+            return true;
         if (attempt >= 8 || !ScaleCanvasFont(Canvas, f.B, blockTH, false))
-            return;
+            return false;
     }
-    (void)nameHeight0;
+}
 
-    // The name line, after a short title when it shares the line.
-    TNamesLayout L;
+// Measures every line afresh at its share of the name height; with
+// CorpBreak a line too long for the length is broken at a space.
+void TCorpBlock::MeasureAtHeight(qint32 nameHeight)
+{
+    for (TCorpLine& l : lines) {
+        l.ratio = l.baseRatio;
+        l.head = l.text;
+        l.rest.clear();
+        Measure(l, nameHeight);
+        if (l.height == 0 || !corpBreak || l.onNameLine)
+            continue;
+        Canvas.Font().SetHeight(l.height);
+        const qint32 w = Canvas.TextWidth(l.text);
+        const bool tooLong = l.isCorp ? w + HonorPart(l) - 2 * l.TW > f.A : w - l.TW + l.indent > f.A;
+        if (tooLong && BreakAtSpace(l.head, l.rest))
+            Measure(l, nameHeight);
+    }
+}
+
+// A line still longer than the frame is made smaller to fit; the
+// departments then share the smallest ratio of theirs and the company's.
+void TCorpBlock::CondenseToLength(qint32 nameHeight)
+{
+    const TCorpLine* corp = nullptr;
+    double dptmnt = 0;
+    bool anyDptmnt = false;
+    for (TCorpLine& l : lines) {
+        if (l.height != 0 && l.length > f.A && l.length > 0) {
+            l.ratio *= double(f.A) / l.length;
+            Measure(l, nameHeight);
+        }
+        if (l.isCorp && l.height != 0)
+            corp = &l;
+        if (l.isDptmnt && l.height != 0) {
+            dptmnt = anyDptmnt ? std::min(dptmnt, l.ratio) : l.ratio;
+            anyDptmnt = true;
+        }
+    }
+    for (TCorpLine& l : lines)
+        if (l.isDptmnt && l.height != 0) {
+            l.ratio = corp ? std::min(dptmnt, corp->ratio) : dptmnt;
+            Measure(l, nameHeight);
+        }
+}
+
+// The block across: its own lines with their small gaps, then the name.
+qint32 TCorpBlock::Breadth() const
+{
+    qint32 breadth = 0;
+    int own = 0;
+    for (const TCorpLine& l : lines)
+        if (l.height != 0 && !l.onNameLine) {
+            breadth += l.TH * (l.rest.isEmpty() ? 1 : 2);
+            ++own;
+        }
+    if (own > 1)
+        breadth += (own - 1) * (nameTH / 16);
+    if (hasName)
+        breadth += own > 0 ? nameTH / 4 + nameTH : nameTH;
+    return breadth;
+}
+
+// The short title that shares the name's line, if any.
+const TCorpLine* TCorpBlock::Title() const
+{
     const TCorpLine* title = nullptr;
     for (const TCorpLine& l : lines)
         if (l.onNameLine && l.height != 0)
             title = &l;
-    qint32 start = 0;
-    if (hasName) {
-        const qint32 nameHeight = Canvas.Font().Height();
-        if (title) {
-            Canvas.Font().SetHeight(title->height);
-            start = Canvas.TextWidth(title->text);
-            Canvas.Font().SetHeight(nameHeight);
-            start += TextW(Canvas) / 2;
-        }
-        std::vector<TJointName> names{TJointName{Name, Honor, Note}};
-        if (!LayoutNameLines(Canvas, names, Honor, ShowHonor == 1, f.A - start, IgnoreName == 0, CharSpace != 0,
-                             NameAlign, f.vertical, L))
-            return;
-        // A name shrunk along its line is thinner across: the block follows.
-        blockTH += L.TH - nameTH;
-        nameTH = L.TH;
-    }
+    return title;
+}
 
-    // Across: the block centred in B, from the top (or from the right).
+// The runs of the block centred across the breadth, from the top (or from
+// the right): the company-side lines, then the name line L (when there is
+// a name) at Start after its title.
+void TCorpBlock::AddRuns(std::vector<TNameRun>& Runs, const TNamesLayout& L, const TCorpLine* title,
+                         qint32 start) const
+{
     qint32 across = f.vertical ? f.mx + f.B - (f.B - blockTH) / 2 : f.my + (f.B - blockTH) / 2;
     auto point = [&](qint32 alongOff, qint32 acrossPos) {
         return f.vertical ? QPoint(acrossPos, f.my + alongOff) : QPoint(f.mx + alongOff, acrossPos);
@@ -619,16 +644,16 @@ void TNameRect::RenderCorporate(TCanvas& Canvas, const QPoint& Size)
         first = false;
         Runs.push_back(TNameRun{TNameRun::rCorp, l.head, point(l.indent, across), {}, 1.0, l.height});
         Canvas.Font().SetHeight(l.height);
-        const qint32 part = l.honorHere ? honorPart(l) : 0;
+        const qint32 part = l.honorHere ? HonorPart(l) : 0;
         if (!l.rest.isEmpty()) {
             across += dir * l.TH;
             Runs.push_back(TNameRun{TNameRun::rCorp, l.rest, point(f.A - Canvas.TextWidth(l.rest) - part, across),
                                     {}, 1.0, l.height});
             if (l.honorHere)
-                Runs.push_back(TNameRun{TNameRun::rHonor, Honor, point(f.A - Canvas.TextWidth(Honor), across), {},
+                Runs.push_back(TNameRun{TNameRun::rHonor, honor, point(f.A - Canvas.TextWidth(honor), across), {},
                                         1.0, l.height});
         } else if (l.honorHere) {
-            Runs.push_back(TNameRun{TNameRun::rHonor, Honor,
+            Runs.push_back(TNameRun{TNameRun::rHonor, honor,
                                     point(l.indent + Canvas.TextWidth(l.head) + Rounded(l.TW / 3.0), across), {}, 1.0,
                                     l.height});
         }
@@ -642,6 +667,49 @@ void TNameRect::RenderCorporate(TCanvas& Canvas, const QPoint& Size)
         Runs.push_back(TNameRun{TNameRun::rCorp, title->text, point(0, across + dir * ((nameTH - title->TH) / 2)), {},
                                 1.0, title->height});
     AddNameRuns(Runs, L, L.lines[0], point(start, across), f.vertical);
+}
+
+} // namespace
+
+void TNameRect::RenderCorporate(TCanvas& Canvas, const QPoint& Size)
+{
+    const bool hasName = std::any_of(Name.begin(), Name.end(), [](QChar c) { return !IsBlank(c); });
+    TCorpBlock block{Canvas, TextFrameOf(Size, Direction), Honor, ShowHonor == 1 && !Honor.isEmpty(), hasName,
+                     CorpBreak != 0, {}};
+    const bool postOnNameLine = hasName && !Post.isEmpty() && Post.size() < 7;
+    block.Add(Corp, CorpRatio, 0, true, false, false);
+    block.Add(Dptmnt[0], DptmntRatio, 1, false, true, false);
+    block.Add(Dptmnt[1], DptmntRatio, 2, false, true, false);
+    block.Add(Post, PostRatio, 0, false, false, postOnNameLine);
+    if (!hasName && block.lines.empty())
+        return;
+    // Without a name the honorific follows the last company-side line.
+    if (!hasName && block.honorShown)
+        block.lines.back().honorHere = true;
+    if (!block.Fit())
+        return;
+
+    // The name line, after a short title when it shares the line.
+    TNamesLayout L;
+    const TCorpLine* title = block.Title();
+    qint32 start = 0;
+    if (hasName) {
+        const qint32 nameHeight = Canvas.Font().Height();
+        if (title) {
+            Canvas.Font().SetHeight(title->height);
+            start = Canvas.TextWidth(title->text);
+            Canvas.Font().SetHeight(nameHeight);
+            start += TextW(Canvas) / 2;
+        }
+        std::vector<TJointName> names{TJointName{Name, Honor, Note}};
+        if (!LayoutNameLines(Canvas, names, Honor, ShowHonor == 1, block.f.A - start, IgnoreName == 0,
+                             CharSpace != 0, NameAlign, block.f.vertical, L))
+            return;
+        // A name shrunk along its line is thinner across: the block follows.
+        block.blockTH += L.TH - block.nameTH;
+        block.nameTH = L.TH;
+    }
+    block.AddRuns(Runs, L, title, start);
 }
 
 void TNameRect::DrawRuns(TCanvas& Canvas, const QPoint& Size, bool Vertical)

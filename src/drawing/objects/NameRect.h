@@ -94,9 +94,6 @@ public:
     const std::vector<TNameRun>& LastRuns() const { return Runs; }
 
 private:
-    struct TNameLine;
-    bool LayoutNames(TCanvas& Canvas, const std::vector<TJointName>& Names, qint32 Start, qint32 A, qint32 B,
-                     qint32 AcrossStart, bool Vertical, bool Gaps);
     void RenderPersonal(TCanvas& Canvas, const QPoint& Size);
     void RenderCorporate(TCanvas& Canvas, const QPoint& Size);
     void DrawRuns(TCanvas& Canvas, const QPoint& Size, bool Vertical);
