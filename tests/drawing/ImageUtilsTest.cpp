@@ -292,6 +292,40 @@ TEST(LoadImageFile, JpegsWithoutTheirEndMarkerLoadInEveryCodingAndCutOnesDoNot)
     }
 }
 
+TEST(LoadImageFile, AJpegIsTakenWithoutItsEndMarkerOnlyWhenEveryComponentWasReadWhateverItsScans)
+{
+    Files f;
+    qint32 dpi = 0;
+    using C = TJpegCoding;
+    // A flat picture has scans of a few bytes, which the coder reads past
+    // into the end long before their last row.
+    const struct {
+        C coding;
+        int w, h;
+        bool flat;
+    } cases[] = {{C::Separate, 48, 40, false}, {C::Separate, 256, 256, true}, {C::Progressive, 64, 48, true},
+                 {C::Progressive, 256, 256, false}, {C::Baseline, 64, 48, true}, {C::Optimized, 64, 48, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "coding " << int(c.coding) << " " << c.w << " x " << c.h << " " << c.flat);
+        const QImage pic = c.flat ? NewBitmap24(c.w, c.h) : Distinct(c.w, c.h);
+        const QByteArray whole = MakeJpeg(pic, 1, 72, TJpegForm::Rgb, c.coding);
+        const auto g = LoadImageFile(f.Put("p.jpg", whole.chopped(2)), dpi);
+        const TJPEGImage* loaded = g ? std::get_if<TJPEGImage>(&*g) : nullptr;
+        EXPECT_TRUE(loaded && loaded->Decode() == TJPEGImage {whole}.Decode()) << "only the end marker is missing";
+        // Cut where the second scan starts, and where the first one's data
+        // ends (before the tables of the next): a component never read.
+        const qsizetype first = whole.indexOf("\xFF\xDA"), second = whole.indexOf("\xFF\xDA", first + 2);
+        if (second < 0)
+            continue;
+        qsizetype end = first + 2;
+        while (end + 1 < second && !(uchar(whole[end]) == 0xFF && uchar(whole[end + 1]) != 0 &&
+                                     (uchar(whole[end + 1]) < 0xD0 || uchar(whole[end + 1]) > 0xD7)))
+            ++end;
+        for (qsizetype keep : {second, end})
+            EXPECT_FALSE(LoadImageFile(f.Put("cut.jpg", whole.left(keep)), dpi)) << keep;
+    }
+}
+
 TEST(DecodeBmp, PixelsThatRunLengthCodingSkipsTakeTheFirstPaletteColourAndSaveTheSame)
 {
     // 8 x 4, bottom-up: three of colour 1, a delta two on and one up, two of

@@ -58,10 +58,13 @@ void JpegErrorExit(j_common_ptr cinfo)
 // those warnings fail the decode too. A few lose nothing: stray bytes
 // between segments (some cameras and editors pad before a marker), a JFIF
 // revision or an Adobe transform code we do not know, a damaged colour
-// profile, which the decoder does not use. Nor does the end of the data
-// when the scan has reached its last row of blocks: a transfer cut just
-// short of the end marker holds every row (the coder reads ahead into the
-// end, and Huffman data that runs out before a row is done still fails).
+// profile, which the decoder does not use. Nor, by itself, does the end of
+// the data: a transfer cut just short of the end marker holds every row.
+// Where the coder meets that end says nothing (it reads ahead, by a whole
+// small scan at times); Huffman data that runs out before its scan is done
+// warns of its own and fails, and whether every component was read is
+// asked once the picture is decoded. Arithmetic data runs on into zeros by
+// design, so there the end must come in the last row of blocks.
 void JpegWarning(j_common_ptr cinfo, int level)
 {
     if (level >= 0)
@@ -74,7 +77,8 @@ void JpegWarning(j_common_ptr cinfo, int level)
     case JWRN_BOGUS_ICC: return;
     case JWRN_JPEG_EOF: {
         const auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
-        if (cinfo->is_decompressor && d->total_iMCU_rows > 0 && d->input_iMCU_row + 1 >= d->total_iMCU_rows) {
+        if (cinfo->is_decompressor &&
+            (!d->arith_code || (d->total_iMCU_rows > 0 && d->input_iMCU_row + 1 >= d->total_iMCU_rows))) {
             err->endMissing = true;
             return;
         }
@@ -84,17 +88,26 @@ void JpegWarning(j_common_ptr cinfo, int level)
     }
 }
 
-// A progressive picture whose data ended early is whole only when every
-// coefficient of every component came to its last bit: scans missing at the
-// end would leave it blurred.
-bool AllScansRead(const jpeg_decompress_struct& cinfo)
+// A picture whose data ended early is whole only when every component was
+// read. A progressive one needs every coefficient of every component at
+// its last bit (scans missing at the end would leave it blurred); a
+// sequential one every component in a scan, which takes a component's
+// quantisation table (one scan for each component, cut before the second,
+// gave the luminance alone, a grey picture).
+bool EveryComponentRead(const jpeg_decompress_struct& cinfo)
 {
-    if (!cinfo.progressive_mode || !cinfo.coef_bits)
+    if (cinfo.progressive_mode) {
+        if (!cinfo.coef_bits)
+            return false;
+        for (int c = 0; c < cinfo.num_components; ++c)
+            for (int k = 0; k < DCTSIZE2; ++k)
+                if (cinfo.coef_bits[c][k] != 0)
+                    return false;
         return true;
+    }
     for (int c = 0; c < cinfo.num_components; ++c)
-        for (int k = 0; k < DCTSIZE2; ++k)
-            if (cinfo.coef_bits[c][k] != 0)
-                return false;
+        if (!cinfo.comp_info[c].quant_table)
+            return false;
     return true;
 }
 void JpegNoOutput(j_common_ptr) {}
@@ -152,7 +165,7 @@ QImage DecodeJpegInto(jpeg_decompress_struct& cinfo, JpegError& err, const QByte
             px[2] = light(k[0]);
         }
     }
-    const bool complete = cinfo.output_scanline == cinfo.output_height && (!err.endMissing || AllScansRead(cinfo));
+    const bool complete = cinfo.output_scanline == cinfo.output_height && (!err.endMissing || EveryComponentRead(cinfo));
     if (complete)
         jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
