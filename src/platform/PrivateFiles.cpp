@@ -5,10 +5,12 @@
 #include <QFileDevice>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <limits>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -59,14 +61,20 @@ namespace
 const QLatin1String kTempMark(".t21save-");
 
 // Temporaries of ours whose process is gone were left by a kill; a live
-// process's (this one's included) may be a save under way.
+// process's (this one's included) may be a save under way. Only names as
+// the save makes them are taken: the mark, the process id, a hyphen and the
+// random part in base 36, and nothing after it. A file the user named so
+// that it holds the mark (a layout titled "memo.t21save-3999999-1" ends in
+// its extension) is no temporary.
 void removeStaleTemporaries(const QString& folder)
 {
+    static const QRegularExpression temporary(QStringLiteral("^.+\\.t21save-([1-9][0-9]{0,9})-[0-9a-z]{1,7}$"));
     QDir dir(folder);
     for (const QString& f : dir.entryList({u'*' + kTempMark + u'*'}, QDir::Files | QDir::Hidden | QDir::System)) {
-        bool ok = false;
-        const qint64 pid = f.mid(f.lastIndexOf(kTempMark) + kTempMark.size()).section(u'-', 0, 0).toLongLong(&ok);
-        if (ok && pid > 0 && pid != ::getpid() && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH)
+        const QRegularExpressionMatch m = temporary.match(f);
+        const qint64 pid = m.hasMatch() ? m.captured(1).toLongLong() : 0;
+        if (pid > 0 && pid <= std::numeric_limits<pid_t>::max() && pid != ::getpid() && ::kill(pid_t(pid), 0) != 0 &&
+            errno == ESRCH)
             dir.remove(f);
     }
 }

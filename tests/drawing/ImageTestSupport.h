@@ -21,8 +21,9 @@
 // ink); CMYK without the Adobe segment (ink as it is); YCCK (Adobe, inverted).
 enum class TJpegForm { Rgb, AdobeCmyk, PlainCmyk, Ycck };
 
-// How the scans are coded (Restarts: a restart marker after every MCU).
-enum class TJpegCoding { Baseline, Optimized, Restarts, Progressive, Arithmetic, ProgressiveArithmetic };
+// How the scans are coded (Restarts: a restart marker after every MCU;
+// Separate: sequential, one scan for each component).
+enum class TJpegCoding { Baseline, Optimized, Restarts, Progressive, Arithmetic, ProgressiveArithmetic, Separate };
 
 // A JPEG of the picture; unit and density go into the JFIF segment of RGB.
 inline QByteArray MakeJpeg(const QImage& picture, int unit = 1, int density = 72, TJpegForm form = TJpegForm::Rgb,
@@ -52,6 +53,12 @@ inline QByteArray MakeJpeg(const QImage& picture, int unit = 1, int density = 72
     cinfo.arith_code = coding == TJpegCoding::Arithmetic || coding == TJpegCoding::ProgressiveArithmetic;
     if (coding == TJpegCoding::Progressive || coding == TJpegCoding::ProgressiveArithmetic)
         jpeg_simple_progression(&cinfo);
+    static const jpeg_scan_info separate[] = {{1, {0}, 0, 63, 0, 0}, {1, {1}, 0, 63, 0, 0}, {1, {2}, 0, 63, 0, 0},
+                                              {1, {3}, 0, 63, 0, 0}};
+    if (coding == TJpegCoding::Separate) {
+        cinfo.scan_info = separate;
+        cinfo.num_scans = cinfo.num_components;
+    }
     cinfo.write_JFIF_header = !ink;
     cinfo.density_unit = UINT8(unit);
     cinfo.X_density = UINT16(density);

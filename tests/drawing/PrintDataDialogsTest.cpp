@@ -226,7 +226,8 @@ TEST(PrintDataSaveDialog, OkChecksTheTitleAndAFailedSaveKeepsTheOldFile)
     EXPECT_TRUE(d.isVisible());
     EXPECT_TRUE(messages.Messages().empty());
     for (const auto& [title, message] : {std::pair{QStringLiteral("a|b"), ForbiddenTitleMessage()},
-                                         std::pair{QString(100, u'ｱ'), TitleTooLongMessage()}}) {
+                                         std::pair{QString(100, u'ｱ'), TitleTooLongMessage()},
+                                         std::pair{QStringLiteral("$$表示ソ"), BackupTitleMessage()}}) {
         edit->setText(title);
         d.accept();
         EXPECT_TRUE(d.isVisible());
@@ -236,7 +237,7 @@ TEST(PrintDataSaveDialog, OkChecksTheTitleAndAFailedSaveKeepsTheOldFile)
     messages.Answer(IDNO);
     d.accept();
     EXPECT_TRUE(d.isVisible());
-    EXPECT_EQ(messages.LastText(), QStringLiteral("同名のファイルが存在します．上書きしますか？  "));
+    EXPECT_EQ(messages.LastText(), QStringLiteral("同名のファイルが存在します．上書きしますか？  \n表示ソ.gpd"));
     d.accept(); // Yes
     EXPECT_FALSE(d.isVisible());
     EXPECT_EQ(d.result(), int(mrOk));
@@ -279,6 +280,14 @@ TEST(PrintDataList, F2EditsInPlaceAndEnterEndsTheEditNotTheDialog)
     EXPECT_TRUE(d.isVisible()); // Enter went to the edit, not to OK
     EXPECT_EQ(messages.LastText(), ForbiddenTitleMessage());
     EXPECT_NE(ItemOf(lv, QStringLiteral("second")), nullptr);
+    // A "$$" title would hide the layout beside its namesake.
+    editor = lv->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    editor->setText(QStringLiteral("$$first"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTest::qWait(20);
+    EXPECT_EQ(messages.LastText(), BackupTitleMessage());
+    EXPECT_EQ(layouts.Files(), (QStringList{"first.gpc", "second.gpc"}));
     // Editing starts again on the same item.
     editor = lv->viewport()->findChild<QLineEdit*>();
     ASSERT_NE(editor, nullptr);
@@ -304,6 +313,11 @@ TEST(PrintDataList, NamesDifferingInLetterCaseAreEachOpenedRenamedDeletedAndOver
     open.SetPrintKind(pdAddress);
     QTreeWidget* lv = open.Files()->List();
     ASSERT_EQ(Captions(lv), (QStringList{"PLAN", "Plan", "Plan"}));
+    // Titles alike but for the extension's letter case show their file names.
+    QStringList shown;
+    for (int i = 0; i < 3; ++i)
+        shown << open.Files()->ShownCaption(lv->topLevelItem(i));
+    EXPECT_EQ(shown, (QStringList{"PLAN", "Plan.GPL", "Plan.gpl"}));
     for (int i = 0; i < 3; ++i) {
         lv->setCurrentItem(lv->topLevelItem(i));
         EXPECT_EQ(open.FilePath(), folder + names[i]);
@@ -324,7 +338,7 @@ TEST(PrintDataList, NamesDifferingInLetterCaseAreEachOpenedRenamedDeletedAndOver
     save.SetPrintKind(pdAddress);
     Child<QLineEdit>(&save, "edtTitle")->setText(QStringLiteral("plan"));
     save.accept();
-    EXPECT_EQ(messages.LastText(), QStringLiteral("同名のファイルが存在します．上書きしますか？  "));
+    EXPECT_EQ(messages.LastText(), QStringLiteral("同名のファイルが存在します．上書きしますか？  \nPlan.gpl"));
     ASSERT_TRUE(SavePrintData(&save, save.FilePath(), [](QIODevice& out) { return out.write("NEW") == 3; }));
     EXPECT_EQ(layouts.Files(), QStringList{QStringLiteral("Plan.gpl")});
     EXPECT_EQ(ReadFile(folder + QStringLiteral("Plan.gpl")), QByteArray("NEW"));

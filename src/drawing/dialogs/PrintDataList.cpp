@@ -37,6 +37,15 @@ public:
         QTimer::singleShot(0, list_, [list = list_, item, text] { list->EndRename(item, text); });
     }
 
+protected:
+    // Shown as the list tells it; edited as the title it is.
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (const QTreeWidgetItem* item = view_->topLevelItem(index.row()))
+            option->text = list_->ShownCaption(item);
+    }
+
 private:
     TPrintDataList* list_;
     QTreeWidget* view_;
@@ -113,6 +122,18 @@ void TPrintDataList::Fill(quint8 Kind)
 QString TPrintDataList::FileOf(const QTreeWidgetItem* Item) const
 {
     return Item ? Item->data(0, Qt::UserRole).toString() : QString();
+}
+
+QString TPrintDataList::ShownCaption(const QTreeWidgetItem* Item) const
+{
+    if (!Item)
+        return QString();
+    for (int i = 0; i < lvFile->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* other = lvFile->topLevelItem(i);
+        if (other != Item && other->text(0) == Item->text(0))
+            return QFileInfo(FileOf(Item)).fileName();
+    }
+    return Item->text(0);
 }
 
 namespace {
@@ -245,6 +266,10 @@ bool TPrintDataList::EndRename(QTreeWidgetItem* Item, const QString& Text)
         return false;
     case TRenameCheck::Forbidden:
         ShowMessage(owner_, ForbiddenTitleMessage(), MB_ICONINFORMATION);
+        editAgain();
+        return false;
+    case TRenameCheck::BackupTitle:
+        ShowMessage(owner_, BackupTitleMessage(), MB_ICONINFORMATION);
         editAgain();
         return false;
     case TRenameCheck::TooLong:

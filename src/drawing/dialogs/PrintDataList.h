@@ -36,6 +36,9 @@ public:
     // The file an item was listed from, by its real name (PLAN.GPL and
     // Plan.gpl are two files on a case-sensitive disk).
     QString FileOf(const QTreeWidgetItem* Item) const;
+    // The caption as shown: the title, or the file's name where another
+    // item has the same title (PLAN.GPL and Plan.gpl are both "Plan").
+    QString ShownCaption(const QTreeWidgetItem* Item) const;
     // The file a typed title names: the selected item's when its caption
     // equals Title, else the open layout's when its caption does, else the
     // first listed with that caption; the same again ignoring case (an

@@ -5,6 +5,7 @@
 #include "platform/ui/ByteLimitEdit.h"
 #include "platform/ui/MessageBox.h"
 
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -91,16 +92,23 @@ void TPrintDataSaveDialog::accept()
     const QString title = GetTitle();
     if (title.isEmpty())
         return;
-    const bool forbidden = HasForbiddenTitleChars(title);
-    if (forbidden || !PrintDataTitleFits(title, list_->Kind())) {
-        ShowMessage(this, forbidden ? ForbiddenTitleMessage() : TitleTooLongMessage(), MB_ICONINFORMATION);
+    // A "$$" title would be taken for the copy of its namesake's old file.
+    const QString refused = HasForbiddenTitleChars(title)                ? ForbiddenTitleMessage()
+                            : IsBackupTitle(title)                       ? BackupTitleMessage()
+                            : !PrintDataTitleFits(title, list_->Kind()) ? TitleTooLongMessage()
+                                                                         : QString();
+    if (!refused.isEmpty()) {
+        ShowMessage(this, refused, MB_ICONINFORMATION);
         edtTitle->setFocus();
         edtTitle->setCursorPosition(edtTitle->text().size());
         return;
     }
-    if (list_->Contains(title)
-        && ShowMessage(this, QStringLiteral("同名のファイルが存在します．上書きしますか？  "),
-                       MB_YESNO | MB_ICONQUESTION) != IDYES)
+    // The question names the file it replaces: titles alike but for letter
+    // case are different files.
+    if (list_->Contains(title) &&
+        ShowMessage(this,
+                    QStringLiteral("同名のファイルが存在します．上書きしますか？  \n") + QFileInfo(FilePath()).fileName(),
+                    MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     TModalDialog::accept();
 }

@@ -1,14 +1,11 @@
 #include "drawing/objects/ImageUtils.h"
 
 #include "core/common/Units.h"
-#include "drawing/objects/StreamIO.h"
 #include "platform/Canvas.h"
 #include "platform/Metafile.h"
 
-#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QPainter>
 #include <QtEndian>
 
@@ -25,13 +22,7 @@
 
 namespace {
 
-// A picture of this many bytes or more is no picture we take.
-constexpr qint64 kMaxImageFileBytes = 512LL * 1024 * 1024;
-
-bool SizeAcceptable(qint64 w, qint64 h)
-{
-    return w > 0 && h > 0 && w * h <= kMaxImagePixels;
-}
+bool SizeAcceptable(qint64 w, qint64 h) { return ImageSizeAcceptable(w, h); }
 
 quint16 BigEndian16(const uchar* p)
 {
@@ -57,10 +48,13 @@ void JpegErrorExit(j_common_ptr cinfo)
 // those warnings fail the decode too. A few lose nothing: stray bytes
 // between segments (some cameras and editors pad before a marker), a JFIF
 // revision or an Adobe transform code we do not know, a damaged colour
-// profile, which the decoder does not use. Nor does the end of the data
-// when the scan has reached its last row of blocks: a transfer cut just
-// short of the end marker holds every row (the coder reads ahead into the
-// end, and Huffman data that runs out before a row is done still fails).
+// profile, which the decoder does not use. Nor, by itself, does the end of
+// the data: a transfer cut just short of the end marker holds every row.
+// Where the coder meets that end says nothing (it reads ahead, by a whole
+// small scan at times); Huffman data that runs out before its scan is done
+// warns of its own and fails, and whether every component was read is
+// asked once the picture is decoded. Arithmetic data runs on into zeros by
+// design, so there the end must come in the last row of blocks.
 void JpegWarning(j_common_ptr cinfo, int level)
 {
     if (level >= 0)
@@ -73,7 +67,8 @@ void JpegWarning(j_common_ptr cinfo, int level)
     case JWRN_BOGUS_ICC: return;
     case JWRN_JPEG_EOF: {
         const auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
-        if (cinfo->is_decompressor && d->total_iMCU_rows > 0 && d->input_iMCU_row + 1 >= d->total_iMCU_rows) {
+        if (cinfo->is_decompressor &&
+            (!d->arith_code || (d->total_iMCU_rows > 0 && d->input_iMCU_row + 1 >= d->total_iMCU_rows))) {
             err->endMissing = true;
             return;
         }
@@ -83,17 +78,26 @@ void JpegWarning(j_common_ptr cinfo, int level)
     }
 }
 
-// A progressive picture whose data ended early is whole only when every
-// coefficient of every component came to its last bit: scans missing at the
-// end would leave it blurred.
-bool AllScansRead(const jpeg_decompress_struct& cinfo)
+// A picture whose data ended early is whole only when every component was
+// read. A progressive one needs every coefficient of every component at
+// its last bit (scans missing at the end would leave it blurred); a
+// sequential one every component in a scan, which takes a component's
+// quantisation table (one scan for each component, cut before the second,
+// gave the luminance alone, a grey picture).
+bool EveryComponentRead(const jpeg_decompress_struct& cinfo)
 {
-    if (!cinfo.progressive_mode || !cinfo.coef_bits)
+    if (cinfo.progressive_mode) {
+        if (!cinfo.coef_bits)
+            return false;
+        for (int c = 0; c < cinfo.num_components; ++c)
+            for (int k = 0; k < DCTSIZE2; ++k)
+                if (cinfo.coef_bits[c][k] != 0)
+                    return false;
         return true;
+    }
     for (int c = 0; c < cinfo.num_components; ++c)
-        for (int k = 0; k < DCTSIZE2; ++k)
-            if (cinfo.coef_bits[c][k] != 0)
-                return false;
+        if (!cinfo.comp_info[c].quant_table)
+            return false;
     return true;
 }
 void JpegNoOutput(j_common_ptr) {}
@@ -151,7 +155,7 @@ QImage DecodeJpegInto(jpeg_decompress_struct& cinfo, JpegError& err, const QByte
             px[2] = light(k[0]);
         }
     }
-    const bool complete = cinfo.output_scanline == cinfo.output_height && (!err.endMissing || AllScansRead(cinfo));
+    const bool complete = cinfo.output_scanline == cinfo.output_height && (!err.endMissing || EveryComponentRead(cinfo));
     if (complete)
         jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
@@ -205,19 +209,6 @@ qint32 GetImageFileKind(const QString& FileName)
     if (ext == QLatin1String("JPG") || ext == QLatin1String("JPEG"))
         return 2;
     return -1;
-}
-
-qint32 BmpDpiOf(const QByteArray& Data)
-{
-    // Only the 40-byte info header is read for its resolution.
-    if (Data.size() < 42)
-        return 72;
-    const auto* p = reinterpret_cast<const uchar*>(Data.constData());
-    if (qFromLittleEndian<qint32>(p + 14) != 40)
-        return 72;
-    const qint32 ppm = qFromLittleEndian<qint32>(p + 38);
-    const qint64 dpi = RoundHalfUp(static_cast<long double>(ppm) / 1000 * 25.4L);
-    return dpi <= 0 || dpi > 100000 ? 72 : qint32(dpi);
 }
 
 qint32 JpegDpiOf(const QByteArray& Data)
@@ -275,125 +266,6 @@ QImage NewBitmap1(int Width, int Height)
     img.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
     img.fill(1);
     return img;
-}
-
-QImage DecodeBmp(const QByteArray& Data)
-{
-    if (Data.size() < 26 || !Data.startsWith("BM"))
-        return {};
-    // The header must be whole and uncompressed pixel rows must all be
-    // there: the reader would otherwise make up what is missing (a 29-byte
-    // file gave thousands of rows). The old 12-byte header holds 16-bit
-    // sizes; every longer one 32-bit sizes, the compression from 20 bytes on.
-    const auto* p = reinterpret_cast<const uchar*>(Data.constData());
-    const quint32 headerSize = qFromLittleEndian<quint32>(p + 14);
-    if (headerSize < 12 || 14 + qint64(headerSize) > Data.size())
-        return {};
-    const bool core = headerSize < 16;
-    const qint64 w = core ? qFromLittleEndian<quint16>(p + 18) : qFromLittleEndian<qint32>(p + 18);
-    const qint64 h = core ? qFromLittleEndian<quint16>(p + 20) : qFromLittleEndian<qint32>(p + 22);
-    const quint16 bits = qFromLittleEndian<quint16>(p + (core ? 24 : 28));
-    const quint32 compression = headerSize >= 20 ? qFromLittleEndian<quint32>(p + 30) : 0;
-    if (!SizeAcceptable(w, std::abs(h)))
-        return {};
-    // The picture is stored as a 24-bit BMP, which the reader takes in at
-    // four bytes a pixel and only up to its allocation limit; a palette or
-    // run-length picture beyond that would load but never read back from a
-    // saved layout.
-    if (const qint64 limitMb = QImageReader::allocationLimit(); limitMb > 0 && w * std::abs(h) * 4 > (limitMb << 20))
-        return {};
-    QByteArray copy = Data;
-    if (compression == 0 || compression == 3) {
-        // Every pixel must be there; the padding after the last row need not
-        // (many writers stop at the last pixel), and the reader gets it as
-        // zeros.
-        const qint64 start = std::max<qint64>(qFromLittleEndian<quint32>(p + 10), 14 + qint64(headerSize));
-        const qint64 stride = ((w * bits + 31) / 32) * 4;
-        const qint64 end = start + stride * std::abs(h);
-        if (end - stride + (w * bits + 7) / 8 > Data.size())
-            return {};
-        if (end > copy.size())
-            copy.append(QByteArray(qsizetype(end - copy.size()), '\0'));
-    }
-    if (headerSize == 52 || headerSize == 56) {
-        // The 40-byte header with its colour masks (and an alpha mask), as
-        // image editors write it; the reader knows the masks only inside the
-        // 108-byte header, which holds them at the same places.
-        const qsizetype more = 108 - qsizetype(headerSize);
-        copy.insert(14 + qsizetype(headerSize), QByteArray(more, '\0'));
-        auto* q = reinterpret_cast<uchar*>(copy.data());
-        qToLittleEndian<quint32>(108, q + 14);
-        const quint32 offset = qFromLittleEndian<quint32>(q + 10);
-        qToLittleEndian<quint32>(offset < 14 + headerSize ? 14 + 108 : quint32(offset + more), q + 10);
-    }
-    QBuffer buffer(&copy);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, "bmp");
-    // A top-down file reports its height as it is stored, negative.
-    const QSize size = reader.size();
-    if (!SizeAcceptable(size.width(), std::abs(size.height())))
-        return {};
-    QImage img;
-    if (compression == 1 || compression == 2) {
-        // Run-length data may skip pixels (a delta, an early end of bitmap),
-        // which the reader leaves as it finds them in the bitmap it is given.
-        // Given one of the first palette colour, as a fresh bitmap is, they
-        // never carry leftover memory into the picture or a saved layout.
-        img = QImage(size.width(), std::abs(size.height()), QImage::Format_Indexed8);
-        img.fill(0);
-    }
-    if (!reader.read(&img))
-        return {};
-    return To24Bit(img);
-}
-
-QByteArray EncodeBmp(const QImage& Image)
-{
-    const QImage src = To24Bit(Image);
-    const qint32 w = src.width(), h = src.height();
-    const qint32 stride = ((w * 3 + 3) / 4) * 4;
-    const qint32 imageBytes = stride * h;
-    QByteArray out(54 + imageBytes, '\0');
-    auto* p = reinterpret_cast<uchar*>(out.data());
-    p[0] = 'B';
-    p[1] = 'M';
-    qToLittleEndian<quint32>(quint32(54 + imageBytes), p + 2);
-    qToLittleEndian<quint32>(54, p + 10);
-    qToLittleEndian<quint32>(40, p + 14);
-    qToLittleEndian<qint32>(w, p + 18);
-    qToLittleEndian<qint32>(h, p + 22);
-    qToLittleEndian<quint16>(1, p + 26);
-    qToLittleEndian<quint16>(24, p + 28);
-    qToLittleEndian<quint32>(quint32(imageBytes), p + 34);
-    for (int y = 0; y < h; ++y)
-        std::memcpy(p + 54 + qsizetype(h - 1 - y) * stride, src.constScanLine(y), size_t(w) * 3);
-    return out;
-}
-
-QImage ReadBmpFromStream(QIODevice& Stream)
-{
-    uchar head[14];
-    ReadStreamBytes(Stream, head, 14);
-    if (head[0] != 'B' || head[1] != 'M')
-        throw EDrawRectStreamError("picture: not a BMP image");
-    const quint32 size = qFromLittleEndian<quint32>(head + 2);
-    if (size < 14 + 12 || size > kMaxImageFileBytes)
-        throw EDrawRectStreamError("picture: BMP length out of range");
-    if (!Stream.isSequential() && qint64(size) - 14 > Stream.size() - Stream.pos())
-        throw EDrawRectStreamError("picture: BMP runs past the end of the data");
-    QByteArray file(qsizetype(size), '\0');
-    std::memcpy(file.data(), head, 14);
-    ReadStreamBytes(Stream, file.data() + 14, qint64(size) - 14);
-    QImage img = DecodeBmp(file);
-    if (img.isNull())
-        throw EDrawRectStreamError("picture: BMP image does not decode");
-    return img;
-}
-
-void WriteBmpToStream(QIODevice& Stream, const QImage& Image)
-{
-    const QByteArray bmp = EncodeBmp(Image);
-    WriteStreamBytes(Stream, bmp.constData(), bmp.size());
 }
 
 std::optional<TGraphic> LoadImageFile(const QString& FileName, qint32& Dpi)

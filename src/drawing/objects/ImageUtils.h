@@ -52,6 +52,9 @@ using TGraphic = std::variant<QImage, TJPEGImage>;
 // not ask for gigabytes. 100 megapixels is far beyond any photograph a
 // postcard takes.
 inline constexpr qint64 kMaxImagePixels = 100'000'000;
+inline bool ImageSizeAcceptable(qint64 w, qint64 h) { return w > 0 && h > 0 && w * h <= kMaxImagePixels; }
+// A picture file of this many bytes or more is no picture we take.
+inline constexpr qint64 kMaxImageFileBytes = 512LL * 1024 * 1024;
 
 // 1 BMP, 2 JPEG, -1 anything else, by the extension alone.
 qint32 GetImageFileKind(const QString& FileName);

@@ -119,31 +119,33 @@ QString TPrintDataEntry::DateText() const { return Modified.toString(QStringLite
 std::vector<TPrintDataEntry> ListPrintDataFolder(const QString& Folder, quint8 Kind)
 {
     const QString ext = PrintDataExtension(Kind);
+    const qint32 idLength = identifierLength(Kind);
     QDir dir(Folder);
     std::vector<TPrintDataEntry> out;
-    const QFileInfoList infos = dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
-    QSet<QString> names;
-    for (const QFileInfo& info : infos)
-        names.insert(info.fileName());
-    for (const QFileInfo& info : infos) {
+    // The layouts of the kind: files that open and start with its identifier.
+    QSet<QString> layouts;
+    for (const QFileInfo& info : dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort)) {
         const QString name = info.fileName();
         if (!name.endsWith(ext, Qt::CaseInsensitive))
             continue;
-        // "$$X" beside X is a save's backup (an older save left its old file
-        // so when it was killed), never a layout of its own. Alone, it is a
-        // layout the user titled so, and stays listed.
-        if (name.startsWith(kPrintDataBackupPrefix) && names.contains(name.mid(kPrintDataBackupPrefix.size())))
+        QFile file(info.absoluteFilePath());
+        if (!file.open(QIODevice::ReadOnly) || !IsPrintDataOfKind(Kind, file.read(idLength)))
             continue;
+        layouts.insert(name);
         out.push_back({name.left(name.size() - ext.size()), info.absoluteFilePath(), info.lastModified()});
     }
+    // "$$X" beside the layout X is a save's copy of its old file (an older
+    // save left it so when it was killed), never a layout of its own. Beside
+    // an X that is no layout (left empty or cut by that kill) it is what is
+    // left of the layout, and alone it is one the user titled so: both stay
+    // listed.
+    std::erase_if(out, [&](const TPrintDataEntry& e) {
+        const QString name = QFileInfo(e.FileName).fileName();
+        return name.startsWith(kPrintDataBackupPrefix) && layouts.contains(name.mid(kPrintDataBackupPrefix.size()));
+    });
     std::sort(out.begin(), out.end(), [](const TPrintDataEntry& a, const TPrintDataEntry& b) {
         const int c = QString::compare(a.FileName, b.FileName, Qt::CaseInsensitive);
         return c != 0 ? c < 0 : a.FileName < b.FileName;
-    });
-    const qint32 idLength = identifierLength(Kind);
-    std::erase_if(out, [&](const TPrintDataEntry& e) {
-        QFile file(e.FileName);
-        return !file.open(QIODevice::ReadOnly) || !IsPrintDataOfKind(Kind, file.read(idLength));
     });
     return out;
 }
@@ -169,6 +171,10 @@ bool HasForbiddenTitleChars(const QString& Title)
 }
 
 QString CutTitle(const QString& Title) { return cp932::CutToBytes(Title, kMaxTitleBytes); }
+
+bool IsBackupTitle(const QString& Title) { return Title.startsWith(kPrintDataBackupPrefix); }
+
+QString BackupTitleMessage() { return QStringLiteral("タイトルの先頭に「$$」は使えません  "); }
 
 namespace {
 // What the save's temporary name adds to the file name:
@@ -203,6 +209,8 @@ TRenameCheck CheckRename(const QString& OldTitle, QString& NewTitle, bool IsOpen
     NewTitle = CutTitle(NewTitle);
     if (HasForbiddenTitleChars(NewTitle))
         return TRenameCheck::Forbidden;
+    if (IsBackupTitle(NewTitle))
+        return TRenameCheck::BackupTitle;
     if (!PrintDataTitleFits(NewTitle, Kind))
         return TRenameCheck::TooLong;
     if (NewTitle == OldTitle)

@@ -82,9 +82,10 @@ struct TPrintDataEntry {
 };
 
 // The files of Folder with the kind's extension (letter case ignored, as the
-// Windows wildcard did) whose identifier is the kind's, but for "$$" names, sorted by path
-// without regard to case. A file that cannot be read or is shorter than the
-// identifier is left out like a file of another kind.
+// Windows wildcard did) whose identifier is the kind's, sorted by path
+// without regard to case; "$$X" only where X is no such file. A file that
+// cannot be read or is shorter than the identifier is left out like a file
+// of another kind.
 std::vector<TPrintDataEntry> ListPrintDataFolder(const QString& Folder, quint8 Kind);
 
 // ---- Titles -----------------------------------------------------------------
@@ -109,9 +110,15 @@ bool PrintDataTitleFits(const QString& Title, quint8 Kind);
 // What is said when it does not.
 QString TitleTooLongMessage();
 
+// True when the title starts with "$$", which a save's copy of the old file
+// was named by: such a layout beside its namesake is not listed, and a
+// title typed so is refused. What is said then.
+bool IsBackupTitle(const QString& Title);
+QString BackupTitleMessage();
+
 // What a rename to NewTitle (already trimmed) comes to. Others are the
 // captions of the other listed files.
-enum class TRenameCheck { Unchanged, OpenLayout, Forbidden, TooLong, Exists, Rename };
+enum class TRenameCheck { Unchanged, OpenLayout, Forbidden, BackupTitle, TooLong, Exists, Rename };
 TRenameCheck CheckRename(const QString& OldTitle, QString& NewTitle, const QString& CurrentName,
                          const QStringList& Others, quint8 Kind = pdAddress);
 // The same where the caller knows whether the item is the open layout (by
@@ -135,7 +142,7 @@ using TPrintDataWriter = std::function<bool(QIODevice& Out)>;
 bool SavePrintDataFile(const QString& FileName, const TPrintDataWriter& Writer, QString* Error = nullptr);
 // Older saves moved the old file aside as "$$" + its name while replacing
 // it, and one killed meanwhile left that file beside the layout: such a name
-// is not listed while its layout is there. It is left where it is, as it
-// cannot be told from a user's file.
+// is not listed while its layout is there and readable. It is left where it
+// is, as it cannot be told from a user's file.
 inline constexpr QLatin1String kPrintDataBackupPrefix("$$");
 QString PrintDataBackupName(const QString& FileName);
