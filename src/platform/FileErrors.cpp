@@ -29,6 +29,22 @@ QString FileErrorCause(int errnum)
         return QStringLiteral("開いているファイルが多すぎます");
     case ENAMETOOLONG:
         return QStringLiteral("ファイル名が長すぎます");
+    case EISDIR:
+        return QStringLiteral("ファイルの場所に同じ名前のフォルダがあります");
+    case EEXIST:
+    case ENOTEMPTY:
+        return QStringLiteral("同じ名前のファイルまたはフォルダがすでにあります");
+    case ENOMEM:
+        return QStringLiteral("メモリが足りません");
+    case ENXIO:
+    case ENODEV:
+    case ESTALE:
+    case ENOTCONN:
+    case ETIMEDOUT:
+    case EHOSTDOWN:
+    case EHOSTUNREACH:
+        // A removed drive or a network share that went away.
+        return QStringLiteral("ディスクに接続できません");
     case EBUSY:
     case EWOULDBLOCK:
         return QStringLiteral("他で使用中です");

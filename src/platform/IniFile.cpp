@@ -34,13 +34,16 @@ void TIniFile::Reload()
             parse(data);
             return;
         }
+        readError_ = errno ? errno : EIO;
     } else {
         // Only a file that is not there reads as empty. Anything else (no
         // permission, a folder in the way, an unreadable parent folder)
         // may hide keys that a write would lose.
+        const int openError = errno;
         struct stat st;
         if (::lstat(QFile::encodeName(fileName_).constData(), &st) != 0 && errno == ENOENT)
             return;
+        readError_ = S_ISDIR(st.st_mode) ? EISDIR : openError ? openError : EACCES;
     }
     readable_ = false;
 }
@@ -320,8 +323,10 @@ void TIniFile::DeleteKey(const QString& section, const QString& key)
 
 bool TIniFile::UpdateFile()
 {
-    if (!readable_)
+    if (!readable_) {
+        errno = readError_; // the caller says why in its own words
         return false;
+    }
     QByteArray out;
     for (const Section& s : sections_) {
         if (!s.header.isEmpty())

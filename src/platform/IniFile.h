@@ -52,7 +52,8 @@ public:
     // empty and UpdateFile() refuses to write.
     bool Readable() const { return readable_; }
     // Writes pending changes; false when the file could not be written or
-    // could not be read before (the old file is then untouched).
+    // could not be read before (the old file is then untouched), with errno
+    // set to the cause.
     bool UpdateFile();
     // Re-reads the file, dropping pending changes.
     void Reload();
@@ -87,4 +88,5 @@ private:
     QHash<QString, Sections::iterator> sectionIndex_; // folded section name -> its first section
     bool dirty_ = false;
     bool readable_ = true;
+    int readError_ = 0; // why the file could not be read, when it could not
 };

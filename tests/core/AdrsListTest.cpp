@@ -574,6 +574,7 @@ TEST_F(AdrsListTest, SettingsThatCannotBeWrittenAtTheEndAreReported)
     ASSERT_EQ(messages.Messages().size(), 1u);
     EXPECT_TRUE(messages.LastText().contains(QStringLiteral("設定を保存できませんでした")));
     EXPECT_TRUE(messages.LastText().contains(SettingsFileName()));
+    EXPECT_TRUE(messages.LastText().contains(FileErrorCause(EISDIR))) << messages.LastText().toStdString();
     QDir(SettingsFileName()).removeRecursively();
     // On a full disk, with the cause in Japanese above the files.
     list->show();
