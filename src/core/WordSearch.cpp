@@ -378,15 +378,16 @@ bool TColumnSearch::joinedAddressHolds(int row, std::string& joined) const
     return joined.find(pattern) != std::string::npos;
 }
 
-// A date and time shows digits, "/", ":" and spaces only, and nothing for
-// no date. A publication month or postal code is shown as stored with one
+// A date and time shows digits, "/", ":" and spaces only (and a minus
+// before a year before the first, which only a damaged value gives), and
+// nothing for no date. A publication month or postal code is shown as stored with one
 // separator put in: without its separators the word is in the stored text,
 // or the stored text holds the separator itself, or the word is not in the
 // cell.
 void TColumnSearch::date(int column)
 {
     if (column != alcPubDate && column != alcPos) {
-        if (!onlyChars(word, u"0123456789/: "))
+        if (!onlyChars(word, u"0123456789/: -"))
             return;
         const int field = column < alcUpdDateTime ? afAddDateTime : afUpdDateTime;
         markEach([&](int row) { return c.Float(row, field) != 0 && cellHolds(row, column); });
