@@ -28,8 +28,9 @@ void TAdrsListCache::Clear()
     floats_.clear();
     text_.clear();
     nulls_.clear();
-    tails_.clear();
-    shapes_.clear();
+    tailKeys_.clear();
+    phoneShapes_.clear();
+    cipherLengths_.clear();
 }
 
 void TAdrsListCache::Load(TSqlTable& table)
@@ -89,7 +90,7 @@ void TAdrsListCache::Load(TSqlTable& table)
     });
     for (TTextColumn& c : text_)
         c.arena.shrink_to_fit();
-    keepRowShapes();
+    keepRowColumns();
 }
 
 namespace {
@@ -136,65 +137,39 @@ std::uint8_t phoneShape(std::string_view v)
 
 } // namespace
 
-void TAdrsListCache::keepRowShapes()
+void TAdrsListCache::keepRowColumns()
 {
     if (kind_.size() != size_t(afFieldCount))
         return;
     auto isText = [&](int field) { return kind_[size_t(field)] == TKind::Text; };
-    auto eachText = [&](int field, auto fn) {
+    // One column of a value per row, worked out from each row's text.
+    auto keep = [&](auto& columns, int field, auto of) {
+        auto& column = columns[size_t(field)];
+        column.resize(size_t(rows_));
         const TTextColumn& c = text_[size_t(slot_[size_t(field)])];
         std::uint32_t begin = 0;
         for (size_t row = 0; row < c.ends.size(); ++row) {
-            fn(row, std::string_view(c.arena.data() + begin, c.ends[row] - begin));
+            column[row] = of(std::string_view(c.arena.data() + begin, c.ends[row] - begin));
             begin = c.ends[row];
         }
     };
-    tails_.assign(kind_.size(), {});
-    shapes_.assign(kind_.size(), {});
+    tailKeys_.assign(kind_.size(), {});
+    phoneShapes_.assign(kind_.size(), {});
+    cipherLengths_.assign(kind_.size(), {});
     for (int field = 0; field < afFieldCount; ++field) {
         if (!isText(field))
             continue;
-        if (field == afTdfkn || field == afAdrs1 || field == afAdrs2) {
-            std::vector<std::uint16_t>& tail = tails_[size_t(field)];
-            tail.resize(size_t(rows_));
-            eachText(field, [&](size_t row, std::string_view v) { tail[row] = TailKey(v); });
-            continue;
-        }
+        if (field == afTdfkn || field == afAdrs1 || field == afAdrs2)
+            keep(tailKeys_, field, TailKey);
+        else if (AdrsColumnKind(field) == TFieldKind::Phone)
+            keep(phoneShapes_, field, phoneShape);
         // The enciphered fields the list shows (the My Numbers), not the
         // protected memos it never does.
-        const bool myNumber = AdrsColumnKind(field) == TFieldKind::Cipher
-                              && std::any_of(AdrsListColumnDefs.begin(), AdrsListColumnDefs.end(),
-                                             [&](const TAdrsListColumnDef& d) { return d.field == field; });
-        const bool phone = AdrsColumnKind(field) == TFieldKind::Phone;
-        if (!myNumber && !phone)
-            continue;
-        std::vector<std::uint8_t>& shape = shapes_[size_t(field)];
-        shape.resize(size_t(rows_));
-        eachText(field,
-                 [&](size_t row, std::string_view v) { shape[row] = myNumber ? cipherLength(v) : phoneShape(v); });
+        else if (AdrsColumnKind(field) == TFieldKind::Cipher
+                 && std::any_of(AdrsListColumnDefs.begin(), AdrsListColumnDefs.end(),
+                                [&](const TAdrsListColumnDef& d) { return d.field == field; }))
+            keep(cipherLengths_, field, cipherLength);
     }
-}
-
-const std::vector<std::uint16_t>& TAdrsListCache::TailKeys(int field) const
-{
-    static const std::vector<std::uint16_t> kNone;
-    return field >= 0 && size_t(field) < tails_.size() ? tails_[size_t(field)] : kNone;
-}
-
-const std::vector<std::uint8_t>& TAdrsListCache::PhoneShapes(int field) const
-{
-    static const std::vector<std::uint8_t> kNone;
-    return field >= 0 && size_t(field) < shapes_.size() && AdrsColumnKind(field) == TFieldKind::Phone
-               ? shapes_[size_t(field)]
-               : kNone;
-}
-
-const std::vector<std::uint8_t>& TAdrsListCache::CipherLengths(int field) const
-{
-    static const std::vector<std::uint8_t> kNone;
-    return field >= 0 && size_t(field) < shapes_.size() && AdrsColumnKind(field) == TFieldKind::Cipher
-               ? shapes_[size_t(field)]
-               : kNone;
 }
 
 int TAdrsListCache::IndexOfRecNo(std::int64_t recNo) const
@@ -235,9 +210,11 @@ size_t TAdrsListCache::MemoryBytes() const
         bytes += column.capacity() * sizeof(double);
     for (const TTextColumn& c : text_)
         bytes += c.ends.capacity() * sizeof(std::uint32_t) + c.arena.capacity();
-    for (const auto& tail : tails_)
-        bytes += tail.capacity() * sizeof(std::uint16_t);
-    for (const auto& shape : shapes_)
-        bytes += shape.capacity();
+    for (const auto& keys : tailKeys_)
+        bytes += keys.capacity() * sizeof(std::uint16_t);
+    for (const auto& shapes : phoneShapes_)
+        bytes += shapes.capacity();
+    for (const auto& lengths : cipherLengths_)
+        bytes += lengths.capacity();
     return bytes;
 }

@@ -88,19 +88,20 @@ public:
     // row for a word need not read the arenas again for what they tell
     // (empty for a field not named here, and for a table other than the
     // address book's):
-    // - for the address's first three parts (afTdfkn, afAdrs1, afAdrs2), the
-    //   TailKey of each row's text, so that only the rows where a text could
-    //   run from one part into the next are joined;
-    // - per telephone field, its shape: kBlank (nothing but blanks),
-    //   kDialled (digits only, starting with 0: shown hyphenated) or kOther;
-    // - per enciphered field the list shows (the My Numbers), the length of
-    //   the plain text the stored value announces when it is well-formed
-    //   (hexadecimal, its blocks fitting that length), 0 when it cannot be
-    //   deciphered to any text and is shown empty.
-    const std::vector<std::uint16_t>& TailKeys(int field) const;
+    // - TailKeys: for the address's first three parts (afTdfkn, afAdrs1,
+    //   afAdrs2), the TailKey of each row's text, so that only the rows where
+    //   a text could run from one part into the next are joined;
+    // - PhoneShapes: per telephone field, its shape: kBlank (nothing but
+    //   blanks), kDialled (digits only, starting with 0: shown hyphenated) or
+    //   kOther;
+    // - CipherLengths: per enciphered field the list shows (the My Numbers),
+    //   the length of the plain text the stored value announces when it is
+    //   well-formed (hexadecimal, its blocks fitting that length), 0 when it
+    //   cannot be deciphered to any text and is shown empty.
+    const std::vector<std::uint16_t>& TailKeys(int field) const { return perField(tailKeys_, field); }
     enum TPhoneShape : std::uint8_t { kBlank, kDialled, kOther };
-    const std::vector<std::uint8_t>& PhoneShapes(int field) const;
-    const std::vector<std::uint8_t>& CipherLengths(int field) const;
+    const std::vector<std::uint8_t>& PhoneShapes(int field) const { return perField(phoneShapes_, field); }
+    const std::vector<std::uint8_t>& CipherLengths(int field) const { return perField(cipherLengths_, field); }
     // The last character of a text after its trailing blanks (bytes up to
     // the space) as a number: its byte for ASCII, else its last two UTF-8
     // bytes; 0 for a blank text. Two characters rarely share a key.
@@ -141,7 +142,16 @@ private:
         static const TTextColumn none;
         return size_t(field) < slot_.size() ? text_[size_t(slot_[size_t(field)])] : none;
     }
-    std::vector<std::vector<std::uint16_t>> tails_; // per field: TailKeys, else empty
-    std::vector<std::vector<std::uint8_t>> shapes_; // per field: PhoneShapes or CipherLengths, else empty
-    void keepRowShapes();
+    // Per field, its column of that name kept per row (above); empty for
+    // every other field.
+    std::vector<std::vector<std::uint16_t>> tailKeys_;
+    std::vector<std::vector<std::uint8_t>> phoneShapes_;
+    std::vector<std::vector<std::uint8_t>> cipherLengths_;
+    template <typename T>
+    static const std::vector<T>& perField(const std::vector<std::vector<T>>& columns, int field)
+    {
+        static const std::vector<T> none;
+        return field >= 0 && size_t(field) < columns.size() ? columns[size_t(field)] : none;
+    }
+    void keepRowColumns();
 };

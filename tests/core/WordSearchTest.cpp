@@ -160,7 +160,9 @@ protected:
             "UPDATE Adrs SET Tel = '03-1234-5678', MyNumber = ' ' || MyNumber || ' ' WHERE RecNo = 6;"
             "UPDATE Adrs SET Tel = '   ', Fax = '' WHERE RecNo = 7;"
             "UPDATE Adrs SET Tel = '０３１２', Portable1 = ' ' WHERE RecNo = 8;"
-            "UPDATE Adrs SET Tel = '+81312345678', Fax = '0312 345678' WHERE RecNo = 9;";
+            "UPDATE Adrs SET Tel = '+81312345678', Fax = '0312 345678' WHERE RecNo = 9;"
+            // A damaged date long before the first year shows its year with a minus.
+            "UPDATE Adrs SET AddDateTime = -700000, UpdDateTime = -693594.25 WHERE RecNo = 7;";
         const int updated = sqlite3_exec(db, kStoredOtherwise, nullptr, nullptr, nullptr);
         sqlite3_close(db);
         ASSERT_EQ(updated, SQLITE_OK);
@@ -210,7 +212,9 @@ TEST_F(WordSearchTest, FindsExactlyTheRowsWhoseShownTextHoldsTheWord)
                                "東京都千代田区千代田1-1", "十1-1", "予表",
                                // My Numbers and telephone numbers of every shape
                                "1234567890123456", "1234567890123", "90123", "表ソ能", "ソ能", "03-1234-5678", " 0312",
-                               "０３", "+81", "ABC", "0", "0312 3", "03"};
+                               "０３", "+81", "ABC", "0", "0312 3", "03",
+                               // dates, one of them damaged
+                               "-0018/06", "-0001", "06:00"};
     const TAdrsListModel& model = list->Model();
     const TAdrsListCache& cache = model.Cache();
     for (const bool locked : {false, true}) {
