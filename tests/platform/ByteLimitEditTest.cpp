@@ -236,40 +236,6 @@ TEST(ByteLimitComboBox, LimitsTypingAndCutsOnLeaving)
     EXPECT_EQ(f.edit->currentText(), QStringLiteral("株式"));
 }
 
-namespace {
-
-// The ways text arrives besides typing, each at the caret or over the selection.
-enum class TArrival { PasteKey, MenuPaste, Drop, Commit };
-
-void Arrive(QLineEdit* edit, TArrival how, const QString& text)
-{
-    QApplication::clipboard()->setText(text);
-    QMimeData mime;
-    mime.setText(text);
-    const QPoint at = edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().center();
-    if (how == TArrival::PasteKey) {
-        QTest::keySequence(edit, QKeySequence::Paste);
-    } else if (how == TArrival::MenuPaste) {
-        QContextMenuEvent menuEvent(QContextMenuEvent::Keyboard, at, edit->mapToGlobal(at));
-        QApplication::sendEvent(edit, &menuEvent);
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        ASSERT_NE(menu, nullptr);
-        for (QAction* action : menu->actions())
-            if (action->text().startsWith(QLineEdit::tr("&Paste")))
-                action->trigger();
-        menu->close();
-    } else if (how == TArrival::Drop) { // dropped at the caret
-        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(edit, &enter);
-        QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(edit, &drop);
-    } else {
-        CommitText(edit, text);
-    }
-}
-
-} // namespace
-
 // A first line equal to the text beside the caret, or to the selection it
 // replaces, is not mistaken for text that was already there; what is cut to
 // fit is the end of what arrived.
@@ -293,8 +259,40 @@ TEST(ByteLimitEdit, OneLineInputTakesTheFirstLineOfWhatArrivesWhateverStandsBesi
             f.edit->setText(c.before);
             f.edit->setFocus();
             c.selectAll ? f.edit->selectAll() : f.edit->setCursorPosition(0);
-            Arrive(f.edit, how, c.arriving);
+            Arrive(f.edit, f.edit, how, c.arriving);
             EXPECT_EQ(f.edit->text(), c.after);
+        }
+    }
+}
+
+// The combo box is the focus widget: it hands keys, input-method events and
+// its context menu to its edit past the edit's event filters. What arrives
+// there keeps the one-line rule and the limit all the same.
+TEST(ByteLimitComboBox, EveryWayIntoTheComboBoxTakesTheFirstLineOfWhatArrives)
+{
+    TEditForm<TByteLimitComboBox> f(10);
+    f.edit->addItem(QStringLiteral("営業部"));
+    const struct {
+        QString before, arriving, after;
+        bool selectAll; // else the caret at the end
+    } cases[] = {
+        {QStringLiteral("営業部"), QStringLiteral("営業部\r\n第二課"), QStringLiteral("営業部"), true},
+        {QStringLiteral("表"), QStringLiteral("\r\nソ\t能\r\n"), QStringLiteral("表ソ能"), false},
+        {QStringLiteral("営業部"), QStringLiteral("第二課\n三"), QStringLiteral("営業部第二"), false}, // cut at 10 bytes
+    };
+    for (TArrival how : kEveryArrival) {
+        for (const auto& c : cases) {
+            if (how == TArrival::Drop && c.selectAll)
+                continue; // a drop goes in where it lands, never over a selection
+            SCOPED_TRACE(QStringLiteral("%1: %2").arg(QLatin1String(ArrivalName(how)), c.arriving).toStdString());
+            f.edit->setEditText(c.before);
+            f.edit->setFocus();
+            ASSERT_EQ(QApplication::focusWidget(), f.edit);
+            c.selectAll ? f.edit->lineEdit()->selectAll() : f.edit->lineEdit()->end(false);
+            Arrive(f.edit, f.edit->lineEdit(), how, c.arriving);
+            if (how == TArrival::MiddleButton && !QApplication::clipboard()->supportsSelection())
+                continue;
+            EXPECT_EQ(f.edit->currentText(), c.after);
         }
     }
 }

@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QTimer>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -238,6 +239,40 @@ TEST_F(RecordWindow, EditsKeepTheLimitsOfTheirFields)
     QTest::keyClick(secret, Qt::Key_Return);
     type(secret, QStringLiteral("あい"));
     EXPECT_EQ(secret->toPlainText(), QStringLiteral("\n") + QString(499, QChar(u'あ')));
+}
+
+// The editable combo boxes take the first line of what arrives by every
+// way, as the plain edits do, though the combo box hands its edit the keys,
+// the input method and the context menu past the edit's event filters.
+TEST_F(RecordWindow, EditableComboBoxesTakeTheFirstLineOfWhatArrivesByEveryWay)
+{
+    showRow(0);
+    window->show();
+    const struct {
+        const char* name;
+        QString first, arriving;
+    } combos[] = {
+        {"cbxDptmnt", QStringLiteral("営業部"), QStringLiteral("営業部\r\n第二課")},
+        {"cbxPost", QStringLiteral("課長"), QStringLiteral("課長\r\n部長")},
+        {"cbxHonor", QStringLiteral("様"), QStringLiteral("様\r\n御中")},
+        {"cbxKeyword6", QStringLiteral("表ソ"), QStringLiteral("表ソ\n能")},
+        {"cbxKeyword7", QStringLiteral("表ソ"), QStringLiteral("表ソ\t\r\n能")},
+        {"cbxKeyword8", QStringLiteral("表ソ"), QStringLiteral("表ソ\r能")},
+        {"cbxJointHonor1", QStringLiteral("様"), QStringLiteral("様\r\n御中")},
+        {"cbxJointHonor5", QStringLiteral("様"), QStringLiteral("様\r\n御中")},
+    };
+    for (const auto& c : combos) {
+        auto* combo = find<QComboBox>(QLatin1String(c.name));
+        for (TArrival how : kEveryArrival) {
+            SCOPED_TRACE(std::string(c.name) + ": " + ArrivalName(how));
+            if (how == TArrival::MiddleButton && !QApplication::clipboard()->supportsSelection())
+                continue;
+            if (how != TArrival::Drop) // a drop goes in where it lands, never over a selection
+                EXPECT_EQ(ArriveInComboBox(combo, c.first, true, how, c.arriving), c.first);
+            EXPECT_EQ(ArriveInComboBox(combo, QString(), false, how, c.arriving), c.first);
+        }
+    }
+    QApplication::clipboard()->clear(); // for the tests that paste what it holds
 }
 
 // Protected fields under the lock look read-only and answer a typed key

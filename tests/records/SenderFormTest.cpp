@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -372,6 +373,34 @@ TEST_F(SenderWindow, FullWidthNumbersCommittedAreStoredAsTheirDigits)
     setText("edPos", QStringLiteral("１５０ー００４２")); // the program's own text, folded where it is saved
     ASSERT_TRUE(close());
     EXPECT_EQ(StoredRows().at(0).at("Pos"), QStringLiteral("1500042"));
+}
+
+// The editable combo boxes take the first line of what arrives by every
+// way, cut to their limit, as the plain edits do.
+TEST_F(SenderWindow, EditableComboBoxesTakeTheFirstLineOfWhatArrivesByEveryWay)
+{
+    open();
+    const struct {
+        const char* name;
+        QString arriving, taken;
+    } combos[] = {
+        {"cbxDptmnt", QStringLiteral("営業部\r\n第二課"), QStringLiteral("営業部")},
+        {"cbxPost", QStringLiteral("課長\r\n部長"), QStringLiteral("課長")},
+        {"cbxHead1", QStringLiteral("営業部\r\n第二課"), QStringLiteral("営業部")},
+        {"cbxHead4", QStringLiteral("表ソ\t能\n二行目"), QStringLiteral("表ソ能")},
+    };
+    for (const auto& c : combos) {
+        auto* combo = find<QComboBox>(c.name);
+        for (TArrival how : kEveryArrival) {
+            SCOPED_TRACE(std::string(c.name) + ": " + ArrivalName(how));
+            if (how == TArrival::MiddleButton && !QApplication::clipboard()->supportsSelection())
+                continue;
+            if (how != TArrival::Drop) // a drop goes in where it lands, never over a selection
+                EXPECT_EQ(ArriveInComboBox(combo, c.taken, true, how, c.arriving), c.taken);
+            EXPECT_EQ(ArriveInComboBox(combo, QString(), false, how, c.arriving), c.taken);
+        }
+    }
+    QApplication::clipboard()->clear(); // for the tests that paste what it holds
 }
 
 TEST_F(SenderWindow, PrintMarksExtraBlockAndTheDefaultSender)

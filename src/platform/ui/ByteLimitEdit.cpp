@@ -251,11 +251,15 @@ void TByteLimit::Leaving(const QFocusEvent* event)
         CutToLimit();
 }
 
-bool TByteLimit::deliver(QObject* watched, QEvent* event, const QString& text)
+bool TByteLimit::deliver(QEvent* event, const QString& text)
 {
     arriving_ = text;
     arrivingSet_ = true;
-    watched->event(event);
+    // The edit's own handling runs once: a TByteLimitEdit's event() passes
+    // the event on while it is being handed over.
+    handing_ = true;
+    edit_->event(event);
+    handing_ = false;
     arrivingSet_ = false;
     arriving_.clear();
     return true; // handled here, once
@@ -292,29 +296,35 @@ bool TByteLimit::eventFilter(QObject* watched, QEvent* event)
     // from the widget's destructor): nothing to cut or take.
     if (watched != edit_ || !qobject_cast<QLineEdit*>(watched))
         return QObject::eventFilter(watched, event);
-    switch (event->type()) {
-    case QEvent::FocusOut:
-        // The cut comes before the edit's own handling of the leave.
+    // The cut comes before the edit's own handling of the leave.
+    if (event->type() == QEvent::FocusOut)
         Leaving(static_cast<QFocusEvent*>(event));
-        break;
+    return Take(event) || QObject::eventFilter(watched, event);
+}
+
+bool TByteLimit::Take(QEvent* event)
+{
+    if (!edit_ || handing_)
+        return false;
+    switch (event->type()) {
     case QEvent::KeyPress:
         if (static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste))
-            return deliver(watched, event, QApplication::clipboard()->text(QClipboard::Clipboard));
+            return deliver(event, QApplication::clipboard()->text(QClipboard::Clipboard));
         break;
     case QEvent::InputMethod: {
         const QString commit = static_cast<QInputMethodEvent*>(event)->commitString();
         if (!commit.isEmpty())
-            return deliver(watched, event, commit);
+            return deliver(event, commit);
         break;
     }
     case QEvent::Drop:
         if (const QMimeData* mime = static_cast<QDropEvent*>(event)->mimeData(); mime && mime->hasText())
-            return deliver(watched, event, mime->text());
+            return deliver(event, mime->text());
         break;
     case QEvent::MouseButtonRelease:
         if (static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton &&
             QApplication::clipboard()->supportsSelection())
-            return deliver(watched, event, QApplication::clipboard()->text(QClipboard::Selection));
+            return deliver(event, QApplication::clipboard()->text(QClipboard::Selection));
         break;
     case QEvent::ContextMenu:
         if (edit_->contextMenuPolicy() == Qt::DefaultContextMenu) {
@@ -325,12 +335,20 @@ bool TByteLimit::eventFilter(QObject* watched, QEvent* event)
     default:
         break;
     }
-    return QObject::eventFilter(watched, event);
+    return false;
 }
 
-TByteLimitEdit::TByteLimitEdit(QWidget* parent) : QLineEdit(parent), limit_(new TByteLimit(this))
+TByteLimitEdit::TByteLimitEdit(QWidget* parent) : QLineEdit(parent)
 {
+    limit_ = new TByteLimit(this); // the edit has events (a child added) before it is there
     connect(limit_, &TByteLimit::InputRefused, this, &TByteLimitEdit::InputRefused);
+}
+
+bool TByteLimitEdit::event(QEvent* event)
+{
+    // The edit of a combo box gets the combo's keys, input-method events and
+    // context menu through this call alone, past every event filter.
+    return (limit_ && limit_->Take(event)) || QLineEdit::event(event);
 }
 
 void TByteLimitEdit::focusOutEvent(QFocusEvent* event)

@@ -55,6 +55,12 @@ public:
     bool Allows(const QString& after) const;
     // Refuses an input the edit's owner judged itself: the beep and the signal.
     void Refuse();
+    // Takes an event of the line edit that puts text in (paste, drop,
+    // input-method commit, middle button) or opens its context menu, and
+    // hands it to the edit knowing what arrives; false for any other event.
+    // Seen through an event filter; an edit whose events may be handed to it
+    // directly (the edit of a combo box) calls it from its own event().
+    bool Take(QEvent* event);
     // The line edit loses the focus: cut unless the focus only went to a
     // context menu, a popup or another window, or the edit is read-only. Seen through an event filter;
     // an edit whose focus events are handed to it directly (the edit of a
@@ -72,7 +78,7 @@ private:
     friend class TByteLimitValidator;
     void checkMemo();
     // Hands the edit an event that puts `text` in, known while it is validated.
-    bool deliver(QObject* watched, QEvent* event, const QString& text);
+    bool deliver(QEvent* event, const QString& text);
     void showContextMenu(const QPoint& globalPos);
     // The span of input_ that arriving_ took, when it is found there whole.
     bool arrivedSpan(const QString& input, int pos, qsizetype& head, qsizetype& tail) const;
@@ -91,6 +97,7 @@ private:
     bool wide_ = false;
     bool numeric_ = false;
     bool arrivingSet_ = false;
+    bool handing_ = false; // deliver() is handing an event to the edit
     QString arriving_; // what the event being handled puts in, as it came
     QString accepted_; // the text before the change being checked
 };
@@ -135,10 +142,11 @@ signals:
     void InputRefused();
 
 protected:
+    bool event(QEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
-    TByteLimit* limit_;
+    TByteLimit* limit_ = nullptr;
 };
 
 // An editable combo box whose edit is a TByteLimitEdit. Keep it editable:
