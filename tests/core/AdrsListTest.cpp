@@ -1,15 +1,18 @@
 #include "core/ui/AdrsList.h"
 #include "core/AdrsListModel.h"
+#include "core/AdrsListColumns.h"
 #include "core/AdrsBook.h"
 #include "core/AdrsRecord.h"
 #include "core/DBInfo.h"
 #include "core/DuplicateSets.h"
 #include "core/FieldCipher.h"
 #include "core/Groups.h"
+#include "core/ItemNames.h"
 #include "core/Settings.h"
 #include "core/WordSearch.h"
 #include "core/common/AddressText.h"
 #include "platform/Cp932.h"
+#include "platform/IniFile.h"
 
 #include "support/TestSupport.h"
 
@@ -21,6 +24,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -302,6 +306,55 @@ TEST_F(AdrsListTest, TheSortArrowShowsTheOrderTheRowsAreIn)
     list->ShowDuplicates(diTel, diNone);
     click(alcNameKanji);
     EXPECT_EQ(header->sortIndicatorSection(), -1);
+}
+
+// A sort by a column the user then hides in 表示項目の設定 goes back to the
+// book's order, now and at the next start; so does one saved by an older
+// run for a column no longer shown.
+TEST_F(AdrsListTest, ASortByAColumnThatIsHiddenGoesBackToTheBooksOrder)
+{
+    QHeaderView* header = list->ListView()->header();
+    const int telSection = 2; // No., グループ, 電話番号 ...
+    emit header->sectionClicked(telSection);
+    emit header->sectionClicked(telSection);
+    ASSERT_EQ(list->GetRecNo(0), 12);
+    const auto hide = [&](int column) {
+        QTimer::singleShot(0, [column] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            ASSERT_NE(dialog, nullptr);
+            dialog->findChild<QListWidget*>("lvHeader")->item(column)->setCheckState(Qt::Unchecked);
+            dialog->findChild<QPushButton*>("btnOk")->click();
+        });
+        list->actHeaderSelectExecute();
+    };
+    hide(alcTel);
+    EXPECT_EQ(list->Model().SortColumn(), -1);
+    EXPECT_EQ(list->GetRecNo(0), 1);
+    EXPECT_EQ(list->GetRecNo(11), 12);
+    EXPECT_EQ(header->sortIndicatorSection(), -1);
+    EXPECT_EQ(TIniFile(AdrsListIniFileName()).ReadInteger(QStringLiteral("LIST SORT"), QStringLiteral("Column"), 0), -1);
+
+    list = std::make_unique<TAddressList>();
+    ASSERT_TRUE(list->OpenAdrsBook(kBook));
+    EXPECT_EQ(list->GetRecNo(0), 1);
+
+    {
+        TIniFile ini(AdrsListIniFileName());
+        ini.WriteInteger(QStringLiteral("LIST SORT"), QStringLiteral("Column"), alcTel);
+        ini.WriteBool(QStringLiteral("LIST SORT"), QStringLiteral("Descending"), true);
+        ASSERT_TRUE(ini.UpdateFile());
+    }
+    list = std::make_unique<TAddressList>();
+    ASSERT_TRUE(list->OpenAdrsBook(kBook));
+    EXPECT_EQ(list->Model().SortColumn(), -1);
+    EXPECT_EQ(list->GetRecNo(0), 1);
+    EXPECT_EQ(list->ListView()->header()->sortIndicatorSection(), -1);
+
+    // Shown again, the column sorts once more when clicked.
+    list->SetColumnSettings(DefaultListColumns());
+    emit list->ListView()->header()->sectionClicked(telSection);
+    emit list->ListView()->header()->sectionClicked(telSection);
+    EXPECT_EQ(list->GetRecNo(0), 12);
 }
 
 TEST_F(AdrsListTest, CellsShowTheStoredValuesAsTheUserReadsThem)
