@@ -296,3 +296,37 @@ TEST(ByteLimitComboBox, EveryWayIntoTheComboBoxTakesTheFirstLineOfWhatArrives)
         }
     }
 }
+
+// Input the edit takes in part (digits folded, a first line, a cut to fit)
+// is one undo step like any other: undo gives back the text before it.
+TEST(ByteLimitEdit, UndoAfterInputTakenInPartGivesBackTheTextBeforeIt)
+{
+    const struct {
+        bool numeric, combo;
+        TArrival how;
+        QString arriving, after;
+    } cases[] = {
+        {true, false, TArrival::Commit, QStringLiteral("１２ー３"), QStringLiteral("0312-3")},
+        {false, false, TArrival::PasteKey, QStringLiteral("表ソ\r\n能"), QStringLiteral("03表ソ")},
+        {false, false, TArrival::Commit, QStringLiteral("表ソ能"), QStringLiteral("03表ソ")},
+        {false, true, TArrival::MenuPaste, QStringLiteral("表\tソ\n能"), QStringLiteral("03表ソ")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arriving.toStdString());
+        TEditForm<TByteLimitComboBox> combo(6);
+        TEditForm<TByteLimitEdit> plain(6);
+        QWidget* focus = c.combo ? static_cast<QWidget*>(combo.edit) : plain.edit;
+        QLineEdit* edit = c.combo ? combo.edit->lineEdit() : plain.edit;
+        plain.edit->SetNumeric(c.numeric);
+        focus->activateWindow();
+        focus->setFocus();
+        QTest::keyClicks(focus, QStringLiteral("03"));
+        Arrive(focus, edit, c.how, c.arriving);
+        ASSERT_EQ(edit->text(), c.after);
+        EXPECT_TRUE(edit->isModified());
+        QTest::keySequence(focus, QKeySequence::Undo);
+        EXPECT_EQ(edit->text(), QStringLiteral("03"));
+        QTest::keySequence(focus, QKeySequence::Redo);
+        EXPECT_EQ(edit->text(), c.after);
+    }
+}

@@ -170,7 +170,7 @@ bool TByteLimit::fit(QString& input, int& pos)
         const QString folded = TByteLimitEdit::FoldNumber(input);
         if (folded != input) {
             input = folded;
-            reshaped_ = true;
+            reshaped_ = narrowed_ = true;
         }
     }
     QString inserted = input.mid(head, input.size() - head - tail);
@@ -182,7 +182,7 @@ bool TByteLimit::fit(QString& input, int& pos)
             input = input.left(head) + line + input.right(tail);
             pos = int(head + line.size());
             inserted = line;
-            reshaped_ = true;
+            reshaped_ = narrowed_ = true;
         }
     }
     if (!wide_) {
@@ -205,7 +205,7 @@ bool TByteLimit::fit(QString& input, int& pos)
         return false;
     input = input.left(head) + kept + input.right(tail);
     pos = int(head + kept.size());
-    cut_ = true;
+    cut_ = narrowed_ = true;
     return true;
 }
 
@@ -253,16 +253,46 @@ void TByteLimit::Leaving(const QFocusEvent* event)
 
 bool TByteLimit::deliver(QEvent* event, const QString& text)
 {
-    arriving_ = text;
-    arrivingSet_ = true;
     // The edit's own handling runs once: a TByteLimitEdit's event() passes
     // the event on while it is being handed over.
-    handing_ = true;
-    edit_->event(event);
-    handing_ = false;
+    arrive(text, [this, event] {
+        handing_ = true;
+        edit_->event(event);
+        handing_ = false;
+    });
+    return true; // handled here, once
+}
+
+void TByteLimit::arrive(const QString& text, const std::function<void()>& putIn)
+{
+    arriving_ = text;
+    arrivingSet_ = true;
+    narrowed_ = false;
+    const QString before = edit_->text();
+    putIn();
     arrivingSet_ = false;
     arriving_.clear();
-    return true; // handled here, once
+    if (narrowed_ && edit_->text() != before && !edit_->isUndoAvailable())
+        keepUndo(before);
+}
+
+void TByteLimit::keepUndo(const QString& before)
+{
+    // The line control forgets every undo step when its validation changes
+    // the text it checks (a first line taken, digits folded, a cut to fit).
+    // The change is made again as one step over the text before it, so that
+    // undo gives that text back as after any other input; unseen, since
+    // what was put in has been announced already.
+    const QString after = edit_->text();
+    const int cursor = edit_->cursorPosition();
+    const bool modified = edit_->isModified();
+    const QSignalBlocker blocker(edit_);
+    edit_->setText(before);
+    edit_->selectAll();
+    edit_->insert(after); // passes the validation as it is
+    edit_->setCursorPosition(cursor);
+    edit_->setModified(modified);
+    accepted_ = after;
 }
 
 void TByteLimit::showContextMenu(const QPoint& globalPos)
@@ -280,11 +310,7 @@ void TByteLimit::showContextMenu(const QPoint& globalPos)
         action->setObjectName(QStringLiteral("edit-paste"));
         disconnect(action, &QAction::triggered, edit_, nullptr);
         connect(action, &QAction::triggered, this, [this] {
-            arriving_ = QApplication::clipboard()->text(QClipboard::Clipboard);
-            arrivingSet_ = true;
-            edit_->paste();
-            arrivingSet_ = false;
-            arriving_.clear();
+            arrive(QApplication::clipboard()->text(QClipboard::Clipboard), [this] { edit_->paste(); });
         });
     }
     menu->popup(globalPos);

@@ -22,6 +22,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QObject>
+#include <functional>
 
 class QFocusEvent;
 class QPlainTextEdit;
@@ -79,6 +80,10 @@ private:
     void checkMemo();
     // Hands the edit an event that puts `text` in, known while it is validated.
     bool deliver(QEvent* event, const QString& text);
+    // Runs putIn, which puts `text` in the line edit, known while it is validated.
+    void arrive(const QString& text, const std::function<void()>& putIn);
+    // Makes the change that deliver() saw narrowed one undo step over `before`.
+    void keepUndo(const QString& before);
     void showContextMenu(const QPoint& globalPos);
     // The span of input_ that arriving_ took, when it is found there whole.
     bool arrivedSpan(const QString& input, int pos, qsizetype& head, qsizetype& tail) const;
@@ -98,6 +103,7 @@ private:
     bool numeric_ = false;
     bool arrivingSet_ = false;
     bool handing_ = false; // deliver() is handing an event to the edit
+    bool narrowed_ = false; // the validation changed what it was given
     QString arriving_; // what the event being handled puts in, as it came
     QString accepted_; // the text before the change being checked
 };
