@@ -282,8 +282,8 @@ TEST(ByteLimitComboBox, EveryWayIntoTheComboBoxTakesTheFirstLineOfWhatArrives)
     };
     for (TArrival how : kEveryArrival) {
         for (const auto& c : cases) {
-            if (how == TArrival::Drop && c.selectAll)
-                continue; // a drop goes in where it lands, never over a selection
+            if ((how == TArrival::Drop || how == TArrival::MiddleButton) && c.selectAll)
+                continue; // these go in where they land, never over a selection
             SCOPED_TRACE(QStringLiteral("%1: %2").arg(QLatin1String(ArrivalName(how)), c.arriving).toStdString());
             f.edit->setEditText(c.before);
             f.edit->setFocus();
