@@ -268,11 +268,32 @@ TEST_F(RecordWindow, EditableComboBoxesTakeTheFirstLineOfWhatArrivesByEveryWay)
             if (how == TArrival::MiddleButton && !QApplication::clipboard()->supportsSelection())
                 continue;
             if (how != TArrival::Drop && how != TArrival::MiddleButton) // these go in where they land
-                EXPECT_EQ(ArriveInComboBox(combo, c.first, true, how, c.arriving), c.first);
-            EXPECT_EQ(ArriveInComboBox(combo, QString(), false, how, c.arriving), c.first);
+                EXPECT_EQ(ArriveInField(combo, c.first, true, how, c.arriving), c.first);
+            EXPECT_EQ(ArriveInField(combo, QString(), false, how, c.arriving), c.first);
         }
     }
     QApplication::clipboard()->clear(); // for the tests that paste what it holds
+}
+
+// Every one-line input of the window, whichever its class and page, takes
+// the first line of what arrives by every way.
+TEST_F(RecordWindow, EveryOneLineInputTakesTheFirstLineOfWhatArrivesByEveryWay)
+{
+    showRow(0);
+    window->show();
+    QString names;
+    const QStringList misses = FirstLineMisses(window, &names);
+    EXPECT_TRUE(misses.isEmpty()) << misses.join(u'\n').toStdString();
+    // The read-only ones (the dates, the JIS code, the common My Number) are not among them.
+    EXPECT_EQ(names.toStdString(),
+              "cbxDptmnt cbxHonor cbxJointHonor1 cbxJointHonor2 cbxJointHonor3 cbxJointHonor4 cbxJointHonor5 "
+              "cbxKeyword6 cbxKeyword7 cbxKeyword8 cbxPost edtAdrs1 edtAdrs2 edtAdrs3 edtAdrsKana edtCorpKana "
+              "edtCustomCode edtEMail1 edtEMail2 edtEmployeeNo edtFax edtJointMyNumber1 edtJointMyNumber2 "
+              "edtJointMyNumber3 edtJointMyNumber4 edtJointMyNumber5 edtKeyword1 edtKeyword2 edtKeyword3 "
+              "edtKeyword4 edtKeyword5 edtMyNumber edtPortable1 edtPortable2 edtPos edtProtectMemo1 "
+              "edtProtectMemo10 edtProtectMemo2 edtProtectMemo3 edtProtectMemo4 edtProtectMemo5 edtProtectMemo6 "
+              "edtProtectMemo7 edtProtectMemo8 edtProtectMemo9 edtTdfkn edtTel edtURL nmedtCorpKanji nmedtJoint1 "
+              "nmedtJoint2 nmedtJoint3 nmedtJoint4 nmedtJoint5 nmedtNameKana nmedtNameKanji");
 }
 
 // Protected fields under the lock look read-only and answer a typed key

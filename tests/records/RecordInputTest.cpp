@@ -100,6 +100,18 @@ protected:
     }
 };
 
+// A link is one line of the record's links: the dialog takes the first line
+// of what arrives, as every one-line input does.
+TEST_F(RecordInput, TheLinkDialogTakesTheFirstLineOfWhatArrivesByEveryWay)
+{
+    TAddExtURL dialog(window);
+    dialog.show();
+    QString names;
+    const QStringList misses = FirstLineMisses(&dialog, &names);
+    EXPECT_TRUE(misses.isEmpty()) << misses.join(u'\n').toStdString();
+    EXPECT_EQ(names, QStringLiteral("edtURL"));
+}
+
 TEST_F(RecordInput, TenLinksAtMostCaseBlindDuplicatesRefusedDeleteRenumbersAndSavingKeepsTheOrder)
 {
     auto* links = find<QTreeWidget>("lvExtLink");

@@ -396,11 +396,25 @@ TEST_F(SenderWindow, EditableComboBoxesTakeTheFirstLineOfWhatArrivesByEveryWay)
             if (how == TArrival::MiddleButton && !QApplication::clipboard()->supportsSelection())
                 continue;
             if (how != TArrival::Drop && how != TArrival::MiddleButton) // these go in where they land
-                EXPECT_EQ(ArriveInComboBox(combo, c.taken, true, how, c.arriving), c.taken);
-            EXPECT_EQ(ArriveInComboBox(combo, QString(), false, how, c.arriving), c.taken);
+                EXPECT_EQ(ArriveInField(combo, c.taken, true, how, c.arriving), c.taken);
+            EXPECT_EQ(ArriveInField(combo, QString(), false, how, c.arriving), c.taken);
         }
     }
     QApplication::clipboard()->clear(); // for the tests that paste what it holds
+}
+
+// Every one-line input of the window, whichever its class and page, takes
+// the first line of what arrives by every way.
+TEST_F(SenderWindow, EveryOneLineInputTakesTheFirstLineOfWhatArrivesByEveryWay)
+{
+    open();
+    QString names;
+    const QStringList misses = FirstLineMisses(form.get(), &names);
+    EXPECT_TRUE(misses.isEmpty()) << misses.join(u'\n').toStdString();
+    EXPECT_EQ(names.toStdString(),
+              "cbxDptmnt cbxHead1 cbxHead2 cbxHead3 cbxHead4 cbxPost edAddition1 edAddition2 edAddition3 "
+              "edAddition4 edAdrs1 edAdrs2 edAdrs3 edCorp edFax edNote1 edNote2 edNote3 edNote4 edNote5 edPos "
+              "edTdfkn edTel edTitle nmedtJoint1 nmedtJoint2 nmedtJoint3 nmedtJoint4 nmedtJoint5 nmedtName");
 }
 
 TEST_F(SenderWindow, PrintMarksExtraBlockAndTheDefaultSender)

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QAbstractSpinBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QLineEdit>
@@ -103,15 +104,51 @@ void Arrive(QWidget* focus, QLineEdit* edit, TArrival how, const QString& text)
     }
 }
 
-QString ArriveInComboBox(QComboBox* combo, const QString& before, bool selectAll, TArrival how, const QString& text)
+QString ArriveInField(QWidget* field, const QString& before, bool selectAll, TArrival how, const QString& text)
 {
-    for (QWidget* w = combo; w->parentWidget(); w = w->parentWidget())
+    auto* combo = qobject_cast<QComboBox*>(field);
+    QLineEdit* edit = combo ? combo->lineEdit() : qobject_cast<QLineEdit*>(field);
+    for (QWidget* w = field; w->parentWidget(); w = w->parentWidget())
         if (auto* pages = qobject_cast<QStackedWidget*>(w->parentWidget()))
             pages->setCurrentWidget(w);
-    combo->window()->activateWindow();
-    combo->setFocus();
-    combo->setEditText(before);
-    selectAll ? combo->lineEdit()->selectAll() : combo->lineEdit()->end(false);
-    Arrive(combo, combo->lineEdit(), how, text);
-    return combo->currentText();
+    field->window()->activateWindow();
+    field->setFocus();
+    combo ? combo->setEditText(before) : edit->setText(before);
+    selectAll ? edit->selectAll() : edit->end(false);
+    Arrive(field, edit, how, text);
+    return edit->text();
+}
+
+std::vector<QWidget*> OneLineInputs(QWidget* window)
+{
+    std::vector<QWidget*> inputs;
+    for (QLineEdit* edit : window->findChildren<QLineEdit*>()) {
+        if (edit->isReadOnly() || edit->echoMode() != QLineEdit::Normal)
+            continue;
+        auto* combo = qobject_cast<QComboBox*>(edit->parentWidget());
+        if (combo && combo->lineEdit() == edit)
+            inputs.push_back(combo);
+        else if (!qobject_cast<QAbstractSpinBox*>(edit->parentWidget()))
+            inputs.push_back(edit);
+    }
+    return inputs;
+}
+
+QStringList FirstLineMisses(QWidget* window, QString* names)
+{
+    QStringList misses, seen;
+    for (QWidget* field : OneLineInputs(window)) {
+        seen << field->objectName();
+        for (TArrival how : kEveryArrival) {
+            if (how == TArrival::MiddleButton && !QApplication::clipboard()->supportsSelection())
+                continue;
+            const QString text = ArriveInField(field, QString(), false, how, QStringLiteral("12\r\n34"));
+            if (text != QStringLiteral("12"))
+                misses << QStringLiteral("%1: %2: %3").arg(field->objectName(), QLatin1String(ArrivalName(how)), text);
+        }
+    }
+    QApplication::clipboard()->clear();
+    seen.sort();
+    *names = seen.join(u' ');
+    return misses;
 }

@@ -8,7 +8,6 @@
 #include <deque>
 #include <vector>
 
-class QComboBox;
 class QLineEdit;
 class QWidget;
 
@@ -29,11 +28,19 @@ const char* ArrivalName(TArrival how);
 // Puts text in the edit the way `how` does; focus is the edit's focus widget
 // (the edit itself when it stands alone).
 void Arrive(QWidget* focus, QLineEdit* edit, TArrival how, const QString& text);
-// An editable combo box of a window as the user reaches it: its page of the
-// window brought forward, the focus on it, its text (before) all selected
-// (else the caret at the end); then text arrives `how` and the combo's text
-// is returned.
-QString ArriveInComboBox(QComboBox* combo, const QString& before, bool selectAll, TArrival how, const QString& text);
+// A one-line input of a window (a line edit, or an editable combo box) as
+// the user reaches it: its page of the window brought forward, the focus on
+// it, its text (before) all selected (else the caret at the end); then text
+// arrives `how` and the input's text is returned.
+QString ArriveInField(QWidget* field, const QString& before, bool selectAll, TArrival how, const QString& text);
+// The one-line inputs of a window the user can type in: its line edits that
+// are not read-only (a combo box's edit stands for the combo box).
+std::vector<QWidget*> OneLineInputs(QWidget* window);
+// Puts two lines into each one-line input of the window, empty, by every way
+// (the clipboard is left empty); returns each input and way that did not
+// take the first line alone ("name: way: text"). names receives the inputs'
+// names, sorted.
+QStringList FirstLineMisses(QWidget* window, QString* names);
 
 // Records every message box instead of showing it, and answers from a queue
 // of scripted answers (default: IDOK for OK boxes, IDYES for questions).
