@@ -155,8 +155,11 @@ private:
     TByteLimit* limit_ = nullptr;
 };
 
-// An editable combo box whose edit is a TByteLimitEdit. Keep it editable:
-// QComboBox::setEditable(false) followed by true would put a plain edit in.
+// An editable combo box whose edit is a TByteLimitEdit. The combo box, the
+// focus widget, hands its edit keys, input-method events and the context
+// menu directly; the edit's own event() keeps the rules on them. Keep it
+// editable: QComboBox::setEditable(false) followed by true would put a plain
+// edit in.
 class TByteLimitComboBox : public QComboBox {
     Q_OBJECT
     Q_PROPERTY(int maxBytes READ MaxBytes WRITE SetMaxBytes)
