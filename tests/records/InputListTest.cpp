@@ -115,15 +115,6 @@ protected:
     std::unique_ptr<TInputList> dialog;
 };
 
-TEST_F(InputList, TheNameTakesTheFirstLineOfWhatArrivesByEveryWay)
-{
-    show();
-    QString names;
-    const QStringList misses = FirstLineMisses(dialog.get(), &names);
-    EXPECT_TRUE(misses.isEmpty()) << misses.join(u'\n').toStdString();
-    EXPECT_EQ(names, QStringLiteral("edtName"));
-}
-
 TEST_F(InputList, AddTrimsPutsOnTopAndRefusesTheSameName)
 {
     show();

@@ -7,7 +7,6 @@
 #include "core/ItemNames.h"
 #include "core/Settings.h"
 #include "core/ui/AdrsList.h"
-#include "core/ui/GroupEdit.h"
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
 #include "records/KeywordEdit.h"
@@ -78,22 +77,6 @@ protected:
     TTempDataFolder folder;
     TMessageRecorder messages;
 };
-
-// The names of the keyword and protected-memo items and of the groups (the
-// record window's dialogs of names).
-TEST_F(ItemNames, EveryNameTakesTheFirstLineOfWhatArrivesByEveryWay)
-{
-    TKeywordEdit keywords;
-    TProtectMemoEdit memos;
-    TGroupEdit groups;
-    for (QWidget* dialog : std::initializer_list<QWidget*>{&keywords, &memos, &groups}) {
-        dialog->show();
-        QString names;
-        const QStringList misses = FirstLineMisses(dialog, &names);
-        EXPECT_TRUE(misses.isEmpty()) << misses.join(u'\n').toStdString();
-        EXPECT_EQ(names.count(u' ') + 1, dialog == &keywords ? 8 : 10) << names.toStdString();
-    }
-}
 
 TEST_F(ItemNames, DialogShowsTheFileWithItsDefaults)
 {

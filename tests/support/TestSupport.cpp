@@ -142,9 +142,16 @@ QStringList FirstLineMisses(QWidget* window, QString* names)
         for (TArrival how : kEveryArrival) {
             if (how == TArrival::MiddleButton && !QApplication::clipboard()->supportsSelection())
                 continue;
-            const QString text = ArriveInField(field, QString(), false, how, QStringLiteral("12\r\n34"));
-            if (text != QStringLiteral("12"))
-                misses << QStringLiteral("%1: %2: %3").arg(field->objectName(), QLatin1String(ArrivalName(how)), text);
+            // At the caret of an empty input, and over a selection that is the
+            // first line (drops and the middle button go in where they land).
+            for (const bool selectAll : {false, true}) {
+                if (selectAll && (how == TArrival::Drop || how == TArrival::MiddleButton))
+                    continue;
+                const QString before = selectAll ? QStringLiteral("12") : QString();
+                const QString text = ArriveInField(field, before, selectAll, how, QStringLiteral("12\r\n34"));
+                if (text != QStringLiteral("12"))
+                    misses << QStringLiteral("%1: %2: %3").arg(field->objectName(), QLatin1String(ArrivalName(how)), text);
+            }
         }
     }
     QApplication::clipboard()->clear();

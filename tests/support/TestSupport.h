@@ -36,9 +36,10 @@ QString ArriveInField(QWidget* field, const QString& before, bool selectAll, TAr
 // The one-line inputs of a window the user can type in: its line edits that
 // are not read-only (a combo box's edit stands for the combo box).
 std::vector<QWidget*> OneLineInputs(QWidget* window);
-// Puts two lines into each one-line input of the window, empty, by every way
-// (the clipboard is left empty); returns each input and way that did not
-// take the first line alone ("name: way: text"). names receives the inputs'
+// Puts two lines into each one-line input of the window by every way, at the
+// caret of the empty input and over a selection equal to the first line (the
+// clipboard is left empty); returns each input and way that did not take
+// the first line alone ("name: way: text"). names receives the inputs'
 // names, sorted.
 QStringList FirstLineMisses(QWidget* window, QString* names);
 
