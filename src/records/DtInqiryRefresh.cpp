@@ -201,10 +201,10 @@ bool TDataInquiry::ConfirmLockOverProtectedInput()
     if (!IsRecordChanged(protectedOnly, compared))
         return true;
     if (Settings().Confirmation) {
-        const QString text =
-            dtinquiry::SaveQuestion((heldRecord_ ? QStringLiteral("照会中のデータの") : QStringLiteral("入力途中のデータの")) +
-                         QStringLiteral("マイナンバーまたは保護メモが変更されています  \r\n"
-                                        "管理者モードを終了すると、これらは保存できなくなります  "));
+        const QString head = (heldRecord_ ? QStringLiteral("照会中のデータの") : QStringLiteral("入力途中のデータの")) +
+                             QStringLiteral("マイナンバーまたは保護メモが変更されています  \r\n"
+                                            "管理者モードを終了すると、これらは保存できなくなります  ");
+        const QString text = dtinquiry::SaveQuestion(head);
         const int answer = ShowMessage(this, text, MB_YESNOCANCEL | MB_ICONQUESTION);
         if (answer == IDNO) {
             // Let go: the fields show what is stored, as the lock keeps it.
@@ -219,8 +219,8 @@ bool TDataInquiry::ConfirmLockOverProtectedInput()
         if (answer != IDYES)
             return false;
     }
-    // Saved as 変更 (登録 for new input) saves it; the window goes on as
-    // after the button. A refused or failed save has told why and keeps the input.
+    // Saved as 変更 (登録 for new input) saves, and the window goes on as
+    // after that button; a refused or failed save has told why and keeps the input.
     heldRecord_ ? UpdateRecord() : AddRecord();
     return !isVisible() || !IsModified();
 }

@@ -33,7 +33,7 @@ TSaveResult TDataInquiry::ConfirmSaveChanges(int kind, bool refresh)
         return TSaveResult::NotSaved;
     if (Settings().Confirmation) {
         const QString text = dtinquiry::SaveQuestion(heldRecord_ ? QStringLiteral("照会中のデータが変更されています  ")
-                                                      : QStringLiteral("入力途中のデータがあります  "));
+                                                                 : QStringLiteral("入力途中のデータがあります  "));
         const int answer = ShowMessage(this, text, MB_YESNOCANCEL | MB_ICONQUESTION);
         if (answer == IDNO)
             return TSaveResult::NotSaved;
