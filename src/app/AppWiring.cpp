@@ -252,6 +252,11 @@ int EditSenders(TAddressList& window)
 bool EditSettings(TAddressList& window)
 {
     TSettingsDialog dialog(&window);
+    // Protected input not yet saved is asked about while it can still be saved.
+    dialog.SetLockGuard([] {
+        TDataInquiry* shown = ShownRecordWindow();
+        return !shown || shown->ConfirmLockOverProtectedInput();
+    });
     if (dialog.ShowModal() != mrOk)
         return false;
     window.UpdateListColor();

@@ -211,6 +211,10 @@ void TAdrsListModel::SetColumns(std::vector<int> columns)
 {
     beginResetModel();
     columns_ = std::move(columns);
+    if (!rowOrder_ && !CanSortBy(sortColumn_)) {
+        sortOrder(); // drops it
+        relistRows();
+    }
     endResetModel();
 }
 
@@ -240,10 +244,12 @@ void TAdrsListModel::SetSort(int columnNo, bool descending)
     endResetModel();
 }
 
-bool TAdrsListModel::CanSortBy(int columnNo)
+bool TAdrsListModel::CanSortBy(int columnNo) const
 {
     if (columnNo < 0 || columnNo >= kAdrsListColumnCount)
         return true;
+    if (std::find(columns_.begin(), columns_.end(), columnNo) == columns_.end())
+        return false;
     const int field = AdrsListColumnDefs[size_t(columnNo)].field;
     return field < 0 || AdrsColumnKind(field) != TFieldKind::Cipher || !IsProtectedFieldMasked();
 }
@@ -281,8 +287,9 @@ void TAdrsListModel::sortOrder()
         return;
     }
     if (!CanSortBy(sortColumn_)) {
-        // Not sorted by hidden values, nor claimed to be: the book's order,
-        // also once the lock is lifted (no sort the user did not see).
+        // Not sorted by hidden values or a hidden column, nor claimed to be:
+        // the book's order, also once the lock is lifted or the column shown
+        // again (no sort the user did not see).
         sortColumn_ = -1;
         sortDescending_ = false;
     }

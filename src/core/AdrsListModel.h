@@ -23,7 +23,8 @@ public:
     TAdrsListCache& Cache() { return cache_; }
     const TAdrsListCache& Cache() const { return cache_; }
 
-    // The shown columns (column numbers of the column table) in display order.
+    // The shown columns (column numbers of the column table) in display
+    // order. A sort by a column no longer shown is dropped for the book's order.
     void SetColumns(std::vector<int> columns);
     const std::vector<int>& Columns() const { return columns_; }
 
@@ -32,10 +33,12 @@ public:
     // cannot have now (CanSortBy) is dropped for the book's order.
     void SetSort(int columnNo, bool descending);
     int SortColumn() const { return sortColumn_; }
-    // Whether the rows can be sorted by the column now: not by one whose
-    // values are hidden behind the administrator lock (masked values give
-    // away nothing, not even their order). -1 (the book's order) always.
-    static bool CanSortBy(int columnNo);
+    // Whether the rows can be sorted by the column now: by one the list
+    // shows (an order no column shows is no order the user can see), and
+    // not by one whose values are hidden behind the administrator lock
+    // (masked values give away nothing, not even their order). -1 (the
+    // book's order) always.
+    bool CanSortBy(int columnNo) const;
     bool SortDescending() const { return sortDescending_; }
 
     // A fixed row order in place of the sort (the duplicate display): the

@@ -1,6 +1,7 @@
 #include "integrations/AddExtURL.h"
 
 #include "platform/Cp932.h"
+#include "platform/ui/ByteLimitEdit.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -10,7 +11,9 @@
 TAddExtURL::TAddExtURL(QWidget* owner) : TModalDialog(owner)
 {
     setWindowTitle(QStringLiteral("URLを登録"));
-    url_ = new QLineEdit(this);
+    // A link is one line of the record's links, kept in code page 932: the
+    // edit takes the first line of a paste and nothing the page cannot hold.
+    url_ = new TByteLimitEdit(this);
     url_->setObjectName(QStringLiteral("edtURL"));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &TModalDialog::accept);

@@ -100,6 +100,12 @@ public:
     // [COOPERATE] settings.
     void UpdateCooperateHints();
     void ApplyAdminMode();
+    // Before the administrator lock comes on: My Numbers or protected memos
+    // changed and not saved would be kept from the save under the lock, so
+    // they are asked about (as the save before another record is): Yes
+    // saves the input, No puts the stored values back, Cancel keeps the lock
+    // off. False when the lock is to stay off.
+    bool ConfirmLockOverProtectedInput();
     void RefreshGroupList();
     void RefreshSenderList();
     void SelectSender(int senderRecNo);
@@ -151,6 +157,9 @@ private:
     bool DeleteRow(int recNo, QString* cause);
     bool ValidateInput(bool isNew);
     TWriteResult WriteRecord(bool isUpdate, int* newRecNo);
+    // What the input is compared with: the held record, the snapshot of a
+    // listing, or an empty record of the input's kind and group.
+    TAdrsRecord ComparedRecord(const TRecordInput& input) const;
     QString writeCause_; // why the last WriteRecord failed, for its message
     void SaveInputHistories();
     TSourceLink* SourceLink(const TInquiryLinks& links) const;

@@ -139,12 +139,21 @@ bool TDataInquiry::IsModified(const TRecordInput& input) const
         return IsRecordChanged(input, *heldRecord_);
     if (snapshot_)
         return IsRecordChanged(input, *snapshot_);
+    return IsRecordChanged(input, ComparedRecord(input));
+}
+
+TAdrsRecord TDataInquiry::ComparedRecord(const TRecordInput& input) const
+{
+    if (heldRecord_)
+        return *heldRecord_;
+    if (snapshot_)
+        return *snapshot_;
     // Emptied input keeps the chosen group for the next record; a group
     // alone is nothing to save.
     TAdrsRecord blank;
     InitNewAdrsRecord(blank, input.Priv);
     blank.Group = input.Group;
-    return IsRecordChanged(input, blank);
+    return blank;
 }
 
 void TDataInquiry::ShowInquiry(const TAdrsRecord& record)

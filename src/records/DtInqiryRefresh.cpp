@@ -184,6 +184,47 @@ void TDataInquiry::ApplyAdminMode()
         ui->pnlProtectNoteMask->raise();
 }
 
+bool TDataInquiry::ConfirmLockOverProtectedInput()
+{
+    if (IsProtectedFieldMasked())
+        return true;
+    const TRecordInput input = ReadControls();
+    const TAdrsRecord compared = ComparedRecord(input);
+    // The stored record with the protected input alone: changed only when
+    // that input is.
+    const TRecordInput stored = InputFromRecord(compared);
+    TRecordInput protectedOnly = stored;
+    protectedOnly.MyNumber = input.MyNumber;
+    protectedOnly.JointMyNumber = input.JointMyNumber;
+    protectedOnly.ProtectMemo = input.ProtectMemo;
+    protectedOnly.ProtectNote = input.ProtectNote;
+    if (!IsRecordChanged(protectedOnly, compared))
+        return true;
+    if (Settings().Confirmation) {
+        const QString head = (heldRecord_ ? QStringLiteral("照会中のデータの") : QStringLiteral("入力途中のデータの")) +
+                             QStringLiteral("マイナンバーまたは保護メモが変更されています  \r\n"
+                                            "管理者モードを終了すると、これらは保存できなくなります  ");
+        const QString text = dtinquiry::SaveQuestion(head);
+        const int answer = ShowMessage(this, text, MB_YESNOCANCEL | MB_ICONQUESTION);
+        if (answer == IDNO) {
+            // Let go: the fields show what is stored, as the lock keeps it.
+            ui->edtMyNumber->setText(stored.MyNumber);
+            for (int n = 1; n <= 5; ++n)
+                MyNumberEdit(n)->setText(stored.JointMyNumber[size_t(n - 1)]);
+            for (int i = 0; i < kProtectMemoCount; ++i)
+                ProtectMemoEdit(i)->setText(stored.ProtectMemo[size_t(i)]);
+            dtinquiry::SetMemoText(ui->mmoProtectNote, stored.ProtectNote);
+            return true;
+        }
+        if (answer != IDYES)
+            return false;
+    }
+    // Saved as 変更 (登録 for new input) saves, and the window goes on as
+    // after that button; a refused or failed save has told why and keeps the input.
+    heldRecord_ ? UpdateRecord() : AddRecord();
+    return !isVisible() || !IsModified();
+}
+
 // ---------------------------------------------------------------- item names and modes
 
 void TDataInquiry::ApplyKeywordNames()

@@ -39,6 +39,18 @@ inline QColor EditGround(const QLineEdit* edit)
     return QApplication::palette(edit).color(edit->isReadOnly() ? QPalette::Window : QPalette::Base);
 }
 
+// A question whether to save the input, after its first line: Yes saves,
+// No lets it go, Cancel keeps it as it is.
+inline QString SaveQuestion(const QString& head)
+{
+    return head + QStringLiteral("\r\n\r\n"
+                                 "アドレス帳に保存する場合は「はい」  \r\n"
+                                 "破棄する場合は「いいえ」  \r\n"
+                                 "中止する場合は「キャンセル」  \r\n"
+                                 "\r\n"
+                                 "を押してください  ");
+}
+
 // Why the desktop did not open a link: the answer of OpenUrlStatus, on a
 // line of its own under the message.
 inline QString OpenFailureCause(int status)

@@ -33,14 +33,8 @@ TSaveResult TDataInquiry::ConfirmSaveChanges(int kind, bool refresh)
     if (!option || !IsModified())
         return TSaveResult::NotSaved;
     if (Settings().Confirmation) {
-        const QString text = (heldRecord_ ? QStringLiteral("照会中のデータが変更されています  ")
-                                          : QStringLiteral("入力途中のデータがあります  ")) +
-                             QStringLiteral("\r\n\r\n"
-                                            "アドレス帳に保存する場合は「はい」  \r\n"
-                                            "破棄する場合は「いいえ」  \r\n"
-                                            "中止する場合は「キャンセル」  \r\n"
-                                            "\r\n"
-                                            "を押してください  ");
+        const QString text = dtinquiry::SaveQuestion(heldRecord_ ? QStringLiteral("照会中のデータが変更されています  ")
+                                                                 : QStringLiteral("入力途中のデータがあります  "));
         const int answer = ShowMessage(this, text, MB_YESNOCANCEL | MB_ICONQUESTION);
         if (answer == IDNO)
             return TSaveResult::NotSaved;

@@ -1,5 +1,6 @@
 #include "records/RecordWriter.h"
 
+#include "core/AdrsFields.h"
 #include "core/DBInfo.h"
 #include "core/common/AddressText.h"
 #include "listing_search/DicSch.h"
@@ -138,13 +139,41 @@ bool SameRow(TAdrsRecord a, TAdrsRecord b)
     return a == b;
 }
 
-// The fields the administrator lock protects, taken from what is stored.
-void KeepProtected(const TAdrsRecord& stored, TAdrsRecord& record)
+// The columns the administrator lock protects: the My Numbers, the
+// protected memos (all enciphered) and the protected free memo.
+bool IsProtectedColumn(int column)
 {
-    record.MyNumber = stored.MyNumber;
-    record.JointMyNumber = stored.JointMyNumber;
-    record.ProtectMemo = stored.ProtectMemo;
-    record.ProtectNote = stored.ProtectNote;
+    return column == afProtectNote || AdrsColumnKind(column) == TFieldKind::Cipher;
+}
+
+// A protected column of the current row as the file holds it: not read
+// through the record's fixed-width field, which would cut a longer value
+// (written by another program) or change a character code page 932 has not.
+struct TStoredColumn {
+    int column;
+    bool null;
+    QByteArray utf8;
+};
+
+std::vector<TStoredColumn> StoredProtectedColumns(const TSqlTable& table)
+{
+    std::vector<TStoredColumn> out;
+    for (int column = 0; column < kAdrsColumnCount; ++column)
+        if (IsProtectedColumn(column))
+            out.push_back({column, table.IsNull(column), table.AsUtf8(column)});
+    return out;
+}
+
+// Puts them back over what the record wrote. A value the table cannot take
+// fails the post, with the cause, and is never cut.
+void RestoreColumns(const std::vector<TStoredColumn>& stored, TSqlTable& table)
+{
+    for (const TStoredColumn& c : stored) {
+        if (c.null)
+            table.SetNull(c.column);
+        else
+            table.SetUtf8(c.column, c.utf8);
+    }
 }
 
 } // namespace
@@ -156,29 +185,26 @@ TWriteResult WriteAdrsRow(TSqlTable& table, const TAdrsRecord& record, int heldR
         cause->clear();
     try {
         table.SetIndexName(QString());
-        const TAdrsRecord* written = &record;
-        TAdrsRecord kept;
+        std::vector<TStoredColumn> kept;
         if (heldRecNo < 0) {
             table.Append();
         } else {
             if (!table.FindKey({heldRecNo}))
                 return TWriteResult::Refused;
             TAdrsRecord now;
-            if (rowAsShown || keepProtected)
+            if (rowAsShown)
                 ReadAdrsRecord(table, now);
             if (rowAsShown && !SameRow(now, *rowAsShown)) {
                 if (cause)
                     *cause = QStringLiteral("データが他で変更されています");
                 return TWriteResult::Failed;
             }
+            if (keepProtected)
+                kept = StoredProtectedColumns(table);
             table.Edit();
-            if (keepProtected) {
-                kept = record;
-                KeepProtected(now, kept);
-                written = &kept;
-            }
         }
-        WriteAdrsRecord(*written, table);
+        WriteAdrsRecord(record, table);
+        RestoreColumns(kept, table);
         table.Post();
         table.FlushBuffers();
         if (rowAsShown && heldRecNo >= 0 && table.FindKey({heldRecNo}))

@@ -48,7 +48,9 @@ enum class TWriteResult : int { Written = 0, Refused = 1, Failed = 9 };
 // keepProtected (the administrator lock is on): an update keeps the row's
 // stored My Numbers, protected memos and protected free memo byte for byte,
 // whatever the record holds, so that no way into the window's locked fields
-// can change them.
+// can change them. They are taken from the row as the file holds it, never
+// through the record's fixed-width fields: one longer than its column
+// (written by another program) fails the write rather than being cut.
 TWriteResult WriteAdrsRow(TSqlTable& table, const TAdrsRecord& record, int heldRecNo, int* newRecNo,
                           QString* cause = nullptr, TAdrsRecord* rowAsShown = nullptr, bool keepProtected = false);
 // The message of a failed write: its text ("add error", "update error") and,

@@ -1,5 +1,6 @@
 #include "core/ui/AdrsList.h"
 #include "core/AdrsListModel.h"
+#include "core/AdrsListColumns.h"
 #include "core/AdrsBook.h"
 #include "core/AdrsRecord.h"
 #include "core/DBInfo.h"
@@ -12,6 +13,7 @@
 #include "core/common/AddressText.h"
 #include "platform/Cp932.h"
 #include "platform/FileErrors.h"
+#include "platform/IniFile.h"
 
 #include "support/TestSupport.h"
 
@@ -23,6 +25,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -306,6 +309,37 @@ TEST_F(AdrsListTest, TheSortArrowShowsTheOrderTheRowsAreIn)
     list->ShowDuplicates(diTel, diNone);
     click(alcNameKanji);
     EXPECT_EQ(header->sortIndicatorSection(), -1);
+}
+
+// A sort by a column the user then hides in 表示項目の設定 goes back to the
+// book's order, now and at the next start, also one saved by an older run.
+TEST_F(AdrsListTest, ASortByAColumnThatIsHiddenGoesBackToTheBooksOrder)
+{
+    const int telSection = 2; // No., グループ, 電話番号 ...
+    emit list->ListView()->header()->sectionClicked(telSection);
+    emit list->ListView()->header()->sectionClicked(telSection);
+    ASSERT_EQ(list->GetRecNo(0), 12);
+    QTimer::singleShot(0, [] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        dialog->findChild<QListWidget*>("lvHeader")->item(alcTel)->setCheckState(Qt::Unchecked);
+        dialog->findChild<QPushButton*>("btnOk")->click();
+    });
+    list->actHeaderSelectExecute();
+    const auto inBookOrder = [this] {
+        EXPECT_EQ(list->Model().SortColumn(), -1);
+        EXPECT_EQ(list->ListView()->header()->sortIndicatorSection(), -1);
+        EXPECT_EQ(list->GetRecNo(0), 1);
+    };
+    inBookOrder();
+    TIniFile ini(AdrsListIniFileName());
+    EXPECT_EQ(ini.ReadInteger(QStringLiteral("LIST SORT"), QStringLiteral("Column"), 0), -1);
+
+    ini.WriteInteger(QStringLiteral("LIST SORT"), QStringLiteral("Column"), alcTel);
+    ASSERT_TRUE(ini.UpdateFile());
+    list = std::make_unique<TAddressList>();
+    ASSERT_TRUE(list->OpenAdrsBook(kBook));
+    inBookOrder();
 }
 
 TEST_F(AdrsListTest, CellsShowTheStoredValuesAsTheUserReadsThem)

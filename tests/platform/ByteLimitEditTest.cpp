@@ -236,40 +236,6 @@ TEST(ByteLimitComboBox, LimitsTypingAndCutsOnLeaving)
     EXPECT_EQ(f.edit->currentText(), QStringLiteral("株式"));
 }
 
-namespace {
-
-// The ways text arrives besides typing, each at the caret or over the selection.
-enum class TArrival { PasteKey, MenuPaste, Drop, Commit };
-
-void Arrive(QLineEdit* edit, TArrival how, const QString& text)
-{
-    QApplication::clipboard()->setText(text);
-    QMimeData mime;
-    mime.setText(text);
-    const QPoint at = edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().center();
-    if (how == TArrival::PasteKey) {
-        QTest::keySequence(edit, QKeySequence::Paste);
-    } else if (how == TArrival::MenuPaste) {
-        QContextMenuEvent menuEvent(QContextMenuEvent::Keyboard, at, edit->mapToGlobal(at));
-        QApplication::sendEvent(edit, &menuEvent);
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        ASSERT_NE(menu, nullptr);
-        for (QAction* action : menu->actions())
-            if (action->text().startsWith(QLineEdit::tr("&Paste")))
-                action->trigger();
-        menu->close();
-    } else if (how == TArrival::Drop) { // dropped at the caret
-        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(edit, &enter);
-        QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(edit, &drop);
-    } else {
-        CommitText(edit, text);
-    }
-}
-
-} // namespace
-
 // A first line equal to the text beside the caret, or to the selection it
 // replaces, is not mistaken for text that was already there; what is cut to
 // fit is the end of what arrived.
@@ -293,8 +259,36 @@ TEST(ByteLimitEdit, OneLineInputTakesTheFirstLineOfWhatArrivesWhateverStandsBesi
             f.edit->setText(c.before);
             f.edit->setFocus();
             c.selectAll ? f.edit->selectAll() : f.edit->setCursorPosition(0);
-            Arrive(f.edit, how, c.arriving);
+            Arrive(f.edit, f.edit, how, c.arriving);
             EXPECT_EQ(f.edit->text(), c.after);
         }
+    }
+}
+
+// Input the edit takes in part (digits folded, a first line, a cut to fit)
+// is one undo step like any other: undo gives back the text before it.
+TEST(ByteLimitEdit, UndoAfterInputTakenInPartGivesBackTheTextBeforeIt)
+{
+    TEditForm<TByteLimitEdit> f(6);
+    const struct {
+        bool numeric;
+        TArrival how;
+        QString arriving, after;
+    } cases[] = {
+        {true, TArrival::Commit, QStringLiteral("１２ー３"), QStringLiteral("0312-3")},
+        {false, TArrival::MenuPaste, QStringLiteral("表ソ\r\n能"), QStringLiteral("03表ソ")},
+        {false, TArrival::Commit, QStringLiteral("表ソ能"), QStringLiteral("03表ソ")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arriving.toStdString());
+        f.edit->SetNumeric(c.numeric);
+        f.edit->clear();
+        QTest::keyClicks(f.edit, QStringLiteral("03"));
+        Arrive(f.edit, f.edit, c.how, c.arriving);
+        ASSERT_EQ(f.edit->text(), c.after);
+        QTest::keySequence(f.edit, QKeySequence::Undo);
+        EXPECT_EQ(f.edit->text(), QStringLiteral("03"));
+        QTest::keySequence(f.edit, QKeySequence::Redo);
+        EXPECT_EQ(f.edit->text(), c.after);
     }
 }

@@ -5,6 +5,7 @@
 #include "RecordWindowFixture.h"
 
 #include "core/AdrsRecord.h"
+#include "core/ui/GroupEdit.h"
 #include "integrations/AddExtURL.h"
 #include "integrations/WebSearch.h"
 #include "platform/Cp932.h"
@@ -13,6 +14,9 @@
 #include "platform/ui/ByteLimitEdit.h"
 #include "platform/ui/ColorDialog.h"
 #include "platform/ui/DialogSeams.h"
+#include "records/InputList.h"
+#include "records/KeywordEdit.h"
+#include "records/ProtectMemoEdit.h"
 #include "core/common/Units.h"
 
 #include <QApplication>
@@ -99,6 +103,25 @@ protected:
         QTest::keyClick(w, Qt::Key_Return);
     }
 };
+
+// The dialogs the record window opens for a link, the pick lists and the
+// names of items and groups: each input takes the first line of what arrives
+// (a link is one line of the record's links).
+TEST_F(RecordInput, EveryInputOfTheRecordWindowsDialogsTakesTheFirstLineOfWhatArrives)
+{
+    TAddExtURL link(window);
+    TInputList pickList;
+    TKeywordEdit keywords;
+    TProtectMemoEdit memos;
+    TGroupEdit groups;
+    for (QWidget* dialog : std::initializer_list<QWidget*>{&link, &pickList, &keywords, &memos, &groups}) {
+        dialog->show();
+        QString names;
+        const QStringList misses = FirstLineMisses(dialog, &names);
+        EXPECT_TRUE(misses.isEmpty()) << misses.join(u'\n').toStdString();
+        EXPECT_FALSE(names.isEmpty());
+    }
+}
 
 TEST_F(RecordInput, TenLinksAtMostCaseBlindDuplicatesRefusedDeleteRenumbersAndSavingKeepsTheOrder)
 {

@@ -155,12 +155,14 @@ TAddressList::TAddressList(QWidget* parent) : QMainWindow(parent), ui(std::make_
     setupSearchActions();
 
     {
+        // The columns first: a saved sort by a column no longer shown is dropped.
         const TIniFile ini(AdrsListIniFileName());
         columns_ = LoadListColumns(ini);
+        applyColumns();
         model_.SetSort(ini.ReadInteger(kSortSection, QStringLiteral("Column"), -1),
                        ini.ReadBool(kSortSection, QStringLiteral("Descending"), false));
+        showSortArrow();
     }
-    applyColumns();
     // Without its senders the record window would show every record's
     // sender as the standard one, and a record saved there would lose it.
     if (QString cause; !LoadSenderList(&cause))
@@ -637,8 +639,8 @@ void TAddressList::actEditGroupExecute()
 void TAddressList::SetColumnSettings(const TListColumnSettings& columns)
 {
     columns_ = IsValidListColumns(columns) ? columns : DefaultListColumns();
-    saveListSettings();
     RefreshList(true, false, true);
+    saveListSettings(); // with the sort the columns left
 }
 
 void TAddressList::applyColumns()
@@ -680,7 +682,7 @@ void TAddressList::SetSortColumn(int columnNo, bool descending)
 
 void TAddressList::ProtectionChanged()
 {
-    if (!TAdrsListModel::CanSortBy(model_.SortColumn()) && !IsShowingDuplicates()) {
+    if (!model_.CanSortBy(model_.SortColumn()) && !IsShowingDuplicates()) {
         SetSortColumn(-1, false); // re-lists
         return;
     }
@@ -693,7 +695,7 @@ void TAddressList::onHeaderClicked(int section)
     // The header has moved its arrow to the clicked column already; a click
     // that sorts nothing puts it back where the rows' order is.
     const int col = section >= 0 && size_t(section) < model_.Columns().size() ? model_.Columns()[size_t(section)] : -1;
-    if (col < 0 || IsShowingDuplicates() || !TAdrsListModel::CanSortBy(col)) {
+    if (col < 0 || IsShowingDuplicates() || !model_.CanSortBy(col)) {
         // The duplicate sets keep their own order; hidden values are not
         // sorted by (the order the rows have stays).
         showSortArrow();

@@ -261,6 +261,9 @@ bool TSettingsDialog::Store()
     if (clearing)
         next.AdminPassword.clear();
     next.AdminMode = modeOn && !next.AdminPassword.isEmpty();
+    const auto locked = [](const TSettings& s) { return !s.AdminPassword.isEmpty() && !s.AdminMode; };
+    if (lockGuard_ && locked(next) && !locked(old) && !lockGuard_())
+        return false;
 
     Settings() = next;
     if (QString cause; !SaveSettings(&cause)) {

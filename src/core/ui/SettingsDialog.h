@@ -6,6 +6,7 @@
 
 #include "platform/ui/DialogKit.h"
 
+#include <functional>
 #include <memory>
 
 class QCheckBox;
@@ -23,6 +24,10 @@ public:
 
     // What OK changed, for the windows that show it.
     bool AdminStateChanged() const { return adminChanged_; }
+    // Asked when OK would put the administrator lock on, before anything is
+    // stored (a window holding protected input saves it while it still
+    // can); false keeps the dialog open with nothing stored.
+    void SetLockGuard(std::function<bool()> guard) { lockGuard_ = std::move(guard); }
 
     void accept() override;
 
@@ -55,4 +60,5 @@ private:
     QCheckBox* chkAdminMode_ = nullptr;
     int bgColor_ = 0;
     bool adminChanged_ = false;
+    std::function<bool()> lockGuard_;
 };

@@ -170,7 +170,7 @@ bool TByteLimit::fit(QString& input, int& pos)
         const QString folded = TByteLimitEdit::FoldNumber(input);
         if (folded != input) {
             input = folded;
-            reshaped_ = true;
+            reshaped_ = narrowed_ = true;
         }
     }
     QString inserted = input.mid(head, input.size() - head - tail);
@@ -182,7 +182,7 @@ bool TByteLimit::fit(QString& input, int& pos)
             input = input.left(head) + line + input.right(tail);
             pos = int(head + line.size());
             inserted = line;
-            reshaped_ = true;
+            reshaped_ = narrowed_ = true;
         }
     }
     if (!wide_) {
@@ -205,7 +205,7 @@ bool TByteLimit::fit(QString& input, int& pos)
         return false;
     input = input.left(head) + kept + input.right(tail);
     pos = int(head + kept.size());
-    cut_ = true;
+    cut_ = narrowed_ = true;
     return true;
 }
 
@@ -251,14 +251,48 @@ void TByteLimit::Leaving(const QFocusEvent* event)
         CutToLimit();
 }
 
-bool TByteLimit::deliver(QObject* watched, QEvent* event, const QString& text)
+bool TByteLimit::deliver(QEvent* event, const QString& text)
+{
+    // The edit's own handling runs once: a TByteLimitEdit's event() passes
+    // the event on while it is being handed over.
+    arrive(text, [this, event] {
+        handing_ = true;
+        edit_->event(event);
+        handing_ = false;
+    });
+    return true; // handled here, once
+}
+
+void TByteLimit::arrive(const QString& text, const std::function<void()>& putIn)
 {
     arriving_ = text;
     arrivingSet_ = true;
-    watched->event(event);
+    narrowed_ = false;
+    const QString before = edit_->text();
+    putIn();
     arrivingSet_ = false;
     arriving_.clear();
-    return true; // handled here, once
+    if (narrowed_ && edit_->text() != before && !edit_->isUndoAvailable())
+        keepUndo(before);
+}
+
+void TByteLimit::keepUndo(const QString& before)
+{
+    // The line control forgets every undo step when its validation changes
+    // the text it checks (a first line taken, digits folded, a cut to fit).
+    // The change is made again as one step over the text before it, so that
+    // undo gives that text back as after any other input; unseen, since
+    // what was put in has been announced already.
+    const QString after = edit_->text();
+    const int cursor = edit_->cursorPosition();
+    const bool modified = edit_->isModified();
+    const QSignalBlocker blocker(edit_);
+    edit_->setText(before);
+    edit_->selectAll();
+    edit_->insert(after); // passes the validation as it is
+    edit_->setCursorPosition(cursor);
+    edit_->setModified(modified);
+    accepted_ = after;
 }
 
 void TByteLimit::showContextMenu(const QPoint& globalPos)
@@ -276,11 +310,7 @@ void TByteLimit::showContextMenu(const QPoint& globalPos)
         action->setObjectName(QStringLiteral("edit-paste"));
         disconnect(action, &QAction::triggered, edit_, nullptr);
         connect(action, &QAction::triggered, this, [this] {
-            arriving_ = QApplication::clipboard()->text(QClipboard::Clipboard);
-            arrivingSet_ = true;
-            edit_->paste();
-            arrivingSet_ = false;
-            arriving_.clear();
+            arrive(QApplication::clipboard()->text(QClipboard::Clipboard), [this] { edit_->paste(); });
         });
     }
     menu->popup(globalPos);
@@ -292,29 +322,35 @@ bool TByteLimit::eventFilter(QObject* watched, QEvent* event)
     // from the widget's destructor): nothing to cut or take.
     if (watched != edit_ || !qobject_cast<QLineEdit*>(watched))
         return QObject::eventFilter(watched, event);
-    switch (event->type()) {
-    case QEvent::FocusOut:
-        // The cut comes before the edit's own handling of the leave.
+    // The cut comes before the edit's own handling of the leave.
+    if (event->type() == QEvent::FocusOut)
         Leaving(static_cast<QFocusEvent*>(event));
-        break;
+    return Take(event) || QObject::eventFilter(watched, event);
+}
+
+bool TByteLimit::Take(QEvent* event)
+{
+    if (!edit_ || handing_)
+        return false;
+    switch (event->type()) {
     case QEvent::KeyPress:
         if (static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste))
-            return deliver(watched, event, QApplication::clipboard()->text(QClipboard::Clipboard));
+            return deliver(event, QApplication::clipboard()->text(QClipboard::Clipboard));
         break;
     case QEvent::InputMethod: {
         const QString commit = static_cast<QInputMethodEvent*>(event)->commitString();
         if (!commit.isEmpty())
-            return deliver(watched, event, commit);
+            return deliver(event, commit);
         break;
     }
     case QEvent::Drop:
         if (const QMimeData* mime = static_cast<QDropEvent*>(event)->mimeData(); mime && mime->hasText())
-            return deliver(watched, event, mime->text());
+            return deliver(event, mime->text());
         break;
     case QEvent::MouseButtonRelease:
         if (static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton &&
             QApplication::clipboard()->supportsSelection())
-            return deliver(watched, event, QApplication::clipboard()->text(QClipboard::Selection));
+            return deliver(event, QApplication::clipboard()->text(QClipboard::Selection));
         break;
     case QEvent::ContextMenu:
         if (edit_->contextMenuPolicy() == Qt::DefaultContextMenu) {
@@ -325,12 +361,20 @@ bool TByteLimit::eventFilter(QObject* watched, QEvent* event)
     default:
         break;
     }
-    return QObject::eventFilter(watched, event);
+    return false;
 }
 
-TByteLimitEdit::TByteLimitEdit(QWidget* parent) : QLineEdit(parent), limit_(new TByteLimit(this))
+TByteLimitEdit::TByteLimitEdit(QWidget* parent) : QLineEdit(parent)
 {
+    limit_ = new TByteLimit(this); // the edit has events (a child added) before it is there
     connect(limit_, &TByteLimit::InputRefused, this, &TByteLimitEdit::InputRefused);
+}
+
+bool TByteLimitEdit::event(QEvent* event)
+{
+    // The edit of a combo box gets the combo's keys, input-method events and
+    // context menu through this call alone, past every event filter.
+    return (limit_ && limit_->Take(event)) || QLineEdit::event(event);
 }
 
 void TByteLimitEdit::focusOutEvent(QFocusEvent* event)

@@ -22,6 +22,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QObject>
+#include <functional>
 
 class QFocusEvent;
 class QPlainTextEdit;
@@ -55,6 +56,12 @@ public:
     bool Allows(const QString& after) const;
     // Refuses an input the edit's owner judged itself: the beep and the signal.
     void Refuse();
+    // Takes an event of the line edit that puts text in (paste, drop,
+    // input-method commit, middle button) or opens its context menu, and
+    // hands it to the edit knowing what arrives; false for any other event.
+    // Seen through an event filter; an edit whose events may be handed to it
+    // directly (the edit of a combo box) calls it from its own event().
+    bool Take(QEvent* event);
     // The line edit loses the focus: cut unless the focus only went to a
     // context menu, a popup or another window, or the edit is read-only. Seen through an event filter;
     // an edit whose focus events are handed to it directly (the edit of a
@@ -72,7 +79,11 @@ private:
     friend class TByteLimitValidator;
     void checkMemo();
     // Hands the edit an event that puts `text` in, known while it is validated.
-    bool deliver(QObject* watched, QEvent* event, const QString& text);
+    bool deliver(QEvent* event, const QString& text);
+    // Runs putIn, which puts `text` in the line edit, known while it is validated.
+    void arrive(const QString& text, const std::function<void()>& putIn);
+    // Makes the change that deliver() saw narrowed one undo step over `before`.
+    void keepUndo(const QString& before);
     void showContextMenu(const QPoint& globalPos);
     // The span of input_ that arriving_ took, when it is found there whole.
     bool arrivedSpan(const QString& input, int pos, qsizetype& head, qsizetype& tail) const;
@@ -91,6 +102,8 @@ private:
     bool wide_ = false;
     bool numeric_ = false;
     bool arrivingSet_ = false;
+    bool handing_ = false; // deliver() is handing an event to the edit
+    bool narrowed_ = false; // the validation changed what it was given
     QString arriving_; // what the event being handled puts in, as it came
     QString accepted_; // the text before the change being checked
 };
@@ -135,14 +148,18 @@ signals:
     void InputRefused();
 
 protected:
+    bool event(QEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
-    TByteLimit* limit_;
+    TByteLimit* limit_ = nullptr;
 };
 
-// An editable combo box whose edit is a TByteLimitEdit. Keep it editable:
-// QComboBox::setEditable(false) followed by true would put a plain edit in.
+// An editable combo box whose edit is a TByteLimitEdit. The combo box, the
+// focus widget, hands its edit keys, input-method events and the context
+// menu directly; the edit's own event() keeps the rules on them. Keep it
+// editable: QComboBox::setEditable(false) followed by true would put a plain
+// edit in.
 class TByteLimitComboBox : public QComboBox {
     Q_OBJECT
     Q_PROPERTY(int maxBytes READ MaxBytes WRITE SetMaxBytes)
