@@ -320,23 +320,20 @@ TEST_F(RecordWrite, ASaveTheDiskRefusesSaysWhyInJapanese)
     EXPECT_EQ(raw->Dump(), before);
 }
 
+// A delete the disk refuses says why too, and leaves the book as it was.
 TEST_F(RecordWrite, ADeleteTheDiskRefusesSaysWhyInJapanese)
 {
-    type("edtAdrs1", QStringLiteral("千代田区"));
     add();
     const QByteArray before = raw->Dump();
     window->ShowInquiry(stored(1));
-    messages.Clear();
     messages.Answer(IDYES);
     {
         TFileSizeLimit limit(1024);
         find<QPushButton>("btnDelete")->click();
     }
-    ASSERT_EQ(messages.Messages().size(), 2u); // the question, then the failure
     const QString cause = messages.LastText().section(QStringLiteral("データを削除できませんでした  \r\n"), 1);
     EXPECT_TRUE(cause == FileErrorCause(EFBIG) + "  " || cause == FileErrorCause(ENOSPC) + "  " ||
-                cause == FileErrorCause(EIO) + "  ")
-        << messages.LastText().toStdString();
+                cause == FileErrorCause(EIO) + "  ") << messages.LastText().toStdString();
     EXPECT_EQ(raw->Dump(), before);
 }
 

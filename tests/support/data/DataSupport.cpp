@@ -8,8 +8,6 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <cerrno>
-#include <cstdarg>
-#include <fcntl.h>
 #include <sqlite3.h>
 
 QByteArray ReadFile(const QString& path)
@@ -95,34 +93,4 @@ QScopeGuard<std::function<void()>> NoFlock(int error)
         return -1;
     });
     return QScopeGuard<std::function<void()>>([previous] { SetFlockHandler(previous); });
-}
-
-namespace {
-
-sqlite3_syscall_ptr realEngineFcntl = nullptr;
-int engineLockError = 0;
-
-int fcntlWithoutLocks(int fd, int cmd, ...)
-{
-    va_list args;
-    va_start(args, cmd);
-    void* arg = va_arg(args, void*);
-    va_end(args);
-    if (cmd == F_SETLK || cmd == F_SETLKW || cmd == F_GETLK) {
-        errno = engineLockError;
-        return -1;
-    }
-    return reinterpret_cast<int (*)(int, int, ...)>(realEngineFcntl)(fd, cmd, arg);
-}
-
-} // namespace
-
-QScopeGuard<std::function<void()>> NoEngineLocks(int error)
-{
-    sqlite3_initialize();
-    sqlite3_vfs* vfs = sqlite3_vfs_find(nullptr);
-    realEngineFcntl = vfs->xGetSystemCall(vfs, "fcntl");
-    engineLockError = error;
-    vfs->xSetSystemCall(vfs, "fcntl", reinterpret_cast<sqlite3_syscall_ptr>(&fcntlWithoutLocks));
-    return QScopeGuard<std::function<void()>>([vfs] { vfs->xSetSystemCall(vfs, "fcntl", nullptr); });
 }

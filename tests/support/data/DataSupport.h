@@ -54,7 +54,3 @@ private:
 
 // flock(2) failing with `error` until the guard goes, as on a FUSE or network file system without it.
 [[nodiscard]] QScopeGuard<std::function<void()>> NoFlock(int error);
-
-// The database engine's record locks (fcntl) failing with `error` until the guard goes, as on a network file
-// system without its lock service, where the engine calls every refused lock "database is locked".
-[[nodiscard]] QScopeGuard<std::function<void()>> NoEngineLocks(int error);
