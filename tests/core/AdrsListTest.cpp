@@ -7,6 +7,7 @@
 #include "core/DuplicateSets.h"
 #include "core/FieldCipher.h"
 #include "core/Groups.h"
+#include "core/ItemNames.h"
 #include "core/Settings.h"
 #include "core/WordSearch.h"
 #include "core/common/AddressText.h"
