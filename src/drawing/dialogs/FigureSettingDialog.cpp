@@ -278,15 +278,30 @@ QWidget* TFigureSettingDialog::buildFigurePage()
     return pageFigure;
 }
 
+namespace {
+
+// A panel of the figure page: a group box filling a frameless widget, one
+// panel shown at a time over the others.
+QGroupBox* optionPanel(QWidget* page, const QString& panelName, const QString& caption, const QString& boxName,
+                       QWidget*& panel)
+{
+    panel = new QWidget(page);
+    panel->setObjectName(panelName);
+    auto* l = new QVBoxLayout(panel);
+    l->setContentsMargins(0, 0, 0, 0);
+    auto* gbx = new QGroupBox(caption, panel);
+    gbx->setObjectName(boxName);
+    l->addWidget(gbx);
+    return gbx;
+}
+
+} // namespace
+
 // The line figure's directions, one check box a line.
 QWidget* TFigureSettingDialog::buildLinePanel(QWidget* page)
 {
-    auto* panel = new QWidget(page);
-    panel->setObjectName(QStringLiteral("pnlLine"));
-    auto* l = new QVBoxLayout(panel);
-    l->setContentsMargins(0, 0, 0, 0);
-    auto* gbx = new QGroupBox(QStringLiteral("線の方向"), panel);
-    gbx->setObjectName(QStringLiteral("gbxLine"));
+    QWidget* panel = nullptr;
+    QGroupBox* gbx = optionPanel(page, QStringLiteral("pnlLine"), QStringLiteral("線の方向"), QStringLiteral("gbxLine"), panel);
     auto* g = new QVBoxLayout(gbx);
     const char* names[] = {"ckbHorizontal", "ckbVertical", "ckbDiagonal_L", "ckbDiagonal_R"};
     const QString captions[] = {QStringLiteral("水平線"), QStringLiteral("垂直線"),
@@ -302,19 +317,14 @@ QWidget* TFigureSettingDialog::buildLinePanel(QWidget* page)
             repaintPreview();
         });
     }
-    l->addWidget(gbx);
     return panel;
 }
 
 // The rounded rectangle's corner size across and down.
 QWidget* TFigureSettingDialog::buildRoundRectPanel(QWidget* page)
 {
-    auto* panel = new QWidget(page);
-    panel->setObjectName(QStringLiteral("pnlRoundRect"));
-    auto* l = new QVBoxLayout(panel);
-    l->setContentsMargins(0, 0, 0, 0);
-    auto* gbx = new QGroupBox(QStringLiteral("角の半径"), panel);
-    gbx->setObjectName(QStringLiteral("gbxRoundRect"));
+    QWidget* panel = nullptr;
+    QGroupBox* gbx = optionPanel(page, QStringLiteral("pnlRoundRect"), QStringLiteral("角の半径"), QStringLiteral("gbxRoundRect"), panel);
     auto* g = new QGridLayout(gbx);
     const char* names[] = {"cbxDiameterH", "cbxDiameterV"};
     const QString captions[] = {QStringLiteral("横方向："), QStringLiteral("縦方向：")};
@@ -329,19 +339,14 @@ QWidget* TFigureSettingDialog::buildRoundRectPanel(QWidget* page)
             repaintPreview();
         });
     }
-    l->addWidget(gbx);
     return panel;
 }
 
 // The sector's apex corner.
 QWidget* TFigureSettingDialog::buildSectorPanel(QWidget* page)
 {
-    auto* panel = new QWidget(page);
-    panel->setObjectName(QStringLiteral("pnlSector"));
-    auto* l = new QVBoxLayout(panel);
-    l->setContentsMargins(0, 0, 0, 0);
-    auto* gbx = new QGroupBox(QStringLiteral("頂点の方向"), panel);
-    gbx->setObjectName(QStringLiteral("gbxSector"));
+    QWidget* panel = nullptr;
+    QGroupBox* gbx = optionPanel(page, QStringLiteral("pnlSector"), QStringLiteral("頂点の方向"), QStringLiteral("gbxSector"), panel);
     auto* g = new QGridLayout(gbx);
     const char* names[] = {"rbBottomRight", "rbBottomLeft", "rbTopRight", "rbTopLeft"};
     const QString captions[] = {QStringLiteral("右下"), QStringLiteral("左下"), QStringLiteral("右上"),
@@ -356,7 +361,6 @@ QWidget* TFigureSettingDialog::buildSectorPanel(QWidget* page)
         g->addWidget(rbSector[i], cells[i][0], cells[i][1]);
         connect(rbSector[i], &QRadioButton::clicked, this, [this, i] { sectorClicked(i); });
     }
-    l->addWidget(gbx);
     return panel;
 }
 
