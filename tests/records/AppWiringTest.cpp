@@ -88,6 +88,21 @@ protected:
     }
 
     void trigger(const char* action) { main->findChild<QAction*>(QLatin1String(action))->trigger(); }
+    // Switches administrator mode in the settings window, as the user does;
+    // an OK the window refuses is given up with Cancel.
+    void switchAdminMode(bool on)
+    {
+        QTimer::singleShot(0, [on] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            ASSERT_NE(dialog, nullptr);
+            dialog->findChild<QLineEdit*>("edtPassword")->setText(QStringLiteral("表ソ"));
+            dialog->findChild<QCheckBox*>("chkAdminMode")->setChecked(on);
+            dialog->findChild<QPushButton*>("btnOk")->click();
+            if (dialog->isVisible())
+                dialog->findChild<QPushButton*>("btnCancel")->click();
+        });
+        trigger("actSettings");
+    }
     template <class T>
     T* inRecordWindow(const char* name)
     {
@@ -176,20 +191,10 @@ TEST_F(AppWiring, AdministratorModeSwitchedInTheSettingsWindowReListsByTheLock)
     EXPECT_EQ(listed(), std::vector<int>({first, later}));
 
     // Through the settings window, as the user switches the mode.
-    const auto switchMode = [this](bool on) {
-        QTimer::singleShot(0, [on] {
-            QWidget* dialog = QApplication::activeModalWidget();
-            ASSERT_NE(dialog, nullptr);
-            dialog->findChild<QLineEdit*>("edtPassword")->setText(QStringLiteral("表ソ"));
-            dialog->findChild<QCheckBox*>("chkAdminMode")->setChecked(on);
-            dialog->findChild<QPushButton*>("btnOk")->click();
-        });
-        trigger("actSettings");
-    };
-    switchMode(false);
+    switchAdminMode(false);
     EXPECT_TRUE(listed().empty());
     EXPECT_EQ(main->Model().SortColumn(), -1);
-    switchMode(true);
+    switchAdminMode(true);
     EXPECT_EQ(listed(), std::vector<int>({later, first}));
 }
 
@@ -204,16 +209,7 @@ TEST_F(AppWiring, SwitchingTheLockOnOverUnsavedProtectedInputAsksFirst)
         messages.Clear();
         if (answer)
             messages.Answer(answer);
-        QTimer::singleShot(0, [on] {
-            QWidget* dialog = QApplication::activeModalWidget();
-            ASSERT_NE(dialog, nullptr);
-            dialog->findChild<QLineEdit*>("edtPassword")->setText(QStringLiteral("表ソ"));
-            dialog->findChild<QCheckBox*>("chkAdminMode")->setChecked(on);
-            dialog->findChild<QPushButton*>("btnOk")->click();
-            if (dialog->isVisible()) // OK refused: the user gives up
-                dialog->findChild<QPushButton*>("btnCancel")->click();
-        });
-        trigger("actSettings");
+        switchAdminMode(on);
         return messages.Messages().size();
     };
     openRow(0);
