@@ -295,44 +295,18 @@ TEST(PrintDataFile, KilledSavesLeaveNothingListedAndADeadProcesssTemporariesGoAt
 TEST(PrintDataFile, ADollarCopyIsListedWhenItsLayoutIsNoLayoutAndAUsersTitleLikeATemporarySurvivesSaves)
 {
     QTemporaryDir dir;
-    const QString folder = dir.path() + QStringLiteral("/Layout/");
-    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString folder = dir.path() + QStringLiteral("/");
     // What a killed save leaves: the layout empty or cut, its "$$" copy whole.
-    const struct {
-        const char* name;
-        QByteArray bytes;
-    } files[] = {{"Plan.gpl", QByteArray()},        {"$$Plan.gpl", FileBytes(pdAddress, "PLAN")},
-                 {"Memo.gpl", QByteArray(10, 'x')}, {"$$Memo.gpl", FileBytes(pdAddress, "MEMO")},
-                 {"Note.gpl", FileBytes(pdAddress)}, {"$$Note.gpl", FileBytes(pdAddress, "BACKUP")},
-                 {"memo.t21save-3999999-1.gpl", FileBytes(pdAddress, "USER")}};
-    for (const auto& f : files)
-        ASSERT_TRUE(WriteFile(folder + QString::fromUtf8(f.name), f.bytes));
-    const auto titles = [&] {
-        QStringList out;
-        for (const TPrintDataEntry& e : ListPrintDataFolder(folder, pdAddress))
-            out << e.Title;
-        return out;
-    };
-    const QStringList listed{"$$Memo", "$$Plan", "memo.t21save-3999999-1", "Note"};
-    EXPECT_EQ(titles(), listed);
-    // A save of another layout removes a killed save's temporary, not a
-    // layout whose title looks like one.
-    const QString deadTemp = folder + QStringLiteral("Note.gpl.t21save-3999999-1");
-    ASSERT_TRUE(WriteFile(deadTemp, "TEMP"));
-    ASSERT_TRUE(SavePrintDataFile(folder + QStringLiteral("Other.gpl"), [](QIODevice& out) {
-        return out.write(FileBytes(pdAddress)) > 0;
-    }));
-    EXPECT_FALSE(QFile::exists(deadTemp));
-    EXPECT_EQ(ReadFile(folder + QStringLiteral("memo.t21save-3999999-1.gpl")), FileBytes(pdAddress, "USER"));
-    EXPECT_EQ(titles(), (QStringList{"$$Memo", "$$Plan", "memo.t21save-3999999-1", "Note", "Other"}));
-}
-
-TEST(PrintDataFile, ATitleStartingWithTheCopyPrefixIsRefused)
-{
-    QString t = QStringLiteral("$$Plan");
-    EXPECT_EQ(CheckRename(QStringLiteral("a"), t, false, {}), TRenameCheck::BackupTitle);
-    t = QStringLiteral("Plan$$");
-    EXPECT_EQ(CheckRename(QStringLiteral("a"), t, false, {}), TRenameCheck::Rename);
-    EXPECT_TRUE(IsBackupTitle(QStringLiteral("$$")));
-    EXPECT_FALSE(IsBackupTitle(QStringLiteral("$Plan")));
+    const std::pair<const char*, QByteArray> files[] = {
+        {"Plan.gpl", ""}, {"$$Plan.gpl", FileBytes(pdAddress)}, {"Memo.gpl", QByteArray(10, 'x')},
+        {"$$Memo.gpl", FileBytes(pdAddress)}, {"Note.gpl", FileBytes(pdAddress)}, {"$$Note.gpl", FileBytes(pdAddress)},
+        {"memo.t21save-3999999-1.gpl", FileBytes(pdAddress, "USER")}, {"Note.gpl.t21save-3999999-1", "TEMP"}};
+    for (const auto& [name, bytes] : files)
+        ASSERT_TRUE(WriteFile(folder + QString::fromUtf8(name), bytes));
+    ASSERT_TRUE(SavePrintDataFile(folder + QStringLiteral("Other.gpl"), [](QIODevice& out) { return out.write("X") > 0; }));
+    QStringList titles;
+    for (const TPrintDataEntry& e : ListPrintDataFolder(folder, pdAddress))
+        titles << e.Title;
+    EXPECT_EQ(titles, (QStringList{"$$Memo", "$$Plan", "memo.t21save-3999999-1", "Note"}));
+    EXPECT_FALSE(QFile::exists(folder + QStringLiteral("Note.gpl.t21save-3999999-1"))); // a dead save's temporary
 }
