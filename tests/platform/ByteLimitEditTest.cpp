@@ -288,7 +288,5 @@ TEST(ByteLimitEdit, UndoAfterInputTakenInPartGivesBackTheTextBeforeIt)
         ASSERT_EQ(f.edit->text(), c.after);
         QTest::keySequence(f.edit, QKeySequence::Undo);
         EXPECT_EQ(f.edit->text(), QStringLiteral("03"));
-        QTest::keySequence(f.edit, QKeySequence::Redo);
-        EXPECT_EQ(f.edit->text(), c.after);
     }
 }

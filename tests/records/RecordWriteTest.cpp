@@ -499,10 +499,8 @@ TEST_F(RecordWrite, SaveUnderTheLockKeepsEveryStoredProtectedValueByteForByte)
     EXPECT_TRUE(raw->Dump() == before);
 }
 
-// Stored protected values the record's fields cannot hold as they are (a
-// character code page 932 has not, a value longer than its column, both
-// written by another program) are kept as the file holds them: never
-// converted, never cut; one the table cannot take back refuses the save.
+// Stored protected values the record cannot hold (a character code page 932
+// has not, a value longer than its field) are never converted or cut.
 TEST_F(RecordWrite, SaveUnderTheLockKeepsStoredProtectedValuesTheRecordCannotHold)
 {
     const TAdrsRecord r = FullSampleRecord();
@@ -517,19 +515,16 @@ TEST_F(RecordWrite, SaveUnderTheLockKeepsStoredProtectedValuesTheRecordCannotHol
         type("edtAdrs3", adrs3);
         find<QPushButton>("btnUpdate")->click();
     };
-    const auto unchangedBut = [&](const QString& adrs3) { // the edited field and the update time put back
-        EXPECT_EQ(stored(recNo).Adrs3.Text(), adrs3) << messages.LastText().toStdString();
-        raw->Exec(QStringLiteral("UPDATE %1 SET Adrs3 = '%2', UpdDateTime = %3")
-                      .arg(TRawBook::Table(), r.Adrs3.Text(), QString::number(r.UpdDateTime, 'g', 17)));
-    };
     QByteArray before = raw->Dump();
     save(QStringLiteral("ソフト表ビル９階"));
-    unchangedBut(QStringLiteral("ソフト表ビル９階"));
+    EXPECT_EQ(stored(recNo).Adrs3.Text(), QStringLiteral("ソフト表ビル９階")) << messages.LastText().toStdString();
+    raw->Exec(QStringLiteral("UPDATE %1 SET Adrs3 = '%2', UpdDateTime = %3") // the edit and its time put back
+                  .arg(TRawBook::Table(), r.Adrs3.Text(), QString::number(r.UpdDateTime, 'g', 17)));
     EXPECT_TRUE(raw->Dump() == before);
 
+    // One the table cannot take back refuses the save.
     raw->Exec(QStringLiteral("UPDATE %1 SET ProtectMemo4 = '%2'").arg(TRawBook::Table(), QString(140, u'A')));
     before = raw->Dump();
-    messages.Clear();
     save(QStringLiteral("表ビル"));
     EXPECT_TRUE(messages.LastText().contains(QStringLiteral("ProtectMemo4"))) << messages.LastText().toStdString();
     EXPECT_TRUE(raw->Dump() == before);

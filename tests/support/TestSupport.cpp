@@ -4,7 +4,6 @@
 #include <QClipboard>
 #include <QAbstractSpinBox>
 #include <QComboBox>
-#include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
@@ -49,113 +48,70 @@ TMessageRecorder::TMessageRecorder()
 
 TMessageRecorder::~TMessageRecorder() { SetMessageBoxHandler(std::move(previous_)); }
 
-const char* ArrivalName(TArrival how)
-{
-    static const char* const names[] = {"Ctrl+V", "Shift+Insert", "menu paste", "input-method commit", "drop",
-                                        "middle button"};
-    return names[int(how)];
-}
-
 void Arrive(QWidget* focus, QLineEdit* edit, TArrival how, const QString& text)
 {
-    QClipboard* clipboard = QApplication::clipboard();
-    clipboard->setText(text);
+    QApplication::clipboard()->setText(text);
+    QMimeData mime;
+    mime.setText(text);
     const QPoint at = edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().center();
-    switch (how) {
-    case TArrival::PasteKey:
+    if (how == TArrival::PasteKey) {
         QTest::keySequence(focus, QKeySequence::Paste);
-        break;
-    case TArrival::ShiftInsert:
+    } else if (how == TArrival::ShiftInsert) {
         QTest::keyClick(focus, Qt::Key_Insert, Qt::ShiftModifier);
-        break;
-    case TArrival::MenuPaste: {
+    } else if (how == TArrival::MenuPaste) {
         const QPoint local = edit->mapTo(focus, at);
         QContextMenuEvent menuEvent(QContextMenuEvent::Keyboard, local, focus->mapToGlobal(local));
         QApplication::sendEvent(focus, &menuEvent);
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        if (!menu) {
-            ADD_FAILURE() << "no context menu";
-            return;
-        }
+        ASSERT_NE(menu, nullptr) << "no context menu";
         for (QAction* action : menu->actions())
             if (action->text().startsWith(QLineEdit::tr("&Paste")))
                 action->trigger();
         menu->close();
-        break;
-    }
-    case TArrival::Commit:
+    } else if (how == TArrival::Commit) {
         CommitText(focus, text);
-        break;
-    case TArrival::Drop: {
-        QMimeData mime;
-        mime.setText(text);
+    } else if (how == TArrival::Drop) {
         QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(edit, &enter);
         QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(edit, &drop);
-        break;
-    }
-    case TArrival::MiddleButton:
-        if (!clipboard->supportsSelection())
-            break;
-        clipboard->setText(text, QClipboard::Selection);
+    } else {
+        QApplication::clipboard()->setText(text, QClipboard::Selection);
         QTest::mouseClick(edit, Qt::MiddleButton, {}, at);
-        break;
     }
 }
 
-QString ArriveInField(QWidget* field, const QString& before, bool selectAll, TArrival how, const QString& text)
+void ExpectFirstLineEverywhere(QWidget* window, int inputs)
 {
-    auto* combo = qobject_cast<QComboBox*>(field);
-    QLineEdit* edit = combo ? combo->lineEdit() : qobject_cast<QLineEdit*>(field);
-    for (QWidget* w = field; w->parentWidget(); w = w->parentWidget())
-        if (auto* pages = qobject_cast<QStackedWidget*>(w->parentWidget()))
-            pages->setCurrentWidget(w);
-    field->window()->activateWindow();
-    field->setFocus();
-    combo ? combo->setEditText(before) : edit->setText(before);
-    selectAll ? edit->selectAll() : edit->end(false);
-    Arrive(field, edit, how, text);
-    return edit->text();
-}
-
-std::vector<QWidget*> OneLineInputs(QWidget* window)
-{
-    std::vector<QWidget*> inputs;
+    static const char* const ways[] = {"Ctrl+V", "Shift+Insert", "menu paste", "commit", "drop", "middle button"};
+    QStringList names;
     for (QLineEdit* edit : window->findChildren<QLineEdit*>()) {
-        if (edit->isReadOnly() || edit->echoMode() != QLineEdit::Normal)
+        if (edit->isReadOnly() || edit->echoMode() != QLineEdit::Normal ||
+            qobject_cast<QAbstractSpinBox*>(edit->parentWidget()))
             continue;
         auto* combo = qobject_cast<QComboBox*>(edit->parentWidget());
-        if (combo && combo->lineEdit() == edit)
-            inputs.push_back(combo);
-        else if (!qobject_cast<QAbstractSpinBox*>(edit->parentWidget()))
-            inputs.push_back(edit);
-    }
-    return inputs;
-}
-
-QStringList FirstLineMisses(QWidget* window, QString* names)
-{
-    QStringList misses, seen;
-    for (QWidget* field : OneLineInputs(window)) {
-        seen << field->objectName();
-        for (TArrival how : kEveryArrival) {
-            if (how == TArrival::MiddleButton && !QApplication::clipboard()->supportsSelection())
-                continue;
-            // At the caret of an empty input, and over a selection that is the
-            // first line (drops and the middle button go in where they land).
+        QWidget* field = combo ? static_cast<QWidget*>(combo) : edit;
+        names << field->objectName();
+        for (QWidget* w = field; w->parentWidget(); w = w->parentWidget()) // its page brought forward
+            if (auto* pages = qobject_cast<QStackedWidget*>(w->parentWidget()))
+                pages->setCurrentWidget(w);
+        for (int way = 0; way <= int(TArrival::MiddleButton); ++way) {
+            // A drop and the middle button go in where they land, never over a selection.
             for (const bool selectAll : {false, true}) {
-                if (selectAll && (how == TArrival::Drop || how == TArrival::MiddleButton))
+                const auto how = TArrival(way);
+                if ((selectAll && how >= TArrival::Drop) ||
+                    (how == TArrival::MiddleButton && !QApplication::clipboard()->supportsSelection()))
                     continue;
-                const QString before = selectAll ? QStringLiteral("12") : QString();
-                const QString text = ArriveInField(field, before, selectAll, how, QStringLiteral("12\r\n34"));
-                if (text != QStringLiteral("12"))
-                    misses << QStringLiteral("%1: %2: %3").arg(field->objectName(), QLatin1String(ArrivalName(how)), text);
+                field->window()->activateWindow();
+                field->setFocus();
+                edit->setText(selectAll ? QStringLiteral("12") : QString());
+                selectAll ? edit->selectAll() : edit->end(false);
+                Arrive(field, edit, how, QStringLiteral("12\r\n34"));
+                EXPECT_EQ(edit->text(), QStringLiteral("12")) << field->objectName().toStdString() << ": " << ways[way];
             }
         }
     }
     QApplication::clipboard()->clear();
-    seen.sort();
-    *names = seen.join(u' ');
-    return misses;
+    names.sort();
+    EXPECT_EQ(names.size(), inputs) << names.join(u' ').toStdString();
 }
