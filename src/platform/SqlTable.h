@@ -59,6 +59,9 @@ public:
     // Why, in Japanese, for a line of its own under a failure message;
     // empty when the message says all there is.
     const QString& Cause() const { return cause_; }
+    // The line a user is shown under a failure: the cause, or the message
+    // where the message says all there is.
+    const QString& ShownCause() const { return cause_.isEmpty() ? message_ : cause_; }
     TKind Kind() const { return kind_; }
     // The engine's extended result code; 0 for a refusal of the table layer's own.
     int Code() const { return code_; }

@@ -204,7 +204,7 @@ bool TDataInquiry::DeleteRow(int recNo, QString* cause)
     } catch (const ESqlTableError& e) {
         if (table.State() == TSqlTable::TState::Edit || table.State() == TSqlTable::TState::Insert)
             table.Cancel();
-        *cause = e.Cause().isEmpty() ? e.Message() : e.Cause(); // in Japanese where the engine's text is not
+        *cause = e.ShownCause();
         return false;
     }
 }
@@ -226,7 +226,7 @@ bool TDataInquiry::ValidateInput(bool isNew)
         } catch (const ESqlTableError& e) {
             // A code that cannot be checked is no code known to be free.
             error = TInputError{QStringLiteral("顧客コードが使われているか確認できませんでした  \r\n") +
-                                    (e.Cause().isEmpty() ? e.Message() : e.Cause()) + QStringLiteral("  "),
+                                    e.ShownCause() + QStringLiteral("  "),
                                 QStringLiteral("edtCustomCode"), true};
         }
         if (used)
@@ -272,7 +272,7 @@ TWriteResult TDataInquiry::WriteRecord(bool isUpdate, int* newRecNo)
             }
         }
     } catch (const ESqlTableError& e) {
-        writeCause_ = e.Cause().isEmpty() ? e.Message() : e.Cause();
+        writeCause_ = e.ShownCause();
         return TWriteResult::Failed;
     }
 

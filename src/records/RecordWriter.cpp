@@ -216,7 +216,7 @@ TWriteResult WriteAdrsRow(TSqlTable& table, const TAdrsRecord& record, int heldR
         return TWriteResult::Written;
     } catch (const ESqlTableError& e) {
         if (cause)
-            *cause = e.Cause().isEmpty() ? e.Message() : e.Cause(); // in Japanese where the engine's text is not
+            *cause = e.ShownCause();
         try {
             if (table.State() == TSqlTable::TState::Edit || table.State() == TSqlTable::TState::Insert)
                 table.Cancel();

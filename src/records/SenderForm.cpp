@@ -147,7 +147,7 @@ bool TSenderForm::AppendFirstRecord(QString* cause)
         table.FlushBuffers();
     } catch (const ESqlTableError& e) {
         table.Cancel();
-        *cause = e.Cause().isEmpty() ? e.Message() : e.Cause();
+        *cause = e.ShownCause();
         return false;
     }
     // A counter that went further before (the table was emptied behind our
@@ -249,7 +249,7 @@ void TSenderForm::WriteSettings()
 void TSenderForm::ShowError(const QString& text, const ESqlTableError& e)
 {
     ShowMessage(isVisible() ? this : parentWidget(),
-                text + QStringLiteral("\r\n") + (e.Cause().isEmpty() ? e.Message() : e.Cause()) + QStringLiteral("  "),
+                text + QStringLiteral("\r\n") + e.ShownCause() + QStringLiteral("  "),
                 MB_OK | MB_ICONSTOP);
 }
 

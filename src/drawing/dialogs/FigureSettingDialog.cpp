@@ -301,7 +301,8 @@ QGroupBox* optionPanel(QWidget* page, const QString& panelName, const QString& c
 QWidget* TFigureSettingDialog::buildLinePanel(QWidget* page)
 {
     QWidget* panel = nullptr;
-    QGroupBox* gbx = optionPanel(page, QStringLiteral("pnlLine"), QStringLiteral("線の方向"), QStringLiteral("gbxLine"), panel);
+    QGroupBox* gbx = optionPanel(page, QStringLiteral("pnlLine"),
+                                  QStringLiteral("線の方向"), QStringLiteral("gbxLine"), panel);
     auto* g = new QVBoxLayout(gbx);
     const char* names[] = {"ckbHorizontal", "ckbVertical", "ckbDiagonal_L", "ckbDiagonal_R"};
     const QString captions[] = {QStringLiteral("水平線"), QStringLiteral("垂直線"),
@@ -324,7 +325,8 @@ QWidget* TFigureSettingDialog::buildLinePanel(QWidget* page)
 QWidget* TFigureSettingDialog::buildRoundRectPanel(QWidget* page)
 {
     QWidget* panel = nullptr;
-    QGroupBox* gbx = optionPanel(page, QStringLiteral("pnlRoundRect"), QStringLiteral("角の半径"), QStringLiteral("gbxRoundRect"), panel);
+    QGroupBox* gbx = optionPanel(page, QStringLiteral("pnlRoundRect"),
+                                  QStringLiteral("角の半径"), QStringLiteral("gbxRoundRect"), panel);
     auto* g = new QGridLayout(gbx);
     const char* names[] = {"cbxDiameterH", "cbxDiameterV"};
     const QString captions[] = {QStringLiteral("横方向："), QStringLiteral("縦方向：")};
@@ -346,7 +348,8 @@ QWidget* TFigureSettingDialog::buildRoundRectPanel(QWidget* page)
 QWidget* TFigureSettingDialog::buildSectorPanel(QWidget* page)
 {
     QWidget* panel = nullptr;
-    QGroupBox* gbx = optionPanel(page, QStringLiteral("pnlSector"), QStringLiteral("頂点の方向"), QStringLiteral("gbxSector"), panel);
+    QGroupBox* gbx = optionPanel(page, QStringLiteral("pnlSector"),
+                                  QStringLiteral("頂点の方向"), QStringLiteral("gbxSector"), panel);
     auto* g = new QGridLayout(gbx);
     const char* names[] = {"rbBottomRight", "rbBottomLeft", "rbTopRight", "rbTopLeft"};
     const QString captions[] = {QStringLiteral("右下"), QStringLiteral("左下"), QStringLiteral("右上"),
