@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QMap>
 #include <QPushButton>
+#include <QTest>
 #include <cerrno>
 #include <functional>
 #include <gtest/gtest.h>
@@ -150,10 +151,17 @@ TEST_F(SettingsWindow, PasswordIsAskedTwiceAndTheOldOneBeforeAChangeOrClear)
         control<QLineEdit>(dialog, "edtNewPassword2")->setText(QStringLiteral("表ソ"));
         ASSERT_TRUE(ok(dialog));
     }
+    EXPECT_TRUE(CheckAdminPassword(QStringLiteral("表ソ")));
+    // Who set it is the administrator until the mode is left.
+    EXPECT_FALSE(IsProtectedFieldMasked());
+    {
+        TSettingsDialog dialog;
+        control<QCheckBox>(dialog, "chkAdminMode")->setChecked(false);
+        ASSERT_TRUE(ok(dialog));
+    }
     const QByteArray stored = file();
     EXPECT_TRUE(stored.contains("AdminPassword=PBKDF2-SHA256$"));
     EXPECT_FALSE(stored.contains(cp932::Encode(QStringLiteral("表ソ"))));
-    EXPECT_TRUE(CheckAdminPassword(QStringLiteral("表ソ")));
     EXPECT_TRUE(IsProtectedFieldMasked());
 
     // A wrong old password refuses the change, the clear and the mode alike,
@@ -256,6 +264,97 @@ TEST_F(SettingsWindow, CommonMyNumberIsCheckedAndStaysUntouchedWhileMasked)
     EXPECT_TRUE(number->isReadOnly());
     ASSERT_TRUE(ok(dialog));
     EXPECT_EQ(Settings().MyNumber, cipher);
+}
+
+// A common number typed while it shows is stored by OK whatever the dialog
+// did to the lock in between; nothing typed is dropped unasked.
+TEST_F(SettingsWindow, ACommonNumberTypedIsStoredWhateverTheLockDoesBeforeOk)
+{
+    const std::pair<const char*, std::function<void(TSettingsDialog&)>> ways[] = {
+        {"mode left", [&](TSettingsDialog& d) { control<QCheckBox>(d, "chkAdminMode")->setChecked(false); }},
+        {"password cleared",
+         [&](TSettingsDialog& d) {
+             control<QLineEdit>(d, "edtPassword")->setText(QStringLiteral("表ソ"));
+             control<QCheckBox>(d, "chkClearPassword")->setChecked(true);
+         }},
+        {"password changed, mode left",
+         [&](TSettingsDialog& d) {
+             control<QLineEdit>(d, "edtPassword")->setText(QStringLiteral("表ソ"));
+             control<QLineEdit>(d, "edtNewPassword")->setText(QStringLiteral("能"));
+             control<QLineEdit>(d, "edtNewPassword2")->setText(QStringLiteral("能"));
+             control<QCheckBox>(d, "chkAdminMode")->setChecked(false);
+         }},
+    };
+    for (const auto& [how, lockOrUnlock] : ways) {
+        SCOPED_TRACE(how);
+        ASSERT_TRUE(SetAdminPassword(QStringLiteral("表ソ")));
+        Settings().AdminMode = true;
+        int asked = 0;
+        TSettingsDialog dialog;
+        dialog.SetLockGuard([&asked] { return ++asked > 0; });
+        QLineEdit* number = control<QLineEdit>(dialog, "edtMyNumber");
+        number->setFocus();
+        number->clear();
+        QTest::keyClicks(number, QStringLiteral("123456789018"));
+        lockOrUnlock(dialog);
+        EXPECT_EQ(number->text(), QStringLiteral("123456789018"));
+        ASSERT_TRUE(ok(dialog)) << messages.LastText().toStdString();
+        EXPECT_EQ(asked, Settings().AdminMode || !HasAdminPassword() ? 0 : 1);
+        LoadSettings();
+        EXPECT_EQ(CommonMyNumber(), QStringLiteral("123456789018"));
+        ASSERT_TRUE(SetCommonMyNumber(QString()) && SaveSettings());
+    }
+
+    // Typed with the password proven above, kept under the lock, and stored
+    // only while that proof stands.
+    ASSERT_TRUE(SetAdminPassword(QStringLiteral("表ソ")));
+    Settings().AdminMode = false;
+    TSettingsDialog dialog;
+    QLineEdit* password = control<QLineEdit>(dialog, "edtPassword");
+    QLineEdit* number = control<QLineEdit>(dialog, "edtMyNumber");
+    password->setText(QStringLiteral("表ソ"));
+    control<QCheckBox>(dialog, "chkAdminMode")->setChecked(true);
+    ASSERT_FALSE(number->isReadOnly());
+    number->setFocus();
+    QTest::keyClicks(number, QStringLiteral("123456789018"));
+    control<QCheckBox>(dialog, "chkAdminMode")->setChecked(false);
+    EXPECT_TRUE(number->isReadOnly());
+    password->clear();
+    const QByteArray stored = file();
+    EXPECT_FALSE(ok(dialog));
+    EXPECT_EQ(messages.LastText(), QStringLiteral("パスワードが正しくありません  "));
+    EXPECT_EQ(file(), stored);
+    password->setText(QStringLiteral("表ソ"));
+    ASSERT_TRUE(ok(dialog));
+    EXPECT_EQ(CommonMyNumber(), QStringLiteral("123456789018"));
+    EXPECT_TRUE(IsProtectedFieldMasked());
+}
+
+// The lock question is the record window's over leaving the mode; a first
+// password leaves no mode and puts no lock on what is being typed.
+TEST_F(SettingsWindow, AFirstPasswordAsksNothingAndLocksNothingUntilTheModeIsLeft)
+{
+    int asked = 0;
+    {
+        TSettingsDialog dialog;
+        dialog.SetLockGuard([&asked] { return ++asked > 0; });
+        control<QLineEdit>(dialog, "edtNewPassword")->setText(QStringLiteral("表ソ"));
+        control<QLineEdit>(dialog, "edtNewPassword2")->setText(QStringLiteral("表ソ"));
+        ASSERT_TRUE(ok(dialog));
+        EXPECT_TRUE(dialog.AdminStateChanged());
+    }
+    EXPECT_EQ(asked, 0);
+    EXPECT_FALSE(IsProtectedFieldMasked());
+    EXPECT_FALSE(file().contains("AdminMode"));
+    {
+        TSettingsDialog dialog;
+        dialog.SetLockGuard([&asked] { return ++asked > 0; });
+        EXPECT_TRUE(control<QCheckBox>(dialog, "chkAdminMode")->isChecked());
+        control<QCheckBox>(dialog, "chkAdminMode")->setChecked(false);
+        ASSERT_TRUE(ok(dialog));
+    }
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(IsProtectedFieldMasked());
 }
 
 } // namespace
