@@ -26,6 +26,7 @@
 #include "platform/ui/MessageBox.h"
 #include "records/InputList.h"
 #include "records/LinkSchemes.h"
+#include "records/NumberInput.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -131,8 +132,12 @@ void TDataInquiry::ConnectInput()
 
     // Numbers typed with the input method on come in full width: taken in
     // half width, what is shown is what the record stores.
-    for (TByteLimitEdit* edit : {ui->edtTel, ui->edtFax, ui->edtPortable1, ui->edtPortable2, ui->edtPos})
+    // The record keeps at most 11 digits of a telephone number, 7 of a
+    // postal code: a number that does not fit is refused whole, never cut.
+    for (TByteLimitEdit* edit : {ui->edtTel, ui->edtFax, ui->edtPortable1, ui->edtPortable2, ui->edtPos}) {
         edit->SetNumeric(true);
+        KeepNumberWhole(edit, edit == ui->edtPos ? 7 : 11);
+    }
     for (int i = 0; i < 6; ++i)
         connect(MyNumberEdit(i), &QLineEdit::textChanged, this, [this, i] { CheckMyNumbers(1u << i); });
     KeepMemoStorable(ui->mmoNote, 0);

@@ -20,6 +20,7 @@
 #include "core/common/Units.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
@@ -339,5 +340,49 @@ TEST_F(RecordInput, FullWidthNumbersCommittedFitTheirEditsAndWhatDoesNotFitIsRef
         EXPECT_EQ(edit->text(), QLatin1String(half));
         CommitText(edit, QStringLiteral("１２"));
         EXPECT_EQ(refused.count(), 1);
+        EXPECT_EQ(edit->text(), QLatin1String(half)) << "never cut to another number";
     }
+}
+
+// A number too long for its field in digits or in bytes is refused whole by
+// every way in, as in the sender window: cut to fit, it would be another
+// number. What fits arrives whole and is stored as its digits.
+TEST_F(RecordInput, ANumberTooLongIsRefusedWholeByEveryWayIn)
+{
+    show();
+    const std::array<const char*, 3> numbers[] = {
+        {"edtTel", "03-1234-567890", "03-1234-56789"},          // twelve digits in fourteen bytes
+        {"edtFax", "031234567890", "03123456789"},              // twelve digits that fit the bytes
+        {"edtPortable1", "090--1111--2222", "090-1111-2222"},   // eleven digits, two cut off
+        {"edtPortable2", "０８０－３３３３－４４４４５", "080-3333-4444"},
+        {"edtPos", "100-00012", "100-0001"},
+    };
+    for (const auto& [name, tooLong, fits] : numbers) {
+        auto* edit = find<TByteLimitEdit>(QLatin1String(name));
+        for (int way = 0; way <= int(TArrival::MiddleButton); ++way) {
+            if (TArrival(way) == TArrival::MiddleButton && !QApplication::clipboard()->supportsSelection())
+                continue;
+            SCOPED_TRACE(std::string(name) + " way " + std::to_string(way));
+            QSignalSpy refused(edit, &TByteLimitEdit::InputRefused);
+            edit->setFocus();
+            edit->clear();
+            Arrive(edit, edit, TArrival(way), QString::fromUtf8(tooLong));
+            EXPECT_EQ(edit->text(), QString()) << "cut to another number";
+            EXPECT_EQ(refused.count(), 1);
+        }
+        edit->clear();
+        Arrive(edit, edit, TArrival::PasteKey, QString::fromUtf8(fits));
+        EXPECT_EQ(edit->text(), QString::fromUtf8(fits));
+    }
+    find<QPushButton>("btnAdd")->click();
+    EXPECT_TRUE(messages.Messages().empty()) << messages.LastText().toStdString();
+    TSqlTable& t = dm->AdrsTable();
+    t.SetIndexName(QString());
+    t.Last();
+    TAdrsRecord stored;
+    ReadAdrsRecord(t, stored);
+    EXPECT_EQ(stored.Tel.Text(), QStringLiteral("03123456789"));
+    EXPECT_EQ(stored.Fax.Text(), QStringLiteral("03123456789"));
+    EXPECT_EQ(stored.Portable1.Text(), QStringLiteral("09011112222"));
+    EXPECT_EQ(stored.Pos.Text(), QStringLiteral("1000001"));
 }

@@ -12,6 +12,7 @@
 #include "platform/FileErrors.h"
 #include "platform/IniFile.h"
 #include "platform/SqlTable.h"
+#include "platform/ui/ByteLimitEdit.h"
 #include "records/InquiryLinks.h"
 #include "records/SenderForm.h"
 #include "support/TestSupport.h"
@@ -19,10 +20,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -369,6 +372,39 @@ TEST_F(SenderWindow, MoreDigitsThanTheRecordHoldsAreRefusedNeverCut)
     tel->setText(QStringLiteral("03-1234-5678"));
     ASSERT_TRUE(close());
     EXPECT_EQ(StoredRows().at(0).at("Tel"), QStringLiteral("0312345678"));
+}
+
+// A number that arrives too long for its field, in digits or in bytes, is
+// refused whole by every way in: cut to fit, it would be another number.
+// What fits arrives whole, and the saved record holds its digits.
+TEST_F(SenderWindow, ANumberTooLongIsRefusedWholeByEveryWayIn)
+{
+    open();
+    const std::array<const char*, 3> numbers[] = {
+        {"edTel", "03-1234-567890", "03-1234-56789"},
+        {"edFax", "０３－１２３４－５６７８９０", "03-1234-56789"},
+        {"edPos", "100-00012", "100-0001"},
+    };
+    for (const auto& [name, tooLong, fits] : numbers) {
+        auto* edit = find<TByteLimitEdit>(name);
+        for (int way = 0; way <= int(TArrival::MiddleButton); ++way) {
+            if (TArrival(way) == TArrival::MiddleButton && !QApplication::clipboard()->supportsSelection())
+                continue;
+            SCOPED_TRACE(std::string(name) + " way " + std::to_string(way));
+            QSignalSpy refused(edit, &TByteLimitEdit::InputRefused);
+            edit->setFocus();
+            edit->clear();
+            Arrive(edit, edit, TArrival(way), QString::fromUtf8(tooLong));
+            EXPECT_EQ(edit->text(), QString()) << "cut to another number";
+            EXPECT_EQ(refused.count(), 1);
+        }
+        edit->clear();
+        Arrive(edit, edit, TArrival::PasteKey, QString::fromUtf8(fits));
+        EXPECT_EQ(edit->text(), QString::fromUtf8(fits));
+    }
+    ASSERT_TRUE(close());
+    EXPECT_EQ(StoredRows().at(0).at("Tel"), QStringLiteral("03123456789"));
+    EXPECT_EQ(StoredRows().at(0).at("Pos"), QStringLiteral("1000001"));
 }
 
 // Full-width numbers committed are stored as their digits (ー and ‐ as input
