@@ -27,6 +27,7 @@
 #include "records/InputList.h"
 #include "records/LinkSchemes.h"
 #include "records/NumberInput.h"
+#include "records/RecordMapping.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -394,6 +395,13 @@ bool TDataInquiry::AddExtLink(const QString& link)
     const int count = list->topLevelItemCount();
     if (link.isEmpty() || count >= kMaxLinks)
         return false;
+    // Chosen in a file dialog or typed: either way it is stored as one line
+    // of code page 932 bytes and must come back as it went in, or it would
+    // no longer open.
+    if (const char32_t ch = UnstorableLinkChar(link)) {
+        ShowMessage(this, UnstorableCharMessage(ch), MB_OK | MB_ICONWARNING);
+        return false;
+    }
     for (int i = 0; i < count; ++i) {
         if (list->topLevelItem(i)->text(1).compare(link, Qt::CaseInsensitive) == 0)
             return false;

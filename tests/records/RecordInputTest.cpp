@@ -21,6 +21,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
@@ -187,6 +188,69 @@ TEST_F(RecordInput, TenLinksAtMostCaseBlindDuplicatesRefusedDeleteRenumbersAndSa
         bytes << cp932::Encode(link);
     EXPECT_EQ(*stored.ExtLink, bytes);
     EXPECT_TRUE(stored.ExtLink->front().contains('\x5C'));
+}
+
+// A link is stored as one line of code page 932 bytes and must read back as
+// it was chosen: a file whose name holds a character the page cannot hold (or
+// would give back as another), or a line break, is refused aloud by its
+// character, by the file dialog and the URL dialog alike; a long one is kept
+// whole. The save refuses such a link however it came into the list.
+TEST_F(RecordInput, ALinkThatWouldNotReadBackIsRefusedAloudAndALongOneIsKeptWhole)
+{
+    auto* links = find<QTreeWidget>("lvExtLink");
+    const auto touch = [](const QString& path) { return QFile(path).open(QIODevice::WriteOnly); };
+    const std::pair<QString, QString> refused[] = {
+        {QStringLiteral("𠮷野家.txt"), QStringLiteral("「𠮷」（U+20BB7）は入力できない文字です。")},
+        {QStringLiteral("波〜線.txt"), QStringLiteral("「〜」（U+301C）は入力できない文字です。")},
+        {QStringLiteral("二行\n目.txt"), QStringLiteral("（U+000A）は入力できない文字です。")},
+    };
+    for (const auto& [name, message] : refused) {
+        SCOPED_TRACE(name.toStdString());
+        const QString path = folder.path() + name;
+        ASSERT_TRUE(touch(path));
+        messages.Clear();
+        addFile(path);
+        EXPECT_EQ(links->topLevelItemCount(), 0);
+        EXPECT_EQ(messages.LastText(), message);
+    }
+    messages.Clear();
+    addUrl(QStringLiteral("https://example.jp/𠮷"));
+    EXPECT_EQ(links->topLevelItemCount(), 0);
+    EXPECT_EQ(messages.LastText(), QStringLiteral("「𠮷」（U+20BB7）は入力できない文字です。"));
+    EXPECT_FALSE(links->acceptDrops() || links->viewport()->acceptDrops()); // no other way in
+
+    // Deeper than any field of the record is wide, with trail bytes 0x5C.
+    QString deep = folder.path();
+    while (cp932::ByteLength(deep) < 600)
+        deep += QStringLiteral("表ソ能フォルダ/");
+    ASSERT_TRUE(QDir().mkpath(deep));
+    deep += QStringLiteral("申込書.txt");
+    ASSERT_TRUE(touch(deep));
+    messages.Clear();
+    addFile(deep);
+    ASSERT_EQ(links->topLevelItemCount(), 1);
+    EXPECT_EQ(links->topLevelItem(0)->text(1), deep);
+    EXPECT_TRUE(messages.Messages().empty()) << messages.LastText().toStdString();
+
+    // One that came into the list otherwise is refused by the save, which
+    // shows it, and nothing is stored.
+    new QTreeWidgetItem(links, {QStringLiteral("2"), folder.path() + QStringLiteral("𠮷.txt")});
+    TSqlTable& t = dm->AdrsTable();
+    const int rows = t.RecordCount();
+    find<QPushButton>("btnAdd")->click();
+    EXPECT_EQ(messages.LastText(), QStringLiteral("「𠮷」（U+20BB7）は入力できない文字です。"));
+    EXPECT_EQ(t.RecordCount(), rows);
+    EXPECT_EQ(find<QTabWidget>("pgctlData")->currentWidget(), find<QWidget>("tabstOther"));
+    delete links->topLevelItem(1);
+    find<QPushButton>("btnAdd")->click();
+    ASSERT_EQ(t.RecordCount(), rows + 1);
+    t.SetIndexName(QString());
+    t.Last();
+    TAdrsRecord stored;
+    ReadAdrsRecord(t, stored);
+    ASSERT_TRUE(stored.ExtLink);
+    EXPECT_EQ(*stored.ExtLink, QList<QByteArray>({cp932::Encode(deep)}));
+    EXPECT_EQ(cp932::Decode(stored.ExtLink->front()), deep);
 }
 
 TEST_F(RecordInput, JointOwnerFollowsTheNamesAndIsAlwaysPrinted)

@@ -1,5 +1,6 @@
 #include "RecordSamples.h"
 
+#include "platform/Cp932.h"
 #include "records/RecordMapping.h"
 #include "records/RecordWriter.h"
 
@@ -48,6 +49,27 @@ TEST(RecordMapping, ChangeTestFollowsTheWriteNormalisation)
     EXPECT_TRUE(changed([](TRecordInput& in) { in.CodeSubEntry = 504; }));
 }
 
+// Links stored by another program that the code page cannot give back (a
+// lone lead byte, a tab) keep their bytes when other links are added, and do
+// not keep the record from being saved; a new link must read back as chosen.
+TEST(RecordMapping, StoredLinksKeepTheirBytesWhenTheListChanges)
+{
+    TAdrsRecord record = FullSampleRecord();
+    const QList<QByteArray> stored = {cp932::Encode(QStringLiteral("C:\\表\\ソ.txt")), "a\x81", "b\tc"};
+    record.ExtLink = std::make_unique<TStringList>(stored);
+    TRecordInput in = InputFromRecord(record);
+    in.ExtLink.swapItemsAt(0, 2);
+    in.ExtLink.append(QStringLiteral("https://example.jp/能"));
+    TAdrsRecord written;
+    RecordFromInput(in, TRecordForm::Write, written, &record);
+    ASSERT_TRUE(written.ExtLink);
+    EXPECT_EQ(*written.ExtLink,
+              QList<QByteArray>({stored[2], stored[1], stored[0], cp932::Encode(QStringLiteral("https://example.jp/能"))}));
+    EXPECT_FALSE(CheckInputFormat(in, &record));
+    ASSERT_TRUE(CheckInputFormat(in)); // the tab, as a new link
+    EXPECT_EQ(CheckInputFormat(in)->Message, QStringLiteral("（U+0009）は入力できない文字です。"));
+}
+
 TEST(RecordMapping, ListingsFillTheControlsByKind)
 {
     TListingDetail l = SampleCompanyListing();
@@ -85,4 +107,9 @@ TEST(RecordValidation, TakesTheFormsTheWindowAllows)
     EXPECT_EQ(error([](TRecordInput& in) { in.Pos = QStringLiteral("123-4567"); }), QString());
     EXPECT_EQ(error([](TRecordInput& in) { in.Pos = QStringLiteral("1234-567"); }), QString());
     EXPECT_EQ(error([](TRecordInput& in) { in.Pos = QStringLiteral("1234"); }), QStringLiteral("edtPos"));
+    EXPECT_EQ(error([](TRecordInput& in) { in.ExtLink = {QStringLiteral("/表/ソ 能.txt")}; }), QString());
+    for (const char* link : {"/𠮷.txt", "/a\r\nb.txt", "https://example.jp/〜user/"})
+        EXPECT_EQ(error([link](TRecordInput& in) { in.ExtLink = {QStringLiteral("/表"), QString::fromUtf8(link)}; }),
+                  QStringLiteral("lvExtLink"))
+            << link;
 }
