@@ -385,8 +385,11 @@ void TDataInquiry::AddExtLinkFile()
 void TDataInquiry::AddExtLinkUrl()
 {
     TAddExtURL dialog(this);
-    if (dialog.ShowModal() == mrOk)
-        AddExtLink(dialog.GetURL());
+    // A link refused for a character comes back with what was typed, to be mended.
+    while (dialog.ShowModal() == mrOk) {
+        if (AddExtLink(dialog.GetURL()) || UnstorableLinkChar(dialog.GetURL()) == 0)
+            return;
+    }
 }
 
 bool TDataInquiry::AddExtLink(const QString& link)

@@ -213,8 +213,20 @@ TEST_F(RecordInput, ALinkThatWouldNotReadBackIsRefusedAloudAndALongOneIsKeptWhol
         EXPECT_EQ(links->topLevelItemCount(), 0);
         EXPECT_EQ(messages.LastText(), message);
     }
+    // The URL dialog comes back with what was typed, to be mended.
     messages.Clear();
-    addUrl(QStringLiteral("https://example.jp/𠮷"));
+    QString typedAgain;
+    ChooseMenu(QStringLiteral("URLを登録"));
+    WhenUp<TAddExtURL>([&typedAgain](TAddExtURL* d) {
+        d->findChild<QLineEdit*>(QStringLiteral("edtURL"))->setText(QStringLiteral("https://example.jp/𠮷"));
+        WhenUp<TAddExtURL>([&typedAgain](TAddExtURL* again) {
+            typedAgain = again->GetURL();
+            again->reject();
+        });
+        d->accept();
+    });
+    find<QPushButton>("bbtnAddExtLink")->click();
+    EXPECT_EQ(typedAgain, QStringLiteral("https://example.jp/𠮷"));
     EXPECT_EQ(links->topLevelItemCount(), 0);
     EXPECT_EQ(messages.LastText(), QStringLiteral("「𠮷」（U+20BB7）は入力できない文字です。"));
     EXPECT_FALSE(links->acceptDrops() || links->viewport()->acceptDrops()); // no other way in
