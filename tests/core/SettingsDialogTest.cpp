@@ -139,8 +139,10 @@ TEST_F(SettingsWindow, WritesTheKeysItShowsAndKeepsOtherSectionsByteForByte)
 
 TEST_F(SettingsWindow, PasswordIsAskedTwiceAndTheOldOneBeforeAChangeOrClear)
 {
+    int lockAsked = 0;
     {
         TSettingsDialog dialog;
+        dialog.SetLockGuard([&lockAsked] { return ++lockAsked > 0; });
         EXPECT_FALSE(control<QCheckBox>(dialog, "chkAdminMode")->isEnabled()); // nothing to guard yet
         control<QLineEdit>(dialog, "edtNewPassword")->setText(QStringLiteral("表ソ"));
         control<QLineEdit>(dialog, "edtNewPassword2")->setText(QStringLiteral("表ゾ"));
@@ -152,13 +154,17 @@ TEST_F(SettingsWindow, PasswordIsAskedTwiceAndTheOldOneBeforeAChangeOrClear)
         ASSERT_TRUE(ok(dialog));
     }
     EXPECT_TRUE(CheckAdminPassword(QStringLiteral("表ソ")));
-    // Who set it is the administrator until the mode is left.
+    // Who set it is the administrator until the mode is left: no lock came
+    // on, so the lock question (over leaving the mode) was not asked.
     EXPECT_FALSE(IsProtectedFieldMasked());
+    EXPECT_EQ(lockAsked, 0);
     {
         TSettingsDialog dialog;
+        dialog.SetLockGuard([&lockAsked] { return ++lockAsked > 0; });
         control<QCheckBox>(dialog, "chkAdminMode")->setChecked(false);
         ASSERT_TRUE(ok(dialog));
     }
+    EXPECT_EQ(lockAsked, 1);
     const QByteArray stored = file();
     EXPECT_TRUE(stored.contains("AdminPassword=PBKDF2-SHA256$"));
     EXPECT_FALSE(stored.contains(cp932::Encode(QStringLiteral("表ソ"))));
@@ -267,54 +273,37 @@ TEST_F(SettingsWindow, CommonMyNumberIsCheckedAndStaysUntouchedWhileMasked)
 }
 
 // A common number typed while it shows is stored by OK whatever the dialog
-// did to the lock in between; nothing typed is dropped unasked.
+// did to the lock in between, while the password stays proven.
 TEST_F(SettingsWindow, ACommonNumberTypedIsStoredWhateverTheLockDoesBeforeOk)
 {
-    const std::pair<const char*, std::function<void(TSettingsDialog&)>> ways[] = {
-        {"mode left", [&](TSettingsDialog& d) { control<QCheckBox>(d, "chkAdminMode")->setChecked(false); }},
-        {"password cleared",
-         [&](TSettingsDialog& d) {
-             control<QLineEdit>(d, "edtPassword")->setText(QStringLiteral("表ソ"));
-             control<QCheckBox>(d, "chkClearPassword")->setChecked(true);
-         }},
-        {"password changed, mode left",
-         [&](TSettingsDialog& d) {
-             control<QLineEdit>(d, "edtPassword")->setText(QStringLiteral("表ソ"));
-             control<QLineEdit>(d, "edtNewPassword")->setText(QStringLiteral("能"));
-             control<QLineEdit>(d, "edtNewPassword2")->setText(QStringLiteral("能"));
-             control<QCheckBox>(d, "chkAdminMode")->setChecked(false);
-         }},
-    };
-    for (const auto& [how, lockOrUnlock] : ways) {
-        SCOPED_TRACE(how);
-        ASSERT_TRUE(SetAdminPassword(QStringLiteral("表ソ")));
+    const auto check = [&](const char* box, const QString& password) {
+        SCOPED_TRACE(box);
+        ASSERT_TRUE(SetAdminPassword(QStringLiteral("表ソ")) && SetCommonMyNumber(QString()));
         Settings().AdminMode = true;
-        int asked = 0;
         TSettingsDialog dialog;
-        dialog.SetLockGuard([&asked] { return ++asked > 0; });
         QLineEdit* number = control<QLineEdit>(dialog, "edtMyNumber");
         number->setFocus();
-        number->clear();
         QTest::keyClicks(number, QStringLiteral("123456789018"));
-        lockOrUnlock(dialog);
+        control<QLineEdit>(dialog, "edtPassword")->setText(QStringLiteral("表ソ"));
+        control<QCheckBox>(dialog, box)->setChecked(!control<QCheckBox>(dialog, box)->isChecked());
+        control<QLineEdit>(dialog, "edtPassword")->setText(password);
         EXPECT_EQ(number->text(), QStringLiteral("123456789018"));
         ASSERT_TRUE(ok(dialog)) << messages.LastText().toStdString();
-        EXPECT_EQ(asked, Settings().AdminMode || !HasAdminPassword() ? 0 : 1);
         LoadSettings();
         EXPECT_EQ(CommonMyNumber(), QStringLiteral("123456789018"));
-        ASSERT_TRUE(SetCommonMyNumber(QString()) && SaveSettings());
-    }
+    };
+    check("chkAdminMode", QString());          // the mode left: the lock on, no password asked
+    check("chkClearPassword", QStringLiteral("表ソ")); // no lock at all
 
-    // Typed with the password proven above, kept under the lock, and stored
-    // only while that proof stands.
-    ASSERT_TRUE(SetAdminPassword(QStringLiteral("表ソ")));
+    // Typed with the password above proven, masked when the mode is left,
+    // and stored only while that password stands.
     Settings().AdminMode = false;
+    ASSERT_TRUE(SetAdminPassword(QStringLiteral("表ソ")) && SetCommonMyNumber(QString()) && SaveSettings());
     TSettingsDialog dialog;
     QLineEdit* password = control<QLineEdit>(dialog, "edtPassword");
     QLineEdit* number = control<QLineEdit>(dialog, "edtMyNumber");
     password->setText(QStringLiteral("表ソ"));
     control<QCheckBox>(dialog, "chkAdminMode")->setChecked(true);
-    ASSERT_FALSE(number->isReadOnly());
     number->setFocus();
     QTest::keyClicks(number, QStringLiteral("123456789018"));
     control<QCheckBox>(dialog, "chkAdminMode")->setChecked(false);
@@ -327,34 +316,6 @@ TEST_F(SettingsWindow, ACommonNumberTypedIsStoredWhateverTheLockDoesBeforeOk)
     password->setText(QStringLiteral("表ソ"));
     ASSERT_TRUE(ok(dialog));
     EXPECT_EQ(CommonMyNumber(), QStringLiteral("123456789018"));
-    EXPECT_TRUE(IsProtectedFieldMasked());
-}
-
-// The lock question is the record window's over leaving the mode; a first
-// password leaves no mode and puts no lock on what is being typed.
-TEST_F(SettingsWindow, AFirstPasswordAsksNothingAndLocksNothingUntilTheModeIsLeft)
-{
-    int asked = 0;
-    {
-        TSettingsDialog dialog;
-        dialog.SetLockGuard([&asked] { return ++asked > 0; });
-        control<QLineEdit>(dialog, "edtNewPassword")->setText(QStringLiteral("表ソ"));
-        control<QLineEdit>(dialog, "edtNewPassword2")->setText(QStringLiteral("表ソ"));
-        ASSERT_TRUE(ok(dialog));
-        EXPECT_TRUE(dialog.AdminStateChanged());
-    }
-    EXPECT_EQ(asked, 0);
-    EXPECT_FALSE(IsProtectedFieldMasked());
-    EXPECT_FALSE(file().contains("AdminMode"));
-    {
-        TSettingsDialog dialog;
-        dialog.SetLockGuard([&asked] { return ++asked > 0; });
-        EXPECT_TRUE(control<QCheckBox>(dialog, "chkAdminMode")->isChecked());
-        control<QCheckBox>(dialog, "chkAdminMode")->setChecked(false);
-        ASSERT_TRUE(ok(dialog));
-    }
-    EXPECT_EQ(asked, 1);
-    EXPECT_TRUE(IsProtectedFieldMasked());
 }
 
 } // namespace
