@@ -107,9 +107,4 @@ TEST(RecordValidation, TakesTheFormsTheWindowAllows)
     EXPECT_EQ(error([](TRecordInput& in) { in.Pos = QStringLiteral("123-4567"); }), QString());
     EXPECT_EQ(error([](TRecordInput& in) { in.Pos = QStringLiteral("1234-567"); }), QString());
     EXPECT_EQ(error([](TRecordInput& in) { in.Pos = QStringLiteral("1234"); }), QStringLiteral("edtPos"));
-    EXPECT_EQ(error([](TRecordInput& in) { in.ExtLink = {QStringLiteral("/表/ソ 能.txt")}; }), QString());
-    for (const char* link : {"/𠮷.txt", "/a\r\nb.txt", "https://example.jp/〜user/"})
-        EXPECT_EQ(error([link](TRecordInput& in) { in.ExtLink = {QStringLiteral("/表"), QString::fromUtf8(link)}; }),
-                  QStringLiteral("lvExtLink"))
-            << link;
 }
