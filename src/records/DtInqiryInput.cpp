@@ -26,6 +26,8 @@
 #include "platform/ui/MessageBox.h"
 #include "records/InputList.h"
 #include "records/LinkSchemes.h"
+#include "records/NumberInput.h"
+#include "records/RecordMapping.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -131,8 +133,12 @@ void TDataInquiry::ConnectInput()
 
     // Numbers typed with the input method on come in full width: taken in
     // half width, what is shown is what the record stores.
-    for (TByteLimitEdit* edit : {ui->edtTel, ui->edtFax, ui->edtPortable1, ui->edtPortable2, ui->edtPos})
+    // The record keeps at most 11 digits of a telephone number, 7 of a
+    // postal code: a number that does not fit is refused whole, never cut.
+    for (TByteLimitEdit* edit : {ui->edtTel, ui->edtFax, ui->edtPortable1, ui->edtPortable2, ui->edtPos}) {
         edit->SetNumeric(true);
+        KeepNumberWhole(edit, edit == ui->edtPos ? 7 : 11);
+    }
     for (int i = 0; i < 6; ++i)
         connect(MyNumberEdit(i), &QLineEdit::textChanged, this, [this, i] { CheckMyNumbers(1u << i); });
     KeepMemoStorable(ui->mmoNote, 0);
@@ -379,8 +385,11 @@ void TDataInquiry::AddExtLinkFile()
 void TDataInquiry::AddExtLinkUrl()
 {
     TAddExtURL dialog(this);
-    if (dialog.ShowModal() == mrOk)
-        AddExtLink(dialog.GetURL());
+    // A link refused for a character comes back with what was typed, to be mended.
+    while (dialog.ShowModal() == mrOk) {
+        if (AddExtLink(dialog.GetURL()) || UnstorableLinkChar(dialog.GetURL()) == 0)
+            return;
+    }
 }
 
 bool TDataInquiry::AddExtLink(const QString& link)
@@ -389,6 +398,13 @@ bool TDataInquiry::AddExtLink(const QString& link)
     const int count = list->topLevelItemCount();
     if (link.isEmpty() || count >= kMaxLinks)
         return false;
+    // Chosen in a file dialog or typed: either way it is stored as one line
+    // of code page 932 bytes and must come back as it went in, or it would
+    // no longer open.
+    if (const char32_t ch = UnstorableLinkChar(link)) {
+        ShowMessage(this, UnstorableCharMessage(ch), MB_OK | MB_ICONWARNING);
+        return false;
+    }
     for (int i = 0; i < count; ++i) {
         if (list->topLevelItem(i)->text(1).compare(link, Qt::CaseInsensitive) == 0)
             return false;

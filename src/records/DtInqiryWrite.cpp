@@ -212,7 +212,8 @@ bool TDataInquiry::DeleteRow(int recNo, QString* cause)
 bool TDataInquiry::ValidateInput(bool isNew)
 {
     const TRecordInput input = ReadControls();
-    std::optional<TInputError> error = CheckInputFormat(input);
+    // Checked against what the write keeps of the shown record.
+    std::optional<TInputError> error = CheckInputFormat(input, isNew ? nullptr : heldRecord_.get());
     const QString code = cp932::Trim(input.CustomCode);
     // A code in use is reported right after the code's own characters, before
     // the numbers and the postal code.
@@ -236,13 +237,24 @@ bool TDataInquiry::ValidateInput(bool isNew)
     if (!error)
         return true;
     ShowMessage(this, error->Message, MB_OK | MB_ICONINFORMATION);
-    ui->pgctlData->setCurrentWidget(ui->tabstMain);
-    if (auto* edit = findChild<QLineEdit*>(error->Control)) {
+    // The page that holds the control comes forward.
+    QWidget* control = findChild<QWidget*>(error->Control);
+    QWidget* page = ui->tabstMain;
+    for (QWidget* w = control; w; w = w->parentWidget()) {
+        if (ui->pgctlData->indexOf(w) >= 0) {
+            page = w;
+            break;
+        }
+    }
+    ui->pgctlData->setCurrentWidget(page);
+    if (auto* edit = qobject_cast<QLineEdit*>(control)) {
         edit->setFocus();
         if (error->SelectAll)
             edit->selectAll();
         else
             edit->setCursorPosition(int(edit->text().size()));
+    } else if (control) {
+        control->setFocus();
     }
     return false;
 }

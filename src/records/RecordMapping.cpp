@@ -329,8 +329,18 @@ void KeepUneditedFields(const TRecordInput& in, const TRecordInput& shown, const
         r.Note = s.Note;
     if (in.ProtectNote == shown.ProtectNote)
         r.ProtectNote = s.ProtectNote;
-    if (in.ExtLink == shown.ExtLink)
+    if (in.ExtLink == shown.ExtLink) {
         r.ExtLink = s.ExtLink;
+    } else if (r.ExtLink && s.ExtLink) {
+        // Links added, deleted or moved: each link the record showed keeps
+        // its stored bytes, which a link the code page cannot give back
+        // (damaged by another program) would lose if written again.
+        for (qsizetype i = 0; i < in.ExtLink.size() && i < r.ExtLink->size(); ++i) {
+            const qsizetype at = shown.ExtLink.indexOf(in.ExtLink[i]);
+            if (at >= 0 && at < s.ExtLink->size())
+                (*r.ExtLink)[i] = s.ExtLink->at(at);
+        }
+    }
     if (in.SymbolMark == shown.SymbolMark)
         r.SymbolMark = s.SymbolMark;
 }
@@ -455,4 +465,29 @@ bool IsRecordChanged(const TRecordInput& in, const TAdrsRecord& s)
         return false;
     }
     return w.ExtLink != nullptr;
+}
+
+char32_t UnstorableLinkChar(const QString& link)
+{
+    for (const char32_t ch : link.toUcs4()) {
+        if (QChar::category(ch) == QChar::Other_Control)
+            return ch;
+        if (ch < 0x80)
+            continue;
+        const QString one = QString::fromUcs4(&ch, 1);
+        if (!cp932::CanEncodeChar(ch) || cp932::Decode(cp932::Encode(one)) != one)
+            return ch;
+    }
+    return 0;
+}
+
+QString UnstorableCharMessage(char32_t ch)
+{
+    const QString code = QStringLiteral("（U+%1）").arg(QString::number(uint(ch), 16).toUpper().rightJustified(4, u'0'));
+    const QChar::Category category = QChar::category(ch);
+    const bool unseen = category == QChar::Other_Control || category == QChar::Other_Format ||
+                        category == QChar::Separator_Space || category == QChar::Separator_Line ||
+                        category == QChar::Separator_Paragraph;
+    const QString shown = unseen ? QString() : QStringLiteral("「%1」").arg(QString::fromUcs4(&ch, 1));
+    return shown + code + QStringLiteral("は入力できない文字です。");
 }

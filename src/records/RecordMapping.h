@@ -64,3 +64,13 @@ void RecordFromInput(const TRecordInput& input, TRecordForm form, TAdrsRecord& r
 // Fields are compared by their kind (core/AdrsFields.h); the exceptions are
 // listed in RecordMapping.cpp (ComparedByHand).
 bool IsRecordChanged(const TRecordInput& input, const TAdrsRecord& record);
+
+// A link is stored as one line of code page 932 bytes and must read back as
+// it was chosen, or it would no longer open: the first character of the link
+// that would not (one the code page cannot hold or gives back as another
+// sign, or a control character such as a line break, which would split the
+// stored line), or 0 when the link can be stored as it is.
+char32_t UnstorableLinkChar(const QString& link);
+// What is said of such a character, in the words the edits use: the
+// character and its code, the code alone for one that cannot be seen.
+QString UnstorableCharMessage(char32_t ch);

@@ -6,6 +6,7 @@
 #include "listing_search/DicSch.h"
 #include "platform/Cp932.h"
 #include "platform/SqlTable.h"
+#include "records/RecordMapping.h"
 
 #include <algorithm>
 
@@ -58,7 +59,7 @@ const char* const kIndexNames[] = {"Tel", "Fax", "Portable1", "Portable2"};
 
 } // namespace
 
-std::optional<TInputError> CheckInputFormat(const TRecordInput& in)
+std::optional<TInputError> CheckInputFormat(const TRecordInput& in, const TAdrsRecord* shownFrom)
 {
     const QString code = cp932::Trim(in.CustomCode);
     for (QChar c : code) {
@@ -85,6 +86,12 @@ std::optional<TInputError> CheckInputFormat(const TRecordInput& in)
         if (digits != 3 && digits != 5 && digits != 7)
             return TInputError{QStringLiteral("正しい桁数の郵便番号を入力してください  "), QStringLiteral("edtPos"),
                                false};
+    }
+    const QStringList shownLinks = shownFrom ? InputFromRecord(*shownFrom).ExtLink : QStringList();
+    for (const QString& link : in.ExtLink) {
+        const char32_t ch = shownLinks.contains(link) ? 0 : UnstorableLinkChar(link);
+        if (ch != 0)
+            return TInputError{UnstorableCharMessage(ch), QStringLiteral("lvExtLink"), false};
     }
     return std::nullopt;
 }

@@ -19,8 +19,11 @@ struct TInputError {
     bool SelectAll = false; // else the caret goes to the end
 };
 
-// Customer code characters, telephone-type numbers, postal code; in that order.
-std::optional<TInputError> CheckInputFormat(const TRecordInput& input);
+// Customer code characters, telephone-type numbers, postal code, links; in
+// that order. A link the record cannot give back as written is never stored;
+// with shownFrom (the record the input was shown from, as RecordFromInput
+// takes it) a link that record showed is written as it is stored, and passes.
+std::optional<TInputError> CheckInputFormat(const TRecordInput& input, const TAdrsRecord* shownFrom = nullptr);
 
 // Whether the customer code is held by a row of the table.
 bool CustomCodeInUse(TSqlTable& table, const QString& code);

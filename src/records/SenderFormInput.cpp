@@ -17,44 +17,13 @@
 #include "platform/ui/MessageBox.h"
 #include "records/InputList.h"
 #include "records/NameEdit.h"
+#include "records/NumberInput.h"
 
 #include <QKeyEvent>
-#include <QValidator>
 
 namespace sf = senderfield;
 
 namespace {
-
-// Limits the digits an edit takes (the number fields store digits only, at
-// most maxDigits of them): typed or pasted input that would pass the limit
-// is refused like input over the byte limit, whose check runs first.
-class TDigitLimitValidator : public QValidator {
-public:
-    TDigitLimitValidator(QLineEdit* edit, int maxDigits)
-        : QValidator(edit), edit_(edit), inner_(edit->validator()), maxDigits_(maxDigits)
-    {
-    }
-    State validate(QString& input, int& pos) const override
-    {
-        const State inner = inner_ ? inner_->validate(input, pos) : Acceptable;
-        if (inner == Invalid)
-            return Invalid;
-        // Text the program set (no undo step) is checked when it is saved.
-        if (!edit_->isUndoAvailable() || edit_->isRedoAvailable())
-            return inner;
-        int digits = 0;
-        for (QChar c : input)
-            digits += c >= u'0' && c <= u'9' ? 1 : 0;
-        return digits > maxDigits_ ? Invalid : inner;
-    }
-
-private:
-    QLineEdit* edit_;
-    const QValidator* inner_;
-    int maxDigits_;
-};
-
-void LimitDigits(QLineEdit* edit, int maxDigits) { edit->setValidator(new TDigitLimitValidator(edit, maxDigits)); }
 
 QString DigitsAndHyphens(const QString& text)
 {
@@ -110,9 +79,10 @@ int TSenderForm::HeadKind(int n) const { return ContactHeadKind(HeadBox(n)->curr
 
 void TSenderForm::ConnectControls()
 {
-    LimitDigits(ui->edTel, 11);
-    LimitDigits(ui->edFax, 11);
-    LimitDigits(ui->edPos, 7);
+    // The record keeps at most this many digits of each.
+    KeepNumberWhole(ui->edTel, 11);
+    KeepNumberWhole(ui->edFax, 11);
+    KeepNumberWhole(ui->edPos, 7);
 
     QList<QLineEdit*> edits = findChildren<QLineEdit*>();
     for (QLineEdit* edit : edits) {

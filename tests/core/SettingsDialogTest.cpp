@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QMap>
 #include <QPushButton>
+#include <QTest>
 #include <cerrno>
 #include <functional>
 #include <gtest/gtest.h>
@@ -138,8 +139,10 @@ TEST_F(SettingsWindow, WritesTheKeysItShowsAndKeepsOtherSectionsByteForByte)
 
 TEST_F(SettingsWindow, PasswordIsAskedTwiceAndTheOldOneBeforeAChangeOrClear)
 {
+    int lockAsked = 0;
     {
         TSettingsDialog dialog;
+        dialog.SetLockGuard([&lockAsked] { return ++lockAsked > 0; });
         EXPECT_FALSE(control<QCheckBox>(dialog, "chkAdminMode")->isEnabled()); // nothing to guard yet
         control<QLineEdit>(dialog, "edtNewPassword")->setText(QStringLiteral("表ソ"));
         control<QLineEdit>(dialog, "edtNewPassword2")->setText(QStringLiteral("表ゾ"));
@@ -150,10 +153,21 @@ TEST_F(SettingsWindow, PasswordIsAskedTwiceAndTheOldOneBeforeAChangeOrClear)
         control<QLineEdit>(dialog, "edtNewPassword2")->setText(QStringLiteral("表ソ"));
         ASSERT_TRUE(ok(dialog));
     }
+    EXPECT_TRUE(CheckAdminPassword(QStringLiteral("表ソ")));
+    // Who set it is the administrator until the mode is left: no lock came
+    // on, so the lock question (over leaving the mode) was not asked.
+    EXPECT_FALSE(IsProtectedFieldMasked());
+    EXPECT_EQ(lockAsked, 0);
+    {
+        TSettingsDialog dialog;
+        dialog.SetLockGuard([&lockAsked] { return ++lockAsked > 0; });
+        control<QCheckBox>(dialog, "chkAdminMode")->setChecked(false);
+        ASSERT_TRUE(ok(dialog));
+    }
+    EXPECT_EQ(lockAsked, 1);
     const QByteArray stored = file();
     EXPECT_TRUE(stored.contains("AdminPassword=PBKDF2-SHA256$"));
     EXPECT_FALSE(stored.contains(cp932::Encode(QStringLiteral("表ソ"))));
-    EXPECT_TRUE(CheckAdminPassword(QStringLiteral("表ソ")));
     EXPECT_TRUE(IsProtectedFieldMasked());
 
     // A wrong old password refuses the change, the clear and the mode alike,
@@ -256,6 +270,52 @@ TEST_F(SettingsWindow, CommonMyNumberIsCheckedAndStaysUntouchedWhileMasked)
     EXPECT_TRUE(number->isReadOnly());
     ASSERT_TRUE(ok(dialog));
     EXPECT_EQ(Settings().MyNumber, cipher);
+}
+
+// A common number typed while it shows is stored by OK whatever the dialog
+// did to the lock in between, while the password stays proven.
+TEST_F(SettingsWindow, ACommonNumberTypedIsStoredWhateverTheLockDoesBeforeOk)
+{
+    const auto check = [&](const char* box, const QString& password) {
+        SCOPED_TRACE(box);
+        ASSERT_TRUE(SetAdminPassword(QStringLiteral("表ソ")) && SetCommonMyNumber(QString()));
+        Settings().AdminMode = true;
+        TSettingsDialog dialog;
+        QLineEdit* number = control<QLineEdit>(dialog, "edtMyNumber");
+        number->setFocus();
+        QTest::keyClicks(number, QStringLiteral("123456789018"));
+        control<QLineEdit>(dialog, "edtPassword")->setText(QStringLiteral("表ソ"));
+        control<QCheckBox>(dialog, box)->setChecked(!control<QCheckBox>(dialog, box)->isChecked());
+        control<QLineEdit>(dialog, "edtPassword")->setText(password);
+        EXPECT_EQ(number->text(), QStringLiteral("123456789018"));
+        ASSERT_TRUE(ok(dialog)) << messages.LastText().toStdString();
+        LoadSettings();
+        EXPECT_EQ(CommonMyNumber(), QStringLiteral("123456789018"));
+    };
+    check("chkAdminMode", QString());          // the mode left: the lock on, no password asked
+    check("chkClearPassword", QStringLiteral("表ソ")); // no lock at all
+
+    // Typed with the password above proven, masked when the mode is left,
+    // and stored only while that password stands.
+    Settings().AdminMode = false;
+    ASSERT_TRUE(SetAdminPassword(QStringLiteral("表ソ")) && SetCommonMyNumber(QString()) && SaveSettings());
+    TSettingsDialog dialog;
+    QLineEdit* password = control<QLineEdit>(dialog, "edtPassword");
+    QLineEdit* number = control<QLineEdit>(dialog, "edtMyNumber");
+    password->setText(QStringLiteral("表ソ"));
+    control<QCheckBox>(dialog, "chkAdminMode")->setChecked(true);
+    number->setFocus();
+    QTest::keyClicks(number, QStringLiteral("123456789018"));
+    control<QCheckBox>(dialog, "chkAdminMode")->setChecked(false);
+    EXPECT_TRUE(number->isReadOnly());
+    password->clear();
+    const QByteArray stored = file();
+    EXPECT_FALSE(ok(dialog));
+    EXPECT_EQ(messages.LastText(), QStringLiteral("パスワードが正しくありません  "));
+    EXPECT_EQ(file(), stored);
+    password->setText(QStringLiteral("表ソ"));
+    ASSERT_TRUE(ok(dialog));
+    EXPECT_EQ(CommonMyNumber(), QStringLiteral("123456789018"));
 }
 
 } // namespace

@@ -20,6 +20,7 @@
 #include "core/common/Units.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
@@ -188,6 +189,64 @@ TEST_F(RecordInput, TenLinksAtMostCaseBlindDuplicatesRefusedDeleteRenumbersAndSa
     EXPECT_TRUE(stored.ExtLink->front().contains('\x5C'));
 }
 
+// A link is stored as one line of code page 932 bytes and must read back as
+// chosen: a character the page cannot hold (or gives back as another) or a
+// line break is refused aloud by the file and URL dialogs and by the save; a
+// long path is kept whole.
+TEST_F(RecordInput, ALinkThatWouldNotReadBackIsRefusedAloudAndALongOneIsKeptWhole)
+{
+    auto* links = find<QTreeWidget>("lvExtLink");
+    const QString yoshi = QStringLiteral("「𠮷」（U+20BB7）は入力できない文字です。");
+    for (const auto& [name, message] : {std::pair{QStringLiteral("𠮷野家.txt"), yoshi},
+                                        {QStringLiteral("波〜線.txt"), QStringLiteral("「〜」（U+301C）は入力できない文字です。")},
+                                        {QStringLiteral("二行\n目.txt"), QStringLiteral("（U+000A）は入力できない文字です。")}}) {
+        ASSERT_TRUE(QFile(folder.path() + name).open(QIODevice::WriteOnly));
+        addFile(folder.path() + name);
+        EXPECT_EQ(links->topLevelItemCount(), 0);
+        EXPECT_EQ(messages.LastText(), message);
+    }
+    // The URL dialog comes back with what was typed, to be mended.
+    messages.Clear();
+    QString typedAgain;
+    ChooseMenu(QStringLiteral("URLを登録"));
+    WhenUp<TAddExtURL>([&typedAgain](TAddExtURL* d) {
+        d->findChild<QLineEdit*>(QStringLiteral("edtURL"))->setText(QStringLiteral("https://example.jp/𠮷"));
+        WhenUp<TAddExtURL>([&typedAgain](TAddExtURL* again) {
+            typedAgain = again->GetURL();
+            again->reject();
+        });
+        d->accept();
+    });
+    find<QPushButton>("bbtnAddExtLink")->click();
+    EXPECT_EQ(typedAgain, QStringLiteral("https://example.jp/𠮷"));
+    EXPECT_EQ(messages.LastText(), yoshi);
+    EXPECT_FALSE(links->acceptDrops() || links->viewport()->acceptDrops()); // no other way in
+
+    QString deep = folder.path(); // with trail bytes 0x5C, longer than any field of the record
+    while (cp932::ByteLength(deep) < 600)
+        deep += QStringLiteral("表ソ能フォルダ/");
+    ASSERT_TRUE(QDir().mkpath(deep) && QFile(deep + QStringLiteral("申込書.txt")).open(QIODevice::WriteOnly));
+    deep += QStringLiteral("申込書.txt");
+    addFile(deep);
+    // One that came into the list otherwise: the save refuses it and shows it.
+    new QTreeWidgetItem(links, {QStringLiteral("2"), folder.path() + QStringLiteral("𠮷.txt")});
+    messages.Clear();
+    find<QPushButton>("btnAdd")->click();
+    EXPECT_EQ(messages.LastText(), yoshi);
+    EXPECT_EQ(find<QTabWidget>("pgctlData")->currentWidget(), find<QWidget>("tabstOther"));
+    delete links->topLevelItem(1);
+    find<QPushButton>("btnAdd")->click();
+    EXPECT_EQ(messages.Messages().size(), 1u);
+    TSqlTable& t = dm->AdrsTable();
+    t.SetIndexName(QString());
+    t.Last();
+    TAdrsRecord stored;
+    ReadAdrsRecord(t, stored);
+    ASSERT_TRUE(stored.ExtLink);
+    EXPECT_EQ(*stored.ExtLink, QList<QByteArray>({cp932::Encode(deep)}));
+    EXPECT_EQ(cp932::Decode(stored.ExtLink->front()), deep);
+}
+
 TEST_F(RecordInput, JointOwnerFollowsTheNamesAndIsAlwaysPrinted)
 {
     auto* joint2 = find<QLineEdit>("nmedtJoint2");
@@ -322,22 +381,31 @@ TEST_F(RecordInput, SymbolColourAndWebSearchButtons)
 }
 
 // Numbers committed in full width fit their edits whole, taken in half width;
-// what still does not fit is cut with the refusal typing gives.
+// a number too long for the record, in digits or in bytes, is refused whole by
+// every way in, with the refusal typing gives: cut, it would be another number.
 TEST_F(RecordInput, FullWidthNumbersCommittedFitTheirEditsAndWhatDoesNotFitIsRefusedAloud)
 {
     show();
-    const std::array<const char*, 3> numbers[] = {
-        {"edtTel", "０３－１２３４ー５６７８", "03-1234-5678"},       {"edtFax", "０３－１２３４－５６７９", "03-1234-5679"},
-        {"edtPortable1", "０９０‐１１１１‐２２２２", "090-1111-2222"}, {"edtPortable2", "０８０ー３３３３ー４４４４", "080-3333-4444"},
-        {"edtPos", "１００－０００１", "100-0001"},
+    const std::array<const char*, 4> numbers[] = {
+        {"edtTel", "０３－１２３４ー５６７８", "03-1234-5678", "03-1234-567890"},
+        {"edtFax", "０３－１２３４－５６７９", "03-1234-5679", "031234567890"},
+        {"edtPortable1", "０９０‐１１１１‐２２２２", "090-1111-2222", "090--1111--2222"},
+        {"edtPortable2", "０８０ー３３３３ー４４４４", "080-3333-4444", "０８０－３３３３－４４４４５"},
+        {"edtPos", "１００－０００１", "100-0001", "100-00012"},
     };
-    for (const auto& [name, full, half] : numbers) {
+    for (const auto& [name, full, half, tooLong] : numbers) {
         SCOPED_TRACE(name);
         auto* edit = find<TByteLimitEdit>(QLatin1String(name));
         QSignalSpy refused(edit, &TByteLimitEdit::InputRefused);
         CommitText(edit, QString::fromUtf8(full));
         EXPECT_EQ(edit->text(), QLatin1String(half));
         CommitText(edit, QStringLiteral("１２"));
-        EXPECT_EQ(refused.count(), 1);
+        EXPECT_EQ(edit->text(), QLatin1String(half)) << "never cut to another number";
+        for (int way = 0; way <= int(TArrival::Drop); ++way) {
+            edit->clear();
+            Arrive(edit, edit, TArrival(way), QString::fromUtf8(tooLong));
+            EXPECT_EQ(edit->text(), QString()) << "way " << way;
+        }
+        EXPECT_EQ(refused.count(), 6);
     }
 }

@@ -1,5 +1,6 @@
 #include "RecordSamples.h"
 
+#include "platform/Cp932.h"
 #include "records/RecordMapping.h"
 #include "records/RecordWriter.h"
 
@@ -46,6 +47,27 @@ TEST(RecordMapping, ChangeTestFollowsTheWriteNormalisation)
     // A line break typed at the end starts an empty last line, which is kept.
     EXPECT_TRUE(changed([](TRecordInput& in) { in.Note += QStringLiteral("\r\n"); }));
     EXPECT_TRUE(changed([](TRecordInput& in) { in.CodeSubEntry = 504; }));
+}
+
+// Links stored by another program that the code page cannot give back (a
+// lone lead byte, a tab) keep their bytes when other links are added, and do
+// not keep the record from being saved; a new link must read back as chosen.
+TEST(RecordMapping, StoredLinksKeepTheirBytesWhenTheListChanges)
+{
+    TAdrsRecord record = FullSampleRecord();
+    const QList<QByteArray> stored = {cp932::Encode(QStringLiteral("C:\\表\\ソ.txt")), "a\x81", "b\tc"};
+    record.ExtLink = std::make_unique<TStringList>(stored);
+    TRecordInput in = InputFromRecord(record);
+    in.ExtLink.swapItemsAt(0, 2);
+    in.ExtLink.append(QStringLiteral("https://example.jp/能"));
+    TAdrsRecord written;
+    RecordFromInput(in, TRecordForm::Write, written, &record);
+    ASSERT_TRUE(written.ExtLink);
+    EXPECT_EQ(*written.ExtLink,
+              QList<QByteArray>({stored[2], stored[1], stored[0], cp932::Encode(QStringLiteral("https://example.jp/能"))}));
+    EXPECT_FALSE(CheckInputFormat(in, &record));
+    ASSERT_TRUE(CheckInputFormat(in)); // the tab, as a new link
+    EXPECT_EQ(CheckInputFormat(in)->Message, QStringLiteral("（U+0009）は入力できない文字です。"));
 }
 
 TEST(RecordMapping, ListingsFillTheControlsByKind)

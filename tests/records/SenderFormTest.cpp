@@ -12,6 +12,7 @@
 #include "platform/FileErrors.h"
 #include "platform/IniFile.h"
 #include "platform/SqlTable.h"
+#include "platform/ui/ByteLimitEdit.h"
 #include "records/InquiryLinks.h"
 #include "records/SenderForm.h"
 #include "support/TestSupport.h"
@@ -23,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -359,6 +361,17 @@ TEST_F(SenderWindow, MoreDigitsThanTheRecordHoldsAreRefusedNeverCut)
     tel->setFocus();
     TypeChars(tel, QStringLiteral("03-1234-567890"));
     EXPECT_EQ(tel->text(), QStringLiteral("03-1234-56789")) << "the twelfth digit is refused";
+    // Pasted, dropped or committed, a number too long in digits or in bytes
+    // is refused whole with the beep: cut to fit, it would be another number.
+    QSignalSpy refused(static_cast<TByteLimitEdit*>(tel), &TByteLimitEdit::InputRefused);
+    for (const char* tooLong : {"03-1234-567890", "０３－１２３４－５６７８９０", "03--1234--5678"}) {
+        for (int way = 0; way <= int(TArrival::Drop); ++way) {
+            tel->clear();
+            Arrive(tel, tel, TArrival(way), QString::fromUtf8(tooLong));
+            EXPECT_EQ(tel->text(), QString()) << tooLong << " way " << way;
+        }
+    }
+    EXPECT_EQ(refused.count(), 15);
     // Text the program put there is refused when it would be saved.
     tel->setText(QStringLiteral("031234567890"));
     click("bbtnNew"); // saves first

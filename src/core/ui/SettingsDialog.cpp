@@ -188,17 +188,18 @@ void TSettingsDialog::UpdatePasswordControls()
 
 void TSettingsDialog::UpdateMyNumberLock()
 {
-    // Masked as the record window masks it: seen and changed only in
-    // administrator mode. Ticking the mode opens the edit at once when the
-    // password is proven (the mode was on, or the password above is right);
-    // a tick alone never shows the number.
-    const bool modeTicked = chkAdminMode_->isEnabled() && chkAdminMode_->isChecked();
+    // Masked as the record window masks it: seen and changed only while no
+    // lock is on. Ticking the mode, or clearing the password, opens the edit
+    // at once when the password is proven (the mode was on, or the password
+    // above is right); a tick alone never shows the number. The lock coming
+    // back on masks what was typed and keeps it: it was typed with the
+    // password proven, and OK stores it like any other input of the dialog.
+    const bool unlocking = (chkAdminMode_->isEnabled() && chkAdminMode_->isChecked()) ||
+                           (chkClearPassword_->isEnabled() && chkClearPassword_->isChecked());
     const bool open =
-        !HasAdminPassword() || (modeTicked && (Settings().AdminMode || CheckAdminPassword(edtPassword_->text())));
+        !HasAdminPassword() || (unlocking && (Settings().AdminMode || CheckAdminPassword(edtPassword_->text())));
     if (open == !edtMyNumber_->isReadOnly())
         return;
-    if (!open)
-        edtMyNumber_->setText(CommonMyNumber()); // nothing typed before the lock is stored
     edtMyNumber_->setEchoMode(open ? QLineEdit::Normal : QLineEdit::Password);
     edtMyNumber_->setReadOnly(!open);
 }
@@ -231,9 +232,13 @@ bool TSettingsDialog::Store()
         return false;
     };
 
-    // The stored value stays as it is unless the number was changed here.
+    const bool had = HasAdminPassword();
+    // The stored value stays as it is unless the number was changed here,
+    // which takes the password proven: the mode on, or the password above.
     const QString number = edtMyNumber_->text().trimmed();
-    if (!edtMyNumber_->isReadOnly() && number != CommonMyNumber()) {
+    if (number != CommonMyNumber()) {
+        if (had && !old.AdminMode && !CheckAdminPassword(edtPassword_->text()))
+            return refuse(edtPassword_, QStringLiteral("パスワードが正しくありません  "));
         if (!number.isEmpty() && CheckMyNumber(number, number.size() == 13 ? 1 : 0) != 0)
             return refuse(edtMyNumber_, QStringLiteral("共通マイナンバーが正しくありません  "));
         if (number.isEmpty()) {
@@ -246,7 +251,6 @@ bool TSettingsDialog::Store()
         }
     }
 
-    const bool had = HasAdminPassword();
     const bool clearing = had && chkClearPassword_->isChecked();
     const QString newPassword = edtNewPassword_->text();
     const bool changing = !clearing && (!newPassword.isEmpty() || !edtNewPassword2_->text().isEmpty());
@@ -260,7 +264,10 @@ bool TSettingsDialog::Store()
         return refuse(edtNewPassword_, QStringLiteral("パスワードを設定できませんでした  "));
     if (clearing)
         next.AdminPassword.clear();
-    next.AdminMode = modeOn && !next.AdminPassword.isEmpty();
+    // Who sets the first password is the administrator until the mode is
+    // left (or the program ends): no lock comes on over protected input
+    // that was open a moment ago, and there is no mode being left to ask about.
+    next.AdminMode = !next.AdminPassword.isEmpty() && (modeOn || (!had && changing));
     const auto locked = [](const TSettings& s) { return !s.AdminPassword.isEmpty() && !s.AdminMode; };
     if (lockGuard_ && locked(next) && !locked(old) && !lockGuard_())
         return false;
