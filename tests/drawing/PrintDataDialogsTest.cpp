@@ -12,6 +12,7 @@
 #include <QBuffer>
 #include <QCheckBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -385,8 +386,9 @@ TEST(PrintDataList, TheOpenLayoutIsKnownByItsFileAmongTitlesDifferingInCase)
 namespace {
 const auto kWriteNew = [](QIODevice& out) { return out.write("NEW") == 3; };
 
-QStringList Sorted(QStringList names)
+QStringList Entries(const QString& folder) // files, folders and pipes, sorted
 {
+    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
     names.sort();
     return names;
 }
@@ -396,143 +398,90 @@ TEST(PrintDataSaveDialog, OkAsksWheneverTheDiskHoldsAFileOfThatNameListedOrNot)
 {
     TLayouts layouts(pdAddress, {QStringLiteral("listed")});
     const QString folder = PrintDataFolder(pdAddress);
-    // The disk shows this name in decomposed form (が as か and a voicing mark).
-    const QString nfd = QStringLiteral("がっこう表").normalized(QString::NormalizationForm_D);
-    ASSERT_NE(nfd, QStringLiteral("がっこう表"));
-    const std::vector<std::pair<QString, QString>> cases = {
-        {QStringLiteral("memo"), QStringLiteral("memo.gpl")},   // a damaged layout
-        {QStringLiteral("other"), QStringLiteral("other.gpl")}, // another program's file
-        {QStringLiteral("case"), QStringLiteral("CASE.GPL")},
-        {QStringLiteral("がっこう表"), nfd + QStringLiteral(".gpl")},
-        {QStringLiteral("later"), QStringLiteral("later.gpl")}, // saved by another window meanwhile
-        {QStringLiteral("LISTED"), QStringLiteral("listed.gpl")}};
-    for (const char* name : {"memo.gpl", "other.gpl", "CASE.GPL"})
-        ASSERT_TRUE(WriteFile(folder + QLatin1String(name), QByteArray("Mos ") + name));
-    ASSERT_TRUE(WriteFile(folder + nfd + QStringLiteral(".gpl"), "decomposed"));
+    // A damaged layout, another program's file, a name in another case, one
+    // the disk shows decomposed (が as か and a voicing mark).
+    const QString nfd = QStringLiteral("がっこう表.gpl").normalized(QString::NormalizationForm_D);
+    for (const QString& name : {QStringLiteral("memo.gpl"), QStringLiteral("other.gpl"), QStringLiteral("CASE.GPL"), nfd})
+        ASSERT_TRUE(WriteFile(folder + name, "Mos"));
     TMessageRecorder messages;
     TPrintDataSaveDialog d;
     d.SetPrintKind(pdAddress);
     ASSERT_EQ(Captions(d.Files()->List()), QStringList{QStringLiteral("listed")});
+    // Saved by another window after the list was read.
     ASSERT_TRUE(WriteFile(layouts.Path(QStringLiteral("later")), FileBytes(pdAddress, Jpeg(20, 10))));
-    const QStringList before = Sorted(layouts.Files());
-    auto* edit = Child<QLineEdit>(&d, "edtTitle");
+    const QStringList before = Entries(folder);
+    const std::pair<QString, QString> cases[] = {
+        {QStringLiteral("memo"), QStringLiteral("memo.gpl")}, {QStringLiteral("other"), QStringLiteral("other.gpl")},
+        {QStringLiteral("case"), QStringLiteral("CASE.GPL")}, {QStringLiteral("がっこう表"), nfd},
+        {QStringLiteral("later"), QStringLiteral("later.gpl")}, {QStringLiteral("LISTED"), QStringLiteral("listed.gpl")}};
     for (const auto& [title, file] : cases) {
         SCOPED_TRACE(file.toStdString());
-        const QByteArray old = ReadFile(folder + file);
         d.show();
-        edit->setText(title);
+        Child<QLineEdit>(&d, "edtTitle")->setText(title);
         messages.Answer(IDNO);
         d.accept();
-        EXPECT_TRUE(d.isVisible());
         EXPECT_EQ(messages.LastText(), QStringLiteral("同名のファイルが存在します．上書きしますか？  \n") + file);
-        EXPECT_EQ(ReadFile(folder + file), old);
+        ASSERT_TRUE(d.isVisible());
         d.accept(); // Yes
-        EXPECT_FALSE(d.isVisible());
-        EXPECT_EQ(d.FilePath(), folder + file);
         ASSERT_TRUE(d.Save(kWriteNew));
         EXPECT_EQ(ReadFile(folder + file), QByteArray("NEW"));
     }
-    EXPECT_EQ(Sorted(layouts.Files()), before) << "each replaced in place, no name beside it";
+    EXPECT_EQ(Entries(folder), before) << "each replaced in place, no name beside it";
 }
 
 TEST(PrintDataSaveDialog, ASaveNeverReplacesAFileThatAppearedAfterOkNorOneThatIsNoRegularFile)
 {
     TLayouts layouts(pdCard, {});
     const QString folder = PrintDataFolder(pdCard);
+    const auto fifo = [&](const char* title) {
+        return ::mkfifo(QFile::encodeName(layouts.Path(QLatin1String(title))).constData(), 0600) == 0;
+    };
     TMessageRecorder messages;
     TPrintDataSaveDialog d;
     d.SetPrintKind(pdCard);
     auto* edit = Child<QLineEdit>(&d, "edtTitle");
     // No file at OK, so no question; another program writes one before the save.
-    d.show();
     edit->setText(QStringLiteral("表の名刺"));
     d.accept();
-    EXPECT_TRUE(messages.Messages().empty());
     ASSERT_TRUE(WriteFile(layouts.Path(QStringLiteral("表の名刺")), "theirs"));
     EXPECT_FALSE(d.Save(kWriteNew));
     EXPECT_EQ(messages.LastText(), QStringLiteral("保存できませんでした  \r\n") + FileErrorCause(EEXIST));
     EXPECT_EQ(ReadFile(layouts.Path(QStringLiteral("表の名刺"))), QByteArray("theirs"));
-
-    // A folder or a pipe of that name is never offered for replacing.
-    ASSERT_TRUE(QDir().mkpath(layouts.Path(QStringLiteral("dir"))));
-    ASSERT_EQ(::mkfifo(QFile::encodeName(layouts.Path(QStringLiteral("pipe"))).constData(), 0600), 0);
-    for (const auto& [title, cause] : {std::pair{QStringLiteral("dir"), EISDIR}, std::pair{QStringLiteral("pipe"), EEXIST}}) {
+    // A folder or a pipe of that name is never offered for replacing ...
+    ASSERT_TRUE(QDir().mkpath(layouts.Path(QStringLiteral("dir"))) && fifo("pipe"));
+    for (const auto& [title, cause] : {std::pair{"dir", EISDIR}, std::pair{"pipe", EEXIST}}) {
         d.show();
-        edit->setText(title);
+        edit->setText(QLatin1String(title));
         d.accept();
-        EXPECT_TRUE(d.isVisible()) << title.toStdString();
+        EXPECT_TRUE(d.isVisible()) << title;
         EXPECT_EQ(messages.LastText(), QStringLiteral("保存できませんでした  \r\n") + FileErrorCause(cause));
     }
-    // Agreed to replace a layout that is then swapped for a pipe: the pipe stays.
+    // ... nor replaced when it took an agreed layout's place before the save.
     ASSERT_TRUE(WriteFile(layouts.Path(QStringLiteral("swap")), "old"));
     edit->setText(QStringLiteral("swap"));
     d.accept(); // Yes
-    ASSERT_FALSE(d.isVisible());
-    ASSERT_TRUE(QFile::remove(layouts.Path(QStringLiteral("swap"))));
-    ASSERT_EQ(::mkfifo(QFile::encodeName(layouts.Path(QStringLiteral("swap"))).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::remove(layouts.Path(QStringLiteral("swap"))) && fifo("swap"));
     EXPECT_FALSE(d.Save(kWriteNew));
-    struct stat st {};
-    ASSERT_EQ(::lstat(QFile::encodeName(layouts.Path(QStringLiteral("swap"))).constData(), &st), 0);
-    EXPECT_TRUE(S_ISFIFO(st.st_mode));
-    const QStringList all = QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
-    EXPECT_EQ(Sorted(all), (QStringList{"dir.gpc", "pipe.gpc", "swap.gpc", "表の名刺.gpc"}));
+    EXPECT_EQ(Entries(folder), (QStringList{"dir.gpc", "pipe.gpc", "swap.gpc", "表の名刺.gpc"}));
+    EXPECT_FALSE(QFileInfo(layouts.Path(QStringLiteral("swap"))).isFile());
 }
 
-TEST(PrintDataSaveDialog, BlankDottedAndCodePageLackingTitlesAreTrimmedOrRefusedByName)
+TEST(PrintDataList, TitlesOfBlanksOrADotOrACharacterTheCodePageLacksAreTrimmedOrRefusedByNameWhenSavedOrRenamed)
 {
-    TLayouts layouts(pdAddress, {});
-    const QString folder = PrintDataFolder(pdAddress);
-    // A layout copied in under a name the code page cannot hold.
+    TLayouts layouts(pdAddress, {QStringLiteral("second")});
+    // Copied in under a name the code page cannot hold; and a name taken on the disk only.
     ASSERT_TRUE(WriteFile(layouts.Path(QStringLiteral("鷗外の葉書")), FileBytes(pdAddress, Jpeg(20, 10))));
-    const QByteArray copied = ReadFile(layouts.Path(QStringLiteral("鷗外の葉書")));
+    ASSERT_TRUE(WriteFile(PrintDataFolder(pdAddress) + QStringLiteral("Taken.GPL"), "not a layout"));
+    const QStringList before = Entries(PrintDataFolder(pdAddress));
     TMessageRecorder messages;
-    TPrintDataSaveDialog d;
-    d.SetPrintKind(pdAddress);
-    d.show();
-    auto* edit = Child<QLineEdit>(&d, "edtTitle");
-    edit->setText(QStringLiteral("　"));
-    d.accept();
-    EXPECT_TRUE(d.isVisible());
-    EXPECT_TRUE(messages.Messages().empty());
-    const std::pair<QString, QString> refused[] = {
-        {QStringLiteral(".hidden"), QStringLiteral("タイトルの先頭に「.」は使えません  ")},
-        {QStringLiteral("髙橋様♥"), QStringLiteral("「♥」（U+2665）は入力できない文字です。")},
-        {QStringLiteral("a\U0001F600"), QStringLiteral("「\U0001F600」（U+1F600）は入力できない文字です。")}};
-    for (const auto& [title, message] : refused) {
-        edit->setText(title);
-        d.accept();
-        EXPECT_TRUE(d.isVisible());
-        EXPECT_EQ(messages.LastText(), message);
-    }
-    // Under its own title, chosen from the list.
-    d.Files()->List()->setCurrentItem(d.Files()->List()->topLevelItem(0));
-    EXPECT_EQ(edit->text(), QStringLiteral("鷗外の葉書"));
-    d.accept();
-    EXPECT_EQ(messages.LastText(), QStringLiteral("「鷗」（U+9DD7）は入力できない文字です。"));
-    EXPECT_TRUE(d.isVisible());
-    EXPECT_EQ(ReadFile(layouts.Path(QStringLiteral("鷗外の葉書"))), copied);
-
-    edit->setText(QStringLiteral(" 　表の葉書　 "));
-    d.accept();
-    EXPECT_FALSE(d.isVisible());
-    EXPECT_EQ(d.GetTitle(), QStringLiteral("表の葉書"));
-    ASSERT_TRUE(d.Save(kWriteNew));
-    EXPECT_EQ(Sorted(layouts.Files()), (QStringList{"表の葉書.gpl", "鷗外の葉書.gpl"}));
-}
-
-TEST(PrintDataList, TheInPlaceRenameKeepsTheTitleRulesAndNeverTakesANameTheDiskShows)
-{
-    TLayouts layouts(pdCard, {QStringLiteral("first"), QStringLiteral("second")});
-    ASSERT_TRUE(WriteFile(PrintDataFolder(pdCard) + QStringLiteral("Taken.GPC"), "not a card"));
-    TMessageRecorder messages;
-    TPrintDataOpenDialog d;
-    d.SetPrintKind(pdCard);
-    d.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
-    QTreeWidget* lv = d.Files()->List();
+    TPrintDataOpenDialog open;
+    open.SetPrintKind(pdAddress);
+    open.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&open));
+    QTreeWidget* lv = open.Files()->List();
     lv->setFocus();
     lv->setCurrentItem(ItemOf(lv, QStringLiteral("second")));
-    const auto commit = [&](const QString& text) {
+    const auto rename = [&](const QString& text) { // F2 on the item, the text committed, Enter
         auto* editor = lv->viewport()->findChild<QLineEdit*>();
         if (!editor) {
             QTest::keyClick(lv, Qt::Key_F2);
@@ -543,19 +492,35 @@ TEST(PrintDataList, TheInPlaceRenameKeepsTheTitleRulesAndNeverTakesANameTheDiskS
         QTest::keyClick(editor, Qt::Key_Return);
         QTest::qWait(20);
     };
+    TPrintDataSaveDialog save;
+    save.SetPrintKind(pdAddress);
+    save.show();
+    auto* edit = Child<QLineEdit>(&save, "edtTitle");
     const std::pair<QString, QString> refused[] = {
+        {QStringLiteral(".hidden"), QStringLiteral("タイトルの先頭に「.」は使えません  ")},
         {QStringLiteral("髙橋様♥"), QStringLiteral("「♥」（U+2665）は入力できない文字です。")},
-        {QStringLiteral(".second"), QStringLiteral("タイトルの先頭に「.」は使えません  ")},
-        {QStringLiteral("taken"), QStringLiteral("指定されたファイル名は既に存在します  ")}};
+        {QStringLiteral("鷗外の葉書"), QStringLiteral("「鷗」（U+9DD7）は入力できない文字です。")}};
     for (const auto& [title, message] : refused) {
-        commit(title);
-        EXPECT_EQ(messages.LastText(), message) << title.toStdString();
+        edit->setText(title);
+        save.accept();
+        EXPECT_EQ(messages.LastText(), message);
+        messages.Clear();
+        rename(title);
+        EXPECT_EQ(messages.LastText(), message);
     }
+    rename(QStringLiteral("taken"));
+    EXPECT_EQ(messages.LastText(), QStringLiteral("指定されたファイル名は既に存在します  "));
     messages.Clear();
-    commit(QStringLiteral("　"));
-    EXPECT_TRUE(messages.Messages().empty());
-    EXPECT_EQ(Sorted(layouts.Files()), (QStringList{"Taken.GPC", "first.gpc", "second.gpc"}));
-    commit(QStringLiteral("　名刺ソ　"));
-    EXPECT_EQ(Captions(lv), (QStringList{"first", "名刺ソ"}));
-    EXPECT_EQ(Sorted(layouts.Files()), (QStringList{"Taken.GPC", "first.gpc", "名刺ソ.gpc"}));
+    rename(QStringLiteral("　"));
+    edit->setText(QStringLiteral("　"));
+    save.accept();
+    EXPECT_TRUE(messages.Messages().empty() && save.isVisible());
+    EXPECT_EQ(Entries(PrintDataFolder(pdAddress)), before);
+
+    rename(QStringLiteral("　表の葉書　"));
+    edit->setText(QStringLiteral(" 　表の葉書２　"));
+    save.accept();
+    ASSERT_TRUE(save.Save(kWriteNew));
+    EXPECT_EQ(Entries(PrintDataFolder(pdAddress)),
+              (QStringList{"Taken.GPL", "表の葉書.gpl", "表の葉書２.gpl", "鷗外の葉書.gpl"}));
 }
