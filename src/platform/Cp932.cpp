@@ -237,6 +237,22 @@ bool CanEncode(const QString& text)
     return true;
 }
 
+char32_t FirstUnencodable(const QString& text)
+{
+    if (isAscii(text))
+        return 0;
+    for (char32_t ch : text.toUcs4())
+        if (!CanEncodeChar(ch))
+            return ch;
+    return 0;
+}
+
+QString UnencodableMessage(char32_t ch)
+{
+    return QStringLiteral("「%1」（U+%2）は入力できない文字です。")
+        .arg(QString::fromUcs4(&ch, 1), QString::number(uint(ch), 16).toUpper().rightJustified(4, u'0'));
+}
+
 int ByteLength(const QString& text)
 {
     if (isAscii(text))

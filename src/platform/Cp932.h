@@ -24,6 +24,12 @@ QString Decode(const char* bytes, int length);
 
 bool CanEncode(const QString& text);
 bool CanEncodeChar(char32_t ch);
+// The first character of the text that CanEncodeChar refuses; 0 when none.
+char32_t FirstUnencodable(const QString& text);
+// What a user is told of such a character wherever it arrives (an edit, a
+// title from a file's name): the character and its code point, one message
+// for every way in.
+QString UnencodableMessage(char32_t ch);
 
 // Byte length of the text in code page 932 ('?' counts one byte).
 int ByteLength(const QString& text);

@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <fcntl.h>
@@ -93,11 +94,59 @@ QString finalName(const QString& fileName)
     return info.isSymLink() ? fileName : info.filePath();
 }
 
+// 0 when the save may put its file in target's place, else why not.
+int placeRefusal(const QByteArray& target, TSaveTarget replaces)
+{
+    if (replaces == TSaveTarget::Any)
+        return 0;
+    struct stat st{};
+    if (::lstat(target.constData(), &st) != 0)
+        return errno == ENOENT ? 0 : errno;
+    if (replaces == TSaveTarget::NoFile)
+        return EEXIST;
+    return S_ISREG(st.st_mode) ? 0 : S_ISDIR(st.st_mode) ? EISDIR : EEXIST;
+}
+
+bool unsupported(int errnum)
+{
+    return errnum == EINVAL || errnum == ENOSYS || errnum == ENOTSUP || errnum == EOPNOTSUPP || errnum == EPERM;
+}
+
+// Puts the written temporary in target's place. Where nothing may be
+// replaced, the rename itself refuses to (a check before it would leave a
+// moment for another program's file to appear); a file system without that
+// rename takes a hard link, which never replaces either, and the temporary
+// name is then dropped. Only one with neither (some network and FUSE file
+// systems) is left the check just before a plain rename.
+bool putInPlace(const QByteArray& temp, const QByteArray& target, TSaveTarget replaces)
+{
+    if (replaces == TSaveTarget::NoFile) {
+        if (::renameat2(AT_FDCWD, temp.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0)
+            return true;
+        if (!unsupported(errno))
+            return false;
+        if (::link(temp.constData(), target.constData()) == 0) {
+            ::unlink(temp.constData());
+            return true;
+        }
+        if (!unsupported(errno))
+            return false;
+    }
+    if (const int refused = placeRefusal(target, replaces)) {
+        errno = refused;
+        return false;
+    }
+    return ::rename(temp.constData(), target.constData()) == 0;
+}
+
 } // namespace
 
-bool SaveFileAtomically(const QString& fileName, const QByteArray& bytes, bool privateFile, QString* error)
+bool SaveFileAtomically(const QString& fileName, const QByteArray& bytes, bool privateFile, QString* error,
+                        TSaveTarget replaces)
 {
-    const QString target = finalName(fileName);
+    // A name that must be free is never followed: a link standing there is
+    // a file of that name.
+    const QString target = replaces == TSaveTarget::NoFile ? fileName : finalName(fileName);
     removeStaleTemporaries(QFileInfo(target).path());
     auto failed = [error](const QString& why, int errnum) {
         if (error)
@@ -105,6 +154,10 @@ bool SaveFileAtomically(const QString& fileName, const QByteArray& bytes, bool p
         errno = errnum; // for a caller that says the cause in its own words
         return false;
     };
+    if (const int refused = placeRefusal(QFile::encodeName(target), replaces)) {
+        errno = refused;
+        return failed(lastError(), refused);
+    }
     QByteArray temp;
     int fd = -1;
     for (int tries = 0; fd < 0 && tries < 100; ++tries) {
@@ -142,7 +195,7 @@ bool SaveFileAtomically(const QString& fileName, const QByteArray& bytes, bool p
         errnum = errno;
         why = lastError();
     }
-    if (ok && ::rename(temp.constData(), QFile::encodeName(target).constData()) != 0) {
+    if (ok && !putInPlace(temp, QFile::encodeName(target), replaces)) {
         ok = false;
         errnum = errno;
         why = lastError();

@@ -33,7 +33,16 @@ bool CreatePrivateFile(const QString& path);
 // The temporary file is "<name>.t21save-<pid>-<random>", a name nothing
 // else takes. A save killed half-way leaves one (a whole copy of a private
 // file): each save removes those of the folder whose process is gone.
-bool SaveFileAtomically(const QString& fileName, const QByteArray& bytes, bool privateFile, QString* error = nullptr);
+//
+// What the save may take the place of: Any, whatever the name holds (a
+// symbolic link is written through); RegularFile, only a regular file (or
+// a link to one), a folder, device or pipe of that name failing the save;
+// NoFile, nothing at all: the name must be free when the file is put in
+// place (the rename refuses to replace, so a file that appeared meanwhile
+// stays and the save fails with EEXIST).
+enum class TSaveTarget { Any, RegularFile, NoFile };
+bool SaveFileAtomically(const QString& fileName, const QByteArray& bytes, bool privateFile, QString* error = nullptr,
+                        TSaveTarget replaces = TSaveTarget::Any);
 
 // Called once at start: a file size limit (ulimit -f) then makes a write
 // fail with its message instead of killing the program with SIGXFSZ, which

@@ -40,6 +40,28 @@ QByteArray BmpFile(int header, qint32 w, qint32 h, int bits, qint32 compression,
     return f + pixels;
 }
 
+// Rows of palette indices (top row first) as run-length data, bottom row
+// first as the file keeps them: runs of one index, an end of line after
+// every row and an end of bitmap last. Each code's offset is kept in ends.
+QByteArray RunLength(const std::vector<std::vector<int>>& rows, bool four, std::vector<qsizetype>* ends = nullptr)
+{
+    QByteArray out;
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+        for (size_t x = 0; x < row->size();) {
+            size_t n = 1;
+            while (x + n < row->size() && (*row)[x + n] == (*row)[x] && n < 255)
+                ++n;
+            out += char(n);
+            out += char(four ? (*row)[x] * 17 : (*row)[x]);
+            x += n;
+        }
+        out += QByteArray("\0\0", 2);
+        if (ends)
+            ends->push_back(out.size());
+    }
+    return out + QByteArray("\0\1", 2);
+}
+
 } // namespace
 
 TEST(LoadImageFile, ResolutionOfBmpAndJpeg)
@@ -389,4 +411,40 @@ TEST(DecodeBmp, PixelsAreCountedFromWhereTheReaderStartsWhenTheOffsetPointsIntoM
     const QImage whole = DecodeBmp(masked + rows.right(4)), img = DecodeBmp(pal + QByteArray("\0\1", 2));
     EXPECT_EQ(std::vector<QRgb>({At(whole, 0, 1), At(whole, 1, 0), At(img, 0, 1), At(img, 1, 0)}),
               std::vector<QRgb>({0x030201u, 0x0C0B0Au, 0xFF0000u, 0xFF0000u}));
+}
+
+TEST(DecodeBmp, RunLengthPicturesWithoutAllTheirRowsOrStoredTopDownAreRefused)
+{
+    // 8 x 61 in sixteen colours, each row a run or two of its own.
+    std::vector<QRgb> palette;
+    for (int i = 0; i < 16; ++i)
+        palette.push_back(qRgb(i * 16, 255 - i * 8, i * 5));
+    std::vector<std::vector<int>> rows;
+    for (int y = 0; y < 61; ++y)
+        rows.push_back({1 + y % 15, 1 + y % 15, 1 + y % 15, 1 + (y + 3) % 15, 1 + (y + 3) % 15, 1, 2, 3});
+    Files f;
+    qint32 dpi = 0;
+    for (int four : {0, 1}) {
+        SCOPED_TRACE(four ? "RLE4" : "RLE8");
+        std::vector<qsizetype> ends;
+        const QByteArray data = RunLength(rows, four, &ends);
+        const auto file = [&](qint32 h, const QByteArray& pixels) {
+            return BmpFile(40, 8, h, four ? 4 : 8, four ? 2 : 1, palette, pixels);
+        };
+        const QImage whole = DecodeBmp(file(61, data));
+        ASSERT_EQ(whole.size(), QSize(8, 61));
+        for (int i = 0; i < 8 * 61; ++i)
+            ASSERT_EQ(At(whole, i % 8, i / 8), palette[size_t(rows[size_t(i / 8)][size_t(i % 8)])] & 0xFFFFFF) << i;
+        // Every row closed by its end of line, no end of bitmap: all there.
+        EXPECT_EQ(DecodeBmp(file(61, data.chopped(2))), whole);
+        // Cut after the tenth end of line, half-way, inside a run, after an
+        // escape's first byte, inside a delta: rows missing.
+        for (const QByteArray& cut : {data.left(ends[9]), data.left(data.size() / 2), data.left(ends[30] + 1),
+                                      data.left(ends[30]) + '\0', data.left(ends[30]) + QByteArray("\0\2\1", 3)})
+            EXPECT_TRUE(DecodeBmp(file(61, cut)).isNull()) << cut.size();
+        EXPECT_FALSE(LoadImageFile(f.Put("cut.bmp", file(61, data.left(ends[9]))), dpi));
+        EXPECT_TRUE(LoadImageFile(f.Put("whole.bmp", file(61, data)), dpi));
+        // A top-down file cannot be run-length coded.
+        EXPECT_TRUE(DecodeBmp(file(-61, data)).isNull());
+    }
 }

@@ -12,6 +12,7 @@
 #include <QBuffer>
 #include <QCheckBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -19,6 +20,9 @@
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
+
+#include <cerrno>
+#include <sys/stat.h>
 
 namespace {
 
@@ -187,7 +191,7 @@ TEST(PrintDataList, RenameAndDeleteChangeFilesOnlyWhenAllowedAndReportRefusals)
     // never replaced: the rename is refused and the list stays.
     ASSERT_TRUE(WriteFile(layouts.Path(QStringLiteral("hidden")), "not a layout"));
     EXPECT_FALSE(files->EndRename(ItemOf(lv, QString(99, u'a')), QStringLiteral("hidden")));
-    EXPECT_EQ(messages.Messages().back().flags & 0xF0, unsigned(MB_ICONERROR));
+    EXPECT_EQ(messages.LastText(), QStringLiteral("指定されたファイル名は既に存在します  "));
     EXPECT_EQ(ReadFile(layouts.Path(QStringLiteral("hidden"))), QByteArray("not a layout"));
     EXPECT_NE(ItemOf(lv, QString(99, u'a')), nullptr);
     EXPECT_FALSE(files->FilesChanged);
@@ -377,4 +381,146 @@ TEST(PrintDataList, TheOpenLayoutIsKnownByItsFileAmongTitlesDifferingInCase)
     EXPECT_EQ(ReadFile(open), QByteArray("NEW"));
     EXPECT_EQ(ReadFile(folder + QStringLiteral("Plan.GPL")), bytes("Plan.GPL"));
     EXPECT_EQ(ReadFile(folder + QStringLiteral("Draft.GPL")), bytes("PLAN.GPL"));
+}
+
+namespace {
+const auto kWriteNew = [](QIODevice& out) { return out.write("NEW") == 3; };
+
+QStringList Entries(const QString& folder) // files, folders and pipes, sorted
+{
+    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+    names.sort();
+    return names;
+}
+} // namespace
+
+TEST(PrintDataSaveDialog, OkAsksWheneverTheDiskHoldsAFileOfThatNameListedOrNot)
+{
+    TLayouts layouts(pdAddress, {QStringLiteral("listed")});
+    const QString folder = PrintDataFolder(pdAddress);
+    // A damaged layout, another program's file, a name in another case, one
+    // the disk shows decomposed (が as か and a voicing mark).
+    const QString nfd = QStringLiteral("がっこう表.gpl").normalized(QString::NormalizationForm_D);
+    for (const QString& name : {QStringLiteral("memo.gpl"), QStringLiteral("other.gpl"), QStringLiteral("CASE.GPL"), nfd})
+        ASSERT_TRUE(WriteFile(folder + name, "Mos"));
+    TMessageRecorder messages;
+    TPrintDataSaveDialog d;
+    d.SetPrintKind(pdAddress);
+    ASSERT_EQ(Captions(d.Files()->List()), QStringList{QStringLiteral("listed")});
+    // Saved by another window after the list was read.
+    ASSERT_TRUE(WriteFile(layouts.Path(QStringLiteral("later")), FileBytes(pdAddress, Jpeg(20, 10))));
+    const QStringList before = Entries(folder);
+    const std::pair<QString, QString> cases[] = {
+        {QStringLiteral("memo"), QStringLiteral("memo.gpl")}, {QStringLiteral("other"), QStringLiteral("other.gpl")},
+        {QStringLiteral("case"), QStringLiteral("CASE.GPL")}, {QStringLiteral("がっこう表"), nfd},
+        {QStringLiteral("later"), QStringLiteral("later.gpl")}, {QStringLiteral("LISTED"), QStringLiteral("listed.gpl")}};
+    for (const auto& [title, file] : cases) {
+        SCOPED_TRACE(file.toStdString());
+        d.show();
+        Child<QLineEdit>(&d, "edtTitle")->setText(title);
+        messages.Answer(IDNO);
+        d.accept();
+        EXPECT_EQ(messages.LastText(), QStringLiteral("同名のファイルが存在します．上書きしますか？  \n") + file);
+        ASSERT_TRUE(d.isVisible());
+        d.accept(); // Yes
+        ASSERT_TRUE(d.Save(kWriteNew));
+        EXPECT_EQ(ReadFile(folder + file), QByteArray("NEW"));
+    }
+    EXPECT_EQ(Entries(folder), before) << "each replaced in place, no name beside it";
+}
+
+TEST(PrintDataSaveDialog, ASaveNeverReplacesAFileThatAppearedAfterOkNorOneThatIsNoRegularFile)
+{
+    TLayouts layouts(pdCard, {});
+    const QString folder = PrintDataFolder(pdCard);
+    const auto fifo = [&](const char* title) {
+        return ::mkfifo(QFile::encodeName(layouts.Path(QLatin1String(title))).constData(), 0600) == 0;
+    };
+    TMessageRecorder messages;
+    TPrintDataSaveDialog d;
+    d.SetPrintKind(pdCard);
+    auto* edit = Child<QLineEdit>(&d, "edtTitle");
+    // No file at OK, so no question; another program writes one before the save.
+    edit->setText(QStringLiteral("表の名刺"));
+    d.accept();
+    ASSERT_TRUE(WriteFile(layouts.Path(QStringLiteral("表の名刺")), "theirs"));
+    EXPECT_FALSE(d.Save(kWriteNew));
+    EXPECT_EQ(messages.LastText(), QStringLiteral("保存できませんでした  \r\n") + FileErrorCause(EEXIST));
+    EXPECT_EQ(ReadFile(layouts.Path(QStringLiteral("表の名刺"))), QByteArray("theirs"));
+    // A folder or a pipe of that name is never offered for replacing ...
+    ASSERT_TRUE(QDir().mkpath(layouts.Path(QStringLiteral("dir"))) && fifo("pipe"));
+    for (const auto& [title, cause] : {std::pair{"dir", EISDIR}, std::pair{"pipe", EEXIST}}) {
+        d.show();
+        edit->setText(QLatin1String(title));
+        d.accept();
+        EXPECT_TRUE(d.isVisible()) << title;
+        EXPECT_EQ(messages.LastText(), QStringLiteral("保存できませんでした  \r\n") + FileErrorCause(cause));
+    }
+    // ... nor replaced when it took an agreed layout's place before the save.
+    ASSERT_TRUE(WriteFile(layouts.Path(QStringLiteral("swap")), "old"));
+    edit->setText(QStringLiteral("swap"));
+    d.accept(); // Yes
+    ASSERT_TRUE(QFile::remove(layouts.Path(QStringLiteral("swap"))) && fifo("swap"));
+    EXPECT_FALSE(d.Save(kWriteNew));
+    EXPECT_EQ(Entries(folder), (QStringList{"dir.gpc", "pipe.gpc", "swap.gpc", "表の名刺.gpc"}));
+    EXPECT_FALSE(QFileInfo(layouts.Path(QStringLiteral("swap"))).isFile());
+}
+
+TEST(PrintDataList, TitlesOfBlanksOrADotOrACharacterTheCodePageLacksAreTrimmedOrRefusedByNameWhenSavedOrRenamed)
+{
+    TLayouts layouts(pdAddress, {QStringLiteral("second")});
+    // Copied in under a name the code page cannot hold; and a name taken on the disk only.
+    ASSERT_TRUE(WriteFile(layouts.Path(QStringLiteral("鷗外の葉書")), FileBytes(pdAddress, Jpeg(20, 10))));
+    ASSERT_TRUE(WriteFile(PrintDataFolder(pdAddress) + QStringLiteral("Taken.GPL"), "not a layout"));
+    const QStringList before = Entries(PrintDataFolder(pdAddress));
+    TMessageRecorder messages;
+    TPrintDataOpenDialog open;
+    open.SetPrintKind(pdAddress);
+    open.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&open));
+    QTreeWidget* lv = open.Files()->List();
+    lv->setFocus();
+    lv->setCurrentItem(ItemOf(lv, QStringLiteral("second")));
+    const auto rename = [&](const QString& text) { // F2 on the item, the text committed, Enter
+        auto* editor = lv->viewport()->findChild<QLineEdit*>();
+        if (!editor) {
+            QTest::keyClick(lv, Qt::Key_F2);
+            editor = lv->viewport()->findChild<QLineEdit*>();
+        }
+        ASSERT_NE(editor, nullptr);
+        editor->setText(text);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTest::qWait(20);
+    };
+    TPrintDataSaveDialog save;
+    save.SetPrintKind(pdAddress);
+    save.show();
+    auto* edit = Child<QLineEdit>(&save, "edtTitle");
+    const std::pair<QString, QString> refused[] = {
+        {QStringLiteral(".hidden"), QStringLiteral("タイトルの先頭に「.」は使えません  ")},
+        {QStringLiteral("髙橋様♥"), QStringLiteral("「♥」（U+2665）は入力できない文字です。")},
+        {QStringLiteral("鷗外の葉書"), QStringLiteral("「鷗」（U+9DD7）は入力できない文字です。")}};
+    for (const auto& [title, message] : refused) {
+        edit->setText(title);
+        save.accept();
+        EXPECT_EQ(messages.LastText(), message);
+        messages.Clear();
+        rename(title);
+        EXPECT_EQ(messages.LastText(), message);
+    }
+    rename(QStringLiteral("taken"));
+    EXPECT_EQ(messages.LastText(), QStringLiteral("指定されたファイル名は既に存在します  "));
+    messages.Clear();
+    rename(QStringLiteral("　"));
+    edit->setText(QStringLiteral("　"));
+    save.accept();
+    EXPECT_TRUE(messages.Messages().empty() && save.isVisible());
+    EXPECT_EQ(Entries(PrintDataFolder(pdAddress)), before);
+
+    rename(QStringLiteral("　表の葉書　"));
+    edit->setText(QStringLiteral(" 　表の葉書２　"));
+    save.accept();
+    ASSERT_TRUE(save.Save(kWriteNew));
+    EXPECT_EQ(Entries(PrintDataFolder(pdAddress)),
+              (QStringList{"Taken.GPL", "表の葉書.gpl", "表の葉書２.gpl", "鷗外の葉書.gpl"}));
 }

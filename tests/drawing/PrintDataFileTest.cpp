@@ -162,7 +162,7 @@ TEST(PrintDataFile, RenameRulesCutAtALeadByteAndRefuseForbiddenAndTakenNames)
         EXPECT_EQ(CheckRename(QStringLiteral("a"), s, QString(), others), TRenameCheck::Forbidden) << int(c.unicode());
     }
     QString emoji = QStringLiteral("a\U0001F600");
-    EXPECT_EQ(CheckRename(QStringLiteral("a"), emoji, QString(), others), TRenameCheck::Forbidden);
+    EXPECT_EQ(CheckRename(QStringLiteral("a"), emoji, QString(), others), TRenameCheck::Unencodable);
     EXPECT_EQ(ForbiddenTitleMessage(),
               QStringLiteral("ファイル名には次の文字は使えません\n   \\ / : ; * ? \" < > | "));
 

@@ -1,7 +1,6 @@
 #include "drawing/dialogs/PrintDataList.h"
 
 #include "drawing/objects/PrintDataFile.h"
-#include "platform/Cp932.h"
 #include "platform/ui/MessageBox.h"
 
 #include <QAction>
@@ -249,7 +248,7 @@ bool TPrintDataList::EndRename(QTreeWidgetItem* Item, const QString& Text)
     if (row < 0)
         return false;
     const QString old = Item->text(0);
-    QString title = cp932::Trim(Text);
+    QString title = TrimTitle(Text);
     QStringList others = Titles();
     others.removeAt(row);
     auto editAgain = [this, Item] {
@@ -258,22 +257,19 @@ bool TPrintDataList::EndRename(QTreeWidgetItem* Item, const QString& Text)
                 lvFile->editItem(Item, 0);
         });
     };
-    switch (CheckRename(old, title, IsOpenLayout(Item), others, kind_)) {
+    const TRenameCheck check = CheckRename(old, title, IsOpenLayout(Item), others, kind_);
+    switch (check) {
     case TRenameCheck::Unchanged:
         return false;
     case TRenameCheck::OpenLayout:
         ShowMessage(owner_, QStringLiteral("現在開いているファイルの名前は変更できません  "), MB_ICONINFORMATION);
         return false;
     case TRenameCheck::Forbidden:
-        ShowMessage(owner_, ForbiddenTitleMessage(), MB_ICONINFORMATION);
-        editAgain();
-        return false;
+    case TRenameCheck::Unencodable:
     case TRenameCheck::BackupTitle:
-        ShowMessage(owner_, BackupTitleMessage(), MB_ICONINFORMATION);
-        editAgain();
-        return false;
+    case TRenameCheck::HiddenTitle:
     case TRenameCheck::TooLong:
-        ShowMessage(owner_, TitleTooLongMessage(), MB_ICONINFORMATION);
+        ShowMessage(owner_, TitleRefusalMessage(check, title), MB_ICONINFORMATION);
         editAgain();
         return false;
     case TRenameCheck::Exists:
@@ -285,9 +281,16 @@ bool TPrintDataList::EndRename(QTreeWidgetItem* Item, const QString& Text)
     }
     // The file keeps its extension as written (PLAN.GPL becomes NEW.GPL).
     // QFile::rename never replaces an existing file, so a file of another
-    // kind or one the listing left out is never lost under the new name.
+    // kind or one the listing left out is never lost under the new name; a
+    // name the disk shows alike but for letter case or Unicode form is taken
+    // too, unless it is the item's own file getting another case.
     const QString from = FileOf(Item);
     const QString to = folder_ + title + from.right(PrintDataExtension(kind_).size());
+    if (const QString onDisk = PrintDataFileOnDisk(to); !onDisk.isEmpty() && samePath(onDisk) != samePath(from)) {
+        ShowMessage(owner_, QStringLiteral("指定されたファイル名は既に存在します  "), MB_ICONINFORMATION);
+        editAgain();
+        return false;
+    }
     if (!QFile::rename(from, to)) {
         ShowMessage(owner_, QStringLiteral("ファイルの名前を変更できませんでした  "), MB_ICONERROR);
         return false;

@@ -1,7 +1,7 @@
 #include "drawing/dialogs/PrintDataSaveDialog.h"
 
 #include "drawing/dialogs/PrintDataList.h"
-#include "platform/Cp932.h"
+#include "platform/FileErrors.h"
 #include "platform/ui/ByteLimitEdit.h"
 #include "platform/ui/MessageBox.h"
 
@@ -14,6 +14,8 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <cerrno>
 
 TPrintDataSaveDialog::TPrintDataSaveDialog(QWidget* owner) : TModalDialog(owner)
 {
@@ -69,15 +71,22 @@ void TPrintDataSaveDialog::SetPaperKind(int K) { helpContext_ = K == 0 ? 79 : 85
 
 void TPrintDataSaveDialog::SetTitle(const QString& Name, const QString& OpenFile)
 {
+    accepted_ = false;
     list_->SetCurrent(Name, OpenFile);
     if (!list_->Selected())
         edtTitle->setText(Name);
     edtTitle->setCursorPosition(edtTitle->text().size());
 }
 
-QString TPrintDataSaveDialog::GetTitle() const { return cp932::Trim(edtTitle->text()); }
+QString TPrintDataSaveDialog::GetTitle() const { return TrimTitle(edtTitle->text()); }
 
-QString TPrintDataSaveDialog::FilePath() const { return list_->FileNameOf(GetTitle()); }
+QString TPrintDataSaveDialog::FilePath() const { return accepted_ ? target_ : list_->FileNameOf(GetTitle()); }
+
+bool TPrintDataSaveDialog::Save(const TPrintDataWriter& Writer)
+{
+    const TPrintDataSave mode = accepted_ && replaces_ ? TPrintDataSave::Replace : TPrintDataSave::New;
+    return SavePrintData(parentWidget() ? parentWidget() : this, FilePath(), Writer, mode);
+}
 
 bool TPrintDataSaveDialog::FilesChanged() const { return list_->FilesChanged; }
 
@@ -87,36 +96,50 @@ void TPrintDataSaveDialog::itemSelected(QTreeWidgetItem* Item)
         edtTitle->setText(Item->text(0));
 }
 
+void TPrintDataSaveDialog::refuseTitle(const QString& Message)
+{
+    ShowMessage(this, Message, MB_ICONINFORMATION);
+    edtTitle->setFocus();
+    edtTitle->setCursorPosition(edtTitle->text().size());
+}
+
 void TPrintDataSaveDialog::accept()
 {
+    accepted_ = false;
     const QString title = GetTitle();
     if (title.isEmpty())
         return;
-    // A "$$" title would be taken for the copy of its namesake's old file.
-    const QString refused = HasForbiddenTitleChars(title)                ? ForbiddenTitleMessage()
-                            : IsBackupTitle(title)                       ? BackupTitleMessage()
-                            : !PrintDataTitleFits(title, list_->Kind()) ? TitleTooLongMessage()
-                                                                         : QString();
-    if (!refused.isEmpty()) {
-        ShowMessage(this, refused, MB_ICONINFORMATION);
-        edtTitle->setFocus();
-        edtTitle->setCursorPosition(edtTitle->text().size());
+    if (const TRenameCheck check = CheckTitle(title, list_->Kind()); check != TRenameCheck::Rename) {
+        refuseTitle(TitleRefusalMessage(check, title));
         return;
     }
-    // The question names the file it replaces: titles alike but for letter
-    // case are different files.
-    if (list_->Contains(title) &&
-        ShowMessage(this,
-                    QStringLiteral("同名のファイルが存在します．上書きしますか？  \n") + QFileInfo(FilePath()).fileName(),
-                    MB_YESNO | MB_ICONQUESTION) != IDYES)
-        return;
+    // The disk is asked now, not the list read when the dialog opened: a
+    // damaged layout, another program's file with the extension or one
+    // another window saved meanwhile is a file all the same. The question
+    // names the file it replaces: titles alike but for letter case are
+    // different files.
+    const QString named = list_->FileNameOf(title), onDisk = PrintDataFileOnDisk(named);
+    if (!onDisk.isEmpty()) {
+        const QFileInfo found(onDisk);
+        if (!found.isFile()) {
+            ShowMessage(this, QStringLiteral("保存できませんでした  \r\n") + FileErrorCause(found.isDir() ? EISDIR : EEXIST),
+                        MB_ICONERROR);
+            return;
+        }
+        if (ShowMessage(this, QStringLiteral("同名のファイルが存在します．上書きしますか？  \n") + found.fileName(),
+                        MB_YESNO | MB_ICONQUESTION) != IDYES)
+            return;
+    }
+    target_ = onDisk.isEmpty() ? named : onDisk;
+    replaces_ = !onDisk.isEmpty();
+    accepted_ = true;
     TModalDialog::accept();
 }
 
-bool SavePrintData(QWidget* owner, const QString& FileName, const TPrintDataWriter& Writer)
+bool SavePrintData(QWidget* owner, const QString& FileName, const TPrintDataWriter& Writer, TPrintDataSave Mode)
 {
     QString cause;
-    if (SavePrintDataFile(FileName, Writer, &cause))
+    if (SavePrintDataFile(FileName, Writer, &cause, Mode))
         return true;
     ShowMessage(owner, QStringLiteral("保存できませんでした  \r\n") + cause, MB_ICONERROR);
     return false;

@@ -137,6 +137,57 @@ QImage DecodeMaskedBmp(const QByteArray& Data, const BmpLayout& b)
     return To24Bit(img);
 }
 
+// Whether run-length pixels reach the end of the picture: an end-of-bitmap
+// code, which leaves what follows as a delta leaves what it skips (other
+// readers take it so), or an end of line closing the last row. Bytes that
+// run out first mean a cut file, whose missing rows the reader would leave
+// as the bitmap it was given holds them. The walk takes the bytes as the
+// reader does: a run reaching past the bottom row's end is cut there (and an
+// absolute run then takes only the bytes it keeps), a delta stops at the
+// picture's last row and column.
+bool RunLengthComplete(const QByteArray& Data, const BmpLayout& b)
+{
+    const bool four = b.compression == kBiRle4;
+    const qint64 w = b.width, h = b.height, stride = (w + 3) & ~qint64(3), n = Data.size();
+    const auto* d = reinterpret_cast<const uchar*>(Data.constData());
+    qint64 at = b.start, x = 0, y = 0, p = (h - 1) * stride;
+    const qint64 end = p + w;
+    const auto next = [&](qint64& v) {
+        if (at >= n)
+            return false;
+        v = d[at++];
+        return true;
+    };
+    while (y < h) {
+        qint64 count = 0, code = 0;
+        if (!next(count) || !next(code))
+            return false;
+        if (count > 0) { // a run of one value (two in turn for four bits)
+            count = std::min(count, end - p);
+            x += count, p += count;
+        } else if (code == 0) { // end of line
+            x = 0, ++y;
+            p = (h - 1 - y) * stride;
+        } else if (code == 1) {
+            return true;
+        } else if (code == 2) { // delta: right and up
+            qint64 dx = 0, dy = 0;
+            if (!next(dx) || !next(dy))
+                return false;
+            x = std::min(x + dx, w - 1), y = std::min(y + dy, h - 1);
+            p = (h - 1 - y) * stride + x;
+        } else { // absolute: `code` pixels as they are, to a 16-bit boundary
+            count = std::min(code, end - p);
+            const qint64 bytes = four ? (count + 1) / 2 : count;
+            if (at + bytes > n)
+                return false;
+            at += bytes + (bytes & 1);
+            x += count, p += count;
+        }
+    }
+    return true;
+}
+
 // Pictures up to kMaxImagePixels load, and a layout stores them as 24-bit
 // BMPs, which Qt's reader takes back in at four bytes a pixel and only up
 // to its allocation limit (128 MB, some 33.5 million pixels, unless
@@ -206,6 +257,9 @@ QImage DecodeBmp(const QByteArray& Data)
         return {};
     QImage img;
     if (compression == kBiRle8 || compression == kBiRle4) {
+        // Run-length rows are stored bottom-up only, and must all be there.
+        if (h < 0 || !RunLengthComplete(Data, b))
+            return {};
         // Run-length data may skip pixels (a delta, an early end of bitmap),
         // which the reader leaves as it finds them in the bitmap it is given.
         // Given one of the first palette colour, as a fresh bitmap is, they

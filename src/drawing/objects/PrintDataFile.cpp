@@ -15,6 +15,7 @@
 #include <cerrno>
 #include <exception>
 #include <new>
+#include <sys/stat.h>
 
 namespace {
 
@@ -167,7 +168,18 @@ bool HasForbiddenTitleChars(const QString& Title)
     for (QChar c : Title)
         if (kForbiddenTitleChars.contains(c))
             return true;
-    return !cp932::CanEncode(Title);
+    return false;
+}
+
+QString TrimTitle(const QString& Title)
+{
+    const auto blank = [](QChar c) { return c.unicode() <= 0x20 || c.unicode() == 0x3000; };
+    qsizetype from = 0, to = Title.size();
+    while (from < to && blank(Title[from]))
+        ++from;
+    while (to > from && blank(Title[to - 1]))
+        --to;
+    return Title.mid(from, to - from);
 }
 
 QString CutTitle(const QString& Title) { return cp932::CutToBytes(Title, kMaxTitleBytes); }
@@ -175,6 +187,10 @@ QString CutTitle(const QString& Title) { return cp932::CutToBytes(Title, kMaxTit
 bool IsBackupTitle(const QString& Title) { return Title.startsWith(kPrintDataBackupPrefix); }
 
 QString BackupTitleMessage() { return QStringLiteral("タイトルの先頭に「$$」は使えません  "); }
+
+bool IsHiddenTitle(const QString& Title) { return Title.startsWith(u'.'); }
+
+QString HiddenTitleMessage() { return QStringLiteral("タイトルの先頭に「.」は使えません  "); }
 
 namespace {
 // What the save's temporary name adds to the file name:
@@ -207,12 +223,8 @@ TRenameCheck CheckRename(const QString& OldTitle, QString& NewTitle, bool IsOpen
     if (IsOpenLayout)
         return TRenameCheck::OpenLayout;
     NewTitle = CutTitle(NewTitle);
-    if (HasForbiddenTitleChars(NewTitle))
-        return TRenameCheck::Forbidden;
-    if (IsBackupTitle(NewTitle))
-        return TRenameCheck::BackupTitle;
-    if (!PrintDataTitleFits(NewTitle, Kind))
-        return TRenameCheck::TooLong;
+    if (const TRenameCheck check = CheckTitle(NewTitle, Kind); check != TRenameCheck::Rename)
+        return check;
     if (NewTitle == OldTitle)
         return TRenameCheck::Unchanged;
     for (const QString& other : Others)
@@ -221,7 +233,50 @@ TRenameCheck CheckRename(const QString& OldTitle, QString& NewTitle, bool IsOpen
     return TRenameCheck::Rename;
 }
 
+TRenameCheck CheckTitle(const QString& Title, quint8 Kind)
+{
+    if (HasForbiddenTitleChars(Title))
+        return TRenameCheck::Forbidden;
+    if (cp932::FirstUnencodable(Title))
+        return TRenameCheck::Unencodable;
+    // A "$$" title would be taken for the copy of its namesake's old file.
+    if (IsBackupTitle(Title))
+        return TRenameCheck::BackupTitle;
+    if (IsHiddenTitle(Title))
+        return TRenameCheck::HiddenTitle;
+    if (!PrintDataTitleFits(Title, Kind))
+        return TRenameCheck::TooLong;
+    return TRenameCheck::Rename;
+}
+
+QString TitleRefusalMessage(TRenameCheck Check, const QString& Title)
+{
+    switch (Check) {
+    case TRenameCheck::Forbidden: return ForbiddenTitleMessage();
+    case TRenameCheck::Unencodable: return cp932::UnencodableMessage(cp932::FirstUnencodable(Title));
+    case TRenameCheck::BackupTitle: return BackupTitleMessage();
+    case TRenameCheck::HiddenTitle: return HiddenTitleMessage();
+    case TRenameCheck::TooLong: return TitleTooLongMessage();
+    default: return QString();
+    }
+}
+
 // ---- Saving -----------------------------------------------------------------
+
+QString PrintDataFileOnDisk(const QString& FileName)
+{
+    struct stat st{};
+    if (::lstat(QFile::encodeName(FileName).constData(), &st) == 0)
+        return FileName;
+    const QFileInfo info(FileName);
+    const QString wanted = info.fileName().normalized(QString::NormalizationForm_C);
+    const QDir dir(info.path());
+    const auto all = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
+    for (const QString& name : dir.entryList(all, QDir::Name))
+        if (name.normalized(QString::NormalizationForm_C).compare(wanted, Qt::CaseInsensitive) == 0)
+            return info.path() + u'/' + name;
+    return QString();
+}
 
 QString PrintDataBackupName(const QString& FileName)
 {
@@ -229,7 +284,7 @@ QString PrintDataBackupName(const QString& FileName)
     return info.path() + u'/' + kPrintDataBackupPrefix + info.fileName();
 }
 
-bool SavePrintDataFile(const QString& FileName, const TPrintDataWriter& Writer, QString* Error)
+bool SavePrintDataFile(const QString& FileName, const TPrintDataWriter& Writer, QString* Error, TPrintDataSave Mode)
 {
     auto fail = [Error](const QString& why) {
         if (Error)
@@ -258,7 +313,8 @@ bool SavePrintDataFile(const QString& FileName, const TPrintDataWriter& Writer, 
     // leaves that temporary, which the next save in the folder removes once
     // its process is gone, as the settings files' saves do.
     QString why;
-    if (!SaveFileAtomically(target.absoluteFilePath(), bytes.data(), true, &why)) {
+    const TSaveTarget replaces = Mode == TPrintDataSave::New ? TSaveTarget::NoFile : TSaveTarget::RegularFile;
+    if (!SaveFileAtomically(target.absoluteFilePath(), bytes.data(), true, &why, replaces)) {
         // SaveFileAtomically leaves errno as the failing call set it.
         const int errnum = errno;
         return fail(FileErrorCause(errnum));

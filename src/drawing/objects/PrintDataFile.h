@@ -95,9 +95,15 @@ inline constexpr int kMaxTitleBytes = 100;
 extern const QString kForbiddenTitleChars;
 // "ファイル名には次の文字は使えません", a line break, and the characters.
 QString ForbiddenTitleMessage();
-// True when the title holds a forbidden character or one that code page 932
-// cannot hold (such a name could not be written into the stored lists).
+// True when the title holds one of the ten forbidden characters. One that
+// code page 932 cannot hold (such a name could not be written into the
+// stored lists) is refused too, but told by its own name (CheckTitle).
 bool HasForbiddenTitleChars(const QString& Title);
+// A typed title as it is saved or renamed to: the system's trim, and the
+// ideographic space at either end too, since a title of blanks alone is no
+// title and one edged with blanks no one can see is a name no one can type
+// back.
+QString TrimTitle(const QString& Title);
 // The title cut to at most 100 bytes of code page 932, never splitting a
 // double-byte character.
 QString CutTitle(const QString& Title);
@@ -116,9 +122,23 @@ QString TitleTooLongMessage();
 bool IsBackupTitle(const QString& Title);
 QString BackupTitleMessage();
 
+// True when the title starts with a dot: its file would be hidden, in the
+// lists of other programs and of backups alike. What is said then.
+bool IsHiddenTitle(const QString& Title);
+QString HiddenTitleMessage();
+
 // What a rename to NewTitle (already trimmed) comes to. Others are the
 // captions of the other listed files.
-enum class TRenameCheck { Unchanged, OpenLayout, Forbidden, BackupTitle, TooLong, Exists, Rename };
+enum class TRenameCheck {
+    Unchanged, OpenLayout, Forbidden, Unencodable, BackupTitle, HiddenTitle, TooLong, Exists, Rename
+};
+// The rules every title saved or renamed to keeps, whatever way it came
+// (typed, or taken from a file's name): Rename when it keeps them all, else
+// the first it breaks, in the order above.
+TRenameCheck CheckTitle(const QString& Title, quint8 Kind);
+// What is said of a title CheckTitle refused; the character code page 932
+// cannot hold is named as the edits name it.
+QString TitleRefusalMessage(TRenameCheck Check, const QString& Title);
 TRenameCheck CheckRename(const QString& OldTitle, QString& NewTitle, const QString& CurrentName,
                          const QStringList& Others, quint8 Kind = pdAddress);
 // The same where the caller knows whether the item is the open layout (by
@@ -127,6 +147,13 @@ TRenameCheck CheckRename(const QString& OldTitle, QString& NewTitle, bool IsOpen
                          quint8 Kind = pdAddress);
 
 // ---- Saving -----------------------------------------------------------------
+
+// The file a save of FileName meets on the disk: FileName when an entry of
+// that name is there (of any type, a link to nothing too), else the entry of
+// its folder whose name equals it but for letter case or Unicode form (the
+// first in name order), as a disk that folds case or a name copied from
+// another system shows it; empty when there is none.
+QString PrintDataFileOnDisk(const QString& FileName);
 
 // Writes a whole file. Returns false or raises (EDrawRectStreamError or any
 // std::exception) to report failure; whatever it wrote is then discarded.
@@ -139,7 +166,14 @@ using TPrintDataWriter = std::function<bool(QIODevice& Out)>;
 // byte. A save killed half-way leaves its temporary, which the next save in
 // that folder removes once the process is gone. False on failure, with the
 // cause in Japanese (a line for the user's message) in Error.
-bool SavePrintDataFile(const QString& FileName, const TPrintDataWriter& Writer, QString* Error = nullptr);
+//
+// Replace takes the place of a regular file of that name (or makes it); New
+// makes the file only while no file of that name is there, so a file that
+// appeared after the user was told of none stays and the save fails. Neither
+// replaces a folder, device or pipe.
+enum class TPrintDataSave { Replace, New };
+bool SavePrintDataFile(const QString& FileName, const TPrintDataWriter& Writer, QString* Error = nullptr,
+                       TPrintDataSave Mode = TPrintDataSave::Replace);
 // Older saves moved the old file aside as "$$" + its name while replacing
 // it, and one killed meanwhile left that file beside the layout: such a name
 // is not listed while its layout is there and readable. It is left where it

@@ -212,8 +212,7 @@ bool TByteLimit::fit(QString& input, int& pos)
 void TByteLimit::tellUnencodable(char32_t ch)
 {
     // Told once the edit is done with the change, not from inside its validation.
-    const QString text = QStringLiteral("「%1」（U+%2）は入力できない文字です。")
-                             .arg(QString::fromUcs4(&ch, 1), QString::number(uint(ch), 16).toUpper().rightJustified(4, u'0'));
+    const QString text = cp932::UnencodableMessage(ch);
     QWidget* owner = edit_ ? static_cast<QWidget*>(edit_) : static_cast<QWidget*>(memo_);
     QMetaObject::invokeMethod(
         this, [owner, text] { ShowMessage(owner->window(), text, MB_ICONWARNING); }, Qt::QueuedConnection);
