@@ -249,8 +249,16 @@ char32_t FirstUnencodable(const QString& text)
 
 QString UnencodableMessage(char32_t ch)
 {
-    return QStringLiteral("「%1」（U+%2）は入力できない文字です。")
-        .arg(QString::fromUcs4(&ch, 1), QString::number(uint(ch), 16).toUpper().rightJustified(4, u'0'));
+    const QString code = QStringLiteral("（U+%1）").arg(QString::number(uint(ch), 16).toUpper().rightJustified(4, u'0'));
+    // A character that shows as nothing (a control, a format mark, a space
+    // of another width) is named by its code alone: 「 」 would leave the
+    // user looking for a character that is not there.
+    const QChar::Category category = QChar::category(ch);
+    const bool unseen = category == QChar::Other_Control || category == QChar::Other_Format ||
+                        category == QChar::Separator_Space || category == QChar::Separator_Line ||
+                        category == QChar::Separator_Paragraph;
+    const QString shown = unseen ? QString() : QStringLiteral("「%1」").arg(QString::fromUcs4(&ch, 1));
+    return shown + code + QStringLiteral("は入力できない文字です。");
 }
 
 int ByteLength(const QString& text)

@@ -402,7 +402,7 @@ bool TDataInquiry::AddExtLink(const QString& link)
     // of code page 932 bytes and must come back as it went in, or it would
     // no longer open.
     if (const char32_t ch = UnstorableLinkChar(link)) {
-        ShowMessage(this, UnstorableCharMessage(ch), MB_OK | MB_ICONWARNING);
+        ShowMessage(this, cp932::UnencodableMessage(ch), MB_OK | MB_ICONWARNING);
         return false;
     }
     for (int i = 0; i < count; ++i) {

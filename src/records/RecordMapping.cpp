@@ -480,14 +480,3 @@ char32_t UnstorableLinkChar(const QString& link)
     }
     return 0;
 }
-
-QString UnstorableCharMessage(char32_t ch)
-{
-    const QString code = QStringLiteral("（U+%1）").arg(QString::number(uint(ch), 16).toUpper().rightJustified(4, u'0'));
-    const QChar::Category category = QChar::category(ch);
-    const bool unseen = category == QChar::Other_Control || category == QChar::Other_Format ||
-                        category == QChar::Separator_Space || category == QChar::Separator_Line ||
-                        category == QChar::Separator_Paragraph;
-    const QString shown = unseen ? QString() : QStringLiteral("「%1」").arg(QString::fromUcs4(&ch, 1));
-    return shown + code + QStringLiteral("は入力できない文字です。");
-}

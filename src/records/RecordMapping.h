@@ -71,6 +71,3 @@ bool IsRecordChanged(const TRecordInput& input, const TAdrsRecord& record);
 // sign, or a control character such as a line break, which would split the
 // stored line), or 0 when the link can be stored as it is.
 char32_t UnstorableLinkChar(const QString& link);
-// What is said of such a character, in the words the edits use: the
-// character and its code, the code alone for one that cannot be seen.
-QString UnstorableCharMessage(char32_t ch);

@@ -91,7 +91,7 @@ std::optional<TInputError> CheckInputFormat(const TRecordInput& in, const TAdrsR
     for (const QString& link : in.ExtLink) {
         const char32_t ch = shownLinks.contains(link) ? 0 : UnstorableLinkChar(link);
         if (ch != 0)
-            return TInputError{UnstorableCharMessage(ch), QStringLiteral("lvExtLink"), false};
+            return TInputError{cp932::UnencodableMessage(ch), QStringLiteral("lvExtLink"), false};
     }
     return std::nullopt;
 }
