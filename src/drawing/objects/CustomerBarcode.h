@@ -33,6 +33,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <vector>
@@ -60,6 +61,8 @@ QByteArray NormalizeBarcodePostalCode(const QString& PostalCode);
 QByteArray ExtractAddressNumber(const QByteArray& PostalCode7, const QString& Address);
 QByteArray ExtractAddressNumber(TPostalDictionary& Dictionary, const QByteArray& PostalCode7, const QString& Address);
 QByteArray ExtractAddressNumber(const QString& Address);
+
+QString JoinBarcodeAddress(const QStringList& Lines);
 
 // Postal code and address number as 20 symbol characters (text form above):
 // letters as two characters, cut after 20 (a control code in place 20 stays
