@@ -27,7 +27,13 @@ namespace customer_barcode {
 
 bool IsKanjiNumeral(QChar c)
 {
-    return QStringView(u"〇一二三四五六七八九十百千").contains(c);
+    switch (c.unicode()) {
+    case u'〇': case u'一': case u'二': case u'三': case u'四': case u'五': case u'六': case u'七': case u'八':
+    case u'九': case u'十': case u'百': case u'千':
+        return true;
+    default:
+        return false;
+    }
 }
 
 bool IsDigit(QChar c)

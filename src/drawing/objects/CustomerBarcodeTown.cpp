@@ -185,7 +185,15 @@ qsizetype CityEnd(QStringView s, const TAddressParts& Place)
 // 日本橋二丁目三番日本橋高島屋); -1 when not so spelled.
 qsizetype FindTown(const QString& s, qsizetype From, QStringView Name)
 {
+    if (Name.isEmpty())
+        return -1;
+    const char16_t first = TownFold(Name[0]);
+    const bool numeral = IsNumeral(Name[0]);
     for (qsizetype at = From; at < s.size(); ++at) {
+        // Only where the first character can begin the name (many places
+        // are tried against one address).
+        if (numeral ? !IsNumeral(s[at]) : TownFold(s[at]) != first)
+            continue;
         const qsizetype n = SpellsAt(s, at, Name);
         if (n >= 0)
             return NumberOf(s.mid(From, at - From)).isEmpty() ? at + n : -1;
@@ -212,9 +220,10 @@ qsizetype TownEnd(const std::vector<TAddressParts>& Places, const QString& s)
         const QString town = TownName(place.Town);
         if (town.size() <= longest)
             continue;
-        auto city = std::find_if(cities.begin(), cities.end(), [&](const TCity& c) {
-            return c.place->City == place.City && c.place->Tdfkn == place.Tdfkn;
-        });
+        // Most places share the city of the one before.
+        auto sameCity = [&](const TCity& c) { return c.place->City == place.City && c.place->Tdfkn == place.Tdfkn; };
+        auto city = !cities.empty() && sameCity(cities.back()) ? cities.end() - 1
+                                                                : std::find_if(cities.begin(), cities.end(), sameCity);
         if (city == cities.end()) {
             const qsizetype from = CityEnd(s, place);
             city = cities.insert(cities.end(), {&place, from, StreetDesignationEnd(s, from)});
