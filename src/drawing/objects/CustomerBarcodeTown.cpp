@@ -4,11 +4,17 @@
 
 #include <QStringList>
 
+#include <algorithm>
 #include <vector>
 
 namespace customer_barcode {
 
 namespace {
+
+bool IsBlank(QChar c)
+{
+    return c == u' ' || c == u'\u3000' || c == u'\t';
+}
 
 bool IsRu(QChar c)
 {
@@ -32,11 +38,11 @@ char16_t TownFold(QChar c)
 // True for a character at k that a spelling of a town may have or lack:
 // what Kyoto's street designations are written with or without (the る of
 // 西入る, the が of 上がる, 通 between two names as in 河原町通四条 and the
-// り of 通り), and the break where two address lines meet.
+// り of 通り), blanks, and the break where two address lines meet.
 bool Optional(QStringView t, qsizetype k)
 {
     const QChar c = t[k];
-    if (c == kLineBreak)
+    if (c == kLineBreak || IsBlank(c))
         return true;
     if (k == 0)
         return false;
@@ -182,14 +188,24 @@ qsizetype CityEnd(QStringView s, const TAddressParts& Place)
 
 // Where Name ends at its first spelling in the text from From, when no
 // address number stands before it (a later one is a building name:
-// 日本橋二丁目三番日本橋高島屋); -1 when not so spelled.
-qsizetype FindTown(const QString& s, qsizetype From, QStringView Name)
+// 日本橋二丁目三番日本橋高島屋); -1 when not so spelled. Anchored, only
+// where the text goes on from From (after blanks, 大字 or 字): among the
+// many towns of a municipality a short one (丁, 本) is also found inside
+// other words.
+qsizetype FindTown(const QString& s, qsizetype From, QStringView Name, bool Anchored)
 {
     if (Name.isEmpty())
         return -1;
     const char16_t first = TownFold(Name[0]);
     const bool numeral = IsNumeral(Name[0]);
-    for (qsizetype at = From; at < s.size(); ++at) {
+    qsizetype last = s.size() - 1;
+    if (Anchored) {
+        while (From < s.size() && IsBlank(s[From]))
+            ++From;
+        const QStringView rest = QStringView(s).mid(From);
+        last = From + (rest.startsWith(u"大字") ? 2 : rest.startsWith(u'字') ? 1 : 0);
+    }
+    for (qsizetype at = From; at <= last; ++at) {
         // Only where the first character can begin the name (many places
         // are tried against one address).
         if (numeral ? !IsNumeral(s[at]) : TownFold(s[at]) != first)
@@ -206,7 +222,7 @@ qsizetype FindTown(const QString& s, qsizetype From, QStringView Name)
 // any address number; a Kyoto town also without its designation, or after
 // the address's own. Of several towns the longest spelled wins (南郷通南
 // over 南郷通).
-qsizetype TownEnd(const std::vector<TAddressParts>& Places, const QString& s)
+qsizetype TownEnd(const std::vector<TAddressParts>& Places, const QString& s, bool Anchored)
 {
     // The places of one municipality share where its name and a street
     // designation after it end.
@@ -228,7 +244,7 @@ qsizetype TownEnd(const std::vector<TAddressParts>& Places, const QString& s)
             const qsizetype from = CityEnd(s, place);
             city = cities.insert(cities.end(), {&place, from, StreetDesignationEnd(s, from)});
         }
-        if (const qsizetype at = FindTown(s, city->from, town); at >= 0) {
+        if (const qsizetype at = FindTown(s, city->from, town, Anchored); at >= 0) {
             end = at;
             longest = town.size();
             continue;
@@ -236,7 +252,7 @@ qsizetype TownEnd(const std::vector<TAddressParts>& Places, const QString& s)
         const QString proper = TownProper(town);
         if (proper.size() <= longest)
             continue;
-        if (const qsizetype at = FindTown(s, city->street, proper); at >= 0) {
+        if (const qsizetype at = FindTown(s, city->street, proper, Anchored); at >= 0) {
             end = at;
             longest = proper.size();
         }
@@ -280,14 +296,19 @@ std::vector<TAddressParts> PlacesOfAddress(TPostalDictionary& Dictionary, const 
 
 qsizetype StreetDesignationEnd(QStringView s, qsizetype From)
 {
+    const auto skipBlanks = [&](qsizetype k) {
+        while (k < s.size() && IsBlank(s[k]))
+            ++k;
+        return k;
+    };
     for (qsizetype k = From; k < s.size();) {
         const qsizetype block = StreetBlockAt(s, k);
         // A designation follows a street's name: 東入船 or 西入部 at the
         // start is a town's own name.
-        if (k > From && (DirectionAt(s, k) || (block && DirectionAt(s, k + block)))) {
+        if (k > From && (DirectionAt(s, k) || (block && DirectionAt(s, skipBlanks(k + block))))) {
             qsizetype end = k;
-            for (qsizetype n; (n = DirectionAt(s, end)) || (n = StreetBlockAt(s, end));)
-                end += n;
+            for (qsizetype next = k, n; (n = DirectionAt(s, next)) || (n = StreetBlockAt(s, next));)
+                next = skipBlanks(end = next + n);
             return end;
         }
         if (IsNumeral(s[k])) {
@@ -315,9 +336,13 @@ qsizetype AddressNumberStart(TPostalDictionary& Dictionary, const QByteArray& Po
                              const QString& Normal)
 {
     std::vector<TAddressParts> places = Dictionary.PlacesOf(QString::fromLatin1(PostalCode7));
-    if (places.empty() && PostalCode7.size() == 7 && Dictionary.Ready())
+    // A code the dictionary does not list, or one for a whole municipality
+    // (no town of its own): the town the address names.
+    const bool byAddress = PostalCode7.size() == 7 && Dictionary.Ready() &&
+                           std::all_of(places.begin(), places.end(), [](const TAddressParts& p) { return p.Town.isEmpty(); });
+    if (byAddress)
         places = PlacesOfAddress(Dictionary, PostalCode7, Address);
-    const qsizetype end = TownEnd(places, Normal);
+    const qsizetype end = TownEnd(places, Normal, byAddress);
     return end >= 0 ? end : StreetDesignationEnd(Normal, 0);
 }
 
