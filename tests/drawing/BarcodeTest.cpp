@@ -269,7 +269,8 @@ QString HalfWidthDigits(QString s)
 // The ways a Kyoto town with its street designation is written: る as ル, 入
 // with る or ル, 通 left out or written 通り, 上がる and 下がる, the blocks in
 // kanji or half-width digits, the street's own numerals (四条, 二ノ宮) in
-// digits, and the designation left out (the town alone).
+// digits, blanks between the designation's words, and the designation left
+// out (the town alone).
 std::vector<QString> KyotoForms(const QString& town, const QString& afterStreet)
 {
     using namespace Qt::StringLiterals;
@@ -287,7 +288,10 @@ std::vector<QString> KyotoForms(const QString& town, const QString& afterStreet)
     noDori.replace(iri, u"入る"_s).remove(dori);
     QString okuri = HalfWidthDigits(digitStreet);
     okuri.replace(u"通"_s, u"通り"_s).replace(u"上る"_s, u"上がる"_s).replace(u"下る"_s, u"下がる"_s);
-    return {ru(DigitsAsKanji(town)), noDori, okuri, afterStreet, ru(DigitsAsKanji(digitStreet)).remove(dori)};
+    static const QRegularExpression wordEnd(u"(通|上る|下る|入|目)(?=\\p{Han})"_s);
+    QString blanks = town;
+    blanks.replace(wordEnd, u"\\1　"_s);
+    return {ru(DigitsAsKanji(town)), noDori, okuri, afterStreet, ru(DigitsAsKanji(digitStreet)).remove(dori), blanks};
 }
 
 } // namespace

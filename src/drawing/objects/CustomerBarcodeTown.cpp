@@ -203,7 +203,7 @@ qsizetype FindTown(const QString& s, qsizetype From, QStringView Name, bool Anch
         while (From < s.size() && IsBlank(s[From]))
             ++From;
         const QStringView rest = QStringView(s).mid(From);
-        last = From + (rest.startsWith(u"大字") ? 2 : rest.startsWith(u'字') ? 1 : 0);
+        last = std::min(last, From + (rest.startsWith(u"大字") ? 2 : rest.startsWith(u'字') ? 1 : 0));
     }
     for (qsizetype at = From; at <= last; ++at) {
         // Only where the first character can begin the name (many places

@@ -29,8 +29,8 @@ QByteArray NumberOf(const QString& Normal);
 
 // Where the address number begins in Normal (the normalised Address): after
 // the town the postal code names, or for a code the dictionary does not
-// list the town the address names; else after a Kyoto street designation;
-// else 0.
+// list or that names a whole municipality the town the address names; else
+// after a Kyoto street designation; else 0.
 qsizetype AddressNumberStart(TPostalDictionary& Dictionary, const QByteArray& PostalCode7, const QString& Address,
                              const QString& Normal);
 // Where a Kyoto street designation after From ends (河原町通四条下る２丁目,
