@@ -13,6 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         postal.FindByCode(QStringLiteral("1000001"));
         postal.FindByCode(QStringLiteral("100"));
         postal.FindByAddress(QStringLiteral("東京都千代田区"));
+        postal.FindByAddress(QStringLiteral("東京都千代田区千代田１－１"));
+        postal.PlacesUnder(QStringLiteral("北海道札幌市白石区"));
         postal.Split(QStringLiteral("東京都千代田区千代田１－１"));
         // The codes the seeds name, each with an address that spells its town.
         for (const char* code : {"1000001", "1060045", "0030022", "0287901"}) {
@@ -21,6 +23,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 ExtractAddressNumber(postal, code, p.Town + QStringLiteral("第八地割十の２"));
             }
         }
+        // Codes the seeds do not list: the town from the address itself;
+        // Kyoto's street designations.
+        ExtractAddressNumber(postal, "1068790", QStringLiteral("東京都港区麻布十番２－３－４"));
+        ExtractAddressNumber(postal, "0038799", QStringLiteral("白石区南郷通\n南１"));
+        for (const TAddressParts& p : postal.PlacesOf(u"6008022"))
+            ExtractAddressNumber(postal, "6008022", p.City + p.Town + QStringLiteral("３５５"));
+        ExtractAddressNumber(postal, "6008999", QStringLiteral("下京区河原町通り四条下ル二丁目稲荷町３５５"));
     }
     TNameDictionary names(path);
     if (names.Ready()) {

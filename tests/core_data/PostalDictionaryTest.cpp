@@ -66,3 +66,56 @@ TEST(PostalDictionary, PlacesOfACodeAreEveryTownItNamesSplitByTheMunicipalitiesO
     TPostalDictionary::SetSharedPath(kZipcodeDictionaryPath);
     EXPECT_EQ(std::set<QString>(seen.begin(), seen.end()), std::set<QString>{Joined(dic.PlacesOf(u"0030022"))});
 }
+
+namespace {
+
+QString Codes(const std::vector<TPostalEntry>& entries)
+{
+    QStringList out;
+    for (const TPostalEntry& e : entries)
+        out << e.Code;
+    return out.join(u' ');
+}
+
+} // namespace
+
+// The address look-ups the barcode makes for codes the file does not list,
+// through the file's address index: the longest address the text begins
+// with (one address under two codes, in code order), else the addresses
+// that begin with the text; the towns under a municipality, split at it
+// unless another municipality begins with its name.
+TEST(PostalDictionary, AddressesAreLookedUpLongestFirstAndTownsListedUnderTheirMunicipality)
+{
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/SKK-JISYO.zipcode");
+    ASSERT_TRUE(WriteFile(path, Euc(QStringLiteral("0030000 /北海道札幌市白石区/\n"
+                                                   "0030023 /北海道札幌市白石区南郷通/\n"
+                                                   "0030022 /北海道札幌市白石区南郷通/北海道札幌市白石区南郷通南/\n"
+                                                   "0040000 /北海道札幌市厚別区/\n"
+                                                   "5900000 /大阪府堺市堺区/\n"
+                                                   "5900016 /大阪府堺市堺区中田出井町/\n"
+                                                   "5999900 /大阪府堺市/\n"
+                                                   "5999901 /大阪府堺市美原/\n"
+                                                   "7000000 /岡山県岡山市北区/\n"
+                                                   "7000822 /岡山県岡山市北区表町/\n"))));
+    TPostalDictionary dic(path);
+    EXPECT_EQ(Codes(dic.FindByAddress(QStringLiteral("北海道札幌市白石区南郷通南１－２"))), QStringLiteral("0030022"));
+    EXPECT_EQ(Codes(dic.FindByAddress(QStringLiteral("北海道札幌市白石区 南郷通　３"))), QStringLiteral("0030022 0030023"));
+    EXPECT_EQ(Codes(dic.FindByAddress(QStringLiteral("北海道札幌市白石区本郷通"))), QStringLiteral("0030000"));
+    EXPECT_EQ(Codes(dic.FindByAddress(QStringLiteral("岡山県岡山市北区表町三丁目ソ"))), QStringLiteral("7000822"));
+    EXPECT_EQ(Codes(dic.FindByAddress(QStringLiteral("北海道札幌市"))),
+              QStringLiteral("0030000 0030022 0030022 0030023 0040000"));
+    EXPECT_EQ(Codes(dic.FindByAddress(QStringLiteral("沖縄県"))), QString());
+    EXPECT_EQ(Codes(dic.FindByAddress(QStringLiteral(" 　"))), QString());
+
+    EXPECT_EQ(Joined(dic.PlacesUnder(QStringLiteral("北海道札幌市白石区"))),
+              QStringLiteral("北海道|札幌市白石区| 北海道|札幌市白石区|南郷通 北海道|札幌市白石区|南郷通南 "
+                             "北海道|札幌市白石区|南郷通"));
+    EXPECT_EQ(Joined(dic.PlacesUnder(QStringLiteral("大阪府堺市"))),
+              QStringLiteral("大阪府|堺市堺区| 大阪府|堺市堺区|中田出井町 大阪府|堺市| 大阪府|堺市|美原"));
+    EXPECT_EQ(Joined(dic.PlacesUnder(QStringLiteral("北海道札幌市"))),
+              QStringLiteral("北海道|札幌市白石区| 北海道|札幌市白石区|南郷通 北海道|札幌市白石区|南郷通南 "
+                             "北海道|札幌市白石区|南郷通 北海道|札幌市厚別区|"));
+    EXPECT_TRUE(dic.PlacesUnder(QString()).empty());
+    EXPECT_TRUE(TPostalDictionary(dir.path() + QStringLiteral("/missing")).PlacesUnder(QStringLiteral("北海道")).empty());
+}

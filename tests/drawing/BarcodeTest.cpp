@@ -240,6 +240,171 @@ TEST(CustomerBarcode, TownsOfTheDictionaryWithANumeralAddNothing)
     EXPECT_GE(tested, 400);
 }
 
+namespace {
+
+// Digits as the other form people write them: full-width to kanji (２ 二,
+// １０ 十), kanji to half-width (四 4).
+QString DigitsAsKanji(const QString& s)
+{
+    static const QRegularExpression digits(QStringLiteral("[０-９]+"));
+    QString out = s;
+    for (QRegularExpressionMatch m = digits.match(out); m.hasMatch(); m = digits.match(out)) {
+        const int v = m.captured().toInt(); // QString::toInt reads full-width digits
+        const QString ones = QStringLiteral("〇一二三四五六七八九");
+        out.replace(m.capturedStart(), m.capturedLength(),
+                    (v >= 20 ? QString(ones[v / 10]) : QString()) + (v >= 10 ? QStringLiteral("十") : QString()) +
+                        (v % 10 || v < 10 ? QString(ones[v % 10]) : QString()));
+    }
+    return out;
+}
+
+QString HalfWidthDigits(QString s)
+{
+    for (QChar& c : s)
+        if (c >= u'０' && c <= u'９')
+            c = QChar(u'0' + (c.unicode() - u'０'));
+    return s;
+}
+
+// The ways a Kyoto town with its street designation is written: る as ル, 入
+// with る or ル, 通 left out or written 通り, 上がる and 下がる, the blocks in
+// kanji or half-width digits, the street's own numerals (四条, 二ノ宮) in
+// digits, blanks between the designation's words, and the designation left
+// out (the town alone).
+std::vector<QString> KyotoForms(const QString& town, const QString& afterStreet)
+{
+    using namespace Qt::StringLiterals;
+    static const QRegularExpression streetNumeral(u"[一二三四五六七八九十](?=条|ノ|の|筋)"_s);
+    static const QRegularExpression iri(u"入(?!る)"_s);
+    static const QRegularExpression dori(u"通(?=\\p{Han})"_s);
+    QString digitStreet = town;
+    for (QRegularExpressionMatch m = streetNumeral.match(digitStreet); m.hasMatch();
+         m = streetNumeral.match(digitStreet))
+        digitStreet.replace(m.capturedStart(), 1, QString::number(u"〇一二三四五六七八九十"_s.indexOf(m.captured())));
+    auto ru = [&](QString s) {
+        return s.replace(u"上る"_s, u"上ル"_s).replace(u"下る"_s, u"下ル"_s).replace(iri, u"入ル"_s);
+    };
+    QString noDori = HalfWidthDigits(town);
+    noDori.replace(iri, u"入る"_s).remove(dori);
+    QString okuri = HalfWidthDigits(digitStreet);
+    okuri.replace(u"通"_s, u"通り"_s).replace(u"上る"_s, u"上がる"_s).replace(u"下る"_s, u"下がる"_s);
+    static const QRegularExpression wordEnd(u"(通|上る|下る|入|目)(?=\\p{Han})"_s);
+    QString blanks = town;
+    blanks.replace(wordEnd, u"\\1　"_s);
+    return {ru(DigitsAsKanji(town)), noDori, okuri, afterStreet, ru(DigitsAsKanji(digitStreet)).remove(dori), blanks};
+}
+
+} // namespace
+
+// Every Kyoto town of the dictionary with a street designation, rewritten in
+// the forms people write, begun at the prefecture, the ward or the street:
+// the number is the one after the town, whatever numerals the street holds.
+TEST(CustomerBarcode, KyotoStreetFormsOfTheDictionaryAddNothing)
+{
+    if (!QFile::exists(kZipcodeDictionaryPath))
+        GTEST_SKIP() << "skkdic-extra is not installed";
+    TPostalDictionary& dic = TPostalDictionary::Shared();
+    static const QRegularExpression direction(QStringLiteral("上る|下る|東入|西入"));
+    static const QRegularExpression lastStreetWord(
+        QStringLiteral("^.*(上る|下る|東入|西入|[０-９]+丁目|[０-９]+筋目)"));
+    const std::pair<const char16_t*, const char*> numbers[] = {
+        {u"３５５", "355"}, {u"１２－３ ソ表能ハイツ１０２", "12-3-102"}, {u"五番地", "5"}};
+    int tested = 0;
+    for (int area = 600; area <= 616; ++area) {
+        for (const TPostalEntry& e : dic.FindByCode(QString::number(area))) {
+            const TAddressParts p = dic.Split(e.Address);
+            if (!p.City.startsWith(u"京都市") || !p.Town.contains(direction))
+                continue;
+            const QString town = QString(p.Town).remove(lastStreetWord);
+            const std::vector<QString> forms = KyotoForms(p.Town, town);
+            const QString starts[] = {p.Tdfkn + p.City, p.City.mid(3), QString()};
+            for (int k = 0; k < 2; ++k) {
+                const int n = tested * 2 + k;
+                const auto& [number, expected] = numbers[n % 3];
+                const QString address = starts[(n / 3) % 3] + forms[n % forms.size()] + QString::fromUtf16(number);
+                SCOPED_TRACE((e.Code + u' ' + address).toStdString());
+                ExpectBarcode(e.Code, address, CustomerBarcodeSymbols(e.Code.toLatin1(), expected));
+            }
+            ++tested;
+        }
+    }
+    EXPECT_GE(tested, 1000) << tested;
+}
+
+// Towns whose names hold numerals (一番, 北一条西, 西神楽１線), their
+// addresses begun at the prefecture, the city or the town, under a code of
+// their area that the dictionary does not list: read as under their own code.
+TEST(CustomerBarcode, TownsUnderACodeTheDictionaryDoesNotListAreFoundFromTheAddress)
+{
+    if (!QFile::exists(kZipcodeDictionaryPath))
+        GTEST_SKIP() << "skkdic-extra is not installed";
+    TPostalDictionary& dic = TPostalDictionary::Shared();
+    const QRegularExpression numeral(QStringLiteral("[〇一二三四五六七八九十０-９]"));
+    const std::pair<const char16_t*, const char*> numbers[] = {
+        {u"１２－３", "12-3"}, {u"五丁目６番７号", "5-6-7"}, {u"２番地４", "2-4"}};
+    int tested = 0, seen = 0;
+    for (int area = 0; area < 1000; ++area) {
+        const QString head = QStringLiteral("%1").arg(area, 3, 10, QLatin1Char('0'));
+        const std::vector<TPostalEntry> entries = dic.FindByCode(head);
+        QString unlisted;
+        for (const char* tail : {"8799", "8999", "9999"})
+            if (unlisted.isEmpty() && dic.FindByCode(head + QLatin1String(tail)).empty())
+                unlisted = head + QLatin1String(tail);
+        for (const TPostalEntry& e : entries) {
+            const TAddressParts p = dic.Split(e.Address);
+            // 地割 and building floors (１階) are numbered towns of their own
+            // kind; a town ending in a numeral runs into the number.
+            if (!p.Town.contains(numeral) || p.Town.contains(u"地割") || p.Town.contains(u"階") || p.Town.contains(u"場合") ||
+                numeral.match(p.Town.right(1)).hasMatch() || cp932::Decode(cp932::Encode(e.Address)) != e.Address ||
+                seen++ % 20 != 0)
+                continue;
+            const QString starts[] = {e.Address, p.City + p.Town, p.Town};
+            const auto& [number, expected] = numbers[tested % 3];
+            const QString address = starts[(tested / 3) % 3] + QString::fromUtf16(number);
+            SCOPED_TRACE((unlisted + u' ' + address).toStdString());
+            ExpectBarcode(unlisted, address, CustomerBarcodeSymbols(unlisted.toLatin1(), expected));
+            ++tested;
+        }
+    }
+    EXPECT_GE(tested, 400) << tested;
+}
+
+// The lines of an address as the designers and the probe hand them over:
+// where two lines meet a number ends, while a town name wrapped mid-word
+// still reads as one. A line break straight after a digit always ends the
+// number (2-21-1 / 101号室, not 2-21-1101).
+TEST(CustomerBarcode, AddressLinesCloseANumberWhereTheyMeet)
+{
+    using namespace Qt::StringLiterals;
+    struct TLines {
+        const char* postal;
+        QStringList lines;
+        QByteArray symbols, symbolsWithoutDictionary;
+    };
+    const TLines rows[] = {
+        {"150-0002", {u"東京都"_s, u"渋谷区渋谷"_s, u"2-21-1"_s, u"101号室"_s}, "15000022-21-1-101ddd", {}},
+        {"1500002", {u"東京都渋谷区渋谷２－２１－１"_s, u"一〇一号室"_s}, "15000022-21-1-101ddd", {}},
+        {"1000001", {u"東京都千代田区千代田1-2"_s, u"3"_s}, "10000011-2-3dddddddd", {}},
+        {"7000001", {u"岡山県"_s, u"岡山市北区表町三丁目1-15"_s, u"ソ・ビル"_s, u"502"_s}, "70000013-1-15-502ddd", {}},
+        // A town wrapped mid-word, after a numeral of its name, or before
+        // the mark of a block number.
+        {"1060045", {u"東京都港区麻布十"_s, u"番２－３－４"_s}, "10600452-3-4dddddddd", "106004510-2-3-4ddddd"},
+        {"0600001", {u"北海道札幌市中央区北1"_s, u"条西2丁目1"_s}, "06000012-1dddddddddd", "06000011-2-1dddddddd"},
+        {"1000005", {u"東京都千代田区丸の内二"_s, u"丁目3-1"_s}, "10000052-3-1dddddddd", {}},
+        {"6008022", {u"京都府京都市下京区河原町通四条下ル"_s, u"二丁目稲荷町"_s, u"355"_s}, "6008022355dddddddddd", {}},
+    };
+    for (const bool dictionary : {QFile::exists(kZipcodeDictionaryPath), false}) {
+        TPostalDictionary::SetSharedPath(dictionary ? kZipcodeDictionaryPath : QStringLiteral("/nonexistent/zipcode"));
+        for (const TLines& r : rows) {
+            const QString address = JoinBarcodeAddress(r.lines);
+            SCOPED_TRACE((r.lines.join(u'|') + QString::fromUtf16(dictionary ? u" (dictionary)" : u"")).toStdString());
+            ExpectBarcode(QString::fromLatin1(r.postal), address,
+                          dictionary || r.symbolsWithoutDictionary.isEmpty() ? r.symbols : r.symbolsWithoutDictionary);
+        }
+    }
+    TPostalDictionary::SetSharedPath(kZipcodeDictionaryPath);
+}
+
 TEST(CustomerBarcode, PostalCodeIsSevenDigitsOrNothing)
 {
     EXPECT_EQ(NormalizeBarcodePostalCode(QStringLiteral("263-0023")), "2630023");

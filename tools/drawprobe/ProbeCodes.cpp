@@ -42,7 +42,7 @@ void ConfigureProbeBarcode(TDrawRect& Item, const QJsonObject& Desc)
     // A new class resizes; the same class is set again after a turn.
     b->SetSizeClass(sizeClass == 0 ? 1 : 0);
     b->SetSizeClass(sizeClass);
-    b->MakeBarcode(Desc.value(QStringLiteral("posCode")).toString(), lines.join(QString()), WorkFolder(),
+    b->MakeBarcode(Desc.value(QStringLiteral("posCode")).toString(), JoinBarcodeAddress(lines), WorkFolder(),
                    WorkFolder(), WorkFolder());
     if (Desc.value(QStringLiteral("rotated")).toBool(false))
         b->RotateBitmap();

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <numeric>
 #include <cerrno>
 #include <iconv.h>
 #include <memory>
@@ -162,6 +163,13 @@ TPostalData TPostalDictionary::Read(const QString& path)
                      [](const TPostalEntry& a, const TPostalEntry& b) { return a.Code < b.Code; });
     std::sort(d.municipalities.begin(), d.municipalities.end());
     d.municipalities.erase(std::unique(d.municipalities.begin(), d.municipalities.end()), d.municipalities.end());
+    // Printing looks addresses up card by card: an index, not a scan.
+    d.byAddress.resize(d.entries.size());
+    std::iota(d.byAddress.begin(), d.byAddress.end(), quint32(0));
+    std::stable_sort(d.byAddress.begin(), d.byAddress.end(),
+                     [&](quint32 a, quint32 b) { return d.entries[a].Address < d.entries[b].Address; });
+    for (const TPostalEntry& e : d.entries)
+        d.longestAddress = std::max(d.longestAddress, e.Address.size());
     d.ok = true;
     return d;
 }
@@ -182,6 +190,18 @@ std::vector<TPostalEntry> TPostalDictionary::FindByCode(const QString& code)
     return out;
 }
 
+std::vector<quint32> TPostalDictionary::StartingWith(QStringView Head)
+{
+    const TPostalData& d = *data();
+    auto it = std::lower_bound(d.byAddress.begin(), d.byAddress.end(), Head,
+                               [&](quint32 i, QStringView k) { return QStringView(d.entries[i].Address) < k; });
+    std::vector<quint32> out;
+    for (; it != d.byAddress.end() && d.entries[*it].Address.startsWith(Head); ++it)
+        out.push_back(*it);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
 std::vector<TPostalEntry> TPostalDictionary::FindByAddress(const QString& text)
 {
     std::vector<TPostalEntry> out;
@@ -191,20 +211,20 @@ std::vector<TPostalEntry> TPostalDictionary::FindByAddress(const QString& text)
             key += c;
     if (!Ready() || key.isEmpty())
         return out;
-    qsizetype best = 0;
-    for (const TPostalEntry& e : data()->entries) {
-        if (e.Address.size() >= best && key.startsWith(e.Address)) {
-            if (e.Address.size() > best)
-                out.clear();
-            best = e.Address.size();
-            out.push_back(e);
-        }
+    // The longest address the text begins with: its prefixes from the
+    // longest down, each looked up in the index.
+    const TPostalData& d = *data();
+    for (qsizetype n = std::min(key.size(), d.longestAddress); n > 0 && out.empty(); --n) {
+        const QStringView prefix = QStringView(key).left(n);
+        auto it = std::lower_bound(d.byAddress.begin(), d.byAddress.end(), prefix,
+                                   [&](quint32 i, QStringView k) { return QStringView(d.entries[i].Address) < k; });
+        for (; it != d.byAddress.end() && d.entries[*it].Address == prefix; ++it)
+            out.push_back(d.entries[*it]);
     }
     if (!out.empty())
         return out;
-    for (const TPostalEntry& e : data()->entries)
-        if (e.Address.startsWith(key))
-            out.push_back(e);
+    for (quint32 i : StartingWith(key))
+        out.push_back(d.entries[i]);
     return out;
 }
 
@@ -249,5 +269,27 @@ std::vector<TAddressParts> TPostalDictionary::PlacesOf(QStringView code7)
                                [](const TPostalEntry& x, QStringView k) { return QStringView(x.Code) < k; });
     for (; it != e.end() && it->Code == code7; ++it)
         out.push_back(Split(it->Address));
+    return out;
+}
+
+std::vector<TAddressParts> TPostalDictionary::PlacesUnder(const QString& Head)
+{
+    std::vector<TAddressParts> out;
+    if (Head.isEmpty() || !Ready())
+        return out;
+    const std::vector<quint32> found = StartingWith(Head);
+    // When Head is a municipality the file knows and no other one begins
+    // with it, every place under it splits there; otherwise each is split
+    // on its own.
+    const TAddressParts head = Split(Head);
+    const auto& m = data()->municipalities;
+    const auto first = std::lower_bound(m.begin(), m.end(), Head);
+    const bool sole = first != m.end() && *first == Head && (first + 1 == m.end() || !(first + 1)->startsWith(Head)) &&
+                      head.Tdfkn + head.City == Head;
+    out.reserve(found.size());
+    for (quint32 i : found) {
+        const QString& address = data()->entries[i].Address;
+        out.push_back(sole ? TAddressParts{head.Tdfkn, head.City, address.mid(Head.size()), {}} : Split(address));
+    }
     return out;
 }

@@ -103,6 +103,8 @@ struct TPostalData {
     bool ok = false;
     std::vector<TPostalEntry> entries;   // in code order
     std::vector<QString> municipalities; // sorted
+    std::vector<quint32> byAddress;      // entries in address order, then code order
+    qsizetype longestAddress = 0;
 };
 
 class TPostalDictionary : public TLazyDictionary<TPostalData> {
@@ -119,8 +121,9 @@ public:
     // Entries of a postal code: seven digits exactly, or all codes that begin
     // with three or five digits. Hyphens and full-width digits are ignored.
     std::vector<TPostalEntry> FindByCode(const QString& code);
-    // Entries for an address: those whose address the text begins with, the
-    // longest first; when none, those whose address begins with the text.
+    // Entries for an address (blanks left out): those whose address the text
+    // begins with, the longest only; when none, those whose address begins
+    // with the text. In code order either way.
     std::vector<TPostalEntry> FindByAddress(const QString& text);
     // Splits an address into prefecture, city and town using the
     // municipalities the dictionary knows.
@@ -129,8 +132,14 @@ public:
     // towns), each split as Split does: prefecture, city, town. Empty for a
     // code the dictionary does not know or when it cannot be read.
     std::vector<TAddressParts> PlacesOf(QStringView code7);
+    // The places whose address begins with Head (a prefecture and
+    // municipality: every town of it), each split as Split does, in code
+    // order.
+    std::vector<TAddressParts> PlacesUnder(const QString& Head);
 
 private:
     static TPostalData Read(const QString& path);
     QString CityOf(const QString& tdfkn, const QString& rest);
+    // Indices of the entries whose address begins with Head, in code order.
+    std::vector<quint32> StartingWith(QStringView Head);
 };

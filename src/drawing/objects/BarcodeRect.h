@@ -51,7 +51,8 @@ public:
     // Turns the picture by 180 degrees (a layout turned upside down).
     void RotateBitmap();
     // Makes the bars of a record. Address: prefecture and address lines
-    // joined. The picture is empty when no barcode can be made.
+    // joined by JoinBarcodeAddress (a number ends where two lines meet). The
+    // picture is empty when no barcode can be made.
     void MakeBarcode(const QString& PostalCode, const QString& Address, const QString& LibraryFolder,
                      const QString& DictionaryFolder, const QString& WorkFolder);
 

@@ -1,6 +1,7 @@
 #include "drawing/objects/CustomerBarcode.h"
 
 #include "core/common/PostalDictionary.h"
+#include "drawing/objects/CustomerBarcodeTown.h"
 #include "drawing/objects/ImageUtils.h"
 #include "platform/Cp932.h"
 
@@ -12,19 +13,36 @@ namespace {
 
 std::atomic<int> gRefCount{0};
 
-bool IsKanjiNumeral(QChar c)
-{
-    return QStringView(u"〇一二三四五六七八九十百千").contains(c);
-}
-
 int KanjiDigit(QChar c)
 {
     const int i = QStringView(u"〇一二三四五六七八九").indexOf(c);
     return i;
 }
 
-// A run of kanji numerals as Arabic digits: positional (二十一 21, 百二 102)
-// when it holds 十, 百 or 千, else digit by digit (二〇三 203).
+} // namespace
+
+// ---- text helpers shared with the town search -------------------------------
+
+namespace customer_barcode {
+
+bool IsKanjiNumeral(QChar c)
+{
+    switch (c.unicode()) {
+    case u'〇': case u'一': case u'二': case u'三': case u'四': case u'五': case u'六': case u'七': case u'八':
+    case u'九': case u'十': case u'百': case u'千':
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+// Positional (二十一 21, 百二 102) when the run holds 十, 百 or 千, else
+// digit by digit (二〇三 203).
 QString KanjiNumber(QStringView run)
 {
     bool positional = false;
@@ -50,6 +68,18 @@ QString KanjiNumber(QStringView run)
     return QString::number(total + cur);
 }
 
+bool IsKanji(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= 0x4E00 && u <= 0x9FFF) || (u >= 0x3400 && u <= 0x4DBF) || (u >= 0xF900 && u <= 0xFAFF) || u == u'々';
+}
+
+} // namespace customer_barcode
+
+using namespace customer_barcode;
+
+namespace {
+
 // The length of the mark after which kanji numerals are an address number,
 // or 0. Longer marks first, so 丁目 is not taken for 丁.
 qsizetype NumberMarkAt(QStringView s, qsizetype at)
@@ -65,12 +95,6 @@ qsizetype NumberMarkAt(QStringView s, qsizetype at)
 bool IsLetter(QChar c)
 {
     return c >= u'A' && c <= u'Z';
-}
-
-bool IsKanji(QChar c)
-{
-    const char16_t u = c.unicode();
-    return (u >= 0x4E00 && u <= 0x9FFF) || (u >= 0x3400 && u <= 0x4DBF) || (u >= 0xF900 && u <= 0xFAFF) || u == u'々';
 }
 
 bool IsKatakana(QChar c)
@@ -145,29 +169,6 @@ bool IsDropped(char16_t c)
     return c == u'&' || c == u'/' || c == u'・' || c == u'･' || c == u'.';
 }
 
-bool IsDigit(QChar c)
-{
-    return c >= u'0' && c <= u'9';
-}
-
-// Half-width capitals, digits and hyphens; & / ・ . taken out.
-QString Normalized(const QString& address)
-{
-    QString s;
-    s.reserve(address.size());
-    for (QChar qc : address) {
-        char16_t c = qc.unicode();
-        if (c >= 0xFF01 && c <= 0xFF5E)
-            c = static_cast<char16_t>(c - 0xFF01 + 0x21);
-        if (c >= u'a' && c <= u'z')
-            c = static_cast<char16_t>(c - u'a' + u'A');
-        if (IsDropped(c))
-            continue;
-        s += IsHyphenLike(c) ? QChar(u'-') : QChar(c);
-    }
-    return s;
-}
-
 // Kanji numerals in front of a marker word as Arabic digits.
 QString WithKanjiNumbers(const QString& s)
 {
@@ -199,6 +200,35 @@ QString WithKanjiNumbers(const QString& s)
         i = j;
     }
     return out;
+}
+
+} // namespace
+
+namespace customer_barcode {
+
+// Where two lines of the address meet after a digit the number ends (2-21-1
+// / 101号室); anywhere else the lines run on as one, so a town name wrapped
+// mid-word (麻布十 / 番) still reads.
+QString Normalized(const QString& address)
+{
+    QString s;
+    s.reserve(address.size());
+    for (QChar qc : address) {
+        char16_t c = qc.unicode();
+        if (c >= 0xFF01 && c <= 0xFF5E)
+            c = static_cast<char16_t>(c - 0xFF01 + 0x21);
+        if (c >= u'a' && c <= u'z')
+            c = static_cast<char16_t>(c - u'a' + u'A');
+        if (IsDropped(c))
+            continue;
+        if (c == u'\r' || c == u'\n') {
+            if (!s.isEmpty() && IsDigit(s.back()))
+                s += QChar(kLineBreak);
+            continue;
+        }
+        s += IsHyphenLike(c) ? QChar(u'-') : QChar(c);
+    }
+    return s;
 }
 
 // The address number of a normalised text (see ExtractAddressNumber).
@@ -250,132 +280,9 @@ QByteArray NumberOf(const QString& Normal)
     return out;
 }
 
-// ---- the town the postal code names ---------------------------------------
+} // namespace customer_barcode
 
-// A character as town names compare: ケ, ヶ, ヵ, が and ガ alike (霞が関,
-// 霞ヶ関), の, ノ and 之 alike (丸の内, 丸ノ内).
-char16_t TownFold(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u == u'ヶ' || u == u'ヵ' || u == u'が' || u == u'ガ')
-        return u'ケ';
-    if (u == u'の' || u == u'之')
-        return u'ノ';
-    return u;
-}
-
-bool IsNumeral(QChar c)
-{
-    return IsDigit(c) || IsKanjiNumeral(c);
-}
-
-// The value of a run of digits or of kanji numerals, without leading zeros.
-QString RunValue(QStringView run)
-{
-    QString v = IsDigit(run.front()) ? run.toString() : KanjiNumber(run);
-    while (v.size() > 1 && v.front() == u'0')
-        v.remove(0, 1);
-    return v;
-}
-
-// How far the text from At spells Name (both normalised), numbers compared by
-// value (六, 6 and ６ alike); -1 when it does not.
-qsizetype SpellsAt(QStringView s, qsizetype At, QStringView Name)
-{
-    qsizetype i = At, j = 0;
-    while (j < Name.size()) {
-        if (i >= s.size())
-            return -1;
-        if (IsNumeral(s[i]) && IsNumeral(Name[j])) {
-            auto runEnd = [](QStringView t, qsizetype k) {
-                const bool digits = IsDigit(t[k]);
-                while (k < t.size() && (digits ? IsDigit(t[k]) : IsKanjiNumeral(t[k])))
-                    ++k;
-                return k;
-            };
-            const qsizetype i2 = runEnd(s, i), j2 = runEnd(Name, j);
-            if (RunValue(s.mid(i, i2 - i)) != RunValue(Name.mid(j, j2 - j)))
-                return -1;
-            i = i2;
-            j = j2;
-            continue;
-        }
-        if (TownFold(s[i]) != TownFold(Name[j]))
-            return -1;
-        ++i;
-        ++j;
-    }
-    return i - At;
-}
-
-// The town as an address spells it before its number: the 地割 a town name
-// of the dictionary ends in (種市第８地割) is the first part of the address
-// number, as in 津軽石第二十一地割.
-QString TownName(const QString& Town)
-{
-    QString t = Normalized(Town);
-    if (t.endsWith(u"地割")) {
-        qsizetype k = t.size() - 2;
-        while (k > 0 && IsNumeral(t[k - 1]))
-            --k;
-        if (k > 0 && t[k - 1] == u'第')
-            --k;
-        t.truncate(k);
-    }
-    return t;
-}
-
-// Where the prefecture and city of a place end at the start of the text: the
-// address may begin with them, with the city alone, without the county or
-// at the ward of a designated city. 0 when it begins with none of them.
-qsizetype CityEnd(QStringView s, const TAddressParts& Place)
-{
-    const QString city = Normalized(Place.City);
-    QStringList heads{city};
-    // 九戸郡洋野町 as 洋野町, 名古屋市熱田区 as 熱田区 (not 四日市市 as 市).
-    const qsizetype gun = city.indexOf(u'郡');
-    if (gun > 0 && gun + 1 < city.size())
-        heads << city.mid(gun + 1);
-    const qsizetype shi = city.indexOf(u'市');
-    if (shi > 0 && shi + 1 < city.size() && city.endsWith(u'区'))
-        heads << city.mid(shi + 1);
-    const QString tdfkn = Normalized(Place.Tdfkn);
-    for (qsizetype k = 0, n = heads.size(); k < n; ++k)
-        heads << tdfkn + heads[k];
-    heads << tdfkn;
-    qsizetype best = 0;
-    for (const QString& h : heads)
-        if (!h.isEmpty())
-            best = std::max(best, SpellsAt(s, 0, h));
-    return best;
-}
-
-// Where the town a postal code names ends in the text, or -1 when the
-// dictionary does not know the code, cannot be read, or the address does
-// not spell the town. The town is looked for after the city, before any
-// address number (a later one is a building name: 日本橋二丁目三番日本橋高島屋);
-// of several towns of one code the longest spelled wins (南郷通南 over 南郷通).
-qsizetype TownEnd(TPostalDictionary& Dictionary, const QByteArray& PostalCode7, const QString& s)
-{
-    qsizetype end = -1, longest = 0;
-    for (const TAddressParts& place : Dictionary.PlacesOf(QString::fromLatin1(PostalCode7))) {
-        const QString town = TownName(place.Town);
-        if (town.size() <= longest)
-            continue;
-        const qsizetype from = CityEnd(s, place);
-        for (qsizetype at = from; at < s.size(); ++at) {
-            const qsizetype n = SpellsAt(s, at, town);
-            if (n < 0)
-                continue;
-            if (NumberOf(s.mid(from, at - from)).isEmpty()) {
-                end = at + n;
-                longest = town.size();
-            }
-            break;
-        }
-    }
-    return end;
-}
+namespace {
 
 // Bars of the symbol values 0-18.
 constexpr const char* kBarTable[19] = {"144", "114", "132", "312", "123", "141", "321", "213", "231", "411",
@@ -410,19 +317,24 @@ QByteArray NormalizeBarcodePostalCode(const QString& PostalCode)
 
 QByteArray ExtractAddressNumber(const QString& Address)
 {
-    return NumberOf(Normalized(Address));
+    const QString s = Normalized(Address);
+    return NumberOf(s.mid(StreetDesignationEnd(s, 0)));
 }
 
 QByteArray ExtractAddressNumber(TPostalDictionary& Dictionary, const QByteArray& PostalCode7, const QString& Address)
 {
     const QString s = Normalized(Address);
-    const qsizetype end = TownEnd(Dictionary, PostalCode7, s);
-    return NumberOf(end < 0 ? s : s.mid(end));
+    return NumberOf(s.mid(AddressNumberStart(Dictionary, PostalCode7, Address, s)));
 }
 
 QByteArray ExtractAddressNumber(const QByteArray& PostalCode7, const QString& Address)
 {
     return ExtractAddressNumber(TPostalDictionary::Shared(), PostalCode7, Address);
+}
+
+QString JoinBarcodeAddress(const QStringList& Lines)
+{
+    return Lines.join(QChar(kLineBreak));
 }
 
 QByteArray CustomerBarcodeSymbols(const QByteArray& PostalCode7, const QByteArray& AddressNumber)

@@ -16,11 +16,19 @@
 // The address number is read from what follows the town the postal code
 // names (Debian's postal-code dictionary, read once per process), so a town
 // name that holds a numeral (麻布十番, 一番, 八丁堀) never adds a number. The
-// address may begin at the prefecture, the city, the ward or the town. Where
-// the dictionary does not know the code (newer codes, office codes), the
-// address does not spell its town or the dictionary is missing, the whole
+// address may begin at the prefecture, the city, the ward or the town, and
+// spell the town as people write it: ヶ/ケ/が, の/ノ/之, numerals in any
+// width, in kanji or digits, and Kyoto's street designations (河原町通四条
+// 下る２丁目稲荷町) with る or ル, 入, 入る or 入ル, 上がる, 通 or 通り
+// written or not, from another crossing, or left out. For a code the
+// dictionary does not list (a large office's own code) the town is the one
+// the address names: among the towns of the municipality the address begins
+// with, else of the municipalities of the code's first three digits. Where
+// the address does not spell a town or the dictionary is missing, the whole
 // address goes through the extraction, so a town name that holds digits or a
-// lone letter adds them to the address number. Kanji numerals are taken as
+// lone letter adds them to the address number; a Kyoto street designation
+// (up to its last 上る, 下る, 東入 or 西入 and the blocks after it, 二丁目,
+// 3筋目) is part of the place and never read. Kanji numerals are taken as
 // numbers only in front of 丁目, 丁, 番地, 番, 号, 地割, 線, の and ノ: in front
 // of 丁目, 号, 番地, 地割 and 線 always, and as the next smaller block after a
 // number (二丁目四番丸の内ビル); otherwise not when the kanji of a town name
@@ -33,6 +41,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <vector>
@@ -55,11 +64,17 @@ QByteArray NormalizeBarcodePostalCode(const QString& PostalCode);
 
 // The address number of an address: digits, hyphens and lone letters. With
 // the postal code (seven digits), read from what follows the town it names;
-// without, from the whole address. The dictionary is the shared one unless
-// given.
+// without, from the whole address after any street designation. The
+// dictionary is the shared one unless given.
 QByteArray ExtractAddressNumber(const QByteArray& PostalCode7, const QString& Address);
 QByteArray ExtractAddressNumber(TPostalDictionary& Dictionary, const QByteArray& PostalCode7, const QString& Address);
 QByteArray ExtractAddressNumber(const QString& Address);
+
+// A record's prefecture and address lines as the barcode takes them: joined
+// with line breaks, so that a number ends where two lines meet (2-21-1 /
+// 101号室 is 2-21-1-101) while a town name wrapped mid-word still reads as
+// one (麻布十 / 番). A break straight after a digit always ends the number.
+QString JoinBarcodeAddress(const QStringList& Lines);
 
 // Postal code and address number as 20 symbol characters (text form above):
 // letters as two characters, cut after 20 (a control code in place 20 stays
