@@ -5,6 +5,7 @@
 #include "RecordWindowFixture.h"
 
 #include "core/AdrsRecord.h"
+#include "core_data/OtherWriter.h"
 #include "integrations/MapServices.h"
 #include "integrations/QRCodeMap.h"
 #include "platform/Seams.h"
@@ -338,6 +339,24 @@ TEST_F(RecordLaunch, APositionThatCannotBeWrittenIsSaidAndStaysAnUnsavedChange)
     EXPECT_TRUE(messages.Messages().empty());
     EXPECT_EQ(window->ReadControls().Latitude, 1);
     EXPECT_EQ(window->ReadControls().Longitude, 2);
+}
+
+// Another program writing the book (the sqlite3 shell inside a
+// transaction): the position is said to wait on a book in use elsewhere, in
+// the user's words, and stays an unsaved change.
+TEST_F(RecordLaunch, APositionBesideAnotherProgramsWriteIsToldAsInUse)
+{
+    TFakeIntegrations maps;
+    const int recNo = holdStoredRecord();
+    const QByteArray before = RowBytes(file(), recNo);
+    {
+        TOtherWriter other(file());
+        Settings().Map = mpAtlasMate;
+        click("bbtnMap");
+        EXPECT_EQ(messages.LastText(), QStringLiteral("緯度経度を保存できませんでした  \r\n他で使用中です  "));
+    }
+    EXPECT_EQ(RowBytes(file(), recNo), before);
+    EXPECT_TRUE(window->IsModified());
 }
 
 TEST_F(RecordLaunch, RouteWindowsGetTheStartPositionInTheirUnits)
