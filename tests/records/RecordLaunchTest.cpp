@@ -128,17 +128,6 @@ QByteArray RowBytes(const QString& fileName, int recNo, bool withoutPosition = f
     return out;
 }
 
-void Exec(const QString& fileName, const QByteArray& sql)
-{
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(fileName.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    char* error = nullptr;
-    sqlite3_exec(db, sql.constData(), nullptr, nullptr, &error);
-    EXPECT_EQ(error, nullptr) << error;
-    sqlite3_free(error);
-    sqlite3_close(db);
-}
-
 } // namespace
 
 class RecordLaunch : public RecordWindowOnBook {
