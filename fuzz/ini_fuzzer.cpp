@@ -1,8 +1,10 @@
 // The settings-file reader: any bytes read without fault, and a write of one
-// key leaves every other key reading as it did.
+// key leaves every other key reading as it did, and a byte-order mark where
+// it was.
 #include "FuzzSupport.h"
 #include "platform/IniFile.h"
 
+#include <QFile>
 #include <QHash>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -25,6 +27,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         ini.WriteString(QStringLiteral("FUZZ"), QStringLiteral("Key"), QStringLiteral("値\\ソ"));
         FuzzCheck(ini.UpdateFile(), "a readable file could not be written");
     }
+    const QByteArray mark("\xEF\xBB\xBF");
+    const bool marked = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size)).startsWith(mark);
+    QFile written(path);
+    FuzzCheck(written.open(QIODevice::ReadOnly) && written.read(3).startsWith(mark) == marked,
+              "a byte-order mark stays where it was, and none is added");
     TIniFile again(path);
     FuzzCheck(again.ReadString(QStringLiteral("fuzz"), QStringLiteral("KEY")) == QStringLiteral("値\\ソ"),
               "the written key reads back");

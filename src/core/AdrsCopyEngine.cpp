@@ -31,8 +31,14 @@ TAdrsCopyEngine::TAdrsCopyEngine(TSqlTable& source, TSqlTable& destination, cons
 {
 }
 
-TAdrsCopyWriteFault TAdrsCopyEngine::WriteFaultOf(int code)
+TAdrsCopyWriteFault TAdrsCopyEngine::WriteFaultOf(const ESqlTableError& error)
 {
+    // The table knows a lock another connection holds from one the file
+    // system refuses (which the engine calls busy too); only the first is
+    // the book in use.
+    if (error.Kind() == ESqlTableError::TKind::InUse)
+        return TAdrsCopyWriteFault::InUse;
+    const int code = error.Code();
     if (SqliteErrorMeansDamaged(code))
         return TAdrsCopyWriteFault::Damaged;
     switch (code & 0xFF) {
@@ -58,15 +64,15 @@ TAdrsCopyCounts TAdrsCopyEngine::Run(const std::vector<int>& recNos)
         return total;
     }
     // The first failure that lost records to the destination tells why.
-    auto fault = [&](int code) {
+    auto fault = [&](TAdrsCopyWriteFault kind) {
         if (total.WriteFault == TAdrsCopyWriteFault::None)
-            total.WriteFault = WriteFaultOf(code);
+            total.WriteFault = kind == TAdrsCopyWriteFault::None ? TAdrsCopyWriteFault::Other : kind;
     };
     try {
         dstCount_ = dst_.RecordCount();
     } catch (const ESqlTableError& e) {
         total.WriteError = true;
-        fault(e.Code());
+        fault(WriteFaultOf(e));
         return total;
     }
     // Counted per batch: a batch whose transaction is gone (a failed commit,
@@ -81,7 +87,7 @@ TAdrsCopyCounts TAdrsCopyEngine::Run(const std::vector<int>& recNos)
                 dst_.Commit();
                 kept = true;
             } catch (const ESqlTableError& e) {
-                lastCode_ = e.Code();
+                lastFault_ = WriteFaultOf(e);
                 try {
                     dst_.Rollback();
                 } catch (const ESqlTableError&) {
@@ -97,7 +103,7 @@ TAdrsCopyCounts TAdrsCopyEngine::Run(const std::vector<int>& recNos)
             // Taken back whole (a full disk, a disk error) or not committed:
             // the destination could not be written, whatever was refused.
             if (inBatch > 0)
-                fault(lastCode_);
+                fault(lastFault_);
         }
         total.NotProcessed += batch.NotProcessed;
         total.Failed += batch.Failed;
@@ -121,17 +127,18 @@ TAdrsCopyCounts TAdrsCopyEngine::Run(const std::vector<int>& recNos)
                 dst_.StartTransaction();
             } catch (const ESqlTableError& e) {
                 total.WriteError = true;
-                fault(e.Code());
+                fault(WriteFaultOf(e));
                 break;
             }
         }
-        lastCode_ = 0;
+        lastFault_ = TAdrsCopyWriteFault::None;
         r = copyCurrent();
-        // A record that failed on the file or its disk (not refused by the
-        // book's rules) was lost to a destination that cannot be written,
-        // even when SQLite kept the batch going.
-        if (r == TAdrsCopyResult::Failed && WriteFaultOf(lastCode_) != TAdrsCopyWriteFault::Other)
-            fault(lastCode_);
+        // A record that failed on the file, its disk or its lock (not
+        // refused by the book's rules) was lost to a destination that cannot
+        // be written, even when SQLite kept the batch going.
+        if (r == TAdrsCopyResult::Failed && lastFault_ != TAdrsCopyWriteFault::None &&
+            lastFault_ != TAdrsCopyWriteFault::Other)
+            fault(lastFault_);
         if (r == TAdrsCopyResult::LimitReached) {
             total.LimitReached = true;
             break;
@@ -187,7 +194,7 @@ TAdrsCopyResult TAdrsCopyEngine::copyCurrent()
         ++dstCount_;
         return TAdrsCopyResult::Registered;
     } catch (const ESqlTableError& e) {
-        lastCode_ = e.Code();
+        lastFault_ = WriteFaultOf(e);
         // The failed statement wrote nothing; the edit buffer is let go.
         try {
             if (dst_.State() == TSqlTable::TState::Edit || dst_.State() == TSqlTable::TState::Insert)

@@ -19,6 +19,7 @@
 #include <functional>
 #include <vector>
 
+class ESqlTableError;
 class TSqlTable;
 
 struct TAdrsCopyOptions {
@@ -38,8 +39,9 @@ struct TAdrsCopyOptions {
 
 enum class TAdrsCopyResult { Registered, Overwritten, NotProcessed, LimitReached, Failed };
 
-// Why the destination could not be written, as SQLite told it.
-enum class TAdrsCopyWriteFault { None, DiskFull, ReadOnly, DiskError, Damaged, Other };
+// Why the destination could not be written, as SQLite told it. InUse: another
+// program holds a write on the book (its lock outlasted the wait).
+enum class TAdrsCopyWriteFault { None, DiskFull, ReadOnly, DiskError, Damaged, InUse, Other };
 
 struct TAdrsCopyCounts {
     int Registered = 0;
@@ -76,10 +78,9 @@ public:
 
     // True when both tables are one file: a book is never copied into itself.
     static bool IsSameBook(const TSqlTable& source, const TSqlTable& destination);
-    // The kind of write failure the engine's result code of a table error
-    // tells (Other for any that is not about the file or its disk, a
-    // refused record too).
-    static TAdrsCopyWriteFault WriteFaultOf(int code);
+    // The kind of write failure a table error tells (Other for any that is
+    // not about the file, its disk or its lock, a refused record too).
+    static TAdrsCopyWriteFault WriteFaultOf(const ESqlTableError& error);
 
 private:
     TAdrsCopyResult copyCurrent();
@@ -90,5 +91,6 @@ private:
     TSqlTable& dst_;
     TAdrsCopyOptions opt_;
     int dstCount_ = 0;
-    int lastCode_ = 0; // of the last failure writing the destination
+    // Of the last failure writing the destination.
+    TAdrsCopyWriteFault lastFault_ = TAdrsCopyWriteFault::None;
 };

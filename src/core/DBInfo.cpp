@@ -159,7 +159,7 @@ bool TDMTelvora21::OpenSubAdrsTable(const QString& folder, QString* error)
     } catch (const ESqlTableError& e) {
         // The data module shows nothing; the window that asked tells the user.
         if (error)
-            *error = e.Message();
+            *error = e.ShownCause();
         return false;
     }
     if (error)

@@ -71,7 +71,8 @@ public:
     int SenderTableRefs() const { return senderRefs_; }
 
     // A second book, opened exclusively (no other open of it may exist).
-    // False when it cannot be opened, with the reason in *error; the caller
+    // False when it cannot be opened, with the reason in *error (in
+    // Japanese, for a line under the message); the caller
     // tells the user (kSubAdrsOpenError, see core/ui/SubAdrsOpen.h).
     bool OpenSubAdrsTable(const QString& folder, QString* error = nullptr);
     void CloseSubAdrsTable();

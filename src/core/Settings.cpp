@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <QColor>
 #include <QList>
+#include <QUrl>
 #include <iterator>
 #include <openssl/crypto.h>
 #include <openssl/evp.h>
@@ -22,6 +23,32 @@ const QString kView = QStringLiteral("VIEW");
 const QString kCooperate = QStringLiteral("COOPERATE");
 const QString kMyNumber = QStringLiteral("MYNUMBER");
 const QString kAdminPasswordKey = QStringLiteral("AdminPassword");
+
+const QString kAdrsList = QStringLiteral("ADRS LIST");
+const QString kAdrsNameKey = QStringLiteral("AdrsName");
+const QString kAdrsNameWholeKey = QStringLiteral("AdrsNameUnicode");
+
+// Text code page 932 gives back as it was (no '?' for a character it
+// cannot hold, no fold).
+bool comesBack(const QString& text) { return cp932::Decode(cp932::Encode(text)) == text; }
+
+// The name with each character code page 932 cannot give back, and '%',
+// written as %XX of its UTF-8 bytes: a code page 932 line that reads back as
+// exactly this name, never as another.
+QString escapeName(const QString& name)
+{
+    QString out;
+    for (const char32_t c : name.toUcs4()) {
+        const QString ch = QString::fromUcs4(&c, 1);
+        if (c != U'%' && comesBack(ch)) {
+            out += ch;
+            continue;
+        }
+        for (const char b : ch.toUtf8())
+            out += u'%' + QStringLiteral("%1").arg(uint(uchar(b)), 2, 16, QLatin1Char('0')).toUpper();
+    }
+    return out;
+}
 
 QString defaultMyNumberLabel() { return QStringLiteral("共通マイナンバー"); }
 
@@ -153,6 +180,32 @@ bool SaveSettings(QString* cause)
         *cause = ini.Readable() ? FileErrorCause(errno)
                                 : QStringLiteral("今のファイルを読み込めないため、書き換えませんでした");
     return false;
+}
+
+QString ReadStartAdrsName()
+{
+    const TIniFile ini(SettingsFileName());
+    const QString plain = ini.ReadString(kAdrsList, kAdrsNameKey);
+    const QString escaped = ini.ReadString(kAdrsList, kAdrsNameWholeKey);
+    if (!escaped.isEmpty()) {
+        const QString whole = QUrl::fromPercentEncoding(escaped.toUtf8());
+        // A program that knows only AdrsName may have opened another book
+        // since: the whole name is the book only while AdrsName is its form.
+        if (cp932::Trim(cp932::Decode(cp932::Encode(whole))) == plain)
+            return whole;
+    }
+    return plain;
+}
+
+bool WriteStartAdrsName(const QString& name)
+{
+    TIniFile ini(SettingsFileName());
+    ini.WriteString(kAdrsList, kAdrsNameKey, name);
+    if (comesBack(name))
+        ini.DeleteKey(kAdrsList, kAdrsNameWholeKey);
+    else
+        ini.WriteString(kAdrsList, kAdrsNameWholeKey, escapeName(name));
+    return ini.UpdateFile();
 }
 
 QString CommonMyNumber()

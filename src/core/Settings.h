@@ -55,6 +55,13 @@ void LoadSettings();
 // why, in Japanese.
 bool SaveSettings(QString* cause = nullptr);
 
+// [ADRS LIST] AdrsName, the book the next start opens (empty when none is
+// stored). A name code page 932 cannot hold (a folder made on another
+// machine) is kept whole in AdrsNameUnicode beside the form other programs
+// read, and comes back as long as AdrsName is still that form.
+QString ReadStartAdrsName();
+bool WriteStartAdrsName(const QString& name);
+
 // The common My Number deciphered; empty when none is stored or the stored
 // value is unreadable.
 QString CommonMyNumber();

@@ -20,8 +20,9 @@ QString FileErrorCause(int errnum)
     case EROFS:
         return QStringLiteral("読み取り専用のディスクには書き込めません");
     case ENOENT:
-    case ENOTDIR:
         return QStringLiteral("フォルダまたはファイルが見つかりません");
+    case ENOTDIR:
+        return QStringLiteral("フォルダの場所に同じ名前のファイルがあります");
     case EIO:
         return QStringLiteral("ディスクの読み書きでエラーが起きました");
     case EMFILE:

@@ -4,6 +4,7 @@
 #include "platform/PrivateFiles.h"
 
 #include <QFile>
+#include <QUtf8StringView>
 #include <cerrno>
 #include <iterator>
 #include <sys/stat.h>
@@ -25,6 +26,8 @@ void TIniFile::Reload()
     sectionIndex_.clear();
     dirty_ = false;
     readable_ = true;
+    mark_.clear();
+    utf8_ = false;
     if (fileName_.isEmpty())
         return;
     QFile f(fileName_);
@@ -38,12 +41,18 @@ void TIniFile::Reload()
     } else {
         // Only a file that is not there reads as empty. Anything else (no
         // permission, a folder in the way, an unreadable parent folder)
-        // may hide keys that a write would lose.
+        // may hide keys that a write would lose. What stands at the path is
+        // known only when lstat could look; else the open's own cause is the
+        // one to tell (a file where a folder should be, a lost disk).
         const int openError = errno;
-        struct stat st;
-        if (::lstat(QFile::encodeName(fileName_).constData(), &st) != 0 && errno == ENOENT)
-            return;
-        readError_ = S_ISDIR(st.st_mode) ? EISDIR : openError ? openError : EACCES;
+        struct stat st{};
+        if (::lstat(QFile::encodeName(fileName_).constData(), &st) != 0) {
+            if (errno == ENOENT)
+                return;
+            readError_ = openError ? openError : errno;
+        } else {
+            readError_ = S_ISDIR(st.st_mode) ? EISDIR : openError ? openError : EACCES;
+        }
     }
     readable_ = false;
 }
@@ -75,7 +84,19 @@ qsizetype closingBracket(const QByteArray& t)
     return -1;
 }
 
+const QByteArray kUtf8Mark("\xEF\xBB\xBF");
+
 } // namespace
+
+QString TIniFile::decode(const QByteArray& bytes) const
+{
+    return utf8_ ? QString::fromUtf8(bytes) : cp932::Decode(bytes);
+}
+
+QByteArray TIniFile::encode(const QString& text) const
+{
+    return utf8_ ? text.toUtf8() : cp932::Encode(text);
+}
 
 void TIniFile::indexKey(Section& s, Lines::iterator line)
 {
@@ -99,7 +120,18 @@ void TIniFile::parse(const QByteArray& data)
 {
     eol_ = data.contains("\r\n") || !data.contains('\n') ? QByteArray("\r\n") : QByteArray("\n");
     sections_.push_back(Section{}); // lines before the first section header
+    // A byte-order mark another editor put at the start is no part of the
+    // first line (its section would go unfound, and every save would add a
+    // second one that the first keeps shadowing). Such an editor saved the
+    // text as UTF-8: it is read and written so, the mark kept in front.
+    // Bytes that are no UTF-8 after all are code page 932 text an editor
+    // marked; they stay that.
     qsizetype pos = 0;
+    if (data.startsWith(kUtf8Mark)) {
+        mark_ = kUtf8Mark;
+        pos = mark_.size();
+        utf8_ = QUtf8StringView(data.constData() + pos, data.size() - pos).isValidUtf8();
+    }
     while (pos < data.size()) {
         qsizetype nl = data.indexOf('\n', pos);
         qsizetype end = nl < 0 ? data.size() : nl;
@@ -110,11 +142,12 @@ void TIniFile::parse(const QByteArray& data)
 
         QByteArray t = cp932::Trim(raw);
         if (t.startsWith('[')) {
-            qsizetype close = closingBracket(t);
+            // No byte of a UTF-8 character is a bracket.
+            qsizetype close = utf8_ ? t.indexOf(']', 1) : closingBracket(t);
             if (close > 0) {
                 Section s;
                 s.header = raw;
-                s.name = cp932::Trim(cp932::Decode(t.mid(1, close - 1)));
+                s.name = cp932::Trim(decode(t.mid(1, close - 1)));
                 sections_.push_back(std::move(s));
                 indexSection(std::prev(sections_.end()));
                 continue;
@@ -125,8 +158,8 @@ void TIniFile::parse(const QByteArray& data)
         if (!t.isEmpty() && t[0] != ';') {
             qsizetype eq = t.indexOf('=');
             if (eq > 0) {
-                line.key = cp932::Trim(cp932::Decode(t.left(eq)));
-                line.value = unquote(cp932::Trim(cp932::Decode(t.mid(eq + 1))));
+                line.key = cp932::Trim(decode(t.left(eq)));
+                line.value = unquote(cp932::Trim(decode(t.mid(eq + 1))));
             }
         }
         Section& s = sections_.back();
@@ -203,7 +236,7 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
     if (!s) {
         Section ns;
         ns.name = section;
-        ns.header = "[" + cp932::Encode(section) + "]";
+        ns.header = "[" + encode(section) + "]";
         // Keep a blank line between sections, as Windows does not but people expect.
         if (!sections_.empty() && !sections_.back().lines.empty() && !sections_.back().lines.back().raw.isEmpty())
             sections_.back().lines.push_back(Line{});
@@ -216,7 +249,7 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
     // file is next read. Each break is written as a blank.
     QString line = value;
     line.replace(QLatin1String("\r\n"), QLatin1String(" ")).replace(u'\r', u' ').replace(u'\n', u' ');
-    QByteArray raw = cp932::Encode(key) + "=" + cp932::Encode(line);
+    QByteArray raw = encode(key) + "=" + encode(line);
     // Held as reading the file gives it, so it reads the same before and
     // after the file is reread.
     const QString stored = unquote(cp932::Trim(line));
@@ -327,7 +360,7 @@ bool TIniFile::UpdateFile()
         errno = readError_; // the caller says why in its own words
         return false;
     }
-    QByteArray out;
+    QByteArray out = mark_;
     for (const Section& s : sections_) {
         if (!s.header.isEmpty())
             out += s.header + eol_;

@@ -1,6 +1,7 @@
 #pragma once
 // Settings files with the semantics the system's INI files have always had:
-// code page 932 text, section and key names compared without regard to case,
+// code page 932 text (UTF-8 in a file that starts with its byte-order mark,
+// as other editors save it; the mark is kept), section and key names compared without regard to case,
 // every line the program does not change kept byte for byte, Booleans as
 // 1/0, values trimmed of blanks and of one pair of enclosing quotes. A value
 // is one line: line breaks in a written value are stored as blanks.
@@ -81,9 +82,14 @@ private:
     static void indexKey(Section& s, Lines::iterator line);
     void indexSection(Sections::iterator s);
     void parse(const QByteArray& data);
+    // Text as the file holds it: code page 932, or UTF-8 in a marked file.
+    QString decode(const QByteArray& bytes) const;
+    QByteArray encode(const QString& text) const;
 
     QString fileName_;
     QByteArray eol_ = "\r\n";
+    QByteArray mark_; // the UTF-8 byte-order mark the file starts with, if it does
+    bool utf8_ = false; // the file's text is UTF-8 (marked, and valid as such)
     Sections sections_;
     QHash<QString, Sections::iterator> sectionIndex_; // folded section name -> its first section
     bool dirty_ = false;

@@ -45,6 +45,7 @@ QString writeFaultCause(TAdrsCopyWriteFault fault)
     case TAdrsCopyWriteFault::ReadOnly: return QStringLiteral("コピー先のアドレス帳に書き込む権限がありません");
     case TAdrsCopyWriteFault::DiskError: return QStringLiteral("コピー先のディスクの読み書きでエラーが起きました");
     case TAdrsCopyWriteFault::Damaged: return QStringLiteral("コピー先のアドレス帳のファイルが壊れています");
+    case TAdrsCopyWriteFault::InUse: return QStringLiteral("コピー先のアドレス帳は他で使用中です");
     default: return QStringLiteral("コピー先のアドレス帳のファイルに書き込めません");
     }
 }

@@ -285,7 +285,9 @@ void TDataInquiry::SaveMapPosition(int latitude, int longitude)
         }
         // The held record keeps the old position: the window's new one is
         // then an unsaved change the user is asked about, not lost.
-        ShowMessage(this, QStringLiteral("緯度経度を保存できませんでした  \r\n") + e.Message(), MB_OK | MB_ICONSTOP);
+        // Said in the user's words (a book in use, a full disk), not the engine's English.
+        ShowMessage(this, QStringLiteral("緯度経度を保存できませんでした  \r\n") + e.ShownCause() + QStringLiteral("  "),
+                    MB_OK | MB_ICONSTOP);
         return;
     }
     heldRecord_->Latitude = latitude;

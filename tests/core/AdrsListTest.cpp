@@ -6,6 +6,7 @@
 #include "core/DBInfo.h"
 #include "core/DuplicateSets.h"
 #include "core/FieldCipher.h"
+#include "core/Folders.h"
 #include "core/Groups.h"
 #include "core/ItemNames.h"
 #include "core/Settings.h"
@@ -21,6 +22,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -35,6 +37,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace {
@@ -442,9 +445,9 @@ TEST_F(AdrsListTest, RowByRecNoReadsAsWrittenAndLeavesTheTableAlone)
     EXPECT_TRUE(messages.Messages().empty());
 }
 
-// A sender file that cannot be read is told when the main window starts, not
-// taken for a book without senders (the record window would then show every
-// record's sender as the standard one, and saving would lose it).
+// A sender file that cannot be read is told, not taken for a book without
+// senders (the record window would then show every record's sender as the
+// standard one, and saving would lose it).
 TEST_F(AdrsListTest, AnUnreadableSenderFileIsReportedNotTakenForNoSenders)
 {
     QDir().mkpath(QFileInfo(SenderTableFileName()).absolutePath());
@@ -458,10 +461,11 @@ TEST_F(AdrsListTest, AnUnreadableSenderFileIsReportedNotTakenForNoSenders)
     EXPECT_FALSE(list->LoadSenderList());
     EXPECT_EQ(list->GetSenderCount(), 0);
 
+    // Nothing is read or told before the window shows: the start reads the
+    // senders over the drawn window (Startup.TheSenderFile...).
     messages.Clear();
     TAddressList another;
-    ASSERT_EQ(messages.Messages().size(), 1u);
-    EXPECT_TRUE(messages.LastText().contains(QStringLiteral("差出人")));
+    EXPECT_TRUE(messages.Messages().empty());
     // The file is left as it was found.
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), QByteArray(4096, '\x5C'));
@@ -590,6 +594,112 @@ TEST_F(AdrsListTest, ABookThatCannotBeOpenedSaysWhyAndNothingNeedingItIsOffered)
     QDir(register_).removeRecursively();
 }
 
+// The test's own thread as a plain user (root reads and writes any file),
+// the data folder given to it; the thread is root again when this goes.
+// Real ids too: Qt's permission checks ask access(), which checks them.
+class TAsPlainUser {
+public:
+    TAsPlainUser()
+    {
+        if (::geteuid() != 0)
+            return;
+        QDirIterator it(DataFolder(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+        for (QString path = DataFolder(); !path.isEmpty(); path = it.hasNext() ? it.next() : QString())
+            EXPECT_EQ(::lchown(QFile::encodeName(path).constData(), 65534, 65534), 0);
+        dropped_ = ::syscall(SYS_setresgid, 65534, 65534, 0) == 0 && ::syscall(SYS_setresuid, 65534, 65534, 0) == 0;
+        EXPECT_TRUE(dropped_);
+    }
+    ~TAsPlainUser() { EXPECT_TRUE(!dropped_ || (::syscall(SYS_setresuid, 0, 0, 0) | ::syscall(SYS_setresgid, 0, 0, 0)) == 0); }
+
+private:
+    bool dropped_ = false;
+};
+
+// Each permission a book's file or folder lacks is named as what it stops:
+// a book the user can read is said to be one that cannot be written, not
+// one out of reach. The file is left as it was.
+TEST_F(AdrsListTest, EachMissingPermissionOfABookIsNamedAsWhatItStops)
+{
+    using P = QFileDevice;
+    const P::Permissions rw = P::ReadOwner | P::WriteOwner, rwx = rw | P::ExeOwner;
+    struct TCase {
+        QString book;
+        P::Permissions file, folder;
+        QString cause;
+    } cases[] = {
+        {QStringLiteral("読むだけ"), P::ReadOwner, rwx, QStringLiteral("アドレス帳のファイルに書き込む権限がありません")},
+        {QStringLiteral("書くだけ"), P::WriteOwner, rwx, QStringLiteral("アドレス帳のファイルを読み込む権限がありません")},
+        {QStringLiteral("表ソ"), {}, rwx, QStringLiteral("アドレス帳のファイルを読み書きする権限がありません")},
+        {QStringLiteral("書けない所"), rw, P::ReadOwner | P::ExeOwner,
+         QStringLiteral("アドレス帳のフォルダに書き込む権限がありません")},
+        {QStringLiteral("入れない所"), rw, rw, QStringLiteral("アドレス帳のフォルダを開く権限がありません")},
+    };
+    std::vector<QByteArray> before;
+    for (const TCase& c : cases) {
+        ASSERT_TRUE(CreateAdrsBook(c.book));
+        TSqlTable used(AdrsTableDef()); // a book once opened keeps the log mode it is opened in
+        used.Open(AdrsTableFileName(c.book));
+        used.Close();
+        before.push_back(ReadFile(AdrsTableFileName(c.book)));
+    }
+    dm->CloseAdrsTable();
+    {
+        TAsPlainUser user;
+        for (const TCase& c : cases) {
+            const QString file = AdrsTableFileName(c.book);
+            const QString folder = QFileInfo(file).absolutePath();
+            ASSERT_TRUE(QFile::setPermissions(file, c.file));
+            ASSERT_TRUE(QFile::setPermissions(folder, c.folder));
+            TAddressList fresh;
+            messages.Clear();
+            EXPECT_FALSE(fresh.OpenAdrsBook(c.book));
+            EXPECT_EQ(messages.LastText(), QStringLiteral("アドレス帳ファイルがオープンできませんでした  \r\n%1  \r\n"
+                                                          "アドレス帳：%2  ").arg(c.cause, c.book));
+            QFile::setPermissions(folder, rwx);
+            QFile::setPermissions(file, rw);
+        }
+    }
+    for (size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(ReadFile(AdrsTableFileName(cases[i].book)), before[i]) << i;
+}
+
+// A book whose folder name code page 932 cannot hold (made on another
+// machine) is the one the next start opens, not the folder whose name is the
+// form other programs read (here there is one), nor the default; a book
+// another program opened since, knowing only that form, wins.
+TEST_F(AdrsListTest, ABookNamedBeyondCodePage932IsOpenedAgainAtTheNextStart)
+{
+    const QString wide = QStringLiteral("𠮷野家%41"), plain = QStringLiteral("?野家%41");
+    for (const QString& book : {wide, plain}) {
+        ASSERT_TRUE(QDir().mkpath(AdrsBookFolderPath(book)));
+        TSqlTable::CreateTable(AdrsTableFileName(book), AdrsTableDef());
+    }
+    BuildAdrsBookList();
+    auto nextStart = [this] {
+        list->close();
+        list.reset();
+        dm->CloseAdrsTable();
+        AdrsName.clear();
+        list = std::make_unique<TAddressList>();
+        EXPECT_TRUE(list->OpenStartBook());
+        return AdrsName;
+    };
+    ASSERT_TRUE(list->OpenAdrsBook(wide));
+    EXPECT_EQ(nextStart(), wide);
+    EXPECT_TRUE(ReadFile(SettingsFileName()).contains("\r\nAdrsName=" + cp932::Encode(plain) + "\r\n"))
+        << "other programs read the form they always did";
+    ASSERT_TRUE(list->OpenAdrsBook(plain));
+    EXPECT_EQ(nextStart(), plain);
+    ASSERT_TRUE(list->OpenAdrsBook(wide));
+    {
+        TIniFile other(SettingsFileName());
+        other.WriteString(QStringLiteral("ADRS LIST"), QStringLiteral("AdrsName"), kBook);
+        ASSERT_TRUE(other.UpdateFile());
+    }
+    EXPECT_EQ(nextStart(), kBook);
+    EXPECT_TRUE(messages.Messages().empty()) << messages.LastText().toStdString();
+}
+
 // Settings the program cannot write when it ends are told, not lost unseen.
 TEST_F(AdrsListTest, SettingsThatCannotBeWrittenAtTheEndAreReported)
 {
@@ -603,6 +713,19 @@ TEST_F(AdrsListTest, SettingsThatCannotBeWrittenAtTheEndAreReported)
     EXPECT_TRUE(messages.LastText().contains(SettingsFileName()));
     EXPECT_TRUE(messages.LastText().contains(FileErrorCause(EISDIR))) << messages.LastText().toStdString();
     QDir(SettingsFileName()).removeRecursively();
+
+    // A file where the settings' folder goes (the data folder moved away, a
+    // file left in its place) is told as that, not as a folder in the way.
+    TAddressList another;
+    another.show();
+    const QString dataFolder = DataFolder();
+    ASSERT_TRUE(WriteFile(dataFolder + QStringLiteral("plain"), "x"));
+    SetDataFolder(dataFolder + QStringLiteral("plain"));
+    messages.Clear();
+    EXPECT_TRUE(another.close());
+    SetDataFolder(dataFolder);
+    ASSERT_EQ(messages.Messages().size(), 1u);
+    EXPECT_TRUE(messages.LastText().contains(QStringLiteral("\r\nフォルダの場所に同じ名前のファイルがあります  \r\n")));
 }
 
 // Text columns sort as the stored code page 932 bytes do: JIS level-1 kanji

@@ -127,7 +127,7 @@ TEST_F(BookFolder, SubBookLockedElsewhereShowsTheMessageAndFails)
 
     EXPECT_FALSE(OpenSubAdrsTable(dm, QStringLiteral("本"))) << "the open book itself holds the lock";
     ASSERT_EQ(messages.Messages().size(), 1u);
-    EXPECT_EQ(messages.LastText(), QStringLiteral("アドレス帳ファイルがオープンできませんでした（サブ）"));
+    EXPECT_EQ(messages.LastText(), QStringLiteral("アドレス帳ファイルがオープンできませんでした（サブ）  \r\n他で使用中です  "));
     EXPECT_EQ(messages.Messages()[0].flags & 0xF0, unsigned(MB_ICONERROR));
     EXPECT_EQ(dm.SubAdrsTable(), nullptr);
 

@@ -6,11 +6,13 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <cstdint>
 #include <functional>
 #include <gtest/gtest.h>
 #include <csignal>
 #include <grp.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -227,4 +229,68 @@ TEST(IniFile, TensOfThousandsOfSectionsAndKeysReadAndWriteBack)
     EXPECT_TRUE(after.endsWith(data.mid(cut + 2)));
     EXPECT_TRUE(after.contains("Junk60000=60000\r\nName1=1\r\n"));
     EXPECT_EQ(TIniFile(path).ReadSections().size(), 60001);
+}
+
+// A settings file another editor saved in UTF-8 with a byte-order mark: the
+// mark is no part of the first section's name, the text reads as the UTF-8
+// it is, and a write keeps the mark, the encoding and every other byte.
+// Marked code page 932 text stays code page 932.
+TEST(IniFile, AFileWithAByteOrderMarkKeepsItsFirstSectionItsMarkAndItsEncoding)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Telvora21.ini");
+    const auto file = [](const QString& name, const QString& more) {
+        return "\xEF\xBB\xBF" + (QStringLiteral("[ADRS LIST]\r\nAdrsName=%1\r\nLeft=10\r\n").arg(name) + more +
+                                QStringLiteral("\r\n[ゾウ]\r\nName=𠮷野家\r\n")).toUtf8();
+    };
+    ASSERT_TRUE(WriteFile(path, file(QStringLiteral("得意先ソ表"), {})));
+    {
+        TIniFile ini(path);
+        EXPECT_EQ(ini.ReadSections(), (QStringList{QStringLiteral("ADRS LIST"), QStringLiteral("ゾウ")}));
+        EXPECT_EQ(ini.ReadString("adrs list", "AdrsName"), QStringLiteral("得意先ソ表"));
+        EXPECT_EQ(ini.ReadString(QStringLiteral("ゾウ"), "name"), QStringLiteral("𠮷野家"));
+        ini.WriteString("ADRS LIST", "AdrsName", QStringLiteral("顧客表"));
+        ini.WriteInteger("ADRS LIST", "Width", 640);
+    }
+    EXPECT_EQ(ReadFile(path), file(QStringLiteral("顧客表"), QStringLiteral("Width=640\r\n")));
+
+    const QByteArray marked932 = "\xEF\xBB\xBF[A]\r\nName=" + cp932::Encode(QStringLiteral("表ソ")) + "\r\n";
+    ASSERT_TRUE(WriteFile(path, marked932));
+    {
+        TIniFile ini(path);
+        EXPECT_EQ(ini.ReadString("A", "Name"), QStringLiteral("表ソ"));
+        ini.WriteString("A", "Other", QStringLiteral("能"));
+    }
+    EXPECT_EQ(ReadFile(path), marked932 + "Other=" + cp932::Encode(QStringLiteral("能")) + "\r\n");
+}
+
+namespace {
+
+// Leaves what lstat fills in for a folder all over the stack below the
+// caller, where a stat it never filled would read it.
+[[gnu::noinline]] void soilStackWithFolderModes()
+{
+    volatile std::uint32_t words[32768];
+    for (volatile std::uint32_t& w : words)
+        w = S_IFDIR | 0755;
+}
+
+} // namespace
+
+// A file that cannot be opened for another cause than its absence is
+// refused with that cause, never a folder in its place that is not there.
+TEST(IniFile, AFileThatCannotBeOpenedIsRefusedWithItsTrueCause)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("folder.ini")));
+    ASSERT_TRUE(WriteFile(dir.filePath("plain"), "x"));
+    for (const auto& [name, cause] : {std::pair{"folder.ini", EISDIR}, std::pair{"plain/Telvora21.ini", ENOTDIR}}) {
+        soilStackWithFolderModes();
+        TIniFile ini(dir.filePath(name));
+        ini.WriteString("A", "k", "v");
+        errno = 0;
+        EXPECT_FALSE(ini.UpdateFile());
+        EXPECT_EQ(errno, cause) << name;
+    }
+    EXPECT_EQ(ReadFile(dir.filePath("plain")), QByteArray("x"));
 }

@@ -7,6 +7,7 @@
 #include "core/DBInfo.h"
 #include "core/Settings.h"
 #include "core/ui/AdrsList.h"
+#include "core_data/OtherWriter.h"
 #include "platform/IniFile.h"
 #include "support/TestSupport.h"
 
@@ -283,13 +284,45 @@ TEST_F(AdrsCopyTest, ADestinationHeldByAnotherProgramIsReportedAndLeftUntouched)
     window->CopyClick();
 
     ASSERT_FALSE(messages.Messages().empty());
-    EXPECT_EQ(messages.Messages().back().text, kSubAdrsOpenError);
+    EXPECT_EQ(messages.Messages().back().text, kSubAdrsOpenError + QStringLiteral("  \r\n他で使用中です  "));
     EXPECT_EQ(messages.Messages().back().flags, unsigned(MB_OK | MB_ICONERROR));
     EXPECT_TRUE(window->isVisible()) << "the window stays for another try";
     EXPECT_FALSE(OptionsWritten());
     holder.kill();
     holder.waitForFinished();
     EXPECT_EQ(ReadFile(dest), before);
+}
+
+// Another program writing the destination (the sqlite3 shell inside a
+// transaction) is told as a book in use elsewhere, at the first write; one
+// holding it in its exclusive locking mode already at the open. Nothing is
+// copied, and the other program's write is its own to commit.
+TEST_F(AdrsCopyTest, ADestinationAnotherProgramIsWritingIsToldAsInUseElsewhere)
+{
+    const QString dest = AdrsTableFileName(kDest);
+    {
+        TOtherWriter other(dest);
+        Open();
+        Get<QRadioButton>("rbtnAll")->setChecked(true);
+        window->CopyClick();
+        EXPECT_EQ(messages.LastText(), QStringLiteral("コピー先のアドレス帳に書き込めないため、コピーを中止しました  \r\n"
+                                                      "コピー先のアドレス帳は他で使用中です  \r\nアドレス帳：先  \r\n  \r\n"
+                                                      "対象件数 : \t30 件  \r\n登録件数 : \t0 件  "));
+        EXPECT_EQ(messages.Messages().back().flags, unsigned(MB_OK | MB_ICONWARNING));
+        other.Commit();
+    }
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // the run closed the window
+    {
+        TOtherWriter other(dest, true);
+        Open();
+        Get<QRadioButton>("rbtnAll")->setChecked(true);
+        window->CopyClick();
+        EXPECT_EQ(messages.LastText(), kSubAdrsOpenError + QStringLiteral("  \r\n他で使用中です  "));
+        EXPECT_TRUE(window->isVisible()) << "the window stays for another try";
+    }
+    TSqlTable t(AdrsTableDef());
+    t.Open(dest);
+    EXPECT_EQ(t.RecordCount(), 1) << "the other program's committed row alone";
 }
 
 TEST_F(AdrsCopyTest, OnlyTheSelectedRowsAcrossGapsAreCopiedAndARefusedOneHasItsOwnLine)

@@ -40,7 +40,6 @@ namespace {
 const QString kWindowSection = QStringLiteral("ADRS LIST");
 const QString kSortSection = QStringLiteral("LIST SORT");
 const QString kRowReadError = QStringLiteral("データを読み込めませんでした  \r\n");
-const QString kSenderReadError = QStringLiteral("差出人ファイルが読み込めませんでした");
 
 QString lines(std::initializer_list<QString> list)
 {
@@ -60,14 +59,30 @@ QString openFailureCause(const QString& folder, const ESqlTableError& error)
     const QFileInfo dir(file.absolutePath());
     if (!dir.exists())
         return QStringLiteral("アドレス帳のフォルダがありません");
+    // A folder the user may not enter hides the file in it: no missing file.
+    if (!dir.isExecutable())
+        return QStringLiteral("アドレス帳のフォルダを開く権限がありません");
     if (!file.exists())
         return dir.isWritable() ? QStringLiteral("アドレス帳のファイルがありません")
                                 : QStringLiteral("アドレス帳のフォルダに書き込む権限がありません");
     // The error's own cause comes first: a file on a read-only disk is not
-    // writable either, yet no permission would mend that.
+    // writable either, yet no permission would mend that. Then each
+    // permission that is missing is named: a user who can read a book is
+    // not told it is out of reach, only that it cannot be written.
     const bool ownCauseSaysLittle = error.Cause().isEmpty() || error.Cause() == FileErrorCause(EACCES);
-    if (ownCauseSaysLittle && (!file.isReadable() || !file.isWritable() || !dir.isWritable()))
-        return QStringLiteral("アドレス帳のファイルまたはフォルダにアクセスする権限がありません");
+    if (ownCauseSaysLittle) {
+        const bool readable = file.isReadable();
+        const bool writable = file.isWritable();
+        if (!readable && !writable)
+            return QStringLiteral("アドレス帳のファイルを読み書きする権限がありません");
+        if (!readable)
+            return QStringLiteral("アドレス帳のファイルを読み込む権限がありません");
+        if (!writable)
+            return QStringLiteral("アドレス帳のファイルに書き込む権限がありません");
+        // The engine keeps its log and index files beside the book.
+        if (!dir.isWritable())
+            return QStringLiteral("アドレス帳のフォルダに書き込む権限がありません");
+    }
     switch (error.Kind()) {
     case ESqlTableError::TKind::InUse:
         return QStringLiteral("アドレス帳のファイルが他で使用中です");
@@ -163,10 +178,8 @@ TAddressList::TAddressList(QWidget* parent) : QMainWindow(parent), ui(std::make_
                        ini.ReadBool(kSortSection, QStringLiteral("Descending"), false));
         showSortArrow();
     }
-    // Without its senders the record window would show every record's
-    // sender as the standard one, and a record saved there would lose it.
-    if (QString cause; !LoadSenderList(&cause))
-        ShowMessage(this, lines({kSenderReadError, cause}), MB_OK | MB_ICONERROR);
+    // The senders are read once the window shows (StartupOpenWhenShown): a
+    // sender file held elsewhere is waited for, and told, over a drawn window.
     loadWindowSettings();
     updateTitle();
     updateStatus();
@@ -236,11 +249,7 @@ bool TAddressList::OpenAdrsBook(const QString& name)
     // Duplicate sets belong to the book they were found in.
     EndDuplicateDisplay();
     AdrsName = name;
-    {
-        TIniFile ini(SettingsFileName());
-        ini.WriteString(kWindowSection, QStringLiteral("AdrsName"), name);
-        ini.UpdateFile();
-    }
+    WriteStartAdrsName(name);
     relist(
         [this] {
             model_.Cache().Load(DMTelvora21->AdrsTable());
@@ -293,8 +302,7 @@ bool TAddressList::OpenStartBook()
             return false;
         }
     }
-    const TIniFile ini(SettingsFileName());
-    QString name = ini.ReadString(kWindowSection, QStringLiteral("AdrsName"), kDefaultAdrsName);
+    QString name = ReadStartAdrsName();
     if (IndexOfAdrsBook(name) < 0)
         name = kDefaultAdrsName;
     if (IndexOfAdrsBook(name) < 0 && !AdrsBookList.empty())

@@ -82,8 +82,8 @@ public:
     int GetSenderCount() const { return int(senders_.size()); }
     QString GetSenderTitle(int index) const;
     int GetSenderRecNo(int index) const;
-    // False (and an empty list) when Sender.DB cannot be read; the main
-    // window tells the user so when it starts.
+    // False (and an empty list) when Sender.DB cannot be read; the start
+    // reads them once the window shows and tells the user so.
     bool LoadSenderList(QString* cause = nullptr); // cause: why not, in Japanese
 
     // The record window's link, as the record window steps through the list.

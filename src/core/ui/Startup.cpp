@@ -68,6 +68,18 @@ void StartupWhenShown(QWidget& window, std::function<void()> open)
     new TFirstPaint(window, std::move(open));
 }
 
+void StartupOpenWhenShown(TAddressList& window)
+{
+    StartupWhenShown(window, [&window] {
+        // Without its senders the record window would show every record's
+        // sender as the standard one, and a record saved there would lose it.
+        if (QString cause; !window.LoadSenderList(&cause))
+            ShowMessage(&window, QStringLiteral("差出人ファイルが読み込めませんでした  \r\n%1  ").arg(cause),
+                        MB_OK | MB_ICONERROR);
+        window.OpenStartBook();
+    });
+}
+
 int StartupRun(int argc, char** argv, const TMainWindowWiring& wire)
 {
     QApplication app(argc, argv);
@@ -111,10 +123,11 @@ int StartupRun(int argc, char** argv, const TMainWindowWiring& wire)
         window.activateWindow();
     });
     window.show();
-    // The book opens once the window is drawn on the screen, so a message
-    // about a book that cannot be opened has a window to stand over, and a
-    // wait for a book held elsewhere shows a window at work, not a blank one.
-    StartupWhenShown(window, [&window] { window.OpenStartBook(); });
+    // The senders are read and the book opens once the window is drawn on
+    // the screen, so a message about a file that cannot be read has a window
+    // to stand over, and a wait for a file held elsewhere shows a window at
+    // work, not a blank one.
+    StartupOpenWhenShown(window);
     // The record window and the copy window stand beside the list; closing
     // the list ends the program.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -24,5 +24,10 @@ using TMainWindowWiring = std::function<void(TAddressList&)>;
 // window with the hourglass instead of a blank frame.
 void StartupWhenShown(QWidget& window, std::function<void()> open);
 
+// What the start does once the main window has been painted, in this order:
+// the senders are read (a sender file that cannot be read is told over the
+// drawn window, not before it on a blank screen), then the start book opens.
+void StartupOpenWhenShown(TAddressList& window);
+
 // Runs the program; returns the exit code.
 int StartupRun(int argc, char** argv, const TMainWindowWiring& wire = {});

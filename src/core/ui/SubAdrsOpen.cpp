@@ -5,8 +5,15 @@
 
 bool OpenSubAdrsTable(TDMTelvora21& dm, const QString& folder, QWidget* owner)
 {
-    if (dm.OpenSubAdrsTable(folder))
+    QString cause;
+    if (dm.OpenSubAdrsTable(folder, &cause))
         return true;
-    ShowMessage(owner, kSubAdrsOpenError, MB_OK | MB_ICONERROR);
+    // The cause on a line of its own, as every storage message has it: a
+    // book another program holds is told as in use, not as a file that
+    // could not be opened for some unknown reason.
+    ShowMessage(owner,
+                cause.isEmpty() ? kSubAdrsOpenError
+                                : kSubAdrsOpenError + QStringLiteral("  \r\n") + cause + QStringLiteral("  "),
+                MB_OK | MB_ICONERROR);
     return false;
 }
