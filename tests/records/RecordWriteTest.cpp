@@ -13,8 +13,11 @@
 
 #include "../../bench/BookGen.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -22,6 +25,7 @@
 #include <QTabWidget>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <optional>
 #include <sqlite3.h>
 
@@ -335,6 +339,55 @@ TEST_F(RecordWrite, ADeleteTheDiskRefusesSaysWhyInJapanese)
     EXPECT_TRUE(cause == FileErrorCause(EFBIG) + "  " || cause == FileErrorCause(ENOSPC) + "  " ||
                 cause == FileErrorCause(EIO) + "  ") << messages.LastText().toStdString();
     EXPECT_EQ(raw->Dump(), before);
+}
+
+// Another book renamed over this one's file while the window is open (a sync tool, a restore): registering,
+// changing and deleting are refused with a message that says so, the input stays, and the file in place keeps its
+// bytes.
+TEST_F(RecordWrite, ASaveIntoABookReplacedUnderTheWindowIsRefusedAndKeepsTheInput)
+{
+    type("edtAdrs1", QStringLiteral("千代田区"));
+    add();
+    const QString file = dm->AdrsTable().FileName();
+    const QString other = QFileInfo(file).path() + QStringLiteral("/Other.DB");
+    TSqlTable::CreateTable(other, AdrsTableDef());
+    ASSERT_EQ(::rename(QFile::encodeName(other).constData(), QFile::encodeName(file).constData()), 0);
+    const QByteArray inPlace = ReadFile(file);
+    const QString cause = QStringLiteral("\r\nアドレス帳のファイルが移動または削除されたか、別のファイルに置き換えられました  ");
+
+    messages.Clear();
+    type("edtAdrs1", QStringLiteral("表ソ能"));
+    add();
+    EXPECT_EQ(messages.LastText(), QStringLiteral("add error") + cause);
+    EXPECT_EQ(find<QLineEdit>("edtAdrs1")->text(), QStringLiteral("表ソ能"));
+    window->ShowInquiry(stored(1));
+    type("edtAdrs1", QStringLiteral("中央区"));
+    find<QPushButton>("btnUpdate")->click();
+    EXPECT_EQ(messages.LastText(), QStringLiteral("update error") + cause);
+    EXPECT_EQ(find<QLineEdit>("edtAdrs1")->text(), QStringLiteral("中央区"));
+    messages.Answer(IDYES);
+    find<QPushButton>("btnDelete")->click();
+    EXPECT_EQ(messages.LastText(), QStringLiteral("データを削除できませんでした  ") + cause);
+    EXPECT_EQ(ReadFile(file), inPlace);
+}
+
+// Records registered and changed through the window are in the book's file alone once the program is idle: a
+// plain copy of that file holds every row as the book does.
+TEST_F(RecordWrite, SavedRecordsAreInTheBooksFileAloneOnceIdle)
+{
+    for (const char* tel : {"0311111111", "0322222222", "0333333333"})
+        addNumbers(QString::fromLatin1(tel), QString());
+    window->ShowInquiry(stored(2));
+    type("edtAdrs1", QStringLiteral("表ソ能"));
+    find<QPushButton>("btnUpdate")->click();
+    EXPECT_TRUE(messages.Messages().empty()) << messages.LastText().toStdString();
+    QCoreApplication::processEvents();
+    QTemporaryDir dir;
+    const QString copy = dir.path() + QStringLiteral("/Adrs.DB");
+    ASSERT_TRUE(WriteFile(copy, ReadFile(dm->AdrsTable().FileName())));
+    TRawBook copied(copy);
+    EXPECT_EQ(copied.Count(), 3);
+    EXPECT_EQ(copied.Dump(), raw->Dump());
 }
 
 TEST_F(RecordWrite, LimitCountsTheRowsOfTheTable)
