@@ -137,26 +137,31 @@ TLeftLogFit JudgeLeftLog(const TLeftLog& left)
         return TLeftLogFit::Foreign;
 
     const quint32 folded = foldedFrames(left.index, pageSize, salt, frames.size());
-    // Each page's latest image in the whole log, and in its folded part.
-    std::unordered_map<quint32, qint64> latest, latestFolded;
-    for (size_t i = 0; i < frames.size(); ++i) {
-        latest[frames[i].page] = frames[i].at;
-        if (i < folded)
-            latestFolded[frames[i].page] = frames[i].at;
-    }
+    // Each page's latest frame. A fold copies a page only when its latest
+    // frame is within the frames folded (an earlier image is never copied),
+    // so exactly those pages are the file's already, as long as the file is
+    // still that long.
+    std::unordered_map<quint32, size_t> latest;
+    for (size_t i = 0; i < frames.size(); ++i)
+        latest[frames[i].page] = i;
     std::vector<char> inLog(pageSize), inFile(pageSize);
     const auto same = [&](quint32 page, qint64 at) {
         return left.log(at, inLog.data(), pageSize) &&
                left.file(qint64(page - 1) * pageSize, inFile.data(), pageSize) &&
                std::memcmp(inLog.data(), inFile.data(), pageSize) == 0;
     };
-    for (const auto& [page, at] : latestFolded)
-        if (!same(page, at))
+    bool anyFolded = false;
+    for (const auto& [page, i] : latest) {
+        if (i >= folded || page > commitPages)
+            continue;
+        if (!same(page, frames[i].at))
             return TLeftLogFit::Foreign;
+        anyFolded = true;
+    }
     bool allSame = left.fileSize == qint64(commitPages) * pageSize;
     for (auto it = latest.begin(); allSame && it != latest.end(); ++it)
-        allSame = same(it->first, it->second);
+        allSame = it->first > commitPages || same(it->first, frames[it->second].at);
     if (allSame)
         return TLeftLogFit::NoOp;
-    return folded > 0 ? TLeftLogFit::Agrees : TLeftLogFit::Unknown;
+    return anyFolded ? TLeftLogFit::Agrees : TLeftLogFit::Unknown;
 }

@@ -7,7 +7,8 @@
 // book that was deleted, or by one that another file was renamed over, would
 // then be written into a file it was never part of (damaged, or its rows
 // replaced by another book's). What the files do tell: the file changes only
-// when a log is folded into it, so every page a log's folded part holds is
+// when a log is folded into it, and a fold copies each page's latest image,
+// so every page whose latest image lies in the folded part of the log is
 // the same in its own file, byte for byte. The index file ("-shm") says how
 // far the log was folded.
 
@@ -21,9 +22,9 @@ using TReadAt = std::function<bool(qint64 offset, char* out, qint64 len)>;
 enum class TLeftLogFit {
     Empty,   // no committed frame: the engine takes nothing from it
     NoOp,    // each page it holds is the file's page already, the file its size
-    Agrees,  // its folded part is in the file; the rest is newer, not folded yet
-    Unknown, // nothing folded, and it differs from the file: the files cannot say whose it is
-    Foreign, // a page it folded is not in the file, or its pages are of another size
+    Agrees,  // the pages it folded are the file's; the rest is newer, not folded yet
+    Unknown, // no page of it is known folded, and it differs: the files cannot say whose it is
+    Foreign, // a page it folded is not the file's, or its pages are of another size
 };
 
 struct TLeftLog {

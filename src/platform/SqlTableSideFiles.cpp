@@ -145,9 +145,10 @@ TLeftLogFit judgeBeside(int fileFd, const QString& fileName, int indexFd)
     const TLeftLogFit fit = JudgeLeftLog(left);
     if (fit != TLeftLogFit::Unknown)
         return fit;
-    // Nothing of the log was folded in, so its own file has not changed
-    // since the log's first frame. A file put in place (renamed over, made
-    // anew, restored) after the log's last write is then not its own.
+    // No page of the log is known to be in the file. Its own file was then
+    // last written before the log was (a fold copies only pages whose
+    // latest image is already in the log): a file put in place (renamed
+    // over, made anew, restored) after the log's last write is not its own.
     const auto after = [](const timespec& a, const timespec& b) {
         return a.tv_sec != b.tv_sec ? a.tv_sec > b.tv_sec : a.tv_nsec > b.tv_nsec;
     };

@@ -167,32 +167,35 @@ TEST(SqlTableMoved, WritesIntoAFileNoLongerAtItsPathAreRefusedAndItsLogIsSetAsid
 }
 
 // A log its own file could have written is taken in as ever: one killed before the log was folded, one killed
-// after. Another file renamed over such a log after its last write gets none of it; so does a new file made where
-// the old one is gone. Set-aside logs keep their bytes.
+// after, one folded in part while a reader was in the way. Another file renamed over such a log after its last
+// write gets none of it; so does a new file made where the old one is gone. Set-aside logs keep their bytes.
 TEST(SqlTableMoved, ALogIsTakenOnlyIntoAFileItCouldBelongTo)
 {
-    const auto killedWriting = [](const QString& file, bool folded) {
+    enum { NotFolded, Folded, PartlyFolded };
+    const auto killedWriting = [](const QString& file, int fold) {
         const pid_t child = ::fork();
         if (child == 0) {
-            sqlite3* db = nullptr;
-            const bool ok = sqlite3_open(file.toUtf8().constData(), &db) == SQLITE_OK &&
-                            sqlite3_exec(db, "INSERT INTO Book(Name) VALUES('表'),('ソ')", nullptr, nullptr, nullptr) ==
-                                SQLITE_OK &&
-                            (!folded || sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr,
-                                                                  nullptr) == SQLITE_OK);
+            sqlite3 *db = nullptr, *reader = nullptr;
+            const auto run = [](sqlite3* c, const char* sql) { return sqlite3_exec(c, sql, nullptr, nullptr, nullptr) == SQLITE_OK; };
+            bool ok = sqlite3_open(file.toUtf8().constData(), &db) == SQLITE_OK &&
+                      run(db, "INSERT INTO Book(Name) VALUES('表'),('ソ')");
+            if (fold == PartlyFolded) // the reader keeps the fold from the next write's pages
+                ok = ok && sqlite3_open(file.toUtf8().constData(), &reader) == SQLITE_OK &&
+                     run(reader, "BEGIN; SELECT count(*) FROM Book") && run(db, "INSERT INTO Book(Name) VALUES('十')");
+            ok = ok && (fold == NotFolded || run(db, "PRAGMA wal_checkpoint(PASSIVE)"));
             ::_exit(ok ? 0 : 1); // no close, as a killed program ends
         }
         return waitChild(child);
     };
     enum { Own, OtherAfter, Gone };
-    for (const bool folded : {false, true}) {
+    for (const int fold : {NotFolded, Folded, PartlyFolded}) {
         for (const int put : {Own, OtherAfter, Gone}) {
-            SCOPED_TRACE(QStringLiteral("folded %1, case %2").arg(folded).arg(put).toStdString());
+            SCOPED_TRACE(QStringLiteral("fold %1, case %2").arg(fold).arg(put).toStdString());
             QTemporaryDir dir;
             const QString file = dir.path() + QStringLiteral("/Book.DB");
             makeBook(file, {QStringLiteral("能")});
             makeBook(dir.path() + QStringLiteral("/Other.DB"), {QStringLiteral("他")});
-            ASSERT_EQ(killedWriting(file, folded), 0);
+            ASSERT_EQ(killedWriting(file, fold), 0);
             const QString wal = file + QStringLiteral("-wal");
             const QByteArray log = ReadFile(wal);
             ASSERT_GT(log.size(), 0);
@@ -211,7 +214,7 @@ TEST(SqlTableMoved, ALogIsTakenOnlyIntoAFileItCouldBelongTo)
             const std::string rows = names(file);
             const QStringList aside = TSqlTable::TakeSetAsideLogs();
             if (put == Own) {
-                EXPECT_EQ(rows, "能|表|ソ");
+                EXPECT_EQ(rows, fold == PartlyFolded ? "能|表|ソ|十" : "能|表|ソ");
                 EXPECT_TRUE(aside.isEmpty());
             } else {
                 EXPECT_EQ(rows, put == OtherAfter ? "他" : "");
