@@ -89,55 +89,49 @@ ESqlTableError engineError(sqlite3* db, const QString& what)
 // The lock files of the tables this process has open. Side files are judged
 // and set aside only while no table of this process has their file open:
 // closing any descriptor of a file drops every lock the process holds on it,
-// the engine's own included.
+// the engine's own included. The judging and the registering of an open
+// are one step under the mutex, so no other thread's open comes between.
 std::mutex heldMutex;
 std::vector<std::pair<dev_t, ino_t>> heldLockFiles;
 std::mutex asideMutex;
 QStringList setAsideLogs;
 
-std::pair<dev_t, ino_t> identityOf(int fd)
+std::pair<dev_t, ino_t> identityOf(const struct stat& st)
 {
-    struct stat st{};
-    return ::fstat(fd, &st) == 0 ? std::pair(st.st_dev, st.st_ino) : std::pair(dev_t(0), ino_t(0));
-}
-
-bool heldHere(const std::pair<dev_t, ino_t>& id)
-{
-    const std::lock_guard lock(heldMutex);
-    return std::find(heldLockFiles.begin(), heldLockFiles.end(), id) != heldLockFiles.end();
-}
-
-bool fileHeldHere(const QString& fileName)
-{
-    struct stat st{};
-    return ::stat(QFile::encodeName(lockFileName(fileName)).constData(), &st) == 0 &&
-           heldHere({st.st_dev, st.st_ino});
-}
-
-void setHeld(int lockFd, bool held)
-{
-    const auto id = identityOf(lockFd);
-    const std::lock_guard lock(heldMutex);
-    if (held) {
-        heldLockFiles.push_back(id);
-    } else if (const auto it = std::find(heldLockFiles.begin(), heldLockFiles.end(), id); it != heldLockFiles.end()) {
-        heldLockFiles.erase(it);
-    }
+    return {st.st_dev, st.st_ino};
 }
 
 // Sets aside a log beside fileName that is not its own, noted for the
-// window that tells the user. Left to the engine while a table of this
-// process has the file open: the log is then that table's own.
-void setAsideForeignLog(const QString& fileName, bool newFile)
+// window that tells the user; then, when lockFd is given, registers the
+// open holding it. Left to the engine while a table of this process has
+// the file open: the log is then that table's own.
+void setAsideForeignLog(const QString& fileName, bool newFile, int lockFd = -1)
 {
-    if (fileHeldHere(fileName))
+    struct stat st{};
+    const bool known = lockFd >= 0 ? ::fstat(lockFd, &st) == 0
+                                   : ::stat(QFile::encodeName(lockFileName(fileName)).constData(), &st) == 0;
+    const std::lock_guard lock(heldMutex);
+    const bool held =
+        known && std::find(heldLockFiles.begin(), heldLockFiles.end(), identityOf(st)) != heldLockFiles.end();
+    if (!held) {
+        if (const QStringList names = SetAsideForeignLog(fileName, newFile); !names.isEmpty()) {
+            SyncFolder(QFileInfo(fileName).path());
+            const std::lock_guard noted(asideMutex);
+            setAsideLogs += names;
+        }
+    }
+    if (lockFd >= 0 && known)
+        heldLockFiles.push_back(identityOf(st));
+}
+
+void releaseHeld(int lockFd)
+{
+    struct stat st{};
+    if (::fstat(lockFd, &st) != 0)
         return;
-    const QStringList names = SetAsideForeignLog(fileName, newFile);
-    if (names.isEmpty())
-        return;
-    SyncFolder(QFileInfo(fileName).path());
-    const std::lock_guard lock(asideMutex);
-    setAsideLogs += names;
+    const std::lock_guard lock(heldMutex);
+    if (const auto it = std::find(heldLockFiles.begin(), heldLockFiles.end(), identityOf(st)); it != heldLockFiles.end())
+        heldLockFiles.erase(it);
 }
 
 } // namespace
@@ -300,13 +294,12 @@ void TSqlTable::Open(const QString& fileName, bool exclusive)
         throw ESqlTableError(QStringLiteral("%1 をロックできません").arg(fileName), FileErrorCause(error));
     }
     try {
-        setAsideForeignLog(fileName, false);
+        setAsideForeignLog(fileName, false, fd);
     } catch (...) {
         ::close(fd);
         throw;
     }
     lockFd_ = fd;
-    setHeld(fd, true);
 
     MendSideFileModes(fileName);
     sqlite3* raw = nullptr;
@@ -388,7 +381,7 @@ void TSqlTable::Close()
     }
     foldPending_ = false;
     if (lockFd_ >= 0) {
-        setHeld(lockFd_, false);
+        releaseHeld(lockFd_);
         ::close(lockFd_); // releases the flock
         lockFd_ = -1;
     }
@@ -414,7 +407,7 @@ void TSqlTable::abandonOpen()
     const QString fileName = fileName_;
     Close();
     if (fd >= 0) {
-        setHeld(fd, false);
+        releaseHeld(fd);
         if (!fileName.isEmpty() && TryLockFile(fd, true) == 0)
             RemoveIdleSideFiles(fileName);
         ::close(fd);
