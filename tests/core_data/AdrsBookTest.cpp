@@ -133,29 +133,3 @@ TEST(AdrsBook, AFirstStartKilledAtRandomMomentsAlwaysLeavesTheDefaultBookNextTim
     RecordProperty("killedMidway", killedMidway);
     EXPECT_GT(killedMidway, 10); // the kills did land inside the first start
 }
-
-// The default book deleted while a program had it open leaves that program's log beside the path: the next start
-// makes the book anew with none of the log in it, and keeps the log, byte for byte, under a name of its own.
-TEST(AdrsBook, TheDefaultBookMadeAnewBesideALeftoverLogSetsTheLogAside)
-{
-    TTempDataFolder folder;
-    ASSERT_TRUE(EnsureDefaultAdrsBook());
-    const QString file = AdrsTableFileName(kDefaultAdrsName);
-    {
-        TSqlTable t(AdrsTableDef());
-        t.Open(file);
-        t.Append();
-        t.SetString(QStringLiteral("Adrs1"), QStringLiteral("表ソ能"));
-        t.Post();
-        ASSERT_TRUE(QFile::remove(file));
-    }
-    const QByteArray log = ReadFile(file + QStringLiteral("-wal"));
-    ASSERT_FALSE(log.isEmpty());
-    ASSERT_TRUE(EnsureDefaultAdrsBook());
-    const QStringList aside = TSqlTable::TakeSetAsideLogs();
-    ASSERT_EQ(aside.size(), 2);
-    EXPECT_EQ(ReadFile(aside[0]), log);
-    TSqlTable t(AdrsTableDef());
-    t.Open(file);
-    EXPECT_EQ(t.RecordCount(), 0);
-}

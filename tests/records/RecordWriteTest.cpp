@@ -342,20 +342,16 @@ TEST_F(RecordWrite, ADeleteTheDiskRefusesSaysWhyInJapanese)
 }
 
 // Another book renamed over this one's file while the window is open (a sync tool, a restore): registering,
-// changing and deleting are refused with a message that says so, the input stays, and the file in place keeps its
-// bytes.
+// changing and deleting are refused with a message that says so, the input stays, the file in place keeps its bytes.
 TEST_F(RecordWrite, ASaveIntoABookReplacedUnderTheWindowIsRefusedAndKeepsTheInput)
 {
-    type("edtAdrs1", QStringLiteral("千代田区"));
     add();
     const QString file = dm->AdrsTable().FileName();
     const QString other = QFileInfo(file).path() + QStringLiteral("/Other.DB");
     TSqlTable::CreateTable(other, AdrsTableDef());
-    ASSERT_EQ(::rename(QFile::encodeName(other).constData(), QFile::encodeName(file).constData()), 0);
+    ASSERT_EQ(std::rename(QFile::encodeName(other).constData(), QFile::encodeName(file).constData()), 0);
     const QByteArray inPlace = ReadFile(file);
     const QString cause = QStringLiteral("\r\nアドレス帳のファイルが移動または削除されたか、別のファイルに置き換えられました  ");
-
-    messages.Clear();
     type("edtAdrs1", QStringLiteral("表ソ能"));
     add();
     EXPECT_EQ(messages.LastText(), QStringLiteral("add error") + cause);
@@ -371,8 +367,7 @@ TEST_F(RecordWrite, ASaveIntoABookReplacedUnderTheWindowIsRefusedAndKeepsTheInpu
     EXPECT_EQ(ReadFile(file), inPlace);
 }
 
-// Records registered and changed through the window are in the book's file alone once the program is idle: a
-// plain copy of that file holds every row as the book does.
+// Records registered and changed through the window are in the book's file alone once the program is idle.
 TEST_F(RecordWrite, SavedRecordsAreInTheBooksFileAloneOnceIdle)
 {
     for (const char* tel : {"0311111111", "0322222222", "0333333333"})
@@ -380,14 +375,11 @@ TEST_F(RecordWrite, SavedRecordsAreInTheBooksFileAloneOnceIdle)
     window->ShowInquiry(stored(2));
     type("edtAdrs1", QStringLiteral("表ソ能"));
     find<QPushButton>("btnUpdate")->click();
-    EXPECT_TRUE(messages.Messages().empty()) << messages.LastText().toStdString();
     QCoreApplication::processEvents();
     QTemporaryDir dir;
-    const QString copy = dir.path() + QStringLiteral("/Adrs.DB");
-    ASSERT_TRUE(WriteFile(copy, ReadFile(dm->AdrsTable().FileName())));
-    TRawBook copied(copy);
-    EXPECT_EQ(copied.Count(), 3);
-    EXPECT_EQ(copied.Dump(), raw->Dump());
+    ASSERT_TRUE(WriteFile(dir.path() + QStringLiteral("/Adrs.DB"), ReadFile(dm->AdrsTable().FileName())));
+    EXPECT_EQ(TRawBook(dir.path() + QStringLiteral("/Adrs.DB")).Dump(), raw->Dump());
+    EXPECT_EQ(raw->Count(), 3);
 }
 
 TEST_F(RecordWrite, LimitCountsTheRowsOfTheTable)
