@@ -370,11 +370,14 @@ void TSqlTable::Close()
     sqlite3_finalize(insertStmt_);
     sqlite3_finalize(updateStmt_);
     insertStmt_ = updateStmt_ = nullptr;
+    int moved = 0;
     if (db_) {
         if (inTransaction_)
             sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
         else if (foldPending_) // the engine folds at close only when no other connection is open
             sqlite3_wal_checkpoint_v2(db_, "main", SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+        if (sqlite3_file_control(db_, "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK)
+            moved = 0;
         read_.clear();
         sqlite3_close_v2(db_);
         db_ = nullptr;
@@ -384,6 +387,17 @@ void TSqlTable::Close()
         releaseHeld(lockFd_);
         ::close(lockFd_); // releases the flock
         lockFd_ = -1;
+    }
+    // The engine leaves the log of a file gone from its path beside that
+    // path, where the next open of it by any program would take it in.
+    // Judged and set aside now, as the next open of ours would.
+    if (moved) {
+        try {
+            const QFileInfo file(fileName_);
+            setAsideForeignLog(fileName_, !file.exists() || file.size() == 0);
+        } catch (const ESqlTableError&) {
+            // still in use by another program: the next open refuses it
+        }
     }
     inTransaction_ = false;
     state_ = TState::Inactive;

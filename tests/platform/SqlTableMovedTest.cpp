@@ -126,6 +126,7 @@ TEST(SqlTableMoved, WritesIntoAFileNoLongerAtItsPathAreRefusedAndItsLogIsSetAsid
         }
         EXPECT_EQ(ReadFile(file), inPlace);
         t.Close();
+        EXPECT_FALSE(QFile::exists(file + QStringLiteral("-wal"))); // no other program's open takes it in either
 
         if (change == Deleted) // the next start makes the book anew, beside the old log
             TSqlTable::CreateTable(file, bookDef());
