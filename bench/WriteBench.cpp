@@ -166,7 +166,13 @@ public:
             t_.Post();
         }
     }
-    void Commit() { t_.Commit(); }
+    // With the fold of the log into the file that the program makes once
+    // idle after the commit.
+    void Commit()
+    {
+        t_.Commit();
+        QCoreApplication::processEvents();
+    }
 
 private:
     std::vector<TAdrsRecord>& pool_;

@@ -71,8 +71,17 @@ bool SqliteErrorMeansInUse(int extendedCode)
     return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
 }
 
+QString FileMovedCause()
+{
+    return QStringLiteral("ファイルが移動または削除されたか、別のファイルに置き換えられました");
+}
+
 QString SqliteErrorCause(int extendedCode, int systemErrno, const QString& engineText)
 {
+    // The engine refuses a write into a file gone from its path (in the
+    // rollback journal's mode) as "read-only": no permission would mend it.
+    if (extendedCode == SQLITE_READONLY_DBMOVED)
+        return FileMovedCause();
     if (SqliteErrorMeansDamaged(extendedCode))
         return QStringLiteral("データベースのファイルではないか、壊れています");
     // The engine reports a lock the file system refuses as "locked" too;

@@ -22,3 +22,7 @@ QString SqliteErrorCause(int extendedCode, int systemErrno, const QString& engin
 bool SqliteErrorMeansDamaged(int extendedCode);
 // True for the codes that mean another connection holds the file.
 bool SqliteErrorMeansInUse(int extendedCode);
+// A file open for writing that is no longer at its path: renamed away,
+// deleted, or another file put in its place. Whatever is written into it
+// then is in no file the user can find.
+QString FileMovedCause();

@@ -4,16 +4,23 @@
 #include "platform/Cp932.h"
 #include "platform/FileErrors.h"
 #include "platform/PrivateFiles.h"
+#include "platform/SqlTableSideFiles.h"
 
+#include <QAbstractEventDispatcher>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
+#include <QThread>
+#include <QTimer>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <mutex>
+#include <utility>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -70,7 +77,8 @@ ESqlTableError engineError(sqlite3* db, const QString& what)
     const int code = db ? sqlite3_extended_errcode(db) : SQLITE_NOMEM;
     const int systemErrno = db ? sqlite3_system_errno(db) : 0;
     // A lock the file system refuses is "locked" to the engine too.
-    const auto kind = SqliteErrorMeansDamaged(code)                           ? ESqlTableError::TKind::Damaged
+    const auto kind = code == SQLITE_READONLY_DBMOVED                         ? ESqlTableError::TKind::Moved
+                      : SqliteErrorMeansDamaged(code)                         ? ESqlTableError::TKind::Damaged
                       : SqliteErrorMeansInUse(code) && systemErrno != ENOLCK ? ESqlTableError::TKind::InUse
                                                                               : ESqlTableError::TKind::Other;
     return ESqlTableError(what + QStringLiteral(": ") + QString::fromUtf8(db ? sqlite3_errmsg(db) : "out of memory"),
@@ -78,84 +86,61 @@ ESqlTableError engineError(sqlite3* db, const QString& what)
                           code);
 }
 
-// A book opened while it could not be written leaves its side files with
-// its mode: read-only files the engine then opens for reading only, so every
-// write to the mended book failed until they were deleted by hand. The
-// owner's write is given back to the owner's own side files (changing a mode
-// takes nothing from a program that has them open).
-void mendSideFileModes(const QString& fileName)
+// The lock files of the tables this process has open. Side files are judged
+// and set aside only while no table of this process has their file open:
+// closing any descriptor of a file drops every lock the process holds on it,
+// the engine's own included. The judging and the registering of an open
+// are one step under the mutex, so no other thread's open comes between.
+std::mutex heldMutex;
+std::vector<std::pair<dev_t, ino_t>> heldLockFiles;
+std::mutex asideMutex;
+QStringList setAsideLogs;
+
+std::pair<dev_t, ino_t> identityOf(const struct stat& st)
 {
-    struct stat book{};
-    if (::stat(QFile::encodeName(fileName).constData(), &book) != 0 || !(book.st_mode & S_IWUSR))
-        return;
-    for (const char* suffix : {"-wal", "-shm"}) {
-        const QByteArray side = QFile::encodeName(fileName) + suffix;
-        struct stat st{};
-        if (::lstat(side.constData(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
-            !(st.st_mode & S_IWUSR))
-            ::chmod(side.constData(), (st.st_mode | S_IWUSR) & 07777);
-    }
+    return {st.st_dev, st.st_ino};
 }
 
-// Takes an open-file write lock on len bytes from start of fd without
-// waiting; false when any connection, of this process or another, holds a
-// lock there. Held until fd is closed.
-bool lockIdleRange(int fd, off_t start, off_t len)
+// Sets aside a log beside fileName that is not its own, noted for the
+// window that tells the user; then, when lockFd is given, registers the
+// open holding it. Left to the engine while a table of this process has
+// the file open: the log is then that table's own.
+void setAsideForeignLog(const QString& fileName, bool newFile, int lockFd = -1)
 {
-    struct flock lock{};
-    lock.l_type = F_WRLCK;
-    lock.l_whence = SEEK_SET;
-    lock.l_start = start;
-    lock.l_len = len;
-    return ::fcntl(fd, F_OFD_SETLK, &lock) == 0;
-}
-
-// Side files of the engine that a failed open may have made (on a full disk
-// the log index cannot grow, and the open fails after both were created).
-// They are removed only when nothing could be lost: the log is empty, and no
-// connection anywhere holds a lock on the book's lock bytes or on the
-// index's. The book's lock tells it all: a connection in WAL mode holds one
-// there for its whole life, and one in exclusive locking mode keeps its
-// index in memory and writes into a log that stays empty until its commit.
-// Both ranges stay locked while the files go, so no connection starts on
-// them meanwhile. The caller holds the book's lock file alone, so no
-// connection of this process has the book open (closing an fd drops this
-// process's own record locks on that file).
-void removeIdleSideFiles(const QString& fileName)
-{
-    // The engine's lock bytes of the book: the pending and reserved bytes
-    // at 1 GiB and the 510 shared bytes after them.
-    constexpr off_t kBookLockBytes = 0x40000000;
-    constexpr off_t kBookLockLength = 2 + 510;
-    const QByteArray book = QFile::encodeName(fileName);
-    const QByteArray wal = QFile::encodeName(fileName + QStringLiteral("-wal"));
-    const QByteArray shm = QFile::encodeName(fileName + QStringLiteral("-shm"));
-    const int bookFd = ::open(book.constData(), O_RDWR | O_CLOEXEC);
-    if (bookFd < 0)
-        return;
-    const auto closeBook = qScopeGuard([bookFd] { ::close(bookFd); });
-    if (!lockIdleRange(bookFd, kBookLockBytes, kBookLockLength))
-        return;
     struct stat st{};
-    if (::stat(wal.constData(), &st) == 0 && st.st_size > 0)
-        return; // committed rows not yet in the book
-    const int shmFd = ::open(shm.constData(), O_RDWR | O_CLOEXEC);
-    if (shmFd >= 0) {
-        // The index's lock bytes: 120 onwards, the last (128) held shared
-        // by every live connection that shares the index.
-        const bool idle = lockIdleRange(shmFd, 120, 9);
-        ::close(shmFd);
-        if (!idle)
-            return;
-    } else if (errno != ENOENT) {
-        return;
+    const bool known = lockFd >= 0 ? ::fstat(lockFd, &st) == 0
+                                   : ::stat(QFile::encodeName(lockFileName(fileName)).constData(), &st) == 0;
+    const std::lock_guard lock(heldMutex);
+    const bool held =
+        known && std::find(heldLockFiles.begin(), heldLockFiles.end(), identityOf(st)) != heldLockFiles.end();
+    if (!held) {
+        if (const QStringList names = SetAsideForeignLog(fileName, newFile); !names.isEmpty()) {
+            SyncFolder(QFileInfo(fileName).path());
+            const std::lock_guard noted(asideMutex);
+            setAsideLogs += names;
+        }
     }
-    ::unlink(wal.constData());
-    ::unlink(shm.constData());
+    if (lockFd >= 0 && known)
+        heldLockFiles.push_back(identityOf(st));
 }
 
+void releaseHeld(int lockFd)
+{
+    struct stat st{};
+    if (::fstat(lockFd, &st) != 0)
+        return;
+    const std::lock_guard lock(heldMutex);
+    if (const auto it = std::find(heldLockFiles.begin(), heldLockFiles.end(), identityOf(st)); it != heldLockFiles.end())
+        heldLockFiles.erase(it);
+}
 
 } // namespace
+
+QStringList TSqlTable::TakeSetAsideLogs()
+{
+    const std::lock_guard lock(asideMutex);
+    return std::exchange(setAsideLogs, {});
+}
 
 ESqlTableError::ESqlTableError(const QString& message, const QString& cause, TKind kind, int code)
     : std::runtime_error(message.toStdString()), message_(message), cause_(cause), kind_(kind), code_(code)
@@ -240,15 +225,6 @@ void removeAbandonedBuilds(const QFileInfo& target)
     }
 }
 
-void syncFolder(const QString& folder)
-{
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 } // namespace
 
 void TSqlTable::CreateTable(const QString& fileName, const TSqlTableDef& def)
@@ -256,7 +232,11 @@ void TSqlTable::CreateTable(const QString& fileName, const TSqlTableDef& def)
     const QFileInfo target(fileName);
     if (!MakePrivateFolder(target.path()))
         throw ESqlTableError(QStringLiteral("%1 を作成できません").arg(fileName), FileErrorCause(errno));
-    if (target.exists() && target.size() > 0) {
+    // A log left beside the path by another file must not be taken into
+    // the one made or added to here.
+    const bool fresh = !target.exists() || target.size() == 0;
+    setAsideForeignLog(fileName, fresh);
+    if (!fresh) {
         createIn(fileName, fileName, def, false); // a table added to a file is one transaction
         return;
     }
@@ -277,7 +257,7 @@ void TSqlTable::CreateTable(const QString& fileName, const TSqlTableDef& def)
         throw ESqlTableError(QStringLiteral("%1 を作成できません: %2").arg(fileName, QString::fromLocal8Bit(std::strerror(error))),
                              FileErrorCause(error));
     }
-    syncFolder(target.path());
+    SyncFolder(target.path());
 }
 
 void TSqlTable::Open(const QString& fileName, bool exclusive)
@@ -313,9 +293,15 @@ void TSqlTable::Open(const QString& fileName, bool exclusive)
                                  ESqlTableError::TKind::InUse);
         throw ESqlTableError(QStringLiteral("%1 をロックできません").arg(fileName), FileErrorCause(error));
     }
+    try {
+        setAsideForeignLog(fileName, false, fd);
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
     lockFd_ = fd;
 
-    mendSideFileModes(fileName);
+    MendSideFileModes(fileName);
     sqlite3* raw = nullptr;
     // One connection per table object, used by one thread: no mutex.
     int rc = sqlite3_open_v2(fileName.toUtf8().constData(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
@@ -384,16 +370,34 @@ void TSqlTable::Close()
     sqlite3_finalize(insertStmt_);
     sqlite3_finalize(updateStmt_);
     insertStmt_ = updateStmt_ = nullptr;
+    int moved = 0;
     if (db_) {
         if (inTransaction_)
             sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        else if (foldPending_) // the engine folds at close only when no other connection is open
+            sqlite3_wal_checkpoint_v2(db_, "main", SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+        if (sqlite3_file_control(db_, "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK)
+            moved = 0;
         read_.clear();
         sqlite3_close_v2(db_);
         db_ = nullptr;
     }
+    foldPending_ = false;
     if (lockFd_ >= 0) {
+        releaseHeld(lockFd_);
         ::close(lockFd_); // releases the flock
         lockFd_ = -1;
+    }
+    // The engine leaves the log of a file gone from its path beside that
+    // path, where the next open of it by any program would take it in.
+    // Judged and set aside now, as the next open of ours would.
+    if (moved) {
+        try {
+            const QFileInfo file(fileName_);
+            setAsideForeignLog(fileName_, !file.exists() || file.size() == 0);
+        } catch (const ESqlTableError&) {
+            // still in use by another program: the next open refuses it
+        }
     }
     inTransaction_ = false;
     state_ = TState::Inactive;
@@ -417,8 +421,9 @@ void TSqlTable::abandonOpen()
     const QString fileName = fileName_;
     Close();
     if (fd >= 0) {
+        releaseHeld(fd);
         if (!fileName.isEmpty() && TryLockFile(fd, true) == 0)
-            removeIdleSideFiles(fileName);
+            RemoveIdleSideFiles(fileName);
         ::close(fd);
     }
 }
@@ -550,6 +555,15 @@ void TSqlTable::Post()
         }
         sqlite3_bind_int64(st, n + 1, cur_);
     }
+    // A post outside a run is a transaction of its own, so that the file is
+    // checked with the write lock held, before and after the row goes in.
+    const bool own = !inTransaction_;
+    if (own)
+        beginOwnWrite(QStringLiteral("保存"));
+    auto drop = qScopeGuard([&] {
+        if (own)
+            dropOwnWrite();
+    });
     // Every parameter is bound anew before each step, so the bindings are
     // not cleared: the buffer's texts they point at are never read again.
     int rc = sqlite3_step(st);
@@ -572,12 +586,100 @@ void TSqlTable::Post()
         throw ESqlTableError(QStringLiteral("保存 (%1): データが他で削除されています").arg(file),
                              QStringLiteral("データが他で削除されています"));
     }
+    if (own)
+        commitOwnWrite(QStringLiteral("保存"));
+    drop.dismiss();
     read_.clear();
     cur_ = state_ == TState::Insert ? sqlite3_last_insert_rowid(db_) : newRecNo;
     buf_[0].i = cur_;
     buf_[0].null = false;
     state_ = TState::Browse;
     eof_ = bof_ = false;
+    if (own) // taken away while it committed: the row went with the file
+        requireUnmoved(QStringLiteral("保存"));
+}
+
+// The file the engine writes into must still be the one at the table's
+// path. Asked with the write lock held: a file renamed over the path, or the
+// path deleted, after the check is seen by the check after the commit.
+void TSqlTable::requireUnmoved(const QString& what)
+{
+    int moved = 0;
+    if (sqlite3_file_control(db_, "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK || !moved)
+        return;
+    throw ESqlTableError(QStringLiteral("%1 (%2): %3").arg(what, QFileInfo(fileName_).fileName(), FileMovedCause()),
+                         FileMovedCause(), ESqlTableError::TKind::Moved);
+}
+
+void TSqlTable::beginOwnWrite(const QString& what)
+{
+    exec("BEGIN IMMEDIATE");
+    try {
+        requireUnmoved(what);
+    } catch (...) {
+        dropOwnWrite();
+        throw;
+    }
+}
+
+// Checked once more with every row in place, then committed.
+void TSqlTable::commitOwnWrite(const QString& what)
+{
+    requireUnmoved(what);
+    exec("COMMIT");
+    noteCommitted();
+}
+
+// Takes back a transaction of a single write that failed; the engine may
+// have ended it already (a full disk).
+void TSqlTable::dropOwnWrite()
+{
+    if (db_ && !sqlite3_get_autocommit(db_))
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+// The log is folded into the file once the thread's event loop has nothing
+// else to do, so a run of writes that holds the loop (a copy, a bulk
+// append) folds once at its end, not per row; without an event loop, at
+// once.
+void TSqlTable::noteCommitted()
+{
+    foldRetryMs_ = 0;
+    const bool loop = QAbstractEventDispatcher::instance() != nullptr;
+    if (!loop || (idle_ && idle_->thread() != QThread::currentThread())) {
+        foldLog();
+        return;
+    }
+    if (foldPending_)
+        return;
+    if (!idle_)
+        idle_ = std::make_unique<QObject>();
+    foldPending_ = true;
+    QTimer::singleShot(0, idle_.get(), [this] {
+        foldPending_ = false;
+        foldLog();
+    });
+}
+
+// A passive fold never waits: it stops at the oldest page a reader of
+// another connection may still need, and is tried again later, less often
+// each time, until the log is in the file.
+void TSqlTable::foldLog()
+{
+    if (!db_ || inTransaction_)
+        return;
+    int logFrames = 0, folded = 0;
+    if (sqlite3_wal_checkpoint_v2(db_, "main", SQLITE_CHECKPOINT_PASSIVE, &logFrames, &folded) == SQLITE_OK &&
+        folded >= logFrames)
+        return;
+    if (!idle_ || idle_->thread() != QThread::currentThread() || !QAbstractEventDispatcher::instance())
+        return;
+    foldRetryMs_ = qBound(250, foldRetryMs_ * 2, 8000);
+    foldPending_ = true;
+    QTimer::singleShot(foldRetryMs_, idle_.get(), [this] {
+        foldPending_ = false;
+        foldLog();
+    });
 }
 
 void TSqlTable::Cancel()
@@ -617,10 +719,20 @@ void TSqlTable::Delete()
         return QStringLiteral("DELETE FROM ") + quoted(def_.TableName) + QStringLiteral(" WHERE RecNo=?");
     });
     sqlite3_bind_int64(st, 1, cur_);
+    const bool own = !inTransaction_;
+    if (own)
+        beginOwnWrite(QStringLiteral("削除"));
+    auto drop = qScopeGuard([&] {
+        if (own)
+            dropOwnWrite();
+    });
     int rc = sqlite3_step(st);
     sqlite3_reset(st);
     if (rc != SQLITE_DONE)
         fail(QStringLiteral("削除"));
+    if (own)
+        commitOwnWrite(QStringLiteral("削除"));
+    drop.dismiss();
     // Like the engine: the row after the deleted one becomes current, else the one before.
     Next();
     if (eof_) {
@@ -631,6 +743,8 @@ void TSqlTable::Delete()
             cur_ = 0;
         }
     }
+    if (own)
+        requireUnmoved(QStringLiteral("削除"));
 }
 
 void TSqlTable::ClearFields()
@@ -678,7 +792,7 @@ void TSqlTable::StartTransaction()
     noticeEndedTransaction();
     if (inTransaction_)
         throw ESqlTableError(QStringLiteral("トランザクションが既に開始されています"));
-    exec("BEGIN IMMEDIATE");
+    beginOwnWrite(QStringLiteral("書き込み"));
     inTransaction_ = true;
     sqlite3_exec(db_, kBulkCache, nullptr, nullptr, nullptr);
 }
@@ -687,6 +801,16 @@ void TSqlTable::Commit()
 {
     if (!inTransaction_)
         return;
+    try {
+        requireUnmoved(QStringLiteral("保存"));
+    } catch (const ESqlTableError&) {
+        // Nothing of the run goes into a file that is no longer the table's.
+        try {
+            Rollback();
+        } catch (const ESqlTableError&) {
+        }
+        throw;
+    }
     try {
         exec("COMMIT");
     } catch (const ESqlTableError&) {
@@ -699,6 +823,8 @@ void TSqlTable::Commit()
         throw;
     }
     transactionEnded();
+    noteCommitted();
+    requireUnmoved(QStringLiteral("保存")); // taken away while it committed: the rows went with the file
 }
 
 void TSqlTable::Rollback()

@@ -11,6 +11,13 @@
 // Every failure of the engine is thrown as ESqlTableError; a Post either
 // wrote its row or threw.
 //
+// Every write checks, with the write lock held, that the file it goes into
+// is still the one at the table's path (not renamed away, deleted or
+// replaced by another file), and is refused (Moved) when it is not. After a
+// write commits, outside a run of StartTransaction/Commit, the log is folded
+// into the file once the thread's event loop is idle (at once where there
+// is none), so the file alone holds every row whenever the program waits.
+//
 // RecNo is "INTEGER PRIMARY KEY AUTOINCREMENT": a deleted row's number is
 // never given out again. An append may set it; so may an edit, which then
 // moves the row to that number (refused when another row holds it). Non-memo columns are NOT NULL (blank = '' or 0), so
@@ -19,6 +26,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QObject>
 #include <QVariant>
 #include <memory>
 #include <stdexcept>
@@ -49,10 +57,11 @@ struct TSqlTableDef {
 
 class ESqlTableError : public std::runtime_error {
 public:
-    // What a caller may act on: another connection holds the file, or the
-    // engine found the file foreign or corrupt. Everything else (a full
-    // disk, a missing permission) is Other, with its cause.
-    enum class TKind { Other, InUse, Damaged };
+    // What a caller may act on: another connection holds the file, the
+    // engine found the file foreign or corrupt, or the open file is no
+    // longer the one at its path. Everything else (a full disk, a missing
+    // permission) is Other, with its cause.
+    enum class TKind { Other, InUse, Damaged, Moved };
     explicit ESqlTableError(const QString& message, const QString& cause = QString(), TKind kind = TKind::Other,
                             int code = 0);
     const QString& Message() const { return message_; }
@@ -109,7 +118,13 @@ public:
     // exclusive open fails while any other open (in this or another process)
     // holds the table, and the other way round (InUse). A failed open leaves
     // no side files of the engine behind that it made.
+    // A log beside the file that is not its own (left by a file deleted or
+    // replaced under a program) is set aside before the engine could take
+    // it in, here and in CreateTable; InUse when a program still uses it.
     void Open(const QString& fileName, bool exclusive = false);
+    // The logs set aside (their new names) since the last call, by any table
+    // of this process: what the window that opened a file tells the user.
+    static QStringList TakeSetAsideLogs();
     void Close();
     bool Active() const { return db_ != nullptr; }
     const QString& FileName() const { return fileName_; }
@@ -241,6 +256,12 @@ private:
     sqlite3_stmt* cached(int site, int variant, F&& sql);
     [[noreturn]] void fail(const QString& what);
     void abandonOpen();
+    void beginOwnWrite(const QString& what);
+    void commitOwnWrite(const QString& what);
+    void dropOwnWrite();
+    void requireUnmoved(const QString& what);
+    void noteCommitted();
+    void foldLog();
     void noticeEndedTransaction();
     void transactionEnded();
     void exec(const char* sql);
@@ -266,6 +287,11 @@ private:
     QString fileName_;
     sqlite3* db_ = nullptr;
     int lockFd_ = -1;
+    // Whose queue the deferred folding of the log waits in; going with the
+    // table, it takes a pending fold with it.
+    std::unique_ptr<QObject> idle_;
+    bool foldPending_ = false;
+    int foldRetryMs_ = 0;
     struct TCachedStmt {
         int site;
         int variant;

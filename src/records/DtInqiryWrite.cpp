@@ -204,7 +204,7 @@ bool TDataInquiry::DeleteRow(int recNo, QString* cause)
     } catch (const ESqlTableError& e) {
         if (table.State() == TSqlTable::TState::Edit || table.State() == TSqlTable::TState::Insert)
             table.Cancel();
-        *cause = e.ShownCause();
+        *cause = BookWriteCause(e);
         return false;
     }
 }
@@ -284,7 +284,7 @@ TWriteResult TDataInquiry::WriteRecord(bool isUpdate, int* newRecNo)
             }
         }
     } catch (const ESqlTableError& e) {
-        writeCause_ = e.ShownCause();
+        writeCause_ = BookWriteCause(e);
         return TWriteResult::Failed;
     }
 

@@ -223,7 +223,7 @@ TWriteResult WriteAdrsRow(TSqlTable& table, const TAdrsRecord& record, int heldR
         return TWriteResult::Written;
     } catch (const ESqlTableError& e) {
         if (cause)
-            *cause = e.ShownCause();
+            *cause = BookWriteCause(e);
         try {
             if (table.State() == TSqlTable::TState::Edit || table.State() == TSqlTable::TState::Insert)
                 table.Cancel();
@@ -232,6 +232,13 @@ TWriteResult WriteAdrsRow(TSqlTable& table, const TAdrsRecord& record, int heldR
         }
         return TWriteResult::Failed;
     }
+}
+
+QString BookWriteCause(const ESqlTableError& error)
+{
+    if (error.Kind() == ESqlTableError::TKind::Moved)
+        return QStringLiteral("アドレス帳のファイルが移動または削除されたか、別のファイルに置き換えられました");
+    return error.ShownCause();
 }
 
 std::vector<TBookTelMatch> FindBookTelMatches(TSqlTable& table, const QString& tel)

@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+class ESqlTableError;
 class TSqlTable;
 struct TBookTelMatch;
 
@@ -56,6 +57,9 @@ enum class TWriteResult : int { Written = 0, Refused = 1, Failed = 9 };
 // (written by another program) fails the write rather than being cut.
 TWriteResult WriteAdrsRow(TSqlTable& table, const TAdrsRecord& record, int heldRecNo, int* newRecNo,
                           QString* cause = nullptr, TAdrsRecord* rowAsShown = nullptr, bool keepProtected = false);
+// Why a write into the book failed, for the line under the failure message;
+// a file moved or replaced under the window is said to be the book's.
+QString BookWriteCause(const ESqlTableError& error);
 // The message of a failed write: its text ("add error", "update error") and,
 // on a line of its own, the cause when one is known.
 QString WriteFailureMessage(const QString& text, const QString& cause);

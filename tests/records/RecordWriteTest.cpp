@@ -13,8 +13,11 @@
 
 #include "../../bench/BookGen.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -22,6 +25,7 @@
 #include <QTabWidget>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <optional>
 #include <sqlite3.h>
 
@@ -335,6 +339,47 @@ TEST_F(RecordWrite, ADeleteTheDiskRefusesSaysWhyInJapanese)
     EXPECT_TRUE(cause == FileErrorCause(EFBIG) + "  " || cause == FileErrorCause(ENOSPC) + "  " ||
                 cause == FileErrorCause(EIO) + "  ") << messages.LastText().toStdString();
     EXPECT_EQ(raw->Dump(), before);
+}
+
+// Another book renamed over this one's file while the window is open (a sync tool, a restore): registering,
+// changing and deleting are refused with a message that says so, the input stays, the file in place keeps its bytes.
+TEST_F(RecordWrite, ASaveIntoABookReplacedUnderTheWindowIsRefusedAndKeepsTheInput)
+{
+    add();
+    const QString file = dm->AdrsTable().FileName();
+    const QString other = QFileInfo(file).path() + QStringLiteral("/Other.DB");
+    TSqlTable::CreateTable(other, AdrsTableDef());
+    ASSERT_EQ(std::rename(QFile::encodeName(other).constData(), QFile::encodeName(file).constData()), 0);
+    const QByteArray inPlace = ReadFile(file);
+    const QString cause = QStringLiteral("\r\nアドレス帳のファイルが移動または削除されたか、別のファイルに置き換えられました  ");
+    type("edtAdrs1", QStringLiteral("表ソ能"));
+    add();
+    EXPECT_EQ(messages.LastText(), QStringLiteral("add error") + cause);
+    EXPECT_EQ(find<QLineEdit>("edtAdrs1")->text(), QStringLiteral("表ソ能"));
+    window->ShowInquiry(stored(1));
+    type("edtAdrs1", QStringLiteral("中央区"));
+    find<QPushButton>("btnUpdate")->click();
+    EXPECT_EQ(messages.LastText(), QStringLiteral("update error") + cause);
+    EXPECT_EQ(find<QLineEdit>("edtAdrs1")->text(), QStringLiteral("中央区"));
+    messages.Answer(IDYES);
+    find<QPushButton>("btnDelete")->click();
+    EXPECT_EQ(messages.LastText(), QStringLiteral("データを削除できませんでした  ") + cause);
+    EXPECT_EQ(ReadFile(file), inPlace);
+}
+
+// Records registered and changed through the window are in the book's file alone once the program is idle.
+TEST_F(RecordWrite, SavedRecordsAreInTheBooksFileAloneOnceIdle)
+{
+    for (const char* tel : {"0311111111", "0322222222", "0333333333"})
+        addNumbers(QString::fromLatin1(tel), QString());
+    window->ShowInquiry(stored(2));
+    type("edtAdrs1", QStringLiteral("表ソ能"));
+    find<QPushButton>("btnUpdate")->click();
+    QCoreApplication::processEvents();
+    QTemporaryDir dir;
+    ASSERT_TRUE(WriteFile(dir.path() + QStringLiteral("/Adrs.DB"), ReadFile(dm->AdrsTable().FileName())));
+    EXPECT_EQ(TRawBook(dir.path() + QStringLiteral("/Adrs.DB")).Dump(), raw->Dump());
+    EXPECT_EQ(raw->Count(), 3);
 }
 
 TEST_F(RecordWrite, LimitCountsTheRowsOfTheTable)

@@ -89,6 +89,7 @@ QString openFailureCause(const QString& folder, const ESqlTableError& error)
     case ESqlTableError::TKind::Damaged:
         return QStringLiteral("アドレス帳のファイルではないか、壊れています");
     case ESqlTableError::TKind::Other:
+    case ESqlTableError::TKind::Moved:
         break;
     }
     return error.Cause().isEmpty() ? FileErrorCause(0) : error.Cause();
@@ -262,6 +263,16 @@ bool TAddressList::OpenAdrsBook(const QString& name)
     hourglass.reset();
     updateTitle();
     updateStatus();
+    // A log another file left beside the book (or the sender file) was
+    // kept out of it, under a name of its own: the user may want it back.
+    if (const QStringList aside = TSqlTable::TakeSetAsideLogs(); !aside.isEmpty())
+        ShowMessage(this,
+                    (QStringList{QStringLiteral("ファイルのそばに、そのファイルのものではない更新記録がありました"),
+                                 QStringLiteral("ファイルには取り込まず、次の名前で残しました")} +
+                     aside)
+                            .join(QStringLiteral("  \r\n")) +
+                        QStringLiteral("  "),
+                    MB_OK | MB_ICONWARNING);
     emit adrsBookChanged();
     return true;
 }
