@@ -38,6 +38,8 @@ TAdrsCopyWriteFault TAdrsCopyEngine::WriteFaultOf(const ESqlTableError& error)
     // the book in use.
     if (error.Kind() == ESqlTableError::TKind::InUse)
         return TAdrsCopyWriteFault::InUse;
+    if (error.Kind() == ESqlTableError::TKind::Moved)
+        return TAdrsCopyWriteFault::Moved;
     const int code = error.Code();
     if (SqliteErrorMeansDamaged(code))
         return TAdrsCopyWriteFault::Damaged;

@@ -40,8 +40,9 @@ struct TAdrsCopyOptions {
 enum class TAdrsCopyResult { Registered, Overwritten, NotProcessed, LimitReached, Failed };
 
 // Why the destination could not be written, as SQLite told it. InUse: another
-// program holds a write on the book (its lock outlasted the wait).
-enum class TAdrsCopyWriteFault { None, DiskFull, ReadOnly, DiskError, Damaged, InUse, Other };
+// program holds a write on the book (its lock outlasted the wait). Moved: the
+// book's file was moved, deleted or replaced by another since it was opened.
+enum class TAdrsCopyWriteFault { None, DiskFull, ReadOnly, DiskError, Damaged, InUse, Moved, Other };
 
 struct TAdrsCopyCounts {
     int Registered = 0;

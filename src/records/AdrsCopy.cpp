@@ -46,6 +46,8 @@ QString writeFaultCause(TAdrsCopyWriteFault fault)
     case TAdrsCopyWriteFault::DiskError: return QStringLiteral("コピー先のディスクの読み書きでエラーが起きました");
     case TAdrsCopyWriteFault::Damaged: return QStringLiteral("コピー先のアドレス帳のファイルが壊れています");
     case TAdrsCopyWriteFault::InUse: return QStringLiteral("コピー先のアドレス帳は他で使用中です");
+    case TAdrsCopyWriteFault::Moved:
+        return QStringLiteral("コピー先のアドレス帳のファイルが移動または削除されたか、別のファイルに置き換えられました");
     default: return QStringLiteral("コピー先のアドレス帳のファイルに書き込めません");
     }
 }

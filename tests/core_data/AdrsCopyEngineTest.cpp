@@ -9,9 +9,11 @@
 #include "platform/Seams.h"
 #include "support/data/DataSupport.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QTimeZone>
 #include <gtest/gtest.h>
+#include <functional>
 #include <map>
 #include <sqlite3.h>
 
@@ -155,11 +157,14 @@ protected:
         dst = AdrsTableFileName(QStringLiteral("先"));
     }
 
-    TAdrsCopyCounts Run(const TAdrsCopyOptions& o, const std::vector<int>& recNos, int* limits = nullptr)
+    TAdrsCopyCounts Run(const TAdrsCopyOptions& o, const std::vector<int>& recNos, int* limits = nullptr,
+                        const std::function<void()>& opened = {})
     {
         TSqlTable s(AdrsTableDef()), d(AdrsTableDef());
         s.Open(src);
         d.Open(dst, true);
+        if (opened)
+            opened();
         TAdrsCopyEngine engine(s, d, o);
         engine.OnLimit = [limits] {
             if (limits)
@@ -330,4 +335,19 @@ TEST_F(AdrsCopyEngineTest, ADestinationAnotherProgramIsWritingIsToldAsInUse)
     EXPECT_EQ(after.Registered, 2);
     EXPECT_EQ(after.WriteFault, TAdrsCopyWriteFault::None);
     EXPECT_EQ(Dump(dst).size(), 3u) << "the other program's row and both copies";
+}
+
+// A destination another program moved away after the copy opened it: nothing
+// is claimed written, the moved file is left as it was, and no new file is
+// made in its place.
+TEST_F(AdrsCopyEngineTest, ADestinationMovedAwayAfterItsOpenIsToldAsMovedAndLeftAsItWas)
+{
+    AddRows(QStringLiteral("元"), {{"", "", "", "C1", ""}, {"0311111111", "", "", "表ソ", "", true}});
+    const QString moved = dst + QStringLiteral(".moved");
+    const TAdrsCopyCounts counts = Run({}, {1, 2}, nullptr, [&] { ASSERT_TRUE(QFile::rename(dst, moved)); });
+    EXPECT_TRUE(counts.WriteError);
+    EXPECT_EQ(counts.WriteFault, TAdrsCopyWriteFault::Moved);
+    EXPECT_EQ(counts.Registered + counts.Overwritten, 0);
+    EXPECT_FALSE(QFile::exists(dst));
+    EXPECT_TRUE(Dump(moved).empty());
 }
