@@ -237,6 +237,16 @@ bool CanEncode(const QString& text)
     return true;
 }
 
+QString FoldToOwnForms(const QString& text)
+{
+    if (isAscii(text))
+        return text;
+    QString out = text;
+    for (QChar& c : out)
+        c = QChar(char16_t(fold(c.unicode())));
+    return out;
+}
+
 int ByteLength(const QString& text)
 {
     if (isAscii(text))

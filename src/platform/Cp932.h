@@ -25,6 +25,12 @@ QString Decode(const char* bytes, int length);
 bool CanEncode(const QString& text);
 bool CanEncodeChar(char32_t ch);
 
+// The text with each folded character in the code page's own form, the
+// form it reads back in: what an edit shows is then what is stored. Every
+// other character stays as it is, one for one (the folded characters are
+// all in the BMP, so lengths and positions stand).
+QString FoldToOwnForms(const QString& text);
+
 // Byte length of the text in code page 932 ('?' counts one byte).
 int ByteLength(const QString& text);
 

@@ -1,5 +1,7 @@
 // One main() for every test executable: widgets run offscreen with a pinned
 // locale, so font family names and message texts are the same on every machine.
+#include "platform/ui/InputGuard.h"
+
 #include <QApplication>
 #include <QStyleFactory>
 #include <cstdlib>
@@ -16,5 +18,7 @@ int main(int argc, char** argv)
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
     QApplication::setStyle(QStyleFactory::create("Fusion"));
+    // As in the program: every text input keeps the input rules.
+    TInputGuard::Install();
     return RUN_ALL_TESTS();
 }

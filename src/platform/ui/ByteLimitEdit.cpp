@@ -14,15 +14,19 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
-#include <QTextCursor>
+#include <QPointer>
 #include <QValidator>
 
 // The single gate every change of a line edit's text passes: typing, paste
 // (keys, context menu, middle button), drops and input-method commits all
 // end in the line control's validation, which undoes a change judged Invalid.
+// A validator the edit had before is asked after the rules, on what they took.
 class TByteLimitValidator : public QValidator {
 public:
-    TByteLimitValidator(QLineEdit* edit, TByteLimit* limit) : QValidator(edit), edit_(edit), limit_(limit) {}
+    TByteLimitValidator(QLineEdit* edit, TByteLimit* limit, const QValidator* inner)
+        : QValidator(edit), edit_(edit), limit_(limit), inner_(inner)
+    {
+    }
 
     State validate(QString& input, int& pos) const override
     {
@@ -30,48 +34,56 @@ public:
         // history), or the user undid every step. An undo step still ahead:
         // the user is undoing or redoing to a text that was already there.
         // Neither is new input.
-        if (!edit_->isUndoAvailable() || edit_->isRedoAvailable())
-            return Acceptable;
-        return limit_->fit(input, pos) ? Acceptable : Invalid;
+        const bool typed = edit_->isUndoAvailable() && !edit_->isRedoAvailable();
+        if (typed && !limit_->validateLine(input, pos))
+            return Invalid;
+        return inner_ ? inner_->validate(input, pos) : Acceptable;
     }
+    void fixup(QString& input) const override
+    {
+        if (inner_)
+            inner_->fixup(input);
+    }
+    const QValidator* Inner() const { return inner_; }
 
 private:
     QLineEdit* edit_;
     TByteLimit* limit_;
+    QPointer<const QValidator> inner_;
 };
 
-namespace {
-
-// Multi-line text is stored with CR LF line breaks; the edit holds LF.
-QString StoredMemoText(const QPlainTextEdit* memo)
+TByteLimit* TByteLimit::Of(const QWidget* input)
 {
-    QString text = memo->toPlainText();
-    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    return text;
+    return input ? input->findChild<TByteLimit*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
 }
 
-// What a one-line edit takes of a text put in: its first line that is not
-// empty, without control characters (a tab too), which would break the rows
-// of the list and the lines of a copy.
-QString OneLineInput(const QString& text)
+void TByteLimit::replaceEarlier(QObject* input)
 {
-    QString line;
-    for (QChar ch : text) {
-        const bool lineBreak = ch == u'\r' || ch == u'\n' || ch == QChar::LineSeparator || ch == QChar::ParagraphSeparator;
-        if (lineBreak && !line.isEmpty())
-            break;
-        if (!lineBreak && ch.category() != QChar::Other_Control)
-            line += ch;
+    auto* earlier = input->findChild<TByteLimit*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!earlier)
+        return;
+    if (earlier->edit_) {
+        // Its gate gives way to the validator it wrapped.
+        auto* gate = dynamic_cast<const TByteLimitValidator*>(earlier->edit_->validator());
+        if (gate) {
+            earlier->edit_->setValidator(gate->Inner());
+            delete gate;
+        }
     }
-    return line;
+    delete earlier;
 }
 
-} // namespace
-
-TByteLimit::TByteLimit(QLineEdit* edit) : QObject(edit), edit_(edit)
+TByteLimit::TByteLimit(QLineEdit* edit) : edit_(edit)
 {
-    edit->setValidator(new TByteLimitValidator(edit, this));
+    replaceEarlier(edit);
+    setParent(edit);
+    edit->setValidator(new TByteLimitValidator(edit, this, edit->validator()));
     edit->installEventFilter(this);
+    // A combo box hands its edit keys, input-method events and the context
+    // menu directly, past the edit's event filters: a TByteLimitEdit sees
+    // them in its own event(), a plain edit through its combo box.
+    if (auto* combo = qobject_cast<QComboBox*>(edit->parentWidget()); combo && !qobject_cast<TByteLimitEdit*>(edit))
+        combo->installEventFilter(this);
     connect(edit, &QLineEdit::textChanged, this, [this](const QString& text) { accepted_ = text; });
     // A change cut to fit is put in as a new text, which leaves the edit
     // unmodified in Qt's eyes; it is the user's input all the same.
@@ -87,56 +99,13 @@ TByteLimit::TByteLimit(QLineEdit* edit) : QObject(edit), edit_(edit)
         emit InputRefused();
     });
     connect(edit, &QLineEdit::inputRejected, this, [this] {
+        if (quietRejection_) {
+            quietRejection_ = false; // rejected only to be put in again as taken
+            return;
+        }
         QApplication::beep();
         emit InputRefused();
     });
-}
-
-TByteLimit::TByteLimit(QPlainTextEdit* memo) : QObject(memo), memo_(memo)
-{
-    connect(memo, &QPlainTextEdit::textChanged, this, &TByteLimit::checkMemo);
-}
-
-void TByteLimit::checkMemo()
-{
-    QString text = StoredMemoText(memo_);
-    if (TByteLimitEdit::Allows(accepted_, text, maxBytes_, wide_)) {
-        accepted_ = text;
-        return;
-    }
-    int pos = 0;
-    if (fit(text, pos)) {
-        // Cut to what fits; never half a line break.
-        cut_ = false;
-        if (pos > 0 && text.at(pos - 1) == u'\r') {
-            text.remove(pos - 1, 1);
-            --pos;
-        }
-        accepted_ = text;
-        {
-            const QSignalBlocker blocker(memo_);
-            memo_->setPlainText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-        }
-        QTextCursor cursor = memo_->textCursor();
-        cursor.setPosition(pos - int(text.left(pos).count(u'\r')));
-        memo_->setTextCursor(cursor);
-        emit memo_->textChanged(); // the memo did change, by what was kept
-        QApplication::beep();
-        emit InputRefused();
-        return;
-    }
-    // The caret goes back to where the refused input began.
-    const int inserted = int(memo_->toPlainText().size()) - int(QString(accepted_).remove(QLatin1Char('\r')).size());
-    const int at = memo_->textCursor().position() - qMax(0, inserted);
-    {
-        const QSignalBlocker blocker(memo_);
-        memo_->setPlainText(QString(accepted_).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-    }
-    QTextCursor cursor = memo_->textCursor();
-    cursor.setPosition(qBound(0, at, int(memo_->toPlainText().size())));
-    memo_->setTextCursor(cursor);
-    QApplication::beep();
-    emit InputRefused();
 }
 
 bool TByteLimit::arrivedSpan(const QString& input, int pos, qsizetype& head, qsizetype& tail) const
@@ -175,7 +144,7 @@ bool TByteLimit::fit(QString& input, int& pos)
     }
     QString inserted = input.mid(head, input.size() - head - tail);
     if (edit_) {
-        const QString line = OneLineInput(inserted);
+        const QString line = TByteLimitEdit::OneLine(inserted);
         if (line.isEmpty() && !inserted.isEmpty())
             return false;
         if (line != inserted) {
@@ -192,6 +161,13 @@ bool TByteLimit::fit(QString& input, int& pos)
                 return false;
             }
         }
+        // Shown as it will be stored and read back.
+        const QString own = cp932::FoldToOwnForms(inserted);
+        if (own != inserted) {
+            input = input.left(head) + own + input.right(tail);
+            inserted = own;
+            reshaped_ = narrowed_ = true;
+        }
     }
     if (maxBytes_ <= 0)
         return true;
@@ -200,7 +176,9 @@ bool TByteLimit::fit(QString& input, int& pos)
     if (length <= maxBytes_ || length <= TByteLimitEdit::Length(accepted_, wide_))
         return true;
     const int room = maxBytes_ - (length - TByteLimitEdit::Length(inserted, wide_));
-    const QString kept = room > 0 ? TByteLimitEdit::Cut(inserted, room, wide_) : QString();
+    QString kept = room > 0 ? TByteLimitEdit::Cut(inserted, room, wide_) : QString();
+    if (memo_ && kept.endsWith(u'\r'))
+        kept.chop(1); // never half a line break
     if (kept.isEmpty())
         return false;
     input = input.left(head) + kept + input.right(tail);
@@ -209,11 +187,35 @@ bool TByteLimit::fit(QString& input, int& pos)
     return true;
 }
 
+bool TByteLimit::validateLine(QString& input, int& pos)
+{
+    const QString given = input;
+    const int givenPos = pos;
+    if (!fit(input, pos)) {
+        refused_ = true;
+        return false;
+    }
+    if (input == given || !deferring_)
+        return true;
+    // The line control would forget every undo step if its validation
+    // changed the text it checks: the input is rejected unseen and put in
+    // again as taken, an edit like any other.
+    pendingText_ = input;
+    pendingPos_ = pos;
+    deferred_ = true;
+    quietRejection_ = true;
+    input = given;
+    pos = givenPos;
+    return false;
+}
+
 void TByteLimit::tellUnencodable(char32_t ch)
 {
-    // Told once the edit is done with the change, not from inside its validation.
-    const QString text = QStringLiteral("「%1」（U+%2）は入力できない文字です。")
-                             .arg(QString::fromUcs4(&ch, 1), QString::number(uint(ch), 16).toUpper().rightJustified(4, u'0'));
+    // Told once the edit is done with the change, not from inside its
+    // validation. A password's character is not shown: it is part of the password.
+    const bool secret = edit_ && edit_->echoMode() != QLineEdit::Normal;
+    const QString text = secret ? QStringLiteral("パスワードに入力できない文字が含まれています。")
+                                : QStringLiteral("%1は入力できない文字です。").arg(TByteLimitEdit::ShownCharacter(ch));
     QWidget* owner = edit_ ? static_cast<QWidget*>(edit_) : static_cast<QWidget*>(memo_);
     QMetaObject::invokeMethod(
         this, [owner, text] { ShowMessage(owner->window(), text, MB_ICONWARNING); }, Qt::QueuedConnection);
@@ -251,53 +253,82 @@ void TByteLimit::Leaving(const QFocusEvent* event)
         CutToLimit();
 }
 
-bool TByteLimit::deliver(QEvent* event, const QString& text)
+bool TByteLimit::deliver(QEvent* event, const QString& text, bool ownStep)
 {
     // The edit's own handling runs once: a TByteLimitEdit's event() passes
     // the event on while it is being handed over.
-    arrive(text, [this, event] {
-        handing_ = true;
-        edit_->event(event);
-        handing_ = false;
-    });
+    arrive(
+        text,
+        [this, event] {
+            handing_ = true;
+            edit_->event(event);
+            handing_ = false;
+        },
+        ownStep);
     return true; // handled here, once
 }
 
-void TByteLimit::arrive(const QString& text, const std::function<void()>& putIn)
+namespace {
+
+// Ends the run of typing the undo history would join the next change to.
+void SeparateUndoStep(QLineEdit* edit)
+{
+    const int at = edit->cursorPosition();
+    const int length = int(edit->text().size());
+    if (length == 0)
+        return;
+    edit->setCursorPosition(at > 0 ? at - 1 : at + 1); // a caret move closes the step
+    edit->setCursorPosition(at);
+}
+
+} // namespace
+
+void TByteLimit::arrive(const QString& text, const std::function<void()>& putIn, bool ownStep)
 {
     arriving_ = text;
     arrivingSet_ = true;
-    narrowed_ = false;
-    const QString before = edit_->text();
+    narrowed_ = refused_ = deferred_ = false;
+    deferring_ = true;
     putIn();
+    deferring_ = false;
+    quietRejection_ = false;
     arrivingSet_ = false;
     arriving_.clear();
-    if (narrowed_ && edit_->text() != before && !edit_->isUndoAvailable())
-        keepUndo(before);
+    if (!deferred_)
+        return;
+    deferred_ = false;
+    // What was taken goes in over the text as it stands, as the user's edit.
+    const QString before = edit_->text();
+    qsizetype head = 0, tail = 0;
+    TByteLimitEdit::ChangedSpan(before, pendingText_, head, tail);
+    if (ownStep)
+        SeparateUndoStep(edit_);
+    const int replaced = int(before.size() - head - tail);
+    if (replaced > 0)
+        edit_->setSelection(int(head), replaced);
+    else
+        edit_->setCursorPosition(int(head));
+    edit_->insert(pendingText_.mid(head, pendingText_.size() - head - tail));
+    edit_->setCursorPosition(qBound(0, pendingPos_, int(edit_->text().size())));
+    if (ownStep)
+        SeparateUndoStep(edit_);
 }
 
-void TByteLimit::keepUndo(const QString& before)
+void TByteLimit::endDrop(QDropEvent* drop) const
 {
-    // The line control forgets every undo step when its validation changes
-    // the text it checks (a first line taken, digits folded, a cut to fit).
-    // The change is made again as one step over the text before it, so that
-    // undo gives that text back as after any other input; unseen, since
-    // what was put in has been announced already.
-    const QString after = edit_->text();
-    const int cursor = edit_->cursorPosition();
-    const bool modified = edit_->isModified();
-    const QSignalBlocker blocker(edit_);
-    edit_->setText(before);
-    edit_->selectAll();
-    edit_->insert(after); // passes the validation as it is
-    edit_->setCursorPosition(cursor);
-    edit_->setModified(modified);
-    accepted_ = after;
+    // The source deletes what it gave only when the drop ends as a move.
+    if (refused_)
+        drop->setDropAction(Qt::IgnoreAction);
+    else if (narrowed_ && drop->dropAction() == Qt::MoveAction)
+        drop->setDropAction(Qt::CopyAction);
+    else
+        return;
+    drop->accept();
 }
 
 void TByteLimit::showContextMenu(const QPoint& globalPos)
 {
-    // The edit's own menu, with its paste taken through deliver() like the
+    // The edit's own menu, with its paste taken through arrive() like the
     // paste key, so that the clipboard's text is known as it arrives.
     QMenu* menu = edit_->createStandardContextMenu();
     if (!menu)
@@ -318,6 +349,23 @@ void TByteLimit::showContextMenu(const QPoint& globalPos)
 
 bool TByteLimit::eventFilter(QObject* watched, QEvent* event)
 {
+    if (memo_) {
+        // A memo being destroyed is a memo no more: nothing to take.
+        if (!qobject_cast<QPlainTextEdit*>(static_cast<QObject*>(memo_)))
+            return false;
+        if (watched == memo_ && event->type() == QEvent::KeyPress)
+            return takeMemoKey(static_cast<QKeyEvent*>(event));
+        if (watched != memo_ && watched->parent() == memo_ && event->type() == QEvent::Drop)
+            return takeMemoDrop(static_cast<QDropEvent*>(event)); // on its viewport
+        return false;
+    }
+    // The combo box of a plain edit: what it hands the edit directly.
+    if (edit_ && watched == edit_->parentWidget()) {
+        const QEvent::Type type = event->type();
+        const bool handed = type == QEvent::InputMethod || type == QEvent::ContextMenu ||
+                            (type == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste));
+        return handed && Take(event);
+    }
     // An edit being destroyed is a line edit no more (it loses the focus
     // from the widget's destructor): nothing to cut or take.
     if (watched != edit_ || !qobject_cast<QLineEdit*>(watched))
@@ -333,24 +381,36 @@ bool TByteLimit::Take(QEvent* event)
     if (!edit_ || handing_)
         return false;
     switch (event->type()) {
-    case QEvent::KeyPress:
-        if (static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste))
-            return deliver(event, QApplication::clipboard()->text(QClipboard::Clipboard));
+    case QEvent::KeyPress: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::Paste))
+            return deliver(event, QApplication::clipboard()->text(QClipboard::Clipboard), true);
+        // A typed character joins the typing before it in the undo history.
+        const QString typed = key->text();
+        if (!edit_->isReadOnly() && !typed.isEmpty() && typed.at(0).isPrint() &&
+            !(key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier)))
+            return deliver(event, typed, false);
         break;
+    }
     case QEvent::InputMethod: {
-        const QString commit = static_cast<QInputMethodEvent*>(event)->commitString();
-        if (!commit.isEmpty())
-            return deliver(event, commit);
+        auto* im = static_cast<QInputMethodEvent*>(event);
+        // A commit is a step of its own, unless a composition goes on after
+        // it (a caret move would end that composition).
+        if (!im->commitString().isEmpty())
+            return deliver(event, im->commitString(), im->preeditString().isEmpty());
         break;
     }
     case QEvent::Drop:
-        if (const QMimeData* mime = static_cast<QDropEvent*>(event)->mimeData(); mime && mime->hasText())
-            return deliver(event, mime->text());
+        if (const QMimeData* mime = static_cast<QDropEvent*>(event)->mimeData(); mime && mime->hasText()) {
+            deliver(event, mime->text(), true);
+            endDrop(static_cast<QDropEvent*>(event));
+            return true;
+        }
         break;
     case QEvent::MouseButtonRelease:
         if (static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton &&
             QApplication::clipboard()->supportsSelection())
-            return deliver(event, QApplication::clipboard()->text(QClipboard::Selection));
+            return deliver(event, QApplication::clipboard()->text(QClipboard::Selection), true);
         break;
     case QEvent::ContextMenu:
         if (edit_->contextMenuPolicy() == Qt::DefaultContextMenu) {
@@ -451,6 +511,102 @@ QString TByteLimitEdit::FoldNumber(const QString& text)
             out[i] = QLatin1Char('-');
     }
     return out;
+}
+
+QString TByteLimitEdit::OneLine(const QString& text)
+{
+    // Line breaks and other control characters would break the rows of the
+    // list, the lines of a copy and the lines of the settings files.
+    QString line;
+    for (QChar ch : text) {
+        const bool lineBreak = ch == u'\r' || ch == u'\n' || ch == QChar::LineSeparator || ch == QChar::ParagraphSeparator;
+        if (lineBreak && !line.isEmpty())
+            break;
+        if (!lineBreak && ch.category() != QChar::Other_Control)
+            line += ch;
+    }
+    return line;
+}
+
+namespace {
+
+// Characters that show as nothing or as a blank, by their Unicode names.
+struct TUnseenName {
+    char32_t code;
+    const char* name;
+};
+constexpr TUnseenName kUnseenNames[] = {
+    {0x00A0, "NO-BREAK SPACE"},
+    {0x00AD, "SOFT HYPHEN"},
+    {0x034F, "COMBINING GRAPHEME JOINER"},
+    {0x061C, "ARABIC LETTER MARK"},
+    {0x115F, "HANGUL CHOSEONG FILLER"},
+    {0x1160, "HANGUL JUNGSEONG FILLER"},
+    {0x180E, "MONGOLIAN VOWEL SEPARATOR"},
+    {0x2000, "EN QUAD"},
+    {0x2001, "EM QUAD"},
+    {0x2002, "EN SPACE"},
+    {0x2003, "EM SPACE"},
+    {0x2004, "THREE-PER-EM SPACE"},
+    {0x2005, "FOUR-PER-EM SPACE"},
+    {0x2006, "SIX-PER-EM SPACE"},
+    {0x2007, "FIGURE SPACE"},
+    {0x2008, "PUNCTUATION SPACE"},
+    {0x2009, "THIN SPACE"},
+    {0x200A, "HAIR SPACE"},
+    {0x200B, "ZERO WIDTH SPACE"},
+    {0x200C, "ZERO WIDTH NON-JOINER"},
+    {0x200D, "ZERO WIDTH JOINER"},
+    {0x200E, "LEFT-TO-RIGHT MARK"},
+    {0x200F, "RIGHT-TO-LEFT MARK"},
+    {0x2028, "LINE SEPARATOR"},
+    {0x2029, "PARAGRAPH SEPARATOR"},
+    {0x202A, "LEFT-TO-RIGHT EMBEDDING"},
+    {0x202B, "RIGHT-TO-LEFT EMBEDDING"},
+    {0x202C, "POP DIRECTIONAL FORMATTING"},
+    {0x202D, "LEFT-TO-RIGHT OVERRIDE"},
+    {0x202E, "RIGHT-TO-LEFT OVERRIDE"},
+    {0x202F, "NARROW NO-BREAK SPACE"},
+    {0x205F, "MEDIUM MATHEMATICAL SPACE"},
+    {0x2060, "WORD JOINER"},
+    {0x2061, "FUNCTION APPLICATION"},
+    {0x2062, "INVISIBLE TIMES"},
+    {0x2063, "INVISIBLE SEPARATOR"},
+    {0x2064, "INVISIBLE PLUS"},
+    {0x2066, "LEFT-TO-RIGHT ISOLATE"},
+    {0x2067, "RIGHT-TO-LEFT ISOLATE"},
+    {0x2068, "FIRST STRONG ISOLATE"},
+    {0x2069, "POP DIRECTIONAL ISOLATE"},
+    {0x3164, "HANGUL FILLER"},
+    {0xFEFF, "ZERO WIDTH NO-BREAK SPACE"},
+    {0xFFA0, "HALFWIDTH HANGUL FILLER"},
+};
+
+} // namespace
+
+QString TByteLimitEdit::ShownCharacter(char32_t ch)
+{
+    const QString code = QStringLiteral("U+%1").arg(QString::number(uint(ch), 16).toUpper().rightJustified(4, u'0'));
+    for (const TUnseenName& n : kUnseenNames)
+        if (n.code == ch)
+            return QStringLiteral("%1（%2）").arg(code, QLatin1String(n.name));
+    if (ch >= 0xFE00 && ch <= 0xFE0F)
+        return QStringLiteral("%1（VARIATION SELECTOR-%2）").arg(code).arg(int(ch - 0xFE00 + 1));
+    if (ch >= 0xE0100 && ch <= 0xE01EF)
+        return QStringLiteral("%1（VARIATION SELECTOR-%2）").arg(code).arg(int(ch - 0xE0100 + 17));
+    // Other characters without a glyph of their own, by their kind.
+    switch (QChar::category(ch)) {
+    case QChar::Separator_Space: return QStringLiteral("%1（空白）").arg(code);
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph: return QStringLiteral("%1（改行）").arg(code);
+    case QChar::Other_Control: return QStringLiteral("%1（制御文字）").arg(code);
+    case QChar::Other_Format: return QStringLiteral("%1（書式文字）").arg(code);
+    case QChar::Other_NotAssigned: return QStringLiteral("%1（未定義の文字）").arg(code);
+    case QChar::Mark_NonSpacing:
+    case QChar::Mark_SpacingCombining:
+    case QChar::Mark_Enclosing: return QStringLiteral("%1（結合文字）").arg(code);
+    default: return QStringLiteral("「%1」（%2）").arg(QString::fromUcs4(&ch, 1), code);
+    }
 }
 
 TByteLimitComboBox::TByteLimitComboBox(QWidget* parent) : QComboBox(parent), edit_(new TByteLimitEdit(this))
