@@ -283,13 +283,13 @@ void SeparateUndoStep(QLineEdit* edit)
 
 } // namespace
 
-void TByteLimit::arrive(const QString& text, const std::function<void()>& putIn, bool ownStep)
+void TByteLimit::arrive(const QString& text, const std::function<void()>& handOver, bool ownStep)
 {
     arriving_ = text;
     arrivingSet_ = true;
     narrowed_ = refused_ = deferred_ = false;
     deferring_ = true;
-    putIn();
+    handOver();
     deferring_ = false;
     quietRejection_ = false;
     arrivingSet_ = false;
@@ -297,10 +297,15 @@ void TByteLimit::arrive(const QString& text, const std::function<void()>& putIn,
     if (!deferred_)
         return;
     deferred_ = false;
+    putIn(pendingText_, pendingPos_, ownStep);
+}
+
+void TByteLimit::putIn(const QString& want, int pos, bool ownStep)
+{
     // What was taken goes in over the text as it stands, as the user's edit.
     const QString before = edit_->text();
     qsizetype head = 0, tail = 0;
-    TByteLimitEdit::ChangedSpan(before, pendingText_, head, tail);
+    TByteLimitEdit::ChangedSpan(before, want, head, tail);
     if (ownStep)
         SeparateUndoStep(edit_);
     const int replaced = int(before.size() - head - tail);
@@ -308,10 +313,39 @@ void TByteLimit::arrive(const QString& text, const std::function<void()>& putIn,
         edit_->setSelection(int(head), replaced);
     else
         edit_->setCursorPosition(int(head));
-    edit_->insert(pendingText_.mid(head, pendingText_.size() - head - tail));
-    edit_->setCursorPosition(qBound(0, pendingPos_, int(edit_->text().size())));
+    edit_->insert(want.mid(head, want.size() - head - tail));
+    edit_->setCursorPosition(qBound(0, pos, int(edit_->text().size())));
     if (ownStep)
         SeparateUndoStep(edit_);
+}
+
+bool TByteLimit::takeLineKey(const QKeyEvent* key)
+{
+    const QString typed = key->text();
+    if (edit_->isReadOnly() || typed.isEmpty() || !typed.at(0).isPrint() ||
+        (key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier)))
+        return false;
+    // The key is judged before it goes in, so that what is taken of it is
+    // typed like any key: it joins the typing before it in the undo history.
+    const QString before = edit_->text();
+    const int from = edit_->hasSelectedText() ? edit_->selectionStart() : edit_->cursorPosition();
+    const int to = edit_->hasSelectedText() ? from + int(edit_->selectedText().size()) : from;
+    const QString input = before.left(from) + typed + before.mid(to);
+    QString want = input;
+    int pos = from + int(typed.size());
+    arriving_ = typed;
+    arrivingSet_ = true;
+    const bool taken = fit(want, pos);
+    arrivingSet_ = false;
+    arriving_.clear();
+    if (!taken) {
+        Refuse();
+        return true;
+    }
+    if (want == input)
+        return false; // typed as usual
+    putIn(want, pos, false);
+    return true;
 }
 
 void TByteLimit::endDrop(QDropEvent* drop) const
@@ -385,12 +419,7 @@ bool TByteLimit::Take(QEvent* event)
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->matches(QKeySequence::Paste))
             return deliver(event, QApplication::clipboard()->text(QClipboard::Clipboard), true);
-        // A typed character joins the typing before it in the undo history.
-        const QString typed = key->text();
-        if (!edit_->isReadOnly() && !typed.isEmpty() && typed.at(0).isPrint() &&
-            !(key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier)))
-            return deliver(event, typed, false);
-        break;
+        return takeLineKey(key);
     }
     case QEvent::InputMethod: {
         auto* im = static_cast<QInputMethodEvent*>(event);

@@ -103,11 +103,16 @@ private:
     bool validateLine(QString& input, int& pos);
     // Hands the edit an event that puts `text` in, known while it is validated.
     bool deliver(QEvent* event, const QString& text, bool ownStep);
-    // Runs putIn, which puts `text` in the line edit, known while it is
+    // Runs handOver, which puts `text` in the line edit, known while it is
     // validated; input taken in part is put in again as such, one undo step
     // of its own when ownStep (a paste, a drop, a commit), else joined to
     // the typing before it.
-    void arrive(const QString& text, const std::function<void()>& putIn, bool ownStep = true);
+    void arrive(const QString& text, const std::function<void()>& handOver, bool ownStep = true);
+    // Puts `want` in place of the line edit's text as the user's edit, the
+    // caret at `pos`: one undo step of its own when ownStep.
+    void putIn(const QString& want, int pos, bool ownStep);
+    // A typed key, judged before it goes in; false to let the edit type it.
+    bool takeLineKey(const QKeyEvent* key);
     // Ends a drop the edit refused or took in part as a copy.
     void endDrop(QDropEvent* drop) const;
     void showContextMenu(const QPoint& globalPos);

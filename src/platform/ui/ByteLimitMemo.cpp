@@ -80,9 +80,10 @@ void TByteLimit::checkMemo()
     QTextDocument* doc = memo_->document();
     const QString shown = ShownText(memo_);
     const QString text = Stored(shown);
-    // The program's text (setPlainText leaves no undo step), or undo and
-    // redo over steps already taken: not new input.
-    const bool notInput = doc->isUndoRedoEnabled() && (!doc->isUndoAvailable() || doc->isRedoAvailable());
+    // The program's text (setPlainText turns the undo history off while it
+    // sets the text, and leaves no undo step), or undo and redo over steps
+    // already taken: not new input.
+    const bool notInput = !doc->isUndoRedoEnabled() || !doc->isUndoAvailable() || doc->isRedoAvailable();
     if (text == accepted_ || notInput) {
         accepted_ = text;
         undoSteps_ = doc->availableUndoSteps();
