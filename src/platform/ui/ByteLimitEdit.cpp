@@ -37,7 +37,10 @@ public:
         const bool typed = edit_->isUndoAvailable() && !edit_->isRedoAvailable();
         if (typed && !limit_->validateLine(input, pos))
             return Invalid;
-        return inner_ ? inner_->validate(input, pos) : Acceptable;
+        const State state = inner_ ? inner_->validate(input, pos) : Acceptable;
+        if (typed && state == Invalid)
+            limit_->refused_ = true;
+        return state;
     }
     void fixup(QString& input) const override
     {
@@ -348,16 +351,18 @@ bool TByteLimit::takeLineKey(const QKeyEvent* key)
     return true;
 }
 
-void TByteLimit::endDrop(QDropEvent* drop) const
+void TByteLimit::endDrop(QDropEvent* drop, const QString& before) const
 {
-    // The source deletes what it gave only when the drop ends as a move.
-    if (refused_)
-        drop->setDropAction(Qt::IgnoreAction);
-    else if (narrowed_ && drop->dropAction() == Qt::MoveAction)
-        drop->setDropAction(Qt::CopyAction);
-    else
+    // The source deletes what it gave only when the drop ends as a move:
+    // that is when the edit took all of it (whatever narrowed it, the rules,
+    // a validator or a length the edit keeps). A move inside the edit puts
+    // in nothing new.
+    if (drop->source() == edit_ || !drop->isAccepted())
         return;
-    drop->accept();
+    if (refused_ || edit_->text() == before)
+        drop->setDropAction(Qt::IgnoreAction);
+    else if (drop->dropAction() == Qt::MoveAction && !edit_->text().contains(drop->mimeData()->text()))
+        drop->setDropAction(Qt::CopyAction);
 }
 
 void TByteLimit::showContextMenu(const QPoint& globalPos)
@@ -431,8 +436,9 @@ bool TByteLimit::Take(QEvent* event)
     }
     case QEvent::Drop:
         if (const QMimeData* mime = static_cast<QDropEvent*>(event)->mimeData(); mime && mime->hasText()) {
+            const QString before = edit_->text();
             deliver(event, mime->text(), true);
-            endDrop(static_cast<QDropEvent*>(event));
+            endDrop(static_cast<QDropEvent*>(event), before);
             return true;
         }
         break;

@@ -113,8 +113,9 @@ private:
     void putIn(const QString& want, int pos, bool ownStep);
     // A typed key, judged before it goes in; false to let the edit type it.
     bool takeLineKey(const QKeyEvent* key);
-    // Ends a drop the edit refused or took in part as a copy.
-    void endDrop(QDropEvent* drop) const;
+    // Ends a drop the edit refused or took in part as a copy (`before`: the
+    // text before it).
+    void endDrop(QDropEvent* drop, const QString& before) const;
     void showContextMenu(const QPoint& globalPos);
     // The span of input_ that arriving_ took, when it is found there whole.
     bool arrivedSpan(const QString& input, int pos, qsizetype& head, qsizetype& tail) const;

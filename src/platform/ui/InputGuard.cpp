@@ -2,7 +2,6 @@
 
 #include "platform/ui/ByteLimitEdit.h"
 
-#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -12,13 +11,11 @@
 namespace {
 
 // The kinds of input that keep a rule otherwise, each with its reason.
-enum class TInputKind { Guarded, SpinBox, FileName, ReadOnlyRichText, RichText };
+enum class TInputKind { Guarded, FileName, ReadOnlyRichText, RichText };
 
 TInputKind KindOf(const QWidget* input)
 {
     if (qobject_cast<const QLineEdit*>(input)) {
-        if (qobject_cast<const QAbstractSpinBox*>(input->parentWidget()))
-            return TInputKind::SpinBox;
         if (qobject_cast<const QFileDialog*>(input->window()))
             return TInputKind::FileName;
         return TInputKind::Guarded;
@@ -35,10 +32,6 @@ TInputKind KindOf(const QWidget* input)
 QString InputExemption(const QWidget* input)
 {
     switch (KindOf(input)) {
-    case TInputKind::SpinBox:
-        // Giving it the rules would take the place of the spin box's own validator.
-        return QStringLiteral("spin box edit: its validator takes digits alone, so no line break, "
-                              "no character outside code page 932, at most its range; refused silently");
     case TInputKind::FileName:
         return QStringLiteral("file dialog: a file name is the file system's (Unicode), one line, no code page 932 "
                               "rule; what is stored of a chosen path is checked where it is stored");

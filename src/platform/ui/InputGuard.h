@@ -6,7 +6,8 @@
 // one line (memos keep their lines), no character code page 932 cannot
 // hold, no limit of bytes. So an input added to any window keeps the rules
 // without a word in its window's code. The inputs that keep a rule otherwise
-// or not at all are listed in one place, InputExemption().
+// or not at all are listed in one place, InputExemption(). A validator an
+// input had (a spin box's edit has its spin box's) is asked after the rules.
 
 #include <QObject>
 #include <QString>
