@@ -30,6 +30,11 @@ bool CanEncodeChar(char32_t ch);
 // other character stays as it is, one for one (the folded characters are
 // all in the BMP, so lengths and positions stand).
 QString FoldToOwnForms(const QString& text);
+// What a user is told of a character code page 932 cannot hold, wherever it
+// arrives: 「♥」（U+2665）は入力できない文字です。 A character that shows as
+// nothing or as a blank is named by its code, and by its name where it has
+// one that tells it apart: （U+00A0 NO-BREAK SPACE）は入力できない文字です。
+QString UnencodableMessage(char32_t ch);
 
 // Byte length of the text in code page 932 ('?' counts one byte).
 int ByteLength(const QString& text);

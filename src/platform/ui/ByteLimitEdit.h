@@ -196,9 +196,6 @@ public:
     // What a one-line input takes of a text put in: its first line that is
     // not empty, without control characters (a tab too).
     static QString OneLine(const QString& text);
-    // A character as a message shows it: 「♥」（U+2665）; one that shows as
-    // nothing or as a blank by its code and name: U+00A0（NO-BREAK SPACE）.
-    static QString ShownCharacter(char32_t ch);
 
 signals:
     // An input was refused (after the beep).
