@@ -127,8 +127,26 @@ bool ReadNarrowDownItem(const QByteArray& b, qsizetype& pos, TNarrowDownItem& it
 
 QString SearchPatternFileName() { return DataPath() + QStringLiteral("Search.ptn"); }
 
-QByteArray SearchPatternNameBytes(const QString& name)
+namespace {
+
+// A name is one line: a line break or another control character (which a
+// file written before names were kept to one line may hold) is written as
+// the blank the pattern list showed for it.
+QString OneLineName(const QString& name)
 {
+    QString line = name;
+    line.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    for (QChar& c : line)
+        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+            c = QLatin1Char(' ');
+    return line;
+}
+
+} // namespace
+
+QByteArray SearchPatternNameBytes(const QString& typed)
+{
+    const QString name = OneLineName(typed);
     // A name the code page holds goes as it is, unless the reader would take
     // those bytes for wide text ("@0041" is "A"): such a name is written as
     // wide text too, so it reads back as typed.

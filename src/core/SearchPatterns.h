@@ -53,7 +53,8 @@ bool EncodeSearchPatterns(const TSearchPatterns& patterns, QByteArray& bytes);
 bool SaveSearchPatterns(const TSearchPatterns& patterns, const QString& fileName = SearchPatternFileName());
 
 // The stored form of a pattern name: code page 932, or "@XXXX" wide text
-// when code page 932 cannot hold it or its bytes would read as wide text.
+// when code page 932 cannot hold it or its bytes would read as wide text;
+// one line, a line break or other control character written as a blank.
 QByteArray SearchPatternNameBytes(const QString& name);
 // The index of the pattern of that name, -1 when none.
 int IndexOfSearchPattern(const TSearchPatterns& patterns, const QString& name);

@@ -247,18 +247,92 @@ char32_t FirstUnencodable(const QString& text)
     return 0;
 }
 
+QString FoldToOwnForms(const QString& text)
+{
+    if (isAscii(text))
+        return text;
+    QString out = text;
+    for (QChar& c : out)
+        c = QChar(char16_t(fold(c.unicode())));
+    return out;
+}
+
+namespace {
+
+// Characters that show as nothing or as a blank, by their Unicode names.
+struct TUnseenName {
+    char32_t code;
+    const char* name;
+};
+constexpr TUnseenName kUnseenNames[] = {
+    {0x00A0, "NO-BREAK SPACE"},
+    {0x00AD, "SOFT HYPHEN"},
+    {0x034F, "COMBINING GRAPHEME JOINER"},
+    {0x061C, "ARABIC LETTER MARK"},
+    {0x115F, "HANGUL CHOSEONG FILLER"},
+    {0x1160, "HANGUL JUNGSEONG FILLER"},
+    {0x180E, "MONGOLIAN VOWEL SEPARATOR"},
+    {0x2000, "EN QUAD"},
+    {0x2001, "EM QUAD"},
+    {0x2002, "EN SPACE"},
+    {0x2003, "EM SPACE"},
+    {0x2004, "THREE-PER-EM SPACE"},
+    {0x2005, "FOUR-PER-EM SPACE"},
+    {0x2006, "SIX-PER-EM SPACE"},
+    {0x2007, "FIGURE SPACE"},
+    {0x2008, "PUNCTUATION SPACE"},
+    {0x2009, "THIN SPACE"},
+    {0x200A, "HAIR SPACE"},
+    {0x200B, "ZERO WIDTH SPACE"},
+    {0x200C, "ZERO WIDTH NON-JOINER"},
+    {0x200D, "ZERO WIDTH JOINER"},
+    {0x200E, "LEFT-TO-RIGHT MARK"},
+    {0x200F, "RIGHT-TO-LEFT MARK"},
+    {0x2028, "LINE SEPARATOR"},
+    {0x2029, "PARAGRAPH SEPARATOR"},
+    {0x202A, "LEFT-TO-RIGHT EMBEDDING"},
+    {0x202B, "RIGHT-TO-LEFT EMBEDDING"},
+    {0x202C, "POP DIRECTIONAL FORMATTING"},
+    {0x202D, "LEFT-TO-RIGHT OVERRIDE"},
+    {0x202E, "RIGHT-TO-LEFT OVERRIDE"},
+    {0x202F, "NARROW NO-BREAK SPACE"},
+    {0x205F, "MEDIUM MATHEMATICAL SPACE"},
+    {0x2060, "WORD JOINER"},
+    {0x2061, "FUNCTION APPLICATION"},
+    {0x2062, "INVISIBLE TIMES"},
+    {0x2063, "INVISIBLE SEPARATOR"},
+    {0x2064, "INVISIBLE PLUS"},
+    {0x2066, "LEFT-TO-RIGHT ISOLATE"},
+    {0x2067, "RIGHT-TO-LEFT ISOLATE"},
+    {0x2068, "FIRST STRONG ISOLATE"},
+    {0x2069, "POP DIRECTIONAL ISOLATE"},
+    {0x3164, "HANGUL FILLER"},
+    {0xFEFF, "ZERO WIDTH NO-BREAK SPACE"},
+    {0xFFA0, "HALFWIDTH HANGUL FILLER"},
+};
+
+} // namespace
+
 QString UnencodableMessage(char32_t ch)
 {
-    const QString code = QStringLiteral("（U+%1）").arg(QString::number(uint(ch), 16).toUpper().rightJustified(4, u'0'));
-    // A character that shows as nothing (a control, a format mark, a space
-    // of another width) is named by its code alone: 「 」 would leave the
-    // user looking for a character that is not there.
+    const QString code = QStringLiteral("U+%1").arg(QString::number(uint(ch), 16).toUpper().rightJustified(4, u'0'));
+    QString name;
+    for (const TUnseenName& n : kUnseenNames)
+        if (n.code == ch)
+            name = QLatin1String(n.name);
+    if (ch >= 0xFE00 && ch <= 0xFE0F)
+        name = QStringLiteral("VARIATION SELECTOR-%1").arg(int(ch - 0xFE00 + 1));
+    else if (ch >= 0xE0100 && ch <= 0xE01EF)
+        name = QStringLiteral("VARIATION SELECTOR-%1").arg(int(ch - 0xE0100 + 17));
+    // 「 」 would leave the user looking for a character that is not there.
     const QChar::Category category = QChar::category(ch);
-    const bool unseen = category == QChar::Other_Control || category == QChar::Other_Format ||
+    const bool unseen = !name.isEmpty() || category == QChar::Other_Control || category == QChar::Other_Format ||
                         category == QChar::Separator_Space || category == QChar::Separator_Line ||
-                        category == QChar::Separator_Paragraph;
-    const QString shown = unseen ? QString() : QStringLiteral("「%1」").arg(QString::fromUcs4(&ch, 1));
-    return shown + code + QStringLiteral("は入力できない文字です。");
+                        category == QChar::Separator_Paragraph || category == QChar::Mark_NonSpacing ||
+                        category == QChar::Mark_Enclosing || category == QChar::Other_NotAssigned;
+    if (!unseen)
+        return QStringLiteral("「%1」（%2）は入力できない文字です。").arg(QString::fromUcs4(&ch, 1), code);
+    return QStringLiteral("（%1）は入力できない文字です。").arg(name.isEmpty() ? code : code + u' ' + name);
 }
 
 int ByteLength(const QString& text)

@@ -26,9 +26,15 @@ bool CanEncode(const QString& text);
 bool CanEncodeChar(char32_t ch);
 // The first character of the text that CanEncodeChar refuses; 0 when none.
 char32_t FirstUnencodable(const QString& text);
-// What a user is told of such a character wherever it arrives (an edit, a
-// title from a file's name): the character and its code point, one message
-// for every way in.
+// The text with each folded character in the code page's own form, the
+// form it reads back in: what an edit shows is then what is stored. Every
+// other character stays as it is, one for one (the folded characters are
+// all in the BMP, so lengths and positions stand).
+QString FoldToOwnForms(const QString& text);
+// What a user is told of a character code page 932 cannot hold, wherever it
+// arrives: 「♥」（U+2665）は入力できない文字です。 A character that shows as
+// nothing or as a blank is named by its code, and by its name where it has
+// one that tells it apart: （U+00A0 NO-BREAK SPACE）は入力できない文字です。
 QString UnencodableMessage(char32_t ch);
 
 // Byte length of the text in code page 932 ('?' counts one byte).

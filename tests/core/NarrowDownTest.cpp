@@ -19,6 +19,7 @@
 #include <QDir>
 #include <QFile>
 #include <csignal>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <random>
 #include <sys/resource.h>
@@ -372,6 +373,23 @@ TEST(SearchPatternFile, TelephonePatternIsWrittenByteForByte)
     EXPECT_EQ(ReadFile(SearchPatternFileName()).toHex(), expected.toHex());
     EXPECT_EQ(LoadSearchPatterns().size(), 1u);
     EXPECT_TRUE(LoadSearchPatterns()[0].Condition == telPattern().Condition);
+}
+
+// A name is one line in the file whatever it is given: a line break that
+// an older file held is written as the blank the list showed.
+TEST(SearchPatternFile, ANameIsWrittenOnOneLine)
+{
+    TSearchPattern broken = telPattern();
+    broken.Name = QStringLiteral("営業先\r\nリスト\t表");
+    QByteArray bytes;
+    ASSERT_TRUE(EncodeSearchPatterns({broken}, bytes));
+    const QByteArray name = SearchPatternNameBytes(broken.Name);
+    EXPECT_TRUE(std::none_of(name.begin(), name.end(), [](char b) { return uchar(b) < 0x20; })) << name.toHex().data();
+    EXPECT_TRUE(bytes.contains(name));
+    const TSearchPatterns back = ParseSearchPatterns(bytes);
+    ASSERT_EQ(back.size(), 1u);
+    EXPECT_EQ(back[0].Name, QStringLiteral("営業先 リスト 表"));
+    EXPECT_TRUE(back[0].Condition == broken.Condition);
 }
 
 TEST(SearchPatternFile, AwkwardPatternsRoundTripThroughTheirBytes)

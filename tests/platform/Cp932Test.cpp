@@ -102,3 +102,18 @@ TEST(Cp932, NothingAcceptedComesBackChangedSaveTheListedFolds)
     // The yen sign is no backslash, even in a path-like text.
     EXPECT_EQ(cp932::Encode(QStringLiteral("¥100‾")), cp932::Encode(QStringLiteral("￥100￣")));
 }
+
+// A character that shows as nothing or as a blank is told by its code and,
+// where it has one, its name, never as an empty 「 」.
+TEST(Cp932, UnencodableCharactersAreToldByGlyphOrByCodeAndName)
+{
+    const std::pair<char32_t, const char*> told[] = {
+        {U'♥', "「♥」（U+2665）は入力できない文字です。"},
+        {U'𠮷', "「𠮷」（U+20BB7）は入力できない文字です。"},
+        {0x00A0, "（U+00A0 NO-BREAK SPACE）は入力できない文字です。"},
+        {0xFE0F, "（U+FE0F VARIATION SELECTOR-16）は入力できない文字です。"},
+        {0x000A, "（U+000A）は入力できない文字です。"},
+    };
+    for (const auto& [ch, text] : told)
+        EXPECT_EQ(cp932::UnencodableMessage(ch), QString::fromUtf8(text)) << std::hex << unsigned(ch);
+}

@@ -2,11 +2,13 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QAbstractScrollArea>
 #include <QAbstractSpinBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QStackedWidget>
 #include <QTest>
 #include <QWidget>
@@ -79,6 +81,32 @@ void Arrive(QWidget* focus, QLineEdit* edit, TArrival how, const QString& text)
         QApplication::clipboard()->setText(text, QClipboard::Selection);
         QTest::mouseClick(edit, Qt::MiddleButton, {}, at);
     }
+}
+
+Qt::DropAction DragSelection(QPlainTextEdit* source, QWidget* target, QPoint at)
+{
+    QMimeData mime;
+    mime.setText(source->textCursor().selectedText().replace(QChar::ParagraphSeparator, QLatin1Char('\n')));
+    QWidget* receiver = target;
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(target))
+        receiver = area->viewport();
+    // Shift asks for the move the platform proposes for a plain drag from
+    // one field to another (offscreen it would propose a copy).
+    const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
+    QDragEnterEvent enter(at, actions, &mime, Qt::LeftButton, Qt::ShiftModifier);
+    QApplication::sendEvent(receiver, &enter);
+    QDragMoveEvent move(at, actions, &mime, Qt::LeftButton, Qt::ShiftModifier);
+    QApplication::sendEvent(receiver, &move);
+    QDropEvent drop(QPointF(at), actions, &mime, Qt::LeftButton, Qt::ShiftModifier);
+    EXPECT_EQ(drop.proposedAction(), Qt::MoveAction);
+    QApplication::sendEvent(receiver, &drop);
+    const Qt::DropAction result = drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
+    if (result == Qt::MoveAction) {
+        QTextCursor cursor = source->textCursor();
+        cursor.removeSelectedText();
+        source->setTextCursor(cursor);
+    }
+    return result;
 }
 
 void ExpectFirstLineEverywhere(QWidget* window, int inputs)

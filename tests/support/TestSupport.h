@@ -9,6 +9,7 @@
 #include <vector>
 
 class QLineEdit;
+class QPlainTextEdit;
 class QWidget;
 
 // Text as an input method commits it, all at once (QTest types ASCII only).
@@ -22,6 +23,12 @@ void TypeChars(QWidget* w, const QString& text);
 enum class TArrival { PasteKey, ShiftInsert, MenuPaste, Commit, Drop, MiddleButton };
 // Puts text in the edit the way `how` does; focus is the widget with the focus.
 void Arrive(QWidget* focus, QLineEdit* edit, TArrival how, const QString& text);
+// Drags the selection of a memo onto `target` (a line edit, or a memo's
+// viewport side: pass the memo) at `at`, proposing a move as a plain drag
+// between two fields does, and ends the drag as the memo does when its drag
+// returns: a drop that ended as a move deletes the selection from the
+// source. The action the target ended the drop with.
+Qt::DropAction DragSelection(QPlainTextEdit* source, QWidget* target, QPoint at);
 // Two lines arrive by every way in each one-line input of the window (line
 // edits and editable combo boxes, `inputs` of them), at the caret and over a
 // selection, as the user reaches it: each keeps the first line alone.

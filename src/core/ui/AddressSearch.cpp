@@ -98,10 +98,12 @@ QWidget* TAddressSearch::buildPatternBar()
 {
     pnlPattern = named(new QGroupBox(QStringLiteral("条件パターン"), this), "pnlPattern");
     auto* pattern = new QHBoxLayout(pnlPattern);
-    cbxPattern = named(new QComboBox(pnlPattern), "cbxPattern");
-    cbxPattern->setEditable(true);
-    cbxPattern->lineEdit()->setMaxLength(30);
-    cbxPattern->setInsertPolicy(QComboBox::NoInsert);
+    // A name is one line of at most 30 characters; Search.ptn keeps any
+    // character (those code page 932 cannot hold as wide text).
+    auto* patternBox = named(new TByteLimitComboBox(pnlPattern), "cbxPattern");
+    patternBox->SetWide(true);
+    patternBox->SetMaxBytes(30);
+    cbxPattern = patternBox;
     cbxPattern->setMinimumContentsLength(20);
     btnPtnView = button(QStringLiteral("表示"), "btnPtnView", pnlPattern);
     btnPtnSave = button(QStringLiteral("保存"), "btnPtnSave", pnlPattern);

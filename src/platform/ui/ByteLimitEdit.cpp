@@ -14,15 +14,19 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
-#include <QTextCursor>
+#include <QPointer>
 #include <QValidator>
 
 // The single gate every change of a line edit's text passes: typing, paste
 // (keys, context menu, middle button), drops and input-method commits all
 // end in the line control's validation, which undoes a change judged Invalid.
+// A validator the edit had before is asked after the rules, on what they took.
 class TByteLimitValidator : public QValidator {
 public:
-    TByteLimitValidator(QLineEdit* edit, TByteLimit* limit) : QValidator(edit), edit_(edit), limit_(limit) {}
+    TByteLimitValidator(QLineEdit* edit, TByteLimit* limit, const QValidator* inner)
+        : QValidator(edit), edit_(edit), limit_(limit), inner_(inner)
+    {
+    }
 
     State validate(QString& input, int& pos) const override
     {
@@ -30,48 +34,59 @@ public:
         // history), or the user undid every step. An undo step still ahead:
         // the user is undoing or redoing to a text that was already there.
         // Neither is new input.
-        if (!edit_->isUndoAvailable() || edit_->isRedoAvailable())
-            return Acceptable;
-        return limit_->fit(input, pos) ? Acceptable : Invalid;
+        const bool typed = edit_->isUndoAvailable() && !edit_->isRedoAvailable();
+        if (typed && !limit_->validateLine(input, pos))
+            return Invalid;
+        const State state = inner_ ? inner_->validate(input, pos) : Acceptable;
+        if (typed && state == Invalid)
+            limit_->refused_ = true;
+        return state;
     }
+    void fixup(QString& input) const override
+    {
+        if (inner_)
+            inner_->fixup(input);
+    }
+    const QValidator* Inner() const { return inner_; }
 
 private:
     QLineEdit* edit_;
     TByteLimit* limit_;
+    QPointer<const QValidator> inner_;
 };
 
-namespace {
-
-// Multi-line text is stored with CR LF line breaks; the edit holds LF.
-QString StoredMemoText(const QPlainTextEdit* memo)
+TByteLimit* TByteLimit::Of(const QWidget* input)
 {
-    QString text = memo->toPlainText();
-    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    return text;
+    return input ? input->findChild<TByteLimit*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
 }
 
-// What a one-line edit takes of a text put in: its first line that is not
-// empty, without control characters (a tab too), which would break the rows
-// of the list and the lines of a copy.
-QString OneLineInput(const QString& text)
+void TByteLimit::replaceEarlier(QObject* input)
 {
-    QString line;
-    for (QChar ch : text) {
-        const bool lineBreak = ch == u'\r' || ch == u'\n' || ch == QChar::LineSeparator || ch == QChar::ParagraphSeparator;
-        if (lineBreak && !line.isEmpty())
-            break;
-        if (!lineBreak && ch.category() != QChar::Other_Control)
-            line += ch;
+    auto* earlier = input->findChild<TByteLimit*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!earlier)
+        return;
+    if (earlier->edit_) {
+        // Its gate gives way to the validator it wrapped.
+        auto* gate = dynamic_cast<const TByteLimitValidator*>(earlier->edit_->validator());
+        if (gate) {
+            earlier->edit_->setValidator(gate->Inner());
+            delete gate;
+        }
     }
-    return line;
+    delete earlier;
 }
 
-} // namespace
-
-TByteLimit::TByteLimit(QLineEdit* edit) : QObject(edit), edit_(edit)
+TByteLimit::TByteLimit(QLineEdit* edit) : edit_(edit)
 {
-    edit->setValidator(new TByteLimitValidator(edit, this));
+    replaceEarlier(edit);
+    setParent(edit);
+    edit->setValidator(new TByteLimitValidator(edit, this, edit->validator()));
     edit->installEventFilter(this);
+    // A combo box hands its edit keys, input-method events and the context
+    // menu directly, past the edit's event filters: a TByteLimitEdit sees
+    // them in its own event(), a plain edit through its combo box.
+    if (auto* combo = qobject_cast<QComboBox*>(edit->parentWidget()); combo && !qobject_cast<TByteLimitEdit*>(edit))
+        combo->installEventFilter(this);
     connect(edit, &QLineEdit::textChanged, this, [this](const QString& text) { accepted_ = text; });
     // A change cut to fit is put in as a new text, which leaves the edit
     // unmodified in Qt's eyes; it is the user's input all the same.
@@ -87,56 +102,13 @@ TByteLimit::TByteLimit(QLineEdit* edit) : QObject(edit), edit_(edit)
         emit InputRefused();
     });
     connect(edit, &QLineEdit::inputRejected, this, [this] {
+        if (quietRejection_) {
+            quietRejection_ = false; // rejected only to be put in again as taken
+            return;
+        }
         QApplication::beep();
         emit InputRefused();
     });
-}
-
-TByteLimit::TByteLimit(QPlainTextEdit* memo) : QObject(memo), memo_(memo)
-{
-    connect(memo, &QPlainTextEdit::textChanged, this, &TByteLimit::checkMemo);
-}
-
-void TByteLimit::checkMemo()
-{
-    QString text = StoredMemoText(memo_);
-    if (TByteLimitEdit::Allows(accepted_, text, maxBytes_, wide_)) {
-        accepted_ = text;
-        return;
-    }
-    int pos = 0;
-    if (fit(text, pos)) {
-        // Cut to what fits; never half a line break.
-        cut_ = false;
-        if (pos > 0 && text.at(pos - 1) == u'\r') {
-            text.remove(pos - 1, 1);
-            --pos;
-        }
-        accepted_ = text;
-        {
-            const QSignalBlocker blocker(memo_);
-            memo_->setPlainText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-        }
-        QTextCursor cursor = memo_->textCursor();
-        cursor.setPosition(pos - int(text.left(pos).count(u'\r')));
-        memo_->setTextCursor(cursor);
-        emit memo_->textChanged(); // the memo did change, by what was kept
-        QApplication::beep();
-        emit InputRefused();
-        return;
-    }
-    // The caret goes back to where the refused input began.
-    const int inserted = int(memo_->toPlainText().size()) - int(QString(accepted_).remove(QLatin1Char('\r')).size());
-    const int at = memo_->textCursor().position() - qMax(0, inserted);
-    {
-        const QSignalBlocker blocker(memo_);
-        memo_->setPlainText(QString(accepted_).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-    }
-    QTextCursor cursor = memo_->textCursor();
-    cursor.setPosition(qBound(0, at, int(memo_->toPlainText().size())));
-    memo_->setTextCursor(cursor);
-    QApplication::beep();
-    emit InputRefused();
 }
 
 bool TByteLimit::arrivedSpan(const QString& input, int pos, qsizetype& head, qsizetype& tail) const
@@ -175,7 +147,7 @@ bool TByteLimit::fit(QString& input, int& pos)
     }
     QString inserted = input.mid(head, input.size() - head - tail);
     if (edit_) {
-        const QString line = OneLineInput(inserted);
+        const QString line = TByteLimitEdit::OneLine(inserted);
         if (line.isEmpty() && !inserted.isEmpty())
             return false;
         if (line != inserted) {
@@ -192,6 +164,13 @@ bool TByteLimit::fit(QString& input, int& pos)
                 return false;
             }
         }
+        // Shown as it will be stored and read back.
+        const QString own = cp932::FoldToOwnForms(inserted);
+        if (own != inserted) {
+            input = input.left(head) + own + input.right(tail);
+            inserted = own;
+            reshaped_ = narrowed_ = true;
+        }
     }
     if (maxBytes_ <= 0)
         return true;
@@ -200,7 +179,9 @@ bool TByteLimit::fit(QString& input, int& pos)
     if (length <= maxBytes_ || length <= TByteLimitEdit::Length(accepted_, wide_))
         return true;
     const int room = maxBytes_ - (length - TByteLimitEdit::Length(inserted, wide_));
-    const QString kept = room > 0 ? TByteLimitEdit::Cut(inserted, room, wide_) : QString();
+    QString kept = room > 0 ? TByteLimitEdit::Cut(inserted, room, wide_) : QString();
+    if (memo_ && kept.endsWith(u'\r'))
+        kept.chop(1); // never half a line break
     if (kept.isEmpty())
         return false;
     input = input.left(head) + kept + input.right(tail);
@@ -209,10 +190,35 @@ bool TByteLimit::fit(QString& input, int& pos)
     return true;
 }
 
+bool TByteLimit::validateLine(QString& input, int& pos)
+{
+    const QString given = input;
+    const int givenPos = pos;
+    if (!fit(input, pos)) {
+        refused_ = true;
+        return false;
+    }
+    if (input == given || !deferring_)
+        return true;
+    // The line control would forget every undo step if its validation
+    // changed the text it checks: the input is rejected unseen and put in
+    // again as taken, an edit like any other.
+    pendingText_ = input;
+    pendingPos_ = pos;
+    deferred_ = true;
+    quietRejection_ = true;
+    input = given;
+    pos = givenPos;
+    return false;
+}
+
 void TByteLimit::tellUnencodable(char32_t ch)
 {
-    // Told once the edit is done with the change, not from inside its validation.
-    const QString text = cp932::UnencodableMessage(ch);
+    // Told once the edit is done with the change, not from inside its
+    // validation. A password's character is not shown: it is part of the password.
+    const bool secret = edit_ && edit_->echoMode() != QLineEdit::Normal;
+    const QString text = secret ? QStringLiteral("パスワードに入力できない文字が含まれています。")
+                                : cp932::UnencodableMessage(ch);
     QWidget* owner = edit_ ? static_cast<QWidget*>(edit_) : static_cast<QWidget*>(memo_);
     QMetaObject::invokeMethod(
         this, [owner, text] { ShowMessage(owner->window(), text, MB_ICONWARNING); }, Qt::QueuedConnection);
@@ -250,53 +256,118 @@ void TByteLimit::Leaving(const QFocusEvent* event)
         CutToLimit();
 }
 
-bool TByteLimit::deliver(QEvent* event, const QString& text)
+bool TByteLimit::deliver(QEvent* event, const QString& text, bool ownStep)
 {
     // The edit's own handling runs once: a TByteLimitEdit's event() passes
     // the event on while it is being handed over.
-    arrive(text, [this, event] {
-        handing_ = true;
-        edit_->event(event);
-        handing_ = false;
-    });
+    arrive(
+        text,
+        [this, event] {
+            handing_ = true;
+            edit_->event(event);
+            handing_ = false;
+        },
+        ownStep);
     return true; // handled here, once
 }
 
-void TByteLimit::arrive(const QString& text, const std::function<void()>& putIn)
+namespace {
+
+// Ends the run of typing the undo history would join the next change to.
+void SeparateUndoStep(QLineEdit* edit)
+{
+    const int at = edit->cursorPosition();
+    const int length = int(edit->text().size());
+    if (length == 0)
+        return;
+    edit->setCursorPosition(at > 0 ? at - 1 : at + 1); // a caret move closes the step
+    edit->setCursorPosition(at);
+}
+
+} // namespace
+
+void TByteLimit::arrive(const QString& text, const std::function<void()>& handOver, bool ownStep)
 {
     arriving_ = text;
     arrivingSet_ = true;
-    narrowed_ = false;
-    const QString before = edit_->text();
-    putIn();
+    narrowed_ = refused_ = deferred_ = false;
+    deferring_ = true;
+    handOver();
+    deferring_ = false;
+    quietRejection_ = false;
     arrivingSet_ = false;
     arriving_.clear();
-    if (narrowed_ && edit_->text() != before && !edit_->isUndoAvailable())
-        keepUndo(before);
+    if (!deferred_)
+        return;
+    deferred_ = false;
+    putIn(pendingText_, pendingPos_, ownStep);
 }
 
-void TByteLimit::keepUndo(const QString& before)
+void TByteLimit::putIn(const QString& want, int pos, bool ownStep)
 {
-    // The line control forgets every undo step when its validation changes
-    // the text it checks (a first line taken, digits folded, a cut to fit).
-    // The change is made again as one step over the text before it, so that
-    // undo gives that text back as after any other input; unseen, since
-    // what was put in has been announced already.
-    const QString after = edit_->text();
-    const int cursor = edit_->cursorPosition();
-    const bool modified = edit_->isModified();
-    const QSignalBlocker blocker(edit_);
-    edit_->setText(before);
-    edit_->selectAll();
-    edit_->insert(after); // passes the validation as it is
-    edit_->setCursorPosition(cursor);
-    edit_->setModified(modified);
-    accepted_ = after;
+    // What was taken goes in over the text as it stands, as the user's edit.
+    const QString before = edit_->text();
+    qsizetype head = 0, tail = 0;
+    TByteLimitEdit::ChangedSpan(before, want, head, tail);
+    if (ownStep)
+        SeparateUndoStep(edit_);
+    const int replaced = int(before.size() - head - tail);
+    if (replaced > 0)
+        edit_->setSelection(int(head), replaced);
+    else
+        edit_->setCursorPosition(int(head));
+    edit_->insert(want.mid(head, want.size() - head - tail));
+    edit_->setCursorPosition(qBound(0, pos, int(edit_->text().size())));
+    if (ownStep)
+        SeparateUndoStep(edit_);
+}
+
+bool TByteLimit::takeLineKey(const QKeyEvent* key)
+{
+    const QString typed = key->text();
+    if (edit_->isReadOnly() || typed.isEmpty() || !typed.at(0).isPrint() ||
+        (key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier)))
+        return false;
+    // The key is judged before it goes in, so that what is taken of it is
+    // typed like any key: it joins the typing before it in the undo history.
+    const QString before = edit_->text();
+    const int from = edit_->hasSelectedText() ? edit_->selectionStart() : edit_->cursorPosition();
+    const int to = edit_->hasSelectedText() ? from + int(edit_->selectedText().size()) : from;
+    const QString input = before.left(from) + typed + before.mid(to);
+    QString want = input;
+    int pos = from + int(typed.size());
+    arriving_ = typed;
+    arrivingSet_ = true;
+    const bool taken = fit(want, pos);
+    arrivingSet_ = false;
+    arriving_.clear();
+    if (!taken) {
+        Refuse();
+        return true;
+    }
+    if (want == input)
+        return false; // typed as usual
+    putIn(want, pos, false);
+    return true;
+}
+
+void TByteLimit::endDrop(QDropEvent* drop, const QString& before) const
+{
+    // The source deletes what it gave only when the drop ends as a move:
+    // that is when the edit took all of it (whatever narrowed it, the rules,
+    // a validator or a length the edit keeps). A move inside the edit puts
+    // in nothing new.
+    if (drop->source() == edit_ || !drop->isAccepted())
+        return;
+    if (refused_ || edit_->text() == before)
+        drop->setDropAction(Qt::IgnoreAction);
+    else if (drop->dropAction() == Qt::MoveAction && !edit_->text().contains(drop->mimeData()->text()))
+        drop->setDropAction(Qt::CopyAction);
 }
 
 void TByteLimit::showContextMenu(const QPoint& globalPos)
 {
-    // The edit's own menu, with its paste taken through deliver() like the
+    // The edit's own menu, with its paste taken through arrive() like the
     // paste key, so that the clipboard's text is known as it arrives.
     QMenu* menu = edit_->createStandardContextMenu();
     if (!menu)
@@ -317,6 +388,23 @@ void TByteLimit::showContextMenu(const QPoint& globalPos)
 
 bool TByteLimit::eventFilter(QObject* watched, QEvent* event)
 {
+    if (memo_) {
+        // A memo being destroyed is a memo no more: nothing to take.
+        if (!qobject_cast<QPlainTextEdit*>(static_cast<QObject*>(memo_)))
+            return false;
+        if (watched == memo_ && event->type() == QEvent::KeyPress)
+            return takeMemoKey(static_cast<QKeyEvent*>(event));
+        if (watched != memo_ && watched->parent() == memo_ && event->type() == QEvent::Drop)
+            return takeMemoDrop(static_cast<QDropEvent*>(event)); // on its viewport
+        return false;
+    }
+    // The combo box of a plain edit: what it hands the edit directly.
+    if (edit_ && watched == edit_->parentWidget()) {
+        const QEvent::Type type = event->type();
+        const bool handed = type == QEvent::InputMethod || type == QEvent::ContextMenu ||
+                            (type == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste));
+        return handed && Take(event);
+    }
     // An edit being destroyed is a line edit no more (it loses the focus
     // from the widget's destructor): nothing to cut or take.
     if (watched != edit_ || !qobject_cast<QLineEdit*>(watched))
@@ -332,24 +420,32 @@ bool TByteLimit::Take(QEvent* event)
     if (!edit_ || handing_)
         return false;
     switch (event->type()) {
-    case QEvent::KeyPress:
-        if (static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste))
-            return deliver(event, QApplication::clipboard()->text(QClipboard::Clipboard));
-        break;
+    case QEvent::KeyPress: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::Paste))
+            return deliver(event, QApplication::clipboard()->text(QClipboard::Clipboard), true);
+        return takeLineKey(key);
+    }
     case QEvent::InputMethod: {
-        const QString commit = static_cast<QInputMethodEvent*>(event)->commitString();
-        if (!commit.isEmpty())
-            return deliver(event, commit);
+        auto* im = static_cast<QInputMethodEvent*>(event);
+        // A commit is a step of its own, unless a composition goes on after
+        // it (a caret move would end that composition).
+        if (!im->commitString().isEmpty())
+            return deliver(event, im->commitString(), im->preeditString().isEmpty());
         break;
     }
     case QEvent::Drop:
-        if (const QMimeData* mime = static_cast<QDropEvent*>(event)->mimeData(); mime && mime->hasText())
-            return deliver(event, mime->text());
+        if (const QMimeData* mime = static_cast<QDropEvent*>(event)->mimeData(); mime && mime->hasText()) {
+            const QString before = edit_->text();
+            deliver(event, mime->text(), true);
+            endDrop(static_cast<QDropEvent*>(event), before);
+            return true;
+        }
         break;
     case QEvent::MouseButtonRelease:
         if (static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton &&
             QApplication::clipboard()->supportsSelection())
-            return deliver(event, QApplication::clipboard()->text(QClipboard::Selection));
+            return deliver(event, QApplication::clipboard()->text(QClipboard::Selection), true);
         break;
     case QEvent::ContextMenu:
         if (edit_->contextMenuPolicy() == Qt::DefaultContextMenu) {
@@ -450,6 +546,21 @@ QString TByteLimitEdit::FoldNumber(const QString& text)
             out[i] = QLatin1Char('-');
     }
     return out;
+}
+
+QString TByteLimitEdit::OneLine(const QString& text)
+{
+    // Line breaks and other control characters would break the rows of the
+    // list, the lines of a copy and the lines of the settings files.
+    QString line;
+    for (QChar ch : text) {
+        const bool lineBreak = ch == u'\r' || ch == u'\n' || ch == QChar::LineSeparator || ch == QChar::ParagraphSeparator;
+        if (lineBreak && !line.isEmpty())
+            break;
+        if (!lineBreak && ch.category() != QChar::Other_Control)
+            line += ch;
+    }
+    return line;
 }
 
 TByteLimitComboBox::TByteLimitComboBox(QWidget* parent) : QComboBox(parent), edit_(new TByteLimitEdit(this))
