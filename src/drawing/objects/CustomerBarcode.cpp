@@ -6,6 +6,7 @@
 #include "platform/Cp932.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 #include <atomic>
 
@@ -315,16 +316,33 @@ QByteArray NormalizeBarcodePostalCode(const QString& PostalCode)
     return digits.size() == 7 ? digits : QByteArray();
 }
 
+namespace {
+
+// A postal code typed into the address (〒100-0014, pasted from a list that
+// keeps it there) is not part of the place: the mark and the code go, so
+// the town is still found and the code's digits never join the number.
+QString WithoutPostalMark(const QString& Address)
+{
+    if (!Address.contains(u'〒'))
+        return Address;
+    static const QRegularExpression mark(
+        QStringLiteral("〒[ \\t　]*[0-9０-９]{3}[ \\t　]*[-‐‑‒–—―−－ーｰ]?[ \\t　]*[0-9０-９]{4}"));
+    return QString(Address).remove(mark);
+}
+
+} // namespace
+
 QByteArray ExtractAddressNumber(const QString& Address)
 {
-    const QString s = Normalized(Address);
+    const QString s = Normalized(WithoutPostalMark(Address));
     return NumberOf(s.mid(StreetDesignationEnd(s, 0)));
 }
 
 QByteArray ExtractAddressNumber(TPostalDictionary& Dictionary, const QByteArray& PostalCode7, const QString& Address)
 {
-    const QString s = Normalized(Address);
-    return NumberOf(s.mid(AddressNumberStart(Dictionary, PostalCode7, Address, s)));
+    const QString address = WithoutPostalMark(Address);
+    const QString s = Normalized(address);
+    return NumberOf(s.mid(AddressNumberStart(Dictionary, PostalCode7, address, s)));
 }
 
 QByteArray ExtractAddressNumber(const QByteArray& PostalCode7, const QString& Address)

@@ -20,7 +20,9 @@
 // spell the town as people write it: ヶ/ケ/が, の/ノ/之, numerals in any
 // width, in kanji or digits, and Kyoto's street designations (河原町通四条
 // 下る２丁目稲荷町) with る or ル, 入, 入る or 入ル, 上がる, 通 or 通り
-// written or not, from another crossing, or left out. For a code the
+// written or not, from another crossing, or left out, and Hokkaido's 条
+// towns written short (南6西10 for 南六条西十丁目). A postal code typed into
+// the address with its mark (〒100-0014) is left out. For a code the
 // dictionary does not list (a large office's own code) the town is the one
 // the address names: among the towns of the municipality the address begins
 // with, else of the municipalities of the code's first three digits. Where

@@ -38,7 +38,8 @@ char16_t TownFold(QChar c)
 // True for a character at k that a spelling of a town may have or lack:
 // what Kyoto's street designations are written with or without (the る of
 // 西入る, the が of 上がる, 通 between two names as in 河原町通四条 and the
-// り of 通り), blanks, and the break where two address lines meet.
+// り of 通り), the 条 of a Hokkaido town written short (南6西 for 南六条西),
+// blanks, and the break where two address lines meet.
 bool Optional(QStringView t, qsizetype k)
 {
     const QChar c = t[k];
@@ -55,6 +56,9 @@ bool Optional(QStringView t, qsizetype k)
         return before == u'通';
     if (c == u'通')
         return IsKanji(before) && k + 1 < t.size() && IsKanji(t[k + 1]);
+    if (c == u'条')
+        return (IsDigit(before) || IsKanjiNumeral(before)) && k + 1 < t.size() &&
+               QStringView(u"東西南北").contains(t[k + 1]);
     return false;
 }
 
