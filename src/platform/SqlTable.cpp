@@ -334,7 +334,11 @@ void TSqlTable::Open(const QString& fileName, bool exclusive)
     // into a string literal (a query on a misspelt column found nothing).
     sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
     sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
-    if ((sqlite3_exec(db_, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr) & 0xFF) == SQLITE_BUSY)
+    const auto isWal = [](void* wal, int, char** value, char**) {
+        *static_cast<bool*>(wal) = value[0] && std::strcmp(value[0], "wal") == 0;
+        return 0;
+    };
+    if ((sqlite3_exec(db_, "PRAGMA journal_mode=WAL", isWal, &wal_, nullptr) & 0xFF) == SQLITE_BUSY)
         sqlite3_busy_timeout(db_, 0); // waited for already
     sqlite3_exec(db_, kIdleCache, nullptr, nullptr, nullptr);
     sqlite3_extended_result_codes(db_, 1);
@@ -356,6 +360,7 @@ void TSqlTable::Open(const QString& fileName, bool exclusive)
         throw;
     }
     sqlite3_busy_timeout(db_, kBusyWait);
+    fileRewritten(); // the file as the table first saw it
     state_ = TState::Browse;
     buf_.assign(def_.Fields.size(), TValue{});
     SetIndexName(QString());
@@ -372,17 +377,25 @@ void TSqlTable::Close()
     insertStmt_ = updateStmt_ = nullptr;
     int moved = 0;
     if (db_) {
+        // A file whose bytes were replaced in place gets nothing of the log,
+        // neither now nor from the engine's fold at the last close.
+        const bool rewritten = fileRewritten();
+        if (rewritten)
+            sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
         if (inTransaction_)
             sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-        else if (foldPending_) // the engine folds at close only when no other connection is open
+        else if (foldPending_ && !rewritten) // the engine folds at close only when no other connection is open
             sqlite3_wal_checkpoint_v2(db_, "main", SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
         if (sqlite3_file_control(db_, "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK)
             moved = 0;
+        moved = moved || rewritten;
         read_.clear();
         sqlite3_close_v2(db_);
         db_ = nullptr;
     }
     foldPending_ = false;
+    seen_.reset();
+    wal_ = rewritten_ = false;
     if (lockFd_ >= 0) {
         releaseHeld(lockFd_);
         ::close(lockFd_); // releases the flock
@@ -605,8 +618,10 @@ void TSqlTable::Post()
 void TSqlTable::requireUnmoved(const QString& what)
 {
     int moved = 0;
-    if (sqlite3_file_control(db_, "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK || !moved)
-        return;
+    if (sqlite3_file_control(db_, "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK || !moved) {
+        if (!fileRewritten())
+            return;
+    }
     throw ESqlTableError(QStringLiteral("%1 (%2): %3").arg(what, QFileInfo(fileName_).fileName(), FileMovedCause()),
                          FileMovedCause(), ESqlTableError::TKind::Moved);
 }
@@ -666,11 +681,12 @@ void TSqlTable::noteCommitted()
 // each time, until the log is in the file.
 void TSqlTable::foldLog()
 {
-    if (!db_ || inTransaction_)
+    if (!db_ || inTransaction_ || fileRewritten())
         return;
     int logFrames = 0, folded = 0;
-    if (sqlite3_wal_checkpoint_v2(db_, "main", SQLITE_CHECKPOINT_PASSIVE, &logFrames, &folded) == SQLITE_OK &&
-        folded >= logFrames)
+    const int rc = sqlite3_wal_checkpoint_v2(db_, "main", SQLITE_CHECKPOINT_PASSIVE, &logFrames, &folded);
+    fileRewritten(); // the file as this fold left it
+    if (rc == SQLITE_OK && folded >= logFrames)
         return;
     if (!idle_ || idle_->thread() != QThread::currentThread() || !QAbstractEventDispatcher::instance())
         return;

@@ -34,6 +34,7 @@
 
 struct sqlite3;
 struct sqlite3_stmt;
+struct TSqlFileSeen;
 
 enum class TSqlFieldType { AutoInc, Integer, Float, Boolean, Text, Memo };
 
@@ -260,6 +261,7 @@ private:
     void commitOwnWrite(const QString& what);
     void dropOwnWrite();
     void requireUnmoved(const QString& what);
+    bool fileRewritten();
     void noteCommitted();
     void foldLog();
     void noticeEndedTransaction();
@@ -292,6 +294,12 @@ private:
     std::unique_ptr<QObject> idle_;
     bool foldPending_ = false;
     int foldRetryMs_ = 0;
+    // The file as last seen by any table of this process on it (its stat,
+    // and how far any connection had folded the log into it then), to tell
+    // a file whose bytes were replaced in place from one only folds wrote.
+    std::shared_ptr<TSqlFileSeen> seen_;
+    bool wal_ = false;      // the connection keeps a log (the file's bytes change only by a fold)
+    bool rewritten_ = false; // replaced in place under the table: nothing of its own goes into it again
     struct TCachedStmt {
         int site;
         int variant;

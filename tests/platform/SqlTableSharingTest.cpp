@@ -243,3 +243,46 @@ TEST(SqlTableCreate, AKilledCreationNeverLeavesAFileWithoutItsTable)
         }
     }
 }
+
+// The sqlite3 shell killed after its commits, with its automatic fold off: the log it leaves is the book's own and
+// is taken in whole. The book's folder renamed or deleted under an open table: writes are refused, nothing is
+// deleted, and the renamed folder's book opens with every row saved before.
+TEST(SqlTableSharing, AKilledShellsLogIsTakenInAndAFolderGoneUnderATableLosesNothing)
+{
+    QTemporaryDir dir;
+    const QString file = newBook(dir);
+    const pid_t shell = ::fork();
+    ASSERT_GE(shell, 0);
+    if (shell == 0) {
+        const QByteArray sql = "PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0;"
+                               "INSERT INTO Book(Name) VALUES('表'); INSERT INTO Book(Name) VALUES('ソ');";
+        ::execlp("sqlite3", "sqlite3", QFile::encodeName(file).constData(), sql.constData(), ".shell kill -9 $PPID",
+                 nullptr);
+        ::_exit(127);
+    }
+    EXPECT_EQ(waitChild(shell), 128 + SIGKILL);
+    ASSERT_GT(QFileInfo(file + QStringLiteral("-wal")).size(), 0);
+    EXPECT_EQ(names(file), QStringList({QStringLiteral("表/0/"), QStringLiteral("ソ/0/")}));
+    EXPECT_TRUE(TSqlTable::TakeSetAsideLogs().isEmpty());
+
+    for (const bool deleted : {false, true}) {
+        SCOPED_TRACE(deleted);
+        QTemporaryDir root;
+        const QString folder = root.path() + QStringLiteral("/アドレス");
+        ASSERT_TRUE(QDir().mkpath(folder));
+        const QString book = folder + QStringLiteral("/Book.DB");
+        TSqlTable::CreateTable(book, bookDef());
+        TSqlTable t(bookDef());
+        t.Open(book);
+        add(t, QStringLiteral("能"));
+        ASSERT_TRUE(deleted ? QDir(folder).removeRecursively()
+                            : QDir().rename(folder, root.path() + QStringLiteral("/移動")));
+        EXPECT_THROW(add(t, QStringLiteral("予")), ESqlTableError);
+        t.Cancel();
+        EXPECT_THROW(t.StartTransaction(), ESqlTableError);
+        EXPECT_THROW(t.Delete(), ESqlTableError);
+        t.Close();
+        if (!deleted)
+            EXPECT_EQ(names(root.path() + QStringLiteral("/移動/Book.DB")), QStringList({QStringLiteral("能/0/")}));
+    }
+}

@@ -6,11 +6,15 @@
 
 #include <QDir>
 #include <QFile>
+#include <QCoreApplication>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
 #include <cerrno>
+#include <functional>
+#include <iostream>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -185,4 +189,115 @@ TEST(SqlTableStorage, AReadOnlyBookIsRefusedAtItsOpenAndWritableAgainOnceMended)
         }
     }
     EXPECT_EQ(waitChild(child), 0);
+}
+
+namespace {
+
+void addRow(TSqlTable& t, const char* name)
+{
+    t.Append();
+    t.SetString(QStringLiteral("Name"), QString::fromUtf8(name));
+    t.Post();
+}
+
+// "<kind>: <cause>" of a refused write, or "written".
+std::string refusedAs(const std::function<void()>& write)
+{
+    try {
+        write();
+    } catch (const ESqlTableError& e) {
+        const char* kinds[] = {"Other", "InUse", "Damaged", "Moved"};
+        return kinds[int(e.Kind())] + (QStringLiteral(": ") + e.Cause()).toStdString();
+    }
+    return "written";
+}
+
+// The rows a fresh open finds, "表|ソ", or what refused the open; with an integrity check of the engine.
+std::string rowsOf(const QString& file)
+{
+    try {
+        TSqlTable t(bookDef());
+        t.Open(file);
+        QStringList out;
+        for (t.First(); !t.Eof(); t.Next())
+            out << t.AsString(QStringLiteral("Name"));
+        return out.join(u'|').toStdString();
+    } catch (const ESqlTableError& e) {
+        return "refused: " + e.Message().toStdString();
+    }
+}
+
+std::string integrity(const QString& file)
+{
+    sqlite3* db = nullptr;
+    std::string out = "(no open)";
+    if (sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK)
+        sqlite3_exec(
+            db, "PRAGMA integrity_check",
+            [](void* o, int, char** v, char**) { return *static_cast<std::string*>(o) = v[0] ? v[0] : "", 0; }, &out,
+            nullptr);
+    sqlite3_close(db);
+    return out;
+}
+
+} // namespace
+
+// "cp backup.DB Book.DB" while the book is open writes the backup into the very file the table holds (no rename, no
+// new file): every write is refused as for a replaced file, and neither a fold nor the last close puts the session's
+// log into it; the backup's rows stay, byte for byte. Two tables of this process on the book (the list's and the
+// record window's) both see it, whichever folded last. Folds of another program sharing the book are no replacement.
+TEST(SqlTableStorage, ABackupCopiedIntoTheOpenFileIsNeitherWrittenOverNorFoldedInto)
+{
+    const std::string moved = (QStringLiteral("Moved: ") + FileMovedCause()).toStdString();
+    for (const bool twoTables : {false, true}) {
+        SCOPED_TRACE(twoTables);
+        QTemporaryDir dir;
+        const QString file = dir.path() + QStringLiteral("/Book.DB");
+        const QString backup = dir.path() + QStringLiteral("/backup.DB");
+        TSqlTable::CreateTable(file, bookDef());
+        TSqlTable t(bookDef()), record(bookDef());
+        t.Open(file);
+        addRow(t, "表");
+        addRow(t, "ソ");
+        QCoreApplication::processEvents(); // idle: the file alone is whole
+        ASSERT_EQ(QProcess::execute(QStringLiteral("cp"), {file, backup}), 0);
+        sqlite3* shell = nullptr; // another program sharing the book, folding its own writes
+        ASSERT_EQ(sqlite3_open(file.toUtf8().constData(), &shell), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(shell, "INSERT INTO Book(Name) VALUES('他'); PRAGMA wal_checkpoint", nullptr, nullptr,
+                               nullptr),
+                  SQLITE_OK);
+        sqlite3_close(shell);
+        EXPECT_EQ(refusedAs([&] { addRow(t, "能"); }), "written");
+        TSqlTable& last = twoTables ? record : t; // the table that writes and folds just before the copy
+        if (twoTables)
+            record.Open(file);
+        for (int i = 0; i < 40; ++i)
+            addRow(last, "予予予予予予予予予予");
+        QCoreApplication::processEvents();
+        ASSERT_EQ(QProcess::execute(QStringLiteral("cp"), {backup, file}), 0);
+        const QByteArray restored = ReadFile(file);
+
+        EXPECT_EQ(refusedAs([&] { addRow(t, "構"); }), moved);
+        t.Cancel();
+        EXPECT_EQ(refusedAs([&] { t.StartTransaction(); }), moved);
+        EXPECT_EQ(refusedAs([&] {
+                      t.First();
+                      t.Edit();
+                      t.SetString(QStringLiteral("Name"), QStringLiteral("暴"));
+                      t.Post();
+                  }),
+                  moved);
+        t.Cancel();
+        EXPECT_EQ(refusedAs([&] { t.Delete(); }), moved);
+        QCoreApplication::processEvents();
+        t.Close();
+        record.Close();
+        EXPECT_EQ(ReadFile(file), restored);
+        EXPECT_EQ(rowsOf(file), "表|ソ");
+        EXPECT_EQ(integrity(file), "ok");
+        EXPECT_EQ(TSqlTable::TakeSetAsideLogs().size(), 2); // the session's log, kept beside it
+        t.Open(file);
+        addRow(t, "新");
+        EXPECT_EQ(rowsOf(file), "表|ソ|新");
+    }
 }
