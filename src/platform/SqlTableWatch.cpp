@@ -59,7 +59,7 @@ struct TSqlFileSeen {
     std::mutex mutex;
     bool known = false;
     qint64 size = 0;
-    qint64 stamps[4] = {}; // mtime and ctime, s and ns
+    qint64 stamps[2] = {}; // mtime, s and ns
     quint32 folds[4] = {};  // the log's salts, frames folded, frames a fold set out to copy
 };
 
@@ -106,7 +106,10 @@ bool TSqlTable::fileRewritten()
         return false; // a file gone from its path is told by the engine's own check
     f->pMethods->xShmBarrier(f);
     const auto* index = static_cast<const volatile uchar*>(region);
-    const qint64 stamps[4] = {st.st_mtim.tv_sec, st.st_mtim.tv_nsec, st.st_ctim.tv_sec, st.st_ctim.tv_nsec};
+    // The change time is left out: a chmod, a chown or a new hard link moves
+    // it without touching a byte, and a user who mends a mode must not find
+    // the book refused.
+    const qint64 stamps[2] = {st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
     const quint32 folds[4] = {indexWord(index, kSaltAt), indexWord(index, kSaltAt + 4), indexWord(index, kFoldedAt),
                               indexWord(index, kFoldBegunAt)};
     if (!seen_)

@@ -268,6 +268,9 @@ TEST(SqlTableStorage, ABackupCopiedIntoTheOpenFileIsNeitherWrittenOverNorFoldedI
                   SQLITE_OK);
         sqlite3_close(shell);
         EXPECT_EQ(refusedAs([&] { addRow(t, "能"); }), "written");
+        // A mode mended by hand moves the change time alone: nothing was replaced.
+        ASSERT_TRUE(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner));
+        EXPECT_EQ(refusedAs([&] { addRow(t, "力"); }), "written");
         TSqlTable& last = twoTables ? record : t; // the table that writes and folds just before the copy
         if (twoTables)
             record.Open(file);
