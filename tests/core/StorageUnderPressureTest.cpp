@@ -79,15 +79,27 @@ int fcntlWithoutLocks(int fd, int cmd, ...)
 }
 
 // The start as the program runs it: the window painted, then the senders
-// read and the start book opened. Waits until a book is open or `told`
-// messages have been shown.
+// read and the start book opened, every message over the painted window.
+// Waits until a book is open or `told` messages have been shown.
 void StartShown(TAddressList& list, const TMessageRecorder& messages, size_t told)
 {
+    struct TPaints : QObject {
+        const std::vector<TMessageBoxRequest>& shown;
+        int beforeMessage = 0;
+        explicit TPaints(const TMessageRecorder& m) : shown(m.Messages()) {}
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            return (beforeMessage += e->type() == QEvent::Paint && shown.empty()), false;
+        }
+    } paints(messages);
+    list.installEventFilter(&paints);
     AdrsName.clear();
     list.show();
     StartupOpenWhenShown(list);
     for (int i = 0; i < 200 && AdrsName.isEmpty() && messages.Messages().size() < told; ++i)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    list.removeEventFilter(&paints);
+    EXPECT_GT(paints.beforeMessage, 0) << "a message before the window was painted";
 }
 
 } // namespace
