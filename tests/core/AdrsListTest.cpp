@@ -26,6 +26,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QScopeGuard>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -592,27 +593,6 @@ TEST_F(AdrsListTest, ABookThatCannotBeOpenedSaysWhyAndNothingNeedingItIsOffered)
     QDir(register_).removeRecursively();
 }
 
-// The test's own thread as a plain user (root reads and writes any file),
-// the data folder given to it; the thread is root again when this goes.
-// Real ids too: Qt's permission checks ask access(), which checks them.
-class TAsPlainUser {
-public:
-    TAsPlainUser()
-    {
-        if (::geteuid() != 0)
-            return;
-        QDirIterator it(DataFolder(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-        for (QString path = DataFolder(); !path.isEmpty(); path = it.hasNext() ? it.next() : QString())
-            EXPECT_EQ(::lchown(QFile::encodeName(path).constData(), 65534, 65534), 0);
-        dropped_ = ::syscall(SYS_setresgid, 65534, 65534, 0) == 0 && ::syscall(SYS_setresuid, 65534, 65534, 0) == 0;
-        EXPECT_TRUE(dropped_);
-    }
-    ~TAsPlainUser() { EXPECT_TRUE(!dropped_ || (::syscall(SYS_setresuid, 0, 0, 0) | ::syscall(SYS_setresgid, 0, 0, 0)) == 0); }
-
-private:
-    bool dropped_ = false;
-};
-
 // Each permission a book's file or folder lacks is named as what it stops:
 // a book the user can read is said to be one that cannot be written, not
 // one out of reach. The file is left as it was.
@@ -637,7 +617,15 @@ TEST_F(AdrsListTest, EachMissingPermissionOfABookIsNamedAsWhatItStops)
         ASSERT_TRUE(CreateAdrsBook(c.book));
         TSqlTable(AdrsTableDef()).Open(AdrsTableFileName(c.book)); // a book once opened keeps the log mode it is opened in
     }
-    TAsPlainUser user;
+    // As a plain user (root reads and writes any file) owning the data folder, until the test ends; real ids too,
+    // for Qt's permission checks ask access().
+    const bool root = ::geteuid() == 0;
+    QDirIterator it(DataFolder(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    for (QString path = DataFolder(); root && !path.isEmpty(); path = it.hasNext() ? it.next() : QString())
+        ASSERT_EQ(::lchown(QFile::encodeName(path).constData(), 65534, 65534), 0);
+    const auto asRootAgain = qScopeGuard(
+        [root] { EXPECT_TRUE(!root || (::syscall(SYS_setresuid, 0, 0, 0) == 0 && ::syscall(SYS_setresgid, 0, 0, 0) == 0)); });
+    ASSERT_TRUE(!root || (::syscall(SYS_setresgid, 65534, 65534, 0) == 0 && ::syscall(SYS_setresuid, 65534, 65534, 0) == 0));
     for (const TCase& c : cases) {
         const QString file = AdrsTableFileName(c.book), folder = QFileInfo(file).absolutePath();
         const QByteArray before = ReadFile(file);

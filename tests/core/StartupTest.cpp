@@ -89,9 +89,9 @@ TEST(Startup, TheBookMadeAnewTakesNoLogLeftBesideItAndSaysWhereTheLogWasKept)
     EXPECT_EQ(list.GetRecordCount(), 0);
     QStringList shown{QStringLiteral("ファイルのそばに、そのファイルのものではない更新記録がありました"),
                       QStringLiteral("ファイルには取り込まず、次の名前で残しました")};
-    for (const char* side : {"wal", "shm"}) // the log, then its index
-        for (const QString& name : QDir(dir).entryList({QStringLiteral("Adrs.DB-%1.set-aside-*").arg(side)}))
-            shown << dir + u'/' + name;
+    for (const QString& name : QDir(dir).entryList({QStringLiteral("Adrs.DB-*.set-aside-*")}, QDir::Files,
+                                                   QDir::Name | QDir::Reversed)) // the log, then its index
+        shown << dir + u'/' + name;
     EXPECT_EQ(shown.size(), 4);
     ASSERT_EQ(messages.Messages().size(), 1u);
     EXPECT_EQ(messages.LastText(), shown.join(QStringLiteral("  \r\n")) + QStringLiteral("  "));

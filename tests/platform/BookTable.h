@@ -8,10 +8,9 @@
 
 inline TSqlTableDef bookDef()
 {
-    TSqlTableDef d;
-    d.TableName = QStringLiteral("Book");
-    d.Fields = {{QStringLiteral("RecNo"), TSqlFieldType::AutoInc}, {QStringLiteral("Name"), TSqlFieldType::Text, 20}};
-    return d;
+    return {QStringLiteral("Book"),
+            {{QStringLiteral("RecNo"), TSqlFieldType::AutoInc}, {QStringLiteral("Name"), TSqlFieldType::Text, 20}},
+            {}};
 }
 
 // "<kind>: <cause>" of the table error run throws, or "" when it throws none.
