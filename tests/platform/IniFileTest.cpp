@@ -273,18 +273,20 @@ TEST(IniFile, AFileWithAByteOrderMarkKeepsItsFirstSectionItsMarkAndItsEncoding)
         w = S_IFDIR | 0755;
 }
 
-// A file that cannot be opened for another cause than its absence (here a
-// file where its folder should be) is refused with that cause, never a
-// folder in its place that is not there.
+// A file that cannot be opened for another cause than its absence is
+// refused with that cause, never a folder in its place that is not there.
 TEST(IniFile, AFileThatCannotBeOpenedIsRefusedWithItsTrueCause)
 {
     QTemporaryDir dir;
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("folder.ini")));
     ASSERT_TRUE(WriteFile(dir.filePath("plain"), "x"));
-    soilStackWithFolderModes();
-    TIniFile ini(dir.filePath("plain/Telvora21.ini"));
-    ini.WriteString("A", "k", "v");
-    errno = 0;
-    EXPECT_FALSE(ini.UpdateFile());
-    EXPECT_EQ(errno, ENOTDIR);
+    for (const auto& [name, cause] : {std::pair{"folder.ini", EISDIR}, std::pair{"plain/Telvora21.ini", ENOTDIR}}) {
+        soilStackWithFolderModes();
+        TIniFile ini(dir.filePath(name));
+        ini.WriteString("A", "k", "v");
+        errno = 0;
+        EXPECT_FALSE(ini.UpdateFile());
+        EXPECT_EQ(errno, cause) << name;
+    }
     EXPECT_EQ(ReadFile(dir.filePath("plain")), QByteArray("x"));
 }
