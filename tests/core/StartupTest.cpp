@@ -4,10 +4,11 @@
 #include "core/SingleInstance.h"
 #include "core/ui/AdrsList.h"
 #include "core/ui/Startup.h"
-#include "core_data/OtherWriter.h"
 #include "support/TestSupport.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QEvent>
 #include <QWidget>
 #include <QSignalSpy>
@@ -63,38 +64,38 @@ TEST(Startup, TheStartBookIsOpenedOnceTheWindowHasBeenPainted)
     EXPECT_EQ(opens, 1);
 }
 
-// A sender file another program holds (the sqlite3 shell writing it in its
-// exclusive locking mode) is waited for and told over the painted main
-// window, not on a blank screen before it; the start book opens after.
-TEST(Startup, TheSenderFileIsReadAndToldOnceTheWindowHasBeenPainted)
+// The only book's file went under the last session, which had saved a record: the start makes the book anew
+// (the first-start path) without that session's log, and tells the user where the log was kept.
+TEST(Startup, TheBookMadeAnewTakesNoLogLeftBesideItAndSaysWhereTheLogWasKept)
 {
     TTempDataFolder folder;
-    LoadSettings();
-    AdrsName.clear();
-    TDMTelvora21 dm;
-    dm.OpenSenderTable(); // made, as a first start makes it
-    dm.CloseSenderTable();
     TMessageRecorder messages;
-    TOtherWriter other(SenderTableFileName(), true, "Sender");
-    TAddressList window;
-    struct TPaints : QObject {
-        TMessageRecorder& messages;
-        int beforeMessage = 0;
-        explicit TPaints(TMessageRecorder& m) : messages(m) {}
-        bool eventFilter(QObject*, QEvent* e) override
-        {
-            return (beforeMessage += e->type() == QEvent::Paint && messages.Messages().empty()), false;
-        }
-    } paints(messages);
-    window.installEventFilter(&paints);
-    window.show();
-    StartupOpenWhenShown(window);
-    for (int i = 0; i < 200 && AdrsName.isEmpty(); ++i)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-    EXPECT_GT(paints.beforeMessage, 0);
+    LoadSettings();
+    TDMTelvora21 dm;
+    BuildAdrsBookList();
+    ASSERT_TRUE(CreateAdrsBook(kDefaultAdrsName));
+    const QString file = AdrsTableFileName(kDefaultAdrsName), dir = QFileInfo(file).path();
+    {
+        TSqlTable table(AdrsTableDef());
+        table.Open(file);
+        table.Append();
+        table.SetString(QStringLiteral("Adrs1"), QStringLiteral("表ソ能"));
+        table.Post();
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(QFile::remove(file));
+    }
+    TAddressList list;
+    ASSERT_TRUE(list.OpenStartBook());
+    EXPECT_EQ(list.GetRecordCount(), 0);
+    QStringList shown{QStringLiteral("ファイルのそばに、そのファイルのものではない更新記録がありました"),
+                      QStringLiteral("ファイルには取り込まず、次の名前で残しました")};
+    for (const QString& name : QDir(dir).entryList({QStringLiteral("Adrs.DB-*.set-aside-*")}, QDir::Files,
+                                                   QDir::Name | QDir::Reversed)) // the log, then its index
+        shown << dir + u'/' + name;
+    EXPECT_EQ(shown.size(), 4);
     ASSERT_EQ(messages.Messages().size(), 1u);
-    EXPECT_EQ(messages.LastText(), QStringLiteral("差出人ファイルが読み込めませんでした  \r\n他で使用中です  "));
-    EXPECT_EQ(AdrsName, kDefaultAdrsName);
+    EXPECT_EQ(messages.LastText(), shown.join(QStringLiteral("  \r\n")) + QStringLiteral("  "));
+    EXPECT_EQ(messages.Messages().back().flags & 0xF0, unsigned(MB_ICONWARNING));
 }
 
 } // namespace

@@ -78,14 +78,16 @@ int fcntlWithoutLocks(int fd, int cmd, ...)
     return ::fcntl(fd, cmd, arg);
 }
 
-// The start as the program runs it: the window painted, then the senders
-// read and the start book opened. Waits until a book is open or `told`
-// messages have been shown.
+// The start as the program runs it: the window shown, then, once painted,
+// the senders read and the start book opened; nothing is told before. Waits
+// until a book is open or `told` messages have been shown.
 void StartShown(TAddressList& list, const TMessageRecorder& messages, size_t told)
 {
+    EXPECT_TRUE(messages.Messages().empty());
     AdrsName.clear();
     list.show();
     StartupOpenWhenShown(list);
+    EXPECT_TRUE(messages.Messages().empty()) << "told before the window was painted";
     for (int i = 0; i < 200 && AdrsName.isEmpty() && messages.Messages().size() < told; ++i)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
 }
@@ -116,9 +118,9 @@ TEST(StorageUnderPressure, AFullDiskIsToldAsSuchWhetherTheBookIsStillToBeMadeOrI
     }
     disk.Free();
     {
+        messages.Clear();
         TDMTelvora21 dm;
         TAddressList list;
-        messages.Clear();
         StartShown(list, messages, 1);
         ASSERT_FALSE(AdrsName.isEmpty()) << messages.LastText().toStdString();
     }

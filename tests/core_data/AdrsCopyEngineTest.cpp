@@ -5,7 +5,6 @@
 #include "core/AdrsCopyEngine.h"
 #include "core/AdrsRecord.h"
 #include "core/DBInfo.h"
-#include "core_data/OtherWriter.h"
 #include "platform/Seams.h"
 #include "support/data/DataSupport.h"
 
@@ -315,26 +314,6 @@ TEST_F(AdrsCopyEngineTest, FailedRecordsAndAFullDiskAreCountedAsTheBookHoldsThem
     EXPECT_EQ(codes.size(), many.size()) << "every code but the refused record's, and the destination's own";
     for (const auto& [code, count] : codes)
         EXPECT_EQ(count, 1) << code.constData();
-}
-
-// Another program writing the destination (the sqlite3 shell inside a
-// transaction): the run stops before writing a record and says the book is
-// in use; once that program has committed, the same run copies both.
-TEST_F(AdrsCopyEngineTest, ADestinationAnotherProgramIsWritingIsToldAsInUse)
-{
-    AddRows(QStringLiteral("元"), {{"", "", "", "C1", ""}, {"0311111111", "", "", "表ソ", "", true}});
-    {
-        TOtherWriter other(dst);
-        const TAdrsCopyCounts held = Run({}, {1, 2});
-        EXPECT_TRUE(held.WriteError);
-        EXPECT_EQ(held.WriteFault, TAdrsCopyWriteFault::InUse);
-        EXPECT_EQ(held.Registered + held.Failed, 0);
-        other.Commit();
-    }
-    const TAdrsCopyCounts after = Run({}, {1, 2});
-    EXPECT_EQ(after.Registered, 2);
-    EXPECT_EQ(after.WriteFault, TAdrsCopyWriteFault::None);
-    EXPECT_EQ(Dump(dst).size(), 3u) << "the other program's row and both copies";
 }
 
 // A destination another program moved away after the copy opened it: nothing

@@ -264,18 +264,14 @@ TEST(IniFile, AFileWithAByteOrderMarkKeepsItsFirstSectionItsMarkAndItsEncoding)
     EXPECT_EQ(ReadFile(path), marked932 + "Other=" + cp932::Encode(QStringLiteral("能")) + "\r\n");
 }
 
-namespace {
-
 // Leaves what lstat fills in for a folder all over the stack below the
 // caller, where a stat it never filled would read it.
-[[gnu::noinline]] void soilStackWithFolderModes()
+[[gnu::noinline]] static void soilStackWithFolderModes()
 {
     volatile std::uint32_t words[32768];
     for (volatile std::uint32_t& w : words)
         w = S_IFDIR | 0755;
 }
-
-} // namespace
 
 // A file that cannot be opened for another cause than its absence is
 // refused with that cause, never a folder in its place that is not there.

@@ -1,6 +1,6 @@
 // A table on storage under pressure without root (the real full disk is in StorageUnderPressure).
 #include "platform/FileErrors.h"
-#include "platform/SqlTable.h"
+#include "platform/BookTable.h"
 
 #include "support/data/DataSupport.h"
 
@@ -20,36 +20,16 @@
 
 namespace {
 
-TSqlTableDef bookDef()
-{
-    TSqlTableDef d;
-    d.TableName = QStringLiteral("Book");
-    d.Fields = {{QStringLiteral("RecNo"), TSqlFieldType::AutoInc}, {QStringLiteral("Name"), TSqlFieldType::Text, 20}};
-    return d;
-}
-
 // How an open fails, "<kind>: <cause>", or "opened".
 QString refusal(const QString& file, bool exclusive = false)
 {
-    TSqlTable t(bookDef());
-    try {
-        t.Open(file, exclusive);
-    } catch (const ESqlTableError& e) {
-        const char* kinds[] = {"Other", "InUse", "Damaged"};
-        return QLatin1String(kinds[int(e.Kind())]) + QStringLiteral(": ") + e.Cause();
-    }
-    return QStringLiteral("opened");
+    const QString failed = failure([&] { TSqlTable(bookDef()).Open(file, exclusive); });
+    return failed.isEmpty() ? QStringLiteral("opened") : failed;
 }
 
 QStringList sideFiles(const QString& dir)
 {
     return QDir(dir).entryList({QStringLiteral("*-wal"), QStringLiteral("*-shm"), QStringLiteral("*-journal")});
-}
-
-int waitChild(pid_t pid)
-{
-    int status = 0;
-    return ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 } // namespace
