@@ -392,6 +392,10 @@ TEST(CustomerBarcode, AddressLinesCloseANumberWhereTheyMeet)
         {"0600001", {u"北海道札幌市中央区北1"_s, u"条西2丁目1"_s}, "06000012-1dddddddddd", "06000011-2-1dddddddd"},
         {"1000005", {u"東京都千代田区丸の内二"_s, u"丁目3-1"_s}, "10000052-3-1dddddddd", {}},
         {"6008022", {u"京都府京都市下京区河原町通四条下ル"_s, u"二丁目稲荷町"_s, u"355"_s}, "6008022355dddddddddd", {}},
+        // A last number in kanji ends with its line, whatever the next begins with.
+        {"1000005", {u"東京都千代田区丸の内一丁目二番三"_s, u"丸の内ビル"_s}, "10000051-2-3dddddddd", {}},
+        {"1000005", {u"東京都千代田区丸の内一丁目二番三"_s, u"101号室"_s}, "10000051-2-3-101dddd", {}},
+        {"1000014", {u"東京都千代田区永田町一ノ七ノ一"_s, u"三井ビル"_s}, "10000141-7-1dddddddd", {}},
     };
     for (const bool dictionary : {QFile::exists(kZipcodeDictionaryPath), false}) {
         TPostalDictionary::SetSharedPath(dictionary ? kZipcodeDictionaryPath : QStringLiteral("/nonexistent/zipcode"));

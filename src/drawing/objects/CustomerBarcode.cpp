@@ -42,6 +42,11 @@ bool IsDigit(QChar c)
     return c >= u'0' && c <= u'9';
 }
 
+bool IsBlank(QChar c)
+{
+    return c == u' ' || c == u'\u3000' || c == u'\t';
+}
+
 // Positional (二十一 21, 百二 102) when the run holds 十, 百 or 千, else
 // digit by digit (二〇三 203).
 QString KanjiNumber(QStringView run)
@@ -170,11 +175,46 @@ bool IsDropped(char16_t c)
     return c == u'&' || c == u'/' || c == u'・' || c == u'･' || c == u'.';
 }
 
-// Kanji numerals in front of a marker word as Arabic digits.
-QString WithKanjiNumbers(const QString& s)
+// The length of what closes a number at `at` so that the next one goes on
+// straight after it: 丁目, 丁, 番, 番地, の, ノ or a hyphen; else 0. 号 ends
+// the address number, and 地割 and 線 name a district.
+qsizetype ContinuingMarkAt(QStringView s, qsizetype at)
+{
+    const qsizetype n = NumberMarkAt(s, at);
+    const QStringView mark = s.mid(at, n);
+    if (n && (mark.startsWith(u'丁') || mark.startsWith(u'番') || mark == u"の" || mark == u"ノ"))
+        return n;
+    return at < s.size() && s[at] == u'-' ? 1 : 0;
+}
+
+// True when what follows kanji numerals that go on from a number ends them as
+// the next number with no mark of their own (一ノ七ノ一, 二番三, 四－五): the
+// end of the address or of a line, a blank, a digit, a hyphen, a letter, a
+// bracket, or a floor or room word (階, 室; F is a letter, 号室 a mark).
+// Other kanji or kana after them may begin a building name (三井ビル, 三ツ星):
+// the numerals are left as written rather than a number guessed.
+bool EndsContinuedNumber(QStringView s, qsizetype at)
+{
+    if (at >= s.size())
+        return true;
+    const QChar c = s[at];
+    return c == kLineBreak || IsBlank(c) || IsDigit(c) || c == u'-' || IsLetter(c) || c == u'階' || c == u'室' ||
+           QStringView(u"()[]{}<>「」『』【】〔〕〈〉《》").contains(c);
+}
+
+// Kanji numerals in front of a marker word, and those that go on from a
+// number and end it (see EndsContinuedNumber), as Arabic digits. AfterTown:
+// s begins right after the town the dictionary matched, so numerals written
+// first (永田町一) go on from the town.
+QString WithKanjiNumbers(const QString& s, bool AfterTown)
 {
     QString out;
     int lastLevel = -1; // the block of the last number, -1 when none or unmarked
+    // Where kanji numerals would go on from the number before them; -1 none.
+    qsizetype goesOn = -1;
+    if (AfterTown)
+        for (goesOn = 0; goesOn < s.size() && IsBlank(s[goesOn]);)
+            ++goesOn;
     qsizetype i = 0;
     while (i < s.size()) {
         if (IsDigit(s[i])) {
@@ -182,6 +222,8 @@ QString WithKanjiNumbers(const QString& s)
                 out += s[i++];
             const qsizetype n = NumberMarkAt(s, i);
             lastLevel = n ? MarkLevel(QStringView(s).mid(i, n)) : -1;
+            if (const qsizetype m = ContinuingMarkAt(s, i))
+                goesOn = i + m;
             continue;
         }
         if (!IsKanjiNumeral(s[i])) {
@@ -192,9 +234,15 @@ QString WithKanjiNumbers(const QString& s)
         while (j < s.size() && IsKanjiNumeral(s[j]))
             ++j;
         const QStringView run = QStringView(s).mid(i, j - i);
-        if (NumberMarkerAt(s, j, lastLevel)) {
+        const bool marked = NumberMarkerAt(s, j, lastLevel);
+        if (marked || (i == goesOn && EndsContinuedNumber(s, j))) {
             out += KanjiNumber(run);
-            lastLevel = MarkLevel(QStringView(s).mid(j, NumberMarkAt(s, j)));
+            lastLevel = marked ? MarkLevel(QStringView(s).mid(j, NumberMarkAt(s, j))) : -1;
+            if (const qsizetype m = ContinuingMarkAt(s, j))
+                goesOn = j + m;
+            // 三 then 101 (a line joined without a break) are two numbers.
+            if (j < s.size() && IsDigit(s[j]))
+                out += u'-';
         } else {
             out += run.toString();
         }
@@ -208,14 +256,16 @@ QString WithKanjiNumbers(const QString& s)
 namespace customer_barcode {
 
 // Where two lines of the address meet after a digit the number ends (2-21-1
-// / 101号室); anywhere else the lines run on as one, so a town name wrapped
-// mid-word (麻布十 / 番) still reads.
+// / 101号室), and after a kanji numeral unless the next line begins with a
+// mark (一丁目二番三 / 丸の内ビル ends, 麻布十 / 番 and 丸の内二 / 丁目 run
+// on); anywhere else the lines run on as one, so a town name wrapped mid-word
+// still reads.
 QString Normalized(const QString& address)
 {
     QString s;
     s.reserve(address.size());
-    for (QChar qc : address) {
-        char16_t c = qc.unicode();
+    for (qsizetype k = 0; k < address.size(); ++k) {
+        char16_t c = address[k].unicode();
         if (c >= 0xFF01 && c <= 0xFF5E)
             c = static_cast<char16_t>(c - 0xFF01 + 0x21);
         if (c >= u'a' && c <= u'z')
@@ -223,7 +273,11 @@ QString Normalized(const QString& address)
         if (IsDropped(c))
             continue;
         if (c == u'\r' || c == u'\n') {
-            if (!s.isEmpty() && IsDigit(s.back()))
+            qsizetype next = k + 1;
+            while (next < address.size() && (address[next] == u'\r' || address[next] == u'\n'))
+                ++next;
+            const bool kanjiEnd = !s.isEmpty() && IsKanjiNumeral(s.back()) && !NumberMarkAt(address, next);
+            if (!s.isEmpty() && (IsDigit(s.back()) || kanjiEnd))
                 s += QChar(kLineBreak);
             continue;
         }
@@ -233,9 +287,9 @@ QString Normalized(const QString& address)
 }
 
 // The address number of a normalised text (see ExtractAddressNumber).
-QByteArray NumberOf(const QString& Normal)
+QByteArray NumberOf(const QString& Normal, bool AfterTown)
 {
-    const QString s = WithKanjiNumbers(Normal);
+    const QString s = WithKanjiNumbers(Normal, AfterTown);
     // Digits, hyphens and lone letters are kept; whatever stands between
     // them (kanji, kana, blanks, runs of letters, the floor mark F after a
     // number) becomes one hyphen.
@@ -342,7 +396,9 @@ QByteArray ExtractAddressNumber(TPostalDictionary& Dictionary, const QByteArray&
 {
     const QString address = WithoutPostalMark(Address);
     const QString s = Normalized(address);
-    return NumberOf(s.mid(AddressNumberStart(Dictionary, PostalCode7, address, s)));
+    bool townFound = false;
+    const qsizetype start = AddressNumberStart(Dictionary, PostalCode7, address, s, &townFound);
+    return NumberOf(s.mid(start), townFound);
 }
 
 QByteArray ExtractAddressNumber(const QByteArray& PostalCode7, const QString& Address)

@@ -30,15 +30,22 @@
 // address goes through the extraction, so a town name that holds digits or a
 // lone letter adds them to the address number; a Kyoto street designation
 // (up to its last 上る, 下る, 東入 or 西入 and the blocks after it, 二丁目,
-// 3筋目) is part of the place and never read. Kanji numerals are taken as
-// numbers only in front of 丁目, 丁, 番地, 番, 号, 地割, 線, の and ノ: in front
+// 3筋目) is part of the place and never read. Kanji numerals in front of a
+// mark (丁目, 丁, 番地, 番, 号, 地割, 線, の, ノ) are a number: in front
 // of 丁目, 号, 番地, 地割 and 線 always, and as the next smaller block after a
 // number (二丁目四番丸の内ビル); otherwise not when the kanji of a town name
 // follow the mark, so town names such as 北六条東, 十日町, 八丁堀, 三ノ輪 or
 // 一番町 add nothing while a building name straight after the mark
-// (六番ソ表能ビル, 三丁目新宿ビル) leaves the number in. Whatever is not part
-// of a number becomes a hyphen, a run of them one, and none is left at
-// either end.
+// (六番ソ表能ビル, 三丁目新宿ビル) leaves the number in. Kanji numerals with
+// no mark after them are the next number when they go on from one, straight
+// after 丁目, 丁, 番, 番地, の, ノ or a hyphen that closed it (一ノ七ノ一,
+// 一丁目二番三, 二丁目四－五; 号 ends the number), and the address or a line
+// ends, or a blank, a digit, a hyphen, a letter, a bracket, 階 or 室 follows;
+// other kanji or kana after them may begin a building name (一ノ七ノ一三井
+// ビル), so they are left out rather than a number guessed. Straight after
+// the town the dictionary matched (永田町一) they go on from the town; with
+// no town matched they never do. Whatever is not part of a number becomes a
+// hyphen, a run of them one, and none is left at either end.
 
 #include <QByteArray>
 #include <QImage>

@@ -11,11 +11,6 @@ namespace customer_barcode {
 
 namespace {
 
-bool IsBlank(QChar c)
-{
-    return c == u' ' || c == u'\u3000' || c == u'\t';
-}
-
 bool IsRu(QChar c)
 {
     return c == u'る' || c == u'ル';
@@ -337,7 +332,7 @@ qsizetype StreetDesignationEnd(QStringView s, qsizetype From)
 }
 
 qsizetype AddressNumberStart(TPostalDictionary& Dictionary, const QByteArray& PostalCode7, const QString& Address,
-                             const QString& Normal)
+                             const QString& Normal, bool* TownFound)
 {
     std::vector<TAddressParts> places = Dictionary.PlacesOf(QString::fromLatin1(PostalCode7));
     // A code the dictionary does not list, or one for a whole municipality
@@ -347,6 +342,8 @@ qsizetype AddressNumberStart(TPostalDictionary& Dictionary, const QByteArray& Po
     if (byAddress)
         places = PlacesOfAddress(Dictionary, PostalCode7, Address);
     const qsizetype end = TownEnd(places, Normal, byAddress);
+    if (TownFound)
+        *TownFound = end >= 0;
     return end >= 0 ? end : StreetDesignationEnd(Normal, 0);
 }
 
