@@ -52,6 +52,40 @@ TMessageRecorder::TMessageRecorder()
 
 TMessageRecorder::~TMessageRecorder() { SetMessageBoxHandler(std::move(previous_)); }
 
+namespace {
+
+// Drags the selection of a memo onto `target` (a line edit, or a memo's
+// viewport side: pass the memo) at `at`, proposing a move as a plain drag
+// between two fields does, and ends the drag as the memo does when its drag
+// returns: a drop that ended as a move deletes the selection from the source.
+Qt::DropAction DragSelection(QPlainTextEdit* source, QWidget* target, QPoint at)
+{
+    QMimeData mime;
+    mime.setText(source->textCursor().selectedText().replace(QChar::ParagraphSeparator, QLatin1Char('\n')));
+    QWidget* receiver = target;
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(target))
+        receiver = area->viewport();
+    // Shift asks for the move the platform proposes for a plain drag from
+    // one field to another (offscreen it would propose a copy).
+    const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
+    QDragEnterEvent enter(at, actions, &mime, Qt::LeftButton, Qt::ShiftModifier);
+    QApplication::sendEvent(receiver, &enter);
+    QDragMoveEvent move(at, actions, &mime, Qt::LeftButton, Qt::ShiftModifier);
+    QApplication::sendEvent(receiver, &move);
+    QDropEvent drop(QPointF(at), actions, &mime, Qt::LeftButton, Qt::ShiftModifier);
+    EXPECT_EQ(drop.proposedAction(), Qt::MoveAction);
+    QApplication::sendEvent(receiver, &drop);
+    const Qt::DropAction result = drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
+    if (result == Qt::MoveAction) {
+        QTextCursor cursor = source->textCursor();
+        cursor.removeSelectedText();
+        source->setTextCursor(cursor);
+    }
+    return result;
+}
+
+} // namespace
+
 const char* const kArrivalNames[] = {"Ctrl+V", "Shift+Insert", "menu paste", "commit", "drop", "middle button", "keys"};
 
 QString TextOf(const QWidget* input)
@@ -59,8 +93,9 @@ QString TextOf(const QWidget* input)
     return input->property(qobject_cast<const QLineEdit*>(input) ? "text" : "plainText").toString();
 }
 
-void Arrive(QWidget* focus, QWidget* input, TArrival how, const QString& text)
+Qt::DropAction Arrive(QWidget* focus, QWidget* input, TArrival how, const QString& text)
 {
+    Qt::DropAction dropped = Qt::IgnoreAction;
     QApplication::clipboard()->setText(text);
     const QPoint at = input->inputMethodQuery(Qt::ImCursorRectangle).toRect().center();
     if (how == TArrival::PasteKey) {
@@ -93,7 +128,8 @@ void Arrive(QWidget* focus, QWidget* input, TArrival how, const QString& text)
         source->setPlainText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
         source->selectAll();
         const QString given = source->toPlainText();
-        if (DragSelection(source, input, qobject_cast<QPlainTextEdit*>(input) ? QPoint(4, 4) : at) == Qt::MoveAction)
+        dropped = DragSelection(source, input, qobject_cast<QPlainTextEdit*>(input) ? QPoint(4, 4) : at);
+        if (dropped == Qt::MoveAction)
             EXPECT_TRUE(TextOf(input).contains(given)) << "a move of what was not all taken";
         else
             EXPECT_EQ(source->toPlainText(), given) << "the source lost what it gave";
@@ -104,32 +140,7 @@ void Arrive(QWidget* focus, QWidget* input, TArrival how, const QString& text)
         TypeChars(focus, text);
     }
     QCoreApplication::processEvents();
-}
-
-Qt::DropAction DragSelection(QPlainTextEdit* source, QWidget* target, QPoint at)
-{
-    QMimeData mime;
-    mime.setText(source->textCursor().selectedText().replace(QChar::ParagraphSeparator, QLatin1Char('\n')));
-    QWidget* receiver = target;
-    if (auto* area = qobject_cast<QAbstractScrollArea*>(target))
-        receiver = area->viewport();
-    // Shift asks for the move the platform proposes for a plain drag from
-    // one field to another (offscreen it would propose a copy).
-    const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
-    QDragEnterEvent enter(at, actions, &mime, Qt::LeftButton, Qt::ShiftModifier);
-    QApplication::sendEvent(receiver, &enter);
-    QDragMoveEvent move(at, actions, &mime, Qt::LeftButton, Qt::ShiftModifier);
-    QApplication::sendEvent(receiver, &move);
-    QDropEvent drop(QPointF(at), actions, &mime, Qt::LeftButton, Qt::ShiftModifier);
-    EXPECT_EQ(drop.proposedAction(), Qt::MoveAction);
-    QApplication::sendEvent(receiver, &drop);
-    const Qt::DropAction result = drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
-    if (result == Qt::MoveAction) {
-        QTextCursor cursor = source->textCursor();
-        cursor.removeSelectedText();
-        source->setTextCursor(cursor);
-    }
-    return result;
+    return dropped;
 }
 
 void ExpectFirstLineEverywhere(QWidget* window, int inputs)
