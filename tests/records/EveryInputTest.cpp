@@ -217,8 +217,9 @@ TInputReport DriveInput(const QString& window, const TReach& reach, TMessageReco
     }
     const bool takesDrops = input->acceptDrops() && !qobject_cast<QAbstractSpinBox*>(input->parentWidget());
     QStringList ways;
-    for (int w = 0; w <= int(TArrival::Keys); ++w) {
-        const TArrival way = TArrival(w);
+    for (const TArrival way : {TArrival::Keys, TArrival::PasteKey, TArrival::ShiftInsert, TArrival::MenuPaste,
+                               TArrival::Commit, TArrival::Drop, TArrival::MiddleButton}) {
+        const int w = int(way);
         if ((way == TArrival::MiddleButton && !QApplication::clipboard()->supportsSelection()) ||
             (way == TArrival::Drop && !takesDrops))
             continue;
