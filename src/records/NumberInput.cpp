@@ -28,21 +28,6 @@ bool IsNumber(const QString& text)
     return true;
 }
 
-// What a one-line edit takes of the text put in: its first line that is not
-// empty, without control characters.
-QString FirstLine(const QString& text)
-{
-    QString line;
-    for (QChar ch : text) {
-        const bool lineBreak = ch == u'\r' || ch == u'\n' || ch == QChar::LineSeparator || ch == QChar::ParagraphSeparator;
-        if (lineBreak && !line.isEmpty())
-            break;
-        if (!lineBreak && ch.category() != QChar::Other_Control)
-            line += ch;
-    }
-    return line;
-}
-
 class TWholeNumberValidator : public QValidator {
 public:
     TWholeNumberValidator(QLineEdit* edit, int maxDigits)
@@ -70,7 +55,7 @@ private:
         const QString folded = limited && limited->Numeric() ? TByteLimitEdit::FoldNumber(input) : input;
         qsizetype head = 0, tail = 0;
         TByteLimitEdit::ChangedSpan(before_, folded, head, tail);
-        const QString line = FirstLine(folded.mid(head, folded.size() - head - tail));
+        const QString line = TByteLimitEdit::OneLine(folded.mid(head, folded.size() - head - tail));
         // A character the code page cannot hold is refused by the edit, by name.
         if (!cp932::CanEncode(line))
             return true;

@@ -22,10 +22,8 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -257,33 +255,6 @@ TEST_F(AddressSearchTest, PatternsSaveInPlaceDeleteToNoFileAndFailuresChangeNoth
     d->cbxPattern->setEditText(QStringLiteral("  "));
     d->ViewPattern();
     EXPECT_EQ(messages.LastText(), QStringLiteral("表示したいパターン名を入力してください"));
-}
-
-// The pattern name takes the first line of what is pasted, so Search.ptn
-// never holds a name no one can type back; a name code page 932 cannot hold
-// is kept, as wide text.
-TEST_F(AddressSearchTest, PatternNamePastedWithALineBreakIsSavedAsItsFirstLine)
-{
-    auto d = open();
-    d->show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(d.get()));
-    d->SwitchView();
-    editText(*d, ndCorpKanji, QStringLiteral("表ソ"), 2);
-    d->AddCondition();
-    d->cbxPattern->setFocus();
-    Arrive(d->cbxPattern, d->cbxPattern->lineEdit(), TArrival::PasteKey, QStringLiteral("営業先\r\nリスト"));
-    EXPECT_EQ(d->cbxPattern->currentText(), QStringLiteral("営業先"));
-    d->SavePattern();
-    d->cbxPattern->setEditText({});
-    CommitText(d->cbxPattern, QStringLiteral("髙𠮷"));
-    d->SavePattern();
-    const QByteArray file = ReadFile(SearchPatternFileName());
-    EXPECT_FALSE(file.contains("\r\n"));
-    const TSearchPatterns saved = LoadSearchPatterns();
-    ASSERT_EQ(saved.size(), 2u);
-    EXPECT_EQ(saved[0].Name, QStringLiteral("営業先"));
-    EXPECT_EQ(saved[1].Name, QStringLiteral("髙𠮷"));
-    EXPECT_TRUE(messages.Messages().empty());
 }
 
 TEST_F(AddressSearchTest, A256thPatternIsRefusedBeforeAnythingChanges)

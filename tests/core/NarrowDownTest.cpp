@@ -376,11 +376,12 @@ TEST(SearchPatternFile, TelephonePatternIsWrittenByteForByte)
 }
 
 // A name is one line in the file whatever it is given: a line break that
-// an older file held is written as the blank the list showed.
+// an older file held is written as the blank the list showed. A character
+// code page 932 cannot hold is kept.
 TEST(SearchPatternFile, ANameIsWrittenOnOneLine)
 {
     TSearchPattern broken = telPattern();
-    broken.Name = QStringLiteral("営業先\r\nリスト\t表");
+    broken.Name = QStringLiteral("営業先\r\nリスト\t表髙𠮷");
     QByteArray bytes;
     ASSERT_TRUE(EncodeSearchPatterns({broken}, bytes));
     const QByteArray name = SearchPatternNameBytes(broken.Name);
@@ -388,7 +389,7 @@ TEST(SearchPatternFile, ANameIsWrittenOnOneLine)
     EXPECT_TRUE(bytes.contains(name));
     const TSearchPatterns back = ParseSearchPatterns(bytes);
     ASSERT_EQ(back.size(), 1u);
-    EXPECT_EQ(back[0].Name, QStringLiteral("営業先 リスト 表"));
+    EXPECT_EQ(back[0].Name, QStringLiteral("営業先 リスト 表髙𠮷"));
     EXPECT_TRUE(back[0].Condition == broken.Condition);
 }
 

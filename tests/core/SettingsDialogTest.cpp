@@ -229,37 +229,6 @@ TEST_F(SettingsWindow, PasswordIsAskedTwiceAndTheOldOneBeforeAChangeOrClear)
     EXPECT_FALSE(IsProtectedFieldMasked());
 }
 
-// A password pasted with a line break takes its first line, so that it can
-// be typed again; a character code page 932 cannot hold is refused without
-// being shown.
-TEST_F(SettingsWindow, PastedPasswordKeepsItsFirstLineSoItCanBeTypedAgain)
-{
-    {
-        TSettingsDialog dialog;
-        dialog.show();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
-        for (const char* name : {"edtNewPassword", "edtNewPassword2"}) {
-            auto* edit = control<QLineEdit>(dialog, name);
-            edit->setFocus();
-            Arrive(edit, edit, TArrival::PasteKey, QStringLiteral("pw\r\n"));
-            Arrive(edit, edit, TArrival::Commit, QStringLiteral("♥"));
-        }
-        EXPECT_TRUE(QTest::qWaitFor([&] { return messages.Messages().size() == 2u; })) << messages.Messages().size();
-        EXPECT_FALSE(messages.LastText().contains(u'♥'));
-        messages.Clear();
-        ASSERT_TRUE(ok(dialog));
-    }
-    EXPECT_TRUE(CheckAdminPassword(QStringLiteral("pw")));
-    TSettingsDialog dialog;
-    auto* edit = control<QLineEdit>(dialog, "edtPassword");
-    dialog.show();
-    edit->setFocus();
-    QTest::keyClicks(edit, QStringLiteral("pw"));
-    control<QCheckBox>(dialog, "chkClearPassword")->setChecked(true);
-    EXPECT_TRUE(ok(dialog));
-    EXPECT_FALSE(HasAdminPassword());
-}
-
 TEST_F(SettingsWindow, CommonMyNumberIsCheckedAndStaysUntouchedWhileMasked)
 {
     {

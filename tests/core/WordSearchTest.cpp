@@ -341,22 +341,6 @@ TEST_F(WordSearchTest, ActionKeepsTheWordAndClearingEndsTheSearch)
     EXPECT_TRUE(messages.Messages().empty());
 }
 
-// Two lines pasted search for the first: a word holding a line break could
-// never be found in a row.
-TEST(WordSearchDialog, PastedLinesSearchForTheFirst)
-{
-    TWordSearch dialog;
-    dialog.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
-    auto* edit = dialog.findChild<QLineEdit*>("edtWord");
-    edit->setFocus();
-    for (TArrival how : {TArrival::PasteKey, TArrival::MenuPaste, TArrival::Drop}) {
-        edit->clear();
-        Arrive(edit, edit, how, QStringLiteral("ウ商\r\n事"));
-        EXPECT_EQ(dialog.GetWord(), QStringLiteral("ウ商")) << int(how);
-    }
-}
-
 TEST(WordSearchDialog, WordIsSelectedEnterGoesToSearchAndEscapeCancels)
 {
     TWordSearch dialog;

@@ -326,7 +326,8 @@ TEST_F(QRCodeDialog, TypedReadingOffersNamesUnderTheNameEdit)
     d.move(d.pos() + QPoint(30, 20));
     EXPECT_EQ(popup->pos(), d.edName->mapToGlobal(QPoint(0, d.edName->height())));
     QTest::keyClick(d.edName, Qt::Key_Return);
-    QTRY_COMPARE(d.edName->text(), QStringLiteral("山田"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return d.edName->text() == QStringLiteral("山田"); }))
+        << d.edName->text().toStdString();
     EXPECT_FALSE(popup->isVisible());
     d.btnOK->click();
     EXPECT_EQ(d.QRCodeRect().GetName(), cp932::Encode(QStringLiteral("山田")));

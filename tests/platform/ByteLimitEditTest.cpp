@@ -292,82 +292,37 @@ TEST(ByteLimitEdit, UndoAfterInputTakenInPartGivesBackTheTextBeforeIt)
     }
 }
 
-namespace {
-
-// A memo that text is dragged out of, beside the fields it is dragged onto.
-struct TDragForm {
-    QWidget window;
-    QPlainTextEdit* note = new QPlainTextEdit(&window);
-    TByteLimitEdit* keyword = new TByteLimitEdit(&window);
-    QPlainTextEdit* memo = new QPlainTextEdit(&window);
-    TByteLimit* memoLimit = new TByteLimit(memo);
-
-    TDragForm()
-    {
-        auto* layout = new QVBoxLayout(&window);
-        layout->addWidget(note);
-        layout->addWidget(keyword);
-        layout->addWidget(memo);
-        keyword->SetMaxBytes(10);
-        memoLimit->SetMaxBytes(10);
-        window.show();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
-    }
-    // The note holds `text`, all of it selected, as a user drags it.
-    void select(const QString& text)
-    {
-        note->setPlainText(text);
-        note->selectAll();
-    }
-};
-
-} // namespace
-
 // A drop is a move only when the field took all of it: refused or cut, it
 // ends as a copy (or not at all), and what was dragged stays in its source.
 TEST(ByteLimitDrop, ADropRefusedOrCutLeavesTheSourceItsText)
 {
     TMessageRecorder messages;
-    TDragForm f;
-    const QPoint inKeyword = f.keyword->rect().center();
-    const QPoint inMemo(5, 5);
-    const QString note = QStringLiteral("大事な備考");
-    struct Case {
-        const char* what;
+    TEditForm<TByteLimitEdit> f(10);
+    auto* memo = new QPlainTextEdit(&f.window);
+    (new TByteLimit(memo))->SetMaxBytes(10);
+    f.window.layout()->addWidget(memo);
+    const QString full = QStringLiteral("表ソ能表ソ"), kept = QStringLiteral("大事な備考");
+    const struct {
         QWidget* target;
         QString before, dragged, after;
         Qt::DropAction action;
     } cases[] = {
-        {"a full keyword", f.keyword, QStringLiteral("表ソ能表ソ"), note, QStringLiteral("表ソ能表ソ"), Qt::IgnoreAction},
-        {"three lines on an empty keyword", f.keyword, QString(), QStringLiteral("一行目\n二行目\n三行目"),
-         QStringLiteral("一行目"), Qt::CopyAction},
-        {"more than fits", f.keyword, QStringLiteral("ab"), QStringLiteral("表ソ能表ソ"), QStringLiteral("ab表ソ能表"),
-         Qt::CopyAction},
-        {"a character the keyword cannot hold", f.keyword, QString(), QStringLiteral("𠮷野家"), QString(),
-         Qt::IgnoreAction},
-        {"a full memo", f.memo, QStringLiteral("表ソ能表ソ"), note, QStringLiteral("表ソ能表ソ"), Qt::IgnoreAction},
-        {"more than the memo holds", f.memo, QStringLiteral("ab"), QStringLiteral("表ソ\n能表ソ"),
-         QStringLiteral("表ソ\n能ab"), Qt::CopyAction},
-        {"a character the memo cannot hold", f.memo, QString(), QStringLiteral("♥"), QString(), Qt::IgnoreAction},
+        {f.edit, full, kept, full, Qt::IgnoreAction},
+        {f.edit, {}, QStringLiteral("一行目\n二行目\n三行目"), QStringLiteral("一行目"), Qt::CopyAction},
+        {f.edit, QStringLiteral("ab"), full, QStringLiteral("ab表ソ能表"), Qt::CopyAction},
+        {f.edit, {}, QStringLiteral("𠮷野家"), {}, Qt::IgnoreAction},
+        {memo, full, kept, full, Qt::IgnoreAction},
+        {memo, QStringLiteral("ab"), QStringLiteral("表ソ\n能表ソ"), QStringLiteral("表ソ\n能ab"), Qt::CopyAction},
+        {memo, {}, QStringLiteral("♥"), {}, Qt::IgnoreAction},
+        {f.edit, {}, QStringLiteral("表ソ"), QStringLiteral("表ソ"), Qt::MoveAction}, // all of it taken
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        if (auto* memo = qobject_cast<QPlainTextEdit*>(c.target))
-            memo->setPlainText(c.before);
-        else
-            f.keyword->setText(c.before);
-        f.select(c.dragged);
-        EXPECT_EQ(DragSelection(f.note, c.target, c.target == f.memo ? inMemo : inKeyword), c.action);
-        EXPECT_EQ(f.note->toPlainText(), c.dragged) << "the source keeps what it gave";
-        EXPECT_EQ(c.target == f.memo ? f.memo->toPlainText() : f.keyword->text(), c.after);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.dragged.toStdString());
+        c.target->setProperty(c.target == memo ? "plainText" : "text", c.before);
+        EXPECT_EQ(Arrive(c.target, c.target, TArrival::Drop, c.dragged), c.action); // its source checked there
+        EXPECT_EQ(TextOf(c.target), c.after);
     }
-    // All of it taken: the drop is the move it was asked to be.
-    f.keyword->clear();
-    f.select(QStringLiteral("表ソ"));
-    EXPECT_EQ(DragSelection(f.note, f.keyword, inKeyword), Qt::MoveAction);
-    EXPECT_EQ(f.keyword->text(), QStringLiteral("表ソ"));
-    EXPECT_TRUE(f.note->toPlainText().isEmpty());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return messages.Messages().size() == 2u; })) << messages.Messages().size(); // 𠮷 and ♥ were named
+    EXPECT_TRUE(QTest::qWaitFor([&] { return messages.Messages().size() == 2u; })) << messages.Messages().size(); // 𠮷, ♥
 }
 
 // Undo gives back each step a user took, also over input taken in part:
@@ -378,7 +333,7 @@ TEST(ByteLimitEdit, UndoGivesBackEachStepAlsoAroundInputTakenInPart)
 {
     TMessageRecorder messages;
     TEditForm<TByteLimitEdit> f(13);
-    TByteLimitEdit* halfWidth = new TByteLimitEdit(&f.window);
+    auto* halfWidth = new TByteLimitEdit(&f.window);
     halfWidth->show();
     for (TByteLimitEdit* edit : {f.edit, halfWidth}) {
         edit->SetNumeric(true);
@@ -390,42 +345,32 @@ TEST(ByteLimitEdit, UndoGivesBackEachStepAlsoAroundInputTakenInPart)
     TypeChars(f.edit, QStringLiteral("１２"));
     TypeChars(halfWidth, QStringLiteral("12"));
     ASSERT_EQ(f.edit->text(), QStringLiteral("0312"));
-    QStringList folded, typed;
-    for (int step = 0; step < 2; ++step) {
+    for (const QString& step : {QStringLiteral("03"), QString()}) {
         f.edit->undo();
         halfWidth->undo();
-        folded << f.edit->text();
-        typed << halfWidth->text();
+        EXPECT_EQ(f.edit->text(), step);
+        EXPECT_EQ(halfWidth->text(), step);
     }
-    EXPECT_EQ(folded, typed);
-    EXPECT_EQ(folded, (QStringList{QStringLiteral("03"), QString()}));
-
     // Two commits, each narrowed, each undone in turn back to the typing.
-    f.edit->clear();
     QTest::keyClicks(f.edit, QStringLiteral("03"));
     CommitText(f.edit, QStringLiteral("１２"));
     CommitText(f.edit, QStringLiteral("３４"));
     ASSERT_EQ(f.edit->text(), QStringLiteral("031234"));
-    f.edit->undo();
-    EXPECT_EQ(f.edit->text(), QStringLiteral("0312"));
-    f.edit->undo();
-    EXPECT_EQ(f.edit->text(), QStringLiteral("03"));
-    f.edit->undo();
-    EXPECT_EQ(f.edit->text(), QString());
-
+    for (const QString& step : {QStringLiteral("0312"), QStringLiteral("03"), QString()}) {
+        f.edit->undo();
+        EXPECT_EQ(f.edit->text(), step);
+    }
     // A memo keeps its steps past a paste cut to its limit and a refused one.
     QPlainTextEdit memo(&f.window);
-    auto* limit = new TByteLimit(&memo);
-    limit->SetMaxBytes(10);
+    (new TByteLimit(&memo))->SetMaxBytes(10);
     memo.show();
     memo.setFocus();
     QTest::keyClicks(&memo, QStringLiteral("ab"));
-    QApplication::clipboard()->setText(QStringLiteral("表ソ\n能あいう"));
-    QTest::keySequence(&memo, QKeySequence::Paste);
-    ASSERT_EQ(memo.toPlainText(), QStringLiteral("ab表ソ\n能"));
-    QApplication::clipboard()->setText(kHangul);
-    QTest::keySequence(&memo, QKeySequence::Paste);
-    ASSERT_EQ(memo.toPlainText(), QStringLiteral("ab表ソ\n能"));
+    for (const QString& pasted : {QStringLiteral("表ソ\n能あいう"), kHangul}) {
+        QApplication::clipboard()->setText(pasted);
+        QTest::keySequence(&memo, QKeySequence::Paste);
+        ASSERT_EQ(memo.toPlainText(), QStringLiteral("ab表ソ\n能"));
+    }
     memo.undo();
     EXPECT_EQ(memo.toPlainText(), QStringLiteral("ab"));
     memo.undo();
@@ -443,27 +388,21 @@ TEST(ByteLimitEdit, InvisibleCharactersAreRefusedAlikeByNameAndOneWayFormsGoInAs
 {
     TMessageRecorder messages;
     TEditForm<TByteLimitEdit> f(0);
-    QPlainTextEdit* memo = new QPlainTextEdit(&f.window);
+    auto* memo = new QPlainTextEdit(&f.window);
     new TByteLimit(memo);
     memo->show();
-    const QString nbsp = QStringLiteral("営業\u00A0部");
     for (QWidget* field : {static_cast<QWidget*>(f.edit), static_cast<QWidget*>(memo)}) {
         messages.Clear();
         field->setFocus();
-        QApplication::clipboard()->setText(nbsp);
-        QTest::keySequence(field, QKeySequence::Paste);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return messages.Messages().size() == 1u; })) << messages.Messages().size();
-        EXPECT_EQ(messages.LastText(), QStringLiteral("（U+00A0 NO-BREAK SPACE）は入力できない文字です。"));
-        CommitText(field, QStringLiteral("\u200B"));
+        Arrive(field, field, TArrival::PasteKey, QStringLiteral("営業\u00A0部"));
+        Arrive(field, field, TArrival::Commit, QStringLiteral("\u200B"));
         EXPECT_TRUE(QTest::qWaitFor([&] { return messages.Messages().size() == 2u; })) << messages.Messages().size();
+        EXPECT_EQ(messages.Messages().front().text, QStringLiteral("（U+00A0 NO-BREAK SPACE）は入力できない文字です。"));
         EXPECT_EQ(messages.LastText(), QStringLiteral("（U+200B ZERO WIDTH SPACE）は入力できない文字です。"));
+        EXPECT_TRUE(TextOf(field).isEmpty());
     }
-    EXPECT_TRUE(f.edit->text().isEmpty());
-    EXPECT_TRUE(memo->toPlainText().isEmpty());
-
     // 〜 − — ‖ ¢ £ ¬ ¥ ‾ by every way in.
-    const QString oneWay = QStringLiteral("〜−—‖¢£¬¥‾");
-    const QString stored = QStringLiteral("～－―∥￠￡￢￥￣");
+    const QString oneWay = QStringLiteral("〜−—‖¢£¬¥‾"), stored = QStringLiteral("～－―∥￠￡￢￥￣");
     Arrive(f.edit, f.edit, TArrival::Commit, oneWay);
     EXPECT_EQ(f.edit->text(), stored);
     f.edit->clear();

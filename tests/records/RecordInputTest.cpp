@@ -86,6 +86,16 @@ protected:
         });
         find<QPushButton>("bbtnAddExtLink")->click();
     }
+    // The record saved last, in book order.
+    TAdrsRecord lastStored()
+    {
+        TSqlTable& t = dm->AdrsTable();
+        t.SetIndexName(QString());
+        t.Last();
+        TAdrsRecord stored;
+        ReadAdrsRecord(t, stored);
+        return stored;
+    }
     void addFile(const QString& path)
     {
         const TFileDialogHandler old = SetFileDialogHandler([path](const TFileDialogRequest&) { return path; });
@@ -176,11 +186,7 @@ TEST_F(RecordInput, TenLinksAtMostCaseBlindDuplicatesRefusedDeleteRenumbersAndSa
     find<QLineEdit>("edtTel")->setText(QStringLiteral("03-1111-2222"));
     find<QPushButton>("btnAdd")->click();
     EXPECT_TRUE(messages.Messages().empty()) << messages.LastText().toStdString();
-    TSqlTable& t = dm->AdrsTable();
-    t.SetIndexName(QString());
-    t.Last();
-    TAdrsRecord stored;
-    ReadAdrsRecord(t, stored);
+    const TAdrsRecord stored = lastStored();
     ASSERT_TRUE(stored.ExtLink);
     QList<QByteArray> bytes;
     for (const QString& link : expected)
@@ -237,11 +243,7 @@ TEST_F(RecordInput, ALinkThatWouldNotReadBackIsRefusedAloudAndALongOneIsKeptWhol
     delete links->topLevelItem(1);
     find<QPushButton>("btnAdd")->click();
     EXPECT_EQ(messages.Messages().size(), 1u);
-    TSqlTable& t = dm->AdrsTable();
-    t.SetIndexName(QString());
-    t.Last();
-    TAdrsRecord stored;
-    ReadAdrsRecord(t, stored);
+    const TAdrsRecord stored = lastStored();
     ASSERT_TRUE(stored.ExtLink);
     EXPECT_EQ(*stored.ExtLink, QList<QByteArray>({cp932::Encode(deep)}));
     EXPECT_EQ(cp932::Decode(stored.ExtLink->front()), deep);

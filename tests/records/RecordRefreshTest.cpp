@@ -298,7 +298,7 @@ TEST_F(RecordRefresh, NewInputAndTheFirstShowingForNewInputStartTheTelephoneLook
     window->StartNumberSearch(); // not shown yet: its first showing starts it
     EXPECT_EQ(page, -1);
     window->show();
-    QTRY_COMPARE(page, 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return page == 0; })) << page;
     EXPECT_EQ(window->windowTitle(), QStringLiteral("アドレス帳情報登録"));
 }
 

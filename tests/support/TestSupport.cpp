@@ -11,6 +11,8 @@
 #include <QPlainTextEdit>
 #include <QStackedWidget>
 #include <QTest>
+#include <QTimer>
+#include <memory>
 #include <QWidget>
 #include <gtest/gtest.h>
 #include <QInputMethodEvent>
@@ -50,39 +52,12 @@ TMessageRecorder::TMessageRecorder()
 
 TMessageRecorder::~TMessageRecorder() { SetMessageBoxHandler(std::move(previous_)); }
 
-void Arrive(QWidget* focus, QLineEdit* edit, TArrival how, const QString& text)
-{
-    QApplication::clipboard()->setText(text);
-    QMimeData mime;
-    mime.setText(text);
-    const QPoint at = edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().center();
-    if (how == TArrival::PasteKey) {
-        QTest::keySequence(focus, QKeySequence::Paste);
-    } else if (how == TArrival::ShiftInsert) {
-        QTest::keyClick(focus, Qt::Key_Insert, Qt::ShiftModifier);
-    } else if (how == TArrival::MenuPaste) {
-        const QPoint local = edit->mapTo(focus, at);
-        QContextMenuEvent menuEvent(QContextMenuEvent::Keyboard, local, focus->mapToGlobal(local));
-        QApplication::sendEvent(focus, &menuEvent);
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        ASSERT_NE(menu, nullptr) << "no context menu";
-        for (QAction* action : menu->actions())
-            if (action->text().startsWith(QLineEdit::tr("&Paste")))
-                action->trigger();
-        menu->close();
-    } else if (how == TArrival::Commit) {
-        CommitText(focus, text);
-    } else if (how == TArrival::Drop) {
-        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(edit, &enter);
-        QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(edit, &drop);
-    } else {
-        QApplication::clipboard()->setText(text, QClipboard::Selection);
-        QTest::mouseClick(edit, Qt::MiddleButton, {}, at);
-    }
-}
+namespace {
 
+// Drags the selection of a memo onto `target` (a line edit, or a memo's
+// viewport side: pass the memo) at `at`, proposing a move as a plain drag
+// between two fields does, and ends the drag as the memo does when its drag
+// returns: a drop that ended as a move deletes the selection from the source.
 Qt::DropAction DragSelection(QPlainTextEdit* source, QWidget* target, QPoint at)
 {
     QMimeData mime;
@@ -109,9 +84,67 @@ Qt::DropAction DragSelection(QPlainTextEdit* source, QWidget* target, QPoint at)
     return result;
 }
 
+} // namespace
+
+const char* const kArrivalNames[] = {"Ctrl+V", "Shift+Insert", "menu paste", "commit", "drop", "middle button", "keys"};
+
+QString TextOf(const QWidget* input)
+{
+    return input->property(qobject_cast<const QLineEdit*>(input) ? "text" : "plainText").toString();
+}
+
+Qt::DropAction Arrive(QWidget* focus, QWidget* input, TArrival how, const QString& text)
+{
+    Qt::DropAction dropped = Qt::IgnoreAction;
+    QApplication::clipboard()->setText(text);
+    const QPoint at = input->inputMethodQuery(Qt::ImCursorRectangle).toRect().center();
+    if (how == TArrival::PasteKey) {
+        QTest::keySequence(focus, QKeySequence::Paste);
+    } else if (how == TArrival::ShiftInsert) {
+        QTest::keyClick(focus, Qt::Key_Insert, Qt::ShiftModifier);
+    } else if (how == TArrival::MenuPaste) {
+        // An edit's menu pops up; a spin box's runs a loop of its own.
+        auto done = std::make_shared<bool>(false);
+        const auto pick = [done] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (*done || !menu)
+                return;
+            *done = true;
+            for (QAction* action : menu->actions())
+                if (action->objectName() == QStringLiteral("edit-paste") || action->text().startsWith(QLineEdit::tr("&Paste")))
+                    action->trigger();
+            menu->close();
+        };
+        QTimer::singleShot(0, pick);
+        const QPoint local = input->mapTo(focus, at);
+        QContextMenuEvent menuEvent(QContextMenuEvent::Keyboard, local, focus->mapToGlobal(local));
+        QApplication::sendEvent(focus, &menuEvent);
+        pick();
+        EXPECT_TRUE(*done) << "no context menu";
+    } else if (how == TArrival::Commit) {
+        CommitText(focus, text);
+    } else if (how == TArrival::Drop) {
+        static QPlainTextEdit* const source = new QPlainTextEdit; // a memo of a window of its own
+        source->setPlainText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        source->selectAll();
+        const QString given = source->toPlainText();
+        dropped = DragSelection(source, input, qobject_cast<QPlainTextEdit*>(input) ? QPoint(4, 4) : at);
+        if (dropped == Qt::MoveAction)
+            EXPECT_TRUE(TextOf(input).contains(given)) << "a move of what was not all taken";
+        else
+            EXPECT_EQ(source->toPlainText(), given) << "the source lost what it gave";
+    } else if (how == TArrival::MiddleButton) {
+        QApplication::clipboard()->setText(text, QClipboard::Selection);
+        QTest::mouseClick(input, Qt::MiddleButton, {}, at);
+    } else {
+        TypeChars(focus, text);
+    }
+    QCoreApplication::processEvents();
+    return dropped;
+}
+
 void ExpectFirstLineEverywhere(QWidget* window, int inputs)
 {
-    static const char* const ways[] = {"Ctrl+V", "Shift+Insert", "menu paste", "commit", "drop", "middle button"};
     QStringList names;
     for (QLineEdit* edit : window->findChildren<QLineEdit*>()) {
         if (edit->isReadOnly() || edit->echoMode() != QLineEdit::Normal ||
@@ -135,7 +168,7 @@ void ExpectFirstLineEverywhere(QWidget* window, int inputs)
                 edit->setText(selectAll ? QStringLiteral("12") : QString());
                 selectAll ? edit->selectAll() : edit->end(false);
                 Arrive(field, edit, how, QStringLiteral("12\r\n34"));
-                EXPECT_EQ(edit->text(), QStringLiteral("12")) << field->objectName().toStdString() << ": " << ways[way];
+                EXPECT_EQ(edit->text(), QStringLiteral("12")) << field->objectName().toStdString() << ": " << kArrivalNames[way];
             }
         }
     }

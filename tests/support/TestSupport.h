@@ -9,7 +9,6 @@
 #include <vector>
 
 class QLineEdit;
-class QPlainTextEdit;
 class QWidget;
 
 // Text as an input method commits it, all at once (QTest types ASCII only).
@@ -17,18 +16,17 @@ void CommitText(QWidget* w, const QString& text);
 // Text as the keyboard delivers it: one key press per character.
 void TypeChars(QWidget* w, const QString& text);
 
-// The ways text arrives besides typing, as Qt routes them: keys, the input
-// method and the context menu to the focus widget (a combo box, not its edit);
-// a drop (at the caret) and the middle button to the edit itself.
-enum class TArrival { PasteKey, ShiftInsert, MenuPaste, Commit, Drop, MiddleButton };
-// Puts text in the edit the way `how` does; focus is the widget with the focus.
-void Arrive(QWidget* focus, QLineEdit* edit, TArrival how, const QString& text);
-// Drags the selection of a memo onto `target` (a line edit, or a memo's
-// viewport side: pass the memo) at `at`, proposing a move as a plain drag
-// between two fields does, and ends the drag as the memo does when its drag
-// returns: a drop that ended as a move deletes the selection from the
-// source. The action the target ended the drop with.
-Qt::DropAction DragSelection(QPlainTextEdit* source, QWidget* target, QPoint at);
+// The ways text arrives, as Qt routes them: keys, the input method and the
+// context menu to the focus widget (a combo box or a spin box, not its edit);
+// a drop (at the caret) and the middle button to the input itself.
+enum class TArrival { PasteKey, ShiftInsert, MenuPaste, Commit, Drop, MiddleButton, Keys };
+extern const char* const kArrivalNames[];
+// Puts text in the input (a line edit or a memo) the way `how` does; focus is
+// the widget with the focus. A drop is the text dragged out of a memo, which
+// keeps it unless the input took all of it; the action the drop ended with.
+Qt::DropAction Arrive(QWidget* focus, QWidget* input, TArrival how, const QString& text);
+// The text of a line edit or a memo.
+QString TextOf(const QWidget* input);
 // Two lines arrive by every way in each one-line input of the window (line
 // edits and editable combo boxes, `inputs` of them), at the caret and over a
 // selection, as the user reaches it: each keeps the first line alone.
