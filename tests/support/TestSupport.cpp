@@ -135,7 +135,10 @@ Qt::DropAction Arrive(QWidget* focus, QWidget* input, TArrival how, const QStrin
             EXPECT_EQ(source->toPlainText(), given) << "the source lost what it gave";
     } else if (how == TArrival::MiddleButton) {
         QApplication::clipboard()->setText(text, QClipboard::Selection);
-        QTest::mouseClick(input, Qt::MiddleButton, {}, at);
+        // A memo takes the mouse on its viewport, not on its frame.
+        auto* area = qobject_cast<QAbstractScrollArea*>(input);
+        QWidget* target = area ? area->viewport() : input;
+        QTest::mouseClick(target, Qt::MiddleButton, {}, input->mapTo(target->window(), at) - target->mapTo(target->window(), QPoint()));
     } else {
         TypeChars(focus, text);
     }
