@@ -10,8 +10,10 @@
 #include "core/Groups.h"
 #include "core/Settings.h"
 #include "platform/IniFile.h"
+#include "platform/FileErrors.h"
 #include "platform/ui/MessageBox.h"
 
+#include <cerrno>
 #include <QClipboard>
 #include <QGuiApplication>
 
@@ -80,5 +82,6 @@ void TDataInquiry::CopySettingClick()
         return;
     dialog.GetItems(copyItems_, copyLastReturn_);
     if (!SaveCopySettings())
-        ShowMessage(this, QStringLiteral("設定が保存できませんでした  "), MB_OK | MB_ICONSTOP);
+        ShowMessage(this, QStringLiteral("設定が保存できませんでした  \r\n") + FileErrorCause(errno) + QStringLiteral("  "),
+                    MB_OK | MB_ICONSTOP);
 }

@@ -46,7 +46,7 @@ bool ReadBookRow(QWidget* owner, int recNo, TAdrsRecord& record)
     try {
         return DMTelvora21->ReadAdrsRecordByRecNo(recNo, record);
     } catch (const ESqlTableError& e) {
-        ShowMessage(owner, QStringLiteral("データを読み込めませんでした  \r\n") + QString::fromUtf8(e.what()),
+        ShowMessage(owner, QStringLiteral("データを読み込めませんでした  \r\n") + e.ShownCause() + QStringLiteral("  "),
                     MB_OK | MB_ICONSTOP);
         return false;
     }

@@ -7,11 +7,13 @@
 #include "core/HistoryData.h"
 #include "core/ItemNames.h"
 #include "platform/Cp932.h"
+#include "platform/FileErrors.h"
 #include "platform/ui/MessageBox.h"
 
 #include <QKeyEvent>
 #include <QStyledItemDelegate>
 #include <algorithm>
+#include <cerrno>
 
 namespace {
 
@@ -307,6 +309,7 @@ bool TInputList::SaveLists()
             continue;
         THistoryData* stored = history(kind);
         const QStringList& work = *state.work; // made when the tab was left, or just now
+        int error = 0; // errno of a write tried; a list too long for its file never reached one
         if (stored && work.size() <= stored->MaxCount()) {
             // Built beside the stored list, which changes only once its file
             // is written: a failed write leaves list and file alike.
@@ -321,11 +324,13 @@ bool TInputList::SaveLists()
                 changedLists_ |= 1 << kind;
                 continue;
             }
+            error = errno;
         }
         hourglass.reset();
         ShowMessage(this,
                     cp932::Trim(ui->tabctlInputList->tabText(kind)) +
                         QStringLiteral("のリストが保存できませんでした  ") +
+                        (error ? QStringLiteral("\r\n") + FileErrorCause(error) + QStringLiteral("  ") : QString()) +
                         (stored ? QStringLiteral("\r\n") + stored->FileName() + QStringLiteral("  ") : QString()),
                     MB_OK | MB_ICONERROR);
         return false;

@@ -2,11 +2,13 @@
 
 #include "core/ItemNames.h"
 #include "platform/Cp932.h"
+#include "platform/FileErrors.h"
 #include "platform/ui/ByteLimitEdit.h"
 #include "platform/ui/MessageBox.h"
 
 #include <QComboBox>
 #include <QPushButton>
+#include <cerrno>
 #include <optional>
 
 TItemNameEdit::TItemNameEdit(QWidget* owner) : TModalDialog(owner) {}
@@ -56,10 +58,11 @@ void TItemNameEdit::btnOkClick()
     // The file first: the program keeps its old names while they could not
     // be stored, so what it shows and what the next start reads agree.
     if (!SaveSettings(names, modes)) {
+        const int error = errno;
         hourglass.reset();
         ShowMessage(this,
-                    windowTitle() + QStringLiteral("が保存できませんでした  \r\n") +
-                        AdrsListIniFileName() + QStringLiteral("  "),
+                    windowTitle() + QStringLiteral("が保存できませんでした  \r\n") + FileErrorCause(error) +
+                        QStringLiteral("  \r\n") + AdrsListIniFileName() + QStringLiteral("  "),
                     MB_OK | MB_ICONERROR);
         return;
     }

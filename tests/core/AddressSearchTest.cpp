@@ -9,6 +9,7 @@
 #include "core/DBInfo.h"
 #include "core/Settings.h"
 #include "platform/Cp932.h"
+#include "platform/FileErrors.h"
 #include "platform/IniFile.h"
 #include "platform/ui/ByteLimitEdit.h"
 
@@ -27,6 +28,8 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
+
+#include <cerrno>
 
 namespace {
 
@@ -228,7 +231,8 @@ TEST_F(AddressSearchTest, PatternsSaveInPlaceDeleteToNoFileAndFailuresChangeNoth
     ASSERT_TRUE(QDir().mkdir(SearchPatternFileName()));
     d->cbxPattern->setEditText(QStringLiteral("丙"));
     d->SavePattern();
-    EXPECT_EQ(messages.LastText(), QStringLiteral("パターンが保存できませんでした"));
+    EXPECT_EQ(messages.LastText(),
+              QStringLiteral("パターンが保存できませんでした  \r\n") + FileErrorCause(EISDIR) + QStringLiteral("  "));
     EXPECT_EQ(d->Patterns().size(), 4u);
     ASSERT_TRUE(QDir().rmdir(SearchPatternFileName()));
     ASSERT_TRUE(QFile::rename(SearchPatternFileName() + QStringLiteral(".keep"), SearchPatternFileName()));

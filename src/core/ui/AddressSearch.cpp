@@ -8,8 +8,10 @@
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
 #include "platform/ui/ByteLimitEdit.h"
+#include "platform/FileErrors.h"
 #include "platform/ui/MessageBox.h"
 
+#include <cerrno>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
@@ -707,9 +709,12 @@ void TAddressSearch::SavePattern()
         }
         next.push_back(pattern);
     }
+    errno = 0; // a pattern the file cannot hold fails before any write
     if (!SaveSearchPatterns(next)) {
+        const int error = errno;
         // The old file is left whole, and the list stays what it holds.
-        ShowMessage(this, QStringLiteral("パターンが保存できませんでした"), MB_ICONERROR);
+        ShowMessage(this, QStringLiteral("パターンが保存できませんでした  \r\n") + FileErrorCause(error) + QStringLiteral("  "),
+                    MB_ICONERROR);
         return;
     }
     patterns_ = std::move(next);
@@ -733,8 +738,11 @@ void TAddressSearch::DeletePattern()
         return;
     TSearchPatterns next = patterns_;
     next.erase(next.begin() + at);
+    errno = 0; // a pattern the file cannot hold fails before any write
     if (!SaveSearchPatterns(next)) {
-        ShowMessage(this, QStringLiteral("パターンが保存できませんでした"), MB_ICONERROR);
+        const int error = errno;
+        ShowMessage(this, QStringLiteral("パターンが保存できませんでした  \r\n") + FileErrorCause(error) + QStringLiteral("  "),
+                    MB_ICONERROR);
         return;
     }
     patterns_ = std::move(next);

@@ -647,7 +647,8 @@ void TAddressList::actEditGroupExecute()
     for (int g = 1; g <= kGroupCount; ++g)
         SetGroupName(g, edited.value(g - 1));
     if (!SaveGroupNames())
-        ShowMessage(this, lines({QStringLiteral("グループ名が保存できませんでした")}), MB_OK | MB_ICONERROR);
+        ShowMessage(this, lines({QStringLiteral("グループ名が保存できませんでした"), FileErrorCause(errno)}),
+                    MB_OK | MB_ICONERROR);
     fillGroupCombo();
     ui->lvAddress->viewport()->update();
     emit groupNamesChanged();

@@ -6,8 +6,10 @@
 
 #include "core/SearchPatterns.h"
 #include "core/ui/AddressSearch.h"
+#include "platform/FileErrors.h"
 #include "platform/ui/MessageBox.h"
 
+#include <cerrno>
 #include <QAction>
 #include <QIcon>
 #include <QMenu>
@@ -72,7 +74,8 @@ void TAddressList::saveNarrowDown()
     // The filter applies either way; the user learns it will not be there
     // at the next start.
     if (!SaveSearchList({narrowDown_, narrowDownSuspended_}))
-        ShowMessage(this, QStringLiteral("絞り込み条件が保存できませんでした"), MB_ICONERROR);
+        ShowMessage(this, QStringLiteral("絞り込み条件が保存できませんでした  \r\n") + FileErrorCause(errno) + QStringLiteral("  "),
+                    MB_ICONERROR);
 }
 
 void TAddressList::RunNarrowDown(const TNarrowDownCondition& condition)

@@ -1,8 +1,10 @@
 #include "drawing/dialogs/PrintDataList.h"
 
 #include "drawing/objects/PrintDataFile.h"
+#include "platform/FileErrors.h"
 #include "platform/ui/MessageBox.h"
 
+#include <cerrno>
 #include <QAction>
 #include <QDir>
 #include <QFile>
@@ -292,7 +294,8 @@ bool TPrintDataList::EndRename(QTreeWidgetItem* Item, const QString& Text)
         return false;
     }
     if (!QFile::rename(from, to)) {
-        ShowMessage(owner_, QStringLiteral("ファイルの名前を変更できませんでした  "), MB_ICONERROR);
+        ShowMessage(owner_, QStringLiteral("ファイルの名前を変更できませんでした  \r\n") + FileErrorCause(errno) + QStringLiteral("  "),
+                    MB_ICONERROR);
         return false;
     }
     Item->setText(0, title);
@@ -316,7 +319,8 @@ bool TPrintDataList::DeleteSelected()
                     MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
         return false;
     if (!QFile::remove(FileOf(item))) {
-        ShowMessage(owner_, QStringLiteral("ファイルを削除できませんでした  "), MB_ICONERROR);
+        ShowMessage(owner_, QStringLiteral("ファイルを削除できませんでした  \r\n") + FileErrorCause(errno) + QStringLiteral("  "),
+                    MB_ICONERROR);
         return false;
     }
     delete item;
