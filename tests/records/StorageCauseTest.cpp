@@ -11,7 +11,6 @@
 #include "platform/FileErrors.h"
 #include "records/InputList.h"
 #include "records/ProtectMemoEdit.h"
-#include "records/SenderForm.h"
 #include "support/TestSupport.h"
 
 #include <QAction>
@@ -23,7 +22,6 @@
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <cerrno>
 #include <functional>
@@ -36,22 +34,6 @@ void FolderInPlaceOf(const QString& file)
     QFile::remove(file);
     ASSERT_TRUE(QDir().mkpath(file)) << file.toStdString();
 }
-
-// Another program holding a write on a database file, as the sqlite3 shell
-// does between BEGIN IMMEDIATE and COMMIT.
-class THeldWrite {
-public:
-    explicit THeldWrite(const QString& file)
-    {
-        sqlite3_open(QFile::encodeName(file).constData(), &db_);
-        held = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
-    }
-    ~THeldWrite() { sqlite3_close_v2(db_); }
-    bool held = false;
-
-private:
-    sqlite3* db_ = nullptr;
-};
 
 template <class T>
 T* Child(const QWidget& w, const char* name)
@@ -113,18 +95,6 @@ TEST_F(StorageCause, EachFailedSaveNamesItsTrueCause)
                  dialog->findChild<QPushButton*>("btnOk")->click();
              });
              list.actEditGroup->trigger();
-         }},
-        {"sender record (Other/Sender.DB) held by another program", QStringLiteral("保存できませんでした  "),
-         FileErrorCause(EWOULDBLOCK),
-         [](TMessageRecorder& messages) {
-             TSenderForm form;
-             ASSERT_TRUE(form.Ready());
-             form.show();
-             Child<QLineEdit>(form, "edCorp")->setText(QStringLiteral("株式会社表ソ"));
-             const THeldWrite other(SenderTableFileName());
-             ASSERT_TRUE(other.held);
-             messages.Clear();
-             Child<QAbstractButton>(form, "btnClose")->click(); // closing saves the record
          }},
     };
     for (const TFailedSave& save : saves) {
